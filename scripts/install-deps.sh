@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and running the demo need.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+PKGS=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
+  libgl-dev libxkbcommon-dev
+  libicu-dev libsdl2-dev libbenchmark-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  python3 xvfb xauth
+)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

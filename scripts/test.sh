@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: once in a normal build with
+# warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKZ_WERROR=ON
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+if [ "${KZ_SKIP_SANITIZERS:-0}" != "1" ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKZ_WERROR=ON -DKZ_SANITIZE=ON
+  cmake --build build-asan -j"$jobs"
+  (cd build-asan && ctest --output-on-failure -j"$jobs")
+fi

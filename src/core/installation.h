@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace kz {
+
+// Where the installation keeps its files, and the common settings ("共通データ.txt").
+// Every folder path ends with "/".
+struct Installation {
+    QString appFolder;          // folder of the executable
+    QString dataRoot;           // value 1 of "パスデータ.txt", as written
+    QString programFolderName;  // last component of appFolder
+    QString programDataFolder;  // dataRoot + programFolderName + "/"
+    QString soundFolder;        // dataRoot + "音フォルダ/"
+
+    int schoolYearStartMonth = 0;
+    QString siteCode;           // up to 5 characters, empty when none
+    QString siteName;
+    int flagTwoListed = 0;
+    QString teacherPassword;
+
+    QString rosterPath() const { return dataRoot + QStringLiteral("新名簿.txt"); }
+    QString criteriaPath() const { return programDataFolder + QStringLiteral("タイム回数データ.txt"); }
+    QString resultsPath() const { return programDataFolder + QStringLiteral("成績累積データ.dat"); }
+    QString resultsTempPath() const { return programDataFolder + QStringLiteral("成績累積データtemp.dat"); }
+    QString soundListPath() const { return soundFolder + QStringLiteral("新音ファイル.txt"); }
+    // The program-menu launcher in the sibling folder "起動".
+    QString launcherPath() const;
+};
+
+} // namespace kz

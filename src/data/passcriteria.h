@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+// The per-level pass criteria ("タイム回数データ.txt"): twelve comma-separated fields a
+// line, a header line first, then one line per level.
+namespace kz {
+
+// A points multiplier held as the decimal the teacher typed ("1.3" is 13 / 10), so that
+// whole points times the multiplier floor as the written decimal means, free of binary
+// rounding (10 points x 1.3 are 13, never 12).
+class DecimalMultiplier {
+public:
+    DecimalMultiplier() = default;
+    static DecimalMultiplier fromText(QStringView text); // leading-number reading; garbage is 0
+    static DecimalMultiplier fromDouble(double value);   // shortest decimal of the value
+    // floor(points x multiplier), toward minus infinity.
+    qint64 floorTimes(qint64 points) const;
+    double toDouble() const;
+    // Shortest decimal text: 1, 1.5, 0.25 (no trailing zeros, no exponent).
+    QString shortText() const;
+
+private:
+    qint64 scaled_ = 0; // value = scaled_ / 10^scale_
+    int scale_ = 0;
+};
+
+struct PassCriteria {
+    static constexpr int kFieldCount = 12;
+    // The twelve fields as read, in file order (index 0 = field 1). The editor shows and
+    // saves these texts; fields 6 to 12 keep exactly what was read, empty included.
+    std::array<QString, kFieldCount> texts;
+
+    // Fields 1 to 5, converted (empty or non-numeric reads as 0).
+    qint32 targetTime = 0;
+    qint32 minimumTime = 0;
+    qint32 clearPoints = 0;
+    qint16 clearCount = 0;
+    DecimalMultiplier pointMultiplier;
+    // Fields 6 to 9 as numbers (empty is 0).
+    double overdoCount = 0;
+    double overdoPoints = 0;
+    double passPeriodDays = 0;
+    double overdoPeriodDays = 0;
+
+    // Time limit of an attempt: five times minimumTime; 0 or less means no limit.
+    qint32 timeLimit() const { return 5 * minimumTime; }
+    // Builds a row from its twelve texts (missing ones empty), converting fields 1 to 9.
+    static PassCriteria fromTexts(const QList<QString>& fields);
+};
+
+struct PassCriteriaTable {
+    static constexpr int kSlots = 36; // 0 (header) and levels 1..35
+    std::array<PassCriteria, kSlots> rows;
+    int levelLines = 0; // number of level lines read by the last load
+
+    const PassCriteria& operator[](int level) const;   // an out-of-range level gives an empty row
+    PassCriteria& row(int level) { return rows.at(static_cast<size_t>(level)); }
+};
+
+struct CriteriaLoadResult {
+    bool ok = false;              // file found and read
+    bool missing = false;         // the file does not exist
+    bool truncated = false;       // more than 35 level lines: only the first 35 were read
+    QString message;              // what went wrong, naming the file
+};
+
+// Reads the file into slots 0..N (slot 0 the header). Fields are read as a stream of
+// twelve values per slot. Slots beyond N keep their values.
+CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* table);
+
+// Writes a header row and the level rows (each twelve texts), CP932 with CR LF.
+bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows, QString* error);
+
+// The header row of the file: nine titles and three empty fields.
+std::array<QString, 12> passCriteriaHeader();
+
+} // namespace kz

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Reading and writing the installation's text files: code page 932 (Shift-JIS with the
+// Windows extensions such as ①, Ⅰ and ～) in the free value syntax shared by every text
+// file of the system:
+//   - a value ends at a comma or at the end of a line (CR LF, LF or a lone CR);
+//   - a value that starts with a double quote runs to the next double quote and may hold
+//     commas; anything between the closing quote and the next comma is dropped;
+//   - spaces and tabs around an unquoted value are ignored;
+//   - a line holding n commas holds n + 1 values; an empty line holds none;
+//   - the last line may lack its line end.
+namespace kz {
+
+QString decodeCp932(const QByteArray& bytes);
+// Returns false (and leaves a message in *error) when a character has no code in CP932.
+bool encodeCp932(const QString& text, QByteArray* out, QString* error = nullptr);
+
+struct TextLine {
+    int number = 0; // 1-based line number in the file
+    QList<QString> values;
+};
+
+struct TextReadError {
+    enum Kind { None, NotFound, Unreadable };
+    Kind kind = None;
+    QString message; // names the file and the reason
+};
+
+class FreeValueText {
+public:
+    static FreeValueText parse(const QString& decoded);
+    static FreeValueText fromCp932(const QByteArray& bytes) { return parse(decodeCp932(bytes)); }
+    // Reads and parses a file; on failure returns false and fills *error.
+    static bool load(const QString& path, FreeValueText* out, TextReadError* error);
+
+    const QList<TextLine>& lines() const { return lines_; }
+
+    // Stream view: the values of all lines one after another, as the readers that take
+    // "the next n values" regardless of line breaks see them.
+    qsizetype valueCount() const { return stream_.size(); }
+    const QString& value(qsizetype i) const { return stream_[i].text; }
+    int lineOfValue(qsizetype i) const { return stream_[i].line; }
+
+private:
+    struct StreamValue {
+        QString text;
+        int line;
+    };
+    QList<TextLine> lines_;
+    QList<StreamValue> stream_;
+};
+
+// Cursor over the stream view.
+class ValueStream {
+public:
+    explicit ValueStream(const FreeValueText& text) : text_(text) {}
+    bool atEnd() const { return pos_ >= text_.valueCount(); }
+    // Next value, or an empty text past the end.
+    QString next();
+    int line() const; // line of the value that next() would return (or of the last one)
+    qsizetype position() const { return pos_; }
+
+private:
+    const FreeValueText& text_;
+    qsizetype pos_ = 0;
+};
+
+// Reads the leading number of a text the way the data files' numeric fields are read:
+// leading spaces skipped, an optional sign, digits, an optional point and digits;
+// reading stops at the first character that cannot continue the number. Text without
+// a leading number gives 0. *complete tells whether the whole (trimmed) text was the number.
+double leadingNumber(QStringView text, bool* complete = nullptr);
+
+// Writes text lines as CP932 with CR LF after every line, replacing the file only once
+// everything has been written (a failed write leaves the old file untouched).
+bool writeCp932Lines(const QString& path, const QList<QString>& lines, QString* error);
+
+} // namespace kz

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace kz {
+
+// Every message the program shows goes through this seam, so that tests can answer
+// boxes without a user and without blocking.
+class MessageBox {
+public:
+    enum class Answer { Ok, Cancel, Yes, No };
+    virtual ~MessageBox() = default;
+    // Box with a single OK button.
+    virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Box with OK and Cancel; returns Ok or Cancel.
+    virtual Answer okCancel(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Box with Yes and No; returns Yes or No.
+    virtual Answer yesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// Real modal boxes.
+class WidgetMessageBox final : public MessageBox {
+public:
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
+    Answer okCancel(QWidget* parent, const QString& title, const QString& text) override;
+    Answer yesNo(QWidget* parent, const QString& title, const QString& text) override;
+};
+
+// Records every box and answers with a preset answer; never blocks.
+class PresetMessageBox final : public MessageBox {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+    };
+    Answer answer = Answer::Ok;
+    QList<Shown> shown;
+
+    void inform(QWidget*, const QString& title, const QString& text) override { shown.append({title, text}); }
+    Answer okCancel(QWidget*, const QString& title, const QString& text) override {
+        shown.append({title, text});
+        return answer == Answer::Cancel ? Answer::Cancel : Answer::Ok;
+    }
+    Answer yesNo(QWidget*, const QString& title, const QString& text) override {
+        shown.append({title, text});
+        return answer == Answer::No ? Answer::No : Answer::Yes;
+    }
+};
+
+} // namespace kz

@@ -1,0 +1,135 @@
+#include "data/oledate.h"
+#include "data/textio.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+
+class TestTextIo : public QObject {
+    Q_OBJECT
+private slots:
+    void parsesFreeValueSyntax_data();
+    void parsesFreeValueSyntax();
+    void lineNumbersAndStream();
+    void cp932ExtensionsRoundTrip();
+    void unencodableCharacterIsAnError();
+    void leadingNumber_data();
+    void leadingNumber();
+    void missingFileIsNotFound();
+    void oleDates();
+};
+
+void TestTextIo::parsesFreeValueSyntax_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("values");
+    QTest::newRow("plain") << QStringLiteral("a,b,c") << QStringList{"a", "b", "c"};
+    QTest::newRow("spaces around unquoted") << QStringLiteral("  a , b  ,c ") << QStringList{"a", "b", "c"};
+    QTest::newRow("quoted comma") << QStringLiteral("\"a, b\",c") << QStringList{"a, b", "c"};
+    QTest::newRow("quoted keeps spaces") << QStringLiteral(" \" x \" ,y") << QStringList{" x ", "y"};
+    QTest::newRow("empty fields") << QStringLiteral("1,,,") << QStringList{"1", "", "", ""};
+    QTest::newRow("crlf") << QStringLiteral("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
+    QTest::newRow("lf and no final end") << QStringLiteral("a\nb,c") << QStringList{"a", "b", "c"};
+    QTest::newRow("blank line holds nothing") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("unclosed quote runs to line end") << QStringLiteral("\"abc,d\ne") << QStringList{"abc,d", "e"};
+    QTest::newRow("japanese") << QStringLiteral("山田　太郎,①,Ⅰ,～") << QStringList{"山田　太郎", "①", "Ⅰ", "～"};
+}
+
+void TestTextIo::parsesFreeValueSyntax() {
+    QFETCH(QString, input);
+    QFETCH(QStringList, values);
+    const FreeValueText text = FreeValueText::parse(input);
+    QStringList got;
+    for (qsizetype i = 0; i < text.valueCount(); ++i)
+        got << text.value(i);
+    QCOMPARE(got, values);
+}
+
+void TestTextIo::lineNumbersAndStream() {
+    const FreeValueText text = FreeValueText::parse(QStringLiteral("a,b\r\n\r\nc"));
+    QCOMPARE(text.lines().size(), 3);
+    QCOMPARE(text.lines()[2].number, 3);
+    QCOMPARE(text.lines()[2].values, QList<QString>{QStringLiteral("c")});
+    ValueStream s(text);
+    QCOMPARE(s.next(), QStringLiteral("a"));
+    QCOMPARE(s.next(), QStringLiteral("b"));
+    QCOMPARE(s.line(), 3);
+    QCOMPARE(s.next(), QStringLiteral("c"));
+    QVERIFY(s.atEnd());
+    QCOMPARE(s.next(), QString()); // past the end: empty
+}
+
+void TestTextIo::cp932ExtensionsRoundTrip() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    const QString line = QStringLiteral("①②⑳,Ⅰ,Ⅲ,～,㈱,髙,カズリン,－");
+    QString error;
+    QVERIFY2(writeCp932Lines(path, {line, QStringLiteral("x")}, &error), qPrintable(error));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.startsWith(QByteArray::fromHex("8740874187532c")));
+    QVERIFY(bytes.endsWith("x\r\n"));
+    FreeValueText text;
+    TextReadError readError;
+    QVERIFY(FreeValueText::load(path, &text, &readError));
+    QCOMPARE(text.lines()[0].values.join(u','), line);
+}
+
+void TestTextIo::unencodableCharacterIsAnError() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    QString error;
+    QVERIFY(!writeCp932Lines(path, {QStringLiteral("ok 😀")}, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestTextIo::leadingNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("int") << "42" << 42.0 << true;
+    QTest::newRow("trailing point") << "42." << 42.0 << true;
+    QTest::newRow("plus") << "+42" << 42.0 << true;
+    QTest::newRow("plus after") << "42+" << 42.0 << false;
+    QTest::newRow("minus inside") << "4-2" << 4.0 << false;
+    QTest::newRow("empty") << "" << 0.0 << false;
+    QTest::newRow("garbage") << "abc" << 0.0 << false;
+    QTest::newRow("decimal") << " 1.5 " << 1.5 << true;
+    QTest::newRow("negative") << "-3" << -3.0 << true;
+    QTest::newRow("point only") << "." << 0.0 << false;
+    QTest::newRow("leading point") << ".5" << 0.5 << true;
+}
+
+void TestTextIo::leadingNumber() {
+    QFETCH(QString, text);
+    QFETCH(double, value);
+    QFETCH(bool, complete);
+    bool c = false;
+    QCOMPARE(kz::leadingNumber(text, &c), value);
+    QCOMPARE(c, complete);
+}
+
+void TestTextIo::missingFileIsNotFound() {
+    FreeValueText text;
+    TextReadError error;
+    QVERIFY(!FreeValueText::load(QStringLiteral("/nonexistent/folder/x.txt"), &text, &error));
+    QCOMPARE(error.kind, TextReadError::NotFound);
+    QVERIFY(error.message.contains(QStringLiteral("/nonexistent/folder/x.txt")));
+}
+
+void TestTextIo::oleDates() {
+    QCOMPARE(oleFromDate(QDate(2004, 3, 15)), 38061.0);
+    QCOMPARE(dateFromOle(38061.0), QDate(2004, 3, 15));
+    QCOMPARE(oleFromDate(QDate(1899, 12, 30)), 0.0);
+    QVERIFY(qAbs(oleFromTime(QTime(14, 30)) - 0.6041666666) < 1e-9);
+    QCOMPARE(timeFromOle(oleFromTime(QTime(14, 30, 0))), QTime(14, 30, 0));
+    QCOMPARE(timeFromOle(oleFromTime(QTime(23, 59, 59))), QTime(23, 59, 59));
+    QVERIFY(!dateFromOle(std::numeric_limits<double>::quiet_NaN()).isValid());
+    QVERIFY(!dateFromOle(1e300).isValid());
+    QVERIFY(!dateFromOle(-1e300).isValid());
+}
+
+QTEST_GUILESS_MAIN(TestTextIo)
+#include "tst_textio.moc"
