@@ -29,3 +29,30 @@ struct Installation {
 };
 
 } // namespace kz
+
+#include <QStringList>
+
+namespace kz {
+
+struct RunState;
+
+struct InstallationError {
+    QString file;    // full path of the file that could not be used
+    QString message; // readable reason, naming the file
+};
+
+// Paths and common settings: the path file in the parent of executableFolder, then the
+// common settings file in dataRoot. False with *error filled when either is missing,
+// unreadable or holds fewer values than needed.
+bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error);
+
+struct StartupResult {
+    bool ok = false;          // false: the program cannot start; fatal names the file
+    InstallationError fatal;
+    QStringList notices;      // things to tell the user but go on (criteria file missing, …)
+};
+
+// The whole start-up resolution: paths and settings, initRunState, pass criteria, sounds.
+StartupResult resolveInstallation(const QString& executableFolder, RunState& state);
+
+} // namespace kz

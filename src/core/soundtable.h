@@ -19,3 +19,11 @@ struct SoundTable {
 };
 
 } // namespace kz
+
+namespace kz {
+
+// Reads "新音ファイル.txt" into the table (kind names filled first). A missing file leaves
+// every kind without a count (silent) and returns false.
+bool loadSoundTable(const QString& path, SoundTable* table);
+
+} // namespace kz
