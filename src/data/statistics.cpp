@@ -1,5 +1,13 @@
 #include "data/statistics.h"
 
+#include "data/oledate.h"
+#include "data/points.h"
+
+#include <QThread>
+
+#include <cmath>
+#include <limits>
+
 namespace kz {
 
 StatisticsTables::StatisticsTables()
@@ -50,6 +58,201 @@ void StatisticsTables::clearFigures() { std::fill(figures_.begin(), figures_.end
 void StatisticsTables::clearBestTimes() {
     std::fill(bestTime_.begin(), bestTime_.end(), kNoTime);
     schoolBestTime_.fill(kNoTime);
+}
+
+} // namespace kz
+
+// ---------------------------------------------------------------------------------
+// Loading the results and rebuilding the figures
+
+namespace kz {
+
+namespace {
+
+constexpr int kSchoolBestLastBangou = 1000;
+constexpr int kInUseWaitMs = 1000;
+constexpr int kNotFoundWaitMs = 5000;
+constexpr int kNotFoundRetries = 4;
+constexpr qint32 kCompletedBelow = 6000;
+
+// Progress numbers of the loader, as its error reports show them.
+enum LoadProgress { OpenStep = 3, MeasureStep = 5, ReadStep_ = 7, BestTimeStep = 9, DoneStep = 11 };
+
+int progressOf(ReadStep step) {
+    switch (step) {
+    case ReadStep::Open:
+        return OpenStep;
+    case ReadStep::Measure:
+        return MeasureStep;
+    case ReadStep::Read:
+        return ReadStep_;
+    }
+    return OpenStep;
+}
+
+qint32 saturate(qint64 v) {
+    constexpr qint64 lo = std::numeric_limits<qint32>::min();
+    constexpr qint64 hi = std::numeric_limits<qint32>::max();
+    return static_cast<qint32>(v < lo ? lo : (v > hi ? hi : v));
+}
+
+} // namespace
+
+// Direct access to the tables for the one-pass rebuild.
+class StatisticsBuilder {
+public:
+    explicit StatisticsBuilder(StatisticsTables& t) : t_(t) {}
+    qint32* figureCell(StatisticsTables::Figure f, size_t cell) {
+        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents + cell];
+    }
+    qint32& bestTime(size_t cell) { return t_.bestTime_[cell]; }
+    static size_t cell(int level, int bangou) { return StatisticsTables::index(level, bangou); }
+
+private:
+    StatisticsTables& t_;
+};
+
+QString ResultsLoadError::message() const {
+    if (kind == None)
+        return {};
+    const QString sp = QStringLiteral(" ");
+    if (kind == NotFound)
+        return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description + sp +
+               QString::number(number);
+    const QDate d = dateFromOle(record.date);
+    const QString dateText = d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
+    const QString timeText = timeFromOle(record.time).toString(QStringLiteral("H:mm:ss"));
+    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp + QString::number(number) +
+           sp + description + sp + QString::number(number) + sp + QStringLiteral("/date") + dateText +
+           QStringLiteral("/i=") + QString::number(position) + QStringLiteral("/time=") + timeText +
+           QStringLiteral("/name=") + QStringLiteral("/Bangou=") + QString::number(record.bangou) +
+           QStringLiteral("/level=") + QString::number(record.level) + QStringLiteral("/time=") +
+           QString::number(record.recordedTime) + sp + QStringLiteral("line") + QString::number(progress);
+}
+
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn) {
+    const WaitFunction wait =
+        waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
+    tables->clearBestTimes();
+    tables->loaded.clear();
+
+    // The file is read in one go; a failed read is tried again from the start.
+    ResultsWindow window;
+    int notFoundRetries = 0;
+    for (;;) {
+        ReadStep step = ReadStep::Open;
+        const ResultsFileError e = readResultsWindow(resultsPath, kStatisticsWindow, &window, &step);
+        if (e.ok())
+            break;
+        if (e.error.kind == FileError::InUse) {
+            wait(kInUseWaitMs);
+            continue;
+        }
+        ResultsLoadError err;
+        err.kind = e.error.kind == FileError::NotFound ? ResultsLoadError::NotFound : ResultsLoadError::Other;
+        err.progress = progressOf(step);
+        err.number = e.error.number;
+        err.description = e.error.description;
+        err.path = resultsPath;
+        if (err.kind == ResultsLoadError::NotFound) {
+            wait(kNotFoundWaitMs);
+            if (++notFoundRetries < kNotFoundRetries)
+                continue;
+        }
+        return err;
+    }
+
+    StatisticsBuilder b(*tables);
+    const qint64 count = window.count();
+    if (tables->loaded.capacity() < kStatisticsWindow)
+        tables->loaded.reserve(kStatisticsWindow);
+    const char* bytes = window.bytes.constData();
+    for (qint64 i = 0; i < count; ++i) {
+        const ResultRecord r = decodeResultRecord(bytes + i * ResultRecord::kSize);
+        if (!r.isCountable())
+            continue;
+        qint32& best = b.bestTime(StatisticsBuilder::cell(r.level, r.bangou));
+        if (best > r.recordedTime)
+            best = r.recordedTime;
+        LoadedResult loaded;
+        loaded.date = r.date;
+        loaded.time = r.time;
+        loaded.bangou = r.bangou;
+        loaded.level = r.level;
+        loaded.recordedTime = r.recordedTime;
+        loaded.recordNumber = static_cast<qint32>(window.firstRecordNumber + i);
+        tables->loaded.append(loaded);
+    }
+
+    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+        qint32 school = StatisticsTables::kNoTime;
+        for (int bangou = 1; bangou <= kSchoolBestLastBangou; ++bangou)
+            school = qMin(school, b.bestTime(StatisticsBuilder::cell(level, bangou)));
+        tables->setSchoolBestTime(level, school);
+    }
+    return {};
+}
+
+bool withinPeriod(double recordDate, double nowOle, double periodDays) {
+    if (!(periodDays > 0))
+        return false;
+    return recordDate > nowOle - periodDays;
+}
+
+qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& criteria) {
+    if (level < 1 || level >= PassCriteriaTable::kSlots)
+        return 0;
+    return saturate(attemptPoints(recordedTime, criteria.rows[static_cast<size_t>(level)]).gainedPoints);
+}
+
+ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria, const QDateTime& now,
+                                   StatisticsTables* tables, const WaitFunction& wait) {
+    tables->clearFigures();
+    const ResultsLoadError e = loadResults(resultsPath, tables, wait);
+    if (!e.ok())
+        return e;
+
+    const double nowOle = oleFromDateTime(now);
+    const double today = oleFromDate(now.date());
+    std::array<double, StatisticsTables::kLevels> passDays{};
+    std::array<double, StatisticsTables::kLevels> overdoDays{};
+    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+        passDays[static_cast<size_t>(level)] = criteria.rows[static_cast<size_t>(level)].passPeriodDays;
+        overdoDays[static_cast<size_t>(level)] = criteria.rows[static_cast<size_t>(level)].overdoPeriodDays;
+    }
+
+    StatisticsBuilder b(*tables);
+    using F = StatisticsTables::Figure;
+    auto bump = [&b](F f, size_t cell, qint64 amount) {
+        qint32* c = b.figureCell(f, cell);
+        *c = saturate(static_cast<qint64>(*c) + amount);
+    };
+    for (const LoadedResult& r : std::as_const(tables->loaded)) {
+        const int level = r.level;
+        const size_t cell = StatisticsBuilder::cell(level, r.bangou);
+        const qint32 v = r.recordedTime;
+        const bool completed = v < kCompletedBelow;
+        const qint32 p = attemptPoints(v, level, criteria);
+        if (completed)
+            bump(F::TotalAttempts, cell, 1);
+        if (withinPeriod(r.date, nowOle, passDays[static_cast<size_t>(level)])) {
+            if (completed)
+                bump(F::PassPeriodAttempts, cell, 1);
+            bump(F::PassPeriodPoints, cell, p);
+        }
+        if (withinPeriod(r.date, nowOle, overdoDays[static_cast<size_t>(level)])) {
+            if (completed)
+                bump(F::OverdoPeriodAttempts, cell, 1);
+            bump(F::OverdoPeriodPoints, cell, p);
+        }
+        bump(F::TotalPoints, cell, p);
+        if (std::floor(r.date) == today) {
+            if (completed)
+                bump(F::TodayAttempts, cell, 1);
+            bump(F::TodayPoints, cell, p);
+        }
+    }
+    return {};
 }
 
 } // namespace kz

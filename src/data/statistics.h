@@ -1,11 +1,13 @@
 #pragma once
 
 #include "data/passcriteria.h"
+#include "data/resultstore.h"
 
 #include <QDateTime>
 #include <QList>
 
 #include <array>
+#include <span>
 #include <vector>
 
 // Per-level, per-student figures rebuilt from the results file (refreshStatistics).
@@ -66,6 +68,7 @@ public:
     QList<LoadedResult> loaded;
 
 private:
+    friend class StatisticsBuilder;
     static bool inRange(int level, int bangou) {
         return level >= 1 && level < kLevels && bangou >= 1 && bangou < kStudents;
     }
@@ -74,5 +77,103 @@ private:
     std::vector<qint32> bestTime_; // kLevels x kStudents
     std::array<qint32, kLevels> schoolBestTime_{};
 };
+
+// The newest records the statistics look at.
+inline constexpr qint32 kStatisticsWindow = 20000;
+
+// Why loadResults could not finish. The program shows message() and ends.
+struct ResultsLoadError {
+    enum Kind { None, NotFound, Other };
+    Kind kind = None;
+    int progress = 0;    // how far the load got (3 open, 5 measure, 7 read, 9 best times, 11 done)
+    int number = 0;      // the system's error number
+    QString description; // the system's text
+    QString path;
+    qint32 position = 0; // loaded position of the record being loaded
+    ResultRecord record; // the record being loaded (zeros before the first)
+
+    bool ok() const { return kind == None; }
+    // "ファイルがありません" … for NotFound, "成績ランダムファイル表示" … otherwise.
+    QString message() const;
+};
+
+// Fills tables->loaded with the valid attempts among the newest 20000 records (file
+// order; records that are no attempt or do not fit the tables leave no trace), every
+// bestTime and schoolBestTime (over Bangou 1..1000). While the file is in use it waits
+// 1 s and tries again without limit; while its folder cannot be reached it waits 5 s,
+// four times, and then gives up with NotFound; any other error ends the load at once.
+// A missing file in an existing folder reads as empty. The wait keeps the screens alive.
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& wait = {});
+
+// Rebuilds every figure and best time from the results file as of the moment now, with
+// the level's criteria. A period of N days counts today and the N - 1 days before;
+// 0, an empty field or a negative value counts nothing. One pass over the records.
+ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
+                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait = {});
+
+// Points of one attempt as the statistics count them (multiplier applied); a level
+// outside 1..35 scores 0. Same rule as the end screen (data/points.h).
+qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& criteria);
+
+// Whether a record's date lies within a period of days as of now (OLE date and time).
+bool withinPeriod(double recordDate, double nowOle, double periodDays);
+
+// Ascending merge sort of keys, moving each payload with its key. Equal keys end in the
+// reverse of their order before the sort, so sorting twice restores it: keys 5, 3, 5
+// with payloads a, b, c give 3 b, 5 c, 5 a, and sorting once more 3 b, 5 a, 5 c.
+template <typename Payload>
+void sortByKey(std::span<qint32> keys, std::span<Payload> payload);
+
+} // namespace kz
+
+namespace kz::detail {
+
+template <typename Payload>
+void mergeSortByKey(std::span<qint32> keys, std::span<Payload> payload, std::vector<qint32>& workKeys,
+                    std::vector<Payload>& workPayload, qsizetype lo, qsizetype hi) {
+    if (lo >= hi)
+        return;
+    const qsizetype mid = (lo + hi) / 2;
+    mergeSortByKey(keys, payload, workKeys, workPayload, lo, mid);
+    mergeSortByKey(keys, payload, workKeys, workPayload, mid + 1, hi);
+    const qsizetype copied = mid - lo + 1;
+    for (qsizetype w = 0; w < copied; ++w) {
+        workKeys[static_cast<size_t>(w)] = keys[static_cast<size_t>(lo + w)];
+        workPayload[static_cast<size_t>(w)] = std::move(payload[static_cast<size_t>(lo + w)]);
+    }
+    qsizetype i = mid + 1;
+    qsizetype l = 0;
+    qsizetype k = lo;
+    while (i <= hi && l < copied) {
+        if (workKeys[static_cast<size_t>(l)] < keys[static_cast<size_t>(i)]) {
+            keys[static_cast<size_t>(k)] = workKeys[static_cast<size_t>(l)];
+            payload[static_cast<size_t>(k)] = std::move(workPayload[static_cast<size_t>(l)]);
+            ++l;
+        } else {
+            keys[static_cast<size_t>(k)] = keys[static_cast<size_t>(i)];
+            payload[static_cast<size_t>(k)] = std::move(payload[static_cast<size_t>(i)]);
+            ++i;
+        }
+        ++k;
+    }
+    for (; l < copied; ++l, ++k) {
+        keys[static_cast<size_t>(k)] = workKeys[static_cast<size_t>(l)];
+        payload[static_cast<size_t>(k)] = std::move(workPayload[static_cast<size_t>(l)]);
+    }
+}
+
+} // namespace kz::detail
+
+namespace kz {
+
+template <typename Payload>
+void sortByKey(std::span<qint32> keys, std::span<Payload> payload) {
+    const qsizetype n = static_cast<qsizetype>(qMin(keys.size(), payload.size()));
+    if (n < 2)
+        return;
+    std::vector<qint32> workKeys(static_cast<size_t>(n / 2 + 2));
+    std::vector<Payload> workPayload(static_cast<size_t>(n / 2 + 2));
+    detail::mergeSortByKey(keys, payload, workKeys, workPayload, 0, n - 1);
+}
 
 } // namespace kz

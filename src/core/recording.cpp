@@ -1,0 +1,29 @@
+#include "core/recording.h"
+
+#include "platform/clock.h"
+
+namespace kz {
+
+RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, const WaitFunction& wait) {
+    AttemptToRecord attempt;
+    attempt.bangou = state.currentBangou;
+    attempt.level = static_cast<qint16>(level);
+    attempt.recordedTime = state.recordedTime;
+    attempt.siteCode = state.installation.siteCode;
+    const RecordingOutcome outcome = recordAttempt(state.installation.resultsPath(), attempt, state.criteria,
+                                                   &state.statistics, clock, wait);
+    if (!outcome.ok)
+        return outcome;
+    state.clearedBefore = outcome.judgement.clearedBefore;
+    if (outcome.judgement.newPersonalBest)
+        state.newPersonalBest = 1;
+    if (outcome.judgement.newSchoolBest)
+        state.newSchoolBest = 1;
+    return outcome;
+}
+
+ResultsLoadError refreshStatistics(RunState& state, const Clock& clock, const WaitFunction& wait) {
+    return refreshStatistics(state.installation.resultsPath(), state.criteria, clock.now(), &state.statistics, wait);
+}
+
+} // namespace kz

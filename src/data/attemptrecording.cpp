@@ -1,0 +1,54 @@
+#include "data/attemptrecording.h"
+
+#include "platform/clock.h"
+
+namespace kz {
+
+namespace {
+constexpr int kSchoolBestLastBangou = 1000;
+
+bool fitsTables(int level, int bangou) {
+    return level >= 1 && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
+}
+} // namespace
+
+RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCriteriaTable& criteria, int level,
+                                  int bangou, qint32 recordedTime) {
+    RecordingJudgement j;
+    if (!fitsTables(level, bangou))
+        return j;
+    const PassCriteria& c = criteria.rows[static_cast<size_t>(level)];
+    j.clearedBefore = stats.totalAttempts(level, bangou) >= c.clearCount &&
+                              stats.totalPoints(level, bangou) >= c.clearPoints
+                          ? 1
+                          : 0;
+    j.newPersonalBest = stats.bestTime(level, bangou) > recordedTime;
+    j.newSchoolBest = bangou <= kSchoolBestLastBangou && stats.schoolBestTime(level) > recordedTime;
+    return j;
+}
+
+RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord& attempt,
+                               const PassCriteriaTable& criteria, StatisticsTables* stats, const Clock& clock,
+                               const WaitFunction& wait) {
+    RecordingOutcome outcome;
+    const RecordingJudgement j = judgeRecording(*stats, criteria, attempt.level, attempt.bangou, attempt.recordedTime);
+
+    ResultRecord record = makeResultRecord(clock.now(), attempt.bangou, attempt.level, attempt.recordedTime,
+                                           attempt.siteCode);
+    AppendOptions options;
+    options.wait = wait;
+    options.stampClock = &clock;
+    outcome.append = appendResult(resultsPath, record, options);
+    if (!outcome.append.ok)
+        return outcome;
+
+    outcome.ok = true;
+    outcome.judgement = j;
+    if (j.newPersonalBest)
+        stats->setBestTime(attempt.level, attempt.bangou, attempt.recordedTime);
+    if (j.newSchoolBest)
+        stats->setSchoolBestTime(attempt.level, attempt.recordedTime);
+    return outcome;
+}
+
+} // namespace kz
