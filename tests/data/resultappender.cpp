@@ -1,0 +1,60 @@
+// Helper process for the results store tests.
+//   resultappender append <file> <tag> <count> <go-file>
+//       waits for <go-file>, then appends <count> records of student <tag>, the
+//       recorded times 1..count in order.
+//   resultappender hold <file> <ready-file> <release-file>
+//       takes the whole-file lock, creates <ready-file>, keeps the lock until
+//       <release-file> exists.
+#include "data/resultstore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+void touch(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+}
+void waitFor(const QString& path) {
+    while (!QFile::exists(path))
+        QThread::usleep(200);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args[1] == "append") {
+        const QString file = args[2];
+        const int tag = args[3].toInt();
+        const int count = args[4].toInt();
+        waitFor(args[5]);
+        for (int i = 1; i <= count; ++i) {
+            const kz::ResultRecord r = kz::makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30)),
+                                                            static_cast<qint16>(tag),
+                                                            static_cast<qint16>(i % 35 + 1), i, u"12345");
+            kz::AppendOptions options;
+            options.wait = [](int) { QThread::usleep(100); };
+            const kz::AppendOutcome out = kz::appendResult(file, r, options);
+            if (!out.ok) {
+                std::fprintf(stderr, "%s\n", qPrintable(out.failure.message()));
+                return 2;
+            }
+        }
+        return 0;
+    }
+    if (args.size() == 5 && args[1] == "hold") {
+        kz::SharedFile f;
+        if (!f.open(args[2], kz::SharedFile::Mode::ReadWriteCreate).ok() || !f.tryLockExclusive().ok())
+            return 3;
+        touch(args[3]);
+        waitFor(args[4]);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: resultappender append|hold ...\n");
+    return 1;
+}
