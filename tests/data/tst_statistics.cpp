@@ -1,0 +1,421 @@
+#include "core/recording.h"
+#include "data/oledate.h"
+#include "data/resultstore.h"
+#include "data/statistics.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <random>
+
+using namespace kz;
+
+namespace {
+
+const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
+
+ResultRecord rec(int bangou, int level, qint32 time, int daysAgo = 0) {
+    return makeResultRecord(kNow.addDays(-daysAgo), static_cast<qint16>(bangou), static_cast<qint16>(level), time,
+                            u"12345");
+}
+
+void writeRecords(const QString& path, const QList<ResultRecord>& records) {
+    QByteArray bytes;
+    for (const ResultRecord& r : records)
+        bytes += encodeResultRecord(r);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+PassCriteriaTable criteria(qint32 target = 60, const char* multiplier = "1", double passDays = 7, double overdoDays = 1) {
+    PassCriteriaTable t;
+    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+        PassCriteria& c = t.row(level);
+        c.targetTime = target;
+        c.minimumTime = target * 2;
+        c.pointMultiplier = DecimalMultiplier::fromText(QString::fromLatin1(multiplier));
+        c.passPeriodDays = passDays;
+        c.overdoPeriodDays = overdoDays;
+    }
+    return t;
+}
+
+} // namespace
+
+class TestStatistics : public QObject {
+    Q_OBJECT
+private slots:
+    void points_data();
+    void points();
+    void completedAttemptsAndTimeOut();
+    void periods_data();
+    void periods();
+    void windowOfNewest20000();
+    void schoolBestOnlyFromFirstThousand();
+    void recordsOutsideTheTablesLeaveNoTrace_data();
+    void recordsOutsideTheTablesLeaveNoTrace();
+    void missingFileIsEmpty();
+    void unreachableFolderRetriesThenReportsNotFound();
+    void otherErrorsReportAtOnce();
+    void refreshReplacesEarlierFigures();
+    void recordingFlags_data();
+    void recordingFlags();
+    void recordingFailureChangesNothing();
+    void sortByKeyTies();
+    void sortByKeyAgainstReference();
+};
+
+void TestStatistics::points_data() {
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("multiplier");
+    QTest::addColumn<int>("time");
+    QTest::addColumn<int>("points");
+    QTest::newRow("0 s") << 60 << "1" << 0 << 55;
+    QTest::newRow("30 s") << 60 << "1" << 30 << 11;
+    QTest::newRow("45 s") << 60 << "1" << 45 << 5;
+    QTest::newRow("on target") << 60 << "1" << 60 << 5;
+    QTest::newRow("61") << 60 << "1" << 61 << 4;
+    QTest::newRow("119") << 60 << "1" << 119 << 4;
+    QTest::newRow("120") << 60 << "1" << 120 << 1;
+    QTest::newRow("599") << 60 << "1" << 599 << 1;
+    QTest::newRow("600") << 60 << "1" << 600 << 0;
+    QTest::newRow("99998") << 60 << "1" << 99998 << 0;
+    QTest::newRow("timed out") << 60 << "1" << 99999 << 0;
+    QTest::newRow("x1.5") << 60 << "1.5" << 30 << 16;
+    QTest::newRow("10 points x1.3 is 13") << 60 << "1.3" << 31 << 13;
+    QTest::newRow("x0.5 floors") << 60 << "0.5" << 30 << 5;
+    // The full time counts, not its first three digits (those would give 47).
+    QTest::newRow("1000 s within 2000") << 2000 << "1" << 1000 << 11;
+    QTest::newRow("target 0, time 0") << 0 << "1" << 0 << 0;
+    QTest::newRow("target 0, time 5") << 0 << "1" << 5 << 0;
+    QTest::newRow("negative target") << -5 << "1" << 0 << 0;
+}
+
+void TestStatistics::points() {
+    QFETCH(int, target);
+    QFETCH(QString, multiplier);
+    QFETCH(int, time);
+    QFETCH(int, points);
+    const PassCriteriaTable t = criteria(target, multiplier.toLatin1().constData());
+    QCOMPARE(attemptPoints(time, 2, t), points);
+    QCOMPARE(attemptPoints(time, 0, t), 0);
+    QCOMPARE(attemptPoints(time, 36, t), 0);
+}
+
+void TestStatistics::completedAttemptsAndTimeOut() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    writeRecords(path, {rec(7, 3, 50), rec(7, 3, 70), rec(7, 3, 99999), rec(7, 3, 6000)});
+    StatisticsTables s;
+    QVERIFY(refreshStatistics(path, criteria(), kNow, &s).ok());
+    QCOMPARE(s.totalAttempts(3, 7), 2); // 6000 and 99999 are not completed
+    QCOMPARE(s.todayAttempts(3, 7), 2);
+    QCOMPARE(s.bestTime(3, 7), 50);
+    QCOMPARE(s.totalPoints(3, 7), 5 + 4 + 0 + 0);
+    QCOMPARE(s.todayPoints(3, 7), 9);
+    QCOMPARE(s.schoolBestTime(3), 50);
+    QCOMPARE(s.loaded.size(), 4);
+    QCOMPARE(s.sumOverLevels(StatisticsTables::TotalAttempts, 7), 2);
+}
+
+void TestStatistics::periods_data() {
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<double>("passDays");
+    QTest::addColumn<double>("overdoDays");
+    QTest::addColumn<bool>("inPass");
+    QTest::addColumn<bool>("inOverdo");
+    QTest::addColumn<bool>("today");
+    QTest::newRow("today, 1 and 0 days") << 0 << 1.0 << 0.0 << true << false << true;
+    QTest::newRow("yesterday, 2 and 1 days") << 1 << 2.0 << 1.0 << true << false << false;
+    QTest::newRow("two days ago, 2 days") << 2 << 2.0 << 3.0 << false << true << false;
+    QTest::newRow("negative period") << 0 << -1.0 << 7.0 << false << true << true;
+    QTest::newRow("tomorrow (clock ahead elsewhere)") << -1 << 1.0 << 0.0 << true << false << false;
+}
+
+void TestStatistics::periods() {
+    QFETCH(int, daysAgo);
+    QFETCH(double, passDays);
+    QFETCH(double, overdoDays);
+    QFETCH(bool, inPass);
+    QFETCH(bool, inOverdo);
+    QFETCH(bool, today);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    writeRecords(path, {rec(9, 4, 30, daysAgo)});
+    StatisticsTables s;
+    QVERIFY(refreshStatistics(path, criteria(60, "1", passDays, overdoDays), kNow, &s).ok());
+    QCOMPARE(s.passPeriodAttempts(4, 9), inPass ? 1 : 0);
+    QCOMPARE(s.passPeriodPoints(4, 9), inPass ? 11 : 0);
+    QCOMPARE(s.overdoPeriodAttempts(4, 9), inOverdo ? 1 : 0);
+    QCOMPARE(s.overdoPeriodPoints(4, 9), inOverdo ? 11 : 0);
+    QCOMPARE(s.todayAttempts(4, 9), today ? 1 : 0);
+    QCOMPARE(s.todayPoints(4, 9), today ? 11 : 0);
+    QCOMPARE(s.totalPoints(4, 9), 11);
+}
+
+void TestStatistics::windowOfNewest20000() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    QList<ResultRecord> records;
+    for (int i = 0; i < 5000; ++i)
+        records << rec(1, 1, 10); // the oldest and fastest: outside the window
+    for (int i = 0; i < 20000; ++i)
+        records << rec(2, 1, 100);
+    writeRecords(path, records);
+    StatisticsTables s;
+    QVERIFY(refreshStatistics(path, criteria(), kNow, &s).ok());
+    QCOMPARE(s.loaded.size(), 20000);
+    QCOMPARE(s.loaded.first().recordNumber, 5001);
+    QCOMPARE(s.loaded.last().recordNumber, 25000);
+    QCOMPARE(s.bestTime(1, 1), 99999);
+    QCOMPARE(s.totalAttempts(1, 1), 0);
+    QCOMPARE(s.totalAttempts(1, 2), 20000);
+    QCOMPARE(s.schoolBestTime(1), 100);
+}
+
+void TestStatistics::schoolBestOnlyFromFirstThousand() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    writeRecords(path, {rec(1200, 5, 20), rec(1000, 5, 40), rec(1, 6, 33), rec(1001, 7, 10)});
+    StatisticsTables s;
+    QVERIFY(loadResults(path, &s).ok());
+    QCOMPARE(s.bestTime(5, 1200), 20);
+    QCOMPARE(s.schoolBestTime(5), 40);
+    QCOMPARE(s.schoolBestTime(6), 33);
+    QCOMPARE(s.schoolBestTime(7), 99999);
+    QCOMPARE(s.schoolBestTime(8), 99999);
+}
+
+void TestStatistics::recordsOutsideTheTablesLeaveNoTrace_data() {
+    QTest::addColumn<int>("bangou");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<double>("date");
+    QTest::newRow("level 0") << 17 << 0 << 38061.0;
+    QTest::newRow("level 36") << 17 << 36 << 38061.0;
+    QTest::newRow("level -1") << 17 << -1 << 38061.0;
+    QTest::newRow("bangou 0") << 0 << 2 << 38061.0;
+    QTest::newRow("bangou 5001") << 5001 << 2 << 38061.0;
+    QTest::newRow("bangou -5") << -5 << 2 << 38061.0;
+    QTest::newRow("negative date") << 17 << 2 << -3.0;
+    QTest::newRow("nan date") << 17 << 2 << std::nan("");
+}
+
+void TestStatistics::recordsOutsideTheTablesLeaveNoTrace() {
+    QFETCH(int, bangou);
+    QFETCH(int, level);
+    QFETCH(double, date);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    ResultRecord bad = rec(bangou, level, 30);
+    bad.date = date;
+    writeRecords(path, {bad, rec(17, 2, 95)});
+    StatisticsTables s;
+    QVERIFY(refreshStatistics(path, criteria(), kNow, &s).ok());
+    QCOMPARE(s.loaded.size(), 1);
+    QCOMPARE(s.loaded.first().recordNumber, 2);
+    QCOMPARE(s.bestTime(2, 17), 95);
+    QCOMPARE(s.schoolBestTime(2), 95);
+    for (int f = 0; f < StatisticsTables::FigureCount; ++f) {
+        qint64 sum = 0;
+        for (int b = 1; b <= 5000; ++b)
+            sum += s.sumOverLevels(StatisticsTables::Figure(f), b);
+        const bool attempts = f == StatisticsTables::TotalAttempts || f == StatisticsTables::TodayAttempts ||
+                              f == StatisticsTables::PassPeriodAttempts || f == StatisticsTables::OverdoPeriodAttempts;
+        const qint32 expected = attempts ? 1 : 4; // the one valid record: 95 s scores 4
+        QCOMPARE(sum, qint64(expected));
+    }
+}
+
+void TestStatistics::missingFileIsEmpty() {
+    QTemporaryDir dir;
+    int waits = 0;
+    StatisticsTables s;
+    s.setBestTime(1, 1, 5);
+    QVERIFY(refreshStatistics(dir.filePath("none.dat"), criteria(), kNow, &s, [&](int) { ++waits; }).ok());
+    QCOMPARE(waits, 0);
+    QCOMPARE(s.loaded.size(), 0);
+    QCOMPARE(s.bestTime(1, 1), 99999);
+}
+
+void TestStatistics::unreachableFolderRetriesThenReportsNotFound() {
+    QTemporaryDir dir;
+    QList<int> waits;
+    StatisticsTables s;
+    const ResultsLoadError e = loadResults(dir.filePath("gone/r.dat"), &s, [&](int ms) { waits << ms; });
+    QCOMPARE(e.kind, ResultsLoadError::NotFound);
+    QCOMPARE(waits, (QList<int>{5000, 5000, 5000, 5000}));
+    QVERIFY2(e.message().startsWith(QStringLiteral("ファイルがありません 3 ")), qPrintable(e.message()));
+    QVERIFY(e.message().endsWith(QString::number(e.number)));
+}
+
+void TestStatistics::otherErrorsReportAtOnce() {
+    QTemporaryDir dir; // a folder where the file should be: opening works, reading does not
+    QList<int> waits;
+    StatisticsTables s;
+    const ResultsLoadError e = loadResults(dir.path(), &s, [&](int ms) { waits << ms; });
+    QCOMPARE(e.kind, ResultsLoadError::Other);
+    QVERIFY(waits.isEmpty());
+    const QString m = e.message();
+    QVERIFY2(m.startsWith(QStringLiteral("成績ランダムファイル表示 7 ")), qPrintable(m));
+    for (const char* field : {"/date", "/i=", "/time=", "/name=", "/Bangou=", "/level=", "line7"})
+        QVERIFY2(m.contains(QLatin1String(field)), field);
+}
+
+void TestStatistics::refreshReplacesEarlierFigures() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    writeRecords(path, {rec(3, 3, 30)});
+    StatisticsTables s;
+    QVERIFY(refreshStatistics(path, criteria(), kNow, &s).ok());
+    QVERIFY(refreshStatistics(path, criteria(), kNow, &s).ok());
+    QCOMPARE(s.totalAttempts(3, 3), 1);
+    QCOMPARE(s.totalPoints(3, 3), 11);
+    // A change of criteria rescores the whole history.
+    QVERIFY(refreshStatistics(path, criteria(60, "2"), kNow, &s).ok());
+    QCOMPARE(s.totalPoints(3, 3), 22);
+}
+
+void TestStatistics::recordingFlags_data() {
+    QTest::addColumn<QList<int>>("ownTimes");   // earlier attempts of student 17, level 2
+    QTest::addColumn<int>("otherBest");         // best of student 5 on level 2 (99999: none)
+    QTest::addColumn<int>("bangou");
+    QTest::addColumn<int>("time");
+    QTest::addColumn<int>("clearedBefore");
+    QTest::addColumn<int>("personal");
+    QTest::addColumn<int>("school");
+    QTest::addColumn<int>("bestAfter");
+    QTest::addColumn<int>("schoolAfter");
+    // clearCount 2, clearPoints 9: two attempts of 80 s (4 + 4 points) are not enough.
+    QTest::newRow("equal is no record") << QList<int>{80} << 99999 << 17 << 80 << 0 << 0 << 0 << 80 << 80;
+    QTest::newRow("one second faster") << QList<int>{80} << 99999 << 17 << 79 << 0 << 1 << 1 << 79 << 79;
+    QTest::newRow("personal, not school") << QList<int>{80} << 70 << 17 << 75 << 0 << 1 << 0 << 75 << 70;
+    QTest::newRow("school equal") << QList<int>{80} << 75 << 17 << 75 << 0 << 1 << 0 << 75 << 75;
+    QTest::newRow("timed out") << QList<int>{} << 99999 << 17 << 99999 << 0 << 0 << 0 << 99999 << 99999;
+    QTest::newRow("first attempt") << QList<int>{} << 99999 << 17 << 300 << 0 << 1 << 1 << 300 << 300;
+    QTest::newRow("cleared before") << QList<int>{30, 80} << 99999 << 17 << 90 << 1 << 0 << 0 << 30 << 30;
+    QTest::newRow("not yet cleared") << QList<int>{80, 80} << 99999 << 17 << 90 << 0 << 0 << 0 << 80 << 80;
+    // Only Bangou 1..1000 make the school best time.
+    QTest::newRow("bangou 1200") << QList<int>{} << 70 << 1200 << 50 << 0 << 1 << 0 << 50 << 70;
+}
+
+void TestStatistics::recordingFlags() {
+    QFETCH(QList<int>, ownTimes);
+    QFETCH(int, otherBest);
+    QFETCH(int, bangou);
+    QFETCH(int, time);
+    QFETCH(int, clearedBefore);
+    QFETCH(int, personal);
+    QFETCH(int, school);
+    QFETCH(int, bestAfter);
+    QFETCH(int, schoolAfter);
+    QTemporaryDir dir;
+    RunState state;
+    state.installation.programDataFolder = dir.path() + "/";
+    state.installation.siteCode = "12345";
+    state.criteria = criteria();
+    state.criteria.row(2).clearCount = 2;
+    state.criteria.row(2).clearPoints = 9;
+    QList<ResultRecord> earlier;
+    for (int t : ownTimes)
+        earlier << rec(bangou, 2, t, 1);
+    if (otherBest != 99999)
+        earlier << rec(5, 2, otherBest, 1);
+    writeRecords(state.installation.resultsPath(), earlier);
+    test::FakeClock clock;
+    QVERIFY(refreshStatistics(state, clock).ok());
+
+    state.currentBangou = static_cast<qint16>(bangou);
+    state.recordedTime = time;
+    state.newPersonalBest = 0;
+    state.newSchoolBest = 0;
+    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
+    QVERIFY2(out.ok, qPrintable(out.append.failure.message()));
+    QCOMPARE(out.append.recordNumber, int(earlier.size()) + 1);
+    QCOMPARE(int(state.clearedBefore), clearedBefore);
+    QCOMPARE(int(state.newPersonalBest), personal);
+    QCOMPARE(int(state.newSchoolBest), school);
+    QCOMPARE(state.statistics.bestTime(2, bangou), bestAfter);
+    QCOMPARE(state.statistics.schoolBestTime(2), schoolAfter);
+
+    // The record is in the file as the attempt of this student and level.
+    ResultsFileContents all;
+    QVERIFY(readAllResults(state.installation.resultsPath(), &all).ok());
+    QCOMPARE(all.records.back(), rec(bangou, 2, time));
+
+    // Flags are raised, never lowered, by the recording step.
+    state.recordedTime = 99999;
+    QVERIFY(Seisekikiroku(state, 2, clock).ok);
+    QCOMPARE(int(state.newPersonalBest), personal);
+    QCOMPARE(int(state.newSchoolBest), school);
+}
+
+void TestStatistics::recordingFailureChangesNothing() {
+    QTemporaryDir dir;
+    RunState state;
+    state.installation.programDataFolder = dir.path() + "/gone/";
+    state.criteria = criteria();
+    state.currentBangou = 17;
+    state.recordedTime = 42;
+    state.clearedBefore = 7;
+    test::FakeClock clock;
+    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
+    QVERIFY(!out.ok);
+    QCOMPARE(out.append.failure.error.kind, FileError::NotFound);
+    QCOMPARE(int(state.clearedBefore), 7);
+    QCOMPARE(int(state.newPersonalBest), 0);
+    QCOMPARE(state.statistics.bestTime(2, 17), 99999);
+    // The folder comes back: the retry records the attempt once, with its flags.
+    QVERIFY(QDir(dir.path()).mkdir("gone"));
+    QVERIFY(Seisekikiroku(state, 2, clock).ok);
+    QCOMPARE(int(state.newPersonalBest), 1);
+    QCOMPARE(QFileInfo(state.installation.resultsPath()).size(), 44);
+}
+
+void TestStatistics::sortByKeyTies() {
+    QList<qint32> keys{5, 3, 5};
+    QList<QChar> payload{'a', 'b', 'c'};
+    sortByKey(std::span<qint32>(keys), std::span<QChar>(payload));
+    QCOMPARE(keys, (QList<qint32>{3, 5, 5}));
+    QCOMPARE(payload, (QList<QChar>{'b', 'c', 'a'}));
+    sortByKey(std::span<qint32>(keys), std::span<QChar>(payload));
+    QCOMPARE(payload, (QList<QChar>{'b', 'a', 'c'}));
+    QList<qint32> none;
+    QList<int> nothing;
+    sortByKey(std::span<qint32>(none), std::span<int>(nothing)); // n = 0 is fine
+}
+
+void TestStatistics::sortByKeyAgainstReference() {
+    std::mt19937 gen(7);
+    for (int n : {1, 2, 7, 100, 1001}) {
+        std::vector<qint32> keys(static_cast<size_t>(n));
+        std::vector<int> payload(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            keys[size_t(i)] = qint32(gen() % 10) - 3;
+            payload[size_t(i)] = i;
+        }
+        // Expected: ascending keys, equal keys in reverse of their earlier order.
+        std::vector<int> expected = payload;
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return keys[size_t(a)] != keys[size_t(b)] ? keys[size_t(a)] < keys[size_t(b)] : a > b;
+        });
+        std::vector<qint32> k = keys;
+        std::vector<int> p = payload;
+        sortByKey(std::span<qint32>(k), std::span<int>(p));
+        QCOMPARE(p, expected);
+        QVERIFY(std::is_sorted(k.begin(), k.end()));
+        sortByKey(std::span<qint32>(k), std::span<int>(p));
+        std::vector<int> stable = payload;
+        std::stable_sort(stable.begin(), stable.end(),
+                         [&](int a, int b) { return keys[size_t(a)] < keys[size_t(b)]; });
+        QCOMPARE(p, stable);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestStatistics)
+#include "tst_statistics.moc"
