@@ -1,0 +1,95 @@
+// Results store and statistics: the refresh that runs while a screen is built, and one
+// append at the end of an attempt.
+#include "data/resultstore.h"
+#include "data/statistics.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace kz;
+
+namespace {
+
+const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
+
+PassCriteriaTable benchCriteria() {
+    PassCriteriaTable t;
+    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+        PassCriteria& c = t.row(level);
+        c.targetTime = 60 + level;
+        c.pointMultiplier = DecimalMultiplier::fromText(u"1.5");
+        c.passPeriodDays = 7;
+        c.overdoPeriodDays = 1;
+    }
+    return t;
+}
+
+// 20000 records of 5000 students over 25 levels and 60 days.
+QString writeBenchFile(const QTemporaryDir& dir, int records) {
+    const QString path = dir.filePath(QStringLiteral("r.dat"));
+    QByteArray bytes;
+    bytes.reserve(records * ResultRecord::kSize);
+    for (int i = 0; i < records; ++i) {
+        const ResultRecord r = makeResultRecord(kNow.addDays(-(i % 60)), static_cast<qint16>(i % 5000 + 1),
+                                                static_cast<qint16>(i % 25 + 1), 20 + (i * 7) % 400, u"12345");
+        bytes += encodeResultRecord(r);
+    }
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+void BM_RefreshStatistics(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = writeBenchFile(dir, static_cast<int>(state.range(0)));
+    const PassCriteriaTable criteria = benchCriteria();
+    auto tables = std::make_unique<StatisticsTables>();
+    for (auto _ : state) {
+        const ResultsLoadError e = refreshStatistics(path, criteria, kNow, tables.get());
+        benchmark::DoNotOptimize(e.kind);
+        benchmark::DoNotOptimize(tables->totalPoints(1, 1));
+    }
+}
+BENCHMARK(BM_RefreshStatistics)->Arg(20000)->Arg(25000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadResults(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = writeBenchFile(dir, 20000);
+    auto tables = std::make_unique<StatisticsTables>();
+    for (auto _ : state) {
+        const ResultsLoadError e = loadResults(path, tables.get());
+        benchmark::DoNotOptimize(e.kind);
+    }
+}
+BENCHMARK(BM_LoadResults)->Unit(benchmark::kMillisecond);
+
+void BM_AppendUncontended(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = writeBenchFile(dir, 20000);
+    const ResultRecord r = makeResultRecord(kNow, 17, 2, 95, u"12345");
+    for (auto _ : state) {
+        const AppendOutcome out = appendResult(path, r);
+        benchmark::DoNotOptimize(out.recordNumber);
+    }
+}
+BENCHMARK(BM_AppendUncontended)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadAllResults(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = writeBenchFile(dir, 20000);
+    ResultsFileContents all;
+    for (auto _ : state) {
+        const ResultsFileError e = readAllResults(path, &all);
+        benchmark::DoNotOptimize(all.records.size());
+        benchmark::DoNotOptimize(e.error.number);
+    }
+}
+BENCHMARK(BM_ReadAllResults)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
