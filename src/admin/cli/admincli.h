@@ -1,0 +1,47 @@
+#pragma once
+
+#include "core/installation.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QTextStream;
+
+// kazurin2-admin: checks and exports of an installation's data from the command line,
+// built on the program's own readers and rules.
+namespace kz::admin {
+
+enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
+
+struct CliOptions {
+    QString command;                 // check, export, stats, school-best
+    QString programFolder;           // empty: the caller's default
+    std::optional<QDateTime> now;    // --now
+    std::optional<int> student;      // --student
+    bool help = false;
+};
+
+// Parses the arguments after the program name. False with *error on a usage error.
+bool parseCliArguments(const QStringList& arguments, CliOptions* out, QString* error);
+QString cliHelpText();
+
+// The whole companion: parse, resolve the installation of the program folder (default
+// defaultProgramFolder), run the command. Returns the exit status.
+int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
+                 QTextStream& err);
+
+// The commands over an installation already resolved. pathFile is the path file that
+// was read (for check).
+int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
+int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
+int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student, QTextStream& out,
+             QTextStream& err);
+int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
+
+// A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
+QString csvField(const QString& text);
+
+} // namespace kz::admin

@@ -1,0 +1,120 @@
+#include "admin/cli/admincli.h"
+#include "admin/cli/rosterscan.h"
+
+#include "core/catalogue.h"
+#include "data/oledate.h"
+#include "data/passcriteria.h"
+#include "data/resultstore.h"
+#include "data/statistics.h"
+
+#include <QDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <memory>
+
+namespace kz::admin {
+
+namespace {
+
+// The loader waits while the results file is in use; on the command line short waits do.
+void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(qMin(ms, 250))); }
+
+bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
+    const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), table);
+    if (!r.ok) {
+        err << "kazurin2-admin: cannot read the pass criteria " << QDir::toNativeSeparators(inst.criteriaPath())
+            << ": " << r.message << "\n";
+        return false;
+    }
+    return true;
+}
+
+QString trimmedSiteCode(const ResultRecord& r) {
+    QString code = r.siteCodeText();
+    while (code.endsWith(u' '))
+        code.chop(1);
+    return code;
+}
+
+} // namespace
+
+int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
+    PassCriteriaTable criteria;
+    if (!loadCriteria(inst, &criteria, err))
+        return ExitProblems;
+    ResultsFileContents contents;
+    if (const ResultsFileError e = readAllResults(inst.resultsPath(), &contents); !e.ok()) {
+        err << "kazurin2-admin: " << e.message() << "\n";
+        return ExitProblems;
+    }
+    const RosterScan roster = scanRoster(inst.rosterPath());
+    if (!roster.found)
+        err << "kazurin2-admin: names left empty: " << roster.message << "\n";
+
+    out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
+    for (size_t i = 0; i < contents.records.size(); ++i) {
+        const ResultRecord& r = contents.records[i];
+        if (!r.isAttempt())
+            continue;
+        const QDate date = dateFromOle(r.date);
+        const QString name =
+            r.bangou >= 0 && r.bangou <= 5000 ? roster.nameByBangou[static_cast<size_t>(r.bangou)] : QString();
+        const qint32 points = r.isCountable() ? attemptPoints(r.recordedTime, r.level, criteria) : 0;
+        out << (i + 1) << ',' << (date.isValid() ? date.toString(Qt::ISODate) : QString()) << ','
+            << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ',' << csvField(name)
+            << ',' << r.level << ',' << csvField(catalogueLevelName(r.level)) << ',' << r.recordedTime << ','
+            << points << ',' << csvField(trimmedSiteCode(r)) << '\n';
+    }
+    return ExitOk;
+}
+
+int runStats(const Installation& inst, const QDateTime& now, std::optional<int> student, QTextStream& out,
+             QTextStream& err) {
+    PassCriteriaTable criteria;
+    if (!loadCriteria(inst, &criteria, err))
+        return ExitProblems;
+    auto stats = std::make_unique<StatisticsTables>();
+    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+        !e.ok()) {
+        err << "kazurin2-admin: " << e.message() << "\n";
+        return ExitProblems;
+    }
+    using F = StatisticsTables::Figure;
+    static constexpr F kOrder[] = {F::TotalAttempts, F::TodayAttempts, F::PassPeriodAttempts, F::OverdoPeriodAttempts,
+                                   F::TotalPoints,   F::TodayPoints,   F::PassPeriodPoints,   F::OverdoPeriodPoints};
+    out << "student,level,total_attempts,today_attempts,pass_period_attempts,overdo_period_attempts,"
+           "total_points,today_points,pass_period_points,overdo_period_points,best_time\n";
+    const int first = student.value_or(1);
+    const int last = student.value_or(StatisticsTables::kStudents - 1);
+    for (int b = first; b <= last; ++b) {
+        for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+            bool any = stats->bestTime(level, b) != StatisticsTables::kNoTime;
+            for (F f : kOrder)
+                any = any || stats->figure(f, level, b) != 0;
+            if (!any)
+                continue;
+            out << b << ',' << level;
+            for (F f : kOrder)
+                out << ',' << stats->figure(f, level, b);
+            out << ',' << stats->bestTime(level, b) << '\n';
+        }
+    }
+    return ExitOk;
+}
+
+int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err) {
+    auto stats = std::make_unique<StatisticsTables>();
+    if (const ResultsLoadError e = loadResults(inst.resultsPath(), stats.get(), shortWait); !e.ok()) {
+        err << "kazurin2-admin: " << e.message() << "\n";
+        return ExitProblems;
+    }
+    out << "level,school_best_time\n";
+    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+        if (stats->schoolBestTime(level) < StatisticsTables::kNoTime)
+            out << level << ',' << stats->schoolBestTime(level) << '\n';
+    }
+    return ExitOk;
+}
+
+} // namespace kz::admin

@@ -1,0 +1,334 @@
+#include "admin/cli/admincli.h"
+#include "data/resultstore.h"
+#include "data/textio.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <cmath>
+
+using namespace kz;
+
+namespace {
+
+const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
+
+ResultRecord rec(const QDateTime& when, int bangou, int level, qint32 time, const char* site = "12345") {
+    return makeResultRecord(when, static_cast<qint16>(bangou), static_cast<qint16>(level), time,
+                            QString::fromLatin1(site));
+}
+
+// A small installation: common/パスデータ.txt, the program folder common/drill2 and
+// the data folder data/ with settings, roster, sounds, criteria and results.
+class Fixture {
+public:
+    Fixture() {
+        QDir d(dir.path());
+        d.mkpath("common/drill2");
+        d.mkpath("data/drill2");
+        d.mkpath("data/音フォルダ");
+        write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
+        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
+        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,"});
+        QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
+        for (int level = 1; level <= 25; ++level)
+            criteria << "60,60,10,3,1.5,20,100,7,1,,,";
+        write("data/drill2/タイム回数データ.txt", criteria);
+        write("data/音フォルダ/新音ファイル.txt",
+              {"正解音2,pinpon,*", "間違い音2,bubu,*", "自己最高音2,yatta,*", "不合格音1,zannen,*"});
+        for (const char* wav : {"pinpon", "bubu", "yatta", "zannen", "最高1", "合格", "警告1"})
+            touch(QString("data/音フォルダ/%1.wav").arg(QString::fromUtf8(wav)));
+        results({rec(kNow, 17, 2, 30), rec(kNow.addDays(-1).addSecs(-5 * 3600 - 24 * 60 - 53), 21, 2, 95),
+                 rec(kNow.addSecs(-4 * 3600 - 1800), 1200, 3, 20, ""), rec(kNow.addSecs(300), 17, 2, 99999)});
+    }
+
+    QString programFolder() const { return dir.path() + "/common/drill2"; }
+    QString path(const QString& relative) const { return dir.path() + "/" + relative; }
+
+    void write(const QString& relative, const QStringList& lines) {
+        QString error;
+        QVERIFY2(writeCp932Lines(path(relative), lines, &error), qPrintable(error));
+    }
+    void roster(const QStringList& lines) { write("data/新名簿.txt", lines); }
+    void touch(const QString& relative) {
+        QFile f(path(relative));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    void results(const QList<ResultRecord>& records, const QByteArray& tail = {}) {
+        QByteArray bytes;
+        for (const ResultRecord& r : records)
+            bytes += encodeResultRecord(r);
+        bytes += tail;
+        QFile f(path("data/drill2/成績累積データ.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    QTemporaryDir dir;
+};
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run companion(const Fixture& fx, QStringList args) {
+    args.prepend(fx.programFolder());
+    args.prepend("--program-folder");
+    Run run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.status = admin::runCompanion(args, QString(), out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+Run process(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    Run run;
+    if (!p.waitForFinished(60000))
+        return run;
+    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+const char* const kExportHeader = "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
+const char* const kStatsHeader = "student,level,total_attempts,today_attempts,pass_period_attempts,"
+                                 "overdo_period_attempts,total_points,today_points,pass_period_points,"
+                                 "overdo_period_points,best_time\n";
+
+} // namespace
+
+class TestAdminCli : public QObject {
+    Q_OBJECT
+private slots:
+    void parsesArguments_data();
+    void parsesArguments();
+    void helpDocumentsEverything();
+    void exportsAttemptsInFileOrder();
+    void statsAsOfNow();
+    void statsOfOneStudent();
+    void schoolBest();
+    void checkCleanInstallation();
+    void checkReportsEachProblem();
+    void missingPathFile();
+    void csvQuoting_data();
+    void csvQuoting();
+    void runsAsAProgram();
+};
+
+void TestAdminCli::parsesArguments_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("check") << QStringList{"check"} << true << "check";
+    QTest::newRow("folder first") << QStringList{"--program-folder", "/x", "export"} << true << "export";
+    QTest::newRow("folder =") << QStringList{"stats", "--program-folder=/x"} << true << "stats";
+    QTest::newRow("stats options") << QStringList{"stats", "--now", "2004-03-15T14:30:00", "--student", "17"} << true
+                                   << "stats";
+    QTest::newRow("school-best now") << QStringList{"school-best", "--now=2004-03-15T14:30:00"} << true
+                                     << "school-best";
+    QTest::newRow("help alone") << QStringList{"--help"} << true << "";
+    QTest::newRow("no command") << QStringList{} << false << "";
+    QTest::newRow("unknown command") << QStringList{"purge"} << false << "";
+    QTest::newRow("two commands") << QStringList{"check", "export"} << false << "";
+    QTest::newRow("unknown option") << QStringList{"check", "--force"} << false << "";
+    QTest::newRow("bad now") << QStringList{"stats", "--now", "yesterday"} << false << "";
+    QTest::newRow("now without value") << QStringList{"stats", "--now"} << false << "";
+    QTest::newRow("student 0") << QStringList{"stats", "--student", "0"} << false << "";
+    QTest::newRow("student 5001") << QStringList{"stats", "--student", "5001"} << false << "";
+    QTest::newRow("student on export") << QStringList{"export", "--student", "3"} << false << "";
+    QTest::newRow("now on check") << QStringList{"check", "--now", "2004-03-15T14:30:00"} << false << "";
+}
+
+void TestAdminCli::parsesArguments() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, ok);
+    QFETCH(QString, command);
+    admin::CliOptions options;
+    QString error;
+    QCOMPARE(admin::parseCliArguments(args, &options, &error), ok);
+    QCOMPARE(error.isEmpty(), ok);
+    if (ok)
+        QCOMPARE(options.command, command);
+}
+
+void TestAdminCli::helpDocumentsEverything() {
+    Fixture fx;
+    const Run run = companion(fx, {"--help"});
+    QCOMPARE(run.status, 0);
+    for (const char* word : {"check", "export", "stats", "school-best", "--program-folder", "--now", "--student",
+                             "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+        QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
+}
+
+void TestAdminCli::exportsAttemptsInFileOrder() {
+    Fixture fx;
+    ResultRecord zeros;
+    zeros.date = 0;
+    fx.results({rec(kNow, 17, 2, 30), rec(QDateTime(QDate(2004, 3, 14), QTime(9, 5, 7)), 21, 2, 95), zeros,
+                rec(QDateTime(QDate(2004, 3, 15), QTime(10, 0)), 1200, 3, 20, ""),
+                rec(kNow.addSecs(300), 17, 2, 99999), rec(kNow, 17, 36, 50), rec(kNow, 4, 1, 30)},
+               QByteArray(10, 'x'));
+    const Run run = companion(fx, {"export"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QString::fromUtf8(kExportHeader) +
+                          QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n"
+                                            "2,2004-03-14,09:05:07,21,\"山田, 花子\",2,１４(1-10R),95,6,12345\n"
+                                            "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
+                                            "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
+                                            "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
+                                            "7,2004-03-15,14:30:00,4,,1,１４(1-10),30,16,12345\n"));
+}
+
+void TestAdminCli::statsAsOfNow() {
+    Fixture fx;
+    const Run run = companion(fx, {"stats", "--now", "2004-03-15T14:30:00"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QString::fromUtf8(kStatsHeader) + "17,2,1,1,1,1,16,16,16,16,30\n"
+                                                        "21,2,1,0,1,0,6,0,6,0,95\n"
+                                                        "1200,3,1,1,1,1,28,28,28,28,20\n");
+    // A week later only the totals and best times are left.
+    const Run later = companion(fx, {"stats", "--now", "2004-03-22T14:30:00"});
+    QCOMPARE(later.out, QString::fromUtf8(kStatsHeader) + "17,2,1,0,0,0,16,0,0,0,30\n"
+                                                          "21,2,1,0,0,0,6,0,0,0,95\n"
+                                                          "1200,3,1,0,0,0,28,0,0,0,20\n");
+}
+
+void TestAdminCli::statsOfOneStudent() {
+    Fixture fx;
+    Run run = companion(fx, {"stats", "--now", "2004-03-15T14:30:00", "--student", "21"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QString::fromUtf8(kStatsHeader) + "21,2,1,0,1,0,6,0,6,0,95\n");
+    run = companion(fx, {"stats", "--now", "2004-03-15T14:30:00", "--student", "22"});
+    QCOMPARE(run.out, QString::fromUtf8(kStatsHeader));
+}
+
+void TestAdminCli::schoolBest() {
+    Fixture fx;
+    const Run run = companion(fx, {"school-best"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QString("level,school_best_time\n2,30\n")); // Bangou 1200 makes no school best
+}
+
+void TestAdminCli::checkCleanInstallation() {
+    Fixture fx;
+    const Run run = companion(fx, {"check"});
+    QCOMPARE(run.out, QString("no problems found\n"));
+    QCOMPARE(run.status, 0);
+}
+
+void TestAdminCli::checkReportsEachProblem() {
+    Fixture fx;
+    fx.write("data/共通データ.txt", {"13,12345さくら塾,0,,,pass"});
+    fx.roster({"17,1996,0,0,テスト,0,,", "30,1996,0,0,短い", "abc,1996,0,0,名,0,,", "6000,1996,0,0,名,0,,",
+               "31,1996,0,0,名,99999,,"});
+    QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
+    for (int level = 1; level <= 24; ++level)
+        criteria << (level == 3 ? "0,60,10,3,x1,20,100,7,1,,," : "60,60,10,3,1.5,20,100,7,1,,,");
+    fx.write("data/drill2/タイム回数データ.txt", criteria);
+    QFile::remove(fx.path("data/音フォルダ/合格.wav"));
+    ResultRecord zeros;
+    zeros.date = 0;
+    ResultRecord nan = rec(kNow, 17, 2, 30);
+    nan.date = std::nan("");
+    fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)}, QByteArray(10, 'x'));
+
+    const Run run = companion(fx, {"check"});
+    QCOMPARE(run.status, 1);
+    const QString settings = QDir::toNativeSeparators(fx.path("data/共通データ.txt"));
+    const QString roster = QDir::toNativeSeparators(fx.path("data/新名簿.txt"));
+    const QString crit = QDir::toNativeSeparators(fx.path("data/drill2/タイム回数データ.txt"));
+    const QString res = QDir::toNativeSeparators(fx.path("data/drill2/成績累積データ.dat"));
+    const QStringList expected{
+        settings + ": holds 6 values; the common settings have 10",
+        settings + ":1: the first month of the school year \"13\" is not 1..12",
+        roster + ":2: holds 5 values; a student needs 8",
+        roster + ":3: Bangou is not a whole number of 16 bits: \"abc\"",
+        roster + ":4: Bangou 6000 is outside 0..5000",
+        roster + ":5: listing flag is not a whole number of 16 bits: \"99999\"",
+        crit + ": holds 24 level lines; the 25 levels need 25",
+        crit + ":4: level 3: ﾎﾟｲﾝﾄ倍率 \"x1\" is not a number",
+        crit + ":4: level 3: target time 0 scores no points",
+        QDir::toNativeSeparators(fx.path("data/音フォルダ/合格.wav")) + ": the sound file is missing",
+        res + ":record 2: level 0 is outside 1..35; Bangou 0 is outside 1..5000",
+        res + ":record 3: level 36 is outside 1..35",
+        res + ":record 4: the date is not a number",
+        res + ":record 5: Bangou -5 is outside 1..5000; the recorded time -1 is negative",
+        res + ": a torn record of 10 bytes follows record 5; the next result overwrites it",
+        "15 problems",
+    };
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, expected);
+}
+
+void TestAdminCli::missingPathFile() {
+    Fixture fx;
+    QVERIFY(QFile::remove(fx.path("common/パスデータ.txt")));
+    Run run = companion(fx, {"check"});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.contains("パスデータ.txt"));
+    run = companion(fx, {"export"});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.contains("パスデータ.txt"));
+}
+
+void TestAdminCli::csvQuoting_data() {
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("plain") << "テスト" << "テスト";
+    QTest::newRow("comma") << "a,b" << "\"a,b\"";
+    QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
+    QTest::newRow("newline") << "a\nb" << "\"a\nb\"";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestAdminCli::csvQuoting() {
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(admin::csvField(in), out);
+}
+
+void TestAdminCli::runsAsAProgram() {
+    Fixture fx;
+    const QString exe = QStringLiteral(KZ_ADMIN_EXE);
+    // The default installation is that of the folder the companion lies in.
+    const QString copy = fx.programFolder() + "/kazurin2-admin";
+    QVERIFY(QFile::copy(exe, copy));
+    QVERIFY(QFile::setPermissions(copy, QFile::permissions(exe)));
+    Run run = process(copy, {"school-best"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QString("level,school_best_time\n2,30\n"));
+
+    run = process(exe, {"--program-folder", fx.programFolder(), "export"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.startsWith(QString::fromUtf8(kExportHeader)));
+    QVERIFY(run.out.contains(QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n")));
+
+    run = process(exe, {"--help"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.contains("Usage: kazurin2-admin"));
+
+    run = process(exe, {"frobnicate"});
+    QCOMPARE(run.status, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY(run.err.contains("unknown command frobnicate"));
+
+    QVERIFY(QFile::remove(fx.path("data/drill2/タイム回数データ.txt")));
+    run = process(exe, {"--program-folder", fx.programFolder(), "stats"});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.err.contains(QString::fromUtf8("タイム回数データ.txt")));
+}
+
+QTEST_GUILESS_MAIN(TestAdminCli)
+#include "tst_admincli.moc"
