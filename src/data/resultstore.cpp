@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
 
 namespace kz {
 
@@ -78,13 +79,15 @@ FileError classifyMissing(const FileError& error, const QString& path, bool* fil
 
 } // namespace
 
-bool ResultRecord::isAttempt() const {
-    return std::isfinite(date) && date >= 0 && bangou != 0 && level >= 1;
+bool ResultKeys::isAttempt() const { return std::isfinite(date) && date >= 0 && bangou != 0 && level >= 1; }
+
+bool ResultKeys::isCountable() const {
+    return isAttempt() && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
 }
 
-bool ResultRecord::isCountable() const {
-    return isAttempt() && level <= kLevels && bangou >= 1 && bangou <= kMaxBangou;
-}
+bool ResultRecord::isAttempt() const { return ResultKeys{date, time, bangou, level, recordedTime}.isAttempt(); }
+
+bool ResultRecord::isCountable() const { return ResultKeys{date, time, bangou, level, recordedTime}.isCountable(); }
 
 QString ResultRecord::siteCodeText() const {
     return decodeCp932(QByteArray(siteCode.data(), kTextSize));
@@ -140,13 +143,24 @@ QByteArray encodeResultRecord(const ResultRecord& record) {
     return bytes;
 }
 
+ResultKeys decodeResultKeys(const char* in) {
+    ResultKeys k;
+    k.date = std::bit_cast<double>(getU64(in + 0));
+    k.time = std::bit_cast<double>(getU64(in + 8));
+    k.bangou = static_cast<qint16>(getU16(in + 16));
+    k.level = static_cast<qint16>(getU16(in + 18));
+    k.recordedTime = static_cast<qint32>(getU32(in + 20));
+    return k;
+}
+
 ResultRecord decodeResultRecord(const char* in) {
+    const ResultKeys k = decodeResultKeys(in);
     ResultRecord r;
-    r.date = std::bit_cast<double>(getU64(in + 0));
-    r.time = std::bit_cast<double>(getU64(in + 8));
-    r.bangou = static_cast<qint16>(getU16(in + 16));
-    r.level = static_cast<qint16>(getU16(in + 18));
-    r.recordedTime = static_cast<qint32>(getU32(in + 20));
+    r.date = k.date;
+    r.time = k.time;
+    r.bangou = k.bangou;
+    r.level = k.level;
+    r.recordedTime = k.recordedTime;
     r.siteCode = getText(in + 24);
     r.extra1 = getText(in + 29);
     r.extra2 = getText(in + 34);

@@ -62,6 +62,19 @@ void encodeResultRecord(const ResultRecord& record, char* out44);
 QByteArray encodeResultRecord(const ResultRecord& record);
 ResultRecord decodeResultRecord(const char* in44);
 
+// The fields every reader uses, without the text fields (for the statistics loader).
+struct ResultKeys {
+    double date = 0;
+    double time = 0;
+    qint16 bangou = 0;
+    qint16 level = 0;
+    qint32 recordedTime = 0;
+
+    bool isAttempt() const;   // as ResultRecord::isAttempt
+    bool isCountable() const; // as ResultRecord::isCountable
+};
+ResultKeys decodeResultKeys(const char* in44);
+
 // Called while the file is held by another station; the program passes a wait that
 // keeps its screens alive, the default sleeps.
 using WaitFunction = std::function<void(int milliseconds)>;

@@ -85,7 +85,7 @@ inline constexpr qint32 kStatisticsWindow = 20000;
 struct ResultsLoadError {
     enum Kind { None, NotFound, Other };
     Kind kind = None;
-    int progress = 0;    // how far the load got (3 open, 5 measure, 7 read, 9 best times, 11 done)
+    int progress = 0;    // how far the load got: 3 opening, 5 measuring, 7 reading the file
     int number = 0;      // the system's error number
     QString description; // the system's text
     QString path;
