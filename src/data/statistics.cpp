@@ -64,12 +64,8 @@ void StatisticsTables::clearBestTimes() {
     schoolBestTime_.fill(kNoTime);
 }
 
-} // namespace kz
-
 // ---------------------------------------------------------------------------------
 // Loading the results and rebuilding the figures
-
-namespace kz {
 
 namespace {
 
