@@ -58,7 +58,8 @@ void DrillEngine::初期設定(int level, qint32 minimumTime) {
     // never times out (five times nothing would end it at the first tick).
     hasTimeLimit_ = minimumTime > 0;
     const qint64 limit = kTimeLimitFactor * static_cast<qint64>(minimumTime);
-    timeLimit_ = hasTimeLimit_ ? static_cast<qint32>(qMin<qint64>(limit, std::numeric_limits<qint32>::max())) : 0;
+    timeLimit_ =
+        hasTimeLimit_ ? static_cast<qint32>(qMin<qint64>(limit, std::numeric_limits<qint32>::max())) : 0;
     observer_.timeLimitSet(timeLimit_, hasTimeLimit_);
 }
 
@@ -279,7 +280,9 @@ void DrillEngine::onClockTick() {
     }
 }
 
-qint32 DrillEngine::elapsedNow() const { return roundHalfEvenSeconds(clock_.monotonicMs() - clockStartMs_); }
+qint32 DrillEngine::elapsedNow() const {
+    return roundHalfEvenSeconds(clock_.monotonicMs() - clockStartMs_);
+}
 
 void DrillEngine::stopClock() {
     if (!clockRunning_)

@@ -15,9 +15,9 @@ class RandomSource;
 
 // What the end-of-attempt hand-off is told: how the attempt ended and its time.
 struct DrillEnding {
-    bool finished = false;      // the question total was reached
-    bool timedOut = false;      // the time limit ran out
-    qint32 elapsedSeconds = 0;  // whole seconds at the end (the recorded time when finished)
+    bool finished = false;     // the question total was reached
+    bool timedOut = false;     // the time limit ran out
+    qint32 elapsedSeconds = 0; // whole seconds at the end (the recorded time when finished)
 };
 
 // Everything the drill screen shows, told as it happens. All calls come on the engine's
@@ -127,17 +127,17 @@ public:
     int itemCount() const { return static_cast<int>(items_.size()); }
     int questionTotal() const { return questionTotal_; }
     int remainingQuestions() const { return remaining_; }
-    int position() const { return position_; }         // 1-based; 0 before the first question
-    QuestionItem currentQuestion() const;               // empty before the first question
+    int position() const { return position_; } // 1-based; 0 before the first question
+    QuestionItem currentQuestion() const;      // empty before the first question
     bool isRetryQuestion() const { return isRetryQuestion_; }
     bool retryPhase() const { return retryPhase_; }
-    int correctCount() const { return correctCount_; }  // right answers (in-order levels)
+    int correctCount() const { return correctCount_; } // right answers (in-order levels)
     const QString& typedAnswer() const { return typedAnswer_; }
     int expectedAnswer() const { return expectedAnswer_; }
     int confirmState() const { return confirmState_; } // 0 entry, 1 wrong, 2 one "+" seen
     bool judging() const { return judging_; }
     qint32 elapsedSeconds() const { return elapsedSeconds_; }
-    qint32 timeLimit() const { return timeLimit_; }     // 0 when there is none
+    qint32 timeLimit() const { return timeLimit_; } // 0 when there is none
     bool hasTimeLimit() const { return hasTimeLimit_; }
     bool clockRunning() const { return clockRunning_; }
     bool finished() const { return finished_; }
@@ -186,7 +186,7 @@ private:
     bool judging_ = false;
     int judgeResult_ = 0; // 1 right, 2 wrong, 0 none
 
-    qint64 clockStartMs_ = 0;    // monotonic start, moved back by every penalty
+    qint64 clockStartMs_ = 0;     // monotonic start, moved back by every penalty
     qint32 penaltySinceTick_ = 0; // penalty seconds not yet in elapsedSeconds_
     qint32 elapsedSeconds_ = 0;
     qint32 timeLimit_ = 0;
