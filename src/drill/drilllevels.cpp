@@ -6,16 +6,16 @@ namespace {
 
 constexpr DrillLevelSpec row(int level, int table, int first, int last, OrderMode mode, int items,
                              int total) {
-    DrillLevelSpec spec;
-    spec.level = level;
-    spec.tables = {table, 0, 0};
-    spec.tableCount = 1;
-    spec.firstFactor = first;
-    spec.lastFactor = last;
-    spec.orderMode = mode;
-    spec.itemCount = items;
-    spec.questionTotal = total;
-    return spec;
+    DrillLevelSpec entry;
+    entry.level = level;
+    entry.tables = {table, 0, 0};
+    entry.tableCount = 1;
+    entry.firstFactor = first;
+    entry.lastFactor = last;
+    entry.orderMode = mode;
+    entry.itemCount = items;
+    entry.questionTotal = total;
+    return entry;
 }
 
 constexpr OrderMode kIn = OrderMode::InOrder;
@@ -34,10 +34,10 @@ constexpr std::array<DrillLevelSpec, 24> kSingleTableLevels = {
 };
 
 constexpr DrillLevelSpec allTablesLevel() {
-    DrillLevelSpec spec = row(25, 14, 1, 20, kShuf, 60, 60);
-    spec.tables = {14, 15, 16};
-    spec.tableCount = 3;
-    return spec;
+    DrillLevelSpec entry = row(25, 14, 1, 20, kShuf, 60, 60);
+    entry.tables = {14, 15, 16};
+    entry.tableCount = 3;
+    return entry;
 }
 
 } // namespace

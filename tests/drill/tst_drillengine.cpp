@@ -215,18 +215,18 @@ void TestDrillEngine::levelTable() {
     QFETCH(int, items);
     QFETCH(int, total);
 
-    const auto spec = drillLevelSpec(level);
-    QVERIFY(spec.has_value());
-    QCOMPARE(spec->level, level);
-    QCOMPARE(spec->orderMode, shuffled ? OrderMode::Shuffled : OrderMode::InOrder);
-    QCOMPARE(spec->itemCount, items);
-    QCOMPARE(spec->questionTotal, total);
+    const auto entry = drillLevelSpec(level);
+    QVERIFY(entry.has_value());
+    QCOMPARE(entry->level, level);
+    QCOMPARE(entry->orderMode, shuffled ? OrderMode::Shuffled : OrderMode::InOrder);
+    QCOMPARE(entry->itemCount, items);
+    QCOMPARE(entry->questionTotal, total);
 
     QList<QuestionItem> expected;
     for (int table : tables)
         for (int f = first; f <= last; ++f)
             expected << QuestionItem{table, f};
-    QCOMPARE(spec->items(), expected);
+    QCOMPARE(entry->items(), expected);
 
     Rig rig;
     QVERIFY(rig.engine.startAttempt(level, 10));
@@ -773,7 +773,7 @@ void TestDrillEngine::everyLevelFinishes() {
     QFETCH(int, level);
     Rig rig(true, static_cast<quint32>(level));
     QVERIFY(rig.engine.startAttempt(level, 30));
-    const auto spec = drillLevelSpec(level);
+    const auto entry = drillLevelSpec(level);
     // A wrong answer at the first question costs one extra question and ten seconds.
     rig.answerWrongAndConfirm();
     int guard = 0;
@@ -782,15 +782,15 @@ void TestDrillEngine::everyLevelFinishes() {
         rig.answerRight();
     }
     QVERIFY(rig.engine.finished());
-    QCOMPARE(rig.observer.questions.size(), spec->questionTotal + 1);
+    QCOMPARE(rig.observer.questions.size(), entry->questionTotal + 1);
     QCOMPARE(rig.observer.endings.size(), 1);
     QVERIFY(rig.observer.endings[0].finished);
-    QCOMPARE(rig.observer.endings[0].elapsedSeconds, spec->questionTotal + 10);
+    QCOMPARE(rig.observer.endings[0].elapsedSeconds, entry->questionTotal + 10);
     QCOMPARE(rig.engine.remainingQuestions(), 0);
     QSet<QPair<int, int>> seen;
     for (const QuestionItem& q : rig.observer.questions)
         seen.insert({q.tableNumber, q.factor});
-    QCOMPARE(seen.size(), spec->itemCount);
+    QCOMPARE(seen.size(), entry->itemCount);
 }
 
 void TestDrillEngine::everyLevelTimesOut_data() {
