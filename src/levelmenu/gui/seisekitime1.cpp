@@ -68,7 +68,10 @@ public:
 
 QFont uiFont(int pointSize, bool bold = false) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    // Full-width digits of the level names ("１４(1-10)") must look full-width: a gothic face
+    // with fixed-width kana and digits, as on the classroom computers.
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("VL Gothic")});
     font.setPointSize(pointSize);
     font.setBold(bold);
     return font;
