@@ -152,6 +152,7 @@ private slots:
     void firstVisibleKeptAcrossInstances();
     void gradeFilterPreset_data();
     void gradeFilterPreset();
+    void gradeFilterChoiceRebuilds();
     void screenshots();
 };
 
@@ -517,6 +518,28 @@ void TestSeisekitime1::gradeFilterPreset() {
     QCOMPARE(builds, 1);
     QCOMPARE(menu.gradeFilterText(), shown);
     QCOMPARE(child<QComboBox>(&menu, "Combo1")->itemText(0), QString("全学年"));
+}
+
+void TestSeisekitime1::gradeFilterChoiceRebuilds() {
+    Fixture f;
+    int builds = 0;
+    Seisekitime1 menu(f.context, {[] {}, [&](Seisekitime1& m) {
+                                      ++builds;
+                                      // A rebuild disables the start buttons; the menu decides again afterwards.
+                                      for (int level = 1; level <= m.levelCount(); ++level)
+                                          m.column(level).command4->setEnabled(false);
+                                  }});
+    menu.show();
+    QVERIFY(QTest::qWaitFor([&] { return menu.isActivated(); }));
+    f.lockLevel3();
+    auto* combo = child<QComboBox>(&menu, "Combo1");
+    combo->setCurrentIndex(combo->findText("中２"));
+    emit combo->activated(combo->currentIndex());
+    QCOMPARE(builds, 2);
+    QCOMPARE(menu.gradeFilterText(), QString("中２"));
+    QVERIFY(child<QPushButton>(&menu, "Command4_2")->isEnabled());
+    QVERIFY(!child<QPushButton>(&menu, "Command4_3")->isEnabled());
+    QVERIFY(child<QLabel>(&menu, "Text1_3")->isVisible());
 }
 
 void TestSeisekitime1::screenshots() {

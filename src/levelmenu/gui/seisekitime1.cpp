@@ -24,7 +24,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 
 namespace kz {
 
