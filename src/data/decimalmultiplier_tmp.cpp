@@ -1,11 +1,17 @@
-// TEMPORARY stand-in for DecimalMultiplier until the pass-criteria module lands; remove this
-// file when src/data/passcriteria.cpp provides the class.
+// Stand-in for the multiplier part of the criteria reader until that reader lands on this
+// branch; remove this file when src/data/passcriteria.cpp defines DecimalMultiplier.
 #include "data/passcriteria.h"
+
+#include <QLocale>
 
 namespace kz {
 
 namespace {
-qint64 power10(int n) {
+__extension__ typedef __int128 Int128;
+constexpr int kMaxScale = 9;
+constexpr int kMaxDigits = 18;
+
+qint64 powerOfTen(int n) {
     qint64 p = 1;
     for (int i = 0; i < n; ++i)
         p *= 10;
@@ -16,58 +22,71 @@ qint64 power10(int n) {
 DecimalMultiplier DecimalMultiplier::fromText(QStringView text) {
     DecimalMultiplier m;
     qsizetype i = 0;
-    while (i < text.size() && text[i] == u' ')
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    int digits = 0;
+    int scale = 0;
     bool point = false;
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'.' && !point) {
             point = true;
-        } else if (c >= u'0' && c <= u'9') {
-            if (m.scaled_ > 99999999999LL || m.scale_ >= 9)
-                break;
-            m.scaled_ = m.scaled_ * 10 + (c.unicode() - u'0');
-            if (point)
-                ++m.scale_;
-        } else {
-            break;
+            continue;
         }
+        if (c < u'0' || c > u'9')
+            break;
+        if (point && scale >= kMaxScale)
+            continue; // finer digits than the table can hold are dropped
+        if (digits >= kMaxDigits)
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value != 0)
+            ++digits;
+        if (point)
+            ++scale;
     }
-    if (negative)
-        m.scaled_ = -m.scaled_;
+    m.scaled_ = negative ? -value : value;
+    m.scale_ = scale;
     return m;
 }
 
 DecimalMultiplier DecimalMultiplier::fromDouble(double value) {
-    return fromText(QString::number(value, 'f', 9));
+    if (!(value == value) || value > 1e15 || value < -1e15)
+        return {};
+    return fromText(QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
 
 qint64 DecimalMultiplier::floorTimes(qint64 points) const {
-    const qint64 den = power10(scale_);
-    const qint64 num = points * scaled_;
-    qint64 q = num / den;
-    if ((num % den != 0) && ((num < 0) != (den < 0)))
+    const Int128 num = static_cast<Int128>(points) * scaled_;
+    const Int128 den = powerOfTen(scale_);
+    Int128 q = num / den;
+    if ((num % den != 0) && (num < 0))
         --q;
-    return q;
+    return static_cast<qint64>(q);
 }
 
-double DecimalMultiplier::toDouble() const { return static_cast<double>(scaled_) / static_cast<double>(power10(scale_)); }
+double DecimalMultiplier::toDouble() const {
+    return static_cast<double>(scaled_) / static_cast<double>(powerOfTen(scale_));
+}
 
 QString DecimalMultiplier::shortText() const {
-    qint64 s = scaled_;
+    qint64 v = scaled_;
     int scale = scale_;
-    while (scale > 0 && s % 10 == 0) {
-        s /= 10;
+    while (scale > 0 && v % 10 == 0) {
+        v /= 10;
         --scale;
     }
-    const bool negative = s < 0;
-    QString digits = QString::number(negative ? -s : s);
+    const bool negative = v < 0;
+    QString digits = QString::number(negative ? -v : v);
     if (scale > 0) {
-        while (digits.size() <= scale)
-            digits.prepend(u'0');
+        if (digits.size() <= scale)
+            digits.prepend(QString(scale - digits.size() + 1, u'0'));
         digits.insert(digits.size() - scale, u'.');
     }
     return negative ? QStringLiteral("-") + digits : digits;
