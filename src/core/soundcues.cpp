@@ -26,8 +26,8 @@ QString soundFailureMessage(const QString& failureText) {
     return QStringLiteral("音声がでません。先生を呼びなさい。") + u'\n' + failureText;
 }
 
-SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures, SoundPlayer& player,
-                     RandomSource& random, SoundFatalHandler onFatal)
+SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures,
+                     SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
     : table_(table), soundFolder_(soundFolder), failures_(failures), player_(player), random_(random),
       onFatal_(std::move(onFatal)) {}
 
@@ -35,13 +35,27 @@ SoundCues::SoundCues(RunState& state, SoundPlayer& player, RandomSource& random,
     : SoundCues(state.soundTable, state.installation.soundFolder, state.soundFailures, player, random,
                 std::move(onFatal)) {}
 
-void SoundCues::playRightSound() { playKind(kRightKind, Counting::Counted); }
-void SoundCues::playWrongSound() { playKind(kWrongKind, Counting::Counted); }
-void SoundCues::playKeyWarning() { playNamed(QStringLiteral("警告1"), Counting::Ignored); }
-void SoundCues::playPersonalBestSound() { playKind(kPersonalBestKind, Counting::Ignored); }
-void SoundCues::playSchoolBestSound() { playNamed(QStringLiteral("最高1"), Counting::Ignored); }
-void SoundCues::playPassSound() { playNamed(QStringLiteral("合格"), Counting::Ignored); }
-void SoundCues::playMinimumLineSound() { playKind(kMinimumLineKind, Counting::Ignored); }
+void SoundCues::playRightSound() {
+    playKind(kRightKind, Counting::Counted);
+}
+void SoundCues::playWrongSound() {
+    playKind(kWrongKind, Counting::Counted);
+}
+void SoundCues::playKeyWarning() {
+    playNamed(QStringLiteral("警告1"), Counting::Ignored);
+}
+void SoundCues::playPersonalBestSound() {
+    playKind(kPersonalBestKind, Counting::Ignored);
+}
+void SoundCues::playSchoolBestSound() {
+    playNamed(QStringLiteral("最高1"), Counting::Ignored);
+}
+void SoundCues::playPassSound() {
+    playNamed(QStringLiteral("合格"), Counting::Ignored);
+}
+void SoundCues::playMinimumLineSound() {
+    playKind(kMinimumLineKind, Counting::Ignored);
+}
 
 void SoundCues::playKind(int kind, Counting counting) {
     if (ended_)
@@ -55,8 +69,9 @@ void SoundCues::playKind(int kind, Counting counting) {
     const QString& name = sounds.files[slot];
     if (name.isEmpty()) {
         if (counting == Counting::Counted)
-            count(PlayResult{kEmptyNameStatus,
-                             QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)});
+            count(PlayResult{
+                kEmptyNameStatus,
+                QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)});
         return;
     }
     playNamed(name, counting);

@@ -8,7 +8,7 @@ namespace {
 
 // The kind names in the order of their numbers 1..10.
 const char16_t* const kKindNames[SoundTable::kKinds] = {
-    u"正解音1", u"正解音2", u"間違い音1", u"間違い音2", u"最高音1",
+    u"正解音1", u"正解音2",     u"間違い音1",   u"間違い音2",   u"最高音1",
     u"最高音2", u"自己最高音1", u"自己最高音2", u"自己最高音3", u"不合格音1",
 };
 

@@ -83,11 +83,14 @@ PlayResult SdlSoundPlayer::playFile(const QString& path) {
     // the program is opened.
     QFile file(existingFile(path));
     if (!file.open(QIODevice::ReadOnly))
-        return failure(FileMissing, QStringLiteral("音声ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
+        return failure(FileMissing,
+                       QStringLiteral("音声ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     file.close();
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
-        return failure(BadFile, QStringLiteral("音声ファイルを再生できません: %1 (%2 バイト)").arg(path).arg(bytes.size()));
+        return failure(
+            BadFile,
+            QStringLiteral("音声ファイルを再生できません: %1 (%2 バイト)").arg(path).arg(bytes.size()));
 
     PlayResult result;
     if (!ensureAudio(&result))
@@ -97,7 +100,8 @@ PlayResult SdlSoundPlayer::playFile(const QString& path) {
     WavBuffer wav;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
     if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
-        return failure(BadFile, QStringLiteral("音声ファイルを再生できません: %1 (%2)").arg(path, sdlError()));
+        return failure(BadFile,
+                       QStringLiteral("音声ファイルを再生できません: %1 (%2)").arg(path, sdlError()));
 
     SDL_AudioSpec obtained{};
     spec.callback = nullptr; // samples are queued, not pulled
@@ -120,8 +124,8 @@ PlayResult SdlSoundPlayer::playFile(const QString& path) {
     const int frameBytes = std::max(1, SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
     const Uint64 soundMs = Uint64{wav.length} / static_cast<Uint64>(frameBytes) * 1000u /
                            static_cast<Uint64>(std::max(1, spec.freq));
-    const Uint32 latencyMs =
-        static_cast<Uint32>(Uint64{obtained.samples} * 1000u / static_cast<Uint64>(std::max(1, obtained.freq)));
+    const Uint32 latencyMs = static_cast<Uint32>(Uint64{obtained.samples} * 1000u /
+                                                 static_cast<Uint64>(std::max(1, obtained.freq)));
 
     SDL_PauseAudioDevice(device, 0);
     // The device may run slower than real time, but a device that takes no samples for

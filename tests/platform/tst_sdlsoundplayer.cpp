@@ -1,8 +1,8 @@
 #include "platform/sdlsoundplayer.h"
 #include "support/soundtestsupport.h"
 
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,7 +43,8 @@ void TestSdlSoundPlayer::init() {
 
 void TestSdlSoundPlayer::useDiskDriver() {
     // Read by SDL when the audio subsystem starts and when a device opens.
-    diskFile_ = dir_->filePath(QStringLiteral("played-%1.raw").arg(QTest::currentDataTag()).replace(u' ', u'_'));
+    diskFile_ =
+        dir_->filePath(QStringLiteral("played-%1.raw").arg(QTest::currentDataTag()).replace(u' ', u'_'));
     QFile::remove(diskFile_);
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(diskFile_));
@@ -85,7 +86,8 @@ void TestSdlSoundPlayer::playsTheWholeFileAndWaits() {
     // they stand in the file, in one piece.
     const QByteArray samples = kz::test::toneSamples(tone);
     const QByteArray out = played();
-    QVERIFY2(out.size() >= samples.size(), qPrintable(QStringLiteral("%1 < %2").arg(out.size()).arg(samples.size())));
+    QVERIFY2(out.size() >= samples.size(),
+             qPrintable(QStringLiteral("%1 < %2").arg(out.size()).arg(samples.size())));
     QVERIFY(out.indexOf(samples) >= 0);
     QVERIFY2(elapsed >= static_cast<qint64>(seconds * 1000 * 0.7), qPrintable(QString::number(elapsed)));
 }
@@ -117,13 +119,15 @@ void TestSdlSoundPlayer::failuresHaveStatusAndText_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
     QTest::addColumn<int>("status");
-    QTest::newRow("missing") << QStringLiteral("nothing.wav") << QByteArray() << int(SdlSoundPlayer::FileMissing);
+    QTest::newRow("missing") << QStringLiteral("nothing.wav") << QByteArray()
+                             << int(SdlSoundPlayer::FileMissing);
     QTest::newRow("no name") << QStringLiteral(".wav") << QByteArray() << int(SdlSoundPlayer::FileMissing);
     QTest::newRow("not a wav") << QStringLiteral("text.wav") << QByteArray("正解音2,pinpon,*\r\n")
                                << int(SdlSoundPlayer::BadFile);
-    QTest::newRow("truncated header") << QStringLiteral("short.wav") << kz::test::toneWav({}).left(30)
-                                      << int(SdlSoundPlayer::BadFile);
-    QTest::newRow("folder") << QStringLiteral("sub.wav") << QByteArray("dir") << int(SdlSoundPlayer::FileMissing);
+    QTest::newRow("truncated header")
+        << QStringLiteral("short.wav") << kz::test::toneWav({}).left(30) << int(SdlSoundPlayer::BadFile);
+    QTest::newRow("folder") << QStringLiteral("sub.wav") << QByteArray("dir")
+                            << int(SdlSoundPlayer::FileMissing);
 }
 
 void TestSdlSoundPlayer::failuresHaveStatusAndText() {

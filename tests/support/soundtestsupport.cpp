@@ -24,7 +24,9 @@ QByteArray toneSamples(const TestTone& tone) {
         if (tone.bitsPerSample == 8)
             appendLe(data, static_cast<quint32>(128 + std::lround(v * 127.0)), 1);
         else
-            appendLe(data, static_cast<quint32>(static_cast<quint16>(static_cast<qint16>(std::lround(v * 32767.0)))), 2);
+            appendLe(
+                data,
+                static_cast<quint32>(static_cast<quint16>(static_cast<qint16>(std::lround(v * 32767.0)))), 2);
     }
     return data;
 }

@@ -20,7 +20,8 @@ void closeAllWindowsLastOpenedFirst();
 // by closing every window, last opened first, and leaving the event loop.
 //
 // The call returns to its caller; the program ends once control is back in the event loop.
-void endProgramAfterSoundFailure(MessageBox& messages, const QString& message, Navigator* navigator = nullptr);
+void endProgramAfterSoundFailure(MessageBox& messages, const QString& message,
+                                 Navigator* navigator = nullptr);
 
 // The fatal handler for SoundCues built on endProgramAfterSoundFailure.
 SoundFatalHandler makeSoundFatalHandler(MessageBox& messages, Navigator* navigator = nullptr);
