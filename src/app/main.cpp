@@ -1,5 +1,5 @@
 #include "core/gui/firstfrm.h"
-#include "core/installation.h"
+#include "core/gui/startupsteps.h"
 #include "core/runstate.h"
 #include "core/startup.h"
 #include "platform/clock.h"
@@ -15,21 +15,15 @@ namespace {
 
 // The start-up step run by the splash timer: resolve the installation, tell the user
 // what could not be used, then open the first screen.
-void startUp(kz::RunState& state, kz::MessageBox& messages, QWidget* splash) {
-    const kz::StartupResult result = kz::resolveInstallation(QCoreApplication::applicationDirPath(), state);
-    if (!result.ok) {
-        messages.inform(splash, QStringLiteral("起動できません"),
-                        QStringLiteral("%1\n\nファイル: %2").arg(result.fatal.message, result.fatal.file));
-        QCoreApplication::exit(1);
-        return;
-    }
-    for (const QString& notice : result.notices)
-        messages.inform(splash, QStringLiteral("お知らせ"), notice);
+// Returns the program's exit status.
+int startUp(kz::RunState& state, kz::MessageBox& messages, QWidget* splash) {
+    if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), state, messages, splash))
+        return 1;
     // The name screen takes over from here once it exists.
     messages.inform(splash, state.programTitle,
                     QStringLiteral("起動が完了しました。\nデータフォルダ: %1\n生徒の名前の画面はまだありません。終了します。")
                         .arg(state.installation.dataRoot));
-    QCoreApplication::exit(0);
+    return 0;
 }
 
 } // namespace
@@ -44,8 +38,15 @@ int main(int argc, char* argv[]) {
     kz::WidgetMessageBox messages;
     kz::prepareRun(*state, clock, random);
 
+    // The splash closes itself after its step; the status is kept here so that closing the
+    // last window cannot turn a failed start into a success.
+    int status = 0;
     QPointer<kz::Firstfrm> splash;
-    splash = new kz::Firstfrm(clock.today(), [&] { startUp(*state, messages, splash); });
+    splash = new kz::Firstfrm(clock.today(), [&] {
+        status = startUp(*state, messages, splash);
+        QCoreApplication::exit(status);
+    });
     splash->load();
-    return QApplication::exec();
+    const int loopStatus = QApplication::exec();
+    return status != 0 ? status : loopStatus;
 }
