@@ -1,5 +1,6 @@
 #include "core/eradate.h"
 
+#include <unicode/calendar.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
@@ -17,15 +18,19 @@ QString fromIcu(const icu::UnicodeString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }
 
-QString westernLabel(QDate date) {
+const QString& weekdayName(QDate date) {
     static const QString weekdays[] = {QStringLiteral("月"), QStringLiteral("火"), QStringLiteral("水"),
                                        QStringLiteral("木"), QStringLiteral("金"), QStringLiteral("土"),
                                        QStringLiteral("日")};
+    return weekdays[date.dayOfWeek() - 1];
+}
+
+QString label(const QString& yearText, QDate date) {
     return QStringLiteral("%1年 %2月 %3日（%4）")
-        .arg(date.year())
+        .arg(yearText)
         .arg(date.month())
         .arg(date.day(), 2, 10, QLatin1Char('0'))
-        .arg(weekdays[date.dayOfWeek() - 1]);
+        .arg(weekdayName(date));
 }
 
 } // namespace
@@ -33,21 +38,29 @@ QString westernLabel(QDate date) {
 QString eraDateLabel(QDate date) {
     if (!date.isValid())
         return {};
+    const QString western = label(QString::number(date.year()), date);
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale("ja_JP@calendar=japanese");
-    // An explicit pattern: "y" writes the era year as a plain number, also in year 1.
-    const icu::UnicodeString pattern(u"GGGGy年 M月 dd日（E）");
-    icu::SimpleDateFormat format(pattern, locale, status);
+    // The era name comes from its own pattern and the era year from the calendar, so the
+    // first year stays the number 1 (a "y年" pattern would give "元年").
+    icu::SimpleDateFormat eraFormat(icu::UnicodeString(u"GGGG"), locale, status);
     if (U_FAILURE(status))
-        return westernLabel(date);
-    format.setTimeZone(*icu::TimeZone::getGMT());
-    // Noon of the day in GMT, formatted in GMT: no time zone can move it to another day.
+        return western;
+    eraFormat.setTimeZone(*icu::TimeZone::getGMT());
+    // Noon of the day in GMT, read in GMT: no time zone can move it to another day.
     const double days = static_cast<double>(QDate(1970, 1, 1).daysTo(date));
-    icu::UnicodeString out;
-    format.format(days * kMsPerDay + kMsPerDay / 2, out);
-    if (out.isBogus() || out.isEmpty())
-        return westernLabel(date);
-    return fromIcu(out);
+    const UDate moment = days * kMsPerDay + kMsPerDay / 2;
+    icu::UnicodeString era;
+    eraFormat.format(moment, era);
+    const icu::Calendar* calendar = eraFormat.getCalendar();
+    if (!calendar || era.isBogus() || era.isEmpty())
+        return western;
+    std::unique_ptr<icu::Calendar> cal(calendar->clone());
+    cal->setTime(moment, status);
+    const int32_t eraYear = cal->get(UCAL_YEAR, status);
+    if (U_FAILURE(status))
+        return western;
+    return label(fromIcu(era) + QString::number(eraYear), date);
 }
 
 } // namespace kz
