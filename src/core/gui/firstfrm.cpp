@@ -93,10 +93,6 @@ QPixmap Firstfrm::titlePicture() {
     p.setPen(Qt::NoPen);
     p.setBrush(gold);
     p.drawPath(path);
-
-    p.setFont(gothic(20, true));
-    p.setPen(QColor(20, 40, 110));
-    p.drawText(QRectF(0, 400, kPictureWidth, 40), Qt::AlignCenter, QStringLiteral("14 × 15 × 16"));
     return picture;
 }
 
