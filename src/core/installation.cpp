@@ -67,8 +67,12 @@ bool loadValues(const QString& path, int needed, const QString& what, FreeValueT
 
 } // namespace
 
+// The launcher lives in "起動" beside the program's own folder.
 QString Installation::launcherPath() const {
-    return parentFolder(appFolder) + QStringLiteral("起動/プログラムメニューc.exe");
+    QString folder = QDir::fromNativeSeparators(appFolder);
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return QDir::cleanPath(folder + QStringLiteral("/../起動/プログラムメニューc.exe"));
 }
 
 void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName) {
