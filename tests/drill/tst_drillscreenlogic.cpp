@@ -64,20 +64,6 @@ private slots:
         QCOMPARE(minutesSinceStart(start, now), minutes);
     }
 
-    void titleSize_data() {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<double>("points");
-        QTest::newRow("program title") << QStringLiteral("カズリンその２") << 16.8;
-        QTest::newRow("nine characters") << QStringLiteral("あいうえおかきくけ") << 16.8;
-        QTest::newRow("ten characters") << QStringLiteral("あいうえおかきくけこ") << 14.0;
-        QTest::newRow("empty") << QString() << 16.8;
-    }
-    void titleSize() {
-        QFETCH(QString, title);
-        QFETCH(double, points);
-        QCOMPARE(titlePointSize(title), points);
-    }
-
     void timeBar_data() {
         QTest::addColumn<int>("limit");
         QTest::addColumn<bool>("hasLimit");
