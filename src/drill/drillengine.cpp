@@ -137,6 +137,9 @@ void DrillEngine::問題作成表示() {
         if (used >= count) {
             stopClock();
             finished_ = true;
+            // A penalty taken since the last tick still belongs to the recorded time.
+            elapsedSeconds_ += penaltySinceTick_;
+            penaltySinceTick_ = 0;
             handOff();
             return;
         }
