@@ -41,9 +41,18 @@ struct InstallationError {
     QString message; // readable reason, naming the file
 };
 
+// Splits the site text of the common settings: when the first five characters start
+// with a number other than 0, they are the site code and the rest is the site name
+// ("00123さくら塾" -> "00123", "さくら塾"); a shorter such text is all code ("12" -> "12", "");
+// otherwise there is no code and the whole text is the name.
+void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName);
+
 // Paths and common settings: the path file in the parent of executableFolder, then the
 // common settings file in dataRoot. False with *error filled when either is missing,
-// unreadable or holds fewer values than needed.
+// unreadable or holds fewer values than the program uses (1 in the path file, 6 in the
+// settings); *out is then left as it was. A "\" in the data root counts as "/"; a
+// relative data root counts from the program's own folder; otherwise the data root is
+// used as written (without a trailing separator the file names run into it).
 bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error);
 
 struct StartupResult {

@@ -11,7 +11,8 @@ namespace kz {
 
 // A points multiplier held as the decimal the teacher typed ("1.3" is 13 / 10), so that
 // whole points times the multiplier floor as the written decimal means, free of binary
-// rounding (10 points x 1.3 are 13, never 12).
+// rounding (10 points x 1.3 are 13, never 12). At most nine digits are kept on either
+// side of the point: larger whole parts are clamped, further fraction digits cut off.
 class DecimalMultiplier {
 public:
     DecimalMultiplier() = default;
@@ -34,7 +35,9 @@ struct PassCriteria {
     // saves these texts; fields 6 to 12 keep exactly what was read, empty included.
     std::array<QString, kFieldCount> texts;
 
-    // Fields 1 to 5, converted (empty or non-numeric reads as 0).
+    // Fields 1 to 5, converted (empty or non-numeric reads as 0). Fields 1 to 4 take the
+    // leading number rounded to the nearest whole number (halves to even); a value beyond
+    // the field's range is clamped to the range's end.
     qint32 targetTime = 0;
     qint32 minimumTime = 0;
     qint32 clearPoints = 0;
@@ -46,8 +49,9 @@ struct PassCriteria {
     double passPeriodDays = 0;
     double overdoPeriodDays = 0;
 
-    // Time limit of an attempt: five times minimumTime; 0 or less means no limit.
-    qint32 timeLimit() const { return 5 * minimumTime; }
+    // Time limit of an attempt: five times minimumTime (held to the 32-bit range);
+    // 0 or less means no limit.
+    qint32 timeLimit() const;
     // Builds a row from its twelve texts (missing ones empty), converting fields 1 to 9.
     static PassCriteria fromTexts(const QList<QString>& fields);
 };
@@ -69,10 +73,14 @@ struct CriteriaLoadResult {
 };
 
 // Reads the file into slots 0..N (slot 0 the header). Fields are read as a stream of
-// twelve values per slot. Slots beyond N keep their values.
+// twelve values per slot. Slots beyond N keep their values. A missing or unreadable file
+// leaves the table untouched. Only slots up to 35 are filled: more level lines set
+// truncated and are not read.
 CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* table);
 
-// Writes a header row and the level rows (each twelve texts), CP932 with CR LF.
+// Writes a header row and the level rows (each twelve texts), CP932 with CR LF. Refuses
+// (false, *error) more than 35 rows and fields holding a comma, a double quote or a line
+// break, which could not be read back as written.
 bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows, QString* error);
 
 // The header row of the file: nine titles and three empty fields.

@@ -39,4 +39,41 @@ struct RosterTables {
     }
 };
 
+// One record of the roster that could not be used, with the reason.
+struct RosterProblem {
+    int line = 0; // line in the file
+    QString text;
+};
+
+struct RosterLoadResult {
+    bool found = false;   // false: the file could not be read; message names it
+    QString message;
+    QList<RosterProblem> problems; // records skipped, in file order
+};
+
+// Reads the roster at path into *tables (the file is only read, never written).
+//
+// One record per line, eight values in the free value syntax; blank lines are passed
+// over. The listed entries are replaced; the lookup tables by Bangou are overwritten
+// only in the slots that a record names (later records win), and gradeLabelByBangou
+// only for grades 0..10. A record is skipped, reported in problems and indexed nowhere
+// when its line holds fewer than eight values, an integer value is not a whole decimal
+// number within -32768..32767, its Bangou lies outside 0..5000, or it would be listed
+// after 5000 listed entries. A missing or unreadable file leaves no listed entries and
+// the lookup tables untouched.
+RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                            RosterTables* tables);
+
+// The same from text already decoded (for readers that have the file contents at hand).
+RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                                RosterTables* tables);
+
+// The listed entries in listing order: birth year ascending, then name (half-width spaces
+// trimmed) under the Japanese collation of ICU, which gives the same order on every
+// computer whatever its language settings; equal names keep their file order.
+QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed);
+
+// The name with leading and trailing half-width spaces removed, as it is shown.
+QString trimHalfWidthSpaces(const QString& text);
+
 } // namespace kz

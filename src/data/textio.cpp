@@ -86,6 +86,10 @@ FreeValueText FreeValueText::parse(const QString& s) {
         }
         for (const QString& v : std::as_const(line.values))
             result.stream_.append({v, lineNo});
+        // A blank line reads as one empty value in the stream, as a delimiting comma does,
+        // so files written one value per line keep their positions.
+        if (line.values.isEmpty())
+            result.stream_.append({QString(), lineNo});
         result.lines_.append(std::move(line));
         // Consume the line end: CR LF, LF or a lone CR.
         i = end;

@@ -11,7 +11,8 @@
 //   - a value that starts with a double quote runs to the next double quote and may hold
 //     commas; anything between the closing quote and the next comma is dropped;
 //   - spaces and tabs around an unquoted value are ignored;
-//   - a line holding n commas holds n + 1 values; an empty line holds none;
+//   - a line holding n commas holds n + 1 values; an empty line holds none in the line
+//     view and one empty value in the stream view (like a delimiting comma);
 //   - the last line may lack its line end.
 namespace kz {
 

@@ -231,7 +231,7 @@ void TestAdminCli::checkReportsEachProblem() {
     Fixture fx;
     fx.write("data/共通データ.txt", {"13,12345さくら塾,0,,,pass"});
     fx.roster({"17,1996,0,0,テスト,0,,", "30,1996,0,0,短い", "abc,1996,0,0,名,0,,", "6000,1996,0,0,名,0,,",
-               "31,1996,0,0,名,99999,,"});
+               "31,1996,0,0,名,99999,,", ""}); // a blank last line holds no student
     QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
     for (int level = 1; level <= 24; ++level)
         criteria << (level == 3 ? "0,60,10,3,x1,20,100,7,1,,," : "60,60,10,3,1.5,20,100,7,1,,,");

@@ -30,7 +30,7 @@ void TestTextIo::parsesFreeValueSyntax_data() {
     QTest::newRow("empty fields") << QStringLiteral("1,,,") << QStringList{"1", "", "", ""};
     QTest::newRow("crlf") << QStringLiteral("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
     QTest::newRow("lf and no final end") << QStringLiteral("a\nb,c") << QStringList{"a", "b", "c"};
-    QTest::newRow("blank line holds nothing") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("blank line is one empty value") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "", "b"};
     QTest::newRow("unclosed quote runs to line end") << QStringLiteral("\"abc,d\ne") << QStringList{"abc,d", "e"};
     QTest::newRow("japanese") << QStringLiteral("山田　太郎,①,Ⅰ,～") << QStringList{"山田　太郎", "①", "Ⅰ", "～"};
 }
@@ -53,6 +53,7 @@ void TestTextIo::lineNumbersAndStream() {
     ValueStream s(text);
     QCOMPARE(s.next(), QStringLiteral("a"));
     QCOMPARE(s.next(), QStringLiteral("b"));
+    QCOMPARE(s.next(), QString()); // the blank line 2
     QCOMPARE(s.line(), 3);
     QCOMPARE(s.next(), QStringLiteral("c"));
     QVERIFY(s.atEnd());

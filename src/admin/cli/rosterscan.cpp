@@ -51,8 +51,8 @@ RosterScan scanRoster(const QString& path) {
     static const char* const kFieldNames[kValues] = {"Bangou", "birth year", "field 3", "field 4",
                                                      "name", "listing flag", "field 7", "field 8"};
     for (const TextLine& line : text.lines()) {
-        if (line.values.isEmpty())
-            continue;
+        if (line.values.isEmpty() || (line.values.size() == 1 && line.values[0].trimmed().isEmpty()))
+            continue; // a blank line holds no student
         if (line.values.size() < kValues) {
             scan.problems.append({line.number, QStringLiteral("holds %1 values; a student needs 8").arg(line.values.size())});
             continue;

@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""Builds the demo school: a complete installation of カズリンその２ with sample data.
+
+Usage: make_demo_school.py TARGET [--today YYYY-MM-DD]
+
+TARGET becomes the common folder of the installation:
+
+  TARGET/パスデータ.txt                  path file: value 1 is TARGET/data/
+  TARGET/kazurin2/                       the program's own folder (the executable is
+                                         copied in by scripts/run-demo.sh)
+  TARGET/起動/プログラムメニューc.exe     stand-in program menu: appends its arguments
+                                         to TARGET/起動/launcher-calls.log
+  TARGET/data/共通データ.txt             common settings (site 00123さくら塾, password 1414)
+  TARGET/data/新名簿.txt                 roster: students from kindergarten to high school
+                                         and two teachers
+  TARGET/data/音フォルダ/                sound list and short synthesised WAV files
+  TARGET/data/kazurin2/タイム回数データ.txt   pass criteria of the 25 levels
+  TARGET/data/kazurin2/成績累積データ.dat     a few hundred results of the recent weeks
+
+Text files are CP932 with CR LF. Only the Python standard library is used.
+"""
+
+import argparse
+import datetime
+import math
+import os
+import random
+import stat
+import struct
+import sys
+import wave
+
+PROGRAM_FOLDER = "kazurin2"
+SITE_TEXT = "00123さくら塾"
+SITE_CODE = "00123"
+TEACHER_PASSWORD = "1414"
+SCHOOL_YEAR_START_MONTH = 4
+SAMPLE_RATE = 22050
+
+# Question totals of the 25 levels, from which sensible target times follow.
+QUESTION_TOTALS = [30, 10, 15, 5, 15, 5, 60, 20,
+                   30, 10, 15, 5, 15, 5, 60, 20,
+                   30, 10, 15, 5, 15, 5, 60, 20,
+                   60]
+
+# (family name, given name) of the students; grades are spread over them below.
+STUDENTS = [
+    ("山田", "太郎"), ("佐藤", "花子"), ("鈴木", "一郎"), ("高橋", "美咲"), ("田中", "健太"),
+    ("伊藤", "さくら"), ("渡辺", "翔"), ("中村", "葵"), ("小林", "大輝"), ("加藤", "結衣"),
+    ("吉田", "蓮"), ("山口", "陽菜"), ("松本", "悠真"), ("井上", "凛"), ("木村", "湊"),
+    ("林", "芽依"), ("斎藤", "颯太"), ("清水", "美桜"), ("山崎", "陸"), ("森", "杏"),
+    ("池田", "樹"), ("橋本", "心春"), ("阿部", "拓海"), ("石川", "莉子"), ("山下", "蒼"),
+    ("中島", "ひなた"), ("石井", "大和"), ("小川", "紬"), ("前田", "悠人"), ("岡田", "彩花"),
+    ("長谷川", "隼"), ("藤田", "七海"), ("後藤", "優斗"), ("近藤", "楓"), ("村上", "海斗"),
+    ("遠藤", "真央"), ("青木", "蒼空"), ("坂本", "柚希"), ("福田", "瑛太"), ("太田", "菜々"),
+    ("西村", "歩"), ("藤井", "千尋"), ("岡本", "大地"),
+]
+# Grades from the last kindergarten years to high school, cycled over the students.
+GRADES = [-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 3, 4, 5, 6, 7, 8, 9, 2, 5, 6, 7, 8, 9, 4, 5, 6,
+          7, 8, 1, 3, 5, 6, 8, 9, 12, 6, 7, 8, 5, 7]
+
+
+def write_cp932(path, lines):
+    with open(path, "wb") as f:
+        for line in lines:
+            f.write(line.encode("cp932") + b"\r\n")
+
+
+def school_year(today):
+    return today.year - 1 if today.month < SCHOOL_YEAR_START_MONTH else today.year
+
+
+def ole_date(day):
+    return float((day - datetime.date(1899, 12, 30)).days)
+
+
+# ---------------------------------------------------------------- sounds
+
+def tone(frequencies, seconds, volume=0.5, shape="sine"):
+    """Samples of a tone whose frequency glides through the given list."""
+    n = int(SAMPLE_RATE * seconds)
+    samples = []
+    phase = 0.0
+    for i in range(n):
+        pos = i / max(1, n - 1) * (len(frequencies) - 1)
+        k = min(int(pos), len(frequencies) - 2) if len(frequencies) > 1 else 0
+        frac = pos - k
+        f = frequencies[k] if len(frequencies) == 1 else frequencies[k] * (1 - frac) + frequencies[k + 1] * frac
+        phase += 2 * math.pi * f / SAMPLE_RATE
+        if shape == "square":
+            v = 1.0 if math.sin(phase) >= 0 else -1.0
+            v *= 0.5
+        else:
+            v = math.sin(phase)
+        # Short fade in and out against clicks.
+        env = min(1.0, i / (0.005 * SAMPLE_RATE), (n - 1 - i) / (0.02 * SAMPLE_RATE))
+        samples.append(v * env * volume)
+    return samples
+
+
+def write_wav(path, samples):
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(SAMPLE_RATE)
+        w.writeframes(b"".join(struct.pack("<h", int(max(-1.0, min(1.0, s)) * 32000)) for s in samples))
+
+
+SOUNDS = {
+    "pinpon": tone([1319], 0.12) + tone([1047], 0.2),
+    "seikai2": tone([880, 1760], 0.18),
+    "bubu": tone([180], 0.15, 0.4, "square") + [0.0] * int(0.05 * SAMPLE_RATE) + tone([150], 0.15, 0.4, "square"),
+    "jikosaikou": tone([784], 0.1) + tone([988], 0.1) + tone([1175], 0.18),
+    "zannen": tone([660, 440], 0.3),
+    "最高1": tone([523], 0.08) + tone([659], 0.08) + tone([784], 0.08) + tone([1047], 0.16),
+    "合格": tone([784], 0.12) + tone([1047], 0.25),
+    "警告1": tone([2000], 0.1, 0.4, "square"),
+}
+
+SOUND_GROUPS = [
+    ("正解音1", []),
+    ("正解音2", ["pinpon", "seikai2"]),
+    ("間違い音1", []),
+    ("間違い音2", ["bubu"]),
+    ("最高音1", []),
+    ("最高音2", []),
+    ("自己最高音1", []),
+    ("自己最高音2", ["jikosaikou"]),
+    ("自己最高音3", []),
+    ("不合格音1", ["zannen"]),
+]
+
+
+# ---------------------------------------------------------------- criteria
+
+def criteria_rows():
+    rows = []
+    for level, total in enumerate(QUESTION_TOTALS, start=1):
+        target = total * 3 + 15          # 30 s for 5 questions, 195 s for 60
+        minimum = int(target * 1.4)      # the slowest acceptable time
+        if level == 25:
+            multiplier = "1.5"
+        elif total >= 60:
+            multiplier = "1.3"
+        else:
+            multiplier = "1"
+        rows.append([str(target), str(minimum), "10", "3", multiplier, "20", "100", "7", "1", "", "", ""])
+    return rows
+
+
+def criteria_lines():
+    header = ["目標Time", "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数", "ﾎﾟｲﾝﾄ倍率", "禁回", "禁点", "判期間", "禁期間", "", "", ""]
+    return [",".join(row) for row in [header] + criteria_rows()]
+
+
+# ---------------------------------------------------------------- roster
+
+def roster_entries(today):
+    sy = school_year(today)
+    entries = []
+    for i, (family, given) in enumerate(STUDENTS):
+        bangou = i + 1
+        grade = GRADES[i % len(GRADES)]
+        flag = 0
+        if bangou == 41:
+            flag = 1   # left the school: not listed, but old results keep the name
+        elif bangou == 42:
+            flag = 2   # listed only when the common settings ask for it
+        entries.append((bangou, sy - 6 - grade, family + "　" + given, flag))
+    entries.append((1001, 1975, "★山本　恵子", 0))
+    entries.append((1002, 1982, "田中先生", 0))
+    return entries
+
+
+def roster_lines(today):
+    return ["%d,%d,0,0,%s,%d,," % (b, y, name, flag) for b, y, name, flag in roster_entries(today)]
+
+
+# ---------------------------------------------------------------- results
+
+def results_records(today):
+    rng = random.Random(20040315)
+    rows = criteria_rows()
+    students = [e for e in roster_entries(today) if e[0] < 1000]
+    records = []
+    start = today - datetime.timedelta(days=42)
+    for bangou, birth_year, _name, _flag in students:
+        skill = rng.uniform(0.75, 1.5)
+        level = 1
+        days = sorted(rng.sample(range(0, 42), rng.randint(2, 8)))
+        for d in days:
+            day = start + datetime.timedelta(days=d)
+            if day > today:
+                continue
+            seconds = rng.randint(15 * 3600, 20 * 3600 + 1800)
+            for _ in range(rng.randint(1, 4)):
+                target = int(rows[level - 1][0])
+                minimum = int(rows[level - 1][1])
+                t = int(round(target * skill * rng.uniform(0.85, 1.25)))
+                if t > 5 * minimum or rng.random() < 0.02:
+                    t = 99999
+                records.append((day, seconds, bangou, level, t))
+                seconds += (t if t != 99999 else 5 * minimum) + rng.randint(20, 120)
+                if t != 99999 and t <= target * 1.1 and level < 25 and rng.random() < 0.6:
+                    level += 1
+    # A teacher's try-out and a result of the student who left.
+    records.append((today - datetime.timedelta(days=3), 17 * 3600, 1001, 25, 150))
+    records.append((today - datetime.timedelta(days=30), 16 * 3600, 41, 1, 88))
+    records.sort(key=lambda r: (r[0], r[1]))
+    out = []
+    for day, seconds, bangou, level, t in records:
+        seconds = min(seconds, 86399)
+        out.append(struct.pack("<ddhhi5s5s5s5s", ole_date(day), seconds / 86400.0, bangou, level, t,
+                               SITE_CODE.encode("ascii").ljust(5, b" "), b" " * 5, b"0    ", b"\0" * 5))
+    return out
+
+
+# ---------------------------------------------------------------- the whole school
+
+def make_school(target, today):
+    target = os.path.abspath(target)
+    data = os.path.join(target, "data")
+    sounds = os.path.join(data, "音フォルダ")
+    program_data = os.path.join(data, PROGRAM_FOLDER)
+    launcher_dir = os.path.join(target, "起動")
+    for folder in (target, os.path.join(target, PROGRAM_FOLDER), data, sounds, program_data, launcher_dir):
+        os.makedirs(folder, exist_ok=True)
+
+    root = data.replace(os.sep, "/") + "/"
+    # Quoted, so that a comma in the folder path cannot split the value.
+    write_cp932(os.path.join(target, "パスデータ.txt"), ['"%s"' % root] + ["0"] * 9)
+    write_cp932(os.path.join(data, "共通データ.txt"),
+                ["%d,%s,0,,,%s,,,," % (SCHOOL_YEAR_START_MONTH, SITE_TEXT, TEACHER_PASSWORD)])
+    write_cp932(os.path.join(data, "新名簿.txt"), roster_lines(today))
+
+    for name, samples in SOUNDS.items():
+        write_wav(os.path.join(sounds, name + ".wav"), samples)
+    write_cp932(os.path.join(sounds, "新音ファイル.txt"),
+                [",".join([kind] + files + ["*"]) for kind, files in SOUND_GROUPS])
+
+    write_cp932(os.path.join(program_data, "タイム回数データ.txt"), criteria_lines())
+    with open(os.path.join(program_data, "成績累積データ.dat"), "wb") as f:
+        f.write(b"".join(results_records(today)))
+
+    launcher = os.path.join(launcher_dir, "プログラムメニューc.exe")
+    with open(launcher, "w", encoding="utf-8", newline="\n") as f:
+        f.write("#!/bin/sh\n"
+                "# Stand-in for the program menu: notes how it was called.\n"
+                "echo \"$*\" >> \"$(dirname \"$0\")/launcher-calls.log\"\n")
+    os.chmod(launcher, os.stat(launcher).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
+    return target
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Builds the demo school of カズリンその２.")
+    parser.add_argument("target", help="folder to become the common folder of the installation")
+    parser.add_argument("--today", help="date the sample data is built around (YYYY-MM-DD)")
+    args = parser.parse_args(argv)
+    today = datetime.date.fromisoformat(args.today) if args.today else datetime.date.today()
+    target = make_school(args.target, today)
+    print("demo school written to", target)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the program, sets up the demo school in
+# build/demo-school (once; results of earlier runs are kept) and starts the program in it.
+#   --reset   build the demo school afresh, dropping earlier results
+set -euo pipefail
+cd "$(dirname "$0")/.."
+reset=0
+for arg in "$@"; do
+  case "$arg" in
+    --reset) reset=1 ;;
+    *) echo "usage: $0 [--reset]" >&2; exit 2 ;;
+  esac
+done
+
+bash scripts/install-deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j"$jobs" --target kazurin2
+
+school="$PWD/build/demo-school"
+if [ "$reset" = 1 ]; then
+  rm -rf "$school"
+fi
+if [ ! -f "$school/パスデータ.txt" ]; then
+  python3 demo/make_demo_school.py "$school"
+fi
+mkdir -p "$school/kazurin2"
+cp build/src/app/kazurin2 "$school/kazurin2/kazurin2"
+exec "$school/kazurin2/kazurin2"

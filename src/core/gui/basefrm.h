@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace kz {
+
+// The waiting window shown while an attempt is recorded and while the level menu is
+// rebuilt; the screen that follows closes it.
+class BASEFRM : public QWidget {
+    Q_OBJECT
+public:
+    explicit BASEFRM(QWidget* parent = nullptr);
+    // Shows the window and lets pending screen updates run; nothing else.
+    void showAndPaint();
+
+private:
+    QLabel* label19_ = nullptr;
+};
+
+} // namespace kz

@@ -1,0 +1,108 @@
+#include "core/soundcues.h"
+
+#include "core/runstate.h"
+#include "core/soundtable.h"
+#include "platform/randomsource.h"
+#include "platform/soundplayer.h"
+
+namespace kz {
+
+namespace {
+
+constexpr int kRightKind = 2;
+constexpr int kWrongKind = 4;
+constexpr int kPersonalBestKind = 8;
+constexpr int kMinimumLineKind = 10;
+constexpr qint16 kSilentFailures = 3;
+constexpr int kEmptyNameStatus = 1;
+
+} // namespace
+
+QString soundFailureTitle() {
+    return QStringLiteral("音声エラー");
+}
+
+QString soundFailureMessage(const QString& failureText) {
+    return QStringLiteral("音声がでません。先生を呼びなさい。") + u'\n' + failureText;
+}
+
+SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures,
+                     SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
+    : table_(table), soundFolder_(soundFolder), failures_(failures), player_(player), random_(random),
+      onFatal_(std::move(onFatal)) {}
+
+SoundCues::SoundCues(RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
+    : SoundCues(state.soundTable, state.installation.soundFolder, state.soundFailures, player, random,
+                std::move(onFatal)) {}
+
+void SoundCues::playRightSound() {
+    playKind(kRightKind, Counting::Counted);
+}
+void SoundCues::playWrongSound() {
+    playKind(kWrongKind, Counting::Counted);
+}
+void SoundCues::playKeyWarning() {
+    playNamed(QStringLiteral("警告1"), Counting::Ignored);
+}
+void SoundCues::playPersonalBestSound() {
+    playKind(kPersonalBestKind, Counting::Ignored);
+}
+void SoundCues::playSchoolBestSound() {
+    playNamed(QStringLiteral("最高1"), Counting::Ignored);
+}
+void SoundCues::playPassSound() {
+    playNamed(QStringLiteral("合格"), Counting::Ignored);
+}
+void SoundCues::playMinimumLineSound() {
+    playKind(kMinimumLineKind, Counting::Ignored);
+}
+
+void SoundCues::playKind(int kind, Counting counting) {
+    if (ended_)
+        return;
+    const SoundTable::Kind& sounds = table_.kinds[kind];
+    if (sounds.count < 0)
+        return; // the list never closed this kind: no sounds configured
+    // A count of 0 still picks slot 1, which holds no name: that play fails.
+    const double r = random_.next();
+    const int slot = sounds.count == 0 ? 1 : pickOneBased(r, sounds.count);
+    const QString& name = sounds.files[slot];
+    if (name.isEmpty()) {
+        if (counting == Counting::Counted)
+            count(PlayResult{
+                kEmptyNameStatus,
+                QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)});
+        return;
+    }
+    playNamed(name, counting);
+}
+
+void SoundCues::playNamed(const QString& name, Counting counting) {
+    if (ended_)
+        return;
+    // Names in the list may use the other platform's folder separator.
+    QString relative = name;
+    relative.replace(u'\\', u'/');
+    const PlayResult result = player_.playFile(soundFolder_ + relative + QStringLiteral(".wav"));
+    if (counting == Counting::Counted)
+        count(result);
+}
+
+void SoundCues::count(const PlayResult& result) {
+    if (result.ok()) {
+        failures_ = 0;
+        return;
+    }
+    if (failures_ < kSilentFailures) {
+        ++failures_;
+        return;
+    }
+    if (!onFatal_)
+        return;
+    ended_ = true;
+    const QString reason =
+        result.text.isEmpty() ? QStringLiteral("エラー番号 %1").arg(result.status) : result.text;
+    onFatal_(soundFailureMessage(reason));
+}
+
+} // namespace kz

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/cues.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace kz {
+
+struct RunState;
+struct SoundTable;
+struct PlayResult;
+class SoundPlayer;
+class RandomSource;
+
+// Called once, on the fourth consecutive failed answer sound, with the whole text to show
+// (see soundFailureMessage); it is expected to tell the user and end the program.
+using SoundFatalHandler = std::function<void(const QString& message)>;
+
+QString soundFailureTitle();                             // "音声エラー"
+QString soundFailureMessage(const QString& failureText); // the call for the teacher, a line break, the reason
+
+// The cues of the program, played from the sound folder through a SoundPlayer. Every
+// operation returns once its sound has ended or failed.
+//
+// Answer sounds (right and wrong) count consecutive failures in a shared counter: three
+// pass silently, the fourth calls the fatal handler; a success of either resets the count.
+// The other cues ignore failures. A kind that the sound list never closed with "*" has no
+// count: its cue plays nothing and is not a failure. After the fatal handler has run every
+// cue stays silent, because the program is ending.
+class SoundCues final : public Cues {
+public:
+    // The table, the folder and the counter are kept by reference and read at every play.
+    SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures, SoundPlayer& player,
+              RandomSource& random, SoundFatalHandler onFatal);
+    // Uses the run state's sound table, sound folder and failure counter.
+    SoundCues(RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal);
+
+    void setFatalHandler(SoundFatalHandler onFatal) { onFatal_ = std::move(onFatal); }
+    bool ended() const { return ended_; }
+
+    void playRightSound() override;
+    void playWrongSound() override;
+    void playKeyWarning() override;
+    void playPersonalBestSound() override;
+    void playSchoolBestSound() override;
+    void playPassSound() override;
+    void playMinimumLineSound() override;
+
+private:
+    enum class Counting { Counted, Ignored };
+    void playKind(int kind, Counting counting);
+    void playNamed(const QString& name, Counting counting);
+    void count(const PlayResult& result);
+
+    const SoundTable& table_;
+    const QString& soundFolder_;
+    qint16& failures_;
+    SoundPlayer& player_;
+    RandomSource& random_;
+    SoundFatalHandler onFatal_;
+    bool ended_ = false;
+};
+
+} // namespace kz

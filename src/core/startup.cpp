@@ -1,0 +1,21 @@
+#include "core/startup.h"
+
+#include "core/runstate.h"
+#include "core/season.h"
+#include "platform/clock.h"
+#include "platform/randomsource.h"
+
+#include <cmath>
+
+namespace kz {
+
+void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
+    random.seed(static_cast<quint32>(std::floor(clock.secondsSinceMidnight())));
+    state.seasonColour = seasonColour(clock.today().month());
+}
+
+QString versionText() {
+    return QStringLiteral("Version%1.%2.%3").arg(KZ_VERSION_MAJOR).arg(KZ_VERSION_MINOR).arg(KZ_VERSION_PATCH);
+}
+
+} // namespace kz

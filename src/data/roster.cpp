@@ -1,0 +1,156 @@
+#include "data/roster.h"
+
+#include "data/grade.h"
+#include "data/textio.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kz {
+
+namespace {
+
+constexpr int kValuesPerRecord = 8;
+constexpr int kMaxTextLength = 20;
+
+// Integer fields: empty reads as 0; anything else must be a whole decimal number that
+// fits in 16 bits.
+bool readInteger(const QString& text, qint16* out, QString* reason) {
+    if (text.trimmed().isEmpty()) {
+        *out = 0;
+        return true;
+    }
+    bool complete = false;
+    const double value = leadingNumber(text, &complete);
+    if (!complete || value != std::floor(value)) {
+        *reason = QStringLiteral("「%1」は整数ではありません").arg(text);
+        return false;
+    }
+    if (value < -32768.0 || value > 32767.0) {
+        *reason = QStringLiteral("「%1」は -32768～32767 の範囲外です").arg(text);
+        return false;
+    }
+    *out = static_cast<qint16>(value);
+    return true;
+}
+
+bool isBlankLine(const TextLine& line) {
+    return std::all_of(line.values.cbegin(), line.values.cend(),
+                       [](const QString& v) { return v.trimmed().isEmpty(); });
+}
+
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                                  RosterTables* tables);
+
+} // namespace
+
+QString trimHalfWidthSpaces(const QString& text) {
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
+RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                            RosterTables* tables) {
+    FreeValueText text;
+    TextReadError error;
+    if (!FreeValueText::load(path, &text, &error)) {
+        tables->listed.clear();
+        tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
+        RosterLoadResult result;
+        result.found = false;
+        result.message = error.kind == TextReadError::NotFound
+                             ? QStringLiteral("名簿ファイルがありません: %1").arg(path)
+                             : error.message;
+        return result;
+    }
+    return loadParsedRoster(text, today, schoolYearStartMonth, flagTwoListed, tables);
+}
+
+RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                                RosterTables* tables) {
+    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed, tables);
+}
+
+namespace {
+
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
+                                  RosterTables* tables) {
+    RosterLoadResult result;
+    result.found = true;
+    tables->listed.clear();
+    tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
+
+    for (const TextLine& line : parsed.lines()) {
+        if (isBlankLine(line))
+            continue;
+        auto problem = [&](const QString& why) { result.problems.append({line.number, why}); };
+        if (line.values.size() < kValuesPerRecord) {
+            problem(QStringLiteral("値が %1 個しかありません（8 個必要です）").arg(line.values.size()));
+            continue;
+        }
+
+        RosterEntry entry;
+        entry.lineNumber = line.number;
+        QString reason;
+        const std::pair<int, qint16*> integers[] = {
+            {0, &entry.bangou}, {1, &entry.birthYear}, {2, &entry.reserved3}, {3, &entry.reserved4}, {5, &entry.listingFlag}};
+        bool ok = true;
+        for (const auto& [index, target] : integers) {
+            if (!readInteger(line.values[index], target, &reason)) {
+                problem(QStringLiteral("%1 番目の値: %2").arg(index + 1).arg(reason));
+                ok = false;
+                break;
+            }
+        }
+        if (!ok)
+            continue;
+        if (entry.bangou < 0 || entry.bangou >= RosterTables::kStudents) {
+            problem(QStringLiteral("番号 %1 は 0～5000 の範囲外です").arg(entry.bangou));
+            continue;
+        }
+        entry.name = line.values[4].left(kMaxTextLength);
+        entry.reserved7 = line.values[6].left(kMaxTextLength);
+        entry.reserved8 = line.values[7].left(kMaxTextLength);
+        if (entry.listingFlag == 2 && flagTwoListed == 1)
+            entry.listingFlag = 0;
+        const bool listed = entry.listingFlag == 0;
+        if (listed && tables->rosterCount() >= RosterTables::kMaxListed) {
+            problem(QStringLiteral("表示できる人数（%1 人）を超えています").arg(RosterTables::kMaxListed));
+            continue;
+        }
+
+        entry.gradeNumber = gradeNumberOf(tables->schoolYear, entry.birthYear);
+        entry.shortGradeLabel = shortGradeLabel(entry.gradeNumber);
+        const auto slot = static_cast<size_t>(entry.bangou);
+        tables->nameByBangou[slot] = entry.name;
+        tables->birthYearByBangou[slot] = entry.birthYear;
+        if (entry.gradeNumber >= 0 && entry.gradeNumber <= 10)
+            tables->gradeLabelByBangou[slot] = gradeLabel(entry.gradeNumber);
+        if (listed)
+            tables->listed.append(entry);
+    }
+    return result;
+}
+
+} // namespace
+
+QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed) {
+    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    QList<RosterEntry> ordered = listed;
+    std::stable_sort(ordered.begin(), ordered.end(), [&](const RosterEntry& a, const RosterEntry& b) {
+        if (a.birthYear != b.birthYear)
+            return a.birthYear < b.birthYear;
+        return collator.compare(trimHalfWidthSpaces(a.name), trimHalfWidthSpaces(b.name)) < 0;
+    });
+    return ordered;
+}
+
+} // namespace kz

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <utility>
+
+// The parts of the drill screen and of the end-of-attempt hand-off that are plain rules:
+// recording with a retry choice, the attempt flags, the figures of the status strip, the
+// time bar's widths and the way keys reach the drill engine.
+namespace kz {
+
+struct RunState;
+class StatisticsTables;
+
+// What the recording step reports for one attempt.
+struct RecordOutcome {
+    bool ok = true;
+    QString error; // readable reason when !ok, naming the file
+
+    static RecordOutcome recorded() { return {}; }
+    static RecordOutcome failed(QString message) { return {false, std::move(message)}; }
+};
+
+// Records the attempt that the run state describes (currentBangou, currentLevel,
+// recordedTime, the site code) and sets the outcome flags. Called again after a failure,
+// it must still record the attempt exactly once.
+using AttemptRecorder = std::function<RecordOutcome()>;
+
+enum class RecordingStatus { Recorded, GivenUp };
+
+// Runs the recorder until it succeeds or askRetry(error) answers false. An empty recorder
+// is a failure like any other (never a silent success). *calls counts recorder calls.
+RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
+                                const std::function<bool(const QString& error)>& askRetry, int* calls = nullptr);
+
+// The launch of a drill: finished, recordingStarted and timedOut back to 0.
+void resetAttemptFlags(RunState& state);
+
+// The time written for an attempt: 99999 after a time-out, else the elapsed seconds.
+qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds);
+
+// Whole minutes from the student's start (seconds since midnight) to now. A start later
+// than now means the session ran past midnight: a day is added, never a negative count.
+int minutesSinceStart(qint32 startSeconds, qint32 nowSeconds);
+
+// Point size of the program title on the status strip: 14 when it is longer than nine
+// characters, else 16.8.
+double titlePointSize(const QString& title);
+
+// The attempt numbers shown on the status strip: this one at the level (today's attempts
+// there + 1) and this one today (1 + today's attempts at every level 1..35, as the end
+// screen counts them).
+struct AttemptNumbers {
+    qint32 atLevel = 1;
+    qint32 today = 1;
+};
+AttemptNumbers attemptNumbers(const StatisticsTables& statistics, int level, int bangou);
+
+// Widths of the time bar's rectangles in pixels. The whole bar stands for the time limit;
+// every width is seconds x (bar width / limit), never wider than the whole bar. A level
+// without a limit has no bar at all.
+struct TimeBarLayout {
+    bool visible = false;
+    qint32 timeLimit = 0; // seconds the whole bar stands for
+    int limitWidth = 0;   // white: the whole limit
+    int minimumWidth = 0; // light green: the minimum-line time
+    int targetWidth = 0;  // green: the target time
+    // seconds x limitWidth / timeLimit, rounded, within 0..limitWidth.
+    int widthOf(qint64 seconds) const;
+    int elapsedWidth(qint32 seconds) const { return widthOf(seconds); }
+};
+TimeBarLayout timeBarLayout(int barWidth, qint32 timeLimit, bool hasLimit, qint32 minimumTime, qint32 targetTime);
+
+// What one pressed key means to the drill engine: a key code for onKeyDown (Enter 13,
+// arrows 37..40, …) and a character code for onKeyPress; 0 where there is none. The
+// key-down goes first.
+struct DrillKey {
+    int keyDownCode = 0;
+    int charCode = 0;
+};
+// qtKey is a Qt::Key value, text the characters the key produced.
+DrillKey drillKeyFor(int qtKey, QStringView text);
+
+} // namespace kz

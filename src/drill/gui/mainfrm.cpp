@@ -1,0 +1,502 @@
+#include "drill/gui/mainfrm.h"
+
+#include "core/cues.h"
+#include "core/gui/navigator.h"
+#include "core/runstate.h"
+#include "platform/clock.h"
+#include "platform/gui/messagebox.h"
+#include "platform/randomsource.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFontMetricsF>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+
+#include <cmath>
+#include <utility>
+
+namespace kz {
+
+namespace {
+
+const QColor kBackground(0, 192, 192);
+const QColor kRetryBackground(255, 128, 128);
+const QColor kStripBackground(192, 255, 192);
+const QColor kFigureBackground(128, 255, 128);
+const QColor kFigureText(0, 0, 255);
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kWhite(255, 255, 255);
+
+constexpr double kFigurePointSize = 99.75;
+
+QStringList gothicFamilies() {
+    return {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("IPAGothic"),
+            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"), QStringLiteral("MS PGothic")};
+}
+
+QFont gothicFont(double pointSize, bool bold = false) {
+    QFont font;
+    font.setFamilies(gothicFamilies());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The figures' font: 99.75 pt, or as much smaller as it takes for the widest text of every
+// figure box (three digits in the answer boxes) to fit inside it.
+QFont figureFont() {
+    struct Sample {
+        QString text;
+        QSizeF box;
+    };
+    const Sample samples[] = {
+        {QStringLiteral("16"), QSizeF(207, 132)},  {QStringLiteral("×"), QSizeF(93, 132)},
+        {QStringLiteral("20"), QSizeF(156, 132)},  {QStringLiteral("="), QSizeF(84, 132)},
+        {QStringLiteral("888"), QSizeF(228, 132)},
+    };
+    constexpr double kMargin = 8;
+    QFont font = gothicFont(kFigurePointSize);
+    for (double size = kFigurePointSize; size > 20; size -= 0.75) {
+        font.setPointSizeF(size);
+        const QFontMetricsF metrics(font);
+        bool fits = true;
+        for (const Sample& sample : samples) {
+            const QRectF ink = metrics.tightBoundingRect(sample.text);
+            if (metrics.horizontalAdvance(sample.text) > sample.box.width() - kMargin ||
+                ink.height() > sample.box.height() - kMargin)
+                fits = false;
+        }
+        if (fits)
+            break;
+    }
+    return font;
+}
+
+void paint(QWidget* widget, const QColor& background, const QColor& text = QColor()) {
+    QPalette pal = widget->palette();
+    if (background.isValid()) {
+        pal.setColor(QPalette::Window, background);
+        widget->setAutoFillBackground(true);
+    }
+    if (text.isValid())
+        pal.setColor(QPalette::WindowText, text);
+    widget->setPalette(pal);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font,
+                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setFont(font);
+    label->setAlignment(alignment);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+QFrame* makeShape(QWidget* parent, const QString& name, const QColor& colour) {
+    auto* shape = new QFrame(parent);
+    shape->setObjectName(name);
+    shape->setFrameShape(QFrame::NoFrame);
+    paint(shape, colour);
+    shape->setGeometry(0, 0, 0, parent->height());
+    return shape;
+}
+
+// The pass criteria of a level; an empty row for a number outside the table.
+const PassCriteria& criteriaRow(const RunState& state, int level) {
+    static const PassCriteria none;
+    if (level < 0 || level >= PassCriteriaTable::kSlots)
+        return none;
+    return state.criteria.rows[static_cast<size_t>(level)];
+}
+
+void setShapeWidth(QFrame* shape, int width) {
+    shape->setGeometry(0, 0, width, shape->parentWidget()->height());
+    shape->setVisible(width > 0);
+}
+
+} // namespace
+
+MainFrm::MainFrm(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
+    : QWidget(parent), context_(context), recorder_(std::move(recorder)),
+      engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues, static_cast<DrillObserver&>(*this))) {
+    setObjectName(QStringLiteral("MainFrm"));
+    setWindowTitle(context_.state.programTitle);
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setBackground(false);
+    buildControls();
+
+    // A fresh sequence of questions for every attempt.
+    context_.random.seed(static_cast<quint32>(context_.clock.now().time().msecsSinceStartOfDay()));
+
+    sTimer1_ = new QTimer(this);
+    sTimer1_->setObjectName(QStringLiteral("sTimer1"));
+    sTimer1_->setInterval(kTimer1IntervalMs);
+    connect(sTimer1_, &QTimer::timeout, this, &MainFrm::onSTimer1);
+
+    sTimer2_ = new QTimer(this);
+    sTimer2_->setObjectName(QStringLiteral("sTimer2"));
+    sTimer2_->setInterval(kTimer2IntervalMs);
+    connect(sTimer2_, &QTimer::timeout, this, &MainFrm::onSTimer2);
+    sTimer2_->start();
+
+    // Every key reaches the drill before any control of the screen sees it.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+MainFrm::~MainFrm() {
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->removeEventFilter(this);
+}
+
+void MainFrm::buildControls() {
+    buildStatusStrip();
+
+    commandkakunin2_ = makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
+                                 QRect(39, 153, 943, 37), gothicFont(24, true), Qt::AlignCenter);
+    paint(commandkakunin2_, QColor(), kRed);
+    commandkakunin2_->hide();
+
+    const QFont figures = figureFont();
+    auto figureLabel = [&](const QString& name, const QString& text, const QRect& geometry) {
+        QLabel* label = makeLabel(this, name, text, geometry, figures, Qt::AlignCenter);
+        paint(label, kFigureBackground, kFigureText);
+        return label;
+    };
+    qLabel1_ = figureLabel(QStringLiteral("qLabel1"), QString(), QRect(84, 305, 207, 132));
+    label6_ = figureLabel(QStringLiteral("Label6"), QStringLiteral("×"), QRect(331, 305, 93, 132));
+    qlabel2_ = figureLabel(QStringLiteral("qlabel2"), QString(), QRect(447, 305, 156, 132));
+    label2_ = figureLabel(QStringLiteral("Label2"), QStringLiteral("="), QRect(681, 305, 84, 132));
+    inputLabel_ = figureLabel(QStringLiteral("inputLabel"), QString(), QRect(763, 305, 228, 132));
+
+    seitouLabel_ = makeLabel(this, QStringLiteral("seitouLabel"), QString(), QRect(763, 458, 228, 132), figures,
+                             Qt::AlignCenter);
+    paint(seitouLabel_, kRetryBackground, kRed);
+    seitouLabel_->hide();
+
+    label5_ = makeLabel(this, QStringLiteral("Label5"), QStringLiteral("スペースキー＝判定"), QRect(303, 618, 412, 31),
+                        gothicFont(18));
+    label1_ = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("矢印キー、リターンキー＝クリア"),
+                        QRect(303, 648, 412, 34), gothicFont(18));
+
+    sPicture2_ = new QFrame(this);
+    sPicture2_->setObjectName(QStringLiteral("sPicture2"));
+    sPicture2_->setGeometry(0, 0, 1030, 756);
+    paint(sPicture2_, kBackground);
+    lblsss1_ = makeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), QRect(0, 320, 1030, 96),
+                         gothicFont(36), Qt::AlignCenter);
+    lblsss2_ = makeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), QRect(0, 320, 1030, 96),
+                         gothicFont(36), Qt::AlignCenter);
+    paint(lblsss2_, QColor(), kRed);
+    lblsss2_->hide();
+    sPicture2_->hide();
+}
+
+void MainFrm::buildStatusStrip() {
+    sPicture1_ = new QFrame(this);
+    sPicture1_->setObjectName(QStringLiteral("sPicture1"));
+    sPicture1_->setGeometry(-1, 0, 1028, 109);
+    paint(sPicture1_, kStripBackground, QColor(0, 0, 0));
+
+    const QFont line1 = gothicFont(14);
+    sLabel2_ = makeLabel(sPicture1_, QStringLiteral("sLabel2"), QString(), QRect(8, 6, 250, 36), gothicFont(16.8, true));
+    sLabel14_ = makeLabel(sPicture1_, QStringLiteral("sLabel14"), QString(), QRect(270, 6, 370, 36), line1);
+    sLabel7_ = makeLabel(sPicture1_, QStringLiteral("sLabel7"), QString(), QRect(650, 6, 370, 36), line1);
+
+    const QFont line2 = gothicFont(13);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const Qt::Alignment centre = Qt::AlignCenter;
+    auto fixed = [&](int index, const QString& text, int x, int width) {
+        makeLabel(sPicture1_, QStringLiteral("sLabel16_%1").arg(index), text, QRect(x, 46, width, 30), line2);
+    };
+    fixed(0, QStringLiteral("起動後"), 8, 58);
+    sLabel13_ = makeLabel(sPicture1_, QStringLiteral("sLabel13"), QString(), QRect(66, 46, 44, 30), line2, right);
+    fixed(1, QStringLiteral("分"), 114, 24);
+    fixed(2, QStringLiteral("本日"), 150, 42);
+    sLabel12_ = makeLabel(sPicture1_, QStringLiteral("sLabel12"), QString(), QRect(192, 46, 40, 30), line2, right);
+    fixed(3, QStringLiteral("回目"), 236, 42);
+    fixed(4, QStringLiteral("このレベル"), 290, 96);
+    sLabel11_ = makeLabel(sPicture1_, QStringLiteral("sLabel11"), QString(), QRect(386, 46, 40, 30), line2, right);
+    fixed(5, QStringLiteral("回目"), 430, 42);
+    sLabel8_ = makeLabel(sPicture1_, QStringLiteral("sLabel8"), QString(), QRect(490, 46, 200, 30), gothicFont(13, true),
+                         centre);
+    makeLabel(sPicture1_, QStringLiteral("sLabel4"), QStringLiteral("残り"), QRect(704, 46, 42, 30), line2);
+    sLabel9_ = makeLabel(sPicture1_, QStringLiteral("sLabel9"), QString(), QRect(746, 46, 44, 30), gothicFont(13, true),
+                         right);
+    makeLabel(sPicture1_, QStringLiteral("sLabel6"), QStringLiteral("問"), QRect(794, 46, 24, 30), line2);
+    makeLabel(sPicture1_, QStringLiteral("sLabel5"), QStringLiteral("タイム"), QRect(842, 46, 62, 30), line2);
+    sLabel10_ = makeLabel(sPicture1_, QStringLiteral("sLabel10"), QString(), QRect(904, 46, 70, 30),
+                          gothicFont(13, true), right);
+
+    // The time bar: rectangles from its left edge, the last made drawn in front.
+    timeBar_ = new QWidget(sPicture1_);
+    timeBar_->setObjectName(QStringLiteral("timeBar"));
+    timeBar_->setGeometry(6, 84, kTimeBarWidth, 10);
+    sShape5_ = makeShape(timeBar_, QStringLiteral("sShape5"), kWhite);
+    sShape4_ = makeShape(timeBar_, QStringLiteral("sShape4"), kFigureBackground);
+    sShape3_ = makeShape(timeBar_, QStringLiteral("sShape3"), kGreen);
+    sShape2_ = makeShape(timeBar_, QStringLiteral("sShape2"), kBlue);
+    sShape7_ = makeShape(timeBar_, QStringLiteral("sShape7"), kRed);
+    setShapeWidth(sShape5_, kTimeBarWidth);
+    setShapeWidth(sShape7_, 0);
+}
+
+void MainFrm::setBackground(bool retry) { paint(this, retry ? kRetryBackground : kBackground); }
+
+void MainFrm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!activated_)
+        activate();
+}
+
+void MainFrm::activate() {
+    if (activated_)
+        return;
+    activated_ = true;
+    RunState& state = context_.state;
+    sPicture2_->move(0, 0);
+
+    // 初期設定: a clean attempt whatever the last one left behind.
+    state.finished = 0;
+    state.recordingStarted = 0;
+    state.timedOut = 0;
+    state.elapsedSeconds = 0;
+    const int level = state.currentLevel;
+    engine_->初期設定(level, criteriaRow(state, level).minimumTime);
+    context_.navigator.closeWaitWindow();
+    sLabel10_->setText(QStringLiteral("0"));
+    showStatusFigures();
+
+    if (!engine_->レベル別設定()) {
+        // Nothing to ask: tell the student and go back once the screen is up.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                context_.messages.inform(this, context_.state.programTitle,
+                                         QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
+                leaveToLevelMenu();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    engine_->スタート();
+    setFocus();
+    engine_->問題作成表示();
+}
+
+void MainFrm::showStatusFigures() {
+    const RunState& state = context_.state;
+    const int level = state.currentLevel;
+    sLabel2_->setText(state.programTitle);
+    QFont titleFont = sLabel2_->font();
+    titleFont.setPointSizeF(titlePointSize(state.programTitle));
+    sLabel2_->setFont(titleFont);
+    sLabel7_->setText(state.currentName.trimmed());
+    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots ? state.levelNames[static_cast<size_t>(level)]
+                                                                   : QString());
+    sLabel14_->setText(state.installation.siteName);
+    const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
+    sLabel11_->setText(QString::number(numbers.atLevel));
+    sLabel12_->setText(QString::number(numbers.today));
+    showMinutes();
+}
+
+void MainFrm::showMinutes() {
+    const auto now = static_cast<qint32>(std::floor(context_.clock.secondsSinceMidnight()));
+    sLabel13_->setText(QString::number(minutesSinceStart(context_.state.sessionStartSeconds, now)));
+}
+
+bool MainFrm::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            handleKey(key->key(), key->text());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainFrm::handleKey(int qtKey, const QString& text) {
+    if (!activated_ || handOffBegun_)
+        return;
+    const DrillKey key = drillKeyFor(qtKey, text);
+    if (key.keyDownCode != 0)
+        engine_->onKeyDown(key.keyDownCode);
+    // The key-down may have ended the hand-off's wait already; the character then has
+    // nowhere to go.
+    if (key.charCode != 0 && !handOffBegun_)
+        engine_->onKeyPress(key.charCode);
+}
+
+void MainFrm::closeEvent(QCloseEvent* event) {
+    // Closing mid-attempt would lose the attempt and leave the run without a screen:
+    // only the hand-off closes this window.
+    if (activated_ && !closing_) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void MainFrm::onSTimer1() { engine_->onClockTick(); }
+
+void MainFrm::onSTimer2() { showMinutes(); }
+
+// --- what the engine reports ---
+
+void MainFrm::timeLimitSet(qint32 seconds, bool hasLimit) {
+    const PassCriteria& row = criteriaRow(context_.state, context_.state.currentLevel);
+    bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
+    timeBar_->setVisible(bar_.visible);
+    setShapeWidth(sShape5_, kTimeBarWidth);
+    setShapeWidth(sShape4_, bar_.minimumWidth);
+    setShapeWidth(sShape3_, bar_.targetWidth);
+    setShapeWidth(sShape2_, 0);
+    setShapeWidth(sShape7_, 0);
+}
+
+void MainFrm::remainingChanged(int remaining) { sLabel9_->setText(QString::number(remaining)); }
+
+void MainFrm::questionShown(const QuestionItem& question, bool isRetry) {
+    qLabel1_->clear();
+    inputLabel_->clear();
+    qLabel1_->setText(QString::number(question.tableNumber));
+    qlabel2_->setText(QString::number(question.factor));
+    label6_->setText(QStringLiteral("×"));
+    setBackground(isRetry);
+}
+
+void MainFrm::typedAnswerChanged(const QString& typed) { inputLabel_->setText(typed); }
+
+void MainFrm::correctAnswerShown(int answer) {
+    seitouLabel_->setText(QString::number(answer));
+    seitouLabel_->show();
+}
+
+void MainFrm::refreshRequested() {
+    if (isVisible())
+        repaint();
+}
+
+void MainFrm::confirmPromptShown() { commandkakunin2_->show(); }
+
+void MainFrm::confirmPromptHidden() { commandkakunin2_->hide(); }
+
+void MainFrm::correctAnswerHidden() { seitouLabel_->hide(); }
+
+void MainFrm::clockRunningChanged(bool running) {
+    if (running)
+        sTimer1_->start();
+    else
+        sTimer1_->stop();
+}
+
+void MainFrm::elapsedChanged(qint32 seconds) {
+    context_.state.elapsedSeconds = seconds;
+    sLabel10_->setText(QString::number(seconds));
+    setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
+}
+
+void MainFrm::attemptEnded(const DrillEnding& ending) {
+    RunState& state = context_.state;
+    state.elapsedSeconds = ending.elapsedSeconds;
+    state.finished = ending.finished ? 1 : 0;
+    state.timedOut = ending.timedOut ? 1 : 0;
+    finishAttempt();
+}
+
+// --- the hand-off ---
+
+void MainFrm::finishAttempt() {
+    RunState& state = context_.state;
+    if (handOffBegun_ || state.recordingStarted != 0)
+        return; // already being handed off
+    handOffBegun_ = true;
+    state.recordingStarted = 1;
+    engine_->markRecordingStarted();
+
+    const bool timedOut = state.timedOut != 0;
+    lblsss1_->setVisible(!timedOut);
+    lblsss2_->setVisible(timedOut);
+    sPicture2_->show();
+    sPicture2_->raise();
+    if (isVisible())
+        repaint();
+
+    sTimer1_->stop();
+    state.recordedTime = recordedTimeFor(timedOut, state.elapsedSeconds);
+
+    const RecordingStatus status =
+        recordWithRetry(recorder_, [this](const QString& error) { return askRecordingRetry(error); });
+    if (status == RecordingStatus::GivenUp) {
+        leaveToLevelMenu();
+        return;
+    }
+    context_.navigator.showWaitWindow();
+    pauseThenShowResult(kResultPauseMs);
+}
+
+bool MainFrm::askRecordingRetry(const QString& error) {
+    const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error +
+                         QStringLiteral("\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
+    return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
+}
+
+void MainFrm::pauseThenShowResult(int milliseconds) {
+    Navigator& navigator = context_.navigator;
+    const QPointer<MainFrm> self(this);
+    {
+        // The screen stays alive (repaints, ignores keys) while the closing message shows.
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (self)
+        closeForGood();
+    navigator.showEndScreen();
+}
+
+void MainFrm::leaveToLevelMenu() {
+    // The waiting window keeps a window up between this screen and the new level menu,
+    // which closes it.
+    Navigator& navigator = context_.navigator;
+    navigator.showWaitWindow();
+    closeForGood();
+    navigator.showLevelMenu();
+}
+
+void MainFrm::closeForGood() {
+    closing_ = true;
+    handOffBegun_ = true;
+    sTimer1_->stop();
+    sTimer2_->stop();
+    close();
+    // Later, not now: the engine may still be inside the step that ended the attempt.
+    deleteLater();
+}
+
+MainFrm* launchDrill(const AppContext& context, AttemptRecorder recorder) {
+    resetAttemptFlags(context.state);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    auto* screen = new MainFrm(context, std::move(recorder));
+    screen->show();
+    screen->raise();
+    screen->activateWindow();
+    return screen;
+}
+
+} // namespace kz

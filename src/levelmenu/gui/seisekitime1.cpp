@@ -1,0 +1,631 @@
+#include "levelmenu/gui/seisekitime1.h"
+
+#include "core/gui/navigator.h"
+#include "core/runstate.h"
+#include "data/grade.h"
+#include "platform/clock.h"
+#include "platform/gui/messagebox.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProgressBar>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace kz {
+
+namespace {
+
+constexpr int kFormWidth = 1024;
+constexpr int kFormHeight = 768;
+
+// Vertical places of a level column, in pixels from the top of the form.
+constexpr int kHeadingY = 112;   // Label5
+constexpr int kNameRowY = 140;   // Label1, Label3
+constexpr int kNameRowH = 26;
+constexpr int kStartY = 170;     // Command4, Text1
+constexpr int kStartH = 34;
+constexpr int kCaptionY = 208;   // Label9, Label10
+constexpr int kCaptionH = 20;
+constexpr int kFigureY = 230;    // Label14, Label15
+constexpr int kFigureH = 22;
+constexpr int kRecentY = 254;    // Label8
+constexpr int kRecentH = 22;
+constexpr int kListY = 280;      // List5
+constexpr int kListH = 396;
+constexpr int kCriteriaY = 680;  // Label7
+constexpr int kCriteriaH = 24;
+constexpr int kScrollY = 716;    // HScroll1
+constexpr int kColumnGap = 6;    // free pixels between two columns
+
+const QColor kLightGrey(224, 224, 224);
+const QColor kLockGrey(192, 192, 192);
+
+// Shows every character of the password box as "*".
+class StarPasswordStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QFont uiFont(int pointSize, bool bold = false) {
+    QFont font;
+    // Full-width digits of the level names ("１４(1-10)") must look full-width: a gothic face
+    // with fixed-width kana and digits, as on the classroom computers.
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("VL Gothic")});
+    font.setPointSize(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+// Aligned lists: a fixed-pitch font in which a full-width character is two half-width ones.
+QFont fixedPitchFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+void fill(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text = {}) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QString indexed(const char16_t* base, int index) { return QString::fromUtf16(base) + u'_' + QString::number(index); }
+
+} // namespace
+
+Seisekitime1::Seisekitime1(AppContext& context, LevelMenuHooks hooks, QWidget* parent)
+    : QWidget(parent), context_(context), hooks_(std::move(hooks)) {
+    setObjectName(QStringLiteral("seisekitime1"));
+    setWindowTitle(context_.state.programTitle);
+    setFixedSize(kFormWidth, kFormHeight);
+    setFont(uiFont(10));
+
+    // Loading: the period of the all-attempts table starts at 3; the form and the wait
+    // panel take the season colour and the wait panel covers the screen.
+    period_ = 3;
+    const Rgb& season = context_.state.seasonColour;
+    fill(this, QColor(season.red, season.green, season.blue));
+
+    const int levels = std::clamp<int>(context_.state.levelCount, 0, RunState::kLevelSlots - 1);
+    geometry_ = columnGeometry(levels);
+    columns_.resize(static_cast<size_t>(levels) + 1);
+
+    buildHeader();
+    buildColumns();
+    buildPanels();
+    placeColumns();
+
+    qApp->installEventFilter(this);
+}
+
+Seisekitime1::~Seisekitime1() {
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+void Seisekitime1::buildHeader() {
+    label11_ = makeLabel(this, QStringLiteral("Label11"));
+    label11_->setGeometry(16, 4, 320, 48);
+    label12_ = makeLabel(this, QStringLiteral("Label12"));
+    label12_->setGeometry(344, 4, 360, 34);
+    label12_->setFont(uiFont(18, true));
+    label13_ = makeLabel(this, QStringLiteral("Label13"));
+    label13_->setGeometry(344, 40, 360, 22);
+    label13_->setFont(uiFont(11));
+    label17_ = makeLabel(this, QStringLiteral("Label17"));
+    label17_->setGeometry(712, 8, 170, 22);
+    label17_->setFont(uiFont(11));
+    label18_ = makeLabel(this, QStringLiteral("Label18"));
+    label18_->setGeometry(712, 36, 170, 22);
+    label18_->setFont(uiFont(11));
+
+    command1_ = makeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
+    command1_->setGeometry(890, 6, 120, 38);
+    command1_->setFont(uiFont(12, true));
+    connect(command1_, &QPushButton::clicked, this, &Seisekitime1::goBack);
+
+    command8_ = makeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
+    command8_->setGeometry(890, 48, 120, 28);
+    command8_->hide();
+    connect(command8_, &QPushButton::clicked, this, &Seisekitime1::openTeacherPanel);
+
+    // Grade filter of the results lists, preset with the filter handed over by the name screen.
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(16, 80, 140, 26);
+    combo1_->addItems(gradeFilters());
+    const int handedOver = combo1_->findText(context_.state.handedOverFilter);
+    combo1_->setCurrentIndex(handedOver >= 0 ? handedOver : 0);
+    connect(combo1_, &QComboBox::activated, this, [this](int) {
+        if (hooks_.buildResults)
+            hooks_.buildResults(*this);
+        if (activated_)
+            applyAvailability();
+        if (const LevelColumn& first = column(1); first.command4)
+            first.command4->setFocus();
+    });
+
+    option1Group_ = new QButtonGroup(this);
+    const QString optionCaptions[] = {QString(), QStringLiteral("累計順"), QStringLiteral("本日順"),
+                                      QStringLiteral("すべて")};
+    for (int i = 1; i <= 3; ++i) {
+        auto* option = new QRadioButton(optionCaptions[i], this);
+        option->setObjectName(indexed(u"Option1", i));
+        option->setGeometry(168 + (i - 1) * 88, 80, 84, 26);
+        option1Group_->addButton(option, i);
+        option1_[i] = option;
+    }
+
+    // Period of the all-attempts table; shown by the results tables when they need it.
+    combo2_ = new QComboBox(this);
+    combo2_->setObjectName(QStringLiteral("Combo2"));
+    combo2_->setGeometry(440, 80, 220, 26);
+    combo2_->addItems({QStringLiteral("　　　今週の全成績"), QStringLiteral("　　先週からの全成績"),
+                       QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
+                       QStringLiteral("　　今までの全成績")});
+    combo2_->setCurrentIndex(2);
+    combo2_->hide();
+
+    label5_ = makeLabel(this, QStringLiteral("Label5"));
+    label5_->setGeometry(16, kHeadingY, 600, 24);
+    label5_->setFont(uiFont(12, true));
+
+    hscroll1_ = new QScrollBar(Qt::Horizontal, this);
+    hscroll1_->setObjectName(QStringLiteral("HScroll1"));
+    hscroll1_->setGeometry(16, kScrollY, kFormWidth - 32, 20);
+    hscroll1_->setRange(geometry_.scrollMinimum, geometry_.scrollMaximum);
+    hscroll1_->setPageStep(1);
+    hscroll1_->setSingleStep(1);
+    hscroll1_->setVisible(geometry_.scrollBar);
+    connect(hscroll1_, &QScrollBar::valueChanged, this, &Seisekitime1::onScroll);
+}
+
+void Seisekitime1::buildColumns() {
+    const RunState& state = context_.state;
+    const QFont listFont = fixedPitchFont(12);
+    for (int level = 1; level <= levelCount(); ++level) {
+        LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const QString name = state.levelNames[static_cast<size_t>(level)];
+
+        c.label1 = makeLabel(this, indexed(u"Label1", level), QString::number(level));
+        c.label1->setAlignment(Qt::AlignCenter);
+        c.label1->setFont(uiFont(12, true));
+        fill(c.label1, Qt::white);
+
+        c.label3 = makeLabel(this, indexed(u"Label3", level), name);
+        c.label3->setToolTip(name);
+        c.label3->setFont(uiFont(12, true));
+        c.label3->setCursor(Qt::PointingHandCursor);
+        fill(c.label3, Qt::white);
+
+        c.command4 = makeButton(this, indexed(u"Command4", level), QStringLiteral("ｽﾀｰﾄ(&%1)").arg(level));
+        c.command4->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
+        c.command4->setFont(uiFont(12, true));
+        connect(c.command4, &QPushButton::clicked, this, [this, level] { startLevel(level); });
+
+        c.text1 = makeLabel(this, indexed(u"Text1", level));
+        c.text1->setAlignment(Qt::AlignCenter);
+        c.text1->setFont(uiFont(12, true));
+        c.text1->setFrameShape(QFrame::Box);
+        fill(c.text1, kLockGrey);
+        c.text1->hide();
+
+        c.label9 = makeLabel(this, indexed(u"Label9", level), QStringLiteral("今日"));
+        c.label9->setAlignment(Qt::AlignCenter);
+        c.label10 = makeLabel(this, indexed(u"Label10", level), QStringLiteral("今まで"));
+        c.label10->setAlignment(Qt::AlignCenter);
+        c.label14 = makeLabel(this, indexed(u"Label14", level));
+        c.label14->setAlignment(Qt::AlignCenter);
+        c.label15 = makeLabel(this, indexed(u"Label15", level));
+        c.label15->setAlignment(Qt::AlignCenter);
+        c.label8 = makeLabel(this, indexed(u"Label8", level));
+        c.label8->setAlignment(Qt::AlignCenter);
+
+        c.list5 = new QListWidget(this);
+        c.list5->setObjectName(indexed(u"List5", level));
+        c.list5->setFont(listFont);
+        c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+        c.label7 = makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
+        c.label7->setAlignment(Qt::AlignCenter);
+
+        c.command3 = makeButton(this, indexed(u"Command3", level), QString::number(level));
+        c.command3->hide();
+    }
+}
+
+void Seisekitime1::buildPanels() {
+    // Second wait panel over the column area, shown while the results lists are built.
+    picture6_ = new QFrame(this);
+    picture6_->setObjectName(QStringLiteral("Picture6"));
+    picture6_->setGeometry(0, kNameRowY, kFormWidth, kScrollY - kNameRowY);
+    picture6_->setFrameShape(QFrame::Box);
+    const Rgb& season = context_.state.seasonColour;
+    fill(picture6_, QColor(season.red, season.green, season.blue));
+    auto* progress2 = new QProgressBar(picture6_);
+    progress2->setObjectName(QStringLiteral("ProgressBar2"));
+    progress2->setGeometry(312, 260, 400, 24);
+    progress2->setTextVisible(false);
+    picture6_->raise();
+
+    // Graph panel of the personal reports; its print button is for teachers only.
+    picture11_ = new QFrame(this);
+    picture11_->setObjectName(QStringLiteral("Picture11"));
+    picture11_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
+    picture11_->setFrameShape(QFrame::Box);
+    fill(picture11_, Qt::white);
+    command24_[0] = makeButton(picture11_, QStringLiteral("Command24_0"), QStringLiteral("表示"));
+    command24_[0]->setGeometry(880, 10, 100, 30);
+    command24_[1] = makeButton(picture11_, QStringLiteral("Command24_1"), QStringLiteral("印刷"));
+    command24_[1]->setGeometry(880, 46, 100, 30);
+    command24_[1]->hide();
+    picture11_->hide();
+
+    // Teachers' data-change panel.
+    picture7_ = new QFrame(this);
+    picture7_->setObjectName(QStringLiteral("Picture7"));
+    picture7_->setGeometry(312, 240, 400, 210);
+    picture7_->setFrameShape(QFrame::Panel);
+    picture7_->setFrameShadow(QFrame::Raised);
+    picture7_->setLineWidth(3);
+    fill(picture7_, QColor(255, 255, 192));
+    auto* label28 = makeLabel(picture7_, QStringLiteral("Label28"), QStringLiteral("データ変更パスワード"));
+    label28->setGeometry(24, 18, 352, 26);
+    label28->setFont(uiFont(13, true));
+    text3_ = new QLineEdit(picture7_);
+    text3_->setObjectName(QStringLiteral("Text3"));
+    text3_->setGeometry(24, 52, 352, 32);
+    text3_->setFont(uiFont(14));
+    auto* starStyle = new StarPasswordStyle;
+    starStyle->setParent(text3_);
+    text3_->setStyle(starStyle);
+    text3_->setEchoMode(QLineEdit::Password);
+    const QString choiceCaptions[] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
+    for (int k = 0; k < 2; ++k) {
+        auto* choice = makeButton(picture7_, indexed(u"Command10", k), choiceCaptions[k]);
+        choice->setGeometry(24 + k * 180, 100, 172, 40);
+        connect(choice, &QPushButton::clicked, this, [this, k] { teacherChoice(k); });
+    }
+    auto* command12 = makeButton(picture7_, QStringLiteral("Command12"), QStringLiteral("戻る"));
+    command12->setGeometry(276, 156, 100, 34);
+    connect(command12, &QPushButton::clicked, picture7_, &QWidget::hide);
+    picture7_->hide();
+
+    // Wait panel over the whole screen while the screen loads or a level is started.
+    picture2_ = new QFrame(this);
+    picture2_->setObjectName(QStringLiteral("Picture2"));
+    picture2_->setGeometry(0, 0, kFormWidth, kFormHeight);
+    fill(picture2_, QColor(season.red, season.green, season.blue));
+    label19_ = makeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
+    label19_->setGeometry(0, 300, kFormWidth, 60);
+    label19_->setAlignment(Qt::AlignCenter);
+    label19_->setFont(uiFont(28, true));
+    progressBar1_ = new QProgressBar(picture2_);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setGeometry(262, 380, 500, 24);
+    progressBar1_->setTextVisible(false);
+    picture2_->raise();
+}
+
+const LevelColumn& Seisekitime1::column(int level) const {
+    static const LevelColumn none;
+    if (level < 1 || level > levelCount())
+        return none;
+    return columns_[static_cast<size_t>(level)];
+}
+
+QString Seisekitime1::gradeFilterText() const { return combo1_->currentText(); }
+
+int Seisekitime1::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
+
+bool Seisekitime1::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
+
+bool Seisekitime1::waitPanelShown() const { return picture2_->isVisibleTo(this); }
+
+void Seisekitime1::placeColumns() {
+    const int first = std::max<int>(1, context_.state.firstVisibleLevel);
+    const double widthPx = static_cast<double>(geometry_.widthTwips) / kTwipsPerPixel;
+    const int inner = std::max(40, static_cast<int>(widthPx) - kColumnGap);
+    const int numberWidth = inner / 5;
+    const int half = inner / 2;
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const int x = columnX(level, first, geometry_, kFormWidth);
+        c.label1->setGeometry(x, kNameRowY, numberWidth, kNameRowH);
+        c.label3->setGeometry(x + numberWidth, kNameRowY, inner - numberWidth, kNameRowH);
+        c.command4->setGeometry(x, kStartY, inner, kStartH);
+        c.text1->setGeometry(x, kStartY, inner, kStartH);
+        c.label9->setGeometry(x, kCaptionY, half, kCaptionH);
+        c.label10->setGeometry(x + half, kCaptionY, inner - half, kCaptionH);
+        c.label14->setGeometry(x, kFigureY, half, kFigureH);
+        c.label15->setGeometry(x + half, kFigureY, inner - half, kFigureH);
+        c.label8->setGeometry(x, kRecentY, inner, kRecentH);
+        c.list5->setGeometry(x, kListY, inner, kListH);
+        c.label7->setGeometry(x, kCriteriaY, inner, kCriteriaH);
+        c.command3->setGeometry(x, kStartY, inner, kStartH);
+    }
+}
+
+void Seisekitime1::onScroll(int value) {
+    context_.state.firstVisibleLevel = static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
+    placeColumns();
+}
+
+void Seisekitime1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!activated_ && !activationQueued_) {
+        activationQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            if (!activated_)
+                activate();
+        });
+    }
+}
+
+void Seisekitime1::activate() {
+    if (activating_ || leaving_)
+        return;
+    activating_ = true;
+    RunState& state = context_.state;
+    const int bangou = state.currentBangou;
+
+    // 1. Teachers' buttons.
+    const bool teacher = state.currentIsTeacher();
+    command8_->setVisible(teacher);
+    command24_[1]->setVisible(teacher);
+
+    // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
+    label17_->setText(elapsedText(minutesSinceSessionStart(state.sessionStartSeconds,
+                                                           context_.clock.secondsSinceMidnight())));
+    keysAccepted_ = false;
+    showWaitPanel();
+    progressBar1_->show();
+    if (isVisible())
+        picture2_->repaint();
+
+    // 3. Fresh statistics and today's total.
+    if (hooks_.refreshStatistics)
+        hooks_.refreshStatistics();
+    label18_->setText(todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
+
+    // 4. Results display preset: ranking by points so far.
+    option1_[1]->setText(QStringLiteral("累計順"));
+    option1_[2]->setText(QStringLiteral("本日順"));
+    option1_[1]->setChecked(true);
+    label5_->setText(QStringLiteral("獲得ポイント（今まで順位）"));
+    if (hooks_.buildResults)
+        hooks_.buildResults(*this);
+    command1_->setEnabled(true);
+
+    // 5. Every level's results list in view; the second wait panel goes.
+    for (int level = 1; level <= levelCount(); ++level)
+        columns_[static_cast<size_t>(level)].list5->show();
+    picture6_->hide();
+
+    // 6. Who practises where.
+    label12_->setText(studentText(state.currentGradeLabel, state.currentName));
+    label13_->setText(siteText(state.installation.siteName, bangou));
+    label11_->setText(state.programTitle);
+    label11_->setFont(uiFont(titleFontSize(state.programTitle), true));
+
+    // 7. Scroll to where the last level menu was left.
+    const int first = geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
+    state.firstVisibleLevel = static_cast<qint16>(first);
+    {
+        const QSignalBlocker blocker(hscroll1_);
+        hscroll1_->setValue(first);
+    }
+    placeColumns();
+
+    // 8. The student's figures per level.
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const PassCriteria& criteria = state.criteria.rows.at(static_cast<size_t>(level));
+        const StatisticsTables& s = state.statistics;
+        fill(c.label7, kLightGrey);
+        fill(c.label8, kLightGrey);
+        c.label7->setText(criteriaLineText(criteria));
+        c.label8->setText(recentFigureText(criteria.passPeriodDays, s.passPeriodAttempts(level, bangou),
+                                           s.passPeriodPoints(level, bangou)));
+        c.command4->setEnabled(true);
+        c.label15->setText(totalFigureText(s.totalAttempts(level, bangou), s.totalPoints(level, bangou)));
+        c.label14->setText(todayFigureText(s.todayAttempts(level, bangou), s.todayPoints(level, bangou)));
+    }
+
+    // 9. Which levels may be started.
+    applyAvailability();
+
+    // 10. Ready: the wait panel goes and the level keys work.
+    hideWaitPanel();
+    progressBar1_->hide();
+    activating_ = false;
+    activated_ = true;
+    keysAccepted_ = true;
+}
+
+void Seisekitime1::applyAvailability() {
+    availability_ = decideLevelAvailability(context_.state);
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const LevelAvailability a = availability_.level(level);
+        c.command4->setEnabled(a.enabled);
+        if (a.locked) {
+            c.text1->setText(QStringLiteral("やりすぎ禁止"));
+            c.text1->raise();
+            c.text1->show();
+        } else {
+            c.text1->hide();
+        }
+    }
+    // Panels stay in front of the columns.
+    picture6_->raise();
+    picture11_->raise();
+    picture7_->raise();
+    picture2_->raise();
+}
+
+void Seisekitime1::showWaitPanel() {
+    picture2_->setGeometry(0, 0, width(), height());
+    picture2_->show();
+    picture2_->raise();
+}
+
+void Seisekitime1::hideWaitPanel() { picture2_->hide(); }
+
+bool Seisekitime1::mayStart(int level) const {
+    if (!activated_ || activating_ || leaving_)
+        return false;
+    if (teacherPanelOpen() || waitPanelShown())
+        return false;
+    const LevelColumn& c = column(level);
+    return c.command4 && c.command4->isEnabled();
+}
+
+void Seisekitime1::startLevel(int level) {
+    if (!mayStart(level))
+        return;
+    showWaitPanel();
+    context_.state.currentLevel = static_cast<qint16>(level);
+    keysAccepted_ = false;
+    leaving_ = true;
+    // The drill screen closes this one once it is up.
+    context_.navigator.launchDrill();
+}
+
+void Seisekitime1::startLevelFromName(int level) {
+    if (!mayStart(level))
+        return;
+    context_.state.currentLevel = static_cast<qint16>(level);
+    keysAccepted_ = false;
+    leaving_ = true;
+    const QPointer<Seisekitime1> self(this);
+    context_.navigator.launchDrill();
+    if (self)
+        close();
+}
+
+void Seisekitime1::goBack() {
+    if (!activated_ || activating_ || leaving_ || waitPanelShown() || !command1_->isEnabled())
+        return;
+    showWaitPanel();
+    keysAccepted_ = false;
+    leaving_ = true;
+    const QPointer<Seisekitime1> self(this);
+    context_.navigator.showNameScreen();
+    if (self)
+        close();
+}
+
+void Seisekitime1::openTeacherPanel() {
+    if (!context_.state.currentIsTeacher() || leaving_)
+        return;
+    picture7_->show();
+    picture7_->raise();
+    text3_->setFocus();
+}
+
+void Seisekitime1::teacherChoice(int k) {
+    if (!teacherPanelOpen() || leaving_)
+        return;
+    const QString typed = text3_->text();
+    // An empty box never opens the data screens, not even when no password is set.
+    if (typed.isEmpty() || typed != context_.state.installation.teacherPassword) {
+        context_.messages.inform(this, context_.state.programTitle, QStringLiteral("パスワードを入力して下さい"));
+        return;
+    }
+    keysAccepted_ = false;
+    leaving_ = true;
+    const QPointer<Seisekitime1> self(this);
+    if (k == 0)
+        context_.navigator.showRecordBrowser();
+    else
+        context_.navigator.showCriteriaEditor();
+    if (self)
+        close();
+}
+
+bool Seisekitime1::handleKey(const QString& text) {
+    // While the password panel is open every key belongs to the password box, "0" included.
+    if (!keysAccepted_ || teacherPanelOpen())
+        return false;
+    const LevelMenuKey key = levelMenuKey(text, levelCount());
+    switch (key.kind) {
+    case LevelMenuKey::StartLevel:
+        startLevel(key.level);
+        return true;
+    case LevelMenuKey::Back:
+        if (command1_->isVisible() && command1_->isEnabled())
+            goBack();
+        return true;
+    case LevelMenuKey::None:
+        break;
+    }
+    return false;
+}
+
+bool Seisekitime1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return QWidget::eventFilter(watched, event);
+
+    if (type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            return false;
+        return handleKey(key->text());
+    }
+
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton) {
+        for (int level = 1; level <= levelCount(); ++level) {
+            if (watched == columns_[static_cast<size_t>(level)].label3) {
+                if (columns_[static_cast<size_t>(level)].label3->rect().contains(mouse->position().toPoint()))
+                    startLevelFromName(level);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace kz

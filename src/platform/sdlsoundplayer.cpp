@@ -1,0 +1,146 @@
+#include "platform/sdlsoundplayer.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace kz {
+
+namespace {
+
+QString sdlError() {
+    const QString text = QString::fromUtf8(SDL_GetError());
+    return text.isEmpty() ? QStringLiteral("原因不明") : text;
+}
+
+PlayResult failure(SdlSoundPlayer::Status status, const QString& text) {
+    return PlayResult{status, text};
+}
+
+// Sound files are shared with installations whose file names ignore case; when the exact
+// name is not there, a file of the same name in another case is played instead.
+QString existingFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isFile())
+        return path;
+    const QDir folder = info.dir();
+    const QStringList candidates = folder.entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : candidates) {
+        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            return folder.filePath(name);
+    }
+    return path;
+}
+
+struct WavBuffer {
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    WavBuffer() = default;
+    WavBuffer(const WavBuffer&) = delete;
+    WavBuffer& operator=(const WavBuffer&) = delete;
+    ~WavBuffer() { SDL_FreeWAV(data); }
+};
+
+// Closes the output device when a play ends, however it ends.
+struct OpenDevice {
+    SDL_AudioDeviceID id = 0;
+    explicit OpenDevice(SDL_AudioDeviceID device) : id(device) {}
+    OpenDevice(const OpenDevice&) = delete;
+    OpenDevice& operator=(const OpenDevice&) = delete;
+    ~OpenDevice() {
+        if (id != 0)
+            SDL_CloseAudioDevice(id);
+    }
+};
+
+} // namespace
+
+SdlSoundPlayer::~SdlSoundPlayer() {
+    if (audioStarted_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlSoundPlayer::ensureAudio(PlayResult* result) {
+    if (audioStarted_)
+        return true;
+    SDL_SetMainReady();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        *result = failure(AudioUnavailable, QStringLiteral("音声装置を使えません: %1").arg(sdlError()));
+        return false;
+    }
+    audioStarted_ = true;
+    return true;
+}
+
+PlayResult SdlSoundPlayer::playFile(const QString& path) {
+    // The file is read through Qt so that its name is encoded the way every other file of
+    // the program is opened.
+    QFile file(existingFile(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(FileMissing,
+                       QStringLiteral("音声ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
+        return failure(
+            BadFile,
+            QStringLiteral("音声ファイルを再生できません: %1 (%2 バイト)").arg(path).arg(bytes.size()));
+
+    PlayResult result;
+    if (!ensureAudio(&result))
+        return result;
+
+    SDL_AudioSpec spec{};
+    WavBuffer wav;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
+    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
+        return failure(BadFile,
+                       QStringLiteral("音声ファイルを再生できません: %1 (%2)").arg(path, sdlError()));
+
+    SDL_AudioSpec obtained{};
+    spec.callback = nullptr; // samples are queued, not pulled
+    spec.userdata = nullptr;
+    // A device buffer of some 20 to 40 ms: the wait after the last samples, and the time
+    // the device takes to close, stay short (the loader asks for 4096 frames).
+    spec.samples = 256;
+    while (spec.samples < 8192 && spec.samples * 50 < spec.freq)
+        spec.samples = static_cast<Uint16>(spec.samples * 2);
+    // SDL converts from the file's format to whatever the device wants.
+    const OpenDevice open(SDL_OpenAudioDevice(nullptr, 0, &spec, &obtained, 0));
+    if (open.id == 0)
+        return failure(NoDevice, QStringLiteral("音声装置を開けません: %1").arg(sdlError()));
+    const SDL_AudioDeviceID device = open.id;
+
+    if (SDL_QueueAudio(device, wav.data, wav.length) != 0)
+        return failure(QueueFailed, QStringLiteral("音声を再生できません: %1 (%2)").arg(path, sdlError()));
+
+    // How long the sound lasts, and how long the device holds its last buffer.
+    const int frameBytes = std::max(1, SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
+    const Uint64 soundMs = Uint64{wav.length} / static_cast<Uint64>(frameBytes) * 1000u /
+                           static_cast<Uint64>(std::max(1, spec.freq));
+    const Uint32 latencyMs = static_cast<Uint32>(Uint64{obtained.samples} * 1000u /
+                                                 static_cast<Uint64>(std::max(1, obtained.freq)));
+
+    SDL_PauseAudioDevice(device, 0);
+    // The device may run slower than real time, but a device that takes no samples for
+    // far longer than the sound lasts has stopped; the call must not hang for ever.
+    const Uint64 deadline = SDL_GetTicks64() + soundMs * 2 + latencyMs * 4 + 3000;
+    while (SDL_GetQueuedAudioSize(device) > 0) {
+        if (SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED)
+            return failure(Stalled, QStringLiteral("音声装置が止まりました: %1").arg(path));
+        if (SDL_GetTicks64() > deadline)
+            return failure(Stalled, QStringLiteral("音声の再生が終わりません: %1").arg(path));
+        SDL_Delay(std::clamp<Uint32>(latencyMs / 4, 1, 10));
+    }
+    // The last samples have left the queue; let the device play them out.
+    SDL_Delay(latencyMs + 20);
+    return result;
+}
+
+} // namespace kz

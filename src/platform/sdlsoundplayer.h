@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/soundplayer.h"
+
+namespace kz {
+
+// Plays WAV files through the SDL audio subsystem, one at a time and synchronously: the
+// samples are queued on a freshly opened output device, the call waits until the queue
+// has drained and the device has played its last buffer, then closes the device.
+//
+// The audio subsystem is started on the first play (so SDL_AUDIODRIVER and the driver's
+// own variables are read then) and stopped when the player is destroyed. A failed start
+// is retried on the next play, so a sound device that comes back is used again.
+class SdlSoundPlayer final : public SoundPlayer {
+public:
+    // Failure statuses of playFile.
+    enum Status {
+        Ok = 0,
+        AudioUnavailable = 1, // the audio subsystem could not be started
+        FileMissing = 2,      // no such file, or it cannot be read
+        BadFile = 3,          // not a WAV file SDL can decode
+        NoDevice = 4,         // no output device could be opened
+        QueueFailed = 5,      // the samples could not be handed to the device
+        Stalled = 6,          // the device stopped taking samples
+    };
+
+    SdlSoundPlayer() = default;
+    ~SdlSoundPlayer() override;
+    SdlSoundPlayer(const SdlSoundPlayer&) = delete;
+    SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
+
+    PlayResult playFile(const QString& path) override;
+
+private:
+    bool ensureAudio(PlayResult* failure);
+    bool audioStarted_ = false;
+};
+
+} // namespace kz

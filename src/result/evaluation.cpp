@@ -1,0 +1,155 @@
+#include "result/evaluation.h"
+
+#include "core/cues.h"
+#include "core/runstate.h"
+#include "data/points.h"
+
+namespace kz {
+
+namespace {
+
+constexpr qint32 kNoRecordFrom = 99998; // 99999 marks a time-out; 99998 and up show no time
+constexpr qint16 kNeverCleared = 9999;  // a clearCount that marks a level nobody is meant to clear
+
+// The criteria of a level; a level outside the table reads as an empty row (no target, no limits).
+const PassCriteria& criteriaOf(const PassCriteriaTable& table, int level) {
+    static const PassCriteria empty;
+    if (level < 1 || level >= PassCriteriaTable::kSlots)
+        return empty;
+    return table.rows[static_cast<size_t>(level)];
+}
+
+bool someLevelNeverCleared(const PassCriteriaTable& table) {
+    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+        if (table.rows[static_cast<size_t>(level)].clearCount == kNeverCleared)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString clearedLineText() { return QStringLiteral("このレベルクリア"); }
+QString nextLevelHintText() { return QStringLiteral("次のレベルへ進みましょう"); }
+QString bannerText() { return QStringLiteral("目標レベルクリア。おめでとう！"); }
+
+AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& refreshStatistics) {
+    // 1. Every figure below includes the attempt just stored.
+    if (refreshStatistics)
+        refreshStatistics();
+
+    AttemptVerdict v;
+    const int level = state.currentLevel;
+    const int student = state.currentBangou;
+    const qint32 t = state.recordedTime;
+    const PassCriteria& criteria = criteriaOf(state.criteria, level);
+    const StatisticsTables& stats = state.statistics;
+    const bool isFinalLevel = level == state.finalLevel;
+    v.level = level;
+    v.recordedTime = t;
+
+    // 2. Cleared within the pass period; the final level earns the banner unless the table
+    //    holds a level that is never meant to be cleared.
+    v.levelCleared = stats.passPeriodPoints(level, student) >= criteria.clearPoints
+                     && stats.passPeriodAttempts(level, student) >= criteria.clearCount;
+    v.banner = v.levelCleared && isFinalLevel && !someLevelNeverCleared(state.criteria);
+
+    // 3. Points: the same rule as the statistics, so the two always agree.
+    const AttemptPoints points = attemptPoints(t, criteria);
+    v.basePoints = points.basePoints;
+    v.gainedPoints = points.gainedPoints;
+    v.pointsText = QStringLiteral("獲得ポイント：") + QString::number(v.basePoints) + QStringLiteral("点×")
+                   + criteria.pointMultiplier.shortText() + QStringLiteral("→") + QString::number(v.gainedPoints)
+                   + QStringLiteral("点");
+
+    // 4. The time, or no time at all for a time-out.
+    v.resultText = t >= kNoRecordFrom ? QStringLiteral("記録なし")
+                                      : QStringLiteral("今の成績：") + QString::number(t) + QStringLiteral("秒");
+
+    // 5. Today's attempts on this level and on all levels.
+    v.levelAttemptText = QStringLiteral(" (このレベル　") + QString::number(stats.todayAttempts(level, student))
+                         + QStringLiteral("回目)");
+    v.totalAttemptText = QStringLiteral("（")
+                         + QString::number(stats.sumOverLevels(StatisticsTables::TodayAttempts, student))
+                         + QStringLiteral("回目)");
+
+    // 6. Record message and its cue: the first that applies.
+    if (state.timedOut != 0) {
+        v.record = RecordMessage::TimedOut;
+        v.recordText = QStringLiteral("時間切れ");
+    } else if (state.newPersonalBest != 0 && state.newSchoolBest == 0) {
+        v.record = RecordMessage::NewPersonalBest;
+        v.recordText = QStringLiteral("新記録おめでとう");
+        v.cues.append(EndCue::PersonalBest);
+    } else if (state.newSchoolBest != 0) {
+        v.record = RecordMessage::NewSchoolBest;
+        v.recordText = QStringLiteral("！！！最高新記録！！！");
+        v.cues.append(EndCue::SchoolBest);
+    } else if (t <= criteria.minimumTime) {
+        v.cues.append(EndCue::MinimumLine);
+    }
+
+    // 7. The final level cleared: the pass sound, only the first time.
+    if (v.levelCleared && isFinalLevel) {
+        if (state.clearedBefore == 0)
+            v.cues.append(EndCue::LevelCleared);
+    } else {
+        v.banner = false;
+    }
+
+    // 8. The records have been told.
+    state.newPersonalBest = 0;
+    state.newSchoolBest = 0;
+    return v;
+}
+
+FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
+    const int level = verdict.level;
+    const int student = state.currentBangou;
+    const PassCriteria& criteria = criteriaOf(state.criteria, level);
+    const StatisticsTables& stats = state.statistics;
+
+    FollowUp f;
+    f.overdone = (criteria.overdoCount != 0 && stats.overdoPeriodAttempts(level, student) >= criteria.overdoCount)
+                 || (criteria.overdoPoints != 0 && stats.overdoPeriodPoints(level, student) >= criteria.overdoPoints);
+    if (!f.overdone || !verdict.levelCleared)
+        return f;
+    if (level == state.finalLevel) {
+        f.clearedLine = FollowUp::ClearedLine::Emptied;
+    } else if (state.finalCleared == 0) {
+        f.clearedLine = FollowUp::ClearedLine::NextLevelHint;
+        f.retryOffered = false;
+    }
+    return f;
+}
+
+void playEndCue(Cues& cues, EndCue cue) {
+    switch (cue) {
+    case EndCue::PersonalBest:
+        cues.playPersonalBestSound();
+        break;
+    case EndCue::SchoolBest:
+        cues.playSchoolBestSound();
+        break;
+    case EndCue::MinimumLine:
+        cues.playMinimumLineSound();
+        break;
+    case EndCue::LevelCleared:
+        cues.playPassSound();
+        break;
+    }
+}
+
+bool playVerdictCues(const AttemptVerdict& verdict, Cues& cues, const std::function<bool()>& between) {
+    const auto goOn = [&between] { return !between || between(); };
+    if (!goOn())
+        return false;
+    for (const EndCue cue : verdict.cues) {
+        playEndCue(cues, cue);
+        if (!goOn())
+            return false;
+    }
+    return true;
+}
+
+} // namespace kz

@@ -1,0 +1,391 @@
+#include "students/gui/namesel.h"
+
+#include "core/catalogue.h"
+#include "core/cues.h"
+#include "core/gui/navigator.h"
+#include "core/runstate.h"
+#include "data/grade.h"
+#include "data/roster.h"
+#include "platform/clock.h"
+#include "platform/gui/messagebox.h"
+#include "platform/randomsource.h"
+#include "students/nameline.h"
+#include "students/programmenu.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace kz {
+
+namespace {
+
+const QString& chooseNameText() {
+    static const QString text = QStringLiteral("名前を選びなさい");
+    return text;
+}
+
+constexpr int kBangouRole = Qt::UserRole + 1;
+
+QColor toColor(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+void fillBackground(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QFont sizedFont(int points, bool bold = false) {
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSize(points);
+    font.setBold(bold);
+    return font;
+}
+
+// Fixed pitch with full-width characters exactly two half-width ones wide.
+QFont listFont(int points) {
+    QFont font;
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPointSize(points);
+    return font;
+}
+
+// The program's icon: a multiplication sign over the three tables' numbers.
+QPixmap drawIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(120, 60, 0), 3));
+    painter.setBrush(QColor(255, 170, 40));
+    painter.drawEllipse(QRectF(2, 2, size - 4, size - 4));
+    painter.setPen(QPen(Qt::white, size / 10.0, Qt::SolidLine, Qt::RoundCap));
+    const double m = size * 0.3;
+    painter.drawLine(QPointF(m, m), QPointF(size - m, size - m));
+    painter.drawLine(QPointF(size - m, m), QPointF(m, size - m));
+    QFont font = sizedFont(size / 7, true);
+    painter.setFont(font);
+    painter.setPen(QColor(90, 40, 0));
+    painter.drawText(QRectF(0, size * 0.04, size, size * 0.3), Qt::AlignCenter, QStringLiteral("14"));
+    painter.drawText(QRectF(0, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter, QStringLiteral("15"));
+    painter.drawText(QRectF(size / 2.0 - 4, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
+                     QStringLiteral("16"));
+    return pixmap;
+}
+
+} // namespace
+
+namesel::namesel(AppContext& context, NameSelSeams seams, QWidget* parent)
+    : QWidget(parent), context_(context), seams_(std::move(seams)), handedOverFilter_(gradeFilters().first()) {
+    setObjectName(QStringLiteral("namesel"));
+    buildControls();
+    // The form sees every key before its controls.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+
+    context_.random.seed(static_cast<quint32>(context_.clock.secondsSinceMidnight()));
+    activate();
+}
+
+void namesel::buildControls() {
+    setFixedSize(1024, 768);
+    setWindowTitle(context_.state.programTitle);
+    const QColor season = toColor(context_.state.seasonColour);
+    fillBackground(this, season);
+
+    // Title strip.
+    picture4_ = new QFrame(this);
+    picture4_->setObjectName(QStringLiteral("Picture4"));
+    picture4_->setGeometry(0, 0, 1024, 104);
+    fillBackground(picture4_, QColor(0, 40, 110));
+    auto* picture3 = new QFrame(picture4_);
+    picture3->setObjectName(QStringLiteral("Picture3"));
+    picture3->setGeometry(14, 8, 88, 88);
+    auto* image1 = new QLabel(picture3);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(0, 0, 88, 88);
+    image1->setPixmap(drawIcon(88));
+    auto* label6 = new QLabel(picture4_);
+    label6->setObjectName(QStringLiteral("Label6"));
+    label6->setGeometry(116, 10, 560, 84);
+    label6->setStyleSheet(QStringLiteral("background-color: rgb(255, 250, 205); border: 3px solid rgb(200, 150, 0);"
+                                         " border-radius: 12px;"));
+    label4_ = new QLabel(picture4_);
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label4_->setGeometry(116, 10, 560, 84);
+    label4_->setFont(sizedFont(48, true));
+    label4_->setAlignment(Qt::AlignCenter);
+    label4_->setText(context_.state.programTitle);
+    label4_->setStyleSheet(QStringLiteral("color: rgb(0, 40, 110); background: transparent;"));
+    label4_->setCursor(Qt::PointingHandCursor);
+
+    // The choice and its confirmation.
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(20, 116, 700, 72);
+    label1_->setFont(sizedFont(30, true));
+    label1_->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    label1_->setIndent(14);
+    label1_->setStyleSheet(QStringLiteral("background-color: white; color: rgb(0, 0, 128);"
+                                          " border: 2px solid rgb(0, 40, 110);"));
+    command14_ = new QPushButton(QStringLiteral("O.K."), this);
+    command14_->setObjectName(QStringLiteral("Command14"));
+    command14_->setGeometry(740, 116, 264, 72);
+    command14_->setFont(sizedFont(28, true));
+    connect(command14_, &QPushButton::clicked, this, &namesel::confirm);
+    label2_ = new QLabel(this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->hide();
+
+    // The name list.
+    list1_ = new QListWidget(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setGeometry(20, 200, 620, 548);
+    list1_->setFont(listFont(20));
+    list1_->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(224, 255, 255); color: black; }"
+                                         " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
+    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list1_->setUniformItemSizes(true);
+    connect(list1_, &QListWidget::currentRowChanged, this, &namesel::selectLine);
+    connect(list1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        const int row = list1_->row(item);
+        if (row <= 0) {
+            label1_->setText(chooseNameText());
+        } else {
+            label1_->setText(doubleClickedLineLabel(item->text()));
+            label2_->setText(QString::number(item->data(kBangouRole).toInt()));
+        }
+        confirm();
+    });
+
+    // Display modes.
+    auto* picture7 = new QFrame(this);
+    picture7->setObjectName(QStringLiteral("Picture7"));
+    picture7->setGeometry(660, 200, 344, 212);
+    picture7->setFrameShape(QFrame::Box);
+    fillBackground(picture7, QColor(255, 255, 240));
+    modes_ = new QButtonGroup(this);
+    const QList<QString>& captions = nameListModeCaptions();
+    for (int i = 0; i < kNameListModes; ++i) {
+        auto* option = new QRadioButton(captions[i], picture7);
+        option->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        option->setGeometry(16, 12 + i * 50, 320, 40);
+        option->setFont(sizedFont(15));
+        modes_->addButton(option, i);
+    }
+    connect(modes_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            chooseMode(id);
+    });
+
+    // Grade filter.
+    combo1_ = new QComboBox(this);
+    combo1_->setObjectName(QStringLiteral("Combo1"));
+    combo1_->setGeometry(660, 428, 344, 52);
+    combo1_->setFont(sizedFont(20));
+    combo1_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
+    combo1_->setMaxVisibleItems(12);
+    connect(combo1_, &QComboBox::activated, this, &namesel::pickFilter);
+
+    command7_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
+    command7_->setObjectName(QStringLiteral("Command7"));
+    command7_->setGeometry(660, 676, 344, 72);
+    command7_->setFont(sizedFont(18));
+    connect(command7_, &QPushButton::clicked, this, &namesel::leaveForProgramMenu);
+
+    // Wait panel over the whole screen.
+    picture5_ = new QFrame(this);
+    picture5_->setObjectName(QStringLiteral("Picture5"));
+    picture5_->setGeometry(0, 0, 1024, 768);
+    fillBackground(picture5_, season);
+    auto* label19 = new QLabel(QStringLiteral("Just a moment, please."), picture5_);
+    label19->setObjectName(QStringLiteral("Label19"));
+    label19->setGeometry(0, 300, 1024, 120);
+    label19->setAlignment(Qt::AlignCenter);
+    label19->setFont(sizedFont(40, true));
+    picture5_->raise();
+}
+
+void namesel::activate() {
+    picture5_->show();
+    picture5_->raise();
+    {
+        const QSignalBlocker blockModes(modes_);
+        mode_ = kDefaultNameListMode;
+        modes_->button(mode_)->setChecked(true);
+    }
+    {
+        const QSignalBlocker blockCombo(combo1_);
+        combo1_->clear();
+        combo1_->addItems(gradeFilters());
+        combo1_->setCurrentIndex(0);
+    }
+    handedOverFilter_ = gradeFilters().first();
+    context_.state.handedOverFilter = handedOverFilter_;
+    名簿表示();
+    label1_->setText(chooseNameText());
+    picture5_->hide();
+    list1_->setFocus();
+}
+
+QString namesel::gradeFilter() const { return combo1_->currentText(); }
+
+void namesel::名簿表示() {
+    RunState& state = context_.state;
+    if (seams_.refreshStatistics)
+        seams_.refreshStatistics();
+
+    list1_->clear();
+    label2_->clear();
+    list1_->addItem(nameListSeparator());
+
+    const Installation& inst = state.installation;
+    const RosterLoadResult loaded =
+        loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
+
+    for (const NameListLine& line : buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
+        auto* item = new QListWidgetItem(line.text);
+        item->setData(kBangouRole, static_cast<int>(line.bangou));
+        list1_->addItem(item);
+    }
+    list1_->setCurrentRow(0);
+    selectLine(0);
+
+    if (rosterNoticeShown_)
+        return;
+    if (!loaded.found) {
+        rosterNoticeShown_ = true;
+        context_.messages.inform(this, state.programTitle, loaded.message);
+    } else if (!loaded.problems.isEmpty()) {
+        rosterNoticeShown_ = true;
+        constexpr int kShown = 10;
+        QString text = QStringLiteral("名簿ファイル %1 に読めない行があります。その行の人は表示しません。\n")
+                           .arg(inst.rosterPath());
+        for (qsizetype i = 0; i < loaded.problems.size() && i < kShown; ++i)
+            text += QStringLiteral("\n%1 行目: %2").arg(loaded.problems[i].line).arg(loaded.problems[i].text);
+        if (loaded.problems.size() > kShown)
+            text += QStringLiteral("\nほか %1 行").arg(loaded.problems.size() - kShown);
+        context_.messages.inform(this, state.programTitle, text);
+    }
+}
+
+void namesel::selectLine(int row) {
+    if (row <= 0) {
+        label1_->setText(chooseNameText());
+        return;
+    }
+    const QListWidgetItem* item = list1_->item(row);
+    if (!item)
+        return;
+    label1_->setText(clickedLineLabel(item->text()));
+    label2_->setText(QString::number(item->data(kBangouRole).toInt()));
+}
+
+void namesel::chooseMode(int mode) {
+    if (mode == mode_ || mode < 0 || mode >= kNameListModes)
+        return;
+    mode_ = mode;
+    名簿表示();
+}
+
+void namesel::pickFilter(int index) {
+    Q_UNUSED(index);
+    handedOverFilter_ = combo1_->currentText();
+    context_.state.handedOverFilter = handedOverFilter_;
+    名簿表示();
+    list1_->setFocus();
+}
+
+void namesel::confirm() {
+    if (handingOver_)
+        return;
+    RunState& state = context_.state;
+    const QString shown = label1_->text();
+    bool numberOk = false;
+    const int bangou = label2_->text().toInt(&numberOk);
+    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 || bangou >= RosterTables::kStudents) {
+        context_.cues.playWrongSound();
+        return;
+    }
+    handingOver_ = true;
+    state.sessionStartSeconds = static_cast<qint32>(qRound(context_.clock.secondsSinceMidnight()));
+    state.currentBangou = static_cast<qint16>(bangou);
+    state.currentName = state.roster.nameOf(bangou);
+    state.currentGradeLabel = state.roster.gradeLabelByBangou[static_cast<size_t>(bangou)];
+
+    command14_->hide();
+    picture5_->show();
+    picture5_->raise();
+    repaint();
+
+    state.handedOverFilter = handedOverFilter_;
+    buildLevelCatalogue(state);
+    context_.navigator.showLevelMenu();
+}
+
+void namesel::leaveForProgramMenu() {
+    if (handingOver_)
+        return;
+    handingOver_ = true;
+    ProgramMenuStart start;
+    if (seams_.launcher) {
+        start = startProgramMenu(context_.state.installation, *seams_.launcher);
+    } else {
+        start.launcherPath = context_.state.installation.launcherPath();
+        start.reason = QStringLiteral("起動の手段がありません");
+    }
+    if (start.started) {
+        context_.navigator.quitProgram(0);
+        return;
+    }
+    context_.messages.inform(this, context_.state.programTitle, programMenuFailureText(start));
+    context_.navigator.quitProgram(1);
+}
+
+bool namesel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress)
+        return handleKey(watched, static_cast<QKeyEvent*>(event));
+    if (watched == label4_ && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && label4_->rect().contains(mouse->position().toPoint())) {
+            if (seams_.openVersionWindow)
+                seams_.openVersionWindow(this);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool namesel::handleKey(QObject* watched, QKeyEvent* key) {
+    const QString text = key->text();
+    if (text == u"1" && command14_->isVisibleTo(this)) {
+        confirm();
+        return true;
+    }
+    if (text == u"0" && command7_->isVisibleTo(this)) {
+        leaveForProgramMenu();
+        return true;
+    }
+    const bool inList = watched == list1_ || watched == list1_->viewport();
+    if (inList && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space)) {
+        confirm();
+        return true;
+    }
+    return false;
+}
+
+} // namespace kz

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "core/gui/appcontext.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QButtonGroup;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace kz {
+
+class ProcessLauncher;
+
+// What the name screen needs beyond the application context.
+struct NameSelSeams {
+    // Rebuilds context.state.statistics from the results file. May be empty (no refresh).
+    std::function<void()> refreshStatistics;
+    // Opens the version window modally, centred over the given screen. May be empty.
+    std::function<void(QWidget* over)> openVersionWindow;
+    // Starts the program-menu launcher. Required for leaving to the program menu.
+    ProcessLauncher* launcher = nullptr;
+};
+
+// The name-selection screen: a student picks their own name from the roster, with
+// today's and all-time figures beside every name, and confirms it; confirming makes
+// the student current and hands over to the level menu. "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"
+// starts the program menu and ends the program.
+class namesel : public QWidget {
+    Q_OBJECT
+public:
+    namesel(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
+
+    // Rebuilds the list: statistics refresh, roster load with today's date, one line per
+    // listed student passing the grade filter, in listing order; selects line 0.
+    void 名簿表示();
+    // Makes the chosen student current and hands over to the level menu; without a
+    // chosen name only plays the wrong-answer sound.
+    void confirm();
+    // Starts the program menu and ends the program.
+    void leaveForProgramMenu();
+
+    int displayMode() const { return mode_; }
+    QString gradeFilter() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void activate();
+    void selectLine(int row);
+    void chooseMode(int mode);
+    void pickFilter(int index);
+    bool handleKey(QObject* watched, QKeyEvent* key);
+
+    AppContext& context_;
+    NameSelSeams seams_;
+    int mode_ = 1;
+    QString handedOverFilter_;
+    bool rosterNoticeShown_ = false;
+    bool handingOver_ = false;
+
+    QFrame* picture4_ = nullptr;
+    QLabel* label4_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QPushButton* command7_ = nullptr;
+    QPushButton* command14_ = nullptr;
+    QButtonGroup* modes_ = nullptr;
+    QComboBox* combo1_ = nullptr;
+    QListWidget* list1_ = nullptr;
+    QFrame* picture5_ = nullptr;
+};
+
+} // namespace kz

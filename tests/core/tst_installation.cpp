@@ -1,0 +1,266 @@
+#include "core/installation.h"
+#include "core/runstate.h"
+#include "data/textio.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+
+namespace {
+
+// A common folder with a program folder, a path file and a data root.
+struct School {
+    QTemporaryDir dir;
+    QString common() const { return dir.path() + QStringLiteral("/"); }
+    QString data() const { return common() + QStringLiteral("data/"); }
+
+    bool writeText(const QString& path, const QString& text) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QList<QString> lines = text.split(QStringLiteral("\n"));
+        QString error;
+        return writeCp932Lines(path, lines, &error);
+    }
+    bool build(const QString& pathValue, const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
+        QDir().mkpath(common() + QStringLiteral("drill2"));
+        return writeText(common() + QStringLiteral("パスデータ.txt"), pathValue + QStringLiteral(",0,0,0,0,0,0,0,0,0")) &&
+               writeText(data() + QStringLiteral("共通データ.txt"), settings);
+    }
+    QString exe(const QString& name = QStringLiteral("drill2")) const { return common() + name; }
+};
+
+} // namespace
+
+class TestInstallation : public QObject {
+    Q_OBJECT
+private slots:
+    void siteText_data();
+    void siteText();
+    void pathsFromTheProgramFolder();
+    void windowsStyleDataRoot();
+    void relativeDataRootCountsFromProgramFolder();
+    void dataRootWithoutSeparatorRunsTogether();
+    void valuesOnSeparateLines();
+    void fatalFiles_data();
+    void fatalFiles();
+    void failureLeavesInstallationUntouched();
+    void twoProgramFoldersShareOneDataRoot();
+    void resolveLoadsCriteriaAndReportsMissingFiles();
+    void resolveReportsTruncatedCriteria();
+};
+
+void TestInstallation::siteText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("code and name") << "00123さくら塾" << "00123" << "さくら塾";
+    QTest::newRow("name only") << "さくら塾" << "" << "さくら塾";
+    QTest::newRow("exactly five") << "01234" << "01234" << "";
+    QTest::newRow("short number") << "12" << "12" << "";
+    QTest::newRow("zero code") << "00000さくら塾" << "" << "00000さくら塾";
+    QTest::newRow("leading spaces") << "  12 あおば" << "  12 " << "あおば";
+    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("number after letters") << "ab123塾" << "" << "ab123塾";
+}
+
+void TestInstallation::siteText() {
+    QFETCH(QString, text);
+    QFETCH(QString, code);
+    QFETCH(QString, name);
+    QString gotCode = QStringLiteral("old");
+    QString gotName = QStringLiteral("old");
+    splitSiteText(text, &gotCode, &gotName);
+    QCOMPARE(gotCode, code);
+    QCOMPARE(gotName, name);
+}
+
+void TestInstallation::pathsFromTheProgramFolder() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    Installation inst;
+    InstallationError error;
+    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    QCOMPARE(inst.appFolder, s.common() + "drill2/");
+    QCOMPARE(inst.dataRoot, s.data());
+    QCOMPARE(inst.programFolderName, QStringLiteral("drill2"));
+    QCOMPARE(inst.programDataFolder, s.data() + "drill2/");
+    QCOMPARE(inst.soundFolder, s.data() + "音フォルダ/");
+    QCOMPARE(inst.schoolYearStartMonth, 4);
+    QCOMPARE(inst.siteCode, QStringLiteral("00123"));
+    QCOMPARE(inst.siteName, QStringLiteral("さくら塾"));
+    QCOMPARE(inst.flagTwoListed, 1);
+    QCOMPARE(inst.teacherPassword, QStringLiteral("pw7"));
+    QCOMPARE(inst.criteriaPath(), s.data() + "drill2/タイム回数データ.txt");
+    QCOMPARE(inst.resultsPath(), s.data() + "drill2/成績累積データ.dat");
+    QCOMPARE(inst.rosterPath(), s.data() + "新名簿.txt");
+    QCOMPARE(inst.soundListPath(), s.data() + "音フォルダ/新音ファイル.txt");
+    QCOMPARE(inst.launcherPath(), s.common() + "起動/プログラムメニューc.exe");
+    // A trailing separator on the executable's folder changes nothing.
+    Installation again;
+    QVERIFY(resolveInstallationPaths(s.exe() + "/", &again, &error));
+    QCOMPARE(again.appFolder, inst.appFolder);
+    QCOMPARE(again.programFolderName, inst.programFolderName);
+}
+
+void TestInstallation::windowsStyleDataRoot() {
+    School s;
+    QString windows = s.data();
+    windows.replace(u'/', u'\\');
+    QVERIFY(s.build(windows));
+    Installation inst;
+    InstallationError error;
+    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    QCOMPARE(inst.dataRoot, s.data());
+    QCOMPARE(inst.programDataFolder, s.data() + "drill2/");
+    QCOMPARE(inst.siteName, QStringLiteral("さくら塾"));
+}
+
+void TestInstallation::relativeDataRootCountsFromProgramFolder() {
+    School s;
+    QVERIFY(s.build(QStringLiteral("..\\data\\")));
+    Installation inst;
+    InstallationError error;
+    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    QCOMPARE(inst.dataRoot, s.common() + "drill2/../data/");
+    QCOMPARE(QFileInfo(inst.rosterPath()).absoluteFilePath(), s.data() + "新名簿.txt");
+}
+
+void TestInstallation::dataRootWithoutSeparatorRunsTogether() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    const QString root = s.common() + "data";
+    QVERIFY(s.writeText(s.common() + "パスデータ.txt", root));
+    Installation inst;
+    InstallationError error;
+    QVERIFY(!resolveInstallationPaths(s.exe(), &inst, &error));
+    QCOMPARE(error.file, root + "共通データ.txt");
+    // A settings file at the run-together path is what gets used.
+    QVERIFY(s.writeText(root + "共通データ.txt", QStringLiteral("4,x,0,,,p,,,,")));
+    QVERIFY(resolveInstallationPaths(s.exe(), &inst, &error));
+    QCOMPARE(inst.dataRoot, root);
+    QCOMPARE(inst.programDataFolder, root + "drill2/");
+}
+
+void TestInstallation::valuesOnSeparateLines() {
+    School s;
+    QVERIFY(s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
+    Installation inst;
+    InstallationError error;
+    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    QCOMPARE(inst.siteCode, QStringLiteral("01234"));
+    QCOMPARE(inst.siteName, QString());
+    QCOMPARE(inst.teacherPassword, QStringLiteral("a, b"));
+}
+
+void TestInstallation::fatalFiles_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("no path file") << 0 << "パスデータ.txt";
+    QTest::newRow("no settings file") << 1 << "data/共通データ.txt";
+    QTest::newRow("settings too short") << 2 << "data/共通データ.txt";
+    QTest::newRow("empty path file") << 3 << "パスデータ.txt";
+    QTest::newRow("empty data root value") << 4 << "パスデータ.txt";
+}
+
+void TestInstallation::fatalFiles() {
+    QFETCH(int, fault);
+    QFETCH(QString, file);
+    School s;
+    QVERIFY(s.build(s.data()));
+    switch (fault) {
+    case 0:
+        QVERIFY(QFile::remove(s.common() + "パスデータ.txt"));
+        break;
+    case 1:
+        QVERIFY(QFile::remove(s.data() + "共通データ.txt"));
+        break;
+    case 2:
+        QVERIFY(s.writeText(s.data() + "共通データ.txt", QStringLiteral("4,00123さくら塾,0,,")));
+        break;
+    case 3:
+        QVERIFY(s.writeText(s.common() + "パスデータ.txt", QString()));
+        break;
+    default:
+        QVERIFY(s.writeText(s.common() + "パスデータ.txt", QStringLiteral(",0,0")));
+        break;
+    }
+    RunState state;
+    const StartupResult r = resolveInstallation(s.exe(), state);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.fatal.file, s.common() + file);
+    QVERIFY2(r.fatal.message.contains(QFileInfo(file).fileName()), qPrintable(r.fatal.message));
+    QVERIFY(state.programTitle.isEmpty()); // nothing else ran
+}
+
+void TestInstallation::failureLeavesInstallationUntouched() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    QVERIFY(QFile::remove(s.data() + "共通データ.txt"));
+    Installation inst;
+    inst.siteName = QStringLiteral("before");
+    InstallationError error;
+    QVERIFY(!resolveInstallationPaths(s.exe(), &inst, &error));
+    QCOMPARE(inst.siteName, QStringLiteral("before"));
+    QVERIFY(inst.dataRoot.isEmpty());
+}
+
+void TestInstallation::twoProgramFoldersShareOneDataRoot() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    QVERIFY(QDir().mkpath(s.common() + "drill3"));
+    Installation a;
+    Installation b;
+    InstallationError error;
+    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill2")), &a, &error));
+    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill3")), &b, &error));
+    QCOMPARE(a.rosterPath(), b.rosterPath());
+    QCOMPARE(a.soundFolder, b.soundFolder);
+    QVERIFY(a.programDataFolder != b.programDataFolder);
+    QCOMPARE(b.resultsPath(), s.data() + "drill3/成績累積データ.dat");
+}
+
+void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    RunState state;
+    state.criteria.row(1).targetTime = 99; // from an earlier load: must not survive
+    StartupResult r = resolveInstallation(s.exe(), state);
+    QVERIFY(r.ok);
+    QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
+    QCOMPARE(state.installation.siteCode, QStringLiteral("00123"));
+    QCOMPARE(state.criteria[1].targetTime, 0);
+    QCOMPARE(r.notices.size(), 2);
+    QVERIFY(r.notices[0].contains(state.installation.criteriaPath()));
+    QVERIFY(r.notices[1].contains(state.installation.soundListPath()));
+
+    QVERIFY(s.writeText(state.installation.criteriaPath(),
+                        QStringLiteral("h,,,,,,,,,,,\n600,60,10,3,1.5,20,100,7,1,,,")));
+    QVERIFY(s.writeText(state.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
+    RunState second;
+    r = resolveInstallation(s.exe(), second);
+    QVERIFY(r.ok);
+    QVERIFY2(r.notices.isEmpty(), qPrintable(r.notices.join(u'\n')));
+    QCOMPARE(second.criteria[1].timeLimit(), 300);
+}
+
+void TestInstallation::resolveReportsTruncatedCriteria() {
+    School s;
+    QVERIFY(s.build(s.data(), QStringLiteral("13,x,0,,,p,,,,")));
+    QString text = QStringLiteral("h,,,,,,,,,,,");
+    for (int level = 1; level <= 36; ++level)
+        text += QStringLiteral("\n%1,2,3,4,1,6,7,8,9,,,").arg(level);
+    QVERIFY(s.writeText(s.data() + "drill2/タイム回数データ.txt", text));
+    QVERIFY(s.writeText(s.data() + "音フォルダ/新音ファイル.txt", QStringLiteral("*")));
+    RunState state;
+    const StartupResult r = resolveInstallation(s.exe(), state);
+    QVERIFY(r.ok);
+    QCOMPARE(state.criteria[35].targetTime, 35);
+    // The month 13 and the 36th level are both told.
+    QCOMPARE(r.notices.size(), 2);
+    QVERIFY(r.notices[0].contains(QStringLiteral("13")));
+    QVERIFY(r.notices[1].contains(s.data() + "drill2/タイム回数データ.txt"));
+}
+
+QTEST_GUILESS_MAIN(TestInstallation)
+#include "tst_installation.moc"

@@ -1,0 +1,150 @@
+#include "core/gui/basefrm.h"
+#include "core/gui/firstfrm.h"
+#include "core/gui/frmver.h"
+#include "core/gui/startupsteps.h"
+#include "core/runstate.h"
+#include "platform/gui/messagebox.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace kz;
+
+namespace {
+void saveScreenshot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    QDir().mkpath(dir);
+    QVERIFY(w->grab().save(dir + u'/' + name + QStringLiteral(".png")));
+}
+
+QString labelText(QWidget* w, const char* name) {
+    auto* label = w->findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<missing>");
+}
+} // namespace
+
+class TestStartupGui : public QObject {
+    Q_OBJECT
+private slots:
+    void splashShowsDateAndRunsStepOnce();
+    void splashWaitsForLoad();
+    void waitingWindow();
+    void versionWindow();
+    void versionWindowIsCentredOverParent();
+    void resolveAndReportOnDemoSchool();
+    void resolveAndReportNamesMissingFile();
+};
+
+void TestStartupGui::splashShowsDateAndRunsStepOnce() {
+    int calls = 0;
+    QPointer<Firstfrm> splash = new Firstfrm(QDate(2004, 3, 15), [&] { ++calls; });
+    auto* timer = splash->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), 100);
+    QVERIFY(!timer->isActive());
+    splash->load();
+    QVERIFY(splash->isVisible());
+    QCOMPARE(labelText(splash, "Label1"), QStringLiteral("Just a moment, please."));
+    QCOMPARE(labelText(splash, "Label5"), QStringLiteral("平成16年 3月 15日（月）"));
+    auto* image = splash->findChild<QLabel*>(QStringLiteral("Image1"));
+    QVERIFY(image);
+    QCOMPARE(image->pixmap().size(), QSize(640, 480));
+    saveScreenshot(splash, QStringLiteral("Firstfrm"));
+    QVERIFY(timer->isActive());
+    QTRY_COMPARE(calls, 1);
+    // The splash closes itself after its step and runs it only once.
+    QTRY_VERIFY(splash.isNull());
+    QTest::qWait(250);
+    QCOMPARE(calls, 1);
+}
+
+void TestStartupGui::splashWaitsForLoad() {
+    int calls = 0;
+    Firstfrm* splash = new Firstfrm(QDate(2026, 2, 16), [&] { ++calls; });
+    QTest::qWait(250);
+    QCOMPARE(calls, 0);
+    delete splash;
+}
+
+void TestStartupGui::waitingWindow() {
+    QPointer<BASEFRM> wait = new BASEFRM;
+    wait->showAndPaint();
+    QVERIFY(wait->isVisible());
+    QCOMPARE(labelText(wait, "Label19"), QStringLiteral("Just a moment, please."));
+    saveScreenshot(wait, QStringLiteral("BASEFRM"));
+    wait->close();
+    QTRY_VERIFY(wait.isNull()); // discarded when closed
+}
+
+void TestStartupGui::versionWindow() {
+    frmver window(QStringLiteral("カズリンその２"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    QVERIFY(window.isModal());
+    QCOMPARE(labelText(&window, "Label1"), QStringLiteral("カズリンその２"));
+    QCOMPARE(labelText(&window, "Label2"), QStringLiteral("Version1.0.1"));
+    QCOMPARE(labelText(&window, "Label4"), QStringLiteral("Tsubomi7"));
+    QVERIFY(window.findChild<QFrame*>(QStringLiteral("Shape1")));
+    auto* ok = window.findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* other = window.findChild<QPushButton*>(QStringLiteral("Command2"));
+    QVERIFY(ok && other);
+    QCOMPARE(ok->text(), QStringLiteral("O.K."));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    saveScreenshot(&window, QStringLiteral("frmver"));
+    other->click();
+    QVERIFY(window.isVisible());
+    ok->click();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+}
+
+void TestStartupGui::versionWindowIsCentredOverParent() {
+    QWidget parent;
+    parent.setGeometry(100, 50, 1024, 768);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    // Close the modal window as soon as it is up.
+    QTimer::singleShot(0, [] {
+        if (auto* w = qobject_cast<frmver*>(QApplication::activeModalWidget())) {
+            QVERIFY(qAbs(w->frameGeometry().center().x() - w->parentWidget()->frameGeometry().center().x()) <= 2);
+            QVERIFY(qAbs(w->frameGeometry().center().y() - w->parentWidget()->frameGeometry().center().y()) <= 2);
+            w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        }
+    });
+    frmver::showModal(QStringLiteral("カズリンその２"), &parent);
+}
+
+void TestStartupGui::resolveAndReportOnDemoSchool() {
+    QTemporaryDir dir;
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), dir.path()});
+    QVERIFY(python.waitForFinished(60000));
+    QCOMPARE(python.exitCode(), 0);
+    RunState state;
+    PresetMessageBox boxes;
+    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QCOMPARE(boxes.shown.size(), 0);
+    QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
+}
+
+void TestStartupGui::resolveAndReportNamesMissingFile() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kazurin2")));
+    RunState state;
+    PresetMessageBox boxes;
+    QVERIFY(!resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY(boxes.shown[0].text.contains(dir.filePath(QStringLiteral("パスデータ.txt"))));
+}
+
+QTEST_MAIN(TestStartupGui)
+#include "tst_startup_gui.moc"

@@ -1,0 +1,574 @@
+#include "core/catalogue.h"
+#include "core/cues.h"
+#include "core/gui/navigator.h"
+#include "core/runstate.h"
+#include "levelmenu/gui/seisekitime1.h"
+#include "platform/gui/messagebox.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTest>
+
+#include <memory>
+
+using namespace kz;
+
+namespace {
+
+constexpr int kStudent = 17;
+
+class RecordingNavigator final : public Navigator {
+public:
+    QStringList calls;
+    void showNameScreen() override { calls << "showNameScreen"; }
+    void showLevelMenu() override { calls << "showLevelMenu"; }
+    void launchDrill() override { calls << "launchDrill"; }
+    void showEndScreen() override { calls << "showEndScreen"; }
+    void showCriteriaEditor() override { calls << "showCriteriaEditor"; }
+    void showRecordBrowser() override { calls << "showRecordBrowser"; }
+    void showWaitWindow() override { calls << "showWaitWindow"; }
+    void closeWaitWindow() override { calls << "closeWaitWindow"; }
+    void quitProgram(int) override { calls << "quitProgram"; }
+};
+
+class SilentCues final : public Cues {
+public:
+    void playRightSound() override {}
+    void playWrongSound() override {}
+    void playKeyWarning() override {}
+    void playPersonalBestSound() override {}
+    void playSchoolBestSound() override {}
+    void playPassSound() override {}
+    void playMinimumLineSound() override {}
+};
+
+// A run with a student at the level menu and criteria for every level.
+struct Fixture {
+    std::unique_ptr<RunState> state = std::make_unique<RunState>();
+    test::FakeClock clock;
+    test::ScriptedRandom random;
+    PresetMessageBox messages;
+    SilentCues cues;
+    RecordingNavigator navigator;
+    AppContext context{*state, clock, random, messages, cues, navigator};
+    int refreshes = 0;
+
+    explicit Fixture(const QString& name = "山田太郎") {
+        initRunState(*state);
+        buildLevelCatalogue(*state);
+        state->currentBangou = kStudent;
+        state->currentName = name;
+        state->currentGradeLabel = "小３";
+        state->sessionStartSeconds = 14 * 3600 + 28 * 60 + 30; // clock stands at 14:30:00
+        state->installation.siteName = "さくら塾";
+        state->installation.teacherPassword = "1234";
+        state->seasonColour = {192, 255, 192};
+        for (int level = 1; level <= 25; ++level) {
+            PassCriteria& row = state->criteria.row(level);
+            row.targetTime = 30 + level * 5;
+            row.minimumTime = 120;
+            row.clearPoints = level == 25 ? 9999 : 20;
+            row.clearCount = 3;
+            row.pointMultiplier = DecimalMultiplier::fromText(level % 2 ? QString("1") : QString("1.5"));
+            row.passPeriodDays = 7;
+            row.overdoPeriodDays = 1;
+        }
+    }
+
+    LevelMenuHooks hooks() {
+        return {[this] { ++refreshes; }, {}};
+    }
+
+    std::unique_ptr<Seisekitime1> open() {
+        auto menu = std::make_unique<Seisekitime1>(context, hooks());
+        menu->show();
+        if (!QTest::qWaitFor([&] { return menu->isActivated(); }))
+            qWarning("level menu did not activate");
+        return menu;
+    }
+
+    void figures(int level, int todayAttempts, int todayPoints, int totalAttempts, int totalPoints) {
+        StatisticsTables& s = state->statistics;
+        s.add(StatisticsTables::TodayAttempts, level, kStudent, todayAttempts);
+        s.add(StatisticsTables::TodayPoints, level, kStudent, todayPoints);
+        s.add(StatisticsTables::TotalAttempts, level, kStudent, totalAttempts);
+        s.add(StatisticsTables::TotalPoints, level, kStudent, totalPoints);
+        s.add(StatisticsTables::PassPeriodAttempts, level, kStudent, totalAttempts);
+        s.add(StatisticsTables::PassPeriodPoints, level, kStudent, totalPoints);
+    }
+
+    // Level 3 overdone: five attempts today against an overdoing limit of five.
+    void lockLevel3() {
+        state->criteria.row(3).overdoCount = 5;
+        state->statistics.add(StatisticsTables::OverdoPeriodAttempts, 3, kStudent, 5);
+    }
+};
+
+template <typename T>
+T* child(QWidget* parent, const QString& name) {
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        qWarning("missing control %s", qPrintable(name));
+    return found;
+}
+
+QString screenshotDir() {
+    QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        dir = QDir::temp().filePath("kz-screenshots");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+} // namespace
+
+class TestSeisekitime1 : public QObject {
+    Q_OBJECT
+private slots:
+    void buildsEveryColumn();
+    void activationFillsHeaderAndFigures();
+    void teacherButton_data();
+    void teacherButton();
+    void levelKeys_data();
+    void levelKeys();
+    void noKeyBeforeActivation();
+    void oneStartOnly();
+    void backKeyAndButton();
+    void lockedLevelRefusesToStart();
+    void levelNameClickStartsAtOnce();
+    void panelBlocksStartsAndZero();
+    void password_data();
+    void password();
+    void panelClosesAgain();
+    void scrollingToTheEnd();
+    void firstVisibleKeptAcrossInstances();
+    void gradeFilterPreset_data();
+    void gradeFilterPreset();
+    void gradeFilterChoiceRebuilds();
+    void screenshots();
+};
+
+void TestSeisekitime1::buildsEveryColumn() {
+    Fixture f;
+    auto menu = f.open();
+    QCOMPARE(menu->size(), QSize(1024, 768));
+    QCOMPARE(menu->levelCount(), 25);
+    for (int level = 1; level <= 25; ++level) {
+        const QString n = QString::number(level);
+        auto* start = child<QPushButton>(menu.get(), "Command4_" + n);
+        QVERIFY(start);
+        QCOMPARE(start->text(), QString("ｽﾀｰﾄ(&%1)").arg(level));
+        QCOMPARE(start->toolTip(), QString("クリックしてスタートします。番号を押してもよろしい"));
+        QCOMPARE(child<QLabel>(menu.get(), "Label1_" + n)->text(), n);
+        QCOMPARE(child<QLabel>(menu.get(), "Label3_" + n)->text(), catalogueLevelName(level));
+        QCOMPARE(child<QLabel>(menu.get(), "Label3_" + n)->toolTip(), catalogueLevelName(level));
+        QCOMPARE(child<QLabel>(menu.get(), "Label9_" + n)->text(), QString("今日"));
+        QCOMPARE(child<QLabel>(menu.get(), "Label10_" + n)->text(), QString("今まで"));
+        QVERIFY(child<QListWidget>(menu.get(), "List5_" + n));
+        QVERIFY(child<QPushButton>(menu.get(), "Command3_" + n)->isHidden());
+        QVERIFY(child<QLabel>(menu.get(), "Text1_" + n)->isHidden());
+    }
+    QVERIFY(!menu->findChild<QWidget*>("Command4_26"));
+    QVERIFY(!menu->findChild<QWidget*>("Command4_0"));
+    QVERIFY(child<QListWidget>(menu.get(), "List5_1")->font().fixedPitch());
+    QCOMPARE(child<QPushButton>(menu.get(), "Command1")->text(), QString("戻る(0)"));
+    QCOMPARE(child<QRadioButton>(menu.get(), "Option1_1")->text(), QString("累計順"));
+    QCOMPARE(child<QRadioButton>(menu.get(), "Option1_2")->text(), QString("本日順"));
+    QVERIFY(child<QRadioButton>(menu.get(), "Option1_1")->isChecked());
+    QCOMPARE(child<QComboBox>(menu.get(), "Combo1")->count(), 12);
+    QCOMPARE(child<QComboBox>(menu.get(), "Combo2")->currentText(), QString("　　１ヶ月間の全成績"));
+    QCOMPARE(menu->period(), 3);
+    QVERIFY(!child<QWidget>(menu.get(), "Picture2")->isVisible());
+    QVERIFY(!child<QWidget>(menu.get(), "Picture6")->isVisible());
+    QVERIFY(!child<QWidget>(menu.get(), "Picture7")->isVisible());
+    QCOMPARE(child<QLabel>(menu.get(), "Label19")->text(), QString("Just a moment, please."));
+    QCOMPARE(menu->palette().color(QPalette::Window), QColor(192, 255, 192));
+}
+
+void TestSeisekitime1::activationFillsHeaderAndFigures() {
+    Fixture f;
+    f.figures(2, 2, 30, 5, 70);
+    f.figures(9, 0, 0, 4, 12); // practised before, not today
+    f.figures(14, 1, 4, 1, 4);
+    auto menu = f.open();
+    QCOMPARE(f.refreshes, 1);
+    QCOMPARE(child<QLabel>(menu.get(), "Label11")->text(), QString("カズリンその２"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label11")->font().pointSize(), 24);
+    QCOMPARE(child<QLabel>(menu.get(), "Label12")->text(), QString("小３ 山田太郎"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label13")->text(), QString("さくら塾:17"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label17")->text(), QString("起動後1分"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label18")->text(), QString("本日総回数＝3回"));
+
+    QCOMPARE(child<QLabel>(menu.get(), "Label14_1")->text(), QString("-----"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label15_1")->text(), QString("------"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label14_2")->text(), QString("2回/30点"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label15_2")->text(), QString("5回/70点"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label8_2")->text(), QString("最近7日=5回 / 70点"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label14_9")->text(), QString("-----"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label15_9")->text(), QString("4回/12点"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label7_1")->text(), QString("目標=35秒 3回/20点(×1)"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label7_2")->text(), QString("目標=40秒 3回/20点(×1.5)"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label7_25")->text(), QString("目標=155秒 --------"));
+    QCOMPARE(child<QLabel>(menu.get(), "Label7_4")->palette().color(QPalette::Window), QColor(224, 224, 224));
+    QCOMPARE(child<QLabel>(menu.get(), "Label8_4")->palette().color(QPalette::Window), QColor(224, 224, 224));
+    QVERIFY(menu->levelKeysAccepted());
+}
+
+void TestSeisekitime1::teacherButton_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("teacher");
+    QTest::newRow("star at the end") << "山田★" << true;
+    QTest::newRow("star first") << "★山田" << true;
+    QTest::newRow("sensei at the end") << "田中先生" << true;
+    QTest::newRow("sensei in the middle") << "先生田中" << true;
+    QTest::newRow("plain student") << "山田太郎" << false;
+    QTest::newRow("sensei split") << "先 生" << false;
+    QTest::newRow("white star") << "山田☆" << false;
+}
+
+void TestSeisekitime1::teacherButton() {
+    QFETCH(QString, name);
+    QFETCH(bool, teacher);
+    Fixture f(name);
+    auto menu = f.open();
+    QCOMPARE(child<QPushButton>(menu.get(), "Command8")->isVisible(), teacher);
+    QCOMPARE(child<QPushButton>(menu.get(), "Command8")->text(), QString("データ処理"));
+    QCOMPARE(!child<QPushButton>(menu.get(), "Command24_1")->isHidden(), teacher);
+}
+
+void TestSeisekitime1::levelKeys_data() {
+    QTest::addColumn<char>("key");
+    QTest::addColumn<int>("level");
+    QTest::newRow("1") << '1' << 1;
+    QTest::newRow("9") << '9' << 9;
+    QTest::newRow("a") << 'a' << 10;
+    QTest::newRow("b") << 'b' << 11;
+    QTest::newRow("c") << 'c' << 12;
+    QTest::newRow("d") << 'd' << 13;
+    QTest::newRow("e starts nothing (no key for 14)") << 'e' << 0;
+    QTest::newRow("x starts nothing") << 'x' << 0;
+}
+
+void TestSeisekitime1::levelKeys() {
+    QFETCH(char, key);
+    QFETCH(int, level);
+    Fixture f;
+    auto menu = f.open();
+    // The form sees the key first, wherever the focus is.
+    auto* combo = child<QComboBox>(menu.get(), "Combo1");
+    const QString before = combo->currentText();
+    QTest::keyClick(combo, key);
+    if (level == 0) {
+        QVERIFY(f.navigator.calls.isEmpty());
+        QCOMPARE(f.state->currentLevel, qint16(0));
+        QVERIFY(menu->levelKeysAccepted());
+        return;
+    }
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+    QCOMPARE(f.state->currentLevel, qint16(level));
+    QCOMPARE(combo->currentText(), before);
+    QVERIFY(!menu->levelKeysAccepted());
+    QVERIFY(menu->waitPanelShown());
+    QVERIFY(menu->isVisible()); // the drill closes the menu, not the menu itself
+}
+
+void TestSeisekitime1::noKeyBeforeActivation() {
+    Fixture f;
+    Seisekitime1 menu(f.context, f.hooks());
+    QTest::keyClick(&menu, '1');
+    QVERIFY(f.navigator.calls.isEmpty());
+    menu.startLevel(1);
+    menu.goBack();
+    QVERIFY(f.navigator.calls.isEmpty());
+    menu.activate();
+    QTest::keyClick(&menu, '1');
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+}
+
+void TestSeisekitime1::oneStartOnly() {
+    Fixture f;
+    auto menu = f.open();
+    QTest::keyClick(menu.get(), '2');
+    QTest::keyClick(menu.get(), '3');
+    menu->startLevel(4);
+    child<QPushButton>(menu.get(), "Command4_5")->click();
+    QTest::keyClick(menu.get(), '0');
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+    QCOMPARE(f.state->currentLevel, qint16(2));
+}
+
+void TestSeisekitime1::backKeyAndButton() {
+    {
+        Fixture f;
+        auto menu = f.open();
+        QTest::keyClick(menu.get(), '0');
+        QCOMPARE(f.navigator.calls, QStringList{"showNameScreen"});
+        QVERIFY(!menu->isVisible());
+    }
+    {
+        Fixture f;
+        auto menu = f.open();
+        QTest::mouseClick(child<QPushButton>(menu.get(), "Command1"), Qt::LeftButton);
+        QCOMPARE(f.navigator.calls, QStringList{"showNameScreen"});
+        QVERIFY(!menu->isVisible());
+    }
+    {
+        // While the lists are rebuilt the back button is disabled and "0" does nothing.
+        Fixture f;
+        auto menu = f.open();
+        child<QPushButton>(menu.get(), "Command1")->setEnabled(false);
+        QTest::keyClick(menu.get(), '0');
+        QVERIFY(f.navigator.calls.isEmpty());
+    }
+}
+
+void TestSeisekitime1::lockedLevelRefusesToStart() {
+    Fixture f;
+    f.lockLevel3();
+    auto menu = f.open();
+    auto* start3 = child<QPushButton>(menu.get(), "Command4_3");
+    auto* cover3 = child<QLabel>(menu.get(), "Text1_3");
+    QVERIFY(!start3->isEnabled());
+    QVERIFY(cover3->isVisible());
+    QCOMPARE(cover3->text(), QString("やりすぎ禁止"));
+    QCOMPARE(cover3->geometry(), start3->geometry());
+    QVERIFY(child<QPushButton>(menu.get(), "Command4_2")->isEnabled());
+    QVERIFY(child<QPushButton>(menu.get(), "Command4_4")->isEnabled());
+    QVERIFY(child<QLabel>(menu.get(), "Text1_4")->isHidden());
+
+    QTest::keyClick(menu.get(), '3');
+    start3->click();
+    menu->startLevel(3);
+    QTest::mouseClick(child<QLabel>(menu.get(), "Label3_3"), Qt::LeftButton);
+    QVERIFY(f.navigator.calls.isEmpty());
+    QVERIFY(menu->levelKeysAccepted());
+    QVERIFY(!menu->waitPanelShown());
+
+    QTest::keyClick(menu.get(), '4');
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+    QCOMPARE(f.state->currentLevel, qint16(4));
+    QCOMPARE(f.state->finalCleared, qint16(0));
+}
+
+void TestSeisekitime1::levelNameClickStartsAtOnce() {
+    Fixture f;
+    auto menu = f.open();
+    QTest::mouseClick(child<QLabel>(menu.get(), "Label3_2"), Qt::LeftButton);
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+    QCOMPARE(f.state->currentLevel, qint16(2));
+    QVERIFY(!menu->isVisible());
+    QVERIFY(!menu->waitPanelShown());
+}
+
+void TestSeisekitime1::panelBlocksStartsAndZero() {
+    Fixture f("★先生");
+    auto menu = f.open();
+    QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
+    QVERIFY(menu->teacherPanelOpen());
+    auto* password = child<QLineEdit>(menu.get(), "Text3");
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), int(u'*'));
+
+    // Keys belong to the password box while the panel is open, "0" included.
+    QTest::keyClicks(password, "10ab");
+    QCOMPARE(password->text(), QString("10ab"));
+    QTest::keyClick(menu.get(), '0');
+    QTest::keyClick(menu.get(), '1');
+    child<QPushButton>(menu.get(), "Command4_1")->click();
+    menu->startLevel(2);
+    QTest::mouseClick(child<QLabel>(menu.get(), "Label3_3"), Qt::LeftButton);
+    QVERIFY(f.navigator.calls.isEmpty());
+    QVERIFY(menu->isVisible());
+    QCOMPARE(f.state->currentLevel, qint16(0));
+}
+
+void TestSeisekitime1::password_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("call");
+    QTest::newRow("wrong") << "4321" << "1234" << 0 << QString();
+    QTest::newRow("empty") << "" << "1234" << 1 << QString();
+    QTest::newRow("prefix only") << "123" << "1234" << 0 << QString();
+    QTest::newRow("empty against no password set") << "" << "" << 0 << QString();
+    QTest::newRow("right, record browser") << "1234" << "1234" << 0 << QString("showRecordBrowser");
+    QTest::newRow("right, criteria editor") << "1234" << "1234" << 1 << QString("showCriteriaEditor");
+    QTest::newRow("letters compared exactly") << "Abc" << "abc" << 1 << QString();
+}
+
+void TestSeisekitime1::password() {
+    QFETCH(QString, typed);
+    QFETCH(QString, setting);
+    QFETCH(int, choice);
+    QFETCH(QString, call);
+    Fixture f("田中先生");
+    f.state->installation.teacherPassword = setting;
+    auto menu = f.open();
+    QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), typed);
+    auto* button = child<QPushButton>(menu.get(), QString("Command10_%1").arg(choice));
+    QCOMPARE(button->text(), choice == 0 ? QString("データ変更") : QString("合格タイムデータ変更"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    if (call.isEmpty()) {
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown[0].text, QString("パスワードを入力して下さい"));
+        QVERIFY(f.navigator.calls.isEmpty());
+        QVERIFY(menu->teacherPanelOpen());
+        QVERIFY(menu->isVisible());
+        QCOMPARE(child<QLineEdit>(menu.get(), "Text3")->text(), typed);
+        return;
+    }
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(f.navigator.calls, QStringList{call});
+    QVERIFY(!menu->isVisible());
+}
+
+void TestSeisekitime1::panelClosesAgain() {
+    Fixture f("先生");
+    auto menu = f.open();
+    QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), "12");
+    auto* back = child<QPushButton>(menu.get(), "Command12");
+    QCOMPARE(back->text(), QString("戻る"));
+    QTest::mouseClick(back, Qt::LeftButton);
+    QVERIFY(!menu->teacherPanelOpen());
+    QTest::keyClick(menu.get(), '5');
+    QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
+    QCOMPARE(f.state->currentLevel, qint16(5));
+}
+
+void TestSeisekitime1::scrollingToTheEnd() {
+    Fixture f;
+    auto menu = f.open();
+    auto* bar = child<QScrollBar>(menu.get(), "HScroll1");
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->minimum(), 1);
+    QCOMPARE(bar->maximum(), 22);
+    QCOMPARE(bar->value(), 1);
+    bar->setValue(bar->maximum());
+    QCOMPARE(f.state->firstVisibleLevel, qint16(22));
+    const QRect form = menu->rect();
+    for (int level = 1; level <= 25; ++level) {
+        const QString n = QString::number(level);
+        for (const char* name : {"Label1_", "Label3_", "Command4_", "Label14_", "List5_", "Label7_"}) {
+            const QRect r = child<QWidget>(menu.get(), name + n)->geometry();
+            if (level >= 22)
+                QVERIFY2(form.contains(r), qPrintable(name + n));
+            else
+                QVERIFY2(!form.intersects(r), qPrintable(name + n));
+        }
+    }
+    QVERIFY(child<QWidget>(menu.get(), "Command4_22")->x() < child<QWidget>(menu.get(), "Command4_25")->x());
+    // Level 25 can still be started with the mouse; it has no key.
+    QTest::mouseClick(child<QPushButton>(menu.get(), "Command4_25"), Qt::LeftButton);
+    QCOMPARE(f.state->currentLevel, qint16(25));
+}
+
+void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
+    Fixture f;
+    {
+        auto menu = f.open();
+        child<QScrollBar>(menu.get(), "HScroll1")->setValue(10);
+    }
+    QCOMPARE(f.state->firstVisibleLevel, qint16(10));
+    {
+        auto menu = f.open();
+        QCOMPARE(child<QScrollBar>(menu.get(), "HScroll1")->value(), 10);
+        QCOMPARE(child<QWidget>(menu.get(), "Command4_10")->x(), 20);
+        QVERIFY(child<QWidget>(menu.get(), "Command4_9")->x() >= menu->width());
+    }
+    f.state->firstVisibleLevel = 23; // beyond the bar: start from the left again
+    {
+        auto menu = f.open();
+        QCOMPARE(f.state->firstVisibleLevel, qint16(1));
+        QCOMPARE(child<QScrollBar>(menu.get(), "HScroll1")->value(), 1);
+        QCOMPARE(child<QWidget>(menu.get(), "Command4_1")->x(), 20);
+    }
+}
+
+void TestSeisekitime1::gradeFilterPreset_data() {
+    QTest::addColumn<QString>("handedOver");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("default") << "全学年" << "全学年";
+    QTest::newRow("grade") << "小３" << "小３";
+    QTest::newRow("junior high") << "中学生全体" << "中学生全体";
+    QTest::newRow("unknown falls back") << "大学" << "全学年";
+}
+
+void TestSeisekitime1::gradeFilterPreset() {
+    QFETCH(QString, handedOver);
+    QFETCH(QString, shown);
+    Fixture f;
+    f.state->handedOverFilter = handedOver;
+    int builds = 0;
+    Seisekitime1 menu(f.context, {[] {}, [&](Seisekitime1& m) {
+                                      ++builds;
+                                      QCOMPARE(m.gradeFilterText(), shown);
+                                  }});
+    menu.show();
+    QVERIFY(QTest::qWaitFor([&] { return menu.isActivated(); }));
+    QCOMPARE(builds, 1);
+    QCOMPARE(menu.gradeFilterText(), shown);
+    QCOMPARE(child<QComboBox>(&menu, "Combo1")->itemText(0), QString("全学年"));
+}
+
+void TestSeisekitime1::gradeFilterChoiceRebuilds() {
+    Fixture f;
+    int builds = 0;
+    Seisekitime1 menu(f.context, {[] {}, [&](Seisekitime1& m) {
+                                      ++builds;
+                                      // A rebuild disables the start buttons; the menu decides again afterwards.
+                                      for (int level = 1; level <= m.levelCount(); ++level)
+                                          m.column(level).command4->setEnabled(false);
+                                  }});
+    menu.show();
+    QVERIFY(QTest::qWaitFor([&] { return menu.isActivated(); }));
+    f.lockLevel3();
+    auto* combo = child<QComboBox>(&menu, "Combo1");
+    combo->setCurrentIndex(combo->findText("中２"));
+    emit combo->activated(combo->currentIndex());
+    QCOMPARE(builds, 2);
+    QCOMPARE(menu.gradeFilterText(), QString("中２"));
+    QVERIFY(child<QPushButton>(&menu, "Command4_2")->isEnabled());
+    QVERIFY(!child<QPushButton>(&menu, "Command4_3")->isEnabled());
+    QVERIFY(child<QLabel>(&menu, "Text1_3")->isVisible());
+}
+
+void TestSeisekitime1::screenshots() {
+    const QString dir = screenshotDir();
+    {
+        Fixture f("山田　太郎");
+        f.figures(1, 2, 31, 6, 88);
+        f.figures(2, 1, 12, 3, 40);
+        f.lockLevel3();
+        f.figures(3, 5, 50, 9, 90);
+        auto menu = f.open();
+        for (int level = 1; level <= 4; ++level) {
+            auto* list = child<QListWidget>(menu.get(), QString("List5_%1").arg(level));
+            list->addItem(" 1①山田　　　 120/  450");
+            list->addItem(" 2●山田太郎　  31/   88●");
+        }
+        const QImage image = menu->grab().toImage();
+        QVERIFY(image.save(QDir(dir).filePath("seisekitime1_student.png")));
+    }
+    {
+        Fixture f("★田中先生");
+        auto menu = f.open();
+        child<QScrollBar>(menu.get(), "HScroll1")->setValue(22);
+        QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), "1234");
+        const QImage image = menu->grab().toImage();
+        QVERIFY(image.save(QDir(dir).filePath("seisekitime1_teacher_panel.png")));
+    }
+}
+
+QTEST_MAIN(TestSeisekitime1)
+#include "tst_seisekitime1_gui.moc"
