@@ -33,7 +33,7 @@ public:
         d.mkpath("data/音フォルダ");
         write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
         write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
-        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,"});
+        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,", "4,1996,0,0,\"  空白 \",1,,"});
         QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
         for (int level = 1; level <= 25; ++level)
             criteria << "60,60,10,3,1.5,20,100,7,1,,,";
@@ -187,7 +187,7 @@ void TestAdminCli::exportsAttemptsInFileOrder() {
                                             "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
                                             "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
                                             "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
-                                            "7,2004-03-15,14:30:00,4,,1,１４(1-10),30,16,12345\n"));
+                                            "7,2004-03-15,14:30:00,4,空白,1,１４(1-10),30,16,12345\n"));
 }
 
 void TestAdminCli::statsAsOfNow() {
@@ -252,10 +252,10 @@ void TestAdminCli::checkReportsEachProblem() {
     const QStringList expected{
         settings + ": holds 6 values; the common settings have 10",
         settings + ":1: the first month of the school year \"13\" is not 1..12",
-        roster + ":2: holds 5 values; a student needs 8",
-        roster + ":3: Bangou is not a whole number of 16 bits: \"abc\"",
-        roster + ":4: Bangou 6000 is outside 0..5000",
-        roster + ":5: listing flag is not a whole number of 16 bits: \"99999\"",
+        roster + ":2: 値が 5 個しかありません（8 個必要です）",
+        roster + ":3: 1 番目の値: 「abc」は整数ではありません",
+        roster + ":4: 番号 6000 は 0～5000 の範囲外です",
+        roster + ":5: 6 番目の値: 「99999」は -32768～32767 の範囲外です",
         crit + ": holds 24 level lines; the 25 levels need 25",
         crit + ":4: level 3: ﾎﾟｲﾝﾄ倍率 \"x1\" is not a number",
         crit + ":4: level 3: target time 0 scores no points",

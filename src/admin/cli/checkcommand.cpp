@@ -1,10 +1,10 @@
 #include "admin/cli/admincli.h"
-#include "admin/cli/rosterscan.h"
 
 #include "core/catalogue.h"
 #include "core/soundtable.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
+#include "data/roster.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 
@@ -106,13 +106,15 @@ void checkSettings(const Installation& inst, Report& report) {
 
 void checkRoster(const Installation& inst, Report& report) {
     const QString path = inst.rosterPath();
-    const RosterScan scan = scanRoster(path);
-    if (!scan.found) {
-        report.file(path, scan.message);
+    RosterTables tables;
+    const RosterLoadResult loaded =
+        loadRoster(path, QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &tables);
+    if (!loaded.found) {
+        report.file(path, loaded.message);
         return;
     }
-    for (const auto& [line, what] : scan.problems)
-        report.atLine(path, line, what);
+    for (const RosterProblem& problem : loaded.problems)
+        report.atLine(path, problem.line, problem.text);
 }
 
 void checkCriteria(const Installation& inst, Report& report) {

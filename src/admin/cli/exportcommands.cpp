@@ -1,9 +1,9 @@
 #include "admin/cli/admincli.h"
-#include "admin/cli/rosterscan.h"
 
 #include "core/catalogue.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
+#include "data/roster.h"
 #include "data/resultstore.h"
 #include "data/statistics.h"
 
@@ -48,9 +48,11 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         err << "kazurin2-admin: " << e.message() << "\n";
         return ExitProblems;
     }
-    const RosterScan roster = scanRoster(inst.rosterPath());
-    if (!roster.found)
-        err << "kazurin2-admin: names left empty: " << roster.message << "\n";
+    RosterTables roster;
+    const RosterLoadResult rosterLoad =
+        loadRoster(inst.rosterPath(), QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
+    if (!rosterLoad.found)
+        err << "kazurin2-admin: names left empty: " << rosterLoad.message << "\n";
 
     out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
     for (size_t i = 0; i < contents.records.size(); ++i) {
@@ -58,8 +60,7 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         if (!r.isAttempt())
             continue;
         const QDate date = dateFromOle(r.date);
-        const QString name =
-            r.bangou >= 0 && r.bangou <= 5000 ? roster.nameByBangou[static_cast<size_t>(r.bangou)] : QString();
+        const QString name = trimHalfWidthSpaces(roster.nameOf(r.bangou));
         const qint32 points = r.isCountable() ? attemptPoints(r.recordedTime, r.level, criteria) : 0;
         out << (i + 1) << ',' << (date.isValid() ? date.toString(Qt::ISODate) : QString()) << ','
             << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ',' << csvField(name)
