@@ -1,32 +1,21 @@
+#include "app/appnavigator.h"
+#include "core/gui/fatalsound.h"
 #include "core/gui/firstfrm.h"
 #include "core/gui/startupsteps.h"
+#include "core/recording.h"
 #include "core/runstate.h"
+#include "core/soundcues.h"
 #include "core/startup.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
+#include "platform/processlauncher.h"
 #include "platform/randomsource.h"
+#include "platform/sdlsoundplayer.h"
 
 #include <QApplication>
 #include <QPointer>
 
 #include <memory>
-
-namespace {
-
-// The start-up step run by the splash timer: resolve the installation, tell the user
-// what could not be used, then open the first screen.
-// Returns the program's exit status.
-int startUp(kz::RunState& state, kz::MessageBox& messages, QWidget* splash) {
-    if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), state, messages, splash))
-        return 1;
-    // The name screen takes over from here once it exists.
-    messages.inform(splash, state.programTitle,
-                    QStringLiteral("起動が完了しました。\nデータフォルダ: %1\n生徒の名前の画面はまだありません。終了します。")
-                        .arg(state.installation.dataRoot));
-    return 0;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -36,17 +25,41 @@ int main(int argc, char* argv[]) {
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::WidgetMessageBox messages;
+    kz::SdlSoundPlayer soundPlayer;
+    kz::SystemProcessLauncher launcher;
     kz::prepareRun(*state, clock, random);
 
-    // The splash closes itself after its step; the status is kept here so that closing the
-    // last window cannot turn a failed start into a success.
+    kz::SoundCues cues(*state, soundPlayer, random, {});
+
+    kz::AppNavigator::DataAccess data;
+    data.refreshStatistics = [&]() -> QString {
+        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
+        return error.ok() ? QString() : error.message();
+    };
+    data.recordAttempt = [&]() -> QString {
+        const kz::RecordingOutcome outcome =
+            kz::Seisekikiroku(*state, state->currentLevel, clock, kz::waitKeepingScreensAlive);
+        return outcome.ok ? QString() : outcome.append.failure.message();
+    };
+    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher, std::move(data));
+    cues.setFatalHandler(kz::makeSoundFatalHandler(messages, &navigator));
+
+    // The splash runs the start-up step from its timer and closes itself afterwards. The
+    // status is kept here so that closing the last window cannot turn a failed start
+    // into a success.
     int status = 0;
     QPointer<kz::Firstfrm> splash;
     splash = new kz::Firstfrm(clock.today(), [&] {
-        status = startUp(*state, messages, splash);
-        QCoreApplication::exit(status);
+        if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), *state, messages, splash)) {
+            status = 1;
+            QCoreApplication::exit(status);
+            return;
+        }
+        navigator.showNameScreen();
     });
     splash->load();
     const int loopStatus = QApplication::exec();
-    return status != 0 ? status : loopStatus;
+    if (status != 0)
+        return status;
+    return navigator.quitRequested() ? navigator.exitCode() : loopStatus;
 }

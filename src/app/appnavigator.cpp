@@ -1,0 +1,138 @@
+#include "app/appnavigator.h"
+
+#include "core/gui/basefrm.h"
+#include "core/gui/fatalsound.h"
+#include "core/gui/frmver.h"
+#include "core/runstate.h"
+#include "drill/gui/mainfrm.h"
+#include "levelmenu/gui/seisekitime1.h"
+#include "platform/gui/messagebox.h"
+#include "result/gui/frmsyuuryou.h"
+#include "students/gui/namesel.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace kz {
+
+AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
+                           ProcessLauncher& launcher, DataAccess data)
+    : context_{state, clock, random, messages, cues, *this}, launcher_(launcher), data_(std::move(data)) {}
+
+AppNavigator::~AppNavigator() {
+    // Screens still up belong to the application; they must not call back into a
+    // navigator that is gone.
+    for (QWidget* w : {static_cast<QWidget*>(nameScreen_.data()), static_cast<QWidget*>(levelMenu_.data()),
+                       static_cast<QWidget*>(drill_.data()), static_cast<QWidget*>(endScreen_.data()),
+                       static_cast<QWidget*>(wait_.data())}) {
+        delete w;
+    }
+}
+
+void AppNavigator::refreshStatistics() {
+    if (quitRequested_ || !data_.refreshStatistics)
+        return;
+    const QString error = data_.refreshStatistics();
+    if (error.isEmpty())
+        return;
+    context_.messages.inform(QApplication::activeWindow(), context_.state.programTitle, error);
+    quitProgram(1);
+}
+
+void AppNavigator::showNameScreen() {
+    if (quitRequested_)
+        return;
+    NameSelSeams seams;
+    seams.refreshStatistics = [this] { refreshStatistics(); };
+    seams.openVersionWindow = [this](QWidget* over) { frmver::showModal(context_.state.programTitle, over); };
+    seams.launcher = &launcher_;
+    auto* screen = new namesel(context_, std::move(seams));
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    nameScreen_ = screen;
+    screen->show();
+    // The name screen's activation closes a level menu that is still loaded.
+    if (levelMenu_)
+        levelMenu_->close();
+    closeWaitWindow();
+}
+
+void AppNavigator::showLevelMenu() {
+    if (quitRequested_)
+        return;
+    LevelMenuHooks hooks;
+    hooks.refreshStatistics = [this] { refreshStatistics(); };
+    auto* menu = new Seisekitime1(context_, std::move(hooks));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<Seisekitime1> previous = levelMenu_;
+    levelMenu_ = menu;
+    menu->show();
+    // The level menu's activation closes the name screen; an older menu goes too.
+    if (previous && previous != menu)
+        previous->close();
+    if (nameScreen_)
+        nameScreen_->close();
+    closeWaitWindow();
+}
+
+void AppNavigator::launchDrill() {
+    if (quitRequested_)
+        return;
+    AttemptRecorder recorder = [this]() -> RecordOutcome {
+        const QString error = data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
+        return error.isEmpty() ? RecordOutcome::recorded() : RecordOutcome::failed(error);
+    };
+    drill_ = kz::launchDrill(context_, std::move(recorder));
+    // The drill screen closes the level menu it was started from.
+    if (levelMenu_)
+        levelMenu_->close();
+}
+
+void AppNavigator::showEndScreen() {
+    if (quitRequested_)
+        return;
+    auto* screen = new FrmSyuuryou(context_, [this] { refreshStatistics(); });
+    endScreen_ = screen;
+    screen->show();
+}
+
+void AppNavigator::notYetAvailable(const QString& screenName) {
+    context_.messages.inform(nullptr, context_.state.programTitle,
+                             QStringLiteral("「%1」の画面はまだありません。").arg(screenName));
+    showLevelMenu();
+}
+
+void AppNavigator::showCriteriaEditor() { notYetAvailable(QStringLiteral("合格タイムデータ変更")); }
+
+void AppNavigator::showRecordBrowser() { notYetAvailable(QStringLiteral("データ変更")); }
+
+void AppNavigator::showWaitWindow() {
+    if (!wait_) {
+        auto* window = new BASEFRM;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        wait_ = window;
+    }
+    wait_->showAndPaint();
+}
+
+void AppNavigator::closeWaitWindow() {
+    if (wait_)
+        wait_->close();
+}
+
+void AppNavigator::quitProgram(int exitCode) {
+    if (quitRequested_)
+        return;
+    quitRequested_ = true;
+    exitCode_ = exitCode;
+    closeAllWindowsLastOpenedFirst();
+    QCoreApplication::exit(exitCode);
+}
+
+void waitKeepingScreensAlive(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace kz
