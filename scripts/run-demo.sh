@@ -15,7 +15,7 @@ done
 bash scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$jobs" --target kazurin2
+cmake --build build -j"$jobs" --target kazurin2 kazurin2-admin
 
 school="$PWD/build/demo-school"
 if [ "$reset" = 1 ]; then
@@ -26,4 +26,5 @@ if [ ! -f "$school/パスデータ.txt" ]; then
 fi
 mkdir -p "$school/kazurin2"
 cp build/src/app/kazurin2 "$school/kazurin2/kazurin2"
+cp build/src/kazurin2-admin "$school/kazurin2/kazurin2-admin"
 exec "$school/kazurin2/kazurin2"

@@ -1,0 +1,175 @@
+// The whole program in-process on a freshly made demo school: name screen, level menu,
+// a drill played by key presses, the end screen and back to the level menu, with the
+// attempt stored in the real results file.
+#include "app/appnavigator.h"
+#include "core/cues.h"
+#include "core/gui/startupsteps.h"
+#include "core/recording.h"
+#include "core/runstate.h"
+#include "core/startup.h"
+#include "data/resultstore.h"
+#include "platform/gui/messagebox.h"
+#include "platform/processlauncher.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+
+namespace {
+
+class SilentCues final : public Cues {
+public:
+    QStringList played;
+    void playRightSound() override { played << "right"; }
+    void playWrongSound() override { played << "wrong"; }
+    void playKeyWarning() override { played << "warning"; }
+    void playPersonalBestSound() override { played << "personal"; }
+    void playSchoolBestSound() override { played << "school"; }
+    void playPassSound() override { played << "pass"; }
+    void playMinimumLineSound() override { played << "minimum"; }
+};
+
+class RefusingLauncher final : public ProcessLauncher {
+public:
+    QString startDetached(const QString&, const QStringList&, const QString&) override {
+        return QStringLiteral("not in this test");
+    }
+};
+
+void saveShot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !w)
+        return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + QStringLiteral("/") + name + QStringLiteral(".png"));
+}
+
+qint64 fileSize(const QString& path) { return QFileInfo(path).size(); }
+
+} // namespace
+
+class TestProgramFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void nameToLevelMenuToDrillToEndScreenAndBack();
+};
+
+void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString school = dir.filePath(QStringLiteral("school"));
+    QProcess make;
+    make.start(QStringLiteral("python3"), {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
+    QVERIFY(make.waitForFinished(60000));
+    QCOMPARE(make.exitCode(), 0);
+
+    auto state = std::make_unique<RunState>();
+    test::FakeClock clock(QDateTime::currentDateTime());
+    test::ScriptedRandom random;
+    random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
+    PresetMessageBox messages;
+    SilentCues cues;
+    RefusingLauncher launcher;
+    prepareRun(*state, clock, random);
+    QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
+    const QString resultsPath = state->installation.resultsPath();
+    const qint64 sizeBefore = fileSize(resultsPath);
+    QVERIFY(sizeBefore > 0);
+
+    AppNavigator::DataAccess data;
+    data.refreshStatistics = [&]() -> QString {
+        const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
+        return e.ok() ? QString() : e.message();
+    };
+    data.recordAttempt = [&]() -> QString {
+        const RecordingOutcome o = Seisekikiroku(*state, state->currentLevel, clock, waitKeepingScreensAlive);
+        return o.ok ? QString() : o.append.failure.message();
+    };
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
+
+    // Name screen: pick the first listed student and confirm with "1".
+    navigator.showNameScreen();
+    QVERIFY(navigator.nameScreen());
+    auto* list = navigator.nameScreen()->findChild<QListWidget*>(QStringLiteral("List1"));
+    QVERIFY(list);
+    QVERIFY(list->count() > 10);
+    saveShot(navigator.nameScreen(), QStringLiteral("flow_1_names"));
+    // A student with attempts in the demo results (the first lines are the teachers).
+    list->setCurrentRow(5);
+    emit list->itemClicked(list->item(5));
+    QTest::keyClick(list, Qt::Key_1);
+    QVERIFY(state->currentBangou > 0);
+    QCOMPARE(state->levelNames[4], QStringLiteral("１４(10-15R)"));
+
+    // Level menu: wait for its activation, then start level 4 by its key.
+    QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
+    QTRY_VERIFY(!navigator.nameScreen());
+    saveShot(navigator.levelMenu(), QStringLiteral("flow_2_levelmenu"));
+    const qint32 todayBefore = state->statistics.todayAttempts(4, state->currentBangou);
+    QVERIFY(navigator.levelMenu()->levelKeysAccepted());
+    QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
+    QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
+    QTRY_VERIFY(!navigator.levelMenu());
+    MainFrm* drill = navigator.drillScreen();
+    QCOMPARE(drill->engine().level(), 4);
+
+    // Drill: one wrong answer acknowledged with "+" "+", every other answer right.
+    bool wrongGiven = false;
+    int guard = 0;
+    while (navigator.drillScreen() && !drill->handOffBegun() && ++guard < 50) {
+        const auto question = drill->engine().currentQuestion();
+        clock.advanceMs(3000);
+        drill->onSTimer1();
+        if (!wrongGiven) {
+            QTest::keyClicks(drill, QStringLiteral("1 "));
+            QCOMPARE(drill->findChild<QLabel*>(QStringLiteral("seitouLabel"))->isVisible(), true);
+            saveShot(drill, QStringLiteral("flow_3_drill_wrong"));
+            QTest::keyClicks(drill, QStringLiteral("++"));
+            wrongGiven = true;
+            continue;
+        }
+        QTest::keyClicks(drill, QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
+    }
+    QVERIFY(wrongGiven);
+    QVERIFY(guard < 50);
+    const qint32 recorded = state->recordedTime;
+    QVERIFY2(recorded >= 25 && recorded < 99999, qPrintable(QString::number(recorded)));
+
+    // The attempt is in the file: one more 44-byte record for this student and level.
+    QCOMPARE(fileSize(resultsPath), sizeBefore - sizeBefore % 44 + 44);
+    ResultsFileContents contents;
+    QVERIFY(readAllResults(resultsPath, &contents).ok());
+    const ResultRecord last = contents.records.back();
+    QCOMPARE(int(last.bangou), int(state->currentBangou));
+    QCOMPARE(int(last.level), 4);
+    QCOMPARE(last.recordedTime, recorded);
+
+    // End screen after the pause; its figures include this attempt.
+    QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen(), 10000);
+    FrmSyuuryou* end = navigator.endScreen();
+    QTRY_COMPARE(end->findChild<QLabel*>(QStringLiteral("Label18"))->text(),
+                 QStringLiteral("今の成績：%1秒").arg(recorded));
+    QCOMPARE(state->statistics.todayAttempts(4, state->currentBangou), todayBefore + 1);
+    auto* toMenu = end->findChild<QPushButton*>(QStringLiteral("Command4"));
+    QTRY_VERIFY(toMenu->isVisible());
+    saveShot(end, QStringLiteral("flow_4_endscreen"));
+    QTest::mouseClick(toMenu, Qt::LeftButton);
+
+    // Back on a new level menu.
+    QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
+    QTRY_VERIFY(!navigator.endScreen());
+    QVERIFY(!navigator.quitRequested());
+    QVERIFY(messages.shown.isEmpty());
+}
+
+QTEST_MAIN(TestProgramFlow)
+#include "tst_programflow_gui.moc"
