@@ -41,15 +41,6 @@ qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {
     return timedOut ? StatisticsTables::kNoTime : elapsedSeconds;
 }
 
-int minutesSinceStart(qint32 startSeconds, qint32 nowSeconds) {
-    qint64 seconds = static_cast<qint64>(nowSeconds) - startSeconds;
-    if (seconds < 0)
-        seconds += kSecondsPerDay;
-    if (seconds < 0) // a start time that is no time of day at all
-        seconds = 0;
-    return static_cast<int>(seconds / 60);
-}
-
 double titlePointSize(const QString& title) { return title.size() > 9 ? 14.0 : 16.8; }
 
 AttemptNumbers attemptNumbers(const StatisticsTables& statistics, int level, int bangou) {

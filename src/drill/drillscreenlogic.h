@@ -41,9 +41,6 @@ void resetAttemptFlags(RunState& state);
 // The time written for an attempt: 99999 after a time-out, else the elapsed seconds.
 qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds);
 
-// Whole minutes from the student's start (seconds since midnight) to now. A start later
-// than now means the session ran past midnight: a day is added, never a negative count.
-int minutesSinceStart(qint32 startSeconds, qint32 nowSeconds);
 
 // Point size of the program title on the status strip: 14 when it is longer than nine
 // characters, else 16.8.

@@ -14,14 +14,6 @@ QString studentText(const QString& gradeLabel, const QString& name) {
 
 QString siteText(const QString& siteName, int bangou) { return siteName + u':' + QString::number(bangou); }
 
-int minutesSinceSessionStart(qint32 sessionStartSeconds, double nowSecondsSinceMidnight) {
-    constexpr qint64 kDay = 86400;
-    qint64 elapsed = static_cast<qint64>(std::floor(nowSecondsSinceMidnight)) - sessionStartSeconds;
-    if (elapsed < 0)
-        elapsed = ((elapsed % kDay) + kDay) % kDay;
-    return static_cast<int>(elapsed / 60);
-}
-
 QString elapsedText(int minutes) { return QStringLiteral("起動後") + QString::number(minutes) + u'分'; }
 
 QString todayTotalText(qint64 todayAttempts) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/session.h"
+
 #include "data/passcriteria.h"
 
 #include <QString>
@@ -14,10 +16,6 @@ int titleFontSize(const QString& title);
 QString studentText(const QString& gradeLabel, const QString& name);
 // Site name, ":", student number.
 QString siteText(const QString& siteName, int bangou);
-// Whole minutes from the name confirmation (seconds since midnight) to now. A session
-// that began before midnight is counted across it (23:50 to 00:10 is 20 minutes), so
-// the figure never goes negative.
-int minutesSinceSessionStart(qint32 sessionStartSeconds, double nowSecondsSinceMidnight);
 // "起動後" minutes "分".
 QString elapsedText(int minutes);
 // "本日総回数＝" total "回".

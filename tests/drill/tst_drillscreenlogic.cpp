@@ -46,24 +46,6 @@ private slots:
         QCOMPARE(key.charCode, charCode);
     }
 
-    void minutes_data() {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("now");
-        QTest::addColumn<int>("minutes");
-        QTest::newRow("same second") << 36000 << 36000 << 0;
-        QTest::newRow("59 s") << 36000 << 36059 << 0;
-        QTest::newRow("119 s is one minute") << 36000 << 36119 << 1;
-        QTest::newRow("two hours") << 36000 << 43200 << 120;
-        QTest::newRow("past midnight") << 86280 << 300 << 7; // 23:58 -> 00:05
-        QTest::newRow("clock just behind") << 36000 << 35999 << 1439;
-    }
-    void minutes() {
-        QFETCH(int, start);
-        QFETCH(int, now);
-        QFETCH(int, minutes);
-        QCOMPARE(minutesSinceStart(start, now), minutes);
-    }
-
     void timeBar_data() {
         QTest::addColumn<int>("limit");
         QTest::addColumn<bool>("hasLimit");

@@ -82,6 +82,10 @@ void TestLevelMenuTexts::minutes_data() {
     QTest::newRow("an hour and a half") << 36000 << 41400.5 << 90;
     QTest::newRow("across midnight") << 23 * 3600 + 50 * 60 << 600.0 << 20;
     QTest::newRow("right after midnight") << 86399 << 0.0 << 0;
+    QTest::newRow("start rounded up past now") << 36001 << 36000.6 << 0;
+    QTest::newRow("start a few seconds ahead") << 36005 << 36000.0 << 0;
+    QTest::newRow("past midnight, seven minutes") << 86280 << 300.0 << 7;
+    QTest::newRow("no time of day") << 36000 << std::numeric_limits<double>::quiet_NaN() << 0;
 }
 
 void TestLevelMenuTexts::minutes() {

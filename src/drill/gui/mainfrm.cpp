@@ -1,5 +1,7 @@
 #include "drill/gui/mainfrm.h"
 
+#include "core/session.h"
+
 #include "core/cues.h"
 #include "core/gui/navigator.h"
 #include "core/runstate.h"
@@ -312,8 +314,8 @@ void MainFrm::showStatusFigures() {
 }
 
 void MainFrm::showMinutes() {
-    const auto now = static_cast<qint32>(std::floor(context_.clock.secondsSinceMidnight()));
-    sLabel13_->setText(QString::number(minutesSinceStart(context_.state.sessionStartSeconds, now)));
+    sLabel13_->setText(QString::number(
+        minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
 }
 
 bool MainFrm::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
