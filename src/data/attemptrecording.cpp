@@ -5,7 +5,6 @@
 namespace kz {
 
 namespace {
-constexpr int kSchoolBestLastBangou = 1000;
 
 bool fitsTables(int level, int bangou) {
     return level >= 1 && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
@@ -23,7 +22,7 @@ RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCrite
                           ? 1
                           : 0;
     j.newPersonalBest = stats.bestTime(level, bangou) > recordedTime;
-    j.newSchoolBest = bangou <= kSchoolBestLastBangou && stats.schoolBestTime(level) > recordedTime;
+    j.newSchoolBest = stats.schoolBestTime(level) > recordedTime;
     return j;
 }
 

@@ -111,7 +111,9 @@ void ResultRecord::setSiteCode(QStringView code) {
 
 void ResultRecord::stamp(const QDateTime& moment) {
     date = oleFromDate(moment.date());
-    time = oleFromTime(moment.time());
+    // Whole seconds, as every station writes them.
+    const QTime t = moment.time();
+    time = oleFromTime(QTime(t.hour(), t.minute(), t.second()));
 }
 
 ResultRecord makeResultRecord(const QDateTime& moment, qint16 bangou, qint16 level, qint32 recordedTime,
@@ -221,7 +223,10 @@ AppendOutcome appendResult(const QString& path, ResultRecord record, const Appen
         record.stamp(options.stampClock->now());
     char bytes[ResultRecord::kSize];
     encodeResultRecord(record, bytes);
-    if (const FileError e = file.writeAt(recordIndex * ResultRecord::kSize, bytes, ResultRecord::kSize); !e.ok()) {
+    FileError e = file.writeAt(recordIndex * ResultRecord::kSize, bytes, ResultRecord::kSize);
+    if (e.ok())
+        e = file.sync();
+    if (!e.ok()) {
         // Leave the file as it was, so that a retry appends the record once.
         (void)file.truncate(length);
         file.close();
@@ -229,10 +234,9 @@ AppendOutcome appendResult(const QString& path, ResultRecord record, const Appen
         return outcome;
     }
     (void)file.unlock();
-    if (const FileError e = file.close(); !e.ok()) {
-        outcome.failure = failure(e, path, QStringLiteral("書き込む"));
-        return outcome;
-    }
+    // The record is on the storage now: an error that only closing reports must not
+    // make the caller record the attempt a second time.
+    (void)file.close();
     outcome.ok = true;
     outcome.recordNumber = static_cast<qint32>(recordIndex + 1);
     outcome.written = record;

@@ -144,7 +144,7 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
         const ResultsFileError e = readResultsWindow(resultsPath, kStatisticsWindow, &window, &step);
         if (e.ok())
             break;
-        if (e.error.kind == FileError::InUse) {
+        if (e.error.mayBeHeldByAnotherStation()) {
             wait(kInUseWaitMs);
             continue;
         }

@@ -1,5 +1,7 @@
 #include "levelmenu/levelmenutexts.h"
 
+#include "data/roster.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -9,7 +11,7 @@ namespace kz {
 int titleFontSize(const QString& title) { return title.size() > 9 ? 20 : 24; }
 
 QString studentText(const QString& gradeLabel, const QString& name) {
-    return gradeLabel + u' ' + name.trimmed();
+    return gradeLabel + u' ' + trimHalfWidthSpaces(name);
 }
 
 QString siteText(const QString& siteName, int bangou) { return siteName + u':' + QString::number(bangou); }

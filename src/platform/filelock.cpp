@@ -56,6 +56,11 @@ FileError notOpen() {
 
 } // namespace
 
+bool FileError::mayBeHeldByAnotherStation() const {
+    return kind == InUse || (kind == Other && (number == EACCES || number == EAGAIN));
+}
+
+
 SharedFile::~SharedFile() { close(); }
 
 FileError SharedFile::open(const QString& path, Mode mode) {
@@ -134,6 +139,19 @@ FileError SharedFile::truncate(qint64 length) {
         rc = ::ftruncate(fd(handle_), static_cast<off_t>(length));
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
+        return errorFrom(errno, FileError::Other);
+    return {};
+}
+
+FileError SharedFile::sync() {
+    if (handle_ < 0)
+        return notOpen();
+    int rc;
+    do {
+        rc = ::fsync(fd(handle_));
+    } while (rc != 0 && errno == EINTR);
+    // Some network file systems and devices cannot sync at all; that is no failure.
+    if (rc != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP)
         return errorFrom(errno, FileError::Other);
     return {};
 }

@@ -26,6 +26,10 @@ struct FileError {
     QString description; // the platform's text for it, or our own for short transfers
 
     bool ok() const { return kind == None; }
+    // Whether a reader should wait and try again: the file is in use, or the system
+    // answers "permission denied" / "try again", which is how a whole-file lock held by
+    // another station shows to readers on a network share.
+    bool mayBeHeldByAnotherStation() const;
 };
 
 class SharedFile {
@@ -50,6 +54,8 @@ public:
     // Writes all length bytes at offset; anything less is an error (kind Other).
     FileError writeAt(qint64 offset, const char* data, qint64 length);
     FileError truncate(qint64 length);
+    // Hands what was written to the storage, so that errors surface while the lock is held.
+    FileError sync();
 
     // Takes the exclusive whole-file lock without waiting: InUse while another process
     // holds it. The lock goes away with unlock(), close() or the end of the process.

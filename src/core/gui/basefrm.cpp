@@ -8,7 +8,7 @@
 namespace kz {
 
 BASEFRM::BASEFRM(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(480, 120);

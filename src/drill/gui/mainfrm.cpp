@@ -1,6 +1,7 @@
 #include "drill/gui/mainfrm.h"
 
 #include "core/session.h"
+#include "data/roster.h"
 
 #include "core/cues.h"
 #include "core/gui/navigator.h"
@@ -303,7 +304,7 @@ void MainFrm::showStatusFigures() {
     QFont titleFont = sLabel2_->font();
     titleFont.setPointSizeF(titlePointSize(state.programTitle));
     sLabel2_->setFont(titleFont);
-    sLabel7_->setText(state.currentName.trimmed());
+    sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
     sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots ? state.levelNames[static_cast<size_t>(level)]
                                                                    : QString());
     sLabel14_->setText(state.installation.siteName);

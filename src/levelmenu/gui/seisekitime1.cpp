@@ -554,7 +554,7 @@ void Seisekitime1::goBack() {
 }
 
 void Seisekitime1::openTeacherPanel() {
-    if (!context_.state.currentIsTeacher() || leaving_)
+    if (!context_.state.currentIsTeacher() || leaving_ || activating_)
         return;
     picture7_->show();
     picture7_->raise();
@@ -562,7 +562,7 @@ void Seisekitime1::openTeacherPanel() {
 }
 
 void Seisekitime1::teacherChoice(int k) {
-    if (!teacherPanelOpen() || leaving_)
+    if (!teacherPanelOpen() || leaving_ || activating_)
         return;
     const QString typed = text3_->text();
     // An empty box never opens the data screens, not even when no password is set.

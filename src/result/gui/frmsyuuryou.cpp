@@ -1,6 +1,7 @@
 #include "result/gui/frmsyuuryou.h"
 
 #include "core/cues.h"
+#include "data/roster.h"
 #include "core/gui/navigator.h"
 #include "core/runstate.h"
 
@@ -181,7 +182,7 @@ void FrmSyuuryou::showVerdict() {
     label14_->setText(verdict_.totalAttemptText);
     label15_->setText(state.programTitle);
     label16_->setText(levelName);
-    label17_->setText(state.currentName.trimmed());
+    label17_->setText(trimHalfWidthSpaces(state.currentName));
     label18_->setText(verdict_.resultText);
     label19_->setText(verdict_.pointsText);
     label20_->setText(verdict_.recordText);

@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -245,9 +246,24 @@ void namesel::activate() {
 QString namesel::gradeFilter() const { return combo1_->currentText(); }
 
 void namesel::名簿表示() {
+    if (rebuilding_)
+        return;
     RunState& state = context_.state;
-    if (seams_.refreshStatistics)
+    rebuilding_ = true;
+    const bool panelWasUp = picture5_->isVisible();
+    if (!panelWasUp) {
+        picture5_->show();
+        picture5_->raise();
+    }
+    if (seams_.refreshStatistics) {
+        const QPointer<namesel> self(this);
         seams_.refreshStatistics();
+        if (!self)
+            return;
+    }
+    rebuilding_ = false;
+    if (!panelWasUp)
+        picture5_->hide();
 
     list1_->clear();
     label2_->clear();
@@ -311,7 +327,7 @@ void namesel::pickFilter(int index) {
 }
 
 void namesel::confirm() {
-    if (handingOver_)
+    if (handingOver_ || rebuilding_)
         return;
     RunState& state = context_.state;
     const QString shown = label1_->text();
@@ -338,7 +354,7 @@ void namesel::confirm() {
 }
 
 void namesel::leaveForProgramMenu() {
-    if (handingOver_)
+    if (handingOver_ || rebuilding_)
         return;
     handingOver_ = true;
     ProgramMenuStart start;

@@ -67,6 +67,9 @@ private:
     QString handedOverFilter_;
     bool rosterNoticeShown_ = false;
     bool handingOver_ = false;
+    // While the list is rebuilt (the results file may be waited for, with events
+    // running), confirming or leaving would pull the screen away underneath it.
+    bool rebuilding_ = false;
 
     QFrame* picture4_ = nullptr;
     QLabel* label4_ = nullptr;
