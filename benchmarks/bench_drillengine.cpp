@@ -1,21 +1,10 @@
-#include "core/cues.h"
 #include "drill/drillengine.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentCues final : public kz::Cues {
-public:
-    void playRightSound() override {}
-    void playWrongSound() override {}
-    void playKeyWarning() override {}
-    void playPersonalBestSound() override {}
-    void playSchoolBestSound() override {}
-    void playPassSound() override {}
-    void playMinimumLineSound() override {}
-};
 
 class EndObserver final : public kz::DrillObserver {
 public:
@@ -28,7 +17,7 @@ void playWholeLevel(benchmark::State& state, kz::RandomSource& random) {
     const int level = static_cast<int>(state.range(0));
     for (auto _ : state) {
         kz::test::FakeClock clock;
-        SilentCues cues;
+        kz::test::NullCues cues;
         EndObserver observer;
         kz::DrillEngine engine(clock, random, cues, observer);
         engine.startAttempt(level, 100);

@@ -135,12 +135,7 @@ void DrillEngine::問題作成表示() {
                 ++used;
         setRemaining(questionTotal_ - used);
         if (used >= count) {
-            stopClock();
-            finished_ = true;
-            // A penalty taken since the last tick still belongs to the recorded time.
-            elapsedSeconds_ += penaltySinceTick_;
-            penaltySinceTick_ = 0;
-            handOff();
+            finishAttempt();
             return;
         }
         position_ = drawOpenItem();
@@ -230,12 +225,7 @@ void DrillEngine::判定後処理() {
             ++correctCount_;
             setRemaining(questionTotal_ - correctCount_);
             if (correctCount_ >= questionTotal_) {
-                stopClock();
-                finished_ = true;
-                // A penalty taken since the last tick still belongs to the recorded time.
-                elapsedSeconds_ += penaltySinceTick_;
-                penaltySinceTick_ = 0;
-                handOff();
+                finishAttempt();
                 return;
             }
         } else {
@@ -292,6 +282,15 @@ void DrillEngine::stopClock() {
         return;
     clockRunning_ = false;
     observer_.clockRunningChanged(false);
+}
+
+void DrillEngine::finishAttempt() {
+    stopClock();
+    finished_ = true;
+    // A penalty taken since the last tick still belongs to the recorded time.
+    elapsedSeconds_ += penaltySinceTick_;
+    penaltySinceTick_ = 0;
+    handOff();
 }
 
 void DrillEngine::handOff() {

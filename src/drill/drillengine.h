@@ -156,6 +156,8 @@ private:
     void setTypedAnswer(const QString& text);
     void setRemaining(int remaining);
     void stopClock();
+    // Every question answered right: the clock stops and the attempt is handed off.
+    void finishAttempt();
     void handOff();
     int drawOpenItem();
     qint32 elapsedNow() const;

@@ -2,7 +2,6 @@
 // a drill played by key presses, the end screen and back to the level menu, with the
 // attempt stored in the real results file.
 #include "app/appnavigator.h"
-#include "core/cues.h"
 #include "core/gui/startupsteps.h"
 #include "core/recording.h"
 #include "core/runstate.h"
@@ -10,10 +9,10 @@
 #include "data/resultstore.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -26,32 +25,12 @@ using namespace kz;
 
 namespace {
 
-class SilentCues final : public Cues {
-public:
-    QStringList played;
-    void playRightSound() override { played << "right"; }
-    void playWrongSound() override { played << "wrong"; }
-    void playKeyWarning() override { played << "warning"; }
-    void playPersonalBestSound() override { played << "personal"; }
-    void playSchoolBestSound() override { played << "school"; }
-    void playPassSound() override { played << "pass"; }
-    void playMinimumLineSound() override { played << "minimum"; }
-};
-
 class RefusingLauncher final : public ProcessLauncher {
 public:
     QString startDetached(const QString&, const QStringList&, const QString&) override {
         return QStringLiteral("not in this test");
     }
 };
-
-void saveShot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
-    if (dir.isEmpty() || !w)
-        return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + QStringLiteral("/") + name + QStringLiteral(".png"));
-}
 
 qint64 fileSize(const QString& path) { return QFileInfo(path).size(); }
 
@@ -77,7 +56,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     test::ScriptedRandom random;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     PresetMessageBox messages;
-    SilentCues cues;
+    test::NullCues cues;
     RefusingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
@@ -102,7 +81,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     auto* list = navigator.nameScreen()->findChild<QListWidget*>(QStringLiteral("List1"));
     QVERIFY(list);
     QVERIFY(list->count() > 10);
-    saveShot(navigator.nameScreen(), QStringLiteral("flow_1_names"));
+    QVERIFY(test::saveScreenshot(navigator.nameScreen(), QStringLiteral("flow_1_names")));
     // A student with attempts in the demo results (the first lines are the teachers).
     list->setCurrentRow(5);
     emit list->itemClicked(list->item(5));
@@ -113,7 +92,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     // Level menu: wait for its activation, then start level 4 by its key.
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
     QTRY_VERIFY(!navigator.nameScreen());
-    saveShot(navigator.levelMenu(), QStringLiteral("flow_2_levelmenu"));
+    QVERIFY(test::saveScreenshot(navigator.levelMenu(), QStringLiteral("flow_2_levelmenu")));
     const qint32 todayBefore = state->statistics.todayAttempts(4, state->currentBangou);
     QVERIFY(navigator.levelMenu()->levelKeysAccepted());
     QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
@@ -132,7 +111,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
         if (!wrongGiven) {
             QTest::keyClicks(drill, QStringLiteral("1 "));
             QCOMPARE(drill->findChild<QLabel*>(QStringLiteral("seitouLabel"))->isVisible(), true);
-            saveShot(drill, QStringLiteral("flow_3_drill_wrong"));
+            QVERIFY(test::saveScreenshot(drill, QStringLiteral("flow_3_drill_wrong")));
             QTest::keyClicks(drill, QStringLiteral("++"));
             wrongGiven = true;
             continue;
@@ -161,7 +140,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QCOMPARE(state->statistics.todayAttempts(4, state->currentBangou), todayBefore + 1);
     auto* toMenu = end->findChild<QPushButton*>(QStringLiteral("Command4"));
     QTRY_VERIFY(toMenu->isVisible());
-    saveShot(end, QStringLiteral("flow_4_endscreen"));
+    QVERIFY(test::saveScreenshot(end, QStringLiteral("flow_4_endscreen")));
     QTest::mouseClick(toMenu, Qt::LeftButton);
 
     // Back on a new level menu.

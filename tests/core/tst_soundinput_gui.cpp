@@ -1,9 +1,9 @@
 #include "core/gui/fatalsound.h"
-#include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "platform/gui/messagebox.h"
 #include "platform/sdlsoundplayer.h"
+#include "support/fakes.h"
 #include "support/soundtestsupport.h"
 #include "support/testsupport.h"
 
@@ -75,20 +75,6 @@ private:
     Cues& cues_;
 };
 
-class RecordingNavigator final : public Navigator {
-public:
-    QList<int> quits;
-    void showNameScreen() override {}
-    void showLevelMenu() override {}
-    void launchDrill() override {}
-    void showEndScreen() override {}
-    void showCriteriaEditor() override {}
-    void showRecordBrowser() override {}
-    void showWaitWindow() override {}
-    void closeWaitWindow() override {}
-    void quitProgram(int exitCode) override { quits << exitCode; }
-};
-
 void postKey(QWidget* target, char c) {
     const QString text(QChar::fromLatin1(c));
     QCoreApplication::postEvent(target,
@@ -146,7 +132,7 @@ void TestSoundInputGui::keysDuringPlaybackWaitForItsEnd() {
 
 void TestSoundInputGui::fatalHandlerTellsAndQuitsThroughTheNavigator() {
     PresetMessageBox messages;
-    RecordingNavigator navigator;
+    test::RecordingNavigator navigator;
     QWidget window;
     window.show();
     const SoundFatalHandler handler = makeSoundFatalHandler(messages, &navigator);
@@ -154,7 +140,7 @@ void TestSoundInputGui::fatalHandlerTellsAndQuitsThroughTheNavigator() {
     QCOMPARE(messages.shown.size(), 1);
     QCOMPARE(messages.shown[0].title, QStringLiteral("音声エラー"));
     QCOMPARE(messages.shown[0].text, QStringLiteral("音声がでません。先生を呼びなさい。\n装置なし"));
-    QCOMPARE(navigator.quits, QList<int>{kSoundFailureExitCode});
+    QCOMPARE(navigator.exitCodes, QList<int>{kSoundFailureExitCode});
     QVERIFY(kSoundFailureExitCode != 0);
     QVERIFY(window.isVisible()); // closing the windows is the navigator's part
 }

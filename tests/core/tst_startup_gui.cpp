@@ -4,6 +4,7 @@
 #include "core/gui/startupsteps.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
+#include "support/fakes.h"
 
 #include <QDir>
 #include <QLabel>
@@ -17,14 +18,6 @@
 using namespace kz;
 
 namespace {
-void saveScreenshot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    QVERIFY(w->grab().save(dir + u'/' + name + QStringLiteral(".png")));
-}
-
 QString labelText(QWidget* w, const char* name) {
     auto* label = w->findChild<QLabel*>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<missing>");
@@ -57,7 +50,7 @@ void TestStartupGui::splashShowsDateAndRunsStepOnce() {
     auto* image = splash->findChild<QLabel*>(QStringLiteral("Image1"));
     QVERIFY(image);
     QCOMPARE(image->pixmap().size(), QSize(640, 480));
-    saveScreenshot(splash, QStringLiteral("Firstfrm"));
+    QVERIFY(test::saveScreenshot(splash, QStringLiteral("Firstfrm")));
     QVERIFY(timer->isActive());
     QTRY_COMPARE(calls, 1);
     // The splash closes itself after its step and runs it only once.
@@ -79,7 +72,7 @@ void TestStartupGui::waitingWindow() {
     wait->showAndPaint();
     QVERIFY(wait->isVisible());
     QCOMPARE(labelText(wait, "Label19"), QStringLiteral("Just a moment, please."));
-    saveScreenshot(wait, QStringLiteral("BASEFRM"));
+    QVERIFY(test::saveScreenshot(wait, QStringLiteral("BASEFRM")));
     wait->close();
     QTRY_VERIFY(wait.isNull()); // discarded when closed
 }
@@ -98,7 +91,7 @@ void TestStartupGui::versionWindow() {
     QCOMPARE(ok->text(), QStringLiteral("O.K."));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    saveScreenshot(&window, QStringLiteral("frmver"));
+    QVERIFY(test::saveScreenshot(&window, QStringLiteral("frmver")));
     other->click();
     QVERIFY(window.isVisible());
     ok->click();

@@ -1,5 +1,5 @@
-#include "core/cues.h"
 #include "drill/drillengine.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <QSet>
@@ -10,32 +10,10 @@
 
 using namespace kz;
 using kz::test::FakeClock;
+using kz::test::RecordingCues;
 using kz::test::ScriptedRandom;
 
 namespace {
-
-class RecordingCues final : public Cues {
-public:
-    QStringList played;
-    std::function<void()> duringRight;
-    std::function<void()> duringWrong;
-
-    void playRightSound() override {
-        played << QStringLiteral("right");
-        if (duringRight)
-            duringRight();
-    }
-    void playWrongSound() override {
-        played << QStringLiteral("wrong");
-        if (duringWrong)
-            duringWrong();
-    }
-    void playKeyWarning() override { played << QStringLiteral("warning"); }
-    void playPersonalBestSound() override { played << QStringLiteral("personal"); }
-    void playSchoolBestSound() override { played << QStringLiteral("school"); }
-    void playPassSound() override { played << QStringLiteral("pass"); }
-    void playMinimumLineSound() override { played << QStringLiteral("minimum"); }
-};
 
 class RecordingObserver final : public DrillObserver {
 public:
@@ -492,7 +470,7 @@ void TestDrillEngine::typing() {
     rig.observer.events.clear();
     rig.type(keys);
     QCOMPARE(rig.engine.typedAnswer(), typed);
-    QCOMPARE(rig.cues.played.count(QStringLiteral("warning")), warnings);
+    QCOMPARE(rig.cues.played.count(QStringLiteral("keyWarning")), warnings);
     QCOMPARE(rig.cues.played.size(), warnings);
     // The screen is told every change and nothing else.
     QString shown;
@@ -612,12 +590,18 @@ void TestDrillEngine::timeOutPutOffDuringJudgement() {
         // Keys in the middle of a judgement do nothing.
         rig.type(QStringLiteral("5+ "));
     };
+    const auto duringCue = [&](const QString& name) {
+        rig.cues.onPlay = [&lateTick, name](const QString& cue) {
+            if (cue == name)
+                lateTick();
+        };
+    };
     if (rightAnswer)
-        rig.cues.duringRight = lateTick;
+        duringCue(QStringLiteral("right"));
     else if (tickInRefresh)
         rig.observer.duringRefresh = lateTick;
     else
-        rig.cues.duringWrong = lateTick;
+        duringCue(QStringLiteral("wrong"));
 
     if (rightAnswer)
         rig.answerRight();
@@ -649,14 +633,16 @@ void TestDrillEngine::judgementThatFinishesWinsOverTimeOut() {
     for (int i = 1; i < total; ++i)
         rig.answerRight();
     rig.tickUntil(59);
-    rig.cues.duringRight = [&] {
+    rig.cues.onPlay = [&](const QString& cue) {
+        if (cue != QStringLiteral("right"))
+            return;
         rig.clock.advanceMs(5000);
         rig.engine.onClockTick();
     };
     rig.answerRight();
     QVERIFY(rig.engine.finished());
     QVERIFY(!rig.engine.timedOut());
-    rig.cues.duringRight = nullptr;
+    rig.cues.onPlay = nullptr;
     rig.tickAt(1000);
     rig.tickAt(1000);
     QVERIFY(!rig.engine.timedOut());

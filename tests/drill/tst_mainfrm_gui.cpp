@@ -1,14 +1,12 @@
 #include "core/catalogue.h"
-#include "core/cues.h"
 #include "core/gui/appcontext.h"
-#include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "drill/gui/mainfrm.h"
 #include "platform/gui/messagebox.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
@@ -20,43 +18,15 @@
 
 using namespace kz;
 using kz::test::FakeClock;
+using kz::test::RecordingCues;
+using kz::test::RecordingNavigator;
+using kz::test::saveScreenshot;
 using kz::test::ScriptedRandom;
 
 namespace {
 
 const QColor kBackground(0, 192, 192);
 const QColor kPink(255, 128, 128);
-
-class RecordingCues final : public Cues {
-public:
-    QStringList played;
-    void playRightSound() override { played << "right"; }
-    void playWrongSound() override { played << "wrong"; }
-    void playKeyWarning() override { played << "warning"; }
-    void playPersonalBestSound() override { played << "personal"; }
-    void playSchoolBestSound() override { played << "school"; }
-    void playPassSound() override { played << "pass"; }
-    void playMinimumLineSound() override { played << "minimum"; }
-};
-
-class FakeNavigator final : public Navigator {
-public:
-    QStringList calls;
-    std::function<void()> onEndScreen;
-    void showNameScreen() override { calls << "name"; }
-    void showLevelMenu() override { calls << "levelMenu"; }
-    void launchDrill() override { calls << "launch"; }
-    void showEndScreen() override {
-        calls << "endScreen";
-        if (onEndScreen)
-            onEndScreen();
-    }
-    void showCriteriaEditor() override { calls << "criteria"; }
-    void showRecordBrowser() override { calls << "browser"; }
-    void showWaitWindow() override { calls << "wait"; }
-    void closeWaitWindow() override { calls << "closeWait"; }
-    void quitProgram(int) override { calls << "quit"; }
-};
 
 // What the screen looked like when the recording step ran.
 struct RecorderCall {
@@ -75,7 +45,7 @@ struct Rig {
     ScriptedRandom random;
     RecordingCues cues;
     PresetMessageBox messages;
-    FakeNavigator navigator;
+    RecordingNavigator navigator;
     std::unique_ptr<RunState> state = std::make_unique<RunState>();
     AppContext context{*state, clock, random, messages, cues, navigator};
     QList<RecorderCall> recorderCalls;
@@ -143,20 +113,6 @@ struct Rig {
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };
 
-QString screenshotDir() {
-    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        QDir().mkpath(dir);
-    return dir;
-}
-
-void saveShot(QWidget* widget, const QString& name) {
-    const QString dir = screenshotDir();
-    if (dir.isEmpty())
-        return;
-    QVERIFY(widget->grab().save(dir + "/" + name));
-}
-
 } // namespace
 
 class TestMainFrm : public QObject {
@@ -201,7 +157,7 @@ private slots:
         QCOMPARE(frm->findChild<QTimer*>("sTimer1")->interval(), 1000);
         QVERIFY(frm->findChild<QTimer*>("sTimer2")->isActive());
         QCOMPARE(frm->findChild<QTimer*>("sTimer2")->interval(), 10000);
-        QCOMPARE(rig.navigator.calls, QStringList{"closeWait"});
+        QCOMPARE(rig.navigator.calls, QStringList{"closeWaitWindow"});
 
         // Three digits of the largest answer fit into the answer box.
         const QFontMetrics metrics(rig.label("inputLabel")->font());
@@ -257,7 +213,10 @@ private slots:
         QCOMPARE(rig.text("sLabel10"), QStringLiteral("13"));
         QVERIFY(rig.recorderCalls.isEmpty());
 
-        rig.navigator.onEndScreen = [&] { QVERIFY(rig.frm && !rig.frm->isVisible()); };
+        rig.navigator.onCall = [&](const QString& call) {
+            if (call == QStringLiteral("showEndScreen"))
+                QVERIFY(rig.frm && !rig.frm->isVisible());
+        };
         rig.answerRight(); // the last item: the hand-off runs, pauses and closes the screen
 
         QCOMPARE(rig.recorderCalls.size(), 1);
@@ -271,7 +230,7 @@ private slots:
         QCOMPARE(call.recordingStarted, 1);
         QCOMPARE(rig.state->finished, 1);
         QCOMPARE(rig.state->timedOut, 0);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWait", "wait", "endScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
 
         // Keys after the end reach nothing; the screen goes once the event loop runs.
         rig.type("9");
@@ -299,7 +258,7 @@ private slots:
         QCOMPARE(rig.text("qlabel2"), QStringLiteral("12"));
         QCOMPARE(rig.background(), kPink);
         QVERIFY(rig.frm->engine().isRetryQuestion());
-        saveShot(rig.frm, "mainfrm_retry.png");
+        QVERIFY(saveScreenshot(rig.frm, "mainfrm_retry.png"));
         rig.answerRight(); // the retry
         QCOMPARE(rig.text("qlabel2"), QStringLiteral("11"));
         QCOMPARE(rig.background(), kBackground);
@@ -318,7 +277,7 @@ private slots:
         QTest::newRow("left clears") << QList<int>{Qt::Key_4, Qt::Key_Left} << "" << QStringList();
         QTest::newRow("down clears") << QList<int>{Qt::Key_4, Qt::Key_Down} << "" << QStringList();
         QTest::newRow("fourth digit warns")
-            << QList<int>{Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4} << "123" << QStringList{"warning"};
+            << QList<int>{Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4} << "123" << QStringList{"keyWarning"};
         QTest::newRow("letters do nothing") << QList<int>{Qt::Key_A, Qt::Key_1} << "1" << QStringList();
     }
     void editingKeys() {
@@ -357,7 +316,7 @@ private slots:
         QString panelText;
         rig.duringRecording = [&] {
             panelText = rig.visible("lblsss1") ? rig.text("lblsss1") : rig.text("lblsss2");
-            saveShot(frm, timeOut ? "mainfrm_timeout.png" : "mainfrm_recording.png");
+            QVERIFY(saveScreenshot(frm, timeOut ? "mainfrm_timeout.png" : "mainfrm_recording.png"));
         };
         for (int i = 0; i < 4; ++i)
             rig.tick();
@@ -376,7 +335,7 @@ private slots:
         QCOMPARE(rig.state->timedOut, timeOut ? 1 : 0);
         QCOMPARE(panelText, timeOut ? QStringLiteral("時間切れ") : QStringLiteral("成績記録中"));
         QVERIFY(rig.recorderCalls.first().panelVisible);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWait", "wait", "endScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
         QVERIFY(!frm->isVisible());
         Rig::flushDeletes();
         QVERIFY(rig.frm.isNull());
@@ -408,9 +367,10 @@ private slots:
         QTest::addColumn<bool>("retry");
         QTest::addColumn<int>("recorderCalls");
         QTest::addColumn<QStringList>("navigation");
-        QTest::newRow("retried until stored") << 2 << true << 3 << QStringList{"closeWait", "wait", "endScreen"};
+        QTest::newRow("retried until stored")
+            << 2 << true << 3 << QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"};
         QTest::newRow("given up: back to the menu")
-            << 1 << false << 1 << QStringList{"closeWait", "wait", "levelMenu"};
+            << 1 << false << 1 << QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"};
     }
     void recordingFailure() {
         QFETCH(int, failures);
@@ -537,7 +497,8 @@ private slots:
         Rig rig(26);
         rig.open();
         QVERIFY(!rig.frm->attemptRunning());
-        QTRY_COMPARE(rig.navigator.calls, (QStringList{"closeWait", "wait", "levelMenu"}));
+        QTRY_COMPARE(rig.navigator.calls,
+                     (QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"}));
         QCOMPARE(rig.messages.shown.size(), 1);
         QVERIFY(rig.recorderCalls.isEmpty());
     }
@@ -549,9 +510,9 @@ private slots:
         rig.type("18");
         for (int i = 0; i < 37; ++i)
             rig.tick();
-        saveShot(rig.frm, "mainfrm_question.png");
+        QVERIFY(saveScreenshot(rig.frm, "mainfrm_question.png"));
         rig.type("0 ");
-        saveShot(rig.frm, "mainfrm_wrong.png");
+        QVERIFY(saveScreenshot(rig.frm, "mainfrm_wrong.png"));
     }
 };
 

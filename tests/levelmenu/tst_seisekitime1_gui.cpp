@@ -1,13 +1,11 @@
 #include "core/catalogue.h"
-#include "core/cues.h"
-#include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "levelmenu/gui/seisekitime1.h"
 #include "platform/gui/messagebox.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,39 +23,14 @@ namespace {
 
 constexpr int kStudent = 17;
 
-class RecordingNavigator final : public Navigator {
-public:
-    QStringList calls;
-    void showNameScreen() override { calls << "showNameScreen"; }
-    void showLevelMenu() override { calls << "showLevelMenu"; }
-    void launchDrill() override { calls << "launchDrill"; }
-    void showEndScreen() override { calls << "showEndScreen"; }
-    void showCriteriaEditor() override { calls << "showCriteriaEditor"; }
-    void showRecordBrowser() override { calls << "showRecordBrowser"; }
-    void showWaitWindow() override { calls << "showWaitWindow"; }
-    void closeWaitWindow() override { calls << "closeWaitWindow"; }
-    void quitProgram(int) override { calls << "quitProgram"; }
-};
-
-class SilentCues final : public Cues {
-public:
-    void playRightSound() override {}
-    void playWrongSound() override {}
-    void playKeyWarning() override {}
-    void playPersonalBestSound() override {}
-    void playSchoolBestSound() override {}
-    void playPassSound() override {}
-    void playMinimumLineSound() override {}
-};
-
 // A run with a student at the level menu and criteria for every level.
 struct Fixture {
     std::unique_ptr<RunState> state = std::make_unique<RunState>();
     test::FakeClock clock;
     test::ScriptedRandom random;
     PresetMessageBox messages;
-    SilentCues cues;
-    RecordingNavigator navigator;
+    test::NullCues cues;
+    test::RecordingNavigator navigator;
     AppContext context{*state, clock, random, messages, cues, navigator};
     int refreshes = 0;
 
@@ -118,14 +91,6 @@ T* child(QWidget* parent, const QString& name) {
     if (!found)
         qWarning("missing control %s", qPrintable(name));
     return found;
-}
-
-QString screenshotDir() {
-    QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        dir = QDir::temp().filePath("kz-screenshots");
-    QDir().mkpath(dir);
-    return dir;
 }
 
 } // namespace
@@ -543,7 +508,6 @@ void TestSeisekitime1::gradeFilterChoiceRebuilds() {
 }
 
 void TestSeisekitime1::screenshots() {
-    const QString dir = screenshotDir();
     {
         Fixture f("山田　太郎");
         f.figures(1, 2, 31, 6, 88);
@@ -556,8 +520,7 @@ void TestSeisekitime1::screenshots() {
             list->addItem(" 1①山田　　　 120/  450");
             list->addItem(" 2●山田太郎　  31/   88●");
         }
-        const QImage image = menu->grab().toImage();
-        QVERIFY(image.save(QDir(dir).filePath("seisekitime1_student.png")));
+        QVERIFY(test::saveScreenshot(menu.get(), "seisekitime1_student.png"));
     }
     {
         Fixture f("★田中先生");
@@ -565,8 +528,7 @@ void TestSeisekitime1::screenshots() {
         child<QScrollBar>(menu.get(), "HScroll1")->setValue(22);
         QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
         QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), "1234");
-        const QImage image = menu->grab().toImage();
-        QVERIFY(image.save(QDir(dir).filePath("seisekitime1_teacher_panel.png")));
+        QVERIFY(test::saveScreenshot(menu.get(), "seisekitime1_teacher_panel.png"));
     }
 }
 

@@ -1,13 +1,14 @@
 #include "core/catalogue.h"
-#include "core/cues.h"
 #include "core/runstate.h"
 #include "result/evaluation.h"
+#include "support/fakes.h"
 
 #include <QTest>
 
 #include <memory>
 
 using namespace kz;
+using kz::test::RecordingCues;
 
 Q_DECLARE_METATYPE(kz::FollowUp::ClearedLine)
 
@@ -15,19 +16,6 @@ namespace {
 
 constexpr int kStudent = 7;
 constexpr int kLevel = 3;
-
-// Records the cues in the order they are played.
-class RecordingCues final : public Cues {
-public:
-    QStringList played;
-    void playRightSound() override { played << "right"; }
-    void playWrongSound() override { played << "wrong"; }
-    void playKeyWarning() override { played << "keyWarning"; }
-    void playPersonalBestSound() override { played << "personalBest"; }
-    void playSchoolBestSound() override { played << "schoolBest"; }
-    void playPassSound() override { played << "pass"; }
-    void playMinimumLineSound() override { played << "minimumLine"; }
-};
 
 QStringList cueNames(const QList<EndCue>& cues) {
     RecordingCues recorder;

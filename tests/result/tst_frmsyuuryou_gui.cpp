@@ -1,13 +1,11 @@
 #include "core/catalogue.h"
-#include "core/cues.h"
 #include "core/gui/appcontext.h"
-#include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "result/gui/frmsyuuryou.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -22,51 +20,15 @@ namespace {
 
 constexpr int kStudent = 12;
 
-class RecordingCues final : public Cues {
-public:
-    QStringList played;
-    std::function<void()> onPlay; // runs inside every cue, as if while the sound plays
-    void record(const char* name) {
-        played << QString::fromLatin1(name);
-        if (onPlay)
-            onPlay();
-    }
-    void playRightSound() override { record("right"); }
-    void playWrongSound() override { record("wrong"); }
-    void playKeyWarning() override { record("keyWarning"); }
-    void playPersonalBestSound() override { record("personalBest"); }
-    void playSchoolBestSound() override { record("schoolBest"); }
-    void playPassSound() override { record("pass"); }
-    void playMinimumLineSound() override { record("minimumLine"); }
-};
-
-class RecordingNavigator final : public Navigator {
-public:
-    QStringList calls;
-    RunState* state = nullptr;
-    QList<int> drillLevels;
-    void showNameScreen() override { calls << "showNameScreen"; }
-    void showLevelMenu() override { calls << "showLevelMenu"; }
-    void launchDrill() override {
-        calls << "launchDrill";
-        drillLevels << (state ? state->currentLevel : -1);
-    }
-    void showEndScreen() override { calls << "showEndScreen"; }
-    void showCriteriaEditor() override { calls << "showCriteriaEditor"; }
-    void showRecordBrowser() override { calls << "showRecordBrowser"; }
-    void showWaitWindow() override { calls << "showWaitWindow"; }
-    void closeWaitWindow() override { calls << "closeWaitWindow"; }
-    void quitProgram(int exitCode) override { calls << QStringLiteral("quitProgram %1").arg(exitCode); }
-};
-
 // One run with everything the end screen needs; a student who has just practised a level.
 struct Rig {
     std::unique_ptr<RunState> state = std::make_unique<RunState>();
     test::FakeClock clock;
     test::ScriptedRandom random;
     PresetMessageBox messages;
-    RecordingCues cues;
-    RecordingNavigator navigator;
+    test::RecordingCues cues;
+    test::RecordingNavigator navigator;
+    QList<int> drillLevels; // the current level at every launchDrill
     AppContext context{*state, clock, random, messages, cues, navigator};
     std::function<void()> refresh; // what the statistics refresh adds
     int refreshes = 0;
@@ -74,7 +36,10 @@ struct Rig {
     Rig(int level, qint32 time) {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        navigator.state = state.get();
+        navigator.onCall = [this](const QString& call) {
+            if (call == QStringLiteral("launchDrill"))
+                drillLevels << state->currentLevel;
+        };
         state->currentBangou = kStudent;
         state->currentName = QStringLiteral("  佐藤　花子 ");
         state->currentLevel = qint16(level);
@@ -304,7 +269,7 @@ void TestFrmSyuuryou::retryButton() {
     QTest::mouseClick(retry, Qt::LeftButton);
     QVERIFY(!menu->isEnabled());
     QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "launchDrill"}));
-    QCOMPARE(rig.navigator.drillLevels, QList<int>{7});
+    QCOMPARE(rig.drillLevels, QList<int>{7});
     QVERIFY(!w->isVisible());
     QTRY_VERIFY(w.isNull());
 }
@@ -347,21 +312,14 @@ void TestFrmSyuuryou::evaluatesOnceWhenShown() {
 }
 
 void TestFrmSyuuryou::screenshots() {
-    const QString dir = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        QSKIP("KZ_SCREENSHOT_DIR not set");
-    QVERIFY(QDir().mkpath(dir));
-    const auto save = [&dir](QWidget* w, const char* file) {
-        QVERIFY(w->grab().save(dir + QStringLiteral("/") + QString::fromLatin1(file)));
-    };
     {
         Rig rig(10, 30);
         rig.state->newPersonalBest = 1;
         rig.figures(3, 40, 2, 0);
         QPointer<FrmSyuuryou> w = rig.openScreen();
-        save(w, "frmsyuuryou_new_record.png");
+        QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record.png")));
         QVERIFY(waitForButtons(w));
-        save(w, "frmsyuuryou_new_record_buttons.png");
+        QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record_buttons.png")));
         closeScreen(w);
     }
     {
@@ -370,7 +328,7 @@ void TestFrmSyuuryou::screenshots() {
         rig.figures(2, 0, 0, 0);
         QPointer<FrmSyuuryou> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
-        save(w, "frmsyuuryou_timed_out.png");
+        QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_timed_out.png")));
         closeScreen(w);
     }
     {
@@ -378,7 +336,7 @@ void TestFrmSyuuryou::screenshots() {
         rig.state->newSchoolBest = 1;
         rig.figures(5, 120, 6, 0);
         QPointer<FrmSyuuryou> w = rig.openScreen();
-        save(w, "frmsyuuryou_banner.png");
+        QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_banner.png")));
         closeScreen(w);
     }
     {
@@ -386,7 +344,7 @@ void TestFrmSyuuryou::screenshots() {
         rig.figures(12, 130, 9, 10);
         QPointer<FrmSyuuryou> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
-        save(w, "frmsyuuryou_next_level_hint.png");
+        QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_next_level_hint.png")));
         closeScreen(w);
     }
 }

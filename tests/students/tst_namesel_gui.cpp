@@ -1,11 +1,10 @@
-#include "core/cues.h"
 #include "core/gui/appcontext.h"
-#include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
 #include "students/gui/namesel.h"
+#include "support/fakes.h"
 #include "support/testsupport.h"
 
 #include <QButtonGroup>
@@ -26,35 +25,6 @@ using namespace kz;
 
 namespace {
 
-class RecordingCues final : public Cues {
-public:
-    int wrong = 0;
-    int others = 0;
-    void playRightSound() override { ++others; }
-    void playWrongSound() override { ++wrong; }
-    void playKeyWarning() override { ++others; }
-    void playPersonalBestSound() override { ++others; }
-    void playSchoolBestSound() override { ++others; }
-    void playPassSound() override { ++others; }
-    void playMinimumLineSound() override { ++others; }
-};
-
-class RecordingNavigator final : public Navigator {
-public:
-    int levelMenu = 0;
-    int other = 0;
-    QList<int> quitCodes;
-    void showNameScreen() override { ++other; }
-    void showLevelMenu() override { ++levelMenu; }
-    void launchDrill() override { ++other; }
-    void showEndScreen() override { ++other; }
-    void showCriteriaEditor() override { ++other; }
-    void showRecordBrowser() override { ++other; }
-    void showWaitWindow() override { ++other; }
-    void closeWaitWindow() override { ++other; }
-    void quitProgram(int exitCode) override { quitCodes << exitCode; }
-};
-
 QString rec(int bangou, int birthYear, const QString& name, int flag = 0) {
     return QStringLiteral("%1,%2,0,0,\"%3\",%4,\"\",\"\"").arg(bangou).arg(birthYear).arg(name).arg(flag);
 }
@@ -67,8 +37,8 @@ struct Harness {
     test::FakeClock clock{QDateTime(QDate(2007, 9, 12), QTime(14, 30, 0, 600))};
     test::ScriptedRandom random;
     PresetMessageBox messages;
-    RecordingCues cues;
-    RecordingNavigator navigator;
+    test::RecordingCues cues;
+    test::RecordingNavigator navigator;
     SystemProcessLauncher launcher;
     AppContext context{*state, clock, random, messages, cues, navigator};
     int refreshes = 0;
@@ -130,14 +100,6 @@ struct Harness {
         emit combo->activated(index);
     }
 };
-
-void saveScreenshot(QWidget* widget, const QString& name) {
-    const QByteArray folder = qgetenv("KZ_SCREENSHOT_DIR");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(QString::fromLocal8Bit(folder));
-    QVERIFY(widget->grab().save(QString::fromLocal8Bit(folder) + "/" + name));
-}
 
 } // namespace
 
@@ -263,8 +225,8 @@ void TestNameSelGui::confirmWithoutName() {
         QTest::keyClick(h.list(), Qt::Key_Return);
     else
         emit h.list()->itemDoubleClicked(h.list()->item(0));
-    QCOMPARE(h.cues.wrong, 1);
-    QCOMPARE(h.navigator.levelMenu, 0);
+    QCOMPARE(h.cues.played.count("wrong"), 1);
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 0);
     QCOMPARE(h.state->currentBangou, qint16(0));
     QVERIFY(h.state->currentName.isEmpty());
     QCOMPARE(h.state->levelCount, qint16(0));
@@ -315,8 +277,8 @@ void TestNameSelGui::confirmSetsCurrentStudent() {
             h.find<QPushButton>("Command14")->click();
     }
     QCOMPARE(h.find<QLabel>("Label1")->text(), label1);
-    QCOMPARE(h.cues.wrong, 0);
-    QCOMPARE(h.navigator.levelMenu, 1);
+    QCOMPARE(h.cues.played.count("wrong"), 0);
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 1);
     QCOMPARE(h.state->currentBangou, qint16(4));
     QCOMPARE(h.state->currentName, QString("青木"));
     QCOMPARE(h.state->currentGradeLabel, QString("小１"));
@@ -329,8 +291,8 @@ void TestNameSelGui::confirmSetsCurrentStudent() {
     // The hand-over is under way: further keys start nothing.
     QTest::keyClick(h.list(), Qt::Key_1);
     QTest::keyClick(h.list(), Qt::Key_Return);
-    QCOMPARE(h.navigator.levelMenu, 1);
-    QCOMPARE(h.cues.wrong, 0);
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 1);
+    QCOMPARE(h.cues.played.count("wrong"), 0);
 }
 
 void TestNameSelGui::missingRoster() {
@@ -344,8 +306,8 @@ void TestNameSelGui::missingRoster() {
     h.pickFilter("小１");
     QCOMPARE(h.messages.shown.size(), 1);
     QTest::keyClick(h.list(), Qt::Key_1);
-    QCOMPARE(h.cues.wrong, 1);
-    QCOMPARE(h.navigator.levelMenu, 0);
+    QCOMPARE(h.cues.played.count("wrong"), 1);
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 0);
 }
 
 void TestNameSelGui::badRecordsAreReported() {
@@ -389,7 +351,7 @@ void TestNameSelGui::handsOverToLauncher() {
         QTest::keyClick(h.list(), Qt::Key_0);
     else
         h.find<QPushButton>("Command7")->click();
-    QCOMPARE(h.navigator.quitCodes, QList<int>{0});
+    QCOMPARE(h.navigator.exitCodes, QList<int>{0});
     QVERIFY(h.messages.shown.isEmpty());
     const QString argsPath = h.dir.filePath("共通/起動/args.txt");
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(argsPath), 10000);
@@ -411,8 +373,8 @@ void TestNameSelGui::unreachableLauncher() {
     QVERIFY2(h.messages.shown[0].text.contains(h.state->installation.launcherPath()),
              qPrintable(h.messages.shown[0].text));
     QVERIFY(h.state->installation.launcherPath().endsWith("共通/起動/プログラムメニューc.exe"));
-    QCOMPARE(h.navigator.quitCodes.size(), 1);
-    QVERIFY(h.navigator.quitCodes[0] != 0);
+    QCOMPARE(h.navigator.exitCodes.size(), 1);
+    QVERIFY(h.navigator.exitCodes[0] != 0);
 }
 
 void TestNameSelGui::screenshots() {
@@ -437,10 +399,10 @@ void TestNameSelGui::screenshots() {
     h.screen->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.screen.get()));
     h.list()->setCurrentRow(5);
-    saveScreenshot(h.screen.get(), "namesel_mode1.png");
+    QVERIFY(test::saveScreenshot(h.screen.get(), "namesel_mode1.png"));
     h.find<QRadioButton>("Option1_0")->click();
     h.list()->setCurrentRow(3);
-    saveScreenshot(h.screen.get(), "namesel_mode0.png");
+    QVERIFY(test::saveScreenshot(h.screen.get(), "namesel_mode0.png"));
     QCOMPARE(h.list()->count(), names.size() + 1);
 }
 

@@ -533,22 +533,21 @@ void Seisekitime1::startLevelFromName(int level) {
     if (!mayStart(level))
         return;
     context_.state.currentLevel = static_cast<qint16>(level);
-    keysAccepted_ = false;
-    leaving_ = true;
-    const QPointer<Seisekitime1> self(this);
-    context_.navigator.launchDrill();
-    if (self)
-        close();
+    leaveThrough(&Navigator::launchDrill);
 }
 
 void Seisekitime1::goBack() {
     if (!activated_ || activating_ || leaving_ || waitPanelShown() || !command1_->isEnabled())
         return;
     showWaitPanel();
+    leaveThrough(&Navigator::showNameScreen);
+}
+
+void Seisekitime1::leaveThrough(void (Navigator::*handOver)()) {
     keysAccepted_ = false;
     leaving_ = true;
     const QPointer<Seisekitime1> self(this);
-    context_.navigator.showNameScreen();
+    (context_.navigator.*handOver)();
     if (self)
         close();
 }
@@ -570,15 +569,7 @@ void Seisekitime1::teacherChoice(int k) {
         context_.messages.inform(this, context_.state.programTitle, QStringLiteral("パスワードを入力して下さい"));
         return;
     }
-    keysAccepted_ = false;
-    leaving_ = true;
-    const QPointer<Seisekitime1> self(this);
-    if (k == 0)
-        context_.navigator.showRecordBrowser();
-    else
-        context_.navigator.showCriteriaEditor();
-    if (self)
-        close();
+    leaveThrough(k == 0 ? &Navigator::showRecordBrowser : &Navigator::showCriteriaEditor);
 }
 
 bool Seisekitime1::handleKey(const QString& text) {
