@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <map>
 #include <set>
 
@@ -78,6 +79,8 @@ private slots:
     void windowReadsNewestRecords();
     void missingFileReadsEmptyButMissingFolderIsNotFound();
     void rewriteChangesOnlyThatRecord();
+    void readersWaitForAnotherStationsLock_data();
+    void readersWaitForAnotherStationsLock();
 };
 
 void TestResultStore::exampleRecordIsByteExact() {
@@ -191,7 +194,8 @@ void TestResultStore::appendOverwritesPartialTail() {
 void TestResultStore::appendStampsUnderLockFromClock() {
     QTemporaryDir dir;
     const QString path = dir.filePath("r.dat");
-    test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 0)));
+    // Milliseconds are dropped: stations write the time of day in whole seconds.
+    test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 0, 750)));
     ResultRecord r = sample();
     r.date = 1; // replaced by the clock's moment
     r.time = 0;
@@ -381,6 +385,28 @@ void TestResultStore::rewriteChangesOnlyThatRecord() {
     const QByteArray after = readBytes(path);
     QCOMPARE(after.left(176), content.left(176));
     QCOMPARE(after.mid(176), encodeResultRecord(changed));
+}
+
+void TestResultStore::readersWaitForAnotherStationsLock_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("wait");
+    QTest::newRow("in use") << int(FileError::InUse) << EBUSY << true;
+    QTest::newRow("permission denied on a share") << int(FileError::Other) << EACCES << true;
+    QTest::newRow("try again") << int(FileError::Other) << EAGAIN << true;
+    QTest::newRow("disk full") << int(FileError::Other) << ENOSPC << false;
+    QTest::newRow("I/O error") << int(FileError::Other) << EIO << false;
+    QTest::newRow("not found") << int(FileError::NotFound) << ENOENT << false;
+}
+
+void TestResultStore::readersWaitForAnotherStationsLock() {
+    QFETCH(int, kind);
+    QFETCH(int, number);
+    QFETCH(bool, wait);
+    FileError e;
+    e.kind = FileError::Kind(kind);
+    e.number = number;
+    QCOMPARE(e.mayBeHeldByAnotherStation(), wait);
 }
 
 QTEST_GUILESS_MAIN(TestResultStore)

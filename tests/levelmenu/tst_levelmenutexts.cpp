@@ -100,6 +100,8 @@ void TestLevelMenuTexts::header() {
     QCOMPARE(titleFontSize(QString("123456789")), 24);
     QCOMPARE(titleFontSize(QString("1234567890")), 20);
     QCOMPARE(studentText(QString("小３"), QString("  山田　太郎 ")), QString("小３ 山田　太郎"));
+    // Only half-width spaces go, as on the name list; full-width ones are part of the name.
+    QCOMPARE(studentText(QString("小３"), QString(" 　山田 ")), QString("小３ 　山田"));
     QCOMPARE(siteText(QString("さくら塾"), 17), QString("さくら塾:17"));
     QCOMPARE(elapsedText(0), QString("起動後0分"));
     QCOMPARE(todayTotalText(12), QString("本日総回数＝12回"));

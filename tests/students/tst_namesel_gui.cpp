@@ -42,6 +42,7 @@ struct Harness {
     SystemProcessLauncher launcher;
     AppContext context{*state, clock, random, messages, cues, navigator};
     int refreshes = 0;
+    std::function<void()> duringRefresh; // runs inside the refresh, as events do while it waits
     QWidget* versionOver = nullptr;
     std::unique_ptr<namesel> screen;
 
@@ -68,7 +69,11 @@ struct Harness {
 
     namesel* open() {
         NameSelSeams seams;
-        seams.refreshStatistics = [this] { ++refreshes; };
+        seams.refreshStatistics = [this] {
+            ++refreshes;
+            if (duringRefresh)
+                duringRefresh();
+        };
         seams.openVersionWindow = [this](QWidget* over) { versionOver = over; };
         seams.launcher = &launcher;
         screen = std::make_unique<namesel>(context, std::move(seams));
@@ -110,6 +115,7 @@ private slots:
     void gradeFilter_data();
     void gradeFilter();
     void modeRebuildsList();
+    void noHandOverWhileRebuilding();
     void confirmWithoutName_data();
     void confirmWithoutName();
     void confirmSetsCurrentStudent_data();
@@ -198,6 +204,34 @@ void TestNameSelGui::modeRebuildsList() {
     QCOMPARE(h.refreshes, 2);
     QCOMPARE(h.lines()[1], QString("中1 佐藤　　　　  2回/   15回"));
     QCOMPARE(h.list()->currentRow(), 0);
+}
+
+// The refresh may wait for the results file with events running; a confirmation or the
+// "0" key arriving meanwhile must not pull the screen away from under the rebuild.
+void TestNameSelGui::noHandOverWhileRebuilding() {
+    Harness h;
+    h.writeStandardRoster();
+    h.open();
+    h.list()->setCurrentRow(h.rowOf("小1 山田"));
+    emit h.list()->itemClicked(h.list()->currentItem());
+    bool panelUp = false;
+    h.duringRefresh = [&] {
+        panelUp = !h.find<QWidget>("Picture5")->isHidden();
+        h.screen->confirm();
+        h.screen->leaveForProgramMenu();
+        QTest::keyClick(h.list(), Qt::Key_1);
+    };
+    h.find<QRadioButton>("Option1_0")->click();
+    QVERIFY(panelUp);
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 0);
+    QVERIFY(h.navigator.exitCodes.isEmpty());
+    QVERIFY(h.find<QWidget>("Picture5")->isHidden());
+    // Once the list stands again, confirming works as before.
+    h.duringRefresh = {};
+    h.list()->setCurrentRow(h.rowOf("小1 山田"));
+    emit h.list()->itemClicked(h.list()->currentItem());
+    h.screen->confirm();
+    QCOMPARE(h.navigator.calls.count("showLevelMenu"), 1);
 }
 
 void TestNameSelGui::confirmWithoutName_data() {
