@@ -15,6 +15,8 @@
 #include <QRadialGradient>
 #include <QTimer>
 
+#include <array>
+
 #include <cmath>
 #include <numbers>
 
@@ -260,22 +262,21 @@ QPixmap FrmSyuuryou::drawBackground() {
     p.fillRect(pixmap.rect(), glow);
 
     // Rolling hills along the bottom.
-    QPainterPath far;
-    far.moveTo(0, 700);
-    far.cubicTo(220, 640, 420, 690, 600, 670);
-    far.cubicTo(780, 650, 900, 690, kWidth, 660);
-    far.lineTo(kWidth, kHeight);
-    far.lineTo(0, kHeight);
-    far.closeSubpath();
-    p.fillPath(far, QColor(150, 205, 140));
-    QPainterPath near;
-    near.moveTo(0, 730);
-    near.cubicTo(260, 690, 520, 750, 760, 715);
-    near.cubicTo(880, 698, 960, 712, kWidth, 705);
-    near.lineTo(kWidth, kHeight);
-    near.lineTo(0, kHeight);
-    near.closeSubpath();
-    p.fillPath(near, QColor(104, 178, 104));
+    // Each hill: a start height, two curves to the right edge, filled down to the bottom.
+    const auto hill = [&](int startY, std::array<QPointF, 3> first, std::array<QPointF, 3> second, QColor colour) {
+        QPainterPath path;
+        path.moveTo(0, startY);
+        path.cubicTo(first[0], first[1], first[2]);
+        path.cubicTo(second[0], second[1], second[2]);
+        path.lineTo(kWidth, kHeight);
+        path.lineTo(0, kHeight);
+        path.closeSubpath();
+        p.fillPath(path, colour);
+    };
+    hill(700, {QPointF(220, 640), QPointF(420, 690), QPointF(600, 670)},
+         {QPointF(780, 650), QPointF(900, 690), QPointF(kWidth, 660)}, QColor(150, 205, 140));
+    hill(730, {QPointF(260, 690), QPointF(520, 750), QPointF(760, 715)},
+         {QPointF(880, 698), QPointF(960, 712), QPointF(kWidth, 705)}, QColor(104, 178, 104));
 
     // Stars: the same scatter every time, kept mostly to the edges so the text stays clear.
     quint32 seed = 20040315u;
