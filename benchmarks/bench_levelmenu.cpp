@@ -4,7 +4,7 @@
 #include "core/recording.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
-#include "levelmenu/gui/seisekitime1.h"
+#include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
 #include "support/testsupport.h"
@@ -85,7 +85,7 @@ struct Bench {
     }
 
     // One line per student and level, as a ranking list holds them.
-    void fillLists(kz::Seisekitime1& menu) const {
+    void fillLists(kz::LevelMenuScreen& menu) const {
         const QString line = QStringLiteral(" 1①山田　　　 120/  450");
         for (int level = 1; level <= menu.levelCount(); ++level) {
             QListWidget* list = menu.column(level).list5;
@@ -115,8 +115,8 @@ void runActivation(benchmark::State& st, int students, bool lists) {
         kz::LevelMenuHooks hooks;
         hooks.refreshStatistics = [&bench] { bench.refresh(); };
         if (lists)
-            hooks.buildResults = [&bench](kz::Seisekitime1& menu) { bench.fillLists(menu); };
-        kz::Seisekitime1 menu(bench.context, hooks);
+            hooks.buildResults = [&bench](kz::LevelMenuScreen& menu) { bench.fillLists(menu); };
+        kz::LevelMenuScreen menu(bench.context, hooks);
         menu.show();
         menu.activate();
         benchmark::DoNotOptimize(menu.isActivated());

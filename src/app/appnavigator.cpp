@@ -1,14 +1,14 @@
 #include "app/appnavigator.h"
 
-#include "core/gui/basefrm.h"
+#include "core/gui/waitwindow.h"
 #include "core/gui/fatalsound.h"
-#include "core/gui/frmver.h"
+#include "core/gui/versionwindow.h"
 #include "core/runstate.h"
-#include "drill/gui/mainfrm.h"
-#include "levelmenu/gui/seisekitime1.h"
+#include "drill/gui/drillscreen.h"
+#include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
-#include "result/gui/frmsyuuryou.h"
-#include "students/gui/namesel.h"
+#include "result/gui/endscreen.h"
+#include "students/gui/namescreen.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -45,9 +45,9 @@ void AppNavigator::showNameScreen() {
         return;
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
-    seams.openVersionWindow = [this](QWidget* over) { frmver::showModal(context_.state.programTitle, over); };
+    seams.openVersionWindow = [this](QWidget* over) { VersionWindow::showModal(context_.state.programTitle, over); };
     seams.launcher = &launcher_;
-    auto* screen = new namesel(context_, std::move(seams));
+    auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
     nameScreen_ = screen;
     screen->show();
@@ -62,9 +62,9 @@ void AppNavigator::showLevelMenu() {
         return;
     LevelMenuHooks hooks;
     hooks.refreshStatistics = [this] { refreshStatistics(); };
-    auto* menu = new Seisekitime1(context_, std::move(hooks));
+    auto* menu = new LevelMenuScreen(context_, std::move(hooks));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<Seisekitime1> previous = levelMenu_;
+    QPointer<LevelMenuScreen> previous = levelMenu_;
     levelMenu_ = menu;
     menu->show();
     // The level menu's activation closes the name screen; an older menu goes too.
@@ -91,7 +91,7 @@ void AppNavigator::launchDrill() {
 void AppNavigator::showEndScreen() {
     if (quitRequested_)
         return;
-    auto* screen = new FrmSyuuryou(context_, [this] { refreshStatistics(); });
+    auto* screen = new EndScreen(context_, [this] { refreshStatistics(); });
     endScreen_ = screen;
     screen->show();
 }
@@ -108,7 +108,7 @@ void AppNavigator::showRecordBrowser() { notYetAvailable(QStringLiteral("デー�
 
 void AppNavigator::showWaitWindow() {
     if (!wait_) {
-        auto* window = new BASEFRM;
+        auto* window = new WaitWindow;
         window->setAttribute(Qt::WA_DeleteOnClose);
         wait_ = window;
     }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "core/gui/appcontext.h"
-#include "core/gui/basefrm.h"
+#include "core/gui/waitwindow.h"
 #include "core/gui/navigator.h"
-#include "drill/gui/mainfrm.h"
-#include "levelmenu/gui/seisekitime1.h"
-#include "result/gui/frmsyuuryou.h"
-#include "students/gui/namesel.h"
+#include "drill/gui/drillscreen.h"
+#include "levelmenu/gui/levelmenuscreen.h"
+#include "result/gui/endscreen.h"
+#include "students/gui/namescreen.h"
 
 #include <QPointer>
 
@@ -50,11 +50,11 @@ public:
     int exitCode() const { return exitCode_; }
 
     // The screens currently up (null when none), for the program's tests.
-    namesel* nameScreen() const { return nameScreen_; }
-    Seisekitime1* levelMenu() const { return levelMenu_; }
-    MainFrm* drillScreen() const { return drill_; }
-    FrmSyuuryou* endScreen() const { return endScreen_; }
-    BASEFRM* waitWindow() const { return wait_; }
+    NameScreen* nameScreen() const { return nameScreen_; }
+    LevelMenuScreen* levelMenu() const { return levelMenu_; }
+    DrillScreen* drillScreen() const { return drill_; }
+    EndScreen* endScreen() const { return endScreen_; }
+    WaitWindow* waitWindow() const { return wait_; }
 
 private:
     void refreshStatistics();
@@ -63,11 +63,11 @@ private:
     AppContext context_;
     ProcessLauncher& launcher_;
     DataAccess data_;
-    QPointer<namesel> nameScreen_;
-    QPointer<Seisekitime1> levelMenu_;
-    QPointer<MainFrm> drill_;
-    QPointer<FrmSyuuryou> endScreen_;
-    QPointer<BASEFRM> wait_;
+    QPointer<NameScreen> nameScreen_;
+    QPointer<LevelMenuScreen> levelMenu_;
+    QPointer<DrillScreen> drill_;
+    QPointer<EndScreen> endScreen_;
+    QPointer<WaitWindow> wait_;
     bool quitRequested_ = false;
     int exitCode_ = 0;
 };

@@ -1,6 +1,6 @@
 #include "app/appnavigator.h"
 #include "core/gui/fatalsound.h"
-#include "core/gui/firstfrm.h"
+#include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
 #include "core/recording.h"
 #include "core/runstate.h"
@@ -48,8 +48,8 @@ int main(int argc, char* argv[]) {
     // status is kept here so that closing the last window cannot turn a failed start
     // into a success.
     int status = 0;
-    QPointer<kz::Firstfrm> splash;
-    splash = new kz::Firstfrm(clock.today(), [&] {
+    QPointer<kz::SplashScreen> splash;
+    splash = new kz::SplashScreen(clock.today(), [&] {
         if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), *state, messages, splash)) {
             status = 1;
             QCoreApplication::exit(status);

@@ -98,7 +98,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
     QTRY_VERIFY(!navigator.levelMenu());
-    MainFrm* drill = navigator.drillScreen();
+    DrillScreen* drill = navigator.drillScreen();
     QCOMPARE(drill->engine().level(), 4);
 
     // Drill: one wrong answer acknowledged with "+" "+", every other answer right.
@@ -134,7 +134,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
 
     // End screen after the pause; its figures include this attempt.
     QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen(), 10000);
-    FrmSyuuryou* end = navigator.endScreen();
+    EndScreen* end = navigator.endScreen();
     QTRY_COMPARE(end->findChild<QLabel*>(QStringLiteral("Label18"))->text(),
                  QStringLiteral("今の成績：%1秒").arg(recorded));
     QCOMPARE(state->statistics.todayAttempts(4, state->currentBangou), todayBefore + 1);

@@ -1,6 +1,6 @@
-#include "core/gui/basefrm.h"
-#include "core/gui/firstfrm.h"
-#include "core/gui/frmver.h"
+#include "core/gui/waitwindow.h"
+#include "core/gui/splashscreen.h"
+#include "core/gui/versionwindow.h"
 #include "core/gui/startupsteps.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
@@ -38,7 +38,7 @@ private slots:
 
 void TestStartupGui::splashShowsDateAndRunsStepOnce() {
     int calls = 0;
-    QPointer<Firstfrm> splash = new Firstfrm(QDate(2004, 3, 15), [&] { ++calls; });
+    QPointer<SplashScreen> splash = new SplashScreen(QDate(2004, 3, 15), [&] { ++calls; });
     auto* timer = splash->findChild<QTimer*>(QStringLiteral("Timer1"));
     QVERIFY(timer);
     QCOMPARE(timer->interval(), 100);
@@ -61,14 +61,14 @@ void TestStartupGui::splashShowsDateAndRunsStepOnce() {
 
 void TestStartupGui::splashWaitsForLoad() {
     int calls = 0;
-    Firstfrm* splash = new Firstfrm(QDate(2026, 2, 16), [&] { ++calls; });
+    SplashScreen* splash = new SplashScreen(QDate(2026, 2, 16), [&] { ++calls; });
     QTest::qWait(250);
     QCOMPARE(calls, 0);
     delete splash;
 }
 
 void TestStartupGui::waitingWindow() {
-    QPointer<BASEFRM> wait = new BASEFRM;
+    QPointer<WaitWindow> wait = new WaitWindow;
     wait->showAndPaint();
     QVERIFY(wait->isVisible());
     QCOMPARE(labelText(wait, "Label19"), QStringLiteral("Just a moment, please."));
@@ -78,7 +78,7 @@ void TestStartupGui::waitingWindow() {
 }
 
 void TestStartupGui::versionWindow() {
-    frmver window(QStringLiteral("カズリンその２"));
+    VersionWindow window(QStringLiteral("カズリンその２"));
     QCOMPARE(window.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QVERIFY(window.isModal());
     QCOMPARE(labelText(&window, "Label1"), QStringLiteral("カズリンその２"));
@@ -106,13 +106,13 @@ void TestStartupGui::versionWindowIsCentredOverParent() {
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
     // Close the modal window as soon as it is up.
     QTimer::singleShot(0, [] {
-        if (auto* w = qobject_cast<frmver*>(QApplication::activeModalWidget())) {
+        if (auto* w = qobject_cast<VersionWindow*>(QApplication::activeModalWidget())) {
             QVERIFY(qAbs(w->frameGeometry().center().x() - w->parentWidget()->frameGeometry().center().x()) <= 2);
             QVERIFY(qAbs(w->frameGeometry().center().y() - w->parentWidget()->frameGeometry().center().y()) <= 2);
             w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         }
     });
-    frmver::showModal(QStringLiteral("カズリンその２"), &parent);
+    VersionWindow::showModal(QStringLiteral("カズリンその２"), &parent);
 }
 
 void TestStartupGui::resolveAndReportOnDemoSchool() {

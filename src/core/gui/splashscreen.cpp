@@ -1,4 +1,4 @@
-#include "core/gui/firstfrm.h"
+#include "core/gui/splashscreen.h"
 
 #include "core/eradate.h"
 
@@ -43,7 +43,7 @@ void drawTile(QPainter& p, QPointF centre, qreal radius, const QString& text, co
 
 } // namespace
 
-QPixmap Firstfrm::titlePicture() {
+QPixmap SplashScreen::titlePicture() {
     QPixmap picture(kPictureWidth, kPictureHeight);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -96,7 +96,7 @@ QPixmap Firstfrm::titlePicture() {
     return picture;
 }
 
-Firstfrm::Firstfrm(QDate today, std::function<void()> onTimer, QWidget* parent)
+SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today), onTimer_(std::move(onTimer)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -128,13 +128,13 @@ Firstfrm::Firstfrm(QDate today, std::function<void()> onTimer, QWidget* parent)
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(100);
     timer1_->setSingleShot(true);
-    connect(timer1_, &QTimer::timeout, this, &Firstfrm::timerTick);
+    connect(timer1_, &QTimer::timeout, this, &SplashScreen::timerTick);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void Firstfrm::load() {
+void SplashScreen::load() {
     show();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     label5_->setText(eraDateLabel(today_));
@@ -143,7 +143,7 @@ void Firstfrm::load() {
     timer1_->start();
 }
 
-void Firstfrm::timerTick() {
+void SplashScreen::timerTick() {
     timer1_->stop();
     if (onTimer_)
         onTimer_();

@@ -1,4 +1,4 @@
-#include "result/gui/frmsyuuryou.h"
+#include "result/gui/endscreen.h"
 
 #include "core/cues.h"
 #include "data/roster.h"
@@ -84,7 +84,7 @@ QPainterPath starPath(QPointF centre, double r) {
 
 } // namespace
 
-FrmSyuuryou::FrmSyuuryou(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent)
+EndScreen::EndScreen(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent)
     : QWidget(parent), context_(context), refreshStatistics_(std::move(refreshStatistics)),
       pump_([] { QCoreApplication::processEvents(); }) {
     setObjectName(QStringLiteral("FrmSyuuryou"));
@@ -94,11 +94,11 @@ FrmSyuuryou::FrmSyuuryou(const AppContext& context, std::function<void()> refres
     buildControls();
 }
 
-FrmSyuuryou::~FrmSyuuryou() = default;
+EndScreen::~EndScreen() = default;
 
-void FrmSyuuryou::setEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+void EndScreen::setEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
-void FrmSyuuryou::buildControls() {
+void EndScreen::buildControls() {
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
     image1_->setGeometry(0, 0, kWidth, kHeight);
@@ -134,23 +134,23 @@ void FrmSyuuryou::buildControls() {
 
     command4_ = makeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"), QRect(126, 555, 349, 67));
     command5_ = makeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"), QRect(537, 555, 349, 67));
-    connect(command4_, &QPushButton::clicked, this, &FrmSyuuryou::onCommand4);
-    connect(command5_, &QPushButton::clicked, this, &FrmSyuuryou::onCommand5);
+    connect(command4_, &QPushButton::clicked, this, &EndScreen::onCommand4);
+    connect(command5_, &QPushButton::clicked, this, &EndScreen::onCommand5);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(kTimer1IntervalMs);
     timer1_->setSingleShot(true);
-    connect(timer1_, &QTimer::timeout, this, &FrmSyuuryou::onTimer1);
+    connect(timer1_, &QTimer::timeout, this, &EndScreen::onTimer1);
 }
 
-void FrmSyuuryou::showEvent(QShowEvent* event) {
+void EndScreen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!activated_)
-        QMetaObject::invokeMethod(this, &FrmSyuuryou::activate, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &EndScreen::activate, Qt::QueuedConnection);
 }
 
-void FrmSyuuryou::activate() {
+void EndScreen::activate() {
     if (activated_)
         return;
     activated_ = true;
@@ -161,7 +161,7 @@ void FrmSyuuryou::activate() {
 
     // The screen may be left (and deleted) while events run between the sounds; the seams
     // are held locally so nothing of this object is touched after that.
-    QPointer<FrmSyuuryou> self(this);
+    QPointer<EndScreen> self(this);
     Navigator& navigator = context_.navigator;
     const std::function<void()> pump = pump_;
     const bool stayed = playVerdictCues(verdict_, context_.cues, [&self, &pump] {
@@ -174,7 +174,7 @@ void FrmSyuuryou::activate() {
     navigator.closeWaitWindow();
 }
 
-void FrmSyuuryou::showVerdict() {
+void EndScreen::showVerdict() {
     const RunState& state = context_.state;
     const int level = verdict_.level;
     const QString levelName =
@@ -196,7 +196,7 @@ void FrmSyuuryou::showVerdict() {
     picture1_->setVisible(verdict_.banner);
 }
 
-void FrmSyuuryou::onTimer1() {
+void EndScreen::onTimer1() {
     timer1_->stop();
     picture1_->hide();
     command4_->show();
@@ -218,7 +218,7 @@ void FrmSyuuryou::onTimer1() {
     command5_->setVisible(follow.retryOffered);
 }
 
-void FrmSyuuryou::onCommand4() {
+void EndScreen::onCommand4() {
     if (leaving_)
         return;
     leaving_ = true;
@@ -231,7 +231,7 @@ void FrmSyuuryou::onCommand4() {
     close();
 }
 
-void FrmSyuuryou::onCommand5() {
+void EndScreen::onCommand5() {
     if (leaving_)
         return;
     leaving_ = true;
@@ -243,7 +243,7 @@ void FrmSyuuryou::onCommand5() {
     navigator.launchDrill();
 }
 
-QPixmap FrmSyuuryou::drawBackground() {
+QPixmap EndScreen::drawBackground() {
     QPixmap pixmap(kWidth, kHeight);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);

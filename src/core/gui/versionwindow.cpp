@@ -1,4 +1,4 @@
-#include "core/gui/frmver.h"
+#include "core/gui/versionwindow.h"
 
 #include "core/startup.h"
 
@@ -19,7 +19,7 @@ QFont gothic(int pixelSize, bool bold = false) {
 }
 } // namespace
 
-frmver::frmver(const QString& programTitle, QWidget* parent) : QDialog(parent) {
+VersionWindow::VersionWindow(const QString& programTitle, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmver"));
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     setModal(true);
@@ -63,7 +63,7 @@ frmver::frmver(const QString& programTitle, QWidget* parent) : QDialog(parent) {
     command2_->setVisible(false);
 }
 
-void frmver::centreOver(const QWidget* other) {
+void VersionWindow::centreOver(const QWidget* other) {
     QRect area;
     if (other)
         area = other->frameGeometry();
@@ -73,8 +73,8 @@ void frmver::centreOver(const QWidget* other) {
         move(area.center() - rect().center());
 }
 
-void frmver::showModal(const QString& programTitle, QWidget* parent) {
-    frmver window(programTitle, parent);
+void VersionWindow::showModal(const QString& programTitle, QWidget* parent) {
+    VersionWindow window(programTitle, parent);
     window.centreOver(parent ? parent->window() : nullptr);
     window.exec();
 }

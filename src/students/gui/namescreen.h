@@ -33,10 +33,10 @@ struct NameSelSeams {
 // today's and all-time figures beside every name, and confirms it; confirming makes
 // the student current and hands over to the level menu. "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"
 // starts the program menu and ends the program.
-class namesel : public QWidget {
+class NameScreen : public QWidget {
     Q_OBJECT
 public:
-    namesel(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
+    NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
 
     // Rebuilds the list: statistics refresh, roster load with today's date, one line per
     // listed student passing the grade filter, in listing order; selects line 0.

@@ -1,4 +1,4 @@
-#include "drill/gui/mainfrm.h"
+#include "drill/gui/drillscreen.h"
 
 #include "core/session.h"
 #include "data/roster.h"
@@ -129,7 +129,7 @@ void setShapeWidth(QFrame* shape, int width) {
 
 } // namespace
 
-MainFrm::MainFrm(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
+DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
     : QWidget(parent), context_(context), recorder_(std::move(recorder)),
       engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues, static_cast<DrillObserver&>(*this))) {
     setObjectName(QStringLiteral("MainFrm"));
@@ -145,24 +145,24 @@ MainFrm::MainFrm(const AppContext& context, AttemptRecorder recorder, QWidget* p
     sTimer1_ = new QTimer(this);
     sTimer1_->setObjectName(QStringLiteral("sTimer1"));
     sTimer1_->setInterval(kTimer1IntervalMs);
-    connect(sTimer1_, &QTimer::timeout, this, &MainFrm::onSTimer1);
+    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::onSTimer1);
 
     sTimer2_ = new QTimer(this);
     sTimer2_->setObjectName(QStringLiteral("sTimer2"));
     sTimer2_->setInterval(kTimer2IntervalMs);
-    connect(sTimer2_, &QTimer::timeout, this, &MainFrm::onSTimer2);
+    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::onSTimer2);
     sTimer2_->start();
 
     // Every key reaches the drill before any control of the screen sees it.
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-MainFrm::~MainFrm() {
+DrillScreen::~DrillScreen() {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeEventFilter(this);
 }
 
-void MainFrm::buildControls() {
+void DrillScreen::buildControls() {
     buildStatusStrip();
 
     commandkakunin2_ = makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
@@ -205,7 +205,7 @@ void MainFrm::buildControls() {
     sPicture2_->hide();
 }
 
-void MainFrm::buildStatusStrip() {
+void DrillScreen::buildStatusStrip() {
     sPicture1_ = new QFrame(this);
     sPicture1_->setObjectName(QStringLiteral("sPicture1"));
     sPicture1_->setGeometry(-1, 0, 1028, 109);
@@ -254,15 +254,15 @@ void MainFrm::buildStatusStrip() {
     setShapeWidth(sShape7_, 0);
 }
 
-void MainFrm::setBackground(bool retry) { paint(this, retry ? kRetryBackground : kBackground); }
+void DrillScreen::setBackground(bool retry) { paint(this, retry ? kRetryBackground : kBackground); }
 
-void MainFrm::showEvent(QShowEvent* event) {
+void DrillScreen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!activated_)
         activate();
 }
 
-void MainFrm::activate() {
+void DrillScreen::activate() {
     if (activated_)
         return;
     activated_ = true;
@@ -297,7 +297,7 @@ void MainFrm::activate() {
     engine_->問題作成表示();
 }
 
-void MainFrm::showStatusFigures() {
+void DrillScreen::showStatusFigures() {
     const RunState& state = context_.state;
     const int level = state.currentLevel;
     sLabel2_->setText(state.programTitle);
@@ -314,14 +314,14 @@ void MainFrm::showStatusFigures() {
     showMinutes();
 }
 
-void MainFrm::showMinutes() {
+void DrillScreen::showMinutes() {
     sLabel13_->setText(QString::number(
         minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
 }
 
-bool MainFrm::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
+bool DrillScreen::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
 
-bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
+bool DrillScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         const auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == this) {
@@ -333,7 +333,7 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void MainFrm::handleKey(int qtKey, const QString& text) {
+void DrillScreen::handleKey(int qtKey, const QString& text) {
     if (!activated_ || handOffBegun_)
         return;
     const DrillKey key = drillKeyFor(qtKey, text);
@@ -345,7 +345,7 @@ void MainFrm::handleKey(int qtKey, const QString& text) {
         engine_->onKeyPress(key.charCode);
 }
 
-void MainFrm::closeEvent(QCloseEvent* event) {
+void DrillScreen::closeEvent(QCloseEvent* event) {
     // Closing mid-attempt would lose the attempt and leave the run without a screen:
     // only the hand-off closes this window.
     if (activated_ && !closing_) {
@@ -355,13 +355,13 @@ void MainFrm::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void MainFrm::onSTimer1() { engine_->onClockTick(); }
+void DrillScreen::onSTimer1() { engine_->onClockTick(); }
 
-void MainFrm::onSTimer2() { showMinutes(); }
+void DrillScreen::onSTimer2() { showMinutes(); }
 
 // --- what the engine reports ---
 
-void MainFrm::timeLimitSet(qint32 seconds, bool hasLimit) {
+void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
     const PassCriteria& row = criteriaRow(context_.state, context_.state.currentLevel);
     bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
     timeBar_->setVisible(bar_.visible);
@@ -372,9 +372,9 @@ void MainFrm::timeLimitSet(qint32 seconds, bool hasLimit) {
     setShapeWidth(sShape7_, 0);
 }
 
-void MainFrm::remainingChanged(int remaining) { sLabel9_->setText(QString::number(remaining)); }
+void DrillScreen::remainingChanged(int remaining) { sLabel9_->setText(QString::number(remaining)); }
 
-void MainFrm::questionShown(const QuestionItem& question, bool isRetry) {
+void DrillScreen::questionShown(const QuestionItem& question, bool isRetry) {
     qLabel1_->clear();
     inputLabel_->clear();
     qLabel1_->setText(QString::number(question.tableNumber));
@@ -383,38 +383,38 @@ void MainFrm::questionShown(const QuestionItem& question, bool isRetry) {
     setBackground(isRetry);
 }
 
-void MainFrm::typedAnswerChanged(const QString& typed) { inputLabel_->setText(typed); }
+void DrillScreen::typedAnswerChanged(const QString& typed) { inputLabel_->setText(typed); }
 
-void MainFrm::correctAnswerShown(int answer) {
+void DrillScreen::correctAnswerShown(int answer) {
     seitouLabel_->setText(QString::number(answer));
     seitouLabel_->show();
 }
 
-void MainFrm::refreshRequested() {
+void DrillScreen::refreshRequested() {
     if (isVisible())
         repaint();
 }
 
-void MainFrm::confirmPromptShown() { commandkakunin2_->show(); }
+void DrillScreen::confirmPromptShown() { commandkakunin2_->show(); }
 
-void MainFrm::confirmPromptHidden() { commandkakunin2_->hide(); }
+void DrillScreen::confirmPromptHidden() { commandkakunin2_->hide(); }
 
-void MainFrm::correctAnswerHidden() { seitouLabel_->hide(); }
+void DrillScreen::correctAnswerHidden() { seitouLabel_->hide(); }
 
-void MainFrm::clockRunningChanged(bool running) {
+void DrillScreen::clockRunningChanged(bool running) {
     if (running)
         sTimer1_->start();
     else
         sTimer1_->stop();
 }
 
-void MainFrm::elapsedChanged(qint32 seconds) {
+void DrillScreen::elapsedChanged(qint32 seconds) {
     context_.state.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
 }
 
-void MainFrm::attemptEnded(const DrillEnding& ending) {
+void DrillScreen::attemptEnded(const DrillEnding& ending) {
     RunState& state = context_.state;
     state.elapsedSeconds = ending.elapsedSeconds;
     state.finished = ending.finished ? 1 : 0;
@@ -424,7 +424,7 @@ void MainFrm::attemptEnded(const DrillEnding& ending) {
 
 // --- the hand-off ---
 
-void MainFrm::finishAttempt() {
+void DrillScreen::finishAttempt() {
     RunState& state = context_.state;
     if (handOffBegun_ || state.recordingStarted != 0)
         return; // already being handed off
@@ -453,15 +453,15 @@ void MainFrm::finishAttempt() {
     pauseThenShowResult(kResultPauseMs);
 }
 
-bool MainFrm::askRecordingRetry(const QString& error) {
+bool DrillScreen::askRecordingRetry(const QString& error) {
     const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error +
                          QStringLiteral("\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
 }
 
-void MainFrm::pauseThenShowResult(int milliseconds) {
+void DrillScreen::pauseThenShowResult(int milliseconds) {
     Navigator& navigator = context_.navigator;
-    const QPointer<MainFrm> self(this);
+    const QPointer<DrillScreen> self(this);
     {
         // The screen stays alive (repaints, ignores keys) while the closing message shows.
         QEventLoop loop;
@@ -473,7 +473,7 @@ void MainFrm::pauseThenShowResult(int milliseconds) {
     navigator.showEndScreen();
 }
 
-void MainFrm::leaveToLevelMenu() {
+void DrillScreen::leaveToLevelMenu() {
     // The waiting window keeps a window up between this screen and the new level menu,
     // which closes it.
     Navigator& navigator = context_.navigator;
@@ -482,7 +482,7 @@ void MainFrm::leaveToLevelMenu() {
     navigator.showLevelMenu();
 }
 
-void MainFrm::closeForGood() {
+void DrillScreen::closeForGood() {
     closing_ = true;
     handOffBegun_ = true;
     sTimer1_->stop();
@@ -492,10 +492,10 @@ void MainFrm::closeForGood() {
     deleteLater();
 }
 
-MainFrm* launchDrill(const AppContext& context, AttemptRecorder recorder) {
+DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder) {
     resetAttemptFlags(context.state);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    auto* screen = new MainFrm(context, std::move(recorder));
+    auto* screen = new DrillScreen(context, std::move(recorder));
     screen->show();
     screen->raise();
     screen->activateWindow();

@@ -8,10 +8,10 @@ namespace kz {
 
 // The waiting window shown while an attempt is recorded and while the level menu is
 // rebuilt; the screen that follows closes it.
-class BASEFRM : public QWidget {
+class WaitWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit BASEFRM(QWidget* parent = nullptr);
+    explicit WaitWindow(QWidget* parent = nullptr);
     // Shows the window and lets pending screen updates run; nothing else.
     void showAndPaint();
 

@@ -1,4 +1,4 @@
-#include "levelmenu/gui/seisekitime1.h"
+#include "levelmenu/gui/levelmenuscreen.h"
 
 #include "core/gui/navigator.h"
 #include "core/runstate.h"
@@ -110,7 +110,7 @@ QString indexed(const char16_t* base, int index) { return QString::fromUtf16(bas
 
 } // namespace
 
-Seisekitime1::Seisekitime1(AppContext& context, LevelMenuHooks hooks, QWidget* parent)
+LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWidget* parent)
     : QWidget(parent), context_(context), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("seisekitime1"));
     setWindowTitle(context_.state.programTitle);
@@ -135,12 +135,12 @@ Seisekitime1::Seisekitime1(AppContext& context, LevelMenuHooks hooks, QWidget* p
     qApp->installEventFilter(this);
 }
 
-Seisekitime1::~Seisekitime1() {
+LevelMenuScreen::~LevelMenuScreen() {
     if (qApp)
         qApp->removeEventFilter(this);
 }
 
-void Seisekitime1::buildHeader() {
+void LevelMenuScreen::buildHeader() {
     label11_ = makeLabel(this, QStringLiteral("Label11"));
     label11_->setGeometry(16, 4, 320, 48);
     label12_ = makeLabel(this, QStringLiteral("Label12"));
@@ -159,12 +159,12 @@ void Seisekitime1::buildHeader() {
     command1_ = makeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
     command1_->setGeometry(890, 6, 120, 38);
     command1_->setFont(uiFont(12, true));
-    connect(command1_, &QPushButton::clicked, this, &Seisekitime1::goBack);
+    connect(command1_, &QPushButton::clicked, this, &LevelMenuScreen::goBack);
 
     command8_ = makeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
     command8_->setGeometry(890, 48, 120, 28);
     command8_->hide();
-    connect(command8_, &QPushButton::clicked, this, &Seisekitime1::openTeacherPanel);
+    connect(command8_, &QPushButton::clicked, this, &LevelMenuScreen::openTeacherPanel);
 
     // Grade filter of the results lists, preset with the filter handed over by the name screen.
     combo1_ = new QComboBox(this);
@@ -214,10 +214,10 @@ void Seisekitime1::buildHeader() {
     hscroll1_->setPageStep(1);
     hscroll1_->setSingleStep(1);
     hscroll1_->setVisible(geometry_.scrollBar);
-    connect(hscroll1_, &QScrollBar::valueChanged, this, &Seisekitime1::onScroll);
+    connect(hscroll1_, &QScrollBar::valueChanged, this, &LevelMenuScreen::onScroll);
 }
 
-void Seisekitime1::buildColumns() {
+void LevelMenuScreen::buildColumns() {
     const RunState& state = context_.state;
     const QFont listFont = fixedPitchFont(12);
     for (int level = 1; level <= levelCount(); ++level) {
@@ -271,7 +271,7 @@ void Seisekitime1::buildColumns() {
     }
 }
 
-void Seisekitime1::buildPanels() {
+void LevelMenuScreen::buildPanels() {
     // Second wait panel over the column area, shown while the results lists are built.
     picture6_ = new QFrame(this);
     picture6_->setObjectName(QStringLiteral("Picture6"));
@@ -344,22 +344,22 @@ void Seisekitime1::buildPanels() {
     picture2_->raise();
 }
 
-const LevelColumn& Seisekitime1::column(int level) const {
+const LevelColumn& LevelMenuScreen::column(int level) const {
     static const LevelColumn none;
     if (level < 1 || level > levelCount())
         return none;
     return columns_[static_cast<size_t>(level)];
 }
 
-QString Seisekitime1::gradeFilterText() const { return combo1_->currentText(); }
+QString LevelMenuScreen::gradeFilterText() const { return combo1_->currentText(); }
 
-int Seisekitime1::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
+int LevelMenuScreen::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
 
-bool Seisekitime1::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
+bool LevelMenuScreen::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
 
-bool Seisekitime1::waitPanelShown() const { return picture2_->isVisibleTo(this); }
+bool LevelMenuScreen::waitPanelShown() const { return picture2_->isVisibleTo(this); }
 
-void Seisekitime1::placeColumns() {
+void LevelMenuScreen::placeColumns() {
     const int first = std::max<int>(1, context_.state.firstVisibleLevel);
     const double widthPx = static_cast<double>(geometry_.widthTwips) / kTwipsPerPixel;
     const int inner = std::max(40, static_cast<int>(widthPx) - kColumnGap);
@@ -383,12 +383,12 @@ void Seisekitime1::placeColumns() {
     }
 }
 
-void Seisekitime1::onScroll(int value) {
+void LevelMenuScreen::onScroll(int value) {
     context_.state.firstVisibleLevel = static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
     placeColumns();
 }
 
-void Seisekitime1::showEvent(QShowEvent* event) {
+void LevelMenuScreen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!activated_ && !activationQueued_) {
         activationQueued_ = true;
@@ -399,7 +399,7 @@ void Seisekitime1::showEvent(QShowEvent* event) {
     }
 }
 
-void Seisekitime1::activate() {
+void LevelMenuScreen::activate() {
     if (activating_ || leaving_)
         return;
     activating_ = true;
@@ -480,7 +480,7 @@ void Seisekitime1::activate() {
     keysAccepted_ = true;
 }
 
-void Seisekitime1::applyAvailability() {
+void LevelMenuScreen::applyAvailability() {
     availability_ = decideLevelAvailability(context_.state);
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
@@ -501,15 +501,15 @@ void Seisekitime1::applyAvailability() {
     picture2_->raise();
 }
 
-void Seisekitime1::showWaitPanel() {
+void LevelMenuScreen::showWaitPanel() {
     picture2_->setGeometry(0, 0, width(), height());
     picture2_->show();
     picture2_->raise();
 }
 
-void Seisekitime1::hideWaitPanel() { picture2_->hide(); }
+void LevelMenuScreen::hideWaitPanel() { picture2_->hide(); }
 
-bool Seisekitime1::mayStart(int level) const {
+bool LevelMenuScreen::mayStart(int level) const {
     if (!activated_ || activating_ || leaving_)
         return false;
     if (teacherPanelOpen() || waitPanelShown())
@@ -518,7 +518,7 @@ bool Seisekitime1::mayStart(int level) const {
     return c.command4 && c.command4->isEnabled();
 }
 
-void Seisekitime1::startLevel(int level) {
+void LevelMenuScreen::startLevel(int level) {
     if (!mayStart(level))
         return;
     showWaitPanel();
@@ -529,30 +529,30 @@ void Seisekitime1::startLevel(int level) {
     context_.navigator.launchDrill();
 }
 
-void Seisekitime1::startLevelFromName(int level) {
+void LevelMenuScreen::startLevelFromName(int level) {
     if (!mayStart(level))
         return;
     context_.state.currentLevel = static_cast<qint16>(level);
     leaveThrough(&Navigator::launchDrill);
 }
 
-void Seisekitime1::goBack() {
+void LevelMenuScreen::goBack() {
     if (!activated_ || activating_ || leaving_ || waitPanelShown() || !command1_->isEnabled())
         return;
     showWaitPanel();
     leaveThrough(&Navigator::showNameScreen);
 }
 
-void Seisekitime1::leaveThrough(void (Navigator::*handOver)()) {
+void LevelMenuScreen::leaveThrough(void (Navigator::*handOver)()) {
     keysAccepted_ = false;
     leaving_ = true;
-    const QPointer<Seisekitime1> self(this);
+    const QPointer<LevelMenuScreen> self(this);
     (context_.navigator.*handOver)();
     if (self)
         close();
 }
 
-void Seisekitime1::openTeacherPanel() {
+void LevelMenuScreen::openTeacherPanel() {
     if (!context_.state.currentIsTeacher() || leaving_ || activating_)
         return;
     picture7_->show();
@@ -560,7 +560,7 @@ void Seisekitime1::openTeacherPanel() {
     text3_->setFocus();
 }
 
-void Seisekitime1::teacherChoice(int k) {
+void LevelMenuScreen::teacherChoice(int k) {
     if (!teacherPanelOpen() || leaving_ || activating_)
         return;
     const QString typed = text3_->text();
@@ -572,7 +572,7 @@ void Seisekitime1::teacherChoice(int k) {
     leaveThrough(k == 0 ? &Navigator::showRecordBrowser : &Navigator::showCriteriaEditor);
 }
 
-bool Seisekitime1::handleKey(const QString& text) {
+bool LevelMenuScreen::handleKey(const QString& text) {
     // While the password panel is open every key belongs to the password box, "0" included.
     if (!keysAccepted_ || teacherPanelOpen())
         return false;
@@ -591,7 +591,7 @@ bool Seisekitime1::handleKey(const QString& text) {
     return false;
 }
 
-bool Seisekitime1::eventFilter(QObject* watched, QEvent* event) {
+bool LevelMenuScreen::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::MouseButtonRelease)
         return QWidget::eventFilter(watched, event);

@@ -1,4 +1,4 @@
-#include "core/gui/basefrm.h"
+#include "core/gui/waitwindow.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 
 namespace kz {
 
-BASEFRM::BASEFRM(QWidget* parent)
+WaitWindow::WaitWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -33,7 +33,7 @@ BASEFRM::BASEFRM(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void BASEFRM::showAndPaint() {
+void WaitWindow::showAndPaint() {
     show();
     raise();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -9,10 +9,10 @@ class QPushButton;
 namespace kz {
 
 // The version window: program title, version and maker. Opened modally.
-class frmver : public QDialog {
+class VersionWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit frmver(const QString& programTitle, QWidget* parent = nullptr);
+    explicit VersionWindow(const QString& programTitle, QWidget* parent = nullptr);
     // Places the window centred over another window (over the screen without one).
     void centreOver(const QWidget* other);
     // Opens the window modally, centred over parent, and returns once it is closed.

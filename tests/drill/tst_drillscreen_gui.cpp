@@ -1,7 +1,7 @@
 #include "core/catalogue.h"
 #include "core/gui/appcontext.h"
 #include "core/runstate.h"
-#include "drill/gui/mainfrm.h"
+#include "drill/gui/drillscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
 #include "support/testsupport.h"
@@ -51,7 +51,7 @@ struct Rig {
     QList<RecorderCall> recorderCalls;
     int failuresLeft = 0;
     std::function<void()> duringRecording;
-    QPointer<MainFrm> frm;
+    QPointer<DrillScreen> frm;
 
     explicit Rig(int level, qint32 minimumTime = 60, qint32 targetTime = 40) {
         initRunState(*state);
@@ -89,8 +89,8 @@ struct Rig {
         };
     }
 
-    MainFrm* open() {
-        frm = new MainFrm(context, recorder());
+    DrillScreen* open() {
+        frm = new DrillScreen(context, recorder());
         frm->show();
         return frm;
     }
@@ -122,7 +122,7 @@ private slots:
     void layoutAtStart() {
         Rig rig(4);
         rig.random.values = {0.0};
-        MainFrm* frm = rig.open();
+        DrillScreen* frm = rig.open();
         QCOMPARE(frm->size(), QSize(1024, 768));
         QCOMPARE(rig.background(), kBackground);
         QCOMPARE(rig.label("qLabel1")->geometry(), QRect(84, 305, 207, 132));
@@ -169,7 +169,7 @@ private slots:
         Rig rig(4);
         // 14x11, 14x12 (wrong), 14x12 again, 14x13, 14x14, 14x15
         rig.random.values = {0.0, 0.2, 0.2, 0.4, 0.6, 0.8};
-        MainFrm* frm = rig.open();
+        DrillScreen* frm = rig.open();
 
         rig.type("154");
         QCOMPARE(rig.text("inputLabel"), QStringLiteral("154"));
@@ -312,7 +312,7 @@ private slots:
         QFETCH(qint32, recordedTime);
         Rig rig(4, 2); // a 10-second limit
         rig.random.values = {0.0, 0.2, 0.4, 0.6, 0.8};
-        MainFrm* frm = rig.open();
+        DrillScreen* frm = rig.open();
         QString panelText;
         rig.duringRecording = [&] {
             panelText = rig.visible("lblsss1") ? rig.text("lblsss1") : rig.text("lblsss2");
@@ -392,7 +392,7 @@ private slots:
 
     void closeRefusedDuringAttempt() {
         Rig rig(4, 2);
-        MainFrm* frm = rig.open();
+        DrillScreen* frm = rig.open();
         QVERIFY(!frm->close());
         QVERIFY(frm->isVisible());
         QVERIFY(frm->attemptRunning());
@@ -420,7 +420,7 @@ private slots:
         QFETCH(int, minimumWidth);
         QFETCH(int, targetWidth);
         Rig rig(4, minimumTime, targetTime);
-        MainFrm* frm = rig.open();
+        DrillScreen* frm = rig.open();
         QWidget* bar = frm->findChild<QWidget*>("timeBar");
         QCOMPARE(bar->isVisible(), barShown);
         QCOMPARE(rig.shapeWidth("sShape4"), minimumWidth);
@@ -517,4 +517,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMainFrm)
-#include "tst_mainfrm_gui.moc"
+#include "tst_drillscreen_gui.moc"

@@ -1,6 +1,6 @@
 #include "core/catalogue.h"
 #include "core/runstate.h"
-#include "levelmenu/gui/seisekitime1.h"
+#include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
 #include "support/testsupport.h"
@@ -60,8 +60,8 @@ struct Fixture {
         return {[this] { ++refreshes; }, {}};
     }
 
-    std::unique_ptr<Seisekitime1> open() {
-        auto menu = std::make_unique<Seisekitime1>(context, hooks());
+    std::unique_ptr<LevelMenuScreen> open() {
+        auto menu = std::make_unique<LevelMenuScreen>(context, hooks());
         menu->show();
         if (!QTest::qWaitFor([&] { return menu->isActivated(); }))
             qWarning("level menu did not activate");
@@ -247,7 +247,7 @@ void TestSeisekitime1::levelKeys() {
 
 void TestSeisekitime1::noKeyBeforeActivation() {
     Fixture f;
-    Seisekitime1 menu(f.context, f.hooks());
+    LevelMenuScreen menu(f.context, f.hooks());
     QTest::keyClick(&menu, '1');
     QVERIFY(f.navigator.calls.isEmpty());
     menu.startLevel(1);
@@ -474,7 +474,7 @@ void TestSeisekitime1::gradeFilterPreset() {
     Fixture f;
     f.state->handedOverFilter = handedOver;
     int builds = 0;
-    Seisekitime1 menu(f.context, {[] {}, [&](Seisekitime1& m) {
+    LevelMenuScreen menu(f.context, {[] {}, [&](LevelMenuScreen& m) {
                                       ++builds;
                                       QCOMPARE(m.gradeFilterText(), shown);
                                   }});
@@ -488,7 +488,7 @@ void TestSeisekitime1::gradeFilterPreset() {
 void TestSeisekitime1::gradeFilterChoiceRebuilds() {
     Fixture f;
     int builds = 0;
-    Seisekitime1 menu(f.context, {[] {}, [&](Seisekitime1& m) {
+    LevelMenuScreen menu(f.context, {[] {}, [&](LevelMenuScreen& m) {
                                       ++builds;
                                       // A rebuild disables the start buttons; the menu decides again afterwards.
                                       for (int level = 1; level <= m.levelCount(); ++level)
@@ -533,4 +533,4 @@ void TestSeisekitime1::screenshots() {
 }
 
 QTEST_MAIN(TestSeisekitime1)
-#include "tst_seisekitime1_gui.moc"
+#include "tst_levelmenuscreen_gui.moc"

@@ -22,7 +22,7 @@ class QScrollBar;
 
 namespace kz {
 
-class Seisekitime1;
+class LevelMenuScreen;
 
 // What the level menu calls outside itself besides the navigator.
 struct LevelMenuHooks {
@@ -30,7 +30,7 @@ struct LevelMenuHooks {
     std::function<void()> refreshStatistics;
     // Builds the results lists of the level columns for the current options (ranking by
     // points so far at activation); also run when the grade filter changes. May be empty.
-    std::function<void(Seisekitime1&)> buildResults;
+    std::function<void(LevelMenuScreen&)> buildResults;
 };
 
 // The widgets of one level column (element L of each control array).
@@ -53,11 +53,11 @@ struct LevelColumn {
 // figures and a results list; the header shows who practises and how much today.
 // Element 0 of the per-level control arrays (the template) has no widget: columns are
 // built directly for levels 1..levelCount.
-class Seisekitime1 : public QWidget {
+class LevelMenuScreen : public QWidget {
     Q_OBJECT
 public:
-    Seisekitime1(AppContext& context, LevelMenuHooks hooks, QWidget* parent = nullptr);
-    ~Seisekitime1() override;
+    LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWidget* parent = nullptr);
+    ~LevelMenuScreen() override;
 
     // Runs the activation: header, statistics refresh, results lists, figures, availability.
     // Runs by itself once the screen is first shown; level keys are accepted afterwards.

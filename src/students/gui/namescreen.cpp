@@ -1,4 +1,4 @@
-#include "students/gui/namesel.h"
+#include "students/gui/namescreen.h"
 
 #include "core/catalogue.h"
 #include "core/cues.h"
@@ -89,7 +89,7 @@ QPixmap drawIcon(int size) {
 
 } // namespace
 
-namesel::namesel(AppContext& context, NameSelSeams seams, QWidget* parent)
+NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
     : QWidget(parent), context_(context), seams_(std::move(seams)), handedOverFilter_(gradeFilters().first()) {
     setObjectName(QStringLiteral("namesel"));
     buildControls();
@@ -102,7 +102,7 @@ namesel::namesel(AppContext& context, NameSelSeams seams, QWidget* parent)
     activate();
 }
 
-void namesel::buildControls() {
+void NameScreen::buildControls() {
     setFixedSize(1024, 768);
     setWindowTitle(context_.state.programTitle);
     const QColor season = toColor(context_.state.seasonColour);
@@ -147,7 +147,7 @@ void namesel::buildControls() {
     command14_->setObjectName(QStringLiteral("Command14"));
     command14_->setGeometry(740, 116, 264, 72);
     command14_->setFont(sizedFont(28, true));
-    connect(command14_, &QPushButton::clicked, this, &namesel::confirm);
+    connect(command14_, &QPushButton::clicked, this, &NameScreen::confirm);
     label2_ = new QLabel(this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->hide();
@@ -161,7 +161,7 @@ void namesel::buildControls() {
                                          " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
     list1_->setUniformItemSizes(true);
-    connect(list1_, &QListWidget::currentRowChanged, this, &namesel::selectLine);
+    connect(list1_, &QListWidget::currentRowChanged, this, &NameScreen::selectLine);
     connect(list1_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         const int row = list1_->row(item);
         if (row <= 0) {
@@ -200,13 +200,13 @@ void namesel::buildControls() {
     combo1_->setFont(sizedFont(20));
     combo1_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
     combo1_->setMaxVisibleItems(12);
-    connect(combo1_, &QComboBox::activated, this, &namesel::pickFilter);
+    connect(combo1_, &QComboBox::activated, this, &NameScreen::pickFilter);
 
     command7_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
     command7_->setObjectName(QStringLiteral("Command7"));
     command7_->setGeometry(660, 676, 344, 72);
     command7_->setFont(sizedFont(18));
-    connect(command7_, &QPushButton::clicked, this, &namesel::leaveForProgramMenu);
+    connect(command7_, &QPushButton::clicked, this, &NameScreen::leaveForProgramMenu);
 
     // Wait panel over the whole screen.
     picture5_ = new QFrame(this);
@@ -221,7 +221,7 @@ void namesel::buildControls() {
     picture5_->raise();
 }
 
-void namesel::activate() {
+void NameScreen::activate() {
     picture5_->show();
     picture5_->raise();
     {
@@ -243,9 +243,9 @@ void namesel::activate() {
     list1_->setFocus();
 }
 
-QString namesel::gradeFilter() const { return combo1_->currentText(); }
+QString NameScreen::gradeFilter() const { return combo1_->currentText(); }
 
-void namesel::名簿表示() {
+void NameScreen::名簿表示() {
     if (rebuilding_)
         return;
     RunState& state = context_.state;
@@ -256,7 +256,7 @@ void namesel::名簿表示() {
         picture5_->raise();
     }
     if (seams_.refreshStatistics) {
-        const QPointer<namesel> self(this);
+        const QPointer<NameScreen> self(this);
         seams_.refreshStatistics();
         if (!self)
             return;
@@ -299,7 +299,7 @@ void namesel::名簿表示() {
     }
 }
 
-void namesel::selectLine(int row) {
+void NameScreen::selectLine(int row) {
     if (row <= 0) {
         label1_->setText(chooseNameText());
         return;
@@ -311,14 +311,14 @@ void namesel::selectLine(int row) {
     label2_->setText(QString::number(item->data(kBangouRole).toInt()));
 }
 
-void namesel::chooseMode(int mode) {
+void NameScreen::chooseMode(int mode) {
     if (mode == mode_ || mode < 0 || mode >= kNameListModes)
         return;
     mode_ = mode;
     名簿表示();
 }
 
-void namesel::pickFilter(int index) {
+void NameScreen::pickFilter(int index) {
     Q_UNUSED(index);
     handedOverFilter_ = combo1_->currentText();
     context_.state.handedOverFilter = handedOverFilter_;
@@ -326,7 +326,7 @@ void namesel::pickFilter(int index) {
     list1_->setFocus();
 }
 
-void namesel::confirm() {
+void NameScreen::confirm() {
     if (handingOver_ || rebuilding_)
         return;
     RunState& state = context_.state;
@@ -353,7 +353,7 @@ void namesel::confirm() {
     context_.navigator.showLevelMenu();
 }
 
-void namesel::leaveForProgramMenu() {
+void NameScreen::leaveForProgramMenu() {
     if (handingOver_ || rebuilding_)
         return;
     handingOver_ = true;
@@ -372,7 +372,7 @@ void namesel::leaveForProgramMenu() {
     context_.navigator.quitProgram(1);
 }
 
-bool namesel::eventFilter(QObject* watched, QEvent* event) {
+bool NameScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress)
         return handleKey(watched, static_cast<QKeyEvent*>(event));
     if (watched == label4_ && event->type() == QEvent::MouseButtonRelease) {
@@ -386,7 +386,7 @@ bool namesel::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool namesel::handleKey(QObject* watched, QKeyEvent* key) {
+bool NameScreen::handleKey(QObject* watched, QKeyEvent* key) {
     const QString text = key->text();
     if (text == u"1" && command14_->isVisibleTo(this)) {
         confirm();

@@ -14,10 +14,10 @@ namespace kz {
 // The splash window shown while the program starts. Once loaded, its one-shot timer
 // (Timer1, 100 ms) runs the start-up step the program hands in (resolving the
 // installation and opening the first screen) and then closes the splash.
-class Firstfrm : public QWidget {
+class SplashScreen : public QWidget {
     Q_OBJECT
 public:
-    Firstfrm(QDate today, std::function<void()> onTimer, QWidget* parent = nullptr);
+    SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent = nullptr);
 
     // Shows the window and lets it paint, fills Label5 with the era date, enables Timer1.
     void load();

@@ -21,7 +21,7 @@ namespace kz {
 //
 // Created anew for every attempt (see launchDrill); deletes itself after the hand-off.
 // The window cannot be closed while the attempt runs: only the hand-off closes it.
-class MainFrm final : public QWidget, private DrillObserver {
+class DrillScreen final : public QWidget, private DrillObserver {
     Q_OBJECT
 public:
     static constexpr int kWidth = 1024;
@@ -32,8 +32,8 @@ public:
     static constexpr int kTimeBarWidth = 1001;
 
     // recorder stores the attempt once it has ended (the results store's recording step).
-    MainFrm(const AppContext& context, AttemptRecorder recorder, QWidget* parent = nullptr);
-    ~MainFrm() override;
+    DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent = nullptr);
+    ~DrillScreen() override;
 
     // The setup of a shown screen: engine steps, status strip, first question. Showing the
     // screen runs it once; later calls do nothing.
@@ -134,6 +134,6 @@ private:
 // The drill launch: a clean attempt state (finished, recordingStarted, timedOut 0),
 // pending screen updates run, then a new drill screen for currentLevel is shown and
 // returned. The screen deletes itself after its hand-off.
-MainFrm* launchDrill(const AppContext& context, AttemptRecorder recorder);
+DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder);
 
 } // namespace kz

@@ -2,7 +2,7 @@
 #include "core/gui/appcontext.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
-#include "result/gui/frmsyuuryou.h"
+#include "result/gui/endscreen.h"
 #include "support/fakes.h"
 #include "support/testsupport.h"
 
@@ -67,8 +67,8 @@ struct Rig {
         };
     }
     // A screen evaluated synchronously, with no events let through (the timer cannot fire yet).
-    QPointer<FrmSyuuryou> openScreen() {
-        auto* w = new FrmSyuuryou(context, [this] {
+    QPointer<EndScreen> openScreen() {
+        auto* w = new EndScreen(context, [this] {
             ++refreshes;
             if (refresh)
                 refresh();
@@ -92,7 +92,7 @@ bool shown(QWidget* w, const char* name) { return child<QWidget>(w, name)->isVis
 
 bool waitForButtons(QWidget* w) { return QTest::qWaitFor([w] { return shown(w, "Command4"); }, 10000); }
 
-void closeScreen(QPointer<FrmSyuuryou>& w) {
+void closeScreen(QPointer<EndScreen>& w) {
     if (w)
         w->close();
     QTRY_VERIFY(w.isNull());
@@ -139,7 +139,7 @@ void TestFrmSyuuryou::layout() {
     QFETCH(QString, name);
     QFETCH(QRect, place);
     Rig rig(3, 40);
-    FrmSyuuryou w(rig.context, {});
+    EndScreen w(rig.context, {});
     QCOMPARE(w.windowTitle(), QStringLiteral("終了"));
     QCOMPARE(w.size(), QSize(1024, 768));
     auto* c = w.findChild<QWidget*>(name);
@@ -157,7 +157,7 @@ void TestFrmSyuuryou::showsTheVerdict() {
     Rig rig(3, 30);
     rig.state->newPersonalBest = 1;
     rig.figures(3, 40, 2, 0);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(rig.refreshes, 1);
     QCOMPARE(text(w, "Label15"), QStringLiteral("カズリンその２"));
     QCOMPARE(text(w, "Label16"), QStringLiteral("１４(10-15)"));
@@ -184,7 +184,7 @@ void TestFrmSyuuryou::timedOutAttempt() {
     rig.state->timedOut = 1;
     rig.state->criteria.row(5).minimumTime = 200000;
     rig.figures(1, 0, 0, 0);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(text(w, "Label18"), QStringLiteral("記録なし"));
     QCOMPARE(text(w, "Label19"), QStringLiteral("獲得ポイント：0点×1.5→0点"));
     QVERIFY(shown(w, "Label20"));
@@ -222,7 +222,7 @@ void TestFrmSyuuryou::followUp() {
     Rig rig(level, 50);
     rig.state->finalCleared = qint16(finalCleared);
     rig.figures(2, passPoints, 6, overdoAttempts);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
     QVERIFY(shown(w, "Command4"));
     QCOMPARE(w->focusWidget(), child<QWidget>(w, "Command4"));
@@ -237,7 +237,7 @@ void TestFrmSyuuryou::followUp() {
 void TestFrmSyuuryou::bannerUntilTimer() {
     Rig rig(25, 50);
     rig.figures(1, 100, 5, 0);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(shown(w, "Picture1"));
     QCOMPARE(text(w, "Label1"), QStringLiteral("目標レベルクリア。おめでとう！"));
     QVERIFY(shown(w, "Label2"));
@@ -251,7 +251,7 @@ void TestFrmSyuuryou::bannerUntilTimer() {
 
 void TestFrmSyuuryou::menuButton() {
     Rig rig(3, 50);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
     auto* menu = child<QPushButton>(w, "Command4");
     QTest::mouseClick(menu, Qt::LeftButton);
@@ -261,7 +261,7 @@ void TestFrmSyuuryou::menuButton() {
 
 void TestFrmSyuuryou::retryButton() {
     Rig rig(7, 50);
-    QPointer<FrmSyuuryou> w = rig.openScreen();
+    QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
     auto* menu = child<QPushButton>(w, "Command4");
     auto* retry = child<QPushButton>(w, "Command5");
@@ -280,8 +280,8 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     Rig rig(25, 50);
     rig.state->newSchoolBest = 1;
     rig.figures(1, 100, 5, 0);
-    auto* w = new FrmSyuuryou(rig.context, rig.refresh);
-    QPointer<FrmSyuuryou> guard(w);
+    auto* w = new EndScreen(rig.context, rig.refresh);
+    QPointer<EndScreen> guard(w);
     int pumps = 0;
     w->setEventPump([&] {
         if (++pumps == 2)
@@ -298,8 +298,8 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
 
 void TestFrmSyuuryou::evaluatesOnceWhenShown() {
     Rig rig(3, 50);
-    auto* w = new FrmSyuuryou(rig.context, [&rig] { ++rig.refreshes; });
-    QPointer<FrmSyuuryou> guard(w);
+    auto* w = new EndScreen(rig.context, [&rig] { ++rig.refreshes; });
+    QPointer<EndScreen> guard(w);
     w->show();
     QTRY_VERIFY(w->isActivated());
     w->hide();
@@ -316,7 +316,7 @@ void TestFrmSyuuryou::screenshots() {
         Rig rig(10, 30);
         rig.state->newPersonalBest = 1;
         rig.figures(3, 40, 2, 0);
-        QPointer<FrmSyuuryou> w = rig.openScreen();
+        QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record.png")));
         QVERIFY(waitForButtons(w));
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record_buttons.png")));
@@ -326,7 +326,7 @@ void TestFrmSyuuryou::screenshots() {
         Rig rig(16, 99999);
         rig.state->timedOut = 1;
         rig.figures(2, 0, 0, 0);
-        QPointer<FrmSyuuryou> w = rig.openScreen();
+        QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_timed_out.png")));
         closeScreen(w);
@@ -335,14 +335,14 @@ void TestFrmSyuuryou::screenshots() {
         Rig rig(25, 42);
         rig.state->newSchoolBest = 1;
         rig.figures(5, 120, 6, 0);
-        QPointer<FrmSyuuryou> w = rig.openScreen();
+        QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_banner.png")));
         closeScreen(w);
     }
     {
         Rig rig(4, 50);
         rig.figures(12, 130, 9, 10);
-        QPointer<FrmSyuuryou> w = rig.openScreen();
+        QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_next_level_hint.png")));
         closeScreen(w);
@@ -350,4 +350,4 @@ void TestFrmSyuuryou::screenshots() {
 }
 
 QTEST_MAIN(TestFrmSyuuryou)
-#include "tst_frmsyuuryou_gui.moc"
+#include "tst_endscreen_gui.moc"

@@ -20,14 +20,14 @@ namespace kz {
 //
 // The evaluation runs once, when the screen is first shown. While the sounds play, pending
 // events are processed between them, so the timer and the buttons stay alive.
-class FrmSyuuryou final : public QWidget {
+class EndScreen final : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kTimer1IntervalMs = 500;
 
     // refreshStatistics rebuilds the statistics of the run state from the results file.
-    FrmSyuuryou(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent = nullptr);
-    ~FrmSyuuryou() override;
+    EndScreen(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent = nullptr);
+    ~EndScreen() override;
 
     // Replaces the way pending events are let run between sounds (tests).
     void setEventPump(std::function<void()> pump);

@@ -3,7 +3,7 @@
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
-#include "students/gui/namesel.h"
+#include "students/gui/namescreen.h"
 #include "support/fakes.h"
 #include "support/testsupport.h"
 
@@ -44,7 +44,7 @@ struct Harness {
     int refreshes = 0;
     std::function<void()> duringRefresh; // runs inside the refresh, as events do while it waits
     QWidget* versionOver = nullptr;
-    std::unique_ptr<namesel> screen;
+    std::unique_ptr<NameScreen> screen;
 
     Harness() {
         state->programTitle = "カズリンその２";
@@ -67,7 +67,7 @@ struct Harness {
                      rec(5, 1999, "鈴木", 1)});
     }
 
-    namesel* open() {
+    NameScreen* open() {
         NameSelSeams seams;
         seams.refreshStatistics = [this] {
             ++refreshes;
@@ -76,7 +76,7 @@ struct Harness {
         };
         seams.openVersionWindow = [this](QWidget* over) { versionOver = over; };
         seams.launcher = &launcher;
-        screen = std::make_unique<namesel>(context, std::move(seams));
+        screen = std::make_unique<NameScreen>(context, std::move(seams));
         return screen.get();
     }
 
@@ -441,4 +441,4 @@ void TestNameSelGui::screenshots() {
 }
 
 QTEST_MAIN(TestNameSelGui)
-#include "tst_namesel_gui.moc"
+#include "tst_namescreen_gui.moc"

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace kz {
+
+// What went wrong, as a caller may want to react to it.
+enum class ErrorKind {
+    NotFound,    // a file or folder that should exist does not
+    Unreadable,  // it exists but cannot be read (rights, I/O error)
+    Locked,      // another station holds it; waiting may help
+    Malformed,   // it was read, but its contents make no sense
+    WriteFailed, // writing, syncing or replacing failed
+    Refused,     // the input was refused before anything was done
+    Device,      // a device (sound, printer) failed
+    Cancelled,   // the user chose to give up
+    Internal,    // anything else
+};
+
+// The one error shape of the program: a message in the user's language, and where it
+// helps, the system's own text (errno, SDL) that is shown after it in brackets.
+struct Error {
+    ErrorKind kind = ErrorKind::Internal;
+    QString message;
+    QString detail;
+
+    QString text() const {
+        if (detail.isEmpty())
+            return message;
+        return message + QStringLiteral("（") + detail + QStringLiteral("）");
+    }
+    bool operator==(const Error&) const = default;
+};
+
+inline Error makeError(ErrorKind kind, QString message, QString detail = {}) {
+    return Error{kind, std::move(message), std::move(detail)};
+}
+
+// A value or the error that kept it from being made.
+template <class T> class [[nodiscard]] Outcome {
+public:
+    Outcome(T value) : state_(std::move(value)) {}     // NOLINT(google-explicit-constructor)
+    Outcome(Error error) : state_(std::move(error)) {} // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return std::holds_alternative<T>(state_); }
+    explicit operator bool() const { return ok(); }
+
+    const T& value() const& { return std::get<T>(state_); }
+    T& value() & { return std::get<T>(state_); }
+    T&& value() && { return std::get<T>(std::move(state_)); }
+    const T* operator->() const { return &value(); }
+    T* operator->() { return &value(); }
+    const T& operator*() const& { return value(); }
+    T& operator*() & { return value(); }
+
+    T valueOr(T fallback) const { return ok() ? value() : std::move(fallback); }
+    const Error& error() const { return std::get<Error>(state_); }
+
+private:
+    std::variant<T, Error> state_;
+};
+
+// Success, or the error.
+template <> class [[nodiscard]] Outcome<void> {
+public:
+    Outcome() = default;
+    Outcome(Error error) : error_(std::move(error)) {} // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return !error_.has_value(); }
+    explicit operator bool() const { return ok(); }
+    const Error& error() const { return *error_; }
+
+private:
+    std::optional<Error> error_;
+};
+
+using Status = Outcome<void>;
+
+} // namespace kz
