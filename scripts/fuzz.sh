@@ -7,6 +7,7 @@
 #   KZ_FUZZ_TARGETS   targets to run (default: all), e.g. "roster results"
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
 seconds="${KZ_FUZZ_SECONDS:-20}"
 targets="${KZ_FUZZ_TARGETS:-textio roster criteria soundtable results installation}"
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Builds the Debian package of a build folder, unpacks it into a fresh folder, lays the
-demo school beside the installed program folder and starts the installed program
-offscreen. The program must come up to its name screen, which is the first thing that
-reads the roster 新名簿.txt: the test watches the roster with inotify and fails when the
-program ends or stops short of reading it. The installed companion must find the demo
+"""Builds the Debian package of a build folder (into <build>/package), unpacks it into
+a fresh folder, lays the demo school beside the installed program folder and starts the
+installed program offscreen. The program must come up to its name screen, the first
+thing that reads the roster 新名簿.txt: the test watches the roster with inotify and
+fails when the program ends or stops short of reading it (for example on a message box). The installed companion must find the demo
 school clean. Exit status 0 on success."""
 
 import argparse
@@ -65,15 +65,19 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--source-dir", required=True)
+    parser.add_argument("--cpack", default="cpack")
     parser.add_argument("--seconds", type=float, default=90, help="how long the program may take to start")
     options = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="kz-package-")
     try:
-        # Package into the scratch folder, so that the build folder stays as it was.
-        run(["cpack", "-G", "DEB", "--config", os.path.join(options.build_dir, "CPackConfig.cmake"),
-             "-B", os.path.join(work, "package")])
-        debs = glob.glob(os.path.join(work, "package", "*.deb"))
+        # The package goes to <build>/package (left there to look at); the rest is scratch.
+        package_dir = os.path.join(options.build_dir, "package")
+        for old in glob.glob(os.path.join(package_dir, "*.deb")):
+            os.remove(old)
+        run([options.cpack, "-G", "DEB", "--config", os.path.join(options.build_dir, "CPackConfig.cmake"),
+             "-B", package_dir])
+        debs = glob.glob(os.path.join(package_dir, "*.deb"))
         if len(debs) != 1:
             fail("expected one package, found %s" % debs)
         depends = run(["dpkg-deb", "-f", debs[0], "Depends"])

@@ -5,6 +5,7 @@ if(NOT KZ_SANITIZE AND NOT KZ_FUZZ)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_test(NAME package_starts
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/package_test.py
-                   --build-dir ${PROJECT_BINARY_DIR} --source-dir ${PROJECT_SOURCE_DIR})
+                   --build-dir ${PROJECT_BINARY_DIR} --source-dir ${PROJECT_SOURCE_DIR}
+                   --cpack ${CMAKE_CPACK_COMMAND})
   set_tests_properties(package_starts PROPERTIES TIMEOUT 300)
 endif()
