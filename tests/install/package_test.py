@@ -3,8 +3,9 @@
 a fresh folder, lays the demo school beside the installed program folder and starts the
 installed program offscreen. The program must come up to its name screen, the first
 thing that reads the roster 新名簿.txt: the test watches the roster with inotify and
-fails when the program ends or stops short of reading it (for example on a message box). The installed companion must find the demo
-school clean. Exit status 0 on success."""
+fails when the program ends or stops short of reading it (for example on a message
+box). The installed companion must find the demo school clean. Exit status 0 on
+success."""
 
 import argparse
 import ctypes
