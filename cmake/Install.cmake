@@ -22,15 +22,17 @@ else()
 endif()
 set(KZ_SHARE_DIR "${kz_default_share}" CACHE STRING "Where the desktop entry and the icon go")
 
-if(IS_ABSOLUTE "${KZ_SHARE_DIR}")
-  set(kz_share_abs "${KZ_SHARE_DIR}")
-else()
-  set(kz_share_abs "${CMAKE_INSTALL_PREFIX}/${KZ_SHARE_DIR}")
-endif()
-set(KZ_PROGRAM_DIR_ABS "${CMAKE_INSTALL_PREFIX}/${KZ_PROGRAM_DIR}")
-set(KZ_ICON_ABS "${kz_share_abs}/icons/hicolor/scalable/apps/kazurin2.svg")
-configure_file(${PROJECT_SOURCE_DIR}/packaging/kazurin2.desktop.in ${PROJECT_BINARY_DIR}/kazurin2.desktop @ONLY)
-
+# The desktop entry names the program by its installed path: written at install time,
+# so that "cmake --install --prefix" and the package both get theirs right.
+install(CODE "
+  set(share \"${KZ_SHARE_DIR}\")
+  if(NOT IS_ABSOLUTE \"\${share}\")
+    set(share \"\${CMAKE_INSTALL_PREFIX}/\${share}\")
+  endif()
+  set(KZ_PROGRAM_DIR_ABS \"\${CMAKE_INSTALL_PREFIX}/${KZ_PROGRAM_DIR}\")
+  set(KZ_ICON_ABS \"\${share}/icons/hicolor/scalable/apps/kazurin2.svg\")
+  configure_file(\"${PROJECT_SOURCE_DIR}/packaging/kazurin2.desktop.in\" \"${PROJECT_BINARY_DIR}/kazurin2.desktop\" @ONLY)
+")
 install(TARGETS kazurin2 kazurin2-admin RUNTIME DESTINATION "${KZ_PROGRAM_DIR}")
 install(FILES ${PROJECT_BINARY_DIR}/kazurin2.desktop DESTINATION "${KZ_SHARE_DIR}/applications")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kazurin2.svg DESTINATION "${KZ_SHARE_DIR}/icons/hicolor/scalable/apps")
