@@ -10,7 +10,7 @@ PKGS=(
   libgl-dev libxkbcommon-dev
   libicu-dev libsdl2-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  python3 xvfb xauth
+  python3 xvfb xauth clang-format
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -38,7 +38,8 @@ void drawTile(QPainter& p, QPointF centre, qreal radius, const QString& text, co
     p.drawEllipse(centre, radius, radius);
     p.setPen(Qt::white);
     p.setFont(gothic(static_cast<int>(radius * 0.95), true));
-    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter, text);
+    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter,
+               text);
 }
 
 } // namespace
@@ -62,7 +63,8 @@ QPixmap SplashScreen::titlePicture() {
         p.setPen(QColor(255, 255, 255, 40 + (i % 3) * 15));
         const qreal x = 20 + (i * 97) % 600;
         const qreal y = 30 + (i * 53) % 420;
-        p.drawText(QPointF(x, y), i % 2 ? QStringLiteral("×") : QString::number(products[i % products.size()]));
+        p.drawText(QPointF(x, y),
+                   i % 2 ? QStringLiteral("×") : QString::number(products[i % products.size()]));
     }
 
     // The three tables as tiles joined by multiplication signs.
@@ -81,7 +83,8 @@ QPixmap SplashScreen::titlePicture() {
     QPainterPath path;
     path.addText(0, 0, titleFont, title);
     const QRectF bounds = path.boundingRect();
-    path.translate((kPictureWidth - bounds.width()) / 2 - bounds.left(), 150 - bounds.bottom() + bounds.height() / 2);
+    path.translate((kPictureWidth - bounds.width()) / 2 - bounds.left(),
+                   150 - bounds.bottom() + bounds.height() / 2);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 40, 110));
     p.drawPath(path.translated(5, 6));
@@ -97,7 +100,8 @@ QPixmap SplashScreen::titlePicture() {
 }
 
 SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today), onTimer_(std::move(onTimer)) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),
+      onTimer_(std::move(onTimer)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kPictureWidth, kPictureHeight + kStripHeight);

@@ -7,8 +7,7 @@
 
 namespace kz {
 
-WaitWindow::WaitWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+WaitWindow::WaitWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(480, 120);
