@@ -2,6 +2,7 @@
 
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/roster.h"
 
@@ -33,33 +34,16 @@ const QColor kClearedColour(216, 67, 21);
 const QColor kBannerColour(0, 100, 0);
 const QColor kBannerTextColour(255, 236, 130);
 
-QFont screenFont(int pixelSize, bool bold) {
-    QFont f;
-    f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"),
-                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")});
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& place, int pixelSize, bool bold,
                   Qt::Alignment align, const QColor& colour) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(screenFont(pixelSize, bold));
-    label->setAlignment(align);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
+    QLabel* label =
+        kit::makeLabel(parent, name, QString(), place, kit::gothicPixelFont(pixelSize, bold), align);
+    kit::setTextColour(label, colour);
     return label;
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setFont(screenFont(30, true));
+    QPushButton* button = kit::makeButton(parent, name, caption, place, kit::gothicPixelFont(30, true));
     button->setAutoDefault(true);
     button->hide();
     return button;
@@ -133,10 +117,7 @@ void EndScreen::buildControls() {
     picture1_ = new QWidget(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(12, 543, 1007, 119);
-    picture1_->setAutoFillBackground(true);
-    QPalette bannerPalette = picture1_->palette();
-    bannerPalette.setColor(QPalette::Window, kBannerColour);
-    picture1_->setPalette(bannerPalette);
+    kit::paint(picture1_, kBannerColour);
     label1_ = makeLabel(picture1_, QStringLiteral("Label1"), QRect(0, 0, 1007, 119), 56, true, centred,
                         kBannerTextColour);
     label1_->setText(bannerText());
