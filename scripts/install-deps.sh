@@ -11,7 +11,7 @@ PKGS=(
   libicu-dev libsdl2-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  python3 xvfb xauth
+  python3 xvfb xauth clang-format
 )
 missing=()
 for p in "${PKGS[@]}"; do

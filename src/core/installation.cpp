@@ -107,7 +107,8 @@ bool resolveInstallationPaths(const QString& executableFolder, Installation* out
     root.replace(u'\\', u'/');
     if (root.isEmpty()) {
         error->file = pathFile;
-        error->message = QStringLiteral("パスデータ.txt の最初の値（データフォルダ）が空です: %1").arg(pathFile);
+        error->message =
+            QStringLiteral("パスデータ.txt の最初の値（データフォルダ）が空です: %1").arg(pathFile);
         return false;
     }
     if (QDir::isRelativePath(root))
@@ -138,24 +139,26 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
     result.ok = true;
     const Installation& inst = state.installation;
     if (inst.schoolYearStartMonth < 1 || inst.schoolYearStartMonth > 12)
-        result.notices.append(
-            QStringLiteral("共通データ.txt の学年の始まりの月が 1～12 ではありません（%1）。学年の表示が正しくなりません: %2")
-                .arg(inst.schoolYearStartMonth)
-                .arg(inst.dataRoot + QStringLiteral("共通データ.txt")));
+        result.notices.append(QStringLiteral("共通データ.txt の学年の始まりの月が 1～12 "
+                                             "ではありません（%1）。学年の表示が正しくなりません: %2")
+                                  .arg(inst.schoolYearStartMonth)
+                                  .arg(inst.dataRoot + QStringLiteral("共通データ.txt")));
 
     initRunState(state);
 
     state.criteria = PassCriteriaTable{};
     const CriteriaLoadResult criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
     if (!criteria.ok)
-        result.notices.append(QStringLiteral("合格基準のファイルを読めませんでした。すべての基準を 0 として続けます。\n%1")
-                                  .arg(criteria.message));
+        result.notices.append(
+            QStringLiteral("合格基準のファイルを読めませんでした。すべての基準を 0 として続けます。\n%1")
+                .arg(criteria.message));
     else if (criteria.truncated)
         result.notices.append(criteria.message);
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList))
-        result.notices.append(QStringLiteral("音の設定ファイルがありません。音なしで続けます: %1").arg(soundList));
+        result.notices.append(
+            QStringLiteral("音の設定ファイルがありません。音なしで続けます: %1").arg(soundList));
     loadSoundTable(soundList, &state.soundTable);
     return result;
 }

@@ -7,14 +7,14 @@ namespace kz {
 // Where the installation keeps its files, and the common settings ("共通データ.txt").
 // Every folder path ends with "/".
 struct Installation {
-    QString appFolder;          // folder of the executable
-    QString dataRoot;           // value 1 of "パスデータ.txt", as written
-    QString programFolderName;  // last component of appFolder
-    QString programDataFolder;  // dataRoot + programFolderName + "/"
-    QString soundFolder;        // dataRoot + "音フォルダ/"
+    QString appFolder;         // folder of the executable
+    QString dataRoot;          // value 1 of "パスデータ.txt", as written
+    QString programFolderName; // last component of appFolder
+    QString programDataFolder; // dataRoot + programFolderName + "/"
+    QString soundFolder;       // dataRoot + "音フォルダ/"
 
     int schoolYearStartMonth = 0;
-    QString siteCode;           // up to 5 characters, empty when none
+    QString siteCode; // up to 5 characters, empty when none
     QString siteName;
     int flagTwoListed = 0;
     QString teacherPassword;
@@ -56,9 +56,9 @@ void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName
 bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error);
 
 struct StartupResult {
-    bool ok = false;          // false: the program cannot start; fatal names the file
+    bool ok = false; // false: the program cannot start; fatal names the file
     InstallationError fatal;
-    QStringList notices;      // things to tell the user but go on (criteria file missing, …)
+    QStringList notices; // things to tell the user but go on (criteria file missing, …)
 };
 
 // The whole start-up resolution: paths and settings, initRunState, pass criteria, sounds.

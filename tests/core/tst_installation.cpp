@@ -22,9 +22,11 @@ struct School {
         QString error;
         return writeCp932Lines(path, lines, &error);
     }
-    bool build(const QString& pathValue, const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
+    bool build(const QString& pathValue,
+               const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
         QDir().mkpath(common() + QStringLiteral("drill2"));
-        return writeText(common() + QStringLiteral("パスデータ.txt"), pathValue + QStringLiteral(",0,0,0,0,0,0,0,0,0")) &&
+        return writeText(common() + QStringLiteral("パスデータ.txt"),
+                         pathValue + QStringLiteral(",0,0,0,0,0,0,0,0,0")) &&
                writeText(data() + QStringLiteral("共通データ.txt"), settings);
     }
     QString exe(const QString& name = QStringLiteral("drill2")) const { return common() + name; }
@@ -54,14 +56,30 @@ void TestInstallation::siteText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
-    QTest::newRow("code and name") << "00123さくら塾" << "00123" << "さくら塾";
-    QTest::newRow("name only") << "さくら塾" << "" << "さくら塾";
-    QTest::newRow("exactly five") << "01234" << "01234" << "";
-    QTest::newRow("short number") << "12" << "12" << "";
-    QTest::newRow("zero code") << "00000さくら塾" << "" << "00000さくら塾";
-    QTest::newRow("leading spaces") << "  12 あおば" << "  12 " << "あおば";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("number after letters") << "ab123塾" << "" << "ab123塾";
+    QTest::newRow("code and name") << "00123さくら塾"
+                                   << "00123"
+                                   << "さくら塾";
+    QTest::newRow("name only") << "さくら塾"
+                               << ""
+                               << "さくら塾";
+    QTest::newRow("exactly five") << "01234"
+                                  << "01234"
+                                  << "";
+    QTest::newRow("short number") << "12"
+                                  << "12"
+                                  << "";
+    QTest::newRow("zero code") << "00000さくら塾"
+                               << ""
+                               << "00000さくら塾";
+    QTest::newRow("leading spaces") << "  12 あおば"
+                                    << "  12 "
+                                    << "あおば";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("number after letters") << "ab123塾"
+                                          << ""
+                                          << "ab123塾";
 }
 
 void TestInstallation::siteText() {
@@ -144,7 +162,8 @@ void TestInstallation::dataRootWithoutSeparatorRunsTogether() {
 
 void TestInstallation::valuesOnSeparateLines() {
     School s;
-    QVERIFY(s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
+    QVERIFY(
+        s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
     Installation inst;
     InstallationError error;
     QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));

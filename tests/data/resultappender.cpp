@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
         const int count = args[4].toInt();
         waitFor(args[5]);
         for (int i = 1; i <= count; ++i) {
-            const kz::ResultRecord r = kz::makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30)),
-                                                            static_cast<qint16>(tag),
-                                                            static_cast<qint16>(i % 35 + 1), i, u"12345");
+            const kz::ResultRecord r =
+                kz::makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30)), static_cast<qint16>(tag),
+                                     static_cast<qint16>(i % 35 + 1), i, u"12345");
             kz::AppendOptions options;
             options.wait = [](int) { QThread::usleep(100); };
             const kz::AppendOutcome out = kz::appendResult(file, r, options);

@@ -6,7 +6,8 @@
 
 namespace kz {
 
-bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent) {
+bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages,
+                      QWidget* parent) {
     const StartupResult result = resolveInstallation(executableFolder, state);
     if (!result.ok) {
         messages.inform(parent, QStringLiteral("起動できません"),

@@ -9,8 +9,8 @@ void WidgetMessageBox::inform(QWidget* parent, const QString& title, const QStri
 }
 
 MessageBox::Answer WidgetMessageBox::okCancel(QWidget* parent, const QString& title, const QString& text) {
-    return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
-                   QMessageBox::Ok
+    return QMessageBox::question(parent, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Ok) == QMessageBox::Ok
                ? Answer::Ok
                : Answer::Cancel;
 }
