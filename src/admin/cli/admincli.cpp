@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "data/textio.h"
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -25,7 +26,9 @@ bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QStri
     return true;
 }
 
-bool isOption(const QString& arg, const QString& name) { return arg == name || arg.startsWith(name + u'='); }
+bool isOption(const QString& arg, const QString& name) {
+    return arg == name || arg.startsWith(name + u'=');
+}
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
@@ -55,7 +58,8 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
             if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"").arg(value);
+                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
+                             .arg(value);
                 return false;
             }
             out->now = now;
@@ -69,6 +73,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (isOption(arg, QStringLiteral("--wait"))) {
+            if (!takeValue(args, &i, QStringLiteral("--wait"), &value, error))
+                return false;
+            bool ok = false;
+            const int seconds = value.toInt(&ok);
+            if (!ok || seconds < 0 || seconds > 86400) {
+                *error = QStringLiteral("--wait takes seconds 0..86400, not \"%1\"").arg(value);
+                return false;
+            }
+            out->waitSeconds = seconds;
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -109,6 +123,9 @@ QString cliHelpText() {
         "  --program-folder DIR  the program's own folder of the installation: the folder\n"
         "                        whose parent holds パスデータ.txt (default: the folder of\n"
         "                        kazurin2-admin itself)\n"
+        "  --wait SECONDS        how long stats and school-best retry a results file\n"
+        "                        that is in use or may not be read (default 10);\n"
+        "                        then they report it and end with status 1\n"
         "  -h, --help            this text\n"
         "\n"
         "Commands:\n"
@@ -159,10 +176,12 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     InstallationError resolveError;
     if (!resolveInstallationPaths(programFolder, &installation, &resolveError)) {
         if (options.command == u"check") {
-            out << QDir::toNativeSeparators(resolveError.file) << ": " << resolveError.message << "\n";
+            out << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200) << ": "
+                << shortenForMessage(resolveError.message, 300) << "\n";
             return ExitProblems;
         }
-        err << "kazurin2-admin: " << resolveError.message << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200)
+            << ": " << shortenForMessage(resolveError.message, 300) << "\n";
         return ExitProblems;
     }
     if (options.command == u"check")
@@ -170,8 +189,9 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     if (options.command == u"export")
         return runExport(installation, out, err);
     if (options.command == u"stats")
-        return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
-    return runSchoolBest(installation, out, err);
+        return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err,
+                        options.waitSeconds);
+    return runSchoolBest(installation, out, err, options.waitSeconds);
 }
 
 QString csvField(const QString& text) {
