@@ -1,5 +1,6 @@
 #include "app/appnavigator.h"
 #include "core/gui/fatalsound.h"
+#include "core/gui/paintnow.h"
 #include "core/gui/retrynotice.h"
 #include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
@@ -32,17 +33,20 @@ int main(int argc, char* argv[]) {
     kz::SystemProcessLauncher launcher;
     kz::prepareRun(*state, clock, random);
 
-    kz::SoundCues cues(*state, soundPlayer, random, {});
+    kz::PaintFirstPlayer paintingPlayer(soundPlayer);
+    kz::SoundCues cues(*state, paintingPlayer, random, {});
 
     kz::AppNavigator::DataAccess data;
     // A results file that stays refused is retried without end; after a few seconds the
     // screen says so, and the notice goes when the read or the append has succeeded.
     data.refreshStatistics = [&]() -> QString {
+        kz::paintNow();
         kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
         const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, notice.waitFunction());
         return error.ok() ? QString() : error.message();
     };
     data.recordAttempt = [&]() -> QString {
+        kz::paintNow();
         kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
         const kz::RecordingOutcome outcome =
             kz::Seisekikiroku(*state, state->currentLevel, clock, notice.waitFunction());

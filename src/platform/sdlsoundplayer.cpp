@@ -106,6 +106,27 @@ kz::Status SdlSoundPlayer::probeFile(const QString& path) {
     return {};
 }
 
+kz::Status SdlSoundPlayer::probeDevice() {
+    SDL_SetMainReady();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return makeError(ErrorKind::Device, QStringLiteral("音声装置を使えません"), sdlError());
+    SDL_AudioSpec wanted{};
+    wanted.freq = 22050;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = 512;
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    kz::Status status;
+    if (device == 0)
+        status = makeError(ErrorKind::Device, QStringLiteral("音声装置を開けません"), sdlError());
+    else
+        SDL_CloseAudioDevice(device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return status;
+}
+
 PlayResult SdlSoundPlayer::playFile(const QString& path) {
     // The file is read through Qt so that its name is encoded the way every other file of
     // the program is opened.

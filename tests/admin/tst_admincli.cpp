@@ -150,6 +150,8 @@ private slots:
     void brokenInstallations_data();
     void brokenInstallations();
     void companionGivesUpOnRefusedResults();
+    void soundDevice_data();
+    void soundDevice();
     void csvQuoting_data();
     void csvQuoting();
     void runsAsAProgram();
@@ -419,6 +421,28 @@ void TestAdminCli::companionGivesUpOnRefusedResults() {
         QVERIFY2(run.err.contains(QStringLiteral("成績ファイルを読めません")), qPrintable(run.err));
         QVERIFY2(run.err.contains(results), qPrintable(run.err));
     }
+}
+
+// The demo falls back to the silent driver when this says no device can be opened.
+void TestAdminCli::soundDevice_data() {
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<int>("status");
+    QTest::newRow("silent driver opens") << "dummy" << 0;
+    QTest::newRow("driver that cannot open") << "nosuchdriver" << 1;
+}
+
+void TestAdminCli::soundDevice() {
+    QFETCH(QString, driver);
+    QFETCH(int, status);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SDL_AUDIODRIVER", driver);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KZ_ADMIN_EXE), {"sound"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), status);
+    if (status != 0)
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("音声装置")));
 }
 
 void TestAdminCli::csvQuoting_data() {

@@ -32,7 +32,7 @@ bool isOption(const QString& arg, const QString& name) {
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best")};
+                                  QStringLiteral("school-best"), QStringLiteral("sound")};
     return list;
 }
 
@@ -152,6 +152,9 @@ QString cliHelpText() {
         "  school-best [--now ...]\n"
         "               level,school_best_time for every level with a school best time\n"
         "               (students 1..1000).\n"
+        "  sound        opens the sound device the program would play on and plays\n"
+        "               nothing; status 1 with the reason when it cannot be opened\n"
+        "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -169,6 +172,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         out << cliHelpText();
         return ExitOk;
     }
+    if (options.command == u"sound")
+        return runSoundCheck(out, err);
     const QString programFolder =
         QDir(options.programFolder.isEmpty() ? defaultProgramFolder : options.programFolder).absolutePath();
     const QString pathFile = QDir::cleanPath(programFolder + QStringLiteral("/../パスデータ.txt"));

@@ -43,6 +43,8 @@ int runExport(const Installation& installation, QTextStream& out, QTextStream& e
 int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
              QTextStream& out, QTextStream& err, int waitSeconds = 10);
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err, int waitSeconds = 10);
+// Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
+int runSoundCheck(QTextStream& out, QTextStream& err);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

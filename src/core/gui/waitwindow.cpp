@@ -1,5 +1,7 @@
 #include "core/gui/waitwindow.h"
 
+#include "core/gui/paintnow.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -7,8 +9,7 @@
 
 namespace kz {
 
-WaitWindow::WaitWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+WaitWindow::WaitWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("BASEFRM"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(480, 120);
@@ -36,7 +37,7 @@ WaitWindow::WaitWindow(QWidget* parent)
 void WaitWindow::showAndPaint() {
     show();
     raise();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    paintNow();
 }
 
 } // namespace kz

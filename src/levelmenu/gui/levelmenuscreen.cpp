@@ -1,6 +1,7 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "platform/clock.h"
@@ -33,23 +34,23 @@ constexpr int kFormWidth = 1024;
 constexpr int kFormHeight = 768;
 
 // Vertical places of a level column, in pixels from the top of the form.
-constexpr int kHeadingY = 112;   // Label5
-constexpr int kNameRowY = 140;   // Label1, Label3
+constexpr int kHeadingY = 112; // Label5
+constexpr int kNameRowY = 140; // Label1, Label3
 constexpr int kNameRowH = 26;
-constexpr int kStartY = 170;     // Command4, Text1
+constexpr int kStartY = 170; // Command4, Text1
 constexpr int kStartH = 34;
-constexpr int kCaptionY = 208;   // Label9, Label10
+constexpr int kCaptionY = 208; // Label9, Label10
 constexpr int kCaptionH = 20;
-constexpr int kFigureY = 230;    // Label14, Label15
+constexpr int kFigureY = 230; // Label14, Label15
 constexpr int kFigureH = 22;
-constexpr int kRecentY = 254;    // Label8
+constexpr int kRecentY = 254; // Label8
 constexpr int kRecentH = 22;
-constexpr int kListY = 280;      // List5
+constexpr int kListY = 280; // List5
 constexpr int kListH = 396;
-constexpr int kCriteriaY = 680;  // Label7
+constexpr int kCriteriaY = 680; // Label7
 constexpr int kCriteriaH = 24;
-constexpr int kScrollY = 716;    // HScroll1
-constexpr int kColumnGap = 6;    // free pixels between two columns
+constexpr int kScrollY = 716; // HScroll1
+constexpr int kColumnGap = 6; // free pixels between two columns
 
 const QColor kLightGrey(224, 224, 224);
 const QColor kLockGrey(192, 192, 192);
@@ -69,8 +70,8 @@ QFont uiFont(int pointSize, bool bold = false) {
     QFont font;
     // Full-width digits of the level names ("１４(1-10)") must look full-width: a gothic face
     // with fixed-width kana and digits, as on the classroom computers.
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("VL Gothic")});
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")});
     font.setPointSize(pointSize);
     font.setBold(bold);
     return font;
@@ -79,8 +80,9 @@ QFont uiFont(int pointSize, bool bold = false) {
 // Aligned lists: a fixed-pitch font in which a full-width character is two half-width ones.
 QFont fixedPitchFont(int pixelSize) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
+                      QStringLiteral("TakaoGothic")});
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPixelSize(pixelSize);
@@ -106,7 +108,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     return button;
 }
 
-QString indexed(const char16_t* base, int index) { return QString::fromUtf16(base) + u'_' + QString::number(index); }
+QString indexed(const char16_t* base, int index) {
+    return QString::fromUtf16(base) + u'_' + QString::number(index);
+}
 
 } // namespace
 
@@ -263,7 +267,8 @@ void LevelMenuScreen::buildColumns() {
         c.list5->setFont(listFont);
         c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-        c.label7 = makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
+        c.label7 = makeLabel(this, indexed(u"Label7", level),
+                             criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
         c.label7->setAlignment(Qt::AlignCenter);
 
         c.command3 = makeButton(this, indexed(u"Command3", level), QString::number(level));
@@ -351,13 +356,21 @@ const LevelColumn& LevelMenuScreen::column(int level) const {
     return columns_[static_cast<size_t>(level)];
 }
 
-QString LevelMenuScreen::gradeFilterText() const { return combo1_->currentText(); }
+QString LevelMenuScreen::gradeFilterText() const {
+    return combo1_->currentText();
+}
 
-int LevelMenuScreen::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
+int LevelMenuScreen::firstVisibleLevel() const {
+    return context_.state.firstVisibleLevel;
+}
 
-bool LevelMenuScreen::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
+bool LevelMenuScreen::teacherPanelOpen() const {
+    return picture7_->isVisibleTo(this);
+}
 
-bool LevelMenuScreen::waitPanelShown() const { return picture2_->isVisibleTo(this); }
+bool LevelMenuScreen::waitPanelShown() const {
+    return picture2_->isVisibleTo(this);
+}
 
 void LevelMenuScreen::placeColumns() {
     const int first = std::max<int>(1, context_.state.firstVisibleLevel);
@@ -412,18 +425,19 @@ void LevelMenuScreen::activate() {
     command24_[1]->setVisible(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
-    label17_->setText(elapsedText(minutesSinceSessionStart(state.sessionStartSeconds,
-                                                           context_.clock.secondsSinceMidnight())));
+    label17_->setText(elapsedText(
+        minutesSinceSessionStart(state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
     keysAccepted_ = false;
     showWaitPanel();
     progressBar1_->show();
     if (isVisible())
-        picture2_->repaint();
+        paintNow(); // the panel is on the screen before the results file is read
 
     // 3. Fresh statistics and today's total.
     if (hooks_.refreshStatistics)
         hooks_.refreshStatistics();
-    label18_->setText(todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
+    label18_->setText(
+        todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
     // 4. Results display preset: ranking by points so far.
     option1_[1]->setText(QStringLiteral("累計順"));
@@ -446,7 +460,8 @@ void LevelMenuScreen::activate() {
     label11_->setFont(uiFont(titleFontSize(state.programTitle), true));
 
     // 7. Scroll to where the last level menu was left.
-    const int first = geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
+    const int first =
+        geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
     state.firstVisibleLevel = static_cast<qint16>(first);
     {
         const QSignalBlocker blocker(hscroll1_);
@@ -507,7 +522,9 @@ void LevelMenuScreen::showWaitPanel() {
     picture2_->raise();
 }
 
-void LevelMenuScreen::hideWaitPanel() { picture2_->hide(); }
+void LevelMenuScreen::hideWaitPanel() {
+    picture2_->hide();
+}
 
 bool LevelMenuScreen::mayStart(int level) const {
     if (!activated_ || activating_ || leaving_)
@@ -566,7 +583,8 @@ void LevelMenuScreen::teacherChoice(int k) {
     const QString typed = text3_->text();
     // An empty box never opens the data screens, not even when no password is set.
     if (typed.isEmpty() || typed != context_.state.installation.teacherPassword) {
-        context_.messages.inform(this, context_.state.programTitle, QStringLiteral("パスワードを入力して下さい"));
+        context_.messages.inform(this, context_.state.programTitle,
+                                 QStringLiteral("パスワードを入力して下さい"));
         return;
     }
     leaveThrough(k == 0 ? &Navigator::showRecordBrowser : &Navigator::showCriteriaEditor);

@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "data/roster.h"
@@ -36,7 +37,9 @@ const QString& chooseNameText() {
 
 constexpr int kBangouRole = Qt::UserRole + 1;
 
-QColor toColor(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+QColor toColor(const Rgb& rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 
 void fillBackground(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
@@ -47,7 +50,8 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 
 QFont sizedFont(int points, bool bold = false) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(
+        {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
     font.setPointSize(points);
     font.setBold(bold);
     return font;
@@ -81,7 +85,8 @@ QPixmap drawIcon(int size) {
     painter.setFont(font);
     painter.setPen(QColor(90, 40, 0));
     painter.drawText(QRectF(0, size * 0.04, size, size * 0.3), Qt::AlignCenter, QStringLiteral("14"));
-    painter.drawText(QRectF(0, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter, QStringLiteral("15"));
+    painter.drawText(QRectF(0, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
+                     QStringLiteral("15"));
     painter.drawText(QRectF(size / 2.0 - 4, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
                      QStringLiteral("16"));
     return pixmap;
@@ -90,7 +95,8 @@ QPixmap drawIcon(int size) {
 } // namespace
 
 NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
-    : QWidget(parent), context_(context), seams_(std::move(seams)), handedOverFilter_(gradeFilters().first()) {
+    : QWidget(parent), context_(context), seams_(std::move(seams)),
+      handedOverFilter_(gradeFilters().first()) {
     setObjectName(QStringLiteral("namesel"));
     buildControls();
     // The form sees every key before its controls.
@@ -99,6 +105,9 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
         child->installEventFilter(this);
 
     context_.random.seed(static_cast<quint32>(context_.clock.secondsSinceMidnight()));
+    // Shown before the list is built, so the wait panel is what the student sees while
+    // the results and the roster are read.
+    show();
     activate();
 }
 
@@ -123,8 +132,9 @@ void NameScreen::buildControls() {
     auto* label6 = new QLabel(picture4_);
     label6->setObjectName(QStringLiteral("Label6"));
     label6->setGeometry(116, 10, 560, 84);
-    label6->setStyleSheet(QStringLiteral("background-color: rgb(255, 250, 205); border: 3px solid rgb(200, 150, 0);"
-                                         " border-radius: 12px;"));
+    label6->setStyleSheet(
+        QStringLiteral("background-color: rgb(255, 250, 205); border: 3px solid rgb(200, 150, 0);"
+                       " border-radius: 12px;"));
     label4_ = new QLabel(picture4_);
     label4_->setObjectName(QStringLiteral("Label4"));
     label4_->setGeometry(116, 10, 560, 84);
@@ -157,8 +167,9 @@ void NameScreen::buildControls() {
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setGeometry(20, 200, 620, 548);
     list1_->setFont(listFont(20));
-    list1_->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(224, 255, 255); color: black; }"
-                                         " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
+    list1_->setStyleSheet(
+        QStringLiteral("QListWidget { background-color: rgb(224, 255, 255); color: black; }"
+                       " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
     list1_->setUniformItemSizes(true);
     connect(list1_, &QListWidget::currentRowChanged, this, &NameScreen::selectLine);
@@ -243,7 +254,9 @@ void NameScreen::activate() {
     list1_->setFocus();
 }
 
-QString NameScreen::gradeFilter() const { return combo1_->currentText(); }
+QString NameScreen::gradeFilter() const {
+    return combo1_->currentText();
+}
 
 void NameScreen::名簿表示() {
     if (rebuilding_)
@@ -255,12 +268,18 @@ void NameScreen::名簿表示() {
         picture5_->show();
         picture5_->raise();
     }
+    // The wait panel is on the screen before the results and the roster are read.
+    if (isVisible())
+        paintNow();
     if (seams_.refreshStatistics) {
         const QPointer<NameScreen> self(this);
         seams_.refreshStatistics();
         if (!self)
             return;
     }
+    const Installation& inst = state.installation;
+    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), context_.clock.today(),
+                                               inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
@@ -269,11 +288,8 @@ void NameScreen::名簿表示() {
     label2_->clear();
     list1_->addItem(nameListSeparator());
 
-    const Installation& inst = state.installation;
-    const RosterLoadResult loaded =
-        loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
-
-    for (const NameListLine& line : buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
+    for (const NameListLine& line :
+         buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
         auto* item = new QListWidgetItem(line.text);
         item->setData(kBangouRole, static_cast<int>(line.bangou));
         list1_->addItem(item);
@@ -333,7 +349,8 @@ void NameScreen::confirm() {
     const QString shown = label1_->text();
     bool numberOk = false;
     const int bangou = label2_->text().toInt(&numberOk);
-    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 || bangou >= RosterTables::kStudents) {
+    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 ||
+        bangou >= RosterTables::kStudents) {
         context_.cues.playWrongSound();
         return;
     }
@@ -346,7 +363,7 @@ void NameScreen::confirm() {
     command14_->hide();
     picture5_->show();
     picture5_->raise();
-    repaint();
+    paintNow();
 
     state.handedOverFilter = handedOverFilter_;
     buildLevelCatalogue(state);
@@ -397,7 +414,8 @@ bool NameScreen::handleKey(QObject* watched, QKeyEvent* key) {
         return true;
     }
     const bool inList = watched == list1_ || watched == list1_->viewport();
-    if (inList && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space)) {
+    if (inList &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space)) {
         confirm();
         return true;
     }
