@@ -6,6 +6,7 @@
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "data/textio.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -51,14 +52,14 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         return ExitProblems;
     ResultsFileContents contents;
     if (const ResultsFileError e = readAllResults(inst.resultsPath(), &contents); !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     RosterTables roster;
     const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), QDate::currentDate(),
                                                    inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
     if (!rosterLoad.found)
-        err << "kazurin2-admin: names left empty: " << rosterLoad.message << "\n";
+        err << "kazurin2-admin: names left empty: " << shortenForMessage(rosterLoad.message, 400) << "\n";
 
     out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
     for (size_t i = 0; i < contents.records.size(); ++i) {
@@ -85,7 +86,7 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(),
                                                      sleepWait, giveUpAfterMs(waitSeconds));
         !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     using F = StatisticsTables::Figure;
@@ -117,7 +118,7 @@ int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, 
     if (const ResultsLoadError e =
             loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
         !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     out << "level,school_best_time\n";
