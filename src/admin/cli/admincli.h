@@ -17,11 +17,12 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;              // check, export, stats, school-best
-    QString programFolder;        // empty: the caller's default
-    std::optional<QDateTime> now; // --now
-    std::optional<int> student;   // --student
-    int waitSeconds = 10;         // --wait: how long a refused read of the results file is retried
+    QString command;                // check, export, stats, school-best, lock-test, sound
+    QString programFolder;          // empty: the caller's default
+    std::optional<QDateTime> now;   // --now
+    std::optional<int> student;     // --student
+    std::optional<int> holdSeconds; // --hold (lock-test)
+    int waitSeconds = 10;           // --wait: how long a refused read of the results file is retried
     bool help = false;
 };
 
