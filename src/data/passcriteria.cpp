@@ -34,7 +34,7 @@ bool isDigit(QChar c) {
 // nearest whole number (halves to even), clamped to the range. Empty or non-numeric is 0.
 template <typename Int> Int integerField(const QString& text) {
     const double v = std::nearbyint(leadingNumber(text));
-    if (!std::isfinite(v))
+    if (std::isnan(v))
         return 0;
     constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
     constexpr double hi = static_cast<double>(std::numeric_limits<Int>::max());
@@ -89,6 +89,15 @@ DecimalMultiplier DecimalMultiplier::fromText(QStringView text) {
     DecimalMultiplier m;
     if (!any)
         return m;
+    // An exponent form ("1.5e0", "3.4e38") is read by the shared number reader and held
+    // as its shortest decimal, clamped like any other large value.
+    if (p < n && (text[p] == u'e' || text[p] == u'E' || text[p] == u'd' || text[p] == u'D')) {
+        qsizetype q = p + 1;
+        if (q < n && (text[q] == u'+' || text[q] == u'-'))
+            ++q;
+        if (q < n && isDigit(text[q]))
+            return fromDouble(leadingNumber(text));
+    }
     // Drop trailing zeros of the fraction so that equal values compare and print alike.
     while (scale > 0 && fraction % 10 == 0) {
         fraction /= 10;
@@ -102,7 +111,7 @@ DecimalMultiplier DecimalMultiplier::fromText(QStringView text) {
 }
 
 DecimalMultiplier DecimalMultiplier::fromDouble(double value) {
-    if (!std::isfinite(value))
+    if (std::isnan(value))
         return {};
     if (std::fabs(value) > static_cast<double>(kMaxWholePart))
         value = value < 0 ? -static_cast<double>(kMaxWholePart) : static_cast<double>(kMaxWholePart);
@@ -180,6 +189,12 @@ CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* tabl
         return result;
     }
     result.ok = true;
+    result.encodingProblems = text.encodingProblems();
+    for (const TextLine& line : text.lines()) {
+        if (line.number >= 2 && line.number <= PassCriteriaTable::kSlots &&
+            line.values.size() < PassCriteria::kFieldCount)
+            result.incompleteLevels.append(line.number - 1);
+    }
     ValueStream stream(text);
     int slot = -1;
     while (!stream.atEnd()) {
@@ -187,7 +202,7 @@ CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* tabl
             result.truncated = true;
             result.message =
                 QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
-                    .arg(path)
+                    .arg(shortenForMessage(path))
                     .arg(PassCriteriaTable::kSlots - 1);
             break;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/textio.h"
+
 #include <QList>
 #include <QString>
 
@@ -66,10 +68,12 @@ struct PassCriteriaTable {
 };
 
 struct CriteriaLoadResult {
-    bool ok = false;        // file found and read
-    bool missing = false;   // the file does not exist
-    bool truncated = false; // more than 35 level lines: only the first 35 were read
-    QString message;        // what went wrong, naming the file
+    bool ok = false;                         // file found and read
+    bool missing = false;                    // the file does not exist
+    bool truncated = false;                  // more than 35 level lines: only the first 35 were read
+    QString message;                         // what went wrong, naming the file
+    QList<int> incompleteLevels;             // level lines holding fewer than twelve fields
+    QList<EncodingProblem> encodingProblems; // lines that are not code page 932
 };
 
 // Reads the file into slots 0..N (slot 0 the header). Fields are read as a stream of

@@ -2,6 +2,7 @@
 
 #include "data/oledate.h"
 #include "data/points.h"
+#include "data/textio.h"
 
 #include <QThread>
 
@@ -117,6 +118,10 @@ QString ResultsLoadError::message() const {
     if (kind == None)
         return {};
     const QString sp = QStringLiteral(" ");
+    if (kind == GaveUp)
+        return QStringLiteral("成績ファイルを読めません（%1 秒待ちました）: %2（%3）")
+            .arg(waitedSeconds)
+            .arg(shortenForMessage(path), description);
     if (kind == NotFound)
         return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description +
                sp + QString::number(number);
@@ -133,8 +138,8 @@ QString ResultsLoadError::message() const {
            QString::number(progress);
 }
 
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables,
-                             const WaitFunction& waitFn) {
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn,
+                             int giveUpAfterMs) {
     const WaitFunction wait =
         waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     tables->clearBestTimes();
@@ -143,13 +148,32 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
     // The file is read in one go; a failed read is tried again from the start.
     ResultsWindow window;
     int notFoundRetries = 0;
+    int waitedMs = 0;
     for (;;) {
         ReadStep step = ReadStep::Open;
         const ResultsFileError e = readResultsWindow(resultsPath, kStatisticsWindow, &window, &step);
         if (e.ok())
             break;
-        if (e.error.mayBeHeldByAnotherStation()) {
-            wait(kInUseWaitMs);
+        const bool inUse = e.error.mayBeHeldByAnotherStation();
+        if (giveUpAfterMs > 0 && waitedMs >= giveUpAfterMs &&
+            (inUse || e.error.kind == FileError::NotFound)) {
+            ResultsLoadError err;
+            err.kind = ResultsLoadError::GaveUp;
+            err.progress = progressOf(step);
+            err.number = e.error.number;
+            err.description = e.error.description;
+            err.path = resultsPath;
+            err.waitedSeconds = (waitedMs + 999) / 1000;
+            return err;
+        }
+        const auto waitStep = [&](int ms) {
+            if (giveUpAfterMs > 0)
+                ms = qMax(1, qMin(ms, giveUpAfterMs - waitedMs));
+            wait(ms);
+            waitedMs += ms;
+        };
+        if (inUse) {
+            waitStep(kInUseWaitMs);
             continue;
         }
         ResultsLoadError err;
@@ -159,7 +183,7 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
         err.description = e.error.description;
         err.path = resultsPath;
         if (err.kind == ResultsLoadError::NotFound) {
-            wait(kNotFoundWaitMs);
+            waitStep(kNotFoundWaitMs);
             if (++notFoundRetries < kNotFoundRetries)
                 continue;
         }
@@ -210,9 +234,10 @@ qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& cr
 }
 
 ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
-                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait) {
+                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait,
+                                   int giveUpAfterMs) {
     tables->clearFigures();
-    const ResultsLoadError e = loadResults(resultsPath, tables, wait);
+    const ResultsLoadError e = loadResults(resultsPath, tables, wait, giveUpAfterMs);
     if (!e.ok())
         return e;
 

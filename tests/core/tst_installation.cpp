@@ -41,7 +41,7 @@ private slots:
     void siteText();
     void pathsFromTheProgramFolder();
     void windowsStyleDataRoot();
-    void relativeDataRootCountsFromProgramFolder();
+    void relativeDataRootCountsFromPathFileFolder();
     void dataRootWithoutSeparatorRunsTogether();
     void valuesOnSeparateLines();
     void fatalFiles_data();
@@ -134,13 +134,13 @@ void TestInstallation::windowsStyleDataRoot() {
     QCOMPARE(inst.siteName, QStringLiteral("さくら塾"));
 }
 
-void TestInstallation::relativeDataRootCountsFromProgramFolder() {
+void TestInstallation::relativeDataRootCountsFromPathFileFolder() {
     School s;
-    QVERIFY(s.build(QStringLiteral("..\\data\\")));
+    QVERIFY(s.build(QStringLiteral("data\\")));
     Installation inst;
     InstallationError error;
     QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
-    QCOMPARE(inst.dataRoot, s.common() + "drill2/../data/");
+    QCOMPARE(inst.dataRoot, s.common() + "data/");
     QCOMPARE(QFileInfo(inst.rosterPath()).absoluteFilePath(), s.data() + "新名簿.txt");
 }
 
@@ -253,8 +253,10 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(r.notices[0].contains(state.installation.criteriaPath()));
     QVERIFY(r.notices[1].contains(state.installation.soundListPath()));
 
-    QVERIFY(s.writeText(state.installation.criteriaPath(),
-                        QStringLiteral("h,,,,,,,,,,,\n600,60,10,3,1.5,20,100,7,1,,,")));
+    QString criteria = QStringLiteral("h,,,,,,,,,,,");
+    for (int level = 1; level <= 25; ++level)
+        criteria += QStringLiteral("\n600,60,10,3,1.5,20,100,7,1,,,");
+    QVERIFY(s.writeText(state.installation.criteriaPath(), criteria));
     QVERIFY(s.writeText(state.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
     RunState second;
     r = resolveInstallation(s.exe(), second);

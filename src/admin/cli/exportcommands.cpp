@@ -6,6 +6,7 @@
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "data/textio.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -17,9 +18,13 @@ namespace kz::admin {
 
 namespace {
 
-// The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
+// The loader waits while the results file is in use or may not be read; the companion
+// gives up after --wait seconds instead of waiting for ever.
+void sleepWait(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+int giveUpAfterMs(int waitSeconds) {
+    return qMax(1, waitSeconds * 1000);
 }
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
@@ -47,14 +52,14 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         return ExitProblems;
     ResultsFileContents contents;
     if (const ResultsFileError e = readAllResults(inst.resultsPath(), &contents); !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     RosterTables roster;
     const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), QDate::currentDate(),
                                                    inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
     if (!rosterLoad.found)
-        err << "kazurin2-admin: names left empty: " << rosterLoad.message << "\n";
+        err << "kazurin2-admin: names left empty: " << shortenForMessage(rosterLoad.message, 400) << "\n";
 
     out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
     for (size_t i = 0; i < contents.records.size(); ++i) {
@@ -73,15 +78,15 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
 }
 
 int runStats(const Installation& inst, const QDateTime& now, std::optional<int> student, QTextStream& out,
-             QTextStream& err) {
+             QTextStream& err, int waitSeconds) {
     PassCriteriaTable criteria;
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e =
-            refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(),
+                                                     sleepWait, giveUpAfterMs(waitSeconds));
         !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     using F = StatisticsTables::Figure;
@@ -108,10 +113,12 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     return ExitOk;
 }
 
-int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err) {
+int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, int waitSeconds) {
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e = loadResults(inst.resultsPath(), stats.get(), shortWait); !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+    if (const ResultsLoadError e =
+            loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
+        !e.ok()) {
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     out << "level,school_best_time\n";

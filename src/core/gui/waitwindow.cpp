@@ -2,6 +2,8 @@
 
 #include "core/gui/screenkit.h"
 
+#include "core/gui/paintnow.h"
+
 #include <QCoreApplication>
 #include <QLabel>
 
@@ -27,7 +29,7 @@ WaitWindow::WaitWindow(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frame
 void WaitWindow::showAndPaint() {
     show();
     raise();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    paintNow();
 }
 
 } // namespace kz

@@ -1,6 +1,7 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/grade.h"
@@ -391,7 +392,7 @@ void LevelMenuScreen::activate() {
     showWaitPanel();
     progressBar1_->show();
     if (isVisible())
-        picture2_->repaint();
+        paintNow(); // the panel is on the screen before the results file is read
 
     // 3. Fresh statistics and today's total.
     if (hooks_.refreshStatistics)

@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/grade.h"
@@ -52,6 +53,9 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
         child->installEventFilter(this);
 
     context_.random.seed(static_cast<quint32>(context_.clock.secondsSinceMidnight()));
+    // Shown before the list is built, so the wait panel is what the student sees while
+    // the results and the roster are read.
+    show();
     activate();
 }
 
@@ -212,12 +216,18 @@ void NameScreen::名簿表示() {
         picture5_->show();
         picture5_->raise();
     }
+    // The wait panel is on the screen before the results and the roster are read.
+    if (isVisible())
+        paintNow();
     if (seams_.refreshStatistics) {
         const QPointer<NameScreen> self(this);
         seams_.refreshStatistics();
         if (!self)
             return;
     }
+    const Installation& inst = state.installation;
+    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), context_.clock.today(),
+                                               inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
@@ -225,10 +235,6 @@ void NameScreen::名簿表示() {
     list1_->clear();
     label2_->clear();
     list1_->addItem(nameListSeparator());
-
-    const Installation& inst = state.installation;
-    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), context_.clock.today(),
-                                               inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
 
     for (const NameListLine& line :
          buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
@@ -305,7 +311,7 @@ void NameScreen::confirm() {
     command14_->hide();
     picture5_->show();
     picture5_->raise();
-    repaint();
+    paintNow();
 
     state.handedOverFilter = handedOverFilter_;
     buildLevelCatalogue(state);
