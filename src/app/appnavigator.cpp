@@ -1,8 +1,8 @@
 #include "app/appnavigator.h"
 
-#include "core/gui/waitwindow.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
+#include "core/gui/waitwindow.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -16,8 +16,8 @@
 
 namespace kz {
 
-AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
-                           ProcessLauncher& launcher, DataAccess data)
+AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages,
+                           Cues& cues, ProcessLauncher& launcher, DataAccess data)
     : context_{state, clock, random, messages, cues, *this}, launcher_(launcher), data_(std::move(data)) {}
 
 AppNavigator::~AppNavigator() {
@@ -25,7 +25,7 @@ AppNavigator::~AppNavigator() {
     // navigator that is gone.
     for (QWidget* w : {static_cast<QWidget*>(nameScreen_.data()), static_cast<QWidget*>(levelMenu_.data()),
                        static_cast<QWidget*>(drill_.data()), static_cast<QWidget*>(endScreen_.data()),
-                       static_cast<QWidget*>(wait_.data())}) {
+                       static_cast<QWidget*>(criteriaEditor_.data()), static_cast<QWidget*>(wait_.data())}) {
         delete w;
     }
 }
@@ -45,7 +45,9 @@ void AppNavigator::showNameScreen() {
         return;
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
-    seams.openVersionWindow = [this](QWidget* over) { VersionWindow::showModal(context_.state.programTitle, over); };
+    seams.openVersionWindow = [this](QWidget* over) {
+        VersionWindow::showModal(context_.state.programTitle, over);
+    };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
@@ -79,7 +81,8 @@ void AppNavigator::launchDrill() {
     if (quitRequested_)
         return;
     AttemptRecorder recorder = [this]() -> RecordOutcome {
-        const QString error = data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
+        const QString error =
+            data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
         return error.isEmpty() ? RecordOutcome::recorded() : RecordOutcome::failed(error);
     };
     drill_ = kz::launchDrill(context_, std::move(recorder));
@@ -102,9 +105,19 @@ void AppNavigator::notYetAvailable(const QString& screenName) {
     showLevelMenu();
 }
 
-void AppNavigator::showCriteriaEditor() { notYetAvailable(QStringLiteral("合格タイムデータ変更")); }
+void AppNavigator::showCriteriaEditor() {
+    if (quitRequested_)
+        return;
+    auto* editor = new CriteriaEditorScreen(context_);
+    criteriaEditor_ = editor;
+    editor->show();
+    // The level menu it was opened from closes itself once this is up.
+    closeWaitWindow();
+}
 
-void AppNavigator::showRecordBrowser() { notYetAvailable(QStringLiteral("データ変更")); }
+void AppNavigator::showRecordBrowser() {
+    notYetAvailable(QStringLiteral("データ変更"));
+}
 
 void AppNavigator::showWaitWindow() {
     if (!wait_) {
