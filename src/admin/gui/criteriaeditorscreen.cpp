@@ -25,7 +25,7 @@ constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kRowsInView = 33;
 constexpr int kRowHeight = 18;
-constexpr int kHeaderHeight = 20;
+constexpr int kHeaderHeight = 34; // two lines: the titles do not fit the narrow columns on one
 
 const QColor kPanelColour(192, 255, 192);
 const QColor kInputColour(128, 255, 128);
@@ -161,7 +161,8 @@ void CriteriaEditorScreen::buildControls() {
     grid_ = new QTableWidget(0, CriteriaEditor::kColumns, picture1_);
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
     grid_->setFont(uiFont(12));
-    grid_->horizontalHeader()->setFont(uiFont(10, true));
+    grid_->horizontalHeader()->setFont(uiFont(11, true));
+    grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->horizontalHeader()->setFixedHeight(kHeaderHeight);
     grid_->horizontalHeader()->setHighlightSections(false);
