@@ -86,7 +86,7 @@ QListWidget* makeList(QWidget* parent, const QString& name, const QRect& place) 
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     list->setGeometry(place);
-    list->setFont(fixedPitchFont(12));
+    list->setFont(fixedPitchFont(11));
     list->setFocusPolicy(Qt::NoFocus);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return list;
