@@ -25,11 +25,13 @@ bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QStri
     return true;
 }
 
-bool isOption(const QString& arg, const QString& name) { return arg == name || arg.startsWith(name + u'='); }
+bool isOption(const QString& arg, const QString& name) {
+    return arg == name || arg.startsWith(name + u'=');
+}
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best")};
+                                  QStringLiteral("school-best"), QStringLiteral("distribution")};
     return list;
 }
 
@@ -55,7 +57,8 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
             if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"").arg(value);
+                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
+                             .arg(value);
                 return false;
             }
             out->now = now;
@@ -69,6 +72,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (isOption(arg, QStringLiteral("--level"))) {
+            if (!takeValue(args, &i, QStringLiteral("--level"), &value, error))
+                return false;
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 1 || n > 35) {
+                *error = QStringLiteral("--level takes a level 1..35, not \"%1\"").arg(value);
+                return false;
+            }
+            out->level = n;
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -95,6 +108,11 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
     }
     if (out->student && out->command != u"stats") {
         *error = QStringLiteral("--student belongs to stats");
+        return false;
+    }
+    if (out->level.has_value() != (out->command == u"distribution")) {
+        *error = out->level ? QStringLiteral("--level belongs to distribution")
+                            : QStringLiteral("distribution needs --level");
         return false;
     }
     return true;
@@ -135,6 +153,11 @@ QString cliHelpText() {
         "  school-best [--now ...]\n"
         "               level,school_best_time for every level with a school best time\n"
         "               (students 1..1000).\n"
+        "  distribution --level L\n"
+        "               how the recorded times of level L spread over ten-second bands,\n"
+        "               as the criteria editor shows them: every attempt (全成績, the\n"
+        "               last band 1000 s and over, time-outs included), a blank line,\n"
+        "               then every student's best time (最高タイム, up to 300 s and over).\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -171,6 +194,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runExport(installation, out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
+    if (options.command == u"distribution")
+        return runDistribution(installation, *options.level, out, err);
     return runSchoolBest(installation, out, err);
 }
 
