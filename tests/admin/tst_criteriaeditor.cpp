@@ -143,6 +143,11 @@ void TestCriteriaEditor::revertKeepsChangedFlag() {
     QCOMPARE(f.editor.inputText(), QString("100"));
     QVERIFY(!f.editor.marked(5, 2));
     QVERIFY(f.editor.changed());
+    // A file that cannot be read leaves the grid as it was.
+    f.editor.textToGrid("8");
+    QCOMPARE(f.editor.load(f.dir.filePath("gone.txt")).error().kind, ErrorKind::NotFound);
+    QCOMPARE(f.editor.cellText(5, 2), QString("8"));
+    QVERIFY(f.editor.marked(5, 2));
 }
 
 void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
@@ -167,6 +172,7 @@ void TestCriteriaEditor::failedSaveKeepsEverything_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("folderGone");
     QTest::newRow("comma in a cell") << "1,5" << false;
+    QTest::newRow("no code in code page 932") << "1😀" << false;
     QTest::newRow("folder gone") << "55" << true;
 }
 

@@ -128,9 +128,10 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
     if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded)
-        label4_->setText(loaded.error().text());
-    else if (!editor_.loadNotice().isEmpty())
-        label4_->setText(editor_.loadNotice());
+        notice_ = loaded.error().text();
+    else
+        notice_ = editor_.loadNotice();
+    label4_->setText(notice_);
     showGrid();
     sizeGrid();
     positionInput();
@@ -162,7 +163,8 @@ void CriteriaEditorScreen::buildControls() {
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
     grid_->setFont(uiFont(12));
     grid_->horizontalHeader()->setFont(uiFont(11, true));
-    grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) | Qt::Alignment(Qt::TextWordWrap));
+    grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
+                                                   Qt::Alignment(Qt::TextWordWrap));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->horizontalHeader()->setFixedHeight(kHeaderHeight);
     grid_->horizontalHeader()->setHighlightSections(false);
@@ -296,9 +298,11 @@ void CriteriaEditorScreen::fillDistribution() {
     const Outcome<ResultsDistribution> distribution =
         readResultsDistribution(context_.state.installation.resultsPath());
     if (!distribution) {
-        label4_->setText(distribution.error().text());
+        label4_->setText(notice_.isEmpty() ? distribution.error().text()
+                                           : notice_ + u' ' + distribution.error().text());
         return;
     }
+    label4_->setText(notice_);
     list3_->addItems(distribution->allResultsLines(level));
     list4_->addItems(distribution->bestTimeLines(level));
 }
@@ -343,7 +347,8 @@ void CriteriaEditorScreen::revert() {
         input_->setFocus();
         return;
     }
-    label4_->setText(editor_.loadNotice());
+    notice_ = editor_.loadNotice();
+    label4_->setText(notice_);
     showGrid();
     positionInput();
     showInputText();
@@ -357,8 +362,12 @@ bool CriteriaEditorScreen::save() {
     const Status saved = editor_.save(context_.state.installation.criteriaPath(), &context_.state.criteria);
     hideWaitPanel();
     if (!saved) {
+        // Written but not read back: the file holds the edits, only the table in use is older.
+        const bool written = saved.error().kind == ErrorKind::Unreadable;
         context_.messages.inform(this, context_.state.programTitle,
-                                 saved.error().text() + QStringLiteral("\n変更は画面に残っています。"));
+                                 written
+                                     ? saved.error().text()
+                                     : saved.error().text() + QStringLiteral("\n変更は画面に残っています。"));
     }
     input_->setFocus();
     return saved.ok();

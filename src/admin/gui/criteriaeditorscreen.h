@@ -53,6 +53,7 @@ private:
     AppContext context_;
     CriteriaEditor editor_;
     bool leaving_ = false;
+    QString notice_; // what the teacher should know about the grid's file, shown in Label4
 
     QFrame* picture1_ = nullptr;
     QLabel* label4_ = nullptr;
