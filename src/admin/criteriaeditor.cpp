@@ -63,7 +63,7 @@ void CriteriaEditor::setRows(const QList<Row>& rows) {
     rows_ = rows;
     marks_.fill({}, rows_.size());
     holdCurrentInside();
-    gridToText();
+    GridToText転送();
 }
 
 Status CriteriaEditor::save(const QString& path, PassCriteriaTable* shared) {
@@ -124,7 +124,7 @@ CriteriaEditor::KeyResult CriteriaEditor::keyDown(Key key) {
         break;
     case Key::Space:
         // The space is not typed: it empties the box, and through it the cell.
-        textToGrid(QString());
+        TextToGrid転送(QString());
         break;
     case Key::Other:
         // The key goes on to the input box as typing.
@@ -134,7 +134,7 @@ CriteriaEditor::KeyResult CriteriaEditor::keyDown(Key key) {
     case Key::Escape:
         break;
     }
-    gridToText();
+    GridToText転送();
     result.currentMoved = row_ != before || column_ != beforeColumn;
     return result;
 }
@@ -143,11 +143,11 @@ bool CriteriaEditor::click(int row, int column) {
     if (row < 1 || row > lastRow() || column < 1 || column > kFieldColumns)
         return false;
     moveTo(row, column);
-    gridToText();
+    GridToText転送();
     return true;
 }
 
-void CriteriaEditor::textToGrid(const QString& inputText) {
+void CriteriaEditor::TextToGrid転送(const QString& inputText) {
     input_ = inputText;
     if (row_ < 1 || row_ > lastRow())
         return;
@@ -159,7 +159,7 @@ void CriteriaEditor::textToGrid(const QString& inputText) {
     cell = inputText;
 }
 
-void CriteriaEditor::gridToText() {
+void CriteriaEditor::GridToText転送() {
     input_ = cellText(row_, column_);
 }
 

@@ -56,9 +56,9 @@ public:
     bool click(int row, int column);
     // The input box text changed (typing): marks the cell yellow when the text differs
     // from the cell's, then copies it into the cell.
-    void textToGrid(const QString& inputText);
+    void TextToGrid転送(const QString& inputText);
     // Copies the current cell into the input box.
-    void gridToText();
+    void GridToText転送();
 
     int lastRow() const { return static_cast<int>(rows_.size()); }
     int currentRow() const { return row_; }

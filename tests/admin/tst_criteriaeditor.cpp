@@ -115,16 +115,16 @@ void TestCriteriaEditor::shiftDownCopiesWithoutMarking() {
 void TestCriteriaEditor::typingAndSpaceMark() {
     Fixture f;
     f.goTo(2, 3);
-    f.editor.textToGrid("10"); // the cell's own text: no change
+    f.editor.TextToGrid転送("10"); // the cell's own text: no change
     QVERIFY(!f.editor.marked(2, 3));
     QVERIFY(!f.editor.changed());
     const CriteriaEditor::KeyResult typed = f.editor.keyDown(Key::Other);
     QVERIFY(!typed.consumed); // the key goes on to the input box
-    f.editor.textToGrid("105");
+    f.editor.TextToGrid転送("105");
     QVERIFY(f.editor.marked(2, 3));
     QVERIFY(f.editor.changed());
     f.goTo(4, 12);
-    f.editor.textToGrid("x");
+    f.editor.TextToGrid転送("x");
     f.editor.keyDown(Key::Space);
     f.goTo(3, 2);
     QVERIFY(f.editor.keyDown(Key::Space).consumed); // the space itself is not typed
@@ -137,14 +137,14 @@ void TestCriteriaEditor::typingAndSpaceMark() {
 void TestCriteriaEditor::revertKeepsChangedFlag() {
     Fixture f;
     f.goTo(5, 2);
-    f.editor.textToGrid("7");
+    f.editor.TextToGrid転送("7");
     QVERIFY(f.editor.load(f.path));
     QCOMPARE(f.editor.cellText(5, 2), QString("100"));
     QCOMPARE(f.editor.inputText(), QString("100"));
     QVERIFY(!f.editor.marked(5, 2));
     QVERIFY(f.editor.changed());
     // A file that cannot be read leaves the grid as it was.
-    f.editor.textToGrid("8");
+    f.editor.TextToGrid転送("8");
     QCOMPARE(f.editor.load(f.dir.filePath("gone.txt")).error().kind, ErrorKind::NotFound);
     QCOMPARE(f.editor.cellText(5, 2), QString("8"));
     QVERIFY(f.editor.marked(5, 2));
@@ -155,9 +155,9 @@ void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
     auto shared = std::make_unique<PassCriteriaTable>();
     QVERIFY(loadPassCriteria(f.path, shared.get()).ok);
     f.goTo(3, 1);
-    f.editor.textToGrid("45");
+    f.editor.TextToGrid転送("45");
     f.goTo(3, 11);
-    f.editor.textToGrid("memo");
+    f.editor.TextToGrid転送("memo");
     QVERIFY(f.editor.save(f.path, shared.get()));
     QVERIFY(!f.editor.changed());
     QVERIFY(f.editor.marked(3, 1)); // marks stay after saving
@@ -182,7 +182,7 @@ void TestCriteriaEditor::failedSaveKeepsEverything() {
     Fixture f;
     const QByteArray before = bytesOf(f.path);
     f.goTo(2, 5);
-    f.editor.textToGrid(typed);
+    f.editor.TextToGrid転送(typed);
     const QString path = folderGone ? f.dir.filePath("gone/タイム回数データ.txt") : f.path;
     const Status saved = f.editor.save(path, nullptr);
     QVERIFY(!saved);

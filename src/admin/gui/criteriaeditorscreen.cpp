@@ -190,7 +190,8 @@ void CriteriaEditorScreen::buildControls() {
     setColours(input_, kInputColour, kTextColour);
     input_->setAutoFillBackground(true);
     input_->installEventFilter(this);
-    connect(input_, &QLineEdit::textEdited, this, &CriteriaEditorScreen::onTyped);
+    // Every change of the box, typed or pasted, goes into the cell at once.
+    connect(input_, &QLineEdit::textChanged, this, &CriteriaEditorScreen::onTyped);
 
     makeLabel(picture1_, QStringLiteral("Label1"),
               QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), QRect(12, 712, 548, 28),
@@ -308,7 +309,7 @@ void CriteriaEditorScreen::fillDistribution() {
 }
 
 void CriteriaEditorScreen::onTyped(const QString& text) {
-    editor_.textToGrid(text);
+    editor_.TextToGrid転送(text);
     showCell(editor_.currentRow(), editor_.currentColumn());
 }
 
