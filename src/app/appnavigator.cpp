@@ -1,8 +1,8 @@
 #include "app/appnavigator.h"
 
+#include "core/gui/waitwindow.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
-#include "core/gui/waitwindow.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -16,8 +16,8 @@
 
 namespace kz {
 
-AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages,
-                           Cues& cues, ProcessLauncher& launcher, DataAccess data)
+AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
+                           ProcessLauncher& launcher, DataAccess data)
     : context_{state, clock, random, messages, cues, *this}, launcher_(launcher), data_(std::move(data)) {}
 
 AppNavigator::~AppNavigator() {
@@ -45,9 +45,7 @@ void AppNavigator::showNameScreen() {
         return;
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
-    seams.openVersionWindow = [this](QWidget* over) {
-        VersionWindow::showModal(context_.state.programTitle, over);
-    };
+    seams.openVersionWindow = [this](QWidget* over) { VersionWindow::showModal(context_.state.programTitle, over); };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
@@ -81,8 +79,7 @@ void AppNavigator::launchDrill() {
     if (quitRequested_)
         return;
     AttemptRecorder recorder = [this]() -> RecordOutcome {
-        const QString error =
-            data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
+        const QString error = data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
         return error.isEmpty() ? RecordOutcome::recorded() : RecordOutcome::failed(error);
     };
     drill_ = kz::launchDrill(context_, std::move(recorder));
@@ -115,9 +112,7 @@ void AppNavigator::showCriteriaEditor() {
     closeWaitWindow();
 }
 
-void AppNavigator::showRecordBrowser() {
-    notYetAvailable(QStringLiteral("データ変更"));
-}
+void AppNavigator::showRecordBrowser() { notYetAvailable(QStringLiteral("データ変更")); }
 
 void AppNavigator::showWaitWindow() {
     if (!wait_) {

@@ -2,8 +2,8 @@
 
 #include "admin/gui/criteriaeditorscreen.h"
 #include "core/gui/appcontext.h"
-#include "core/gui/navigator.h"
 #include "core/gui/waitwindow.h"
+#include "core/gui/navigator.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "result/gui/endscreen.h"

@@ -33,8 +33,7 @@ public:
         d.mkpath("data/音フォルダ");
         write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
         write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
-        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,",
-                "4,1996,0,0,\"  空白 \",1,,"});
+        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,", "4,1996,0,0,\"  空白 \",1,,"});
         QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
         for (int level = 1; level <= 25; ++level)
             criteria << "60,60,10,3,1.5,20,100,7,1,,,";
@@ -102,8 +101,7 @@ Run process(const QString& program, const QStringList& args) {
     return run;
 }
 
-const char* const kExportHeader =
-    "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
+const char* const kExportHeader = "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
 const char* const kStatsHeader = "student,level,total_attempts,today_attempts,pass_period_attempts,"
                                  "overdo_period_attempts,total_points,today_points,pass_period_points,"
                                  "overdo_period_points,best_time\n";
@@ -136,8 +134,8 @@ void TestAdminCli::parsesArguments_data() {
     QTest::newRow("check") << QStringList{"check"} << true << "check";
     QTest::newRow("folder first") << QStringList{"--program-folder", "/x", "export"} << true << "export";
     QTest::newRow("folder =") << QStringList{"stats", "--program-folder=/x"} << true << "stats";
-    QTest::newRow("stats options") << QStringList{"stats", "--now", "2004-03-15T14:30:00", "--student", "17"}
-                                   << true << "stats";
+    QTest::newRow("stats options") << QStringList{"stats", "--now", "2004-03-15T14:30:00", "--student", "17"} << true
+                                   << "stats";
     QTest::newRow("school-best now") << QStringList{"school-best", "--now=2004-03-15T14:30:00"} << true
                                      << "school-best";
     QTest::newRow("distribution") << QStringList{"distribution", "--level=2"} << true << "distribution";
@@ -173,9 +171,9 @@ void TestAdminCli::helpDocumentsEverything() {
     Fixture fx;
     const Run run = companion(fx, {"--help"});
     QCOMPARE(run.status, 0);
-    for (const char* word :
-         {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder", "--now",
-          "--student", "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+    for (const char* word : {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder",
+                             "--now", "--student",
+                             "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -189,14 +187,13 @@ void TestAdminCli::exportsAttemptsInFileOrder() {
                QByteArray(10, 'x'));
     const Run run = companion(fx, {"export"});
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out,
-             QString::fromUtf8(kExportHeader) +
-                 QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n"
-                                   "2,2004-03-14,09:05:07,21,\"山田, 花子\",2,１４(1-10R),95,6,12345\n"
-                                   "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
-                                   "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
-                                   "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
-                                   "7,2004-03-15,14:30:00,4,空白,1,１４(1-10),30,16,12345\n"));
+    QCOMPARE(run.out, QString::fromUtf8(kExportHeader) +
+                          QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n"
+                                            "2,2004-03-14,09:05:07,21,\"山田, 花子\",2,１４(1-10R),95,6,12345\n"
+                                            "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
+                                            "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
+                                            "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
+                                            "7,2004-03-15,14:30:00,4,空白,1,１４(1-10),30,16,12345\n"));
 }
 
 void TestAdminCli::statsAsOfNow() {
@@ -267,8 +264,7 @@ void TestAdminCli::checkReportsEachProblem() {
     zeros.date = 0;
     ResultRecord nan = rec(kNow, 17, 2, 30);
     nan.date = std::nan("");
-    fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)},
-               QByteArray(10, 'x'));
+    fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)}, QByteArray(10, 'x'));
 
     const Run run = companion(fx, {"check"});
     QCOMPARE(run.status, 1);
@@ -313,16 +309,11 @@ void TestAdminCli::missingPathFile() {
 void TestAdminCli::csvQuoting_data() {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("plain") << "テスト"
-                           << "テスト";
-    QTest::newRow("comma") << "a,b"
-                           << "\"a,b\"";
-    QTest::newRow("quote") << "say \"hi\""
-                           << "\"say \"\"hi\"\"\"";
-    QTest::newRow("newline") << "a\nb"
-                             << "\"a\nb\"";
-    QTest::newRow("empty") << ""
-                           << "";
+    QTest::newRow("plain") << "テスト" << "テスト";
+    QTest::newRow("comma") << "a,b" << "\"a,b\"";
+    QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
+    QTest::newRow("newline") << "a\nb" << "\"a\nb\"";
+    QTest::newRow("empty") << "" << "";
 }
 
 void TestAdminCli::csvQuoting() {
@@ -345,8 +336,7 @@ void TestAdminCli::runsAsAProgram() {
     run = process(exe, {"--program-folder", fx.programFolder(), "export"});
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.startsWith(QString::fromUtf8(kExportHeader)));
-    QVERIFY(
-        run.out.contains(QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n")));
+    QVERIFY(run.out.contains(QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n")));
 
     run = process(exe, {"--help"});
     QCOMPARE(run.status, 0);

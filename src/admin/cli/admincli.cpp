@@ -25,9 +25,7 @@ bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QStri
     return true;
 }
 
-bool isOption(const QString& arg, const QString& name) {
-    return arg == name || arg.startsWith(name + u'=');
-}
+bool isOption(const QString& arg, const QString& name) { return arg == name || arg.startsWith(name + u'='); }
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
@@ -57,8 +55,7 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
             if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
-                             .arg(value);
+                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"").arg(value);
                 return false;
             }
             out->now = now;
