@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 
 namespace kz {
@@ -292,6 +293,9 @@ void CriteriaEditorScreen::showInputText() {
 
 void CriteriaEditorScreen::fillDistribution() {
     const int level = editor_.currentLevel();
+    // The lists are filled anew after every key; where the teacher had scrolled them stays.
+    const int scrolled3 = list3_->verticalScrollBar()->value();
+    const int scrolled4 = list4_->verticalScrollBar()->value();
     list3_->clear();
     list4_->clear();
     if (level < 1)
@@ -306,6 +310,8 @@ void CriteriaEditorScreen::fillDistribution() {
     label4_->setText(notice_);
     list3_->addItems(distribution->allResultsLines(level));
     list4_->addItems(distribution->bestTimeLines(level));
+    list3_->verticalScrollBar()->setValue(scrolled3);
+    list4_->verticalScrollBar()->setValue(scrolled4);
 }
 
 void CriteriaEditorScreen::onTyped(const QString& text) {
@@ -314,8 +320,10 @@ void CriteriaEditorScreen::onTyped(const QString& text) {
 }
 
 bool CriteriaEditorScreen::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != input_ || event->type() != QEvent::KeyPress || leaving_)
+    if (watched != input_ || event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
+    if (leaving_)
+        return true;
     const auto* keyEvent = static_cast<QKeyEvent*>(event);
     const CriteriaEditor::KeyResult result = editor_.keyDown(editorKey(*keyEvent));
     if (result.refresh) {
