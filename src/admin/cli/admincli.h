@@ -17,11 +17,12 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                 // check, export, stats, school-best
-    QString programFolder;           // empty: the caller's default
-    std::optional<QDateTime> now;    // --now
-    std::optional<int> student;      // --student
-    std::optional<int> level;        // --level
+    QString command;                // check, export, stats, school-best, lock-test, distribution
+    QString programFolder;          // empty: the caller's default
+    std::optional<QDateTime> now;   // --now
+    std::optional<int> student;     // --student
+    std::optional<int> holdSeconds; // --hold (lock-test)
+    std::optional<int> level;       // --level (distribution)
     bool help = false;
 };
 
@@ -38,8 +39,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
 // was read (for check).
 int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
 int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
-int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student, QTextStream& out,
-             QTextStream& err);
+int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
+             QTextStream& out, QTextStream& err);
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
 int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err);
 
