@@ -25,7 +25,7 @@ AppNavigator::~AppNavigator() {
     // navigator that is gone.
     for (QWidget* w : {static_cast<QWidget*>(nameScreen_.data()), static_cast<QWidget*>(levelMenu_.data()),
                        static_cast<QWidget*>(drill_.data()), static_cast<QWidget*>(endScreen_.data()),
-                       static_cast<QWidget*>(wait_.data())}) {
+                       static_cast<QWidget*>(criteriaEditor_.data()), static_cast<QWidget*>(wait_.data())}) {
         delete w;
     }
 }
@@ -106,7 +106,13 @@ void AppNavigator::notYetAvailable(const QString& screenName) {
 }
 
 void AppNavigator::showCriteriaEditor() {
-    notYetAvailable(QStringLiteral("合格タイムデータ変更"));
+    if (quitRequested_)
+        return;
+    auto* editor = new CriteriaEditorScreen(context_);
+    criteriaEditor_ = editor;
+    editor->show();
+    // The level menu it was opened from closes itself once this is up.
+    closeWaitWindow();
 }
 
 void AppNavigator::showRecordBrowser() {

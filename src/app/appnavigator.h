@@ -1,5 +1,6 @@
 #pragma once
 
+#include "admin/gui/criteriaeditorscreen.h"
 #include "core/gui/appcontext.h"
 #include "core/gui/navigator.h"
 #include "core/gui/waitwindow.h"
@@ -54,6 +55,7 @@ public:
     LevelMenuScreen* levelMenu() const { return levelMenu_; }
     DrillScreen* drillScreen() const { return drill_; }
     EndScreen* endScreen() const { return endScreen_; }
+    CriteriaEditorScreen* criteriaEditor() const { return criteriaEditor_; }
     WaitWindow* waitWindow() const { return wait_; }
 
 private:
@@ -67,6 +69,7 @@ private:
     QPointer<LevelMenuScreen> levelMenu_;
     QPointer<DrillScreen> drill_;
     QPointer<EndScreen> endScreen_;
+    QPointer<CriteriaEditorScreen> criteriaEditor_;
     QPointer<WaitWindow> wait_;
     bool quitRequested_ = false;
     int exitCode_ = 0;

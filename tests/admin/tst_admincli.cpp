@@ -144,6 +144,7 @@ private slots:
     void statsAsOfNow();
     void statsOfOneStudent();
     void schoolBest();
+    void distributionOfALevel();
     void checkCleanInstallation();
     void checkReportsEachProblem();
     void missingPathFile();
@@ -168,6 +169,10 @@ void TestAdminCli::parsesArguments_data() {
                                    << true << "stats";
     QTest::newRow("school-best now") << QStringList{"school-best", "--now=2004-03-15T14:30:00"} << true
                                      << "school-best";
+    QTest::newRow("distribution") << QStringList{"distribution", "--level=2"} << true << "distribution";
+    QTest::newRow("distribution without level") << QStringList{"distribution"} << false << "";
+    QTest::newRow("level 36") << QStringList{"distribution", "--level", "36"} << false << "";
+    QTest::newRow("level on stats") << QStringList{"stats", "--level", "2"} << false << "";
     QTest::newRow("help alone") << QStringList{"--help"} << true << "";
     QTest::newRow("no command") << QStringList{} << false << "";
     QTest::newRow("unknown command") << QStringList{"purge"} << false << "";
@@ -197,9 +202,9 @@ void TestAdminCli::helpDocumentsEverything() {
     Fixture fx;
     const Run run = companion(fx, {"--help"});
     QCOMPARE(run.status, 0);
-    for (const char* word :
-         {"check", "export", "stats", "school-best", "--program-folder", "--now", "--student",
-          "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+    for (const char* word : {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder",
+                             "--now", "--student",
+                             "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -251,6 +256,23 @@ void TestAdminCli::schoolBest() {
     const Run run = companion(fx, {"school-best"});
     QCOMPARE(run.status, 0);
     QCOMPARE(run.out, QString("level,school_best_time\n2,30\n")); // Bangou 1200 makes no school best
+}
+
+void TestAdminCli::distributionOfALevel() {
+    Fixture fx;
+    const Run run = companion(fx, {"distribution", "--level", "2"});
+    QCOMPARE(run.status, 0);
+    const QStringList lines = run.out.split(u'\n');
+    QCOMPARE(lines.size(), 102 + 1 + 102 + 1);
+    QCOMPARE(lines[0], QStringLiteral("レベル2 今まで3回  （★=1）"));
+    QCOMPARE(lines[4], QStringLiteral("  30～★"));
+    QCOMPARE(lines[10], QStringLiteral("  90～★"));
+    QCOMPARE(lines[101], QStringLiteral("1000～★")); // the time-out
+    QCOMPARE(lines[102], QString());
+    QCOMPARE(lines[103], QStringLiteral("レベル2 （★=1）"));
+    QCOMPARE(lines[103 + 4], QStringLiteral("  30～★"));
+    QCOMPARE(lines[103 + 10], QStringLiteral("  90～★"));
+    QCOMPARE(lines[103 + 31], QStringLiteral(" 300～"));
 }
 
 void TestAdminCli::checkCleanInstallation() {

@@ -32,9 +32,10 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"),     QStringLiteral("export"),
-                                  QStringLiteral("stats"),     QStringLiteral("school-best"),
-                                  QStringLiteral("lock-test"), QStringLiteral("sound")};
+    static const QStringList list{QStringLiteral("check"),       QStringLiteral("export"),
+                                  QStringLiteral("stats"),       QStringLiteral("school-best"),
+                                  QStringLiteral("lock-test"),   QStringLiteral("sound"),
+                                  QStringLiteral("distribution")};
     return list;
 }
 
@@ -95,6 +96,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->holdSeconds = n;
+        } else if (isOption(arg, QStringLiteral("--level"))) {
+            if (!takeValue(args, &i, QStringLiteral("--level"), &value, error))
+                return false;
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 1 || n > 35) {
+                *error = QStringLiteral("--level takes a level 1..35, not \"%1\"").arg(value);
+                return false;
+            }
+            out->level = n;
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -125,6 +136,11 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
     }
     if (out->student && out->command != u"stats") {
         *error = QStringLiteral("--student belongs to stats");
+        return false;
+    }
+    if (out->level.has_value() != (out->command == u"distribution")) {
+        *error = out->level ? QStringLiteral("--level belongs to distribution")
+                            : QStringLiteral("distribution needs --level");
         return false;
     }
     return true;
@@ -180,6 +196,11 @@ QString cliHelpText() {
         "  sound        opens the sound device the program would play on and plays\n"
         "               nothing; status 1 with the reason when it cannot be opened\n"
         "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
+        "  distribution --level L\n"
+        "               how the recorded times of level L spread over ten-second bands,\n"
+        "               as the criteria editor shows them: every attempt (全成績, the\n"
+        "               last band 1000 s and over, time-outs included), a blank line,\n"
+        "               then every student's best time (最高タイム, up to 300 s and over).\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -223,6 +244,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err,
                         options.waitSeconds);
+    if (options.command == u"distribution")
+        return runDistribution(installation, *options.level, out, err);
     return runSchoolBest(installation, out, err, options.waitSeconds);
 }
 

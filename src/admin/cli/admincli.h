@@ -17,12 +17,13 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                // check, export, stats, school-best, lock-test, sound
+    QString command;                // check, export, stats, school-best, lock-test, sound, distribution
     QString programFolder;          // empty: the caller's default
     std::optional<QDateTime> now;   // --now
     std::optional<int> student;     // --student
     std::optional<int> holdSeconds; // --hold (lock-test)
     int waitSeconds = 10;           // --wait: how long a refused read of the results file is retried
+    std::optional<int> level;       // --level (distribution)
     bool help = false;
 };
 
@@ -46,6 +47,7 @@ int runStats(const Installation& installation, const QDateTime& now, std::option
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err, int waitSeconds = 10);
 // Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
 int runSoundCheck(QTextStream& out, QTextStream& err);
+int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

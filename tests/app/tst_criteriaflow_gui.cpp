@@ -1,0 +1,89 @@
+// A teacher changes a level's minimum time in the criteria editor of a freshly made demo
+// school, saves, returns to the level menu, and the next attempt at that level already
+// runs with the new time limit.
+#include "app/appnavigator.h"
+#include "core/catalogue.h"
+#include "core/gui/startupsteps.h"
+#include "core/runstate.h"
+#include "core/startup.h"
+#include "platform/gui/messagebox.h"
+#include "platform/processlauncher.h"
+#include "support/fakes.h"
+#include "support/testsupport.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+
+namespace {
+
+class RefusingLauncher final : public ProcessLauncher {
+public:
+    QString startDetached(const QString&, const QStringList&, const QString&) override {
+        return "not in this test";
+    }
+};
+
+} // namespace
+
+class TestCriteriaFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void savedCriteriaServeTheNextAttempt();
+};
+
+void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
+    QTemporaryDir dir;
+    const QString school = dir.filePath("school");
+    QProcess make;
+    make.start("python3", {KZ_SOURCE_DIR "/demo/make_demo_school.py", school});
+    QVERIFY(make.waitForFinished(60000));
+    QCOMPARE(make.exitCode(), 0);
+
+    auto state = std::make_unique<RunState>();
+    test::FakeClock clock(QDateTime::currentDateTime());
+    test::ScriptedRandom random;
+    PresetMessageBox messages;
+    test::NullCues cues;
+    RefusingLauncher launcher;
+    prepareRun(*state, clock, random);
+    QVERIFY(resolveAndReport(school + "/kazurin2", *state, messages, nullptr));
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return QString(); }, {}});
+    buildLevelCatalogue(*state); // as the name screen does
+    state->currentBangou = 1002;
+    state->currentName = "田中先生";
+
+    navigator.showLevelMenu();
+    QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
+    LevelMenuScreen* menu = navigator.levelMenu();
+    menu->findChild<QPushButton*>("Command8")->click();
+    QTest::keyClicks(menu->findChild<QLineEdit*>("Text3"), state->installation.teacherPassword);
+    menu->findChild<QPushButton*>("Command10_1")->click();
+    QTRY_VERIFY(navigator.criteriaEditor());
+    QTRY_VERIFY(!navigator.levelMenu());
+
+    CriteriaEditorScreen* editor = navigator.criteriaEditor();
+    editor->clickCell(4, 2);
+    QTest::keyClicks(editor->findChild<QLineEdit*>("Gridinputtext"), " 20");
+    QVERIFY(test::saveScreenshot(editor, "criteria_flow_demo_changed"));
+    editor->findChild<QPushButton*>("Command3")->click();
+    QCOMPARE(state->criteria[4].minimumTime, 20);
+    editor->findChild<QPushButton*>("Command4")->click();
+    QVERIFY(messages.shown.isEmpty()); // saved: nothing to ask
+    QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
+    QTRY_VERIFY(!navigator.criteriaEditor());
+
+    QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
+    QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
+    QCOMPARE(navigator.drillScreen()->engine().timeLimit(), 100);
+    PassCriteriaTable reread;
+    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok);
+    QCOMPARE(reread[4].minimumTime, 20);
+}
+
+QTEST_MAIN(TestCriteriaFlow)
+#include "tst_criteriaflow_gui.moc"
