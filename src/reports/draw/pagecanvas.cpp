@@ -48,6 +48,11 @@ PagedCanvas::PagedCanvas(QPagedPaintDevice* device, qreal fontPoints)
     painter_.setRenderHint(QPainter::Antialiasing);
 }
 
+PagedCanvas::PagedCanvas(std::unique_ptr<QPagedPaintDevice> device, qreal fontPoints)
+    : PagedCanvas(device.get(), fontPoints) {
+    owned_ = std::move(device);
+}
+
 PagedCanvas::~PagedCanvas() {
     if (painter_.isActive())
         painter_.end();

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QSizeF>
 
+#include <memory>
+
 class QPagedPaintDevice;
 
 // Surfaces that reports are drawn on, page by page: the screen's picture, a printer or a
@@ -46,6 +48,8 @@ class PagedCanvas final : public PageCanvas {
 public:
     // Sets A4 portrait on the device and begins painting (which starts the print job).
     explicit PagedCanvas(QPagedPaintDevice* device, qreal fontPoints = 6);
+    // The same, owning the device (a PDF writer made for one document).
+    explicit PagedCanvas(std::unique_ptr<QPagedPaintDevice> device, qreal fontPoints = 6);
     ~PagedCanvas() override;
 
     bool isActive() const override { return painter_.isActive(); }
@@ -58,6 +62,7 @@ public:
     bool finish() override;
 
 private:
+    std::unique_ptr<QPagedPaintDevice> owned_; // ends after the painter
     QPagedPaintDevice* device_;
     QPainter painter_;
     qreal fontPoints_;
