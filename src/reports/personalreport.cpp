@@ -46,17 +46,17 @@ Outcome<std::vector<ResultKeys>> loadReportRecords(const QString& resultsPath, i
     return reportRecords(window, levelCount, now);
 }
 
-ReportRanks readReportRanks(const QList<RankedLine>& timeLines, const QList<RankedLine>& pointsLines,
+ReportRanks readReportRanks(const QList<TableLine>& timeLines, const QList<TableLine>& pointsLines,
                             int bangou) {
     ReportRanks ranks;
-    for (const RankedLine& line : timeLines) {
+    for (const TableLine& line : timeLines) {
         if (line.bangou == bangou) {
             ranks.timeRank = line.text.left(3);
             break;
         }
     }
     bool found = false;
-    for (const RankedLine& line : pointsLines) {
+    for (const TableLine& line : pointsLines) {
         bool ok = false;
         const qint32 points = line.text.right(5).trimmed().toInt(&ok);
         if (ok && points > 0) {

@@ -2,6 +2,7 @@
 
 #include "data/resultstore.h"
 #include "platform/outcome.h"
+#include "reports/resultstables.h"
 
 #include <QDateTime>
 #include <QList>
@@ -38,18 +39,12 @@ struct ReportRanks {
     qint64 pointsSum = 0;       // their points
 };
 
-// One line of a graph ranking list and the student it stands for.
-struct RankedLine {
-    QString text;
-    int bangou = 0;
-};
-
 // The ranking step: the student's rank fields (the first three characters of their
 // line) and points (the number in the last five characters of their points line), and
 // the number and sum of the points above 0 of the points list. The student's line is
 // found by student number, so long names and names shared by two students still get
 // their ranks.
-ReportRanks readReportRanks(const QList<RankedLine>& timeLines, const QList<RankedLine>& pointsLines,
+ReportRanks readReportRanks(const QList<TableLine>& timeLines, const QList<TableLine>& pointsLines,
                             int bangou);
 
 // Figures of the report of student bangou at level.

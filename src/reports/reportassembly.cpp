@@ -36,6 +36,19 @@ int studentOfListLine(const QString& line) {
     return ok ? bangou : 0;
 }
 
+GraphRankingSource graphRankingSource(ResultsTableBuilder& builder, PointsKind pointsKind,
+                                      const QString& gradeFilter, int currentBangou) {
+    const RankingKind points =
+        pointsKind == PointsKind::Today ? RankingKind::PointsToday : RankingKind::PointsSoFar;
+    return [&builder, points, gradeFilter, currentBangou](int level) {
+        GraphRankingLists lists;
+        lists.points = builder.ranking(level, points, RankingStyle::Graph, gradeFilter, currentBangou);
+        lists.time =
+            builder.ranking(level, RankingKind::BestTime, RankingStyle::Graph, gradeFilter, currentBangou);
+        return lists;
+    };
+}
+
 PersonalReport makePersonalReport(const ReportSources& sources, int bangou, int level) {
     // The ranking step: points first, then time, both read by student number.
     const GraphRankingLists lists = sources.rankings ? sources.rankings(level) : GraphRankingLists{};

@@ -27,10 +27,15 @@ int studentOfListLine(const QString& line);
 
 // The graph ranking lists of a level (by time, by points), each line with its student.
 struct GraphRankingLists {
-    QList<RankedLine> time;
-    QList<RankedLine> points;
+    QList<TableLine> time;
+    QList<TableLine> points;
 };
 using GraphRankingSource = std::function<GraphRankingLists(int level)>;
+// The graph ranking lists as the level menu ranks its students: its grade filter, its
+// points kind (points so far or today) and its current student's marks. The builder
+// must outlive the source.
+GraphRankingSource graphRankingSource(ResultsTableBuilder& builder, PointsKind pointsKind,
+                                      const QString& gradeFilter, int currentBangou);
 
 // What every report of a run is made from.
 struct ReportSources {

@@ -4,3 +4,9 @@ if(TARGET tst_admincli)
   add_dependencies(tst_admincli kazurin2-admin)
   target_compile_definitions(tst_admincli PRIVATE KZ_ADMIN_EXE="$<TARGET_FILE:kazurin2-admin>")
 endif()
+# The report command draws PDF files; its tests run the program and read the pages
+# with the PDF tools (pdfinfo, pdftoppm).
+if(TARGET tst_reportcommand)
+  add_dependencies(tst_reportcommand kazurin2-admin)
+  target_compile_definitions(tst_reportcommand PRIVATE KZ_ADMIN_EXE="$<TARGET_FILE:kazurin2-admin>")
+endif()

@@ -101,12 +101,12 @@ void TestPersonalReport::summary() {
 void TestPersonalReport::ranksFoundByStudentNumber() {
     // Two students named alike (the name field cuts both to "たかはしけ") and one whose
     // points line carries no points: each gets the figures of their own line.
-    const QList<RankedLine> times{{QStringLiteral("  1①たかはしけ    20 　"), 30},
-                                  {QStringLiteral("  2①たかはしけ    25 ●"), 31},
-                                  {QStringLiteral("---①たかはしけ------ 　"), 32}};
-    const QList<RankedLine> points{{QStringLiteral("  1①たかはしけ  5/   40"), 31},
-                                   {QStringLiteral("  2①たかはしけ  0/   12"), 30},
-                                   {QStringLiteral("  3①たかはしけ  0/    0"), 32}};
+    const QList<TableLine> times{{QStringLiteral("  1①たかはしけ    20 　"), 30},
+                                 {QStringLiteral("  2①たかはしけ    25 ●"), 31},
+                                 {QStringLiteral("---①たかはしけ------ 　"), 32}};
+    const QList<TableLine> points{{QStringLiteral("  1①たかはしけ  5/   40"), 31},
+                                  {QStringLiteral("  2①たかはしけ  0/   12"), 30},
+                                  {QStringLiteral("  3①たかはしけ  0/    0"), 32}};
     const ReportRanks second = readReportRanks(times, points, 31);
     QCOMPARE(second.timeRank, QStringLiteral("  2"));
     QCOMPARE(second.pointsRank, QStringLiteral("  1"));

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <algorithm>
+
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -29,7 +31,7 @@ bool isOption(const QString& arg, const QString& name) { return arg == name || a
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best")};
+                                  QStringLiteral("school-best"), QStringLiteral("report")};
     return list;
 }
 
@@ -69,6 +71,11 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (out->command == u"report" && arg.startsWith(u"--")) {
+            // report's own options (and their values) are read by the report command.
+            out->reportArguments << arg;
+            if (!arg.contains(u'=') && i + 1 < args.size() && !args[i + 1].startsWith(u"--"))
+                out->reportArguments << args[++i];
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -89,12 +96,12 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("no command given");
         return false;
     }
-    if (out->now && out->command != u"stats" && out->command != u"school-best") {
-        *error = QStringLiteral("--now belongs to stats and school-best");
+    if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"report") {
+        *error = QStringLiteral("--now belongs to stats, school-best and report");
         return false;
     }
-    if (out->student && out->command != u"stats") {
-        *error = QStringLiteral("--student belongs to stats");
+    if (out->student && out->command != u"stats" && out->command != u"report") {
+        *error = QStringLiteral("--student belongs to stats and report");
         return false;
     }
     return true;
@@ -135,6 +142,21 @@ QString cliHelpText() {
         "  school-best [--now ...]\n"
         "               level,school_best_time for every level with a school best time\n"
         "               (students 1..1000).\n"
+        "  report --student N --level L [--now ...]\n"
+        "               the summary block of student N's personal report at level L\n"
+        "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
+        "               average time against the whole school, points rank, points and\n"
+        "               the school's average points, one line each (UTF-8).\n"
+        "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
+        "         [--now ...]\n"
+        "               draws the personal reports into one PDF file (A4 portrait),\n"
+        "               three levels to a page, each student starting on a new page:\n"
+        "               the students given, or those of grade filter K (全学年, 小３, ...\n"
+        "               or its place 1..12 in the level menu's list), or every student\n"
+        "               of the roster, in the graph panel's order. --levels takes\n"
+        "               ranges and lists such as 1-5 or 1,3,7 (default 1-3). Ranks are\n"
+        "               those of the level menu with the grade filter chosen (全学年\n"
+        "               without one), ranked by points so far.\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -171,7 +193,14 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runExport(installation, out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
+    if (options.command == u"report")
+        return runReport(installation, options, options.now.value_or(systemClock().now()), out, err);
     return runSchoolBest(installation, out, err);
+}
+
+bool cliNeedsDrawing(const QStringList& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const QString& a) { return a == u"--pdf" || a.startsWith(u"--pdf="); });
 }
 
 QString csvField(const QString& text) {

@@ -17,10 +17,11 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                 // check, export, stats, school-best
+    QString command;                 // check, export, stats, school-best, report
     QString programFolder;           // empty: the caller's default
     std::optional<QDateTime> now;    // --now
     std::optional<int> student;      // --student
+    QStringList reportArguments;     // the options only report reads, as given
     bool help = false;
 };
 
@@ -40,6 +41,11 @@ int runExport(const Installation& installation, QTextStream& out, QTextStream& e
 int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student, QTextStream& out,
              QTextStream& err);
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
+// report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
+int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
+              QTextStream& out, QTextStream& err);
+// Whether the arguments ask for drawing (report --pdf), so main() must start Qt Gui.
+bool cliNeedsDrawing(const QStringList& arguments);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);
