@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "admin/cli/tablescommand.h"
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -27,11 +28,14 @@ bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QStri
     return true;
 }
 
-bool isOption(const QString& arg, const QString& name) { return arg == name || arg.startsWith(name + u'='); }
+bool isOption(const QString& arg, const QString& name) {
+    return arg == name || arg.startsWith(name + u'=');
+}
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best"), QStringLiteral("report")};
+                                  QStringLiteral("school-best"), QStringLiteral("tables"),
+                                  QStringLiteral("report")};
     return list;
 }
 
@@ -57,7 +61,8 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
             if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"").arg(value);
+                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
+                             .arg(value);
                 return false;
             }
             out->now = now;
@@ -71,11 +76,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
-        } else if (out->command == u"report" && arg.startsWith(u"--")) {
-            // report's own options (and their values) are read by the report command.
-            out->reportArguments << arg;
-            if (!arg.contains(u'=') && i + 1 < args.size() && !args[i + 1].startsWith(u"--"))
-                out->reportArguments << args[++i];
+        } else if (arg.startsWith(u'-') && (out->command == u"tables" || out->command == u"report")) {
+            out->commandArguments << arg;
+            if (!arg.contains(u'=') && i + 1 < args.size())
+                out->commandArguments << args[++i];
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -96,9 +100,15 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("no command given");
         return false;
     }
-    if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"report") {
-        *error = QStringLiteral("--now belongs to stats, school-best and report");
+    if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"tables" &&
+        out->command != u"report") {
+        *error = QStringLiteral("--now belongs to stats, school-best, tables and report");
         return false;
+    }
+    if (out->command == u"tables") {
+        TablesOptions tables;
+        if (!parseTablesArguments(out->commandArguments, &tables, error))
+            return false;
     }
     if (out->student && out->command != u"stats" && out->command != u"report") {
         *error = QStringLiteral("--student belongs to stats and report");
@@ -109,56 +119,42 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
 
 QString cliHelpText() {
     return QStringLiteral(
-        "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-        "\n"
-        "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
-        "\n"
-        "  --program-folder DIR  the program's own folder of the installation: the folder\n"
-        "                        whose parent holds パスデータ.txt (default: the folder of\n"
-        "                        kazurin2-admin itself)\n"
-        "  -h, --help            this text\n"
-        "\n"
-        "Commands:\n"
-        "  check        reads every data file of the installation (path file, common\n"
-        "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-        "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
-        "               FILE:record N: ... for the results file). Exit status 1 when\n"
-        "               anything is wrong, 0 otherwise.\n"
-        "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
-        "               record,date,time,student,name,level,level_name,recorded_time,\n"
-        "               points,site_code\n"
-        "               record is the record number, date 2004-03-15, time 14:30:00,\n"
-        "               points as the statistics count them (multiplier applied), name\n"
-        "               from the roster (empty when unknown).\n"
-        "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
-        "               the statistics as of --now (default: now) as CSV:\n"
-        "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
-        "               overdo_period_attempts,total_points,today_points,\n"
-        "               pass_period_points,overdo_period_points,best_time\n"
-        "               one row for each student (or only student N) and level 1..35\n"
-        "               with any figure other than 0 (best_time: other than 99999),\n"
-        "               ordered by student, then level. Like the program, only the\n"
-        "               newest 20000 records count.\n"
-        "  school-best [--now ...]\n"
-        "               level,school_best_time for every level with a school best time\n"
-        "               (students 1..1000).\n"
-        "  report --student N --level L [--now ...]\n"
-        "               the summary block of student N's personal report at level L\n"
-        "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
-        "               average time against the whole school, points rank, points and\n"
-        "               the school's average points, one line each (UTF-8).\n"
-        "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
-        "         [--now ...]\n"
-        "               draws the personal reports into one PDF file (A4 portrait),\n"
-        "               three levels to a page, each student starting on a new page:\n"
-        "               the students given, or those of grade filter K (全学年, 小３, ...\n"
-        "               or its place 1..12 in the level menu's list), or every student\n"
-        "               of the roster, in the graph panel's order. --levels takes\n"
-        "               ranges and lists such as 1-5 or 1,3,7 (default 1-3). Ranks are\n"
-        "               those of the level menu with the grade filter chosen (全学年\n"
-        "               without one), ranked by points so far.\n"
-        "\n"
-        "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+               "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+               "\n"
+               "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
+               "\n"
+               "  --program-folder DIR  the program's own folder of the installation: the folder\n"
+               "                        whose parent holds パスデータ.txt (default: the folder of\n"
+               "                        kazurin2-admin itself)\n"
+               "  -h, --help            this text\n"
+               "\n"
+               "Commands:\n"
+               "  check        reads every data file of the installation (path file, common\n"
+               "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
+               "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
+               "               FILE:record N: ... for the results file). Exit status 1 when\n"
+               "               anything is wrong, 0 otherwise.\n"
+               "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
+               "               record,date,time,student,name,level,level_name,recorded_time,\n"
+               "               points,site_code\n"
+               "               record is the record number, date 2004-03-15, time 14:30:00,\n"
+               "               points as the statistics count them (multiplier applied), name\n"
+               "               from the roster (empty when unknown).\n"
+               "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
+               "               the statistics as of --now (default: now) as CSV:\n"
+               "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
+               "               overdo_period_attempts,total_points,today_points,\n"
+               "               pass_period_points,overdo_period_points,best_time\n"
+               "               one row for each student (or only student N) and level 1..35\n"
+               "               with any figure other than 0 (best_time: other than 99999),\n"
+               "               ordered by student, then level. Like the program, only the\n"
+               "               newest 20000 records count.\n"
+               "  school-best [--now ...]\n"
+               "               level,school_best_time for every level with a school best time\n"
+               "               (students 1..1000).\n") +
+           tablesHelpText() +
+           QStringLiteral("\n"
+                          "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
@@ -191,6 +187,9 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runCheck(installation, pathFile, out, err);
     if (options.command == u"export")
         return runExport(installation, out, err);
+    if (options.command == u"tables")
+        return runTables(installation, options.commandArguments, options.now.value_or(systemClock().now()),
+                         out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
     if (options.command == u"report")

@@ -17,11 +17,11 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                 // check, export, stats, school-best, report
-    QString programFolder;           // empty: the caller's default
-    std::optional<QDateTime> now;    // --now
-    std::optional<int> student;      // --student
-    QStringList reportArguments;     // the options only report reads, as given
+    QString command;              // check, export, stats, school-best, tables, report
+    QString programFolder;        // empty: the caller's default
+    std::optional<QDateTime> now; // --now
+    std::optional<int> student;   // --student
+    QStringList commandArguments; // options of a command that reads its own (tables, report)
     bool help = false;
 };
 
@@ -38,12 +38,13 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
 // was read (for check).
 int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
 int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
-int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student, QTextStream& out,
-             QTextStream& err);
+int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
+             QTextStream& out, QTextStream& err);
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
 // report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
 int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
               QTextStream& out, QTextStream& err);
+QString reportHelpText();
 // Whether the arguments ask for drawing (report --pdf), so main() must start Qt Gui.
 bool cliNeedsDrawing(const QStringList& arguments);
 

@@ -55,7 +55,7 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
 }
 
 bool parseReportOptions(const CliOptions& cli, ReportOptions* out, QString* error) {
-    const QStringList& args = cli.reportArguments;
+    const QStringList& args = cli.commandArguments;
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString name = args[i];
         QString value;
@@ -191,6 +191,25 @@ QString shownName(const RosterTables& roster, int bangou) {
 }
 
 } // namespace
+
+QString reportHelpText() {
+    return QStringLiteral(
+        "  report --student N --level L [--now ...]\n"
+        "               the summary block of student N's personal report at level L\n"
+        "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
+        "               average time against the whole school, points rank, points and\n"
+        "               the school's average points, one line each (UTF-8).\n"
+        "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
+        "         [--now ...]\n"
+        "               draws the personal reports into one PDF file (A4 portrait),\n"
+        "               three levels to a page, each student starting on a new page:\n"
+        "               the students given, or those of grade filter K (全学年, 小３, ...\n"
+        "               or its place 1..12 in the level menu's list), or every student\n"
+        "               of the roster, in the graph panel's order. --levels takes\n"
+        "               ranges and lists such as 1-5 or 1,3,7 (default 1-3). Ranks are\n"
+        "               those of the level menu with the grade filter chosen (全学年\n"
+        "               without one), ranked by points so far.\n");
+}
 
 int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& now, QTextStream& out,
               QTextStream& err) {
