@@ -162,6 +162,7 @@ void TestReportCommand::pdfPages_data() {
     QTest::newRow("two students, each from a new page")
         << QStringList{"--students", "17,21", "--levels", "1,2"} << 2;
     QTest::newRow("grade 3, five levels") << QStringList{"--grade-filter", "小３", "--levels", "1-5"} << 8;
+    QTest::newRow("grade 3 by its place") << QStringList{"--grade-filter", "9", "--levels", "4"} << 4;
     QTest::newRow("everybody, levels 1 to 3") << QStringList{} << 5;
 }
 
@@ -214,6 +215,7 @@ void TestReportCommand::refusesWrongUse_data() {
     QTest::newRow("level 26") << QStringList{"--student", "17", "--level", "26"} << 2;
     QTest::newRow("levels backwards") << QStringList{"--pdf", "x.pdf", "--levels", "5-1"} << 2;
     QTest::newRow("unknown grade filter") << QStringList{"--pdf", "x.pdf", "--grade-filter", "大学"} << 2;
+    QTest::newRow("grade filter place 12") << QStringList{"--pdf", "x.pdf", "--grade-filter", "12"} << 2;
     QTest::newRow("student not in roster") << QStringList{"--student", "99", "--level", "1"} << 1;
     QTest::newRow("folder instead of file") << QStringList{"--pdf", "/", "--students", "17"} << 1;
 }

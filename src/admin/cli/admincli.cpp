@@ -152,7 +152,7 @@ QString cliHelpText() {
                "  school-best [--now ...]\n"
                "               level,school_best_time for every level with a school best time\n"
                "               (students 1..1000).\n") +
-           tablesHelpText() +
+           tablesHelpText() + reportHelpText() +
            QStringLiteral("\n"
                           "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }

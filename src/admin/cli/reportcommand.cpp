@@ -99,14 +99,14 @@ bool parseReportOptions(const CliOptions& cli, ReportOptions* out, QString* erro
         } else if (name == u"--grade-filter") {
             bool isIndex = false;
             const int index = value.toInt(&isIndex);
-            if (isIndex && index >= 1 && index <= gradeFilters().size()) {
-                out->gradeFilter = gradeFilters()[index - 1];
+            if (isIndex && index >= 0 && index < gradeFilters().size()) {
+                out->gradeFilter = gradeFilters()[index];
             } else if (gradeFilters().contains(value)) {
                 out->gradeFilter = value;
             } else {
-                *error = QStringLiteral("--grade-filter takes one of %1 (or its place 1..%2), not \"%3\"")
+                *error = QStringLiteral("--grade-filter takes one of %1 (or its place 0..%2), not \"%3\"")
                              .arg(gradeFilters().join(u' '))
-                             .arg(gradeFilters().size())
+                             .arg(gradeFilters().size() - 1)
                              .arg(value);
                 return false;
             }
@@ -193,22 +193,21 @@ QString shownName(const RosterTables& roster, int bangou) {
 } // namespace
 
 QString reportHelpText() {
-    return QStringLiteral(
-        "  report --student N --level L [--now ...]\n"
-        "               the summary block of student N's personal report at level L\n"
-        "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
-        "               average time against the whole school, points rank, points and\n"
-        "               the school's average points, one line each (UTF-8).\n"
-        "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
-        "         [--now ...]\n"
-        "               draws the personal reports into one PDF file (A4 portrait),\n"
-        "               three levels to a page, each student starting on a new page:\n"
-        "               the students given, or those of grade filter K (全学年, 小３, ...\n"
-        "               or its place 1..12 in the level menu's list), or every student\n"
-        "               of the roster, in the graph panel's order. --levels takes\n"
-        "               ranges and lists such as 1-5 or 1,3,7 (default 1-3). Ranks are\n"
-        "               those of the level menu with the grade filter chosen (全学年\n"
-        "               without one), ranked by points so far.\n");
+    return QStringLiteral("  report --student N --level L [--now ...]\n"
+                          "               the summary block of student N's personal report at level L\n"
+                          "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
+                          "               average time against the whole school, points rank, points and\n"
+                          "               the school's average points, one line each (UTF-8).\n"
+                          "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
+                          "         [--now ...]\n"
+                          "               draws the personal reports into one PDF file (A4 portrait),\n"
+                          "               three levels to a page, each student starting on a new page:\n"
+                          "               the students given, or those of grade filter K (the filter's\n"
+                          "               text, as 小３, or its place counted from 0 as for tables), or\n"
+                          "               every student of the roster, in the graph panel's order.\n"
+                          "               --levels takes ranges and lists such as 1-5 or 1,3,7 (default\n"
+                          "               1-3). Ranks are those of the level menu with the grade filter\n"
+                          "               chosen (全学年 without one), ranked by points so far.\n");
 }
 
 int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& now, QTextStream& out,
