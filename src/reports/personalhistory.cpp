@@ -2,6 +2,10 @@
 
 #include "data/oledate.h"
 
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
 #include <map>
 
 namespace kz {
@@ -25,6 +29,28 @@ QList<HistoryLine> personalHistory(std::span<const ResultKeys> records, int bang
         lines << HistoryLine{r.level, text};
     }
     return lines;
+}
+
+std::vector<QList<TableLine>> personalHistoryLists(std::span<const ResultKeys> records, int bangou,
+                                                   int levelCount) {
+    std::vector<QList<TableLine>> lists(static_cast<size_t>(qMax(0, levelCount) + 1));
+    qsizetype index = 0;
+    const QList<HistoryLine> lines = personalHistory(records, bangou);
+    for (const ResultKeys& r : records) {
+        if (r.bangou != bangou)
+            continue;
+        const HistoryLine& line = lines[index++];
+        if (line.level >= 1 && line.level <= levelCount)
+            lists[static_cast<size_t>(line.level)] << TableLine{line.text, r.bangou, 0, r.recordedTime};
+    }
+    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    for (QList<TableLine>& list : lists) {
+        std::stable_sort(list.begin(), list.end(), [&collator](const TableLine& a, const TableLine& b) {
+            return collator.compare(a.text, b.text) < 0;
+        });
+    }
+    return lists;
 }
 
 QList<ReportBand> placeReportBands(int levels) {

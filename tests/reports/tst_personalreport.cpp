@@ -141,6 +141,18 @@ void TestPersonalReport::historyLines() {
     QCOMPARE(lines[2].level, 3);
     QCOMPARE(lines[2].text, QStringLiteral("2004/03/15 11:00:001234秒"));
     QCOMPARE(lines[3].text, QStringLiteral("2004/03/16 8:00:07   8秒"));
+
+    // As the level list shows them: within a day 10:00:00 before 9:05:23.
+    const std::vector<QList<TableLine>> lists = personalHistoryLists(records, 17, 25);
+    QCOMPARE(lists.size(), size_t(26));
+    QStringList level2;
+    for (const TableLine& line : lists[2])
+        level2 << line.text;
+    QCOMPARE(level2, (QStringList{QStringLiteral("2004/03/15 10:00:00 時間切れ(2)"),
+                                  QStringLiteral("2004/03/15 9:05:23  95秒"),
+                                  QStringLiteral("2004/03/16 8:00:07   8秒")}));
+    QCOMPARE(lists[3].size(), 1);
+    QVERIFY(lists[1].isEmpty());
 }
 
 void TestPersonalReport::bandsPerPage() {
