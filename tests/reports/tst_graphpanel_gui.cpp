@@ -193,6 +193,12 @@ void TestGraphPanel::cancelledPrintingPrintsNothing() {
     p.child<QPushButton>("Command24_1")->click();
     QCOMPARE(p.printer.choices, 1);
     QVERIFY(p.printer.files.isEmpty());
+    // Without a level there is nothing to print: a message instead of empty pages.
+    p.printer.accept = true;
+    p.child<QListWidget>("List3")->clearSelection();
+    p.child<QPushButton>("Command24_1")->click();
+    QVERIFY(p.printer.files.isEmpty());
+    QCOMPARE(school.messages.shown.size(), 1);
 }
 
 QTEST_MAIN(TestGraphPanel)

@@ -158,6 +158,13 @@ void GraphPanel::showReports(int target) {
     if (students.isEmpty())
         students << selectedStudent_;
     const QList<int> levels = selectedLevels();
+    if (levels.isEmpty() && target == 1) {
+        // Nothing to print: no empty pages for anybody.
+        context_.messages.inform(this, state.programTitle,
+                                 QStringLiteral("印刷するレベルを選んでください。"));
+        drawing_ = false;
+        return;
+    }
 
     Outcome<std::vector<ResultKeys>> records =
         loadReportRecords(state.installation.resultsPath(), state.levelCount, context_.clock.now());
