@@ -34,6 +34,25 @@ QString twoDigits(int n) {
     return s;
 }
 
+// The number padded with half-width spaces on the left to width; never cut.
+void appendRightAligned(QString& out, qint64 n, int width, QStringView unit = {}) {
+    char digits[24];
+    int len = 0;
+    const bool negative = n < 0;
+    quint64 u = negative ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
+    do {
+        digits[len++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u > 0);
+    if (negative)
+        digits[len++] = '-';
+    for (qsizetype pad = width - len - unit.size(); pad > 0; --pad)
+        out += u' ';
+    while (len > 0)
+        out += QLatin1Char(digits[--len]);
+    out += unit;
+}
+
 // A line of a list as it is ordered: numbered lines by their number, then the lines
 // without one ("--", "　　× "); ties by the stamp (time of day or date), then by mark
 // and name under the collation, then by the whole text.
@@ -171,9 +190,8 @@ struct ResultsTableBuilder::Student {
     qint16 bangou = 0;
     bool shown = false;   // the grade filter accepts the student
     bool current = false; // the student who is practising
-    QString leftMark;
     QString rightMark;
-    QString name; // the five-character field
+    QString markName; // left mark and the five-character name field
 };
 
 ResultsTableBuilder::ResultsTableBuilder(TableSources sources)
@@ -214,9 +232,9 @@ std::vector<ResultsTableBuilder::Student> ResultsTableBuilder::listedStudents(co
         s.bangou = entry.bangou;
         s.current = entry.bangou == currentBangou && currentBangou > 0;
         s.shown = levelMenuGradeMatches(gradeFilter, entry.gradeNumber);
-        s.leftMark = s.current ? kCurrentMark : gradeMark(entry.gradeNumber);
         s.rightMark = s.current ? kCurrentMark : kFullWidthSpace;
-        s.name = tablefields::nameField(entry.name);
+        s.markName =
+            (s.current ? kCurrentMark : gradeMark(entry.gradeNumber)) + tablefields::nameField(entry.name);
         students.push_back(std::move(s));
     }
     return students;
@@ -230,7 +248,7 @@ QList<TableLine> ResultsTableBuilder::ranking(int level, RankingKind kind, Ranki
         QStringList tieTexts;
         tieTexts.reserve(static_cast<qsizetype>(students.size()));
         for (const Student& s : students)
-            tieTexts.append(s.leftMark + s.name);
+            tieTexts.append(s.markName);
         tieOrder = collationPlaces(tieTexts);
     }
     return rankingOf(level, kind, style, students, tieOrder);
@@ -240,77 +258,106 @@ QList<TableLine> ResultsTableBuilder::rankingOf(int level, RankingKind kind, Ran
                                                 const std::vector<Student>& students,
                                                 const std::vector<int>& tieOrder) {
     const StatisticsTables& stats = sources_.statistics;
+    struct Entry {
+        qint64 key = 0;
+        qint64 value = 0; // what ties are judged by
+        qint32 best = 0;
+        qint32 today = 0;
+        qint32 soFar = 0;
+        int student = 0;
+        int rank = 0;
+    };
     const size_t n = students.size();
-    std::vector<qint64> keys(n);
-    std::vector<qint64> values(n);
+    std::vector<Entry> entries(n);
     for (size_t i = 0; i < n; ++i) {
+        Entry& e = entries[i];
         const int b = students[i].bangou;
+        e.student = static_cast<int>(i);
+        e.best = stats.bestTime(level, b);
+        e.today = stats.todayPoints(level, b);
+        e.soFar = stats.totalPoints(level, b);
         switch (kind) {
         case RankingKind::BestTime:
-            keys[i] = values[i] = stats.bestTime(level, b);
+            e.key = e.value = e.best;
             break;
         case RankingKind::PointsSoFar:
-            values[i] = stats.totalPoints(level, b);
-            keys[i] = 1000000 - 1000 * values[i] - stats.todayPoints(level, b);
+            e.value = e.soFar;
+            e.key = 1000000 - 1000 * qint64{e.soFar} - e.today;
             break;
         case RankingKind::PointsToday:
-            values[i] = stats.todayPoints(level, b);
-            keys[i] = 1000000 - 1000 * values[i] - stats.totalPoints(level, b);
+            e.value = e.today;
+            e.key = 1000000 - 1000 * qint64{e.today} - e.soFar;
             break;
         }
     }
     // Equal keys keep their roster order.
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
 
-    const bool graph = style == RankingStyle::Graph;
-    std::vector<OrderedLine> lines;
-    lines.reserve(n);
-    int rank = 0;
+    std::vector<const Entry*> kept;
+    kept.reserve(n);
     for (size_t position = 0; position < n; ++position) {
-        const size_t i = order[position];
-        if (position == 0 || values[i] != values[order[position - 1]])
-            rank = static_cast<int>(position) + 1;
-        const Student& s = students[i];
-        if (!s.shown)
+        Entry& e = entries[position];
+        e.rank = position > 0 && e.value == entries[position - 1].value ? entries[position - 1].rank
+                                                                        : static_cast<int>(position) + 1;
+        if (!students[static_cast<size_t>(e.student)].shown)
             continue;
-        const int b = s.bangou;
-        OrderedLine o;
-        o.number = rank;
-        o.tiePlace = tieOrder.empty() ? 0 : tieOrder[i];
-        o.line.bangou = s.bangou;
-        o.line.rank = rank;
-        o.line.recordedTime = stats.bestTime(level, b);
-        QString& text = o.line.text;
+        if (kind == RankingKind::PointsToday && e.today == 0)
+            continue;
+        kept.push_back(&e);
+    }
+    const bool graph = style == RankingStyle::Graph;
+    if (!graph && !tieOrder.empty()) {
+        // The list orders by rank, and lines of one rank by mark and name. Students without
+        // a result share the last rank, so their lines follow every numbered one.
+        auto run = kept.begin();
+        while (run != kept.end()) {
+            auto end =
+                std::find_if(run, kept.end(), [run](const Entry* e) { return e->rank != (*run)->rank; });
+            if (end - run > 1)
+                std::stable_sort(run, end, [&tieOrder](const Entry* a, const Entry* b) {
+                    return tieOrder[static_cast<size_t>(a->student)] <
+                           tieOrder[static_cast<size_t>(b->student)];
+                });
+            run = end;
+        }
+    }
+
+    QList<TableLine> lines;
+    lines.reserve(static_cast<qsizetype>(kept.size()));
+    for (const Entry* e : kept) {
+        const Student& s = students[static_cast<size_t>(e->student)];
+        TableLine line;
+        line.bangou = s.bangou;
+        line.rank = e->rank;
+        line.recordedTime = e->best;
+        QString& text = line.text;
         text.reserve(24);
         if (kind == RankingKind::BestTime) {
-            const qint32 best = o.line.recordedTime;
-            if (best == kNoResult) {
-                o.group = 1;
-                text += graph ? QStringLiteral("---") : QStringLiteral("--");
-                text += s.leftMark + s.name + QStringLiteral("------");
+            if (e->best == kNoResult) {
+                text += graph ? QLatin1String("---") : QLatin1String("--");
+                text += s.markName;
+                text += QLatin1String("------");
             } else {
-                text += tablefields::rankField(rank, style) + s.leftMark + s.name;
-                text += best == kFailedBest ? QStringLiteral("*失敗*")
-                                            : tablefields::rightAligned(QString::number(best), 6);
+                appendRightAligned(text, e->rank, graph ? 3 : 2);
+                text += s.markName;
+                if (e->best == kFailedBest)
+                    text += QStringLiteral("*失敗*");
+                else
+                    appendRightAligned(text, e->best, 6);
             }
             text += u' ';
             text += s.rightMark;
         } else {
-            const qint32 today = stats.todayPoints(level, b);
-            if (kind == RankingKind::PointsToday && today == 0)
-                continue;
-            text += tablefields::rankField(rank, style) + s.leftMark + s.name;
-            text += tablefields::rightAligned(QString::number(today), 3);
+            appendRightAligned(text, e->rank, graph ? 3 : 2);
+            text += s.markName;
+            appendRightAligned(text, e->today, 3);
             text += u'/';
-            text += tablefields::rightAligned(QString::number(stats.totalPoints(level, b)), 5);
+            appendRightAligned(text, e->soFar, 5);
         }
-        lines.push_back(std::move(o));
+        lines.append(std::move(line));
     }
-    if (!graph)
-        sortLines(lines);
-    return takeLines(lines);
+    return lines;
 }
 
 void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<const ResultKeys> records,
@@ -328,8 +375,7 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
     struct Met {
         bool known = false;
         bool shown = false;
-        QString mark;
-        QString name;
+        QString markNameMark; // mark, name field, mark
         int tieSlot = 0;
     };
     std::vector<Met> met(static_cast<size_t>(RosterTables::kStudents));
@@ -351,10 +397,11 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
                 gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(r.bangou)]);
             who.known = true;
             who.shown = levelMenuGradeMatches(choice.gradeFilter, grade);
-            who.mark = r.bangou == choice.currentBangou ? kCurrentMark : gradeMark(grade);
-            who.name = tablefields::trimmedNameField(roster.nameOf(r.bangou));
+            const QString mark = r.bangou == choice.currentBangou ? kCurrentMark : gradeMark(grade);
+            const QString markName = mark + tablefields::trimmedNameField(roster.nameOf(r.bangou));
+            who.markNameMark = markName + mark;
             who.tieSlot = static_cast<int>(tieTexts.size());
-            tieTexts.append(who.mark + who.name);
+            tieTexts.append(markName);
         }
         if (!who.shown)
             continue;
@@ -381,20 +428,23 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
         if (t < kListedTimeLimit) {
             const qint32 points =
                 attemptPoints(t, sources_.criteria.rows[static_cast<size_t>(r.level)]).basePoints;
-            const QString timeText = QString::number(t) + kSecond;
-            if (pointsFirst) {
-                o.number = points;
-                text += tablefields::rightAligned(QString::number(points), 5);
-            } else {
-                o.number = t;
-                text += tablefields::rightAligned(timeText, 5);
-            }
+            o.number = pointsFirst ? points : t;
+            if (pointsFirst)
+                appendRightAligned(text, points, 5);
+            else
+                appendRightAligned(text, t, 5, kSecond);
             text += u' ';
-            text += stamp + who.mark + who.name + who.mark;
-            text += pointsFirst ? timeText : QString::number(points);
+            text += stamp;
+            text += who.markNameMark;
+            if (pointsFirst)
+                appendRightAligned(text, t, 0, kSecond);
+            else
+                appendRightAligned(text, points, 0);
         } else {
             o.group = 1;
-            text += kTimedOutLead + stamp + who.mark + who.name + who.mark;
+            text += kTimedOutLead;
+            text += stamp;
+            text += who.markNameMark;
         }
         perLevel[static_cast<size_t>(r.level)].push_back(std::move(o));
     }
@@ -433,7 +483,7 @@ ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<co
         QStringList tieTexts;
         tieTexts.reserve(static_cast<qsizetype>(students.size()));
         for (const Student& s : students)
-            tieTexts.append(s.leftMark + s.name);
+            tieTexts.append(s.markName);
         const std::vector<int> tieOrder = collationPlaces(tieTexts);
         for (int level = 1; level <= sources_.levelCount; ++level) {
             LevelList& list = tables.levels[static_cast<size_t>(level)];

@@ -5,15 +5,17 @@
 #include "data/grade.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
+#include "reports/gui/resultslistmodel.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
@@ -33,23 +35,23 @@ constexpr int kFormWidth = 1024;
 constexpr int kFormHeight = 768;
 
 // Vertical places of a level column, in pixels from the top of the form.
-constexpr int kHeadingY = 112;   // Label5
-constexpr int kNameRowY = 140;   // Label1, Label3
+constexpr int kHeadingY = 112; // Label5
+constexpr int kNameRowY = 140; // Label1, Label3
 constexpr int kNameRowH = 26;
-constexpr int kStartY = 170;     // Command4, Text1
+constexpr int kStartY = 170; // Command4, Text1
 constexpr int kStartH = 34;
-constexpr int kCaptionY = 208;   // Label9, Label10
+constexpr int kCaptionY = 208; // Label9, Label10
 constexpr int kCaptionH = 20;
-constexpr int kFigureY = 230;    // Label14, Label15
+constexpr int kFigureY = 230; // Label14, Label15
 constexpr int kFigureH = 22;
-constexpr int kRecentY = 254;    // Label8
+constexpr int kRecentY = 254; // Label8
 constexpr int kRecentH = 22;
-constexpr int kListY = 280;      // List5
+constexpr int kListY = 280; // List5
 constexpr int kListH = 396;
-constexpr int kCriteriaY = 680;  // Label7
+constexpr int kCriteriaY = 680; // Label7
 constexpr int kCriteriaH = 24;
-constexpr int kScrollY = 716;    // HScroll1
-constexpr int kColumnGap = 6;    // free pixels between two columns
+constexpr int kScrollY = 716; // HScroll1
+constexpr int kColumnGap = 6; // free pixels between two columns
 
 const QColor kLightGrey(224, 224, 224);
 const QColor kLockGrey(192, 192, 192);
@@ -69,8 +71,8 @@ QFont uiFont(int pointSize, bool bold = false) {
     QFont font;
     // Full-width digits of the level names ("１４(1-10)") must look full-width: a gothic face
     // with fixed-width kana and digits, as on the classroom computers.
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("VL Gothic")});
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")});
     font.setPointSize(pointSize);
     font.setBold(bold);
     return font;
@@ -79,8 +81,9 @@ QFont uiFont(int pointSize, bool bold = false) {
 // Aligned lists: a fixed-pitch font in which a full-width character is two half-width ones.
 QFont fixedPitchFont(int pixelSize) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
+                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
+                      QStringLiteral("TakaoGothic")});
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPixelSize(pixelSize);
@@ -106,7 +109,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
     return button;
 }
 
-QString indexed(const char16_t* base, int index) { return QString::fromUtf16(base) + u'_' + QString::number(index); }
+QString indexed(const char16_t* base, int index) {
+    return QString::fromUtf16(base) + u'_' + QString::number(index);
+}
 
 } // namespace
 
@@ -117,15 +122,18 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     setFixedSize(kFormWidth, kFormHeight);
     setFont(uiFont(10));
 
-    // Loading: the period of the all-attempts table starts at 3; the form and the wait
-    // panel take the season colour and the wait panel covers the screen.
-    period_ = 3;
+    // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
+    // and the wait panel take the season colour and the wait panel covers the screen.
     const Rgb& season = context_.state.seasonColour;
     fill(this, QColor(season.red, season.green, season.blue));
 
     const int levels = std::clamp<int>(context_.state.levelCount, 0, RunState::kLevelSlots - 1);
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
+    topRows_.assign(static_cast<size_t>(levels) + 1, 0);
+    const RunState& state = context_.state;
+    builder_ = std::make_unique<ResultsTableBuilder>(
+        TableSources{state.roster, state.statistics, state.criteria, levels});
 
     buildHeader();
     buildColumns();
@@ -173,35 +181,41 @@ void LevelMenuScreen::buildHeader() {
     combo1_->addItems(gradeFilters());
     const int handedOver = combo1_->findText(context_.state.handedOverFilter);
     combo1_->setCurrentIndex(handedOver >= 0 ? handedOver : 0);
-    connect(combo1_, &QComboBox::activated, this, [this](int) {
-        if (hooks_.buildResults)
-            hooks_.buildResults(*this);
-        if (activated_)
-            applyAvailability();
-        if (const LevelColumn& first = column(1); first.command4)
-            first.command4->setFocus();
-    });
+    connect(combo1_, &QComboBox::activated, this, &LevelMenuScreen::gradeFilterChosen);
 
+    // Which table the lists show.
     option1Group_ = new QButtonGroup(this);
-    const QString optionCaptions[] = {QString(), QStringLiteral("累計順"), QStringLiteral("本日順"),
-                                      QStringLiteral("すべて")};
+    const QStringList tableCaptions = ResultsDisplay::tableCaptions(ResultsDisplay::Display::Points);
     for (int i = 1; i <= 3; ++i) {
-        auto* option = new QRadioButton(optionCaptions[i], this);
+        auto* option = new QRadioButton(tableCaptions[i - 1], this);
         option->setObjectName(indexed(u"Option1", i));
-        option->setGeometry(168 + (i - 1) * 88, 80, 84, 26);
+        option->setGeometry(168 + (i - 1) * 88, 80, 86, 26);
         option1Group_->addButton(option, i);
         option1_[i] = option;
     }
+    connect(option1Group_, &QButtonGroup::idClicked, this, &LevelMenuScreen::tableChosen);
 
-    // Period of the all-attempts table; shown by the results tables when they need it.
+    // Period of the all-attempts table; shown with that table.
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));
     combo2_->setGeometry(440, 80, 220, 26);
-    combo2_->addItems({QStringLiteral("　　　今週の全成績"), QStringLiteral("　　先週からの全成績"),
-                       QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
-                       QStringLiteral("　　今までの全成績")});
-    combo2_->setCurrentIndex(2);
+    combo2_->addItems(ResultsDisplay::periodItems());
+    combo2_->setCurrentIndex(kDefaultPeriod - 1);
     combo2_->hide();
+    connect(combo2_, &QComboBox::activated, this, &LevelMenuScreen::periodChosen);
+
+    // Times, points or the student's own times.
+    option2Group_ = new QButtonGroup(this);
+    const QString displayCaptions[] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"),
+                                       QStringLiteral("個人ﾀｲﾑ")};
+    for (int k = 0; k < 3; ++k) {
+        auto* option = new QRadioButton(displayCaptions[k], this);
+        option->setObjectName(indexed(u"Option2", k));
+        option->setGeometry(672 + k * 100, 80, 98, 26);
+        option2Group_->addButton(option, k);
+        option2_[k] = option;
+    }
+    connect(option2Group_, &QButtonGroup::idClicked, this, &LevelMenuScreen::displayChosen);
 
     label5_ = makeLabel(this, QStringLiteral("Label5"));
     label5_->setGeometry(16, kHeadingY, 600, 24);
@@ -258,12 +272,19 @@ void LevelMenuScreen::buildColumns() {
         c.label8 = makeLabel(this, indexed(u"Label8", level));
         c.label8->setAlignment(Qt::AlignCenter);
 
-        c.list5 = new QListWidget(this);
+        c.results = new ResultsListModel(this);
+        c.list5 = new QListView(this);
         c.list5->setObjectName(indexed(u"List5", level));
         c.list5->setFont(listFont);
         c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        c.list5->setUniformItemSizes(true);
+        c.list5->setSelectionMode(QAbstractItemView::NoSelection);
+        c.list5->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        c.list5->setAutoFillBackground(true);
+        c.list5->setModel(c.results);
 
-        c.label7 = makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
+        c.label7 = makeLabel(this, indexed(u"Label7", level),
+                             criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
         c.label7->setAlignment(Qt::AlignCenter);
 
         c.command3 = makeButton(this, indexed(u"Command3", level), QString::number(level));
@@ -279,10 +300,10 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setFrameShape(QFrame::Box);
     const Rgb& season = context_.state.seasonColour;
     fill(picture6_, QColor(season.red, season.green, season.blue));
-    auto* progress2 = new QProgressBar(picture6_);
-    progress2->setObjectName(QStringLiteral("ProgressBar2"));
-    progress2->setGeometry(312, 260, 400, 24);
-    progress2->setTextVisible(false);
+    progressBar2_ = new QProgressBar(picture6_);
+    progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
+    progressBar2_->setGeometry(312, 260, 400, 24);
+    progressBar2_->setTextVisible(false);
     picture6_->raise();
 
     // Graph panel of the personal reports; its print button is for teachers only.
@@ -351,13 +372,21 @@ const LevelColumn& LevelMenuScreen::column(int level) const {
     return columns_[static_cast<size_t>(level)];
 }
 
-QString LevelMenuScreen::gradeFilterText() const { return combo1_->currentText(); }
+QString LevelMenuScreen::gradeFilterText() const {
+    return combo1_->currentText();
+}
 
-int LevelMenuScreen::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
+int LevelMenuScreen::firstVisibleLevel() const {
+    return context_.state.firstVisibleLevel;
+}
 
-bool LevelMenuScreen::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
+bool LevelMenuScreen::teacherPanelOpen() const {
+    return picture7_->isVisibleTo(this);
+}
 
-bool LevelMenuScreen::waitPanelShown() const { return picture2_->isVisibleTo(this); }
+bool LevelMenuScreen::waitPanelShown() const {
+    return picture2_->isVisibleTo(this);
+}
 
 void LevelMenuScreen::placeColumns() {
     const int first = std::max<int>(1, context_.state.firstVisibleLevel);
@@ -412,8 +441,8 @@ void LevelMenuScreen::activate() {
     command24_[1]->setVisible(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
-    label17_->setText(elapsedText(minutesSinceSessionStart(state.sessionStartSeconds,
-                                                           context_.clock.secondsSinceMidnight())));
+    label17_->setText(elapsedText(
+        minutesSinceSessionStart(state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
     keysAccepted_ = false;
     showWaitPanel();
     progressBar1_->show();
@@ -423,15 +452,19 @@ void LevelMenuScreen::activate() {
     // 3. Fresh statistics and today's total.
     if (hooks_.refreshStatistics)
         hooks_.refreshStatistics();
-    label18_->setText(todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
+    label18_->setText(
+        todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
-    // 4. Results display preset: ranking by points so far.
-    option1_[1]->setText(QStringLiteral("累計順"));
-    option1_[2]->setText(QStringLiteral("本日順"));
+    // 4. Results display preset: the points display and its ranking by points so far.
+    settingOptions_ = true;
+    const QStringList preset = ResultsDisplay::presetCaptions();
+    option1_[1]->setText(preset[0]);
+    option1_[2]->setText(preset[1]);
+    option2_[1]->setChecked(true);
     option1_[1]->setChecked(true);
-    label5_->setText(QStringLiteral("獲得ポイント（今まで順位）"));
-    if (hooks_.buildResults)
-        hooks_.buildResults(*this);
+    display_.preset();
+    settingOptions_ = false;
+    rebuildResults();
     command1_->setEnabled(true);
 
     // 5. Every level's results list in view; the second wait panel goes.
@@ -446,7 +479,8 @@ void LevelMenuScreen::activate() {
     label11_->setFont(uiFont(titleFontSize(state.programTitle), true));
 
     // 7. Scroll to where the last level menu was left.
-    const int first = geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
+    const int first =
+        geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
     state.firstVisibleLevel = static_cast<qint16>(first);
     {
         const QSignalBlocker blocker(hscroll1_);
@@ -501,13 +535,173 @@ void LevelMenuScreen::applyAvailability() {
     picture2_->raise();
 }
 
+void LevelMenuScreen::setTableCaptions(const QStringList& captions) {
+    for (int i = 1; i <= 3 && i <= captions.size(); ++i)
+        option1_[i]->setText(captions[i - 1]);
+}
+
+void LevelMenuScreen::displayChosen(int option2) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    picture11_->hide();
+    const auto display = static_cast<ResultsDisplay::Display>(std::clamp(option2, 0, 2));
+    display_.chooseDisplay(display);
+    if (display == ResultsDisplay::Display::PersonalTimes) {
+        showPersonalTimes();
+        return;
+    }
+    setTableCaptions(ResultsDisplay::tableCaptions(display));
+    display_.chooseTable(option1Group_->checkedId());
+    rebuildResults();
+}
+
+void LevelMenuScreen::tableChosen(int option1) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    display_.chooseTable(option1);
+    // After the personal times the table comes in the display kind shown before them.
+    const int shown = static_cast<int>(display_.display());
+    if (option2Group_->checkedId() != shown) {
+        const QSignalBlocker blocker(option2Group_);
+        option2_[shown]->setChecked(true);
+    }
+    rebuildResults();
+}
+
+void LevelMenuScreen::periodChosen(int index) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    if (display_.choosePeriod(index))
+        rebuildResults();
+}
+
+void LevelMenuScreen::gradeFilterChosen() {
+    if (rebuilding_ || leaving_ || activating_)
+        return;
+    if (display_.display() == ResultsDisplay::Display::PersonalTimes)
+        showPersonalTimes();
+    else
+        rebuildResults();
+    if (const LevelColumn& first = column(1); first.command4)
+        first.command4->setFocus();
+}
+
+void LevelMenuScreen::beginRebuild() {
+    rebuilding_ = true;
+    command1_->setEnabled(false);
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.command4->setEnabled(false);
+        c.list5->hide();
+    }
+    combo2_->hide();
+    progressBar2_->setRange(0, 100);
+    progressBar2_->setValue(0);
+    picture6_->show();
+    picture6_->raise();
+    if (picture2_->isVisible())
+        picture2_->raise();
+    // The panel is painted before the work starts: the lists are built without a pause.
+    if (picture6_->isVisible())
+        picture6_->repaint();
+}
+
+void LevelMenuScreen::endRebuild() {
+    command1_->setEnabled(true);
+    applyAvailability();
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.list5->show();
+        const int top = topRows_[static_cast<size_t>(level)];
+        if (top < c.results->rowCount())
+            c.list5->scrollTo(c.results->index(top), QAbstractItemView::PositionAtTop);
+        else
+            c.list5->scrollToTop();
+    }
+    picture6_->hide();
+    rebuilding_ = false;
+}
+
+void LevelMenuScreen::clearLists() {
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.label9->setText(QStringLiteral("今日"));
+        c.label10->setText(QStringLiteral("今まで"));
+        c.results->clear();
+        topRows_[static_cast<size_t>(level)] = 0;
+    }
+}
+
+void LevelMenuScreen::rebuildResults() {
+    beginRebuild();
+    RunState& state = context_.state;
+    const TableChoice choice = display_.choice(gradeFilterText(), state.currentBangou, context_.clock.now());
+    // The bar advances per level or per record read. It paints itself as its value
+    // changes, so it is moved at most every 50 ms: a quick build is not slowed down by
+    // its own progress display.
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    const TableProgress progress = [this, &sincePaint](int done, int total) {
+        if (sincePaint.elapsed() < 50 || !picture6_->isVisible())
+            return;
+        progressBar2_->setValue(total > 0 ? static_cast<int>(qint64{done} * 100 / total) : 100);
+        sincePaint.restart();
+    };
+    const Outcome<ResultsTables> tables =
+        builder_->buildFromFile(choice, state.installation.resultsPath(), progress);
+    if (tables) {
+        display_.built(choice);
+        showTables(*tables);
+        if (choice.table == TableKind::Period)
+            combo2_->show();
+    } else {
+        clearLists();
+        context_.messages.inform(this, state.programTitle, tables.error().text());
+    }
+    endRebuild();
+}
+
+void LevelMenuScreen::showTables(const ResultsTables& tables) {
+    label5_->setText(tables.title);
+    clearLists();
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const size_t slot = static_cast<size_t>(level);
+        if (slot >= tables.levels.size())
+            continue;
+        const LevelList& list = tables.levels[slot];
+        c.results->setLines(list.lines);
+        topRows_[slot] = list.topRow;
+        if (list.colour != ListColour::Unchanged) {
+            const Rgb rgb = listColourRgb(list.colour);
+            QPalette palette = c.list5->palette();
+            palette.setColor(QPalette::Base, QColor(rgb.red, rgb.green, rgb.blue));
+            c.list5->setPalette(palette);
+        }
+        if (!rebuilding_ && list.topRow < c.results->rowCount())
+            c.list5->scrollTo(c.results->index(list.topRow), QAbstractItemView::PositionAtTop);
+    }
+}
+
+void LevelMenuScreen::showPersonalTimes() {
+    // The personal history report fills the lists with the student's own attempts; until
+    // it does, they stand empty under its heading.
+    beginRebuild();
+    display_.setTableKind(TableKind::Period);
+    clearLists();
+    label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
+    endRebuild();
+}
+
 void LevelMenuScreen::showWaitPanel() {
     picture2_->setGeometry(0, 0, width(), height());
     picture2_->show();
     picture2_->raise();
 }
 
-void LevelMenuScreen::hideWaitPanel() { picture2_->hide(); }
+void LevelMenuScreen::hideWaitPanel() {
+    picture2_->hide();
+}
 
 bool LevelMenuScreen::mayStart(int level) const {
     if (!activated_ || activating_ || leaving_)
@@ -566,7 +760,8 @@ void LevelMenuScreen::teacherChoice(int k) {
     const QString typed = text3_->text();
     // An empty box never opens the data screens, not even when no password is set.
     if (typed.isEmpty() || typed != context_.state.installation.teacherPassword) {
-        context_.messages.inform(this, context_.state.programTitle, QStringLiteral("パスワードを入力して下さい"));
+        context_.messages.inform(this, context_.state.programTitle,
+                                 QStringLiteral("パスワードを入力して下さい"));
         return;
     }
     leaveThrough(k == 0 ? &Navigator::showRecordBrowser : &Navigator::showCriteriaEditor);
