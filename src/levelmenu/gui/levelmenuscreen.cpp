@@ -1,11 +1,16 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 
+#include "core/catalogue.h"
 #include "core/gui/navigator.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
+#include "reports/gui/graphpanel.h"
+#include "reports/gui/reportprinter.h"
 #include "reports/gui/resultslistmodel.h"
+#include "reports/personalhistory.h"
+#include "reports/personalreport.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -220,6 +225,14 @@ void LevelMenuScreen::buildHeader() {
     label5_ = makeLabel(this, QStringLiteral("Label5"));
     label5_->setGeometry(16, kHeadingY, 600, 24);
     label5_->setFont(uiFont(12, true));
+    // The graph button, shown with the personal times.
+    command17_ = makeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
+    command17_->setGeometry(630, kHeadingY - 3, 110, 28);
+    command17_->hide();
+    connect(command17_, &QPushButton::clicked, this, [this] {
+        if (!rebuilding_ && !leaving_)
+            graphPanel_->open();
+    });
 
     hscroll1_ = new QScrollBar(Qt::Horizontal, this);
     hscroll1_->setObjectName(QStringLiteral("HScroll1"));
@@ -307,17 +320,25 @@ void LevelMenuScreen::buildPanels() {
     picture6_->raise();
 
     // Graph panel of the personal reports; its print button is for teachers only.
-    picture11_ = new QFrame(this);
-    picture11_->setObjectName(QStringLiteral("Picture11"));
-    picture11_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
-    picture11_->setFrameShape(QFrame::Box);
-    fill(picture11_, Qt::white);
-    command24_[0] = makeButton(picture11_, QStringLiteral("Command24_0"), QStringLiteral("表示"));
-    command24_[0]->setGeometry(880, 10, 100, 30);
-    command24_[1] = makeButton(picture11_, QStringLiteral("Command24_1"), QStringLiteral("印刷"));
-    command24_[1]->setGeometry(880, 46, 100, 30);
-    command24_[1]->hide();
-    picture11_->hide();
+    ReportPrinter* printer = hooks_.printer;
+    if (!printer) {
+        ownPrinter_ = std::make_unique<SystemReportPrinter>();
+        printer = ownPrinter_.get();
+    }
+    graphPanel_ = new GraphPanel(
+        GraphPanelContext{context_.state, context_.clock, context_.messages, *printer,
+                          [this](int level) {
+                              // Ranked as the lists of this menu rank: its grade filter, its
+                              // points kind and its student.
+                              const RunState& state = context_.state;
+                              const TableChoice choice = display_.choice(
+                                  gradeFilterText(), state.currentBangou, context_.clock.now());
+                              return graphRankingSource(*builder_, choice.pointsKind, choice.gradeFilter,
+                                                        choice.currentBangou)(level);
+                          }},
+        this);
+    graphPanel_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
+    graphPanel_->hide();
 
     // Teachers' data-change panel.
     picture7_ = new QFrame(this);
@@ -438,7 +459,7 @@ void LevelMenuScreen::activate() {
     // 1. Teachers' buttons.
     const bool teacher = state.currentIsTeacher();
     command8_->setVisible(teacher);
-    command24_[1]->setVisible(teacher);
+    graphPanel_->setPrintAllowed(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
     label17_->setText(elapsedText(
@@ -530,7 +551,7 @@ void LevelMenuScreen::applyAvailability() {
     }
     // Panels stay in front of the columns.
     picture6_->raise();
-    picture11_->raise();
+    graphPanel_->raise();
     picture7_->raise();
     picture2_->raise();
 }
@@ -543,7 +564,8 @@ void LevelMenuScreen::setTableCaptions(const QStringList& captions) {
 void LevelMenuScreen::displayChosen(int option2) {
     if (settingOptions_ || rebuilding_ || leaving_ || activating_)
         return;
-    picture11_->hide();
+    graphPanel_->hide();
+    command17_->hide();
     const auto display = static_cast<ResultsDisplay::Display>(std::clamp(option2, 0, 2));
     display_.chooseDisplay(display);
     if (display == ResultsDisplay::Display::PersonalTimes) {
@@ -684,13 +706,31 @@ void LevelMenuScreen::showTables(const ResultsTables& tables) {
 }
 
 void LevelMenuScreen::showPersonalTimes() {
-    // The personal history report fills the lists with the student's own attempts; until
-    // it does, they stand empty under its heading.
     beginRebuild();
+    RunState& state = context_.state;
+    graphPanel_->fillLists();
     display_.setTableKind(TableKind::Period);
     clearLists();
     label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
+    const Outcome<std::vector<ResultKeys>> records =
+        loadReportRecords(state.installation.resultsPath(), state.levelCount, context_.clock.now());
+    if (!records) {
+        context_.messages.inform(this, state.programTitle, records.error().text());
+    } else {
+        const int bangou = state.currentBangou;
+        const int grade = gradeNumberOf(state.roster.schoolYear,
+                                        bangou >= 0 && bangou < RosterTables::kStudents
+                                            ? state.roster.birthYearByBangou[static_cast<size_t>(bangou)]
+                                            : 0);
+        if (levelMenuGradeMatches(gradeFilterText(), grade)) {
+            const std::vector<QList<TableLine>> lists = personalHistoryLists(*records, bangou, levelCount());
+            for (int level = 1; level <= levelCount(); ++level)
+                columns_[static_cast<size_t>(level)].results->setLines(lists[static_cast<size_t>(level)]);
+        }
+    }
     endRebuild();
+    command17_->show();
+    command17_->raise();
 }
 
 void LevelMenuScreen::showWaitPanel() {

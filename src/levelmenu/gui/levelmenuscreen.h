@@ -25,12 +25,16 @@ class QScrollBar;
 
 namespace kz {
 
+class GraphPanel;
+class ReportPrinter;
 class ResultsListModel;
 
 // What the level menu calls outside itself besides the navigator.
 struct LevelMenuHooks {
     // Rebuilds state.statistics from the results file; run at every activation.
     std::function<void()> refreshStatistics;
+    // Where the graph panel prints; null: the system's printers through the print dialog.
+    ReportPrinter* printer = nullptr;
 };
 
 // The widgets of one level column (element L of each control array).
@@ -89,8 +93,10 @@ public:
     // Puts built tables into the level columns: the heading, every level's lines, the
     // lists' colours, each list scrolled to its top row with no line selected.
     void showTables(const ResultsTables& tables);
-    // "個人ﾀｲﾑ": the student's own attempts under every level.
+    // "個人ﾀｲﾑ": the student's own attempts under every level, and the graph button.
     void showPersonalTimes();
+    // The graph panel `Picture11` with the personal reports ("グラフ" opens it).
+    GraphPanel* graphPanel() const { return graphPanel_; }
     bool rebuilding() const { return rebuilding_; }
 
     // The three ways to start or leave; each checks what the buttons check.
@@ -164,8 +170,9 @@ private:
     QProgressBar* progressBar2_ = nullptr;
     QFrame* picture7_ = nullptr;
     QLineEdit* text3_ = nullptr;
-    QFrame* picture11_ = nullptr;
-    QPushButton* command24_[2] = {};
+    GraphPanel* graphPanel_ = nullptr;          // Picture11
+    QPushButton* command17_ = nullptr;          // "グラフ"
+    std::unique_ptr<ReportPrinter> ownPrinter_; // when the hooks bring none
 };
 
 } // namespace kz
