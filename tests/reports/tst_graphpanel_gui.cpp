@@ -3,6 +3,7 @@
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "reports/draw/pagecanvas.h"
+#include "reports/draw/reportdrawing.h"
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
 #include "support/fakes.h"
@@ -10,6 +11,7 @@
 
 #include <QListWidget>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -112,6 +114,7 @@ private slots:
     void opensOnThreeLevelsOfTheCurrentStudent();
     void printsOneJobPerStudent();
     void cancelledPrintingPrintsNothing();
+    void systemPrinterPrintsIntoAFile();
 };
 
 struct Panel {
@@ -199,6 +202,31 @@ void TestGraphPanel::cancelledPrintingPrintsNothing() {
     p.child<QPushButton>("Command24_1")->click();
     QVERIFY(p.printer.files.isEmpty());
     QCOMPARE(school.messages.shown.size(), 1);
+}
+
+void TestGraphPanel::systemPrinterPrintsIntoAFile() {
+    // The printer the program uses, set to print into a file as the print dialog can:
+    // A4 portrait pages through QPrinter, the same drawing as on the screen.
+    School school;
+    SystemReportPrinter system;
+    const QString file = school.dir.path() + QStringLiteral("/printed.pdf");
+    system.printer().setOutputFileName(file);
+    std::unique_ptr<draw::PageCanvas> job = system.startJob(QStringLiteral("テスト"));
+    QVERIFY(job->isActive());
+    QVERIFY(job->pageSize().height() > job->pageSize().width() * 1.3);
+    ResultsTableBuilder builder(TableSources{school.state->roster, school.state->statistics,
+                                             school.state->criteria, school.state->levelCount});
+    const Outcome<std::vector<ResultKeys>> records =
+        loadReportRecords(school.state->installation.resultsPath(), 25, school.clock.now());
+    QVERIFY(records.ok());
+    ReportSources sources;
+    sources.records = *records;
+    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17);
+    draw::drawStudentReports(*job, QStringLiteral("テスト"), makePersonalReports(sources, 17, {1, 2, 3, 4}));
+    QVERIFY(job->finish());
+    QCOMPARE(pageCount(file), 2);
+    // Later jobs of one choice of a file get files of their own beside it.
+    QCOMPARE(numberedJobFile(QStringLiteral("/a/b/reports.pdf"), 2), QStringLiteral("/a/b/reports-2.pdf"));
 }
 
 QTEST_MAIN(TestGraphPanel)
