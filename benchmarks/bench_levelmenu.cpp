@@ -1,5 +1,7 @@
-// How long the level menu takes to become usable after every attempt: the statistics
-// refresh from a results file of 20000 records, 25 columns filled, level availability.
+// How long the level menu takes to become usable after every attempt (the statistics
+// refresh from a results file of 20000 records, 25 columns with their results lists,
+// level availability), and how long a change of results table takes, from the choice
+// to the last list filled.
 #include "core/catalogue.h"
 #include "core/recording.h"
 #include "core/runstate.h"
@@ -12,7 +14,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -59,6 +62,23 @@ struct Bench {
         fileWritten = writeResults(records);
     }
 
+    // The listed students of the roster, in grades 1 to 9.
+    void fillRoster() const {
+        kz::RosterTables& roster = state->roster;
+        roster.schoolYear = 2004;
+        roster.listed.clear();
+        for (int b = 1; b <= students; ++b) {
+            kz::RosterEntry e;
+            e.bangou = static_cast<qint16>(b);
+            e.name = QStringLiteral("生徒%1").arg(b);
+            e.gradeNumber = 1 + b % 9;
+            e.birthYear = static_cast<qint16>(roster.schoolYear - e.gradeNumber - 6);
+            roster.listed.append(e);
+            roster.nameByBangou[static_cast<size_t>(b)] = e.name;
+            roster.birthYearByBangou[static_cast<size_t>(b)] = e.birthYear;
+        }
+    }
+
     // Attempts over the last 60 days by every student at every level, 2% timed out.
     bool writeResults(int records) const {
         std::mt19937 engine(42);
@@ -83,20 +103,6 @@ struct Bench {
         if (!error.ok())
             qFatal("%s", qPrintable(error.message()));
     }
-
-    // One line per student and level, as a ranking list holds them.
-    void fillLists(kz::LevelMenuScreen& menu) const {
-        const QString line = QStringLiteral(" 1①山田　　　 120/  450");
-        for (int level = 1; level <= menu.levelCount(); ++level) {
-            QListWidget* list = menu.column(level).list5;
-            list->clear();
-            QStringList lines;
-            lines.reserve(students);
-            for (int i = 0; i < students; ++i)
-                lines.append(line);
-            list->addItems(lines);
-        }
-    }
 };
 
 bool ready(benchmark::State& st, const Bench& bench) {
@@ -106,16 +112,17 @@ bool ready(benchmark::State& st, const Bench& bench) {
     return false;
 }
 
-// A new level menu shown and activated, as after every attempt.
+// A new level menu shown and activated, as after every attempt; with the roster, every
+// level's list holds the ranking by points so far of all students.
 void runActivation(benchmark::State& st, int students, bool lists) {
     Bench bench(students, kRecords);
     if (!ready(st, bench))
         return;
+    if (lists)
+        bench.fillRoster();
     for (auto _ : st) {
         kz::LevelMenuHooks hooks;
         hooks.refreshStatistics = [&bench] { bench.refresh(); };
-        if (lists)
-            hooks.buildResults = [&bench](kz::LevelMenuScreen& menu) { bench.fillLists(menu); };
         kz::LevelMenuScreen menu(bench.context, hooks);
         menu.show();
         menu.activate();
@@ -131,13 +138,59 @@ void BM_Activation_500Students_20000Records(benchmark::State& st) {
 void BM_Activation_5000Students_20000Records(benchmark::State& st) {
     runActivation(st, 5000, false);
 }
-// The same with one results line per student in every level's list (the ranking tables).
+// The same with a roster: one results line per student in every level's list.
 void BM_Activation_500Students_WithLists(benchmark::State& st) {
     runActivation(st, 500, true);
 }
 void BM_Activation_5000Students_WithLists(benchmark::State& st) {
     runActivation(st, 5000, true);
 }
+
+// One change of table on an activated level menu: the display kind (Option2 k) is chosen
+// first, then every iteration chooses the table (Option1 i) and returns once the 25 lists
+// are filled again.
+void runTableSwitch(benchmark::State& st, int students, int display, int table) {
+    Bench bench(students, kRecords);
+    if (!ready(st, bench))
+        return;
+    bench.fillRoster();
+    kz::LevelMenuHooks hooks;
+    hooks.refreshStatistics = [&bench] { bench.refresh(); };
+    kz::LevelMenuScreen menu(bench.context, hooks);
+    menu.show();
+    menu.activate();
+    QCoreApplication::processEvents();
+    menu.findChild<QRadioButton*>(QStringLiteral("Option2_%1").arg(display))->click();
+    auto* option = menu.findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(table));
+    qint64 lines = 0;
+    for (auto _ : st) {
+        option->click();
+        st.PauseTiming();
+        lines = 0;
+        for (int level = 1; level <= menu.levelCount(); ++level)
+            lines += menu.column(level).list5->model()->rowCount();
+        QCoreApplication::processEvents(); // paint outside the measurement
+        st.ResumeTiming();
+    }
+    st.counters["lines"] = static_cast<double>(lines);
+}
+
+#define KZ_TABLE_SWITCH(name, display, table)                                                                \
+    void BM_TableSwitch_##name##_500Students(benchmark::State& st) {                                         \
+        runTableSwitch(st, 500, display, table);                                                             \
+    }                                                                                                        \
+    void BM_TableSwitch_##name##_5000Students(benchmark::State& st) {                                        \
+        runTableSwitch(st, 5000, display, table);                                                            \
+    }                                                                                                        \
+    BENCHMARK(BM_TableSwitch_##name##_500Students)->Unit(benchmark::kMillisecond);                           \
+    BENCHMARK(BM_TableSwitch_##name##_5000Students)->Unit(benchmark::kMillisecond);
+
+KZ_TABLE_SWITCH(BestTimes, 0, 1)
+KZ_TABLE_SWITCH(Today, 0, 2)
+KZ_TABLE_SWITCH(PeriodTimes, 0, 3)
+KZ_TABLE_SWITCH(PointsSoFar, 1, 1)
+KZ_TABLE_SWITCH(PointsToday, 1, 2)
+KZ_TABLE_SWITCH(PeriodPoints, 1, 3)
 
 void BM_RefreshOnly_20000Records(benchmark::State& st) {
     Bench bench(5000, kRecords);
@@ -154,6 +207,40 @@ BENCHMARK(BM_Activation_500Students_20000Records)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_Activation_5000Students_20000Records)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Activation_500Students_WithLists)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Activation_5000Students_WithLists)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+namespace {
+
+// The lines alone, without the screen: arguments students, table (0 points so far, 1 best
+// times, 2 all attempts of thirty days in the time display).
+void BM_BuilderOnly(benchmark::State& st) {
+    Bench bench(static_cast<int>(st.range(0)), kRecords);
+    if (!ready(st, bench))
+        return;
+    bench.fillRoster();
+    bench.refresh();
+    kz::ResultsTableBuilder builder(
+        {bench.state->roster, bench.state->statistics, bench.state->criteria, 25});
+    kz::TableChoice c;
+    c.display = st.range(1) == 0 ? kz::DisplayKind::Points : kz::DisplayKind::Times;
+    c.table = st.range(1) == 2 ? kz::TableKind::Period : kz::TableKind::Ranking;
+    c.now = bench.clock.now();
+    c.currentBangou = 1;
+    for (auto _ : st) {
+        const auto tables = builder.buildFromFile(c, bench.state->installation.resultsPath());
+        benchmark::DoNotOptimize(tables.ok());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_BuilderOnly)
+    ->Args({500, 0})
+    ->Args({5000, 0})
+    ->Args({500, 1})
+    ->Args({5000, 1})
+    ->Args({500, 2})
+    ->Args({5000, 2})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <algorithm>
+
 #include "admin/cli/locktest.h"
+#include "admin/cli/tablescommand.h"
 #include "data/textio.h"
 #include "platform/clock.h"
 
@@ -32,10 +35,10 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"),       QStringLiteral("export"),
-                                  QStringLiteral("stats"),       QStringLiteral("school-best"),
-                                  QStringLiteral("lock-test"),   QStringLiteral("sound"),
-                                  QStringLiteral("distribution")};
+    static const QStringList list{
+        QStringLiteral("check"),        QStringLiteral("export"),    QStringLiteral("stats"),
+        QStringLiteral("school-best"),  QStringLiteral("lock-test"), QStringLiteral("sound"),
+        QStringLiteral("distribution"), QStringLiteral("tables"),    QStringLiteral("report")};
     return list;
 }
 
@@ -96,6 +99,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->holdSeconds = n;
+        } else if (arg.startsWith(u'-') && (out->command == u"tables" || out->command == u"report")) {
+            out->commandArguments << arg;
+            if (!arg.contains(u'=') && i + 1 < args.size())
+                out->commandArguments << args[++i];
         } else if (isOption(arg, QStringLiteral("--level"))) {
             if (!takeValue(args, &i, QStringLiteral("--level"), &value, error))
                 return false;
@@ -126,16 +133,22 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("no command given");
         return false;
     }
-    if (out->now && out->command != u"stats" && out->command != u"school-best") {
-        *error = QStringLiteral("--now belongs to stats and school-best");
+    if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"tables" &&
+        out->command != u"report") {
+        *error = QStringLiteral("--now belongs to stats, school-best, tables and report");
         return false;
+    }
+    if (out->command == u"tables") {
+        TablesOptions tables;
+        if (!parseTablesArguments(out->commandArguments, &tables, error))
+            return false;
     }
     if (out->holdSeconds && out->command != u"lock-test") {
         *error = QStringLiteral("--hold belongs to lock-test");
         return false;
     }
-    if (out->student && out->command != u"stats") {
-        *error = QStringLiteral("--student belongs to stats");
+    if (out->student && out->command != u"stats" && out->command != u"report") {
+        *error = QStringLiteral("--student belongs to stats and report");
         return false;
     }
     if (out->level.has_value() != (out->command == u"distribution")) {
@@ -148,61 +161,63 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
 
 QString cliHelpText() {
     return QStringLiteral(
-        "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-        "\n"
-        "Checks and exports the data of a カズリンその２ installation. Nothing is written\n"
-        "(lock-test creates an empty results file when there is none).\n"
-        "\n"
-        "  --program-folder DIR  the program's own folder of the installation: the folder\n"
-        "                        whose parent holds パスデータ.txt (default: the folder of\n"
-        "                        kazurin2-admin itself)\n"
-        "  --wait SECONDS        how long stats and school-best retry a results file\n"
-        "                        that is in use or may not be read (default 10);\n"
-        "                        then they report it and end with status 1\n"
-        "  -h, --help            this text\n"
-        "\n"
-        "Commands:\n"
-        "  check        reads every data file of the installation (path file, common\n"
-        "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-        "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
-        "               FILE:record N: ... for the results file). Exit status 1 when\n"
-        "               anything is wrong, 0 otherwise.\n"
-        "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
-        "               record,date,time,student,name,level,level_name,recorded_time,\n"
-        "               points,site_code\n"
-        "               record is the record number, date 2004-03-15, time 14:30:00,\n"
-        "               points as the statistics count them (multiplier applied), name\n"
-        "               from the roster (empty when unknown).\n"
-        "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
-        "               the statistics as of --now (default: now) as CSV:\n"
-        "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
-        "               overdo_period_attempts,total_points,today_points,\n"
-        "               pass_period_points,overdo_period_points,best_time\n"
-        "               one row for each student (or only student N) and level 1..35\n"
-        "               with any figure other than 0 (best_time: other than 99999),\n"
-        "               ordered by student, then level. Like the program, only the\n"
-        "               newest 20000 records count.\n"
-        "  school-best [--now ...]\n"
-        "               level,school_best_time for every level with a school best time\n"
-        "               (students 1..1000).\n"
-        "  lock-test [--hold SECONDS]\n"
-        "               takes the lock of the results file, the one every recorded\n"
-        "               attempt takes, and holds it SECONDS (default 60) seconds. Run\n"
-        "               it on one computer, then on a second computer that shares the\n"
-        "               data folder: the second must report LOCK HELD BY ANOTHER\n"
-        "               STATION (exit status 3). It says plainly when locking does not\n"
-        "               work on the folder (exit status 1). Never writes a record; a\n"
-        "               missing results file is created empty.\n"
-        "  sound        opens the sound device the program would play on and plays\n"
-        "               nothing; status 1 with the reason when it cannot be opened\n"
-        "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
-        "  distribution --level L\n"
-        "               how the recorded times of level L spread over ten-second bands,\n"
-        "               as the criteria editor shows them: every attempt (全成績, the\n"
-        "               last band 1000 s and over, time-outs included), a blank line,\n"
-        "               then every student's best time (最高タイム, up to 300 s and over).\n"
-        "\n"
-        "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+               "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+               "\n"
+               "Checks and exports the data of a カズリンその２ installation. Nothing is written\n"
+               "(lock-test creates an empty results file when there is none; report --pdf\n"
+               "writes the PDF file it is given).\n"
+               "\n"
+               "  --program-folder DIR  the program's own folder of the installation: the folder\n"
+               "                        whose parent holds パスデータ.txt (default: the folder of\n"
+               "                        kazurin2-admin itself)\n"
+               "  --wait SECONDS        how long stats and school-best retry a results file\n"
+               "                        that is in use or may not be read (default 10);\n"
+               "                        then they report it and end with status 1\n"
+               "  -h, --help            this text\n"
+               "\n"
+               "Commands:\n"
+               "  check        reads every data file of the installation (path file, common\n"
+               "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
+               "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
+               "               FILE:record N: ... for the results file). Exit status 1 when\n"
+               "               anything is wrong, 0 otherwise.\n"
+               "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
+               "               record,date,time,student,name,level,level_name,recorded_time,\n"
+               "               points,site_code\n"
+               "               record is the record number, date 2004-03-15, time 14:30:00,\n"
+               "               points as the statistics count them (multiplier applied), name\n"
+               "               from the roster (empty when unknown).\n"
+               "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
+               "               the statistics as of --now (default: now) as CSV:\n"
+               "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
+               "               overdo_period_attempts,total_points,today_points,\n"
+               "               pass_period_points,overdo_period_points,best_time\n"
+               "               one row for each student (or only student N) and level 1..35\n"
+               "               with any figure other than 0 (best_time: other than 99999),\n"
+               "               ordered by student, then level. Like the program, only the\n"
+               "               newest 20000 records count.\n"
+               "  school-best [--now ...]\n"
+               "               level,school_best_time for every level with a school best time\n"
+               "               (students 1..1000).\n"
+               "  lock-test [--hold SECONDS]\n"
+               "               takes the lock of the results file, the one every recorded\n"
+               "               attempt takes, and holds it SECONDS (default 60) seconds. Run\n"
+               "               it on one computer, then on a second computer that shares the\n"
+               "               data folder: the second must report LOCK HELD BY ANOTHER\n"
+               "               STATION (exit status 3). It says plainly when locking does not\n"
+               "               work on the folder (exit status 1). Never writes a record; a\n"
+               "               missing results file is created empty.\n"
+               "  sound        opens the sound device the program would play on and plays\n"
+               "               nothing; status 1 with the reason when it cannot be opened\n"
+               "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
+               "  distribution --level L\n"
+               "               how the recorded times of level L spread over ten-second bands,\n"
+               "               as the criteria editor shows them: every attempt (全成績, the\n"
+               "               last band 1000 s and over, time-outs included), a blank line,\n"
+               "               then every student's best time (最高タイム, up to 300 s and over).\n") +
+           tablesHelpText() + reportHelpText() +
+           QStringLiteral("\n"
+                          "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
@@ -239,6 +254,9 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runCheck(installation, pathFile, out, err);
     if (options.command == u"export")
         return runExport(installation, out, err);
+    if (options.command == u"tables")
+        return runTables(installation, options.commandArguments, options.now.value_or(systemClock().now()),
+                         out, err);
     if (options.command == u"lock-test")
         return runLockTest(installation, options.holdSeconds.value_or(60), out, err);
     if (options.command == u"stats")
@@ -246,7 +264,14 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
                         options.waitSeconds);
     if (options.command == u"distribution")
         return runDistribution(installation, *options.level, out, err);
+    if (options.command == u"report")
+        return runReport(installation, options, options.now.value_or(systemClock().now()), out, err);
     return runSchoolBest(installation, out, err, options.waitSeconds);
+}
+
+bool cliNeedsDrawing(const QStringList& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const QString& a) { return a == u"--pdf" || a.startsWith(u"--pdf="); });
 }
 
 QString csvField(const QString& text) {

@@ -17,13 +17,14 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                // check, export, stats, school-best, lock-test, sound, distribution
+    QString command;                // check, export, stats, school-best, lock-test, sound, distribution, tables, report
     QString programFolder;          // empty: the caller's default
     std::optional<QDateTime> now;   // --now
     std::optional<int> student;     // --student
     std::optional<int> holdSeconds; // --hold (lock-test)
     int waitSeconds = 10;           // --wait: how long a refused read of the results file is retried
     std::optional<int> level;       // --level (distribution)
+    QStringList commandArguments;   // options of a command that reads its own (tables, report)
     bool help = false;
 };
 
@@ -48,6 +49,12 @@ int runSchoolBest(const Installation& installation, QTextStream& out, QTextStrea
 // Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
 int runSoundCheck(QTextStream& out, QTextStream& err);
 int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err);
+// report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
+int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
+              QTextStream& out, QTextStream& err);
+QString reportHelpText();
+// Whether the arguments ask for drawing (report --pdf), so main() must start Qt Gui.
+bool cliNeedsDrawing(const QStringList& arguments);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

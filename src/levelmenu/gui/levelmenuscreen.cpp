@@ -1,5 +1,6 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 
+#include "core/catalogue.h"
 #include "core/gui/navigator.h"
 #include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
@@ -7,15 +8,21 @@
 #include "data/grade.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
+#include "reports/gui/graphpanel.h"
+#include "reports/gui/reportprinter.h"
+#include "reports/gui/resultslistmodel.h"
+#include "reports/personalhistory.h"
+#include "reports/personalreport.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressBar>
@@ -80,15 +87,18 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     setFixedSize(kFormWidth, kFormHeight);
     setFont(kit::gothicFont(10));
 
-    // Loading: the period of the all-attempts table starts at 3; the form and the wait
-    // panel take the season colour and the wait panel covers the screen.
-    period_ = 3;
+    // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
+    // and the wait panel take the season colour and the wait panel covers the screen.
     const Rgb& season = context_.state.seasonColour;
     kit::paint(this, QColor(season.red, season.green, season.blue));
 
     const int levels = std::clamp<int>(context_.state.levelCount, 0, RunState::kLevelSlots - 1);
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
+    topRows_.assign(static_cast<size_t>(levels) + 1, 0);
+    const RunState& state = context_.state;
+    builder_ = std::make_unique<ResultsTableBuilder>(
+        TableSources{state.roster, state.statistics, state.criteria, levels});
 
     buildHeader();
     buildColumns();
@@ -136,39 +146,53 @@ void LevelMenuScreen::buildHeader() {
     combo1_->addItems(gradeFilters());
     const int handedOver = combo1_->findText(context_.state.handedOverFilter);
     combo1_->setCurrentIndex(handedOver >= 0 ? handedOver : 0);
-    connect(combo1_, &QComboBox::activated, this, [this](int) {
-        if (hooks_.buildResults)
-            hooks_.buildResults(*this);
-        if (activated_)
-            applyAvailability();
-        if (const LevelColumn& first = column(1); first.command4)
-            first.command4->setFocus();
-    });
+    connect(combo1_, &QComboBox::activated, this, &LevelMenuScreen::gradeFilterChosen);
 
+    // Which table the lists show.
     option1Group_ = new QButtonGroup(this);
-    const QString optionCaptions[] = {QString(), QStringLiteral("累計順"), QStringLiteral("本日順"),
-                                      QStringLiteral("すべて")};
+    const QStringList tableCaptions = ResultsDisplay::tableCaptions(ResultsDisplay::Display::Points);
     for (int i = 1; i <= 3; ++i) {
-        auto* option = new QRadioButton(optionCaptions[i], this);
+        auto* option = new QRadioButton(tableCaptions[i - 1], this);
         option->setObjectName(indexed(u"Option1", i));
-        option->setGeometry(168 + (i - 1) * 88, 80, 84, 26);
+        option->setGeometry(168 + (i - 1) * 88, 80, 86, 26);
         option1Group_->addButton(option, i);
         option1_[i] = option;
     }
+    connect(option1Group_, &QButtonGroup::idClicked, this, &LevelMenuScreen::tableChosen);
 
-    // Period of the all-attempts table; shown by the results tables when they need it.
+    // Period of the all-attempts table; shown with that table.
     combo2_ = new QComboBox(this);
     combo2_->setObjectName(QStringLiteral("Combo2"));
     combo2_->setGeometry(440, 80, 220, 26);
-    combo2_->addItems({QStringLiteral("　　　今週の全成績"), QStringLiteral("　　先週からの全成績"),
-                       QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
-                       QStringLiteral("　　今までの全成績")});
-    combo2_->setCurrentIndex(2);
+    combo2_->addItems(ResultsDisplay::periodItems());
+    combo2_->setCurrentIndex(kDefaultPeriod - 1);
     combo2_->hide();
+    connect(combo2_, &QComboBox::activated, this, &LevelMenuScreen::periodChosen);
+
+    // Times, points or the student's own times.
+    option2Group_ = new QButtonGroup(this);
+    const QString displayCaptions[] = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"),
+                                       QStringLiteral("個人ﾀｲﾑ")};
+    for (int k = 0; k < 3; ++k) {
+        auto* option = new QRadioButton(displayCaptions[k], this);
+        option->setObjectName(indexed(u"Option2", k));
+        option->setGeometry(672 + k * 100, 80, 98, 26);
+        option2Group_->addButton(option, k);
+        option2_[k] = option;
+    }
+    connect(option2Group_, &QButtonGroup::idClicked, this, &LevelMenuScreen::displayChosen);
 
     label5_ = kit::makeLabel(this, QStringLiteral("Label5"));
     label5_->setGeometry(16, kHeadingY, 600, 24);
     label5_->setFont(kit::gothicFont(12, true));
+    // The graph button, shown with the personal times.
+    command17_ = kit::makeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
+    command17_->setGeometry(630, kHeadingY - 3, 110, 28);
+    command17_->hide();
+    connect(command17_, &QPushButton::clicked, this, [this] {
+        if (!rebuilding_ && !leaving_)
+            graphPanel_->open();
+    });
 
     hscroll1_ = new QScrollBar(Qt::Horizontal, this);
     hscroll1_->setObjectName(QStringLiteral("HScroll1"));
@@ -222,10 +246,16 @@ void LevelMenuScreen::buildColumns() {
         c.label8 = kit::makeLabel(this, indexed(u"Label8", level));
         c.label8->setAlignment(Qt::AlignCenter);
 
-        c.list5 = new QListWidget(this);
+        c.results = new ResultsListModel(this);
+        c.list5 = new QListView(this);
         c.list5->setObjectName(indexed(u"List5", level));
         c.list5->setFont(listFont);
         c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        c.list5->setUniformItemSizes(true);
+        c.list5->setSelectionMode(QAbstractItemView::NoSelection);
+        c.list5->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        c.list5->setAutoFillBackground(true);
+        c.list5->setModel(c.results);
 
         c.label7 = kit::makeLabel(this, indexed(u"Label7", level),
                                   criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
@@ -244,24 +274,32 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setFrameShape(QFrame::Box);
     const Rgb& season = context_.state.seasonColour;
     kit::paint(picture6_, QColor(season.red, season.green, season.blue));
-    auto* progress2 = new QProgressBar(picture6_);
-    progress2->setObjectName(QStringLiteral("ProgressBar2"));
-    progress2->setGeometry(312, 260, 400, 24);
-    progress2->setTextVisible(false);
+    progressBar2_ = new QProgressBar(picture6_);
+    progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
+    progressBar2_->setGeometry(312, 260, 400, 24);
+    progressBar2_->setTextVisible(false);
     picture6_->raise();
 
     // Graph panel of the personal reports; its print button is for teachers only.
-    picture11_ = new QFrame(this);
-    picture11_->setObjectName(QStringLiteral("Picture11"));
-    picture11_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
-    picture11_->setFrameShape(QFrame::Box);
-    kit::paint(picture11_, Qt::white);
-    command24_[0] = kit::makeButton(picture11_, QStringLiteral("Command24_0"), QStringLiteral("表示"));
-    command24_[0]->setGeometry(880, 10, 100, 30);
-    command24_[1] = kit::makeButton(picture11_, QStringLiteral("Command24_1"), QStringLiteral("印刷"));
-    command24_[1]->setGeometry(880, 46, 100, 30);
-    command24_[1]->hide();
-    picture11_->hide();
+    ReportPrinter* printer = hooks_.printer;
+    if (!printer) {
+        ownPrinter_ = std::make_unique<SystemReportPrinter>();
+        printer = ownPrinter_.get();
+    }
+    graphPanel_ = new GraphPanel(
+        GraphPanelContext{context_.state, context_.clock, context_.messages, *printer,
+                          [this](int level) {
+                              // Ranked as the lists of this menu rank: its grade filter, its
+                              // points kind and its student.
+                              const RunState& state = context_.state;
+                              const TableChoice choice = display_.choice(
+                                  gradeFilterText(), state.currentBangou, context_.clock.now());
+                              return graphRankingSource(*builder_, choice.pointsKind, choice.gradeFilter,
+                                                        choice.currentBangou)(level);
+                          }},
+        this);
+    graphPanel_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
+    graphPanel_->hide();
 
     // Teachers' data-change panel.
     picture7_ = new QFrame(this);
@@ -383,7 +421,7 @@ void LevelMenuScreen::activate() {
     // 1. Teachers' buttons.
     const bool teacher = state.currentIsTeacher();
     command8_->setVisible(teacher);
-    command24_[1]->setVisible(teacher);
+    graphPanel_->setPrintAllowed(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
     label17_->setText(elapsedText(
@@ -400,13 +438,16 @@ void LevelMenuScreen::activate() {
     label18_->setText(
         todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
-    // 4. Results display preset: ranking by points so far.
-    option1_[1]->setText(QStringLiteral("累計順"));
-    option1_[2]->setText(QStringLiteral("本日順"));
+    // 4. Results display preset: the points display and its ranking by points so far.
+    settingOptions_ = true;
+    const QStringList preset = ResultsDisplay::presetCaptions();
+    option1_[1]->setText(preset[0]);
+    option1_[2]->setText(preset[1]);
+    option2_[1]->setChecked(true);
     option1_[1]->setChecked(true);
-    label5_->setText(QStringLiteral("獲得ポイント（今まで順位）"));
-    if (hooks_.buildResults)
-        hooks_.buildResults(*this);
+    display_.preset();
+    settingOptions_ = false;
+    rebuildResults();
     command1_->setEnabled(true);
 
     // 5. Every level's results list in view; the second wait panel goes.
@@ -472,9 +513,186 @@ void LevelMenuScreen::applyAvailability() {
     }
     // Panels stay in front of the columns.
     picture6_->raise();
-    picture11_->raise();
+    graphPanel_->raise();
     picture7_->raise();
     picture2_->raise();
+}
+
+void LevelMenuScreen::setTableCaptions(const QStringList& captions) {
+    for (int i = 1; i <= 3 && i <= captions.size(); ++i)
+        option1_[i]->setText(captions[i - 1]);
+}
+
+void LevelMenuScreen::displayChosen(int option2) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    graphPanel_->hide();
+    command17_->hide();
+    const auto display = static_cast<ResultsDisplay::Display>(std::clamp(option2, 0, 2));
+    display_.chooseDisplay(display);
+    if (display == ResultsDisplay::Display::PersonalTimes) {
+        showPersonalTimes();
+        return;
+    }
+    setTableCaptions(ResultsDisplay::tableCaptions(display));
+    display_.chooseTable(option1Group_->checkedId());
+    rebuildResults();
+}
+
+void LevelMenuScreen::tableChosen(int option1) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    display_.chooseTable(option1);
+    // After the personal times the table comes in the display kind shown before them.
+    const int shown = static_cast<int>(display_.display());
+    if (option2Group_->checkedId() != shown) {
+        const QSignalBlocker blocker(option2Group_);
+        option2_[shown]->setChecked(true);
+    }
+    rebuildResults();
+}
+
+void LevelMenuScreen::periodChosen(int index) {
+    if (settingOptions_ || rebuilding_ || leaving_ || activating_)
+        return;
+    if (display_.choosePeriod(index))
+        rebuildResults();
+}
+
+void LevelMenuScreen::gradeFilterChosen() {
+    if (rebuilding_ || leaving_ || activating_)
+        return;
+    if (display_.display() == ResultsDisplay::Display::PersonalTimes)
+        showPersonalTimes();
+    else
+        rebuildResults();
+    if (const LevelColumn& first = column(1); first.command4)
+        first.command4->setFocus();
+}
+
+void LevelMenuScreen::beginRebuild() {
+    rebuilding_ = true;
+    command1_->setEnabled(false);
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.command4->setEnabled(false);
+        c.list5->hide();
+    }
+    combo2_->hide();
+    progressBar2_->setRange(0, 100);
+    progressBar2_->setValue(0);
+    picture6_->show();
+    picture6_->raise();
+    if (picture2_->isVisible())
+        picture2_->raise();
+    // The panel is painted before the work starts: the lists are built without a pause.
+    if (picture6_->isVisible())
+        picture6_->repaint();
+}
+
+void LevelMenuScreen::endRebuild() {
+    command1_->setEnabled(true);
+    applyAvailability();
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.list5->show();
+        const int top = topRows_[static_cast<size_t>(level)];
+        if (top < c.results->rowCount())
+            c.list5->scrollTo(c.results->index(top), QAbstractItemView::PositionAtTop);
+        else
+            c.list5->scrollToTop();
+    }
+    picture6_->hide();
+    rebuilding_ = false;
+}
+
+void LevelMenuScreen::clearLists() {
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        c.label9->setText(QStringLiteral("今日"));
+        c.label10->setText(QStringLiteral("今まで"));
+        c.results->clear();
+        topRows_[static_cast<size_t>(level)] = 0;
+    }
+}
+
+void LevelMenuScreen::rebuildResults() {
+    beginRebuild();
+    RunState& state = context_.state;
+    const TableChoice choice = display_.choice(gradeFilterText(), state.currentBangou, context_.clock.now());
+    // The bar advances per level or per record read. It paints itself as its value
+    // changes, so it is moved at most every 50 ms: a quick build is not slowed down by
+    // its own progress display.
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    const TableProgress progress = [this, &sincePaint](int done, int total) {
+        if (sincePaint.elapsed() < 50 || !picture6_->isVisible())
+            return;
+        progressBar2_->setValue(total > 0 ? static_cast<int>(qint64{done} * 100 / total) : 100);
+        sincePaint.restart();
+    };
+    const Outcome<ResultsTables> tables =
+        builder_->buildFromFile(choice, state.installation.resultsPath(), progress);
+    if (tables) {
+        display_.built(choice);
+        showTables(*tables);
+        if (choice.table == TableKind::Period)
+            combo2_->show();
+    } else {
+        clearLists();
+        context_.messages.inform(this, state.programTitle, tables.error().text());
+    }
+    endRebuild();
+}
+
+void LevelMenuScreen::showTables(const ResultsTables& tables) {
+    label5_->setText(tables.title);
+    clearLists();
+    for (int level = 1; level <= levelCount(); ++level) {
+        const LevelColumn& c = columns_[static_cast<size_t>(level)];
+        const size_t slot = static_cast<size_t>(level);
+        if (slot >= tables.levels.size())
+            continue;
+        const LevelList& list = tables.levels[slot];
+        c.results->setLines(list.lines);
+        topRows_[slot] = list.topRow;
+        if (list.colour != ListColour::Unchanged) {
+            const Rgb rgb = listColourRgb(list.colour);
+            QPalette palette = c.list5->palette();
+            palette.setColor(QPalette::Base, QColor(rgb.red, rgb.green, rgb.blue));
+            c.list5->setPalette(palette);
+        }
+        if (!rebuilding_ && list.topRow < c.results->rowCount())
+            c.list5->scrollTo(c.results->index(list.topRow), QAbstractItemView::PositionAtTop);
+    }
+}
+
+void LevelMenuScreen::showPersonalTimes() {
+    beginRebuild();
+    RunState& state = context_.state;
+    graphPanel_->fillLists();
+    display_.setTableKind(TableKind::Period);
+    clearLists();
+    label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
+    const Outcome<std::vector<ResultKeys>> records =
+        loadReportRecords(state.installation.resultsPath(), state.levelCount, context_.clock.now());
+    if (!records) {
+        context_.messages.inform(this, state.programTitle, records.error().text());
+    } else {
+        const int bangou = state.currentBangou;
+        const int grade = gradeNumberOf(state.roster.schoolYear,
+                                        bangou >= 0 && bangou < RosterTables::kStudents
+                                            ? state.roster.birthYearByBangou[static_cast<size_t>(bangou)]
+                                            : 0);
+        if (levelMenuGradeMatches(gradeFilterText(), grade)) {
+            const std::vector<QList<TableLine>> lists = personalHistoryLists(*records, bangou, levelCount());
+            for (int level = 1; level <= levelCount(); ++level)
+                columns_[static_cast<size_t>(level)].results->setLines(lists[static_cast<size_t>(level)]);
+        }
+    }
+    endRebuild();
+    command17_->show();
+    command17_->raise();
 }
 
 void LevelMenuScreen::showWaitPanel() {

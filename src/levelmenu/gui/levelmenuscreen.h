@@ -3,10 +3,13 @@
 #include "core/gui/appcontext.h"
 #include "levelmenu/availability.h"
 #include "levelmenu/levelmenutexts.h"
+#include "reports/resultsdisplay.h"
+#include "reports/resultstables.h"
 
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QButtonGroup;
@@ -14,7 +17,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -22,31 +25,33 @@ class QScrollBar;
 
 namespace kz {
 
-class LevelMenuScreen;
+class GraphPanel;
+class ReportPrinter;
+class ResultsListModel;
 
 // What the level menu calls outside itself besides the navigator.
 struct LevelMenuHooks {
     // Rebuilds state.statistics from the results file; run at every activation.
     std::function<void()> refreshStatistics;
-    // Builds the results lists of the level columns for the current options (ranking by
-    // points so far at activation); also run when the grade filter changes. May be empty.
-    std::function<void(LevelMenuScreen&)> buildResults;
+    // Where the graph panel prints; null: the system's printers through the print dialog.
+    ReportPrinter* printer = nullptr;
 };
 
 // The widgets of one level column (element L of each control array).
 struct LevelColumn {
-    QLabel* label1 = nullptr;        // level number
-    QLabel* label3 = nullptr;        // level name; a click starts the level
-    QPushButton* command4 = nullptr; // start button
-    QLabel* text1 = nullptr;         // "やりすぎ禁止" overlay
-    QLabel* label9 = nullptr;        // "今日"
-    QLabel* label10 = nullptr;       // "今まで"
-    QLabel* label14 = nullptr;       // today's figures
-    QLabel* label15 = nullptr;       // figures so far
-    QLabel* label8 = nullptr;        // pass-period figures
-    QListWidget* list5 = nullptr;    // results list
-    QLabel* label7 = nullptr;        // criteria line
-    QPushButton* command3 = nullptr; // hidden per-level ranking button
+    QLabel* label1 = nullptr;            // level number
+    QLabel* label3 = nullptr;            // level name; a click starts the level
+    QPushButton* command4 = nullptr;     // start button
+    QLabel* text1 = nullptr;             // "やりすぎ禁止" overlay
+    QLabel* label9 = nullptr;            // "今日"
+    QLabel* label10 = nullptr;           // "今まで"
+    QLabel* label14 = nullptr;           // today's figures
+    QLabel* label15 = nullptr;           // figures so far
+    QLabel* label8 = nullptr;            // pass-period figures
+    QListView* list5 = nullptr;          // results list
+    ResultsListModel* results = nullptr; // its lines
+    QLabel* label7 = nullptr;            // criteria line
+    QPushButton* command3 = nullptr;     // hidden per-level ranking button
 };
 
 // The level menu: one column per level with its start button, criteria, the student's
@@ -76,10 +81,23 @@ public:
     const LevelColumn& column(int level) const;
     // Text of the grade filter Combo1, as the results tables read it.
     QString gradeFilterText() const;
-    // Period of the all-attempts table, 1..5 (3 when the screen loads).
-    int period() const { return period_; }
-    void setPeriod(int period) { period_ = period; }
+    // The results options chosen (display, table, period 1..5, 3 when the screen loads).
+    const ResultsDisplay& resultsDisplay() const { return display_; }
+    int period() const { return display_.period(); }
     int firstVisibleLevel() const;
+
+    // Builds the results lists again for the options chosen: start buttons and "戻る(0)"
+    // off and the lists hidden behind the progress panel while the lines are made, then
+    // the lists shown and the level availability decided again.
+    void rebuildResults();
+    // Puts built tables into the level columns: the heading, every level's lines, the
+    // lists' colours, each list scrolled to its top row with no line selected.
+    void showTables(const ResultsTables& tables);
+    // "個人ﾀｲﾑ": the student's own attempts under every level, and the graph button.
+    void showPersonalTimes();
+    // The graph panel `Picture11` with the personal reports ("グラフ" opens it).
+    GraphPanel* graphPanel() const { return graphPanel_; }
+    bool rebuilding() const { return rebuilding_; }
 
     // The three ways to start or leave; each checks what the buttons check.
     void startLevel(int level);         // start button or level key
@@ -105,13 +123,25 @@ private:
     void leaveThrough(void (Navigator::*handOver)());
     void showWaitPanel();
     void hideWaitPanel();
+    void displayChosen(int option2);
+    void tableChosen(int option1);
+    void periodChosen(int index);
+    void gradeFilterChosen();
+    void setTableCaptions(const QStringList& captions);
+    void beginRebuild();
+    void endRebuild();
+    void clearLists();
 
     AppContext& context_;
     LevelMenuHooks hooks_;
     ColumnGeometry geometry_;
     AvailabilityDecision availability_;
     std::vector<LevelColumn> columns_; // slot 0 empty
-    int period_ = 3;
+    ResultsDisplay display_;
+    std::unique_ptr<ResultsTableBuilder> builder_;
+    std::vector<int> topRows_; // per level: the row each list shows at its top
+    bool settingOptions_ = false;
+    bool rebuilding_ = false;
     bool activated_ = false;
     bool activating_ = false;
     bool keysAccepted_ = false;
@@ -130,15 +160,19 @@ private:
     QComboBox* combo2_ = nullptr;
     QButtonGroup* option1Group_ = nullptr;
     QRadioButton* option1_[4] = {};
+    QButtonGroup* option2Group_ = nullptr;
+    QRadioButton* option2_[3] = {};
     QScrollBar* hscroll1_ = nullptr;
     QFrame* picture2_ = nullptr;
     QLabel* label19_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     QFrame* picture6_ = nullptr;
+    QProgressBar* progressBar2_ = nullptr;
     QFrame* picture7_ = nullptr;
     QLineEdit* text3_ = nullptr;
-    QFrame* picture11_ = nullptr;
-    QPushButton* command24_[2] = {};
+    GraphPanel* graphPanel_ = nullptr;          // Picture11
+    QPushButton* command17_ = nullptr;          // "グラフ"
+    std::unique_ptr<ReportPrinter> ownPrinter_; // when the hooks bring none
 };
 
 } // namespace kz
