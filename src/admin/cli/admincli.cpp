@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "admin/cli/locktest.h"
 #include "admin/cli/tablescommand.h"
 #include "platform/clock.h"
 
@@ -31,8 +32,9 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best"), QStringLiteral("tables")};
+    static const QStringList list{QStringLiteral("check"),     QStringLiteral("export"),
+                                  QStringLiteral("stats"),     QStringLiteral("school-best"),
+                                  QStringLiteral("lock-test"), QStringLiteral("tables")};
     return list;
 }
 
@@ -73,6 +75,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (isOption(arg, QStringLiteral("--hold"))) {
+            if (!takeValue(args, &i, QStringLiteral("--hold"), &value, error))
+                return false;
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 0 || n > 86400) {
+                *error = QStringLiteral("--hold takes seconds 0..86400, not \"%1\"").arg(value);
+                return false;
+            }
+            out->holdSeconds = n;
         } else if (arg.startsWith(u'-') && out->command == u"tables") {
             out->commandArguments << arg;
             if (!arg.contains(u'=') && i + 1 < args.size())
@@ -101,6 +113,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("--now belongs to stats, school-best and tables");
         return false;
     }
+    if (out->holdSeconds && out->command != u"lock-test") {
+        *error = QStringLiteral("--hold belongs to lock-test");
+        return false;
+    }
     if (out->command == u"tables") {
         TablesOptions tables;
         if (!parseTablesArguments(out->commandArguments, &tables, error))
@@ -114,43 +130,54 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
 }
 
 QString cliHelpText() {
-    return QStringLiteral(
-               "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-               "\n"
-               "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
-               "\n"
-               "  --program-folder DIR  the program's own folder of the installation: the folder\n"
-               "                        whose parent holds パスデータ.txt (default: the folder of\n"
-               "                        kazurin2-admin itself)\n"
-               "  -h, --help            this text\n"
-               "\n"
-               "Commands:\n"
-               "  check        reads every data file of the installation (path file, common\n"
-               "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-               "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
-               "               FILE:record N: ... for the results file). Exit status 1 when\n"
-               "               anything is wrong, 0 otherwise.\n"
-               "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
-               "               record,date,time,student,name,level,level_name,recorded_time,\n"
-               "               points,site_code\n"
-               "               record is the record number, date 2004-03-15, time 14:30:00,\n"
-               "               points as the statistics count them (multiplier applied), name\n"
-               "               from the roster (empty when unknown).\n"
-               "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
-               "               the statistics as of --now (default: now) as CSV:\n"
-               "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
-               "               overdo_period_attempts,total_points,today_points,\n"
-               "               pass_period_points,overdo_period_points,best_time\n"
-               "               one row for each student (or only student N) and level 1..35\n"
-               "               with any figure other than 0 (best_time: other than 99999),\n"
-               "               ordered by student, then level. Like the program, only the\n"
-               "               newest 20000 records count.\n"
-               "  school-best [--now ...]\n"
-               "               level,school_best_time for every level with a school best time\n"
-               "               (students 1..1000).\n") +
-           tablesHelpText() +
-           QStringLiteral("\n"
-                          "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+    QString text =
+        QStringLiteral("Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+                       "\n"
+                       "Checks and exports the data of a カズリンその２ installation. Nothing is written\n"
+                       "(lock-test creates an empty results file when there is none).\n"
+                       "\n"
+                       "  --program-folder DIR  the program's own folder of the installation: the folder\n"
+                       "                        whose parent holds パスデータ.txt (default: the folder of\n"
+                       "                        kazurin2-admin itself)\n"
+                       "  -h, --help            this text\n"
+                       "\n"
+                       "Commands:\n"
+                       "  check        reads every data file of the installation (path file, common\n"
+                       "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
+                       "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
+                       "               FILE:record N: ... for the results file). Exit status 1 when\n"
+                       "               anything is wrong, 0 otherwise.\n"
+                       "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
+                       "               record,date,time,student,name,level,level_name,recorded_time,\n"
+                       "               points,site_code\n"
+                       "               record is the record number, date 2004-03-15, time 14:30:00,\n"
+                       "               points as the statistics count them (multiplier applied), name\n"
+                       "               from the roster (empty when unknown).\n"
+                       "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
+                       "               the statistics as of --now (default: now) as CSV:\n"
+                       "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
+                       "               overdo_period_attempts,total_points,today_points,\n"
+                       "               pass_period_points,overdo_period_points,best_time\n"
+                       "               one row for each student (or only student N) and level 1..35\n"
+                       "               with any figure other than 0 (best_time: other than 99999),\n"
+                       "               ordered by student, then level. Like the program, only the\n"
+                       "               newest 20000 records count.\n"
+                       "  school-best [--now ...]\n"
+                       "               level,school_best_time for every level with a school best time\n"
+                       "               (students 1..1000).\n"
+                       "  lock-test [--hold SECONDS]\n"
+                       "               takes the lock of the results file, the one every recorded\n"
+                       "               attempt takes, and holds it SECONDS (default 60) seconds. Run\n"
+                       "               it on one computer, then on a second computer that shares the\n"
+                       "               data folder: the second must report LOCK HELD BY ANOTHER\n"
+                       "               STATION (exit status 3). It says plainly when locking does not\n"
+                       "               work on the folder (exit status 1). Never writes a record; a\n"
+                       "               missing results file is created empty.\n"
+                       "\n"
+                       "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+    // The commands with options of their own describe themselves.
+    text.insert(text.indexOf(QStringLiteral("\nErrors go")), tablesHelpText());
+    return text;
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
@@ -183,6 +210,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runCheck(installation, pathFile, out, err);
     if (options.command == u"export")
         return runExport(installation, out, err);
+    if (options.command == u"lock-test")
+        return runLockTest(installation, options.holdSeconds.value_or(60), out, err);
     if (options.command == u"tables")
         return runTables(installation, options.commandArguments, options.now.value_or(systemClock().now()),
                          out, err);
