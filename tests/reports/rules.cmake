@@ -2,3 +2,6 @@
 if(TARGET tst_personaltimes_gui)
   target_link_libraries(tst_personaltimes_gui PRIVATE kzlevelmenu_gui)
 endif()
+if(TARGET tst_resultstables_gui)
+  target_link_libraries(tst_resultstables_gui PRIVATE kzlevelmenu_gui)
+endif()

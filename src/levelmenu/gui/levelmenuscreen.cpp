@@ -647,13 +647,13 @@ void LevelMenuScreen::rebuildResults() {
 
 void LevelMenuScreen::showTables(const ResultsTables& tables) {
     label5_->setText(tables.title);
-    clearLists();
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
         const size_t slot = static_cast<size_t>(level);
-        if (slot >= tables.levels.size())
-            continue;
-        const LevelList& list = tables.levels[slot];
+        c.label9->setText(QStringLiteral("今日"));
+        c.label10->setText(QStringLiteral("今まで"));
+        static const LevelList none;
+        const LevelList& list = slot < tables.levels.size() ? tables.levels[slot] : none;
         c.results->setLines(list.lines);
         topRows_[slot] = list.topRow;
         if (list.colour != ListColour::Unchanged) {
