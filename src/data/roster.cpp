@@ -42,8 +42,8 @@ bool isBlankLine(const TextLine& line) {
                        [](const QString& v) { return v.trimmed().isEmpty(); });
 }
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                  RosterTables* tables);
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
+                                  int flagTwoListed, RosterTables* tables);
 
 } // namespace
 
@@ -63,6 +63,7 @@ RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStar
     TextReadError error;
     if (!FreeValueText::load(path, &text, &error)) {
         tables->listed.clear();
+        tables->entries.clear();
         tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
         RosterLoadResult result;
         result.found = false;
@@ -74,18 +75,20 @@ RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStar
     return loadParsedRoster(text, today, schoolYearStartMonth, flagTwoListed, tables);
 }
 
-RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                RosterTables* tables) {
-    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed, tables);
+RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,
+                                int flagTwoListed, RosterTables* tables) {
+    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed,
+                            tables);
 }
 
 namespace {
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                  RosterTables* tables) {
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
+                                  int flagTwoListed, RosterTables* tables) {
     RosterLoadResult result;
     result.found = true;
     tables->listed.clear();
+    tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
 
     for (const TextLine& line : parsed.lines()) {
@@ -100,8 +103,11 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
         RosterEntry entry;
         entry.lineNumber = line.number;
         QString reason;
-        const std::pair<int, qint16*> integers[] = {
-            {0, &entry.bangou}, {1, &entry.birthYear}, {2, &entry.reserved3}, {3, &entry.reserved4}, {5, &entry.listingFlag}};
+        const std::pair<int, qint16*> integers[] = {{0, &entry.bangou},
+                                                    {1, &entry.birthYear},
+                                                    {2, &entry.reserved3},
+                                                    {3, &entry.reserved4},
+                                                    {5, &entry.listingFlag}};
         bool ok = true;
         for (const auto& [index, target] : integers) {
             if (!readInteger(line.values[index], target, &reason)) {
@@ -134,6 +140,7 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
         tables->birthYearByBangou[slot] = entry.birthYear;
         if (entry.gradeNumber >= 0 && entry.gradeNumber <= 10)
             tables->gradeLabelByBangou[slot] = gradeLabel(entry.gradeNumber);
+        tables->entries.append(entry);
         if (listed)
             tables->listed.append(entry);
     }
