@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/runstate.h"
 #include "core/soundtable.h"
+#include "data/resultmaintenance.h"
 #include "data/textio.h"
 
 #include <QDir>
@@ -152,6 +153,13 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
                                   .arg(criteria.message));
     else if (criteria.truncated)
         result.notices.append(criteria.message);
+
+    // A removal of a record that was interrupted leaves the copy of every record behind.
+    const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
+    if (!leftover)
+        result.notices.append(leftover.error().text());
+    else if (leftover.value())
+        result.notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList))

@@ -5,6 +5,7 @@
 #include "data/oledate.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
+#include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 
@@ -194,6 +195,28 @@ void checkSounds(const Installation& inst, Report& report) {
     }
 }
 
+// The copy "成績累積データtemp.dat" exists only while a record is being removed.
+void checkLeftoverCopy(const Installation& inst, Report& report) {
+    const QString copyPath = inst.resultsTempPath();
+    const auto found = findLeftoverCopy(inst.resultsPath(), copyPath);
+    if (!found) {
+        report.file(copyPath, found.error().text());
+        return;
+    }
+    if (!found.value())
+        return;
+    const LeftoverCopy& copy = **found;
+    const QString tail =
+        copy.copyTailBytes > 0 ? QStringLiteral(" and a torn record of %1 bytes").arg(copy.copyTailBytes) : QString();
+    const QString results = copy.resultsMissing ? QStringLiteral("is missing")
+                                                : QStringLiteral("%1 records").arg(copy.resultsRecords);
+    report.file(copyPath, QStringLiteral("left behind by an interrupted removal of a record: the copy holds %1 "
+                                         "records%2, the results file %3; the copy has every record as it was "
+                                         "before the removal")
+                              .arg(copy.copyRecords)
+                              .arg(tail, results));
+}
+
 void checkResults(const Installation& inst, Report& report) {
     const QString path = inst.resultsPath();
     ResultsFileContents contents;
@@ -225,6 +248,7 @@ void checkResults(const Installation& inst, Report& report) {
         report.file(path, QStringLiteral("a torn record of %1 bytes follows record %2; the next result overwrites it")
                               .arg(contents.tailBytes)
                               .arg(contents.records.size()));
+    checkLeftoverCopy(inst, report);
 }
 
 } // namespace
