@@ -238,8 +238,12 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
     ResultRecord changed = buffer_;
     changed.recordedTime = static_cast<qint32>(seconds);
     changed.bangou = static_cast<qint16>(*bangou);
-    if (Status s = correctResult(setup_.resultsPath, recordInEdit_, buffer_, changed, options_); !s)
+    if (Status s = correctResult(setup_.resultsPath, recordInEdit_, buffer_, changed, options_); !s) {
+        // The file may hold something else by now: show what it holds.
+        recordInEdit_ = 0;
+        (void)build();
         return s.error();
+    }
     buffer_ = changed;
     if (Status s = build(); !s)
         return s.error();
@@ -254,9 +258,11 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     const ResultRecord expected = recordInEdit_ == line.recordNumber ? buffer_ : line.record;
     Outcome<RemovalResult> removed =
         removeResult(setup_.resultsPath, setup_.copyPath, line.recordNumber, expected, options_);
-    if (!removed)
-        return removed.error();
     recordInEdit_ = 0;
+    if (!removed) {
+        (void)build();
+        return removed.error();
+    }
     Removed result;
     result.notice = removed->notice;
     if (Status s = build(); !s)

@@ -123,7 +123,9 @@ public:
     // "変更して記録": the number at the start of timeText (0 when none, rounded) and the
     // student of choiceText into the record in edit; the list is built again. Returns
     // the row to select. A text without a student number, or a time that does not fit
-    // 0..99999, is refused with nothing written.
+    // 0..99999, is refused with nothing written and the record still in edit. When the
+    // file cannot be written, or the record was changed by another station meanwhile,
+    // the edit ends and the list is built again from what the file holds.
     Outcome<int> change(const QString& timeText, const QString& choiceText);
 
     struct Removed {
@@ -131,7 +133,8 @@ public:
         QString notice;     // the records are right, but something needs the teacher's attention
     };
     // "消去" after the teacher confirmed: removes the record of the row (the record in
-    // edit must be that record when one is open) and builds the list again.
+    // edit must be that record when one is open) and builds the list again, also when
+    // the removal fails. The edit ends either way.
     Outcome<Removed> remove(int row);
 
     // A copy left behind by an earlier, interrupted removal: what to tell the teacher.
