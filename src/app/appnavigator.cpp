@@ -1,5 +1,6 @@
 #include "app/appnavigator.h"
 
+#include "admin/gui/recordbrowserscreen.h"
 #include "core/gui/waitwindow.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
@@ -104,7 +105,19 @@ void AppNavigator::notYetAvailable(const QString& screenName) {
 
 void AppNavigator::showCriteriaEditor() { notYetAvailable(QStringLiteral("合格タイムデータ変更")); }
 
-void AppNavigator::showRecordBrowser() { notYetAvailable(QStringLiteral("データ変更")); }
+void AppNavigator::showRecordBrowser() {
+    if (quitRequested_)
+        return;
+    MaintenanceOptions options;
+    options.wait = waitKeepingScreensAlive; // another station is appending: keep the screen alive
+    auto* screen = new RecordBrowserScreen(context_, std::move(options));
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    screen->show();
+    // The browser replaces the level menu it was opened from.
+    if (levelMenu_)
+        levelMenu_->close();
+    closeWaitWindow();
+}
 
 void AppNavigator::showWaitWindow() {
     if (!wait_) {

@@ -21,7 +21,8 @@ namespace {
 
 QFont screenFont(int points, bool bold = false) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(
+        {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
     font.setPointSize(points);
     font.setBold(bold);
     return font;
@@ -30,8 +31,8 @@ QFont screenFont(int points, bool bold = false) {
 // Fixed pitch with full-width characters exactly two half-width ones wide.
 QFont listFont(int points) {
     QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
-                      QStringLiteral("Takao Gothic")});
+    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPointSize(points);
@@ -77,9 +78,9 @@ RecordBrowserSetup setupOf(const Installation& inst) {
 
 RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions options, QWidget* parent)
     : QWidget(parent), context_(context),
-      browser_(std::make_unique<RecordBrowser>(setupOf(context.state.installation),
-                                               [&clock = context.clock] { return clock.now().date(); },
-                                               std::move(options))) {
+      browser_(std::make_unique<RecordBrowser>(
+          setupOf(context.state.installation), [&clock = context.clock] { return clock.now().date(); },
+          std::move(options))) {
     setObjectName(QStringLiteral("FrmData"));
     buildControls();
 
@@ -109,7 +110,8 @@ void RecordBrowserScreen::buildControls() {
     auto* picture10 = new QFrame(this);
     picture10->setObjectName(QStringLiteral("Picture10"));
     picture10->setGeometry(884, 6, 130, 48);
-    command4_ = makeButton(picture10, QStringLiteral("Command4"), QStringLiteral("戻る"), QRect(4, 4, 122, 40));
+    command4_ =
+        makeButton(picture10, QStringLiteral("Command4"), QStringLiteral("戻る"), QRect(4, 4, 122, 40));
     connect(command4_, &QPushButton::clicked, this, &RecordBrowserScreen::goBack);
 
     // The edit panel: a band above the list.
@@ -149,7 +151,8 @@ void RecordBrowserScreen::buildControls() {
     label2_[4] = makeLabel(picture3_, QStringLiteral("Label2_4"), QRect(836, 10, 90, 36));
     command2_ = makeButton(picture3_, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
                            QRect(526, 56, 160, 40));
-    command3_ = makeButton(picture3_, QStringLiteral("Command3"), QStringLiteral("消去"), QRect(696, 56, 110, 40));
+    command3_ =
+        makeButton(picture3_, QStringLiteral("Command3"), QStringLiteral("消去"), QRect(696, 56, 110, 40));
     command6_ = makeButton(picture3_, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
                            QRect(816, 56, 130, 40));
     command2_->setEnabled(false);
@@ -169,8 +172,10 @@ void RecordBrowserScreen::buildControls() {
     list1_->setModel(&browser_->model());
     list1_->hide();
     connect(list1_, &QListView::clicked, this, [this] { hideEditPanel(); });
-    connect(list1_, &QListView::doubleClicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
-    connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { hideEditPanel(); });
+    connect(list1_, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { openRow(index.row()); });
+    connect(list1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { hideEditPanel(); });
 
     // The blank cover shown while the screen hands over.
     picture1_ = new QFrame(this);
@@ -180,7 +185,9 @@ void RecordBrowserScreen::buildControls() {
     picture1_->hide();
 }
 
-bool RecordBrowserScreen::editPanelOpen() const { return picture3_->isVisibleTo(this); }
+bool RecordBrowserScreen::editPanelOpen() const {
+    return picture3_->isVisibleTo(this);
+}
 
 int RecordBrowserScreen::selectedRow() const {
     const QModelIndex current = list1_->currentIndex();
@@ -285,7 +292,9 @@ void RecordBrowserScreen::removeRecord() {
         context_.messages.inform(this, QStringLiteral("注意"), removed->notice);
 }
 
-void RecordBrowserScreen::cancelEdit() { hideEditPanel(); }
+void RecordBrowserScreen::cancelEdit() {
+    hideEditPanel();
+}
 
 void RecordBrowserScreen::goBack() {
     if (leaving_)

@@ -26,7 +26,8 @@ class RecordBrowserScreen : public QWidget {
 public:
     // options: how a change or removal waits while another station holds the results
     // file (the program passes a wait that keeps the screens alive).
-    explicit RecordBrowserScreen(AppContext& context, MaintenanceOptions options = {}, QWidget* parent = nullptr);
+    explicit RecordBrowserScreen(AppContext& context, MaintenanceOptions options = {},
+                                 QWidget* parent = nullptr);
     ~RecordBrowserScreen() override;
 
     RecordBrowser& browser() { return *browser_; }
@@ -34,12 +35,12 @@ public:
     int selectedRow() const;
 
     // The controls' events, also for the tests.
-    void selectRow(int row);     // a selection made by the program; hides the edit panel
-    void openRow(int row);       // double click on a line
-    void changeRecord();         // "変更して記録"
-    void removeRecord();         // "消去"
-    void cancelEdit();           // "キャンセル"
-    void goBack();               // "戻る"
+    void selectRow(int row); // a selection made by the program; hides the edit panel
+    void openRow(int row);   // double click on a line
+    void changeRecord();     // "変更して記録"
+    void removeRecord();     // "消去"
+    void cancelEdit();       // "キャンセル"
+    void goBack();           // "戻る"
 
 private:
     void buildControls();
