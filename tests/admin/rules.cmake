@@ -4,3 +4,8 @@ if(TARGET tst_admincli)
   add_dependencies(tst_admincli kazurin2-admin)
   target_compile_definitions(tst_admincli PRIVATE KZ_ADMIN_EXE="$<TARGET_FILE:kazurin2-admin>")
 endif()
+# The record browser in the whole program, with another station appending meanwhile.
+if(TARGET tst_recordbrowserflow_gui)
+  add_dependencies(tst_recordbrowserflow_gui kz_resultappender)
+  target_compile_definitions(tst_recordbrowserflow_gui PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
+endif()
