@@ -77,7 +77,6 @@ private slots:
     void refusedChangesWriteNothing();
     void removalDropsAPartialTail();
     void linesKeepTheirRecordNumbersBeyond9999();
-    void timedOutAttemptOpensWithItsTrueTime();
 };
 
 void TestRecordBrowser::lines_data() {
@@ -237,19 +236,6 @@ void TestRecordBrowser::linesKeepTheirRecordNumbersBeyond9999() {
     QCOMPARE(after.size(), 10009 * 44);
     QCOMPARE(decodeResultRecord(after.constData() + 10003 * 44).recordedTime, 10004);
     QCOMPARE(decodeResultRecord(after.constData() + 10004 * 44).recordedTime, 10006);
-}
-
-void TestRecordBrowser::timedOutAttemptOpensWithItsTrueTime() {
-    School school;
-    school.results(bytesOf({rec(17, 99999)}));
-    RecordBrowser browser(school.setup(), [] { return kToday; });
-    QVERIFY(browser.build().ok());
-    const Outcome<RecordEditView> view = browser.openForEdit(0);
-    QVERIFY(view.ok());
-    QCOMPARE(view->timeText, QStringLiteral("99999"));
-    QCOMPARE(view->scrollValue, RecordBrowser::kScrollMaximum);
-    QCOMPARE(view->levelText, QStringLiteral("ﾚﾍﾞﾙ2"));
-    QCOMPARE(view->dateText, QStringLiteral("2004/03/15"));
 }
 
 QTEST_GUILESS_MAIN(TestRecordBrowser)
