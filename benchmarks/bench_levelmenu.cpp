@@ -125,11 +125,19 @@ void runActivation(benchmark::State& st, int students, bool lists) {
     st.counters["loaded"] = static_cast<double>(bench.state->statistics.loaded.size());
 }
 
-void BM_Activation_500Students_20000Records(benchmark::State& st) { runActivation(st, 500, false); }
-void BM_Activation_5000Students_20000Records(benchmark::State& st) { runActivation(st, 5000, false); }
+void BM_Activation_500Students_20000Records(benchmark::State& st) {
+    runActivation(st, 500, false);
+}
+void BM_Activation_5000Students_20000Records(benchmark::State& st) {
+    runActivation(st, 5000, false);
+}
 // The same with one results line per student in every level's list (the ranking tables).
-void BM_Activation_500Students_WithLists(benchmark::State& st) { runActivation(st, 500, true); }
-void BM_Activation_5000Students_WithLists(benchmark::State& st) { runActivation(st, 5000, true); }
+void BM_Activation_500Students_WithLists(benchmark::State& st) {
+    runActivation(st, 500, true);
+}
+void BM_Activation_5000Students_WithLists(benchmark::State& st) {
+    runActivation(st, 5000, true);
+}
 
 void BM_RefreshOnly_20000Records(benchmark::State& st) {
     Bench bench(5000, kRecords);

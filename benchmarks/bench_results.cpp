@@ -33,8 +33,9 @@ QString writeBenchFile(const QTemporaryDir& dir, int records) {
     QByteArray bytes;
     bytes.reserve(records * ResultRecord::kSize);
     for (int i = 0; i < records; ++i) {
-        const ResultRecord r = makeResultRecord(kNow.addDays(-(i % 60)), static_cast<qint16>(i % 5000 + 1),
-                                                static_cast<qint16>(i % 25 + 1), 20 + (i * 7) % 400, u"12345");
+        const ResultRecord r =
+            makeResultRecord(kNow.addDays(-(i % 60)), static_cast<qint16>(i % 5000 + 1),
+                             static_cast<qint16>(i % 25 + 1), 20 + (i * 7) % 400, u"12345");
         bytes += encodeResultRecord(r);
     }
     QFile f(path);

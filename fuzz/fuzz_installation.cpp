@@ -1,6 +1,7 @@
 // The path file and the common settings file over any bytes. The input holds the path
 // file, then, after the first NUL byte, the common settings file; both are laid out as
-// an installation has them (a data root "../data/" leads to the settings file).
+// an installation has them (a data root "data/", relative to the folder of the path file, leads to the
+// settings file).
 #include "fuzzsupport.h"
 
 #include "core/installation.h"

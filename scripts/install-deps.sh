@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and running the demo need.
+# (xvfb and x11-apps' xwd: the screen test that grabs a real X server from outside.)
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -11,7 +12,7 @@ PKGS=(
   libicu-dev libsdl2-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  python3 xvfb xauth
+  python3 xvfb xauth clang-format x11-apps
 )
 missing=()
 for p in "${PKGS[@]}"; do

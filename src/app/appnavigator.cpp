@@ -1,9 +1,9 @@
 #include "app/appnavigator.h"
 
 #include "admin/gui/recordbrowserscreen.h"
-#include "core/gui/waitwindow.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
+#include "core/gui/waitwindow.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -17,8 +17,8 @@
 
 namespace kz {
 
-AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
-                           ProcessLauncher& launcher, DataAccess data)
+AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages,
+                           Cues& cues, ProcessLauncher& launcher, DataAccess data)
     : context_{state, clock, random, messages, cues, *this}, launcher_(launcher), data_(std::move(data)) {}
 
 AppNavigator::~AppNavigator() {
@@ -46,7 +46,9 @@ void AppNavigator::showNameScreen() {
         return;
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
-    seams.openVersionWindow = [this](QWidget* over) { VersionWindow::showModal(context_.state.programTitle, over); };
+    seams.openVersionWindow = [this](QWidget* over) {
+        VersionWindow::showModal(context_.state.programTitle, over);
+    };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
@@ -80,7 +82,8 @@ void AppNavigator::launchDrill() {
     if (quitRequested_)
         return;
     AttemptRecorder recorder = [this]() -> RecordOutcome {
-        const QString error = data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
+        const QString error =
+            data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
         return error.isEmpty() ? RecordOutcome::recorded() : RecordOutcome::failed(error);
     };
     drill_ = kz::launchDrill(context_, std::move(recorder));
@@ -103,7 +106,9 @@ void AppNavigator::notYetAvailable(const QString& screenName) {
     showLevelMenu();
 }
 
-void AppNavigator::showCriteriaEditor() { notYetAvailable(QStringLiteral("合格タイムデータ変更")); }
+void AppNavigator::showCriteriaEditor() {
+    notYetAvailable(QStringLiteral("合格タイムデータ変更"));
+}
 
 void AppNavigator::showRecordBrowser() {
     if (quitRequested_)

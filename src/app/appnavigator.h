@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/gui/appcontext.h"
-#include "core/gui/waitwindow.h"
 #include "core/gui/navigator.h"
+#include "core/gui/waitwindow.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "result/gui/endscreen.h"

@@ -1,5 +1,7 @@
 #include "app/appnavigator.h"
 #include "core/gui/fatalsound.h"
+#include "core/gui/paintnow.h"
+#include "core/gui/retrynotice.h"
 #include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
 #include "core/recording.h"
@@ -9,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
+#include "platform/quitsignals.h"
 #include "platform/randomsource.h"
 #include "platform/sdlsoundplayer.h"
 
@@ -20,6 +23,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kazurin2"));
+    kz::installQuitSignalHandlers();
 
     auto state = std::make_unique<kz::RunState>();
     kz::SystemClock clock;
@@ -29,16 +33,23 @@ int main(int argc, char* argv[]) {
     kz::SystemProcessLauncher launcher;
     kz::prepareRun(*state, clock, random);
 
-    kz::SoundCues cues(*state, soundPlayer, random, {});
+    kz::PaintFirstPlayer paintingPlayer(soundPlayer);
+    kz::SoundCues cues(*state, paintingPlayer, random, {});
 
     kz::AppNavigator::DataAccess data;
+    // A results file that stays refused is retried without end; after a few seconds the
+    // screen says so, and the notice goes when the read or the append has succeeded.
     data.refreshStatistics = [&]() -> QString {
-        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
+        kz::paintNow();
+        kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
+        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, notice.waitFunction());
         return error.ok() ? QString() : error.message();
     };
     data.recordAttempt = [&]() -> QString {
+        kz::paintNow();
+        kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
         const kz::RecordingOutcome outcome =
-            kz::Seisekikiroku(*state, state->currentLevel, clock, kz::waitKeepingScreensAlive);
+            kz::Seisekikiroku(*state, state->currentLevel, clock, notice.waitFunction());
         return outcome.ok ? QString() : outcome.append.failure.message();
     };
     kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher, std::move(data));
@@ -50,7 +61,8 @@ int main(int argc, char* argv[]) {
     int status = 0;
     QPointer<kz::SplashScreen> splash;
     splash = new kz::SplashScreen(clock.today(), [&] {
-        if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), *state, messages, splash)) {
+        if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), *state, messages, splash,
+                                  &kz::SdlSoundPlayer::probeFile)) {
             status = 1;
             QCoreApplication::exit(status);
             return;

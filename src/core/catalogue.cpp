@@ -4,20 +4,37 @@
 
 namespace kz {
 
-void initRunState(RunState& state) { state.programTitle = QStringLiteral("カズリンその２"); }
+void initRunState(RunState& state) {
+    state.programTitle = QStringLiteral("カズリンその２");
+}
 
 QString catalogueLevelName(int level) {
-    static const QString names[kLevelCount + 1] = {
-        QString(),
-        QStringLiteral("１４(1-10)"),  QStringLiteral("１４(1-10R)"),  QStringLiteral("１４(10-15)"),
-        QStringLiteral("１４(10-15R)"), QStringLiteral("１４(16-20)"), QStringLiteral("１４(15-20R)"),
-        QStringLiteral("１４(1-20)"),  QStringLiteral("１４(1-20R)"),  QStringLiteral("１５(1-10)"),
-        QStringLiteral("１５(1-10R)"), QStringLiteral("１５(11-15)"),  QStringLiteral("１５(11-15R)"),
-        QStringLiteral("１５(16-20)"), QStringLiteral("１５(16-20R)"), QStringLiteral("１５( 1-20)"),
-        QStringLiteral("１５( 1-20R)"), QStringLiteral("１６(1-10)"),  QStringLiteral("１６(1-10R)"),
-        QStringLiteral("１６(11-15)"), QStringLiteral("１６(11-15R)"), QStringLiteral("１６(16-20)"),
-        QStringLiteral("１６(16-20R)"), QStringLiteral("１６(1-20)"),  QStringLiteral("１６(1-20R)"),
-        QStringLiteral("１４－１６")};
+    static const QString names[kLevelCount + 1] = {QString(),
+                                                   QStringLiteral("１４(1-10)"),
+                                                   QStringLiteral("１４(1-10R)"),
+                                                   QStringLiteral("１４(10-15)"),
+                                                   QStringLiteral("１４(10-15R)"),
+                                                   QStringLiteral("１４(16-20)"),
+                                                   QStringLiteral("１４(15-20R)"),
+                                                   QStringLiteral("１４(1-20)"),
+                                                   QStringLiteral("１４(1-20R)"),
+                                                   QStringLiteral("１５(1-10)"),
+                                                   QStringLiteral("１５(1-10R)"),
+                                                   QStringLiteral("１５(11-15)"),
+                                                   QStringLiteral("１５(11-15R)"),
+                                                   QStringLiteral("１５(16-20)"),
+                                                   QStringLiteral("１５(16-20R)"),
+                                                   QStringLiteral("１５( 1-20)"),
+                                                   QStringLiteral("１５( 1-20R)"),
+                                                   QStringLiteral("１６(1-10)"),
+                                                   QStringLiteral("１６(1-10R)"),
+                                                   QStringLiteral("１６(11-15)"),
+                                                   QStringLiteral("１６(11-15R)"),
+                                                   QStringLiteral("１６(16-20)"),
+                                                   QStringLiteral("１６(16-20R)"),
+                                                   QStringLiteral("１６(1-20)"),
+                                                   QStringLiteral("１６(1-20R)"),
+                                                   QStringLiteral("１４－１６")};
     if (level < 1 || level > kLevelCount)
         return {};
     return names[level];
@@ -35,12 +52,14 @@ void buildLevelCatalogue(RunState& state) {
 QString gradeMark(int grade) {
     static const QString marks[] = {QStringLiteral("①"), QStringLiteral("②"), QStringLiteral("③"),
                                     QStringLiteral("④"), QStringLiteral("⑤"), QStringLiteral("⑥"),
-                                    QStringLiteral("Ⅰ"),  QStringLiteral("Ⅱ"),  QStringLiteral("Ⅲ")};
+                                    QStringLiteral("Ⅰ"), QStringLiteral("Ⅱ"), QStringLiteral("Ⅲ")};
     if (grade < 1 || grade > 9)
         return QStringLiteral("　");
     return marks[grade - 1];
 }
 
-bool levelMenuGradeMatches(QStringView filterText, int grade) { return matchesFilter(filterText, grade); }
+bool levelMenuGradeMatches(QStringView filterText, int grade) {
+    return matchesFilter(filterText, grade);
+}
 
 } // namespace kz

@@ -46,21 +46,25 @@ int wholeNumber(const QString& text) {
     return static_cast<int>(v);
 }
 
-bool loadValues(const QString& path, int needed, const QString& what, FreeValueText* text,
-                InstallationError* error) {
+bool loadValues(const QString& path, int needed, const QString& what, const QString& whatToDo,
+                FreeValueText* text, InstallationError* error) {
     TextReadError readError;
     if (!FreeValueText::load(path, text, &readError)) {
         error->file = path;
-        error->message = QStringLiteral("%1が見つからないか読めません。\n%2").arg(what, readError.message);
+        error->message =
+            readError.kind == TextReadError::NotFound
+                ? QStringLiteral("%1 がありません。%2").arg(what, whatToDo)
+                : QStringLiteral("%1 を読めません（%2）。ファイルの読み取りの権限を確かめてください。")
+                      .arg(what, shortenForMessage(readError.message));
         return false;
     }
     if (text->valueCount() < needed) {
         error->file = path;
-        error->message = QStringLiteral("%1の値が足りません（%2 個必要ですが %3 個しかありません）: %4")
+        error->message = QStringLiteral("%1 の値が足りません（%2 個必要ですが %3 個しかありません）。%4")
                              .arg(what)
                              .arg(needed)
                              .arg(text->valueCount())
-                             .arg(path);
+                             .arg(whatToDo);
         return false;
     }
     return true;
@@ -93,36 +97,76 @@ void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName
     }
 }
 
-bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error) {
+bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error,
+                              QStringList* notices) {
     Installation inst;
     inst.appFolder = folderWithSeparator(executableFolder);
 
     // The path file lives in the common folder, the parent of the program's folder.
-    const QString pathFile = parentFolder(inst.appFolder) + QStringLiteral("パスデータ.txt");
+    const QString commonFolder = parentFolder(inst.appFolder);
+    const QString pathFile = commonFolder + QStringLiteral("パスデータ.txt");
     FreeValueText pathValues;
-    if (!loadValues(pathFile, kPathValuesUsed, QStringLiteral("パスデータ.txt"), &pathValues, error))
+    if (!loadValues(
+            pathFile, kPathValuesUsed, QStringLiteral("パスデータ.txt"),
+            QStringLiteral(
+                "プログラムのフォルダの一つ上のフォルダに置き、最初の値にデータフォルダを書いてください。"),
+            &pathValues, error))
         return false;
-    // Written on Windows with "\"; a relative value counts from the program's own folder,
-    // the folder the program is started in. Otherwise the value is used as written.
+    // Written on Windows with "\"; a relative value counts from the folder of the path
+    // file. Otherwise the value is used as written.
     QString root = pathValues.value(0);
     root.replace(u'\\', u'/');
     if (root.isEmpty()) {
         error->file = pathFile;
-        error->message = QStringLiteral("パスデータ.txt の最初の値（データフォルダ）が空です: %1").arg(pathFile);
+        error->message = QStringLiteral(
+            "パスデータ.txt の最初の値（データフォルダ）が空です。データフォルダを書いてください。");
+        return false;
+    }
+    if (root.size() > kMaxPathChars) {
+        error->file = pathFile;
+        error->message =
+            QStringLiteral(
+                "パスデータ.txt の %1 行目のデータフォルダが長すぎます（%2 文字。%3 文字まで）: %4")
+                .arg(pathValues.lineOfValue(0))
+                .arg(root.size())
+                .arg(kMaxPathChars)
+                .arg(shortenForMessage(root, 60));
         return false;
     }
     if (QDir::isRelativePath(root))
-        root = inst.appFolder + root;
+        root = commonFolder + root;
     inst.dataRoot = root;
+    if (notices && !pathValues.encodingProblems().isEmpty())
+        notices->append(describeEncodingProblems(pathFile, pathValues.encodingProblems()));
 
     const QString settingsFile = inst.dataRoot + QStringLiteral("共通データ.txt");
     FreeValueText settings;
-    if (!loadValues(settingsFile, kSettingsValuesUsed, QStringLiteral("共通データ.txt"), &settings, error))
+    if (!loadValues(
+            settingsFile, kSettingsValuesUsed, QStringLiteral("共通データ.txt"),
+            QStringLiteral(
+                "データフォルダは %1 の最初の値「%2」から決まります。その値が正しいか確かめてください。")
+                .arg(shortenForMessage(pathFile), shortenForMessage(pathValues.value(0), 60)),
+            &settings, error))
         return false;
     inst.schoolYearStartMonth = wholeNumber(settings.value(0));
-    splitSiteText(settings.value(1), &inst.siteCode, &inst.siteName);
+    const QString siteText = settings.value(1);
+    if (siteText.size() > kMaxSiteTextChars) {
+        if (notices)
+            notices->append(
+                QStringLiteral(
+                    "%1 の %2 行目の塾名が長すぎます（%3 文字。%4 文字まで）。塾名なしで続けます: %5")
+                    .arg(shortenForMessage(settingsFile))
+                    .arg(settings.lineOfValue(1))
+                    .arg(siteText.size())
+                    .arg(kMaxSiteTextChars)
+                    .arg(shortenForMessage(siteText, 40)));
+    } else {
+        splitSiteText(siteText, &inst.siteCode, &inst.siteName);
+    }
     inst.flagTwoListed = wholeNumber(settings.value(2));
     inst.teacherPassword = settings.value(5);
+    if (notices && !settings.encodingProblems().isEmpty())
+        notices->append(describeEncodingProblems(settingsFile, settings.encodingProblems()));
 
     const QString folderPath = inst.appFolder.left(inst.appFolder.size() - 1);
     inst.programFolderName = folderPath.mid(folderPath.lastIndexOf(u'/') + 1);
@@ -132,27 +176,85 @@ bool resolveInstallationPaths(const QString& executableFolder, Installation* out
     return true;
 }
 
-StartupResult resolveInstallation(const QString& executableFolder, RunState& state) {
+QStringList criteriaNotices(const QString& path, const CriteriaLoadResult& loaded,
+                            const PassCriteriaTable& table) {
+    QStringList notices;
+    const QString file = shortenForMessage(path);
+    if (!loaded.ok) {
+        notices.append(
+            QStringLiteral("合格基準のファイルを読めませんでした。すべての基準を 0 として続けます。\n%1")
+                .arg(shortenForMessage(loaded.message)));
+        return notices;
+    }
+    if (loaded.truncated)
+        notices.append(loaded.message);
+    if (table.levelLines < kLevelCount)
+        notices.append(QStringLiteral("合格基準のファイル %1 にレベル %2～%3 "
+                                      "の行がありません。これらのレベルは基準 0（時間制限なし、"
+                                      "目標 0）で動きます。先生の基準変更の画面で保存し直してください。")
+                           .arg(file)
+                           .arg(table.levelLines + 1)
+                           .arg(kLevelCount));
+    if (!loaded.incompleteLevels.isEmpty()) {
+        QStringList levels;
+        for (int level : loaded.incompleteLevels)
+            levels << QString::number(level);
+        notices.append(QStringLiteral("合格基準のファイル %1 のレベル %2 の行は 12 "
+                                      "個の値がそろっていません。そのレベルから後の基準が"
+                                      "ずれて読まれます。先生の基準変更の画面で直して保存してください。")
+                           .arg(file, shortenForMessage(levels.join(QStringLiteral("、")), 60)));
+    }
+    if (!loaded.encodingProblems.isEmpty())
+        notices.append(describeEncodingProblems(path, loaded.encodingProblems));
+    return notices;
+}
+
+QStringList soundFilesPlayed(const Installation& inst, const SoundTable& table) {
+    QStringList files;
+    for (int kind : {2, 4, 8, 10}) {
+        const SoundTable::Kind& k = table.kinds[static_cast<size_t>(kind)];
+        for (int slot = 1; slot <= k.count && slot <= SoundTable::kSlots; ++slot) {
+            const QString wav =
+                inst.soundFolder + k.files[static_cast<size_t>(slot)] + QStringLiteral(".wav");
+            if (!files.contains(wav))
+                files.append(wav);
+        }
+    }
+    for (const char16_t* fixed : {u"最高1.wav", u"合格.wav", u"警告1.wav"})
+        files.append(inst.soundFolder + QString::fromUtf16(fixed));
+    return files;
+}
+
+StartupResult resolveInstallation(const QString& executableFolder, RunState& state,
+                                  const SoundProbe& probeSound) {
     StartupResult result;
-    if (!resolveInstallationPaths(executableFolder, &state.installation, &result.fatal))
+    QStringList pathNotices;
+    if (!resolveInstallationPaths(executableFolder, &state.installation, &result.fatal, &pathNotices))
         return result;
     result.ok = true;
+    result.notices = pathNotices;
     const Installation& inst = state.installation;
     if (inst.schoolYearStartMonth < 1 || inst.schoolYearStartMonth > 12)
         result.notices.append(
-            QStringLiteral("共通データ.txt の学年の始まりの月が 1～12 ではありません（%1）。学年の表示が正しくなりません: %2")
+            QStringLiteral(
+                "共通データ.txt の学年の始まりの月が 1～12 ではありません（%1）。学年の表示が正しく"
+                "なりません。最初の値を 4 などの月に直してください: %2")
                 .arg(inst.schoolYearStartMonth)
-                .arg(inst.dataRoot + QStringLiteral("共通データ.txt")));
+                .arg(shortenForMessage(inst.dataRoot + QStringLiteral("共通データ.txt"))));
 
     initRunState(state);
 
     state.criteria = PassCriteriaTable{};
     const CriteriaLoadResult criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
-    if (!criteria.ok)
-        result.notices.append(QStringLiteral("合格基準のファイルを読めませんでした。すべての基準を 0 として続けます。\n%1")
-                                  .arg(criteria.message));
-    else if (criteria.truncated)
-        result.notices.append(criteria.message);
+    result.notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.criteria));
+
+    // The roster is read again at every name list; here only its encoding is told, once.
+    {
+        FreeValueText roster;
+        TextReadError ignored;
+        if (FreeValueText::load(inst.rosterPath(), &roster, &ignored) && !roster.encodingProblems().isEmpty())
+            result.notices.append(describeEncodingProblems(inst.rosterPath(), roster.encodingProblems()));
+    }
 
     // A removal of a record that was interrupted leaves the copy of every record behind.
     const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
@@ -162,9 +264,34 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
         result.notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
 
     const QString soundList = inst.soundListPath();
-    if (!QFileInfo::exists(soundList))
-        result.notices.append(QStringLiteral("音の設定ファイルがありません。音なしで続けます: %1").arg(soundList));
+    if (!QFileInfo::exists(soundList)) {
+        result.notices.append(QStringLiteral("音の設定ファイル %1 がありません。音なしで続けます。")
+                                  .arg(shortenForMessage(soundList)));
+    } else {
+        FreeValueText listText;
+        TextReadError ignored;
+        if (FreeValueText::load(soundList, &listText, &ignored) && !listText.encodingProblems().isEmpty())
+            result.notices.append(describeEncodingProblems(soundList, listText.encodingProblems()));
+    }
     loadSoundTable(soundList, &state.soundTable);
+    if (probeSound) {
+        QStringList broken;
+        for (const QString& wav : soundFilesPlayed(inst, state.soundTable)) {
+            const Status played = probeSound(wav);
+            if (!played.ok())
+                broken.append(shortenForMessage(played.error().text()));
+        }
+        if (!broken.isEmpty()) {
+            const qsizetype shown = qMin<qsizetype>(broken.size(), 5);
+            QString list = broken.mid(0, shown).join(u'\n');
+            if (broken.size() > shown)
+                list += QStringLiteral("\nほか %1 個").arg(broken.size() - shown);
+            result.notices.append(
+                QStringLiteral("再生できない音のファイルがあります。正解・間違いの音が 4 回続けて出ないと、"
+                               "プログラムは終わります。音のファイルを入れ直してください。\n%1")
+                    .arg(list));
+        }
+    }
     return result;
 }
 

@@ -7,14 +7,14 @@ namespace kz {
 // Where the installation keeps its files, and the common settings ("共通データ.txt").
 // Every folder path ends with "/".
 struct Installation {
-    QString appFolder;          // folder of the executable
-    QString dataRoot;           // value 1 of "パスデータ.txt", as written
-    QString programFolderName;  // last component of appFolder
-    QString programDataFolder;  // dataRoot + programFolderName + "/"
-    QString soundFolder;        // dataRoot + "音フォルダ/"
+    QString appFolder;         // folder of the executable
+    QString dataRoot;          // value 1 of "パスデータ.txt", as written
+    QString programFolderName; // last component of appFolder
+    QString programDataFolder; // dataRoot + programFolderName + "/"
+    QString soundFolder;       // dataRoot + "音フォルダ/"
 
     int schoolYearStartMonth = 0;
-    QString siteCode;           // up to 5 characters, empty when none
+    QString siteCode; // up to 5 characters, empty when none
     QString siteName;
     int flagTwoListed = 0;
     QString teacherPassword;
@@ -30,15 +30,27 @@ struct Installation {
 
 } // namespace kz
 
+#include "platform/outcome.h"
+
 #include <QStringList>
+
+#include <functional>
 
 namespace kz {
 
 struct RunState;
+struct SoundTable;
+struct PassCriteriaTable;
+struct CriteriaLoadResult;
+
+// Bounds of the values of the installation's text files: a longer value is reported
+// with its file and line and not used.
+inline constexpr int kMaxPathChars = 1024;    // the data folder of the path file
+inline constexpr int kMaxSiteTextChars = 100; // site code and name of the common settings
 
 struct InstallationError {
     QString file;    // full path of the file that could not be used
-    QString message; // readable reason, naming the file
+    QString message; // the reason and what to do; names the file by its name, not its path
 };
 
 // Splits the site text of the common settings: when the first five characters start
@@ -50,18 +62,37 @@ void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName
 // Paths and common settings: the path file in the parent of executableFolder, then the
 // common settings file in dataRoot. False with *error filled when either is missing,
 // unreadable or holds fewer values than the program uses (1 in the path file, 6 in the
-// settings); *out is then left as it was. A "\" in the data root counts as "/"; a
-// relative data root counts from the program's own folder; otherwise the data root is
-// used as written (without a trailing separator the file names run into it).
-bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error);
+// settings), or when the data folder is longer than kMaxPathChars; *out is then left as
+// it was. A "\" in the data root counts as "/"; a relative data root counts from the
+// folder of the path file; otherwise the data root is used as written (without a
+// trailing separator the file names run into it). A site text longer than
+// kMaxSiteTextChars is not used. What is worth telling but does not stop the start
+// (a site text too long, text that is not code page 932) goes to *notices when given.
+bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error,
+                              QStringList* notices = nullptr);
+
+// What the start-up tells about the criteria file just loaded: unreadable, more than 35
+// or fewer than 25 level lines, level lines missing fields, text not code page 932.
+QStringList criteriaNotices(const QString& path, const CriteriaLoadResult& loaded,
+                            const PassCriteriaTable& table);
+
+// Every sound file the program may play: the configured files of the kinds that are
+// played, then the three fixed files.
+QStringList soundFilesPlayed(const Installation& installation, const SoundTable& table);
+
+// Opens a sound file with the program's decoder; an error names the file and the reason.
+using SoundProbe = std::function<Status(const QString& path)>;
 
 struct StartupResult {
-    bool ok = false;          // false: the program cannot start; fatal names the file
+    bool ok = false; // false: the program cannot start; fatal names the file
     InstallationError fatal;
-    QStringList notices;      // things to tell the user but go on (criteria file missing, …)
+    QStringList notices; // things to tell the user but go on (criteria file missing, …)
 };
 
 // The whole start-up resolution: paths and settings, initRunState, pass criteria, sounds.
-StartupResult resolveInstallation(const QString& executableFolder, RunState& state);
+// With probeSound, every sound file that will be played is opened once and those that
+// cannot be played are told in one notice.
+StartupResult resolveInstallation(const QString& executableFolder, RunState& state,
+                                  const SoundProbe& probeSound = {});
 
 } // namespace kz

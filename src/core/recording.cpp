@@ -23,7 +23,8 @@ RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, c
 }
 
 ResultsLoadError refreshStatistics(RunState& state, const Clock& clock, const WaitFunction& wait) {
-    return refreshStatistics(state.installation.resultsPath(), state.criteria, clock.now(), &state.statistics, wait);
+    return refreshStatistics(state.installation.resultsPath(), state.criteria, clock.now(), &state.statistics,
+                             wait);
 }
 
 } // namespace kz

@@ -14,6 +14,9 @@ struct PlayResult;
 class SoundPlayer;
 class RandomSource;
 
+// Exit status of a program stopped because its answer sounds kept failing.
+inline constexpr int kSoundFailureExitCode = 3;
+
 // Called once, on the fourth consecutive failed answer sound, with the whole text to show
 // (see soundFailureMessage); it is expected to tell the user and end the program.
 using SoundFatalHandler = std::function<void(const QString& message)>;

@@ -11,11 +11,11 @@ struct SoundTable {
     static constexpr int kKinds = 10;
     static constexpr int kSlots = 20;
     struct Kind {
-        QString name;                       // "正解音1" …
+        QString name;                          // "正解音1" …
         std::array<QString, kSlots + 1> files; // slots 1..20 (0 unused), names without ".wav"
-        int count = -1;                     // usable names; -1 when the group was never closed by "*"
+        int count = -1;                        // usable names; -1 when the group was never closed by "*"
     };
-    std::array<Kind, kKinds + 1> kinds;     // kinds 1..10 (0 unused)
+    std::array<Kind, kKinds + 1> kinds; // kinds 1..10 (0 unused)
 };
 
 } // namespace kz

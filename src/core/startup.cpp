@@ -15,7 +15,10 @@ void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
 }
 
 QString versionText() {
-    return QStringLiteral("Version%1.%2.%3").arg(KZ_VERSION_MAJOR).arg(KZ_VERSION_MINOR).arg(KZ_VERSION_PATCH);
+    return QStringLiteral("Version%1.%2.%3")
+        .arg(KZ_VERSION_MAJOR)
+        .arg(KZ_VERSION_MINOR)
+        .arg(KZ_VERSION_PATCH);
 }
 
 } // namespace kz

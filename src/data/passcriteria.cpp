@@ -23,15 +23,18 @@ qint64 pow10(int n) {
     return v;
 }
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // A numeric field as an integer of the given range: the leading number, rounded to the
 // nearest whole number (halves to even), clamped to the range. Empty or non-numeric is 0.
-template <typename Int>
-Int integerField(const QString& text) {
+template <typename Int> Int integerField(const QString& text) {
     const double v = std::nearbyint(leadingNumber(text));
-    if (!std::isfinite(v))
+    if (std::isnan(v))
         return 0;
     constexpr double lo = static_cast<double>(std::numeric_limits<Int>::min());
     constexpr double hi = static_cast<double>(std::numeric_limits<Int>::max());
@@ -86,6 +89,15 @@ DecimalMultiplier DecimalMultiplier::fromText(QStringView text) {
     DecimalMultiplier m;
     if (!any)
         return m;
+    // An exponent form ("1.5e0", "3.4e38") is read by the shared number reader and held
+    // as its shortest decimal, clamped like any other large value.
+    if (p < n && (text[p] == u'e' || text[p] == u'E' || text[p] == u'd' || text[p] == u'D')) {
+        qsizetype q = p + 1;
+        if (q < n && (text[q] == u'+' || text[q] == u'-'))
+            ++q;
+        if (q < n && isDigit(text[q]))
+            return fromDouble(leadingNumber(text));
+    }
     // Drop trailing zeros of the fraction so that equal values compare and print alike.
     while (scale > 0 && fraction % 10 == 0) {
         fraction /= 10;
@@ -99,7 +111,7 @@ DecimalMultiplier DecimalMultiplier::fromText(QStringView text) {
 }
 
 DecimalMultiplier DecimalMultiplier::fromDouble(double value) {
-    if (!std::isfinite(value))
+    if (std::isnan(value))
         return {};
     if (std::fabs(value) > static_cast<double>(kMaxWholePart))
         value = value < 0 ? -static_cast<double>(kMaxWholePart) : static_cast<double>(kMaxWholePart);
@@ -177,14 +189,21 @@ CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* tabl
         return result;
     }
     result.ok = true;
+    result.encodingProblems = text.encodingProblems();
+    for (const TextLine& line : text.lines()) {
+        if (line.number >= 2 && line.number <= PassCriteriaTable::kSlots &&
+            line.values.size() < PassCriteria::kFieldCount)
+            result.incompleteLevels.append(line.number - 1);
+    }
     ValueStream stream(text);
     int slot = -1;
     while (!stream.atEnd()) {
         if (slot + 1 >= PassCriteriaTable::kSlots) {
             result.truncated = true;
-            result.message = QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
-                                 .arg(path)
-                                 .arg(PassCriteriaTable::kSlots - 1);
+            result.message =
+                QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
+                    .arg(shortenForMessage(path))
+                    .arg(PassCriteriaTable::kSlots - 1);
             break;
         }
         ++slot;
@@ -224,10 +243,11 @@ bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>&
         for (size_t f = 0; f < rows[r].size(); ++f) {
             if (unwritable(rows[r][f])) {
                 if (error)
-                    *error = QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
-                                 .arg(r + 1)
-                                 .arg(f + 1)
-                                 .arg(rows[r][f]);
+                    *error =
+                        QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
+                            .arg(r + 1)
+                            .arg(f + 1)
+                            .arg(rows[r][f]);
                 return false;
             }
         }
@@ -237,10 +257,18 @@ bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>&
 }
 
 std::array<QString, 12> passCriteriaHeader() {
-    return {QStringLiteral("目標Time"), QStringLiteral("最低Time"), QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
-            QStringLiteral("ｸﾘｱ回数"),  QStringLiteral("ﾎﾟｲﾝﾄ倍率"), QStringLiteral("禁回"),
-            QStringLiteral("禁点"),     QStringLiteral("判期間"),   QStringLiteral("禁期間"),
-            QString(),                  QString(),                  QString()};
+    return {QStringLiteral("目標Time"),
+            QStringLiteral("最低Time"),
+            QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
+            QStringLiteral("ｸﾘｱ回数"),
+            QStringLiteral("ﾎﾟｲﾝﾄ倍率"),
+            QStringLiteral("禁回"),
+            QStringLiteral("禁点"),
+            QStringLiteral("判期間"),
+            QStringLiteral("禁期間"),
+            QString(),
+            QString(),
+            QString()};
 }
 
 } // namespace kz

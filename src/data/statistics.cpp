@@ -2,6 +2,7 @@
 
 #include "data/oledate.h"
 #include "data/points.h"
+#include "data/textio.h"
 
 #include <QThread>
 
@@ -103,7 +104,8 @@ class StatisticsBuilder {
 public:
     explicit StatisticsBuilder(StatisticsTables& t) : t_(t) {}
     qint32* figureCell(StatisticsTables::Figure f, size_t cell) {
-        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents + cell];
+        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents +
+                            cell];
     }
     qint32& bestTime(size_t cell) { return t_.bestTime_[cell]; }
     static size_t cell(int level, int bangou) { return StatisticsTables::index(level, bangou); }
@@ -116,21 +118,28 @@ QString ResultsLoadError::message() const {
     if (kind == None)
         return {};
     const QString sp = QStringLiteral(" ");
+    if (kind == GaveUp)
+        return QStringLiteral("成績ファイルを読めません（%1 秒待ちました）: %2（%3）")
+            .arg(waitedSeconds)
+            .arg(shortenForMessage(path), description);
     if (kind == NotFound)
-        return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description + sp +
-               QString::number(number);
+        return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description +
+               sp + QString::number(number);
     const QDate d = dateFromOle(record.date);
-    const QString dateText = d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
+    const QString dateText =
+        d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
     const QString timeText = timeFromOle(record.time).toString(QStringLiteral("H:mm:ss"));
-    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp + QString::number(number) +
-           sp + description + sp + QString::number(number) + sp + QStringLiteral("/date") + dateText +
-           QStringLiteral("/i=") + QString::number(position) + QStringLiteral("/time=") + timeText +
-           QStringLiteral("/name=") + QStringLiteral("/Bangou=") + QString::number(record.bangou) +
-           QStringLiteral("/level=") + QString::number(record.level) + QStringLiteral("/time=") +
-           QString::number(record.recordedTime) + sp + QStringLiteral("line") + QString::number(progress);
+    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp +
+           QString::number(number) + sp + description + sp + QString::number(number) + sp +
+           QStringLiteral("/date") + dateText + QStringLiteral("/i=") + QString::number(position) +
+           QStringLiteral("/time=") + timeText + QStringLiteral("/name=") + QStringLiteral("/Bangou=") +
+           QString::number(record.bangou) + QStringLiteral("/level=") + QString::number(record.level) +
+           QStringLiteral("/time=") + QString::number(record.recordedTime) + sp + QStringLiteral("line") +
+           QString::number(progress);
 }
 
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn) {
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn,
+                             int giveUpAfterMs) {
     const WaitFunction wait =
         waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     tables->clearBestTimes();
@@ -139,13 +148,32 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
     // The file is read in one go; a failed read is tried again from the start.
     ResultsWindow window;
     int notFoundRetries = 0;
+    int waitedMs = 0;
     for (;;) {
         ReadStep step = ReadStep::Open;
         const ResultsFileError e = readResultsWindow(resultsPath, kStatisticsWindow, &window, &step);
         if (e.ok())
             break;
-        if (e.error.mayBeHeldByAnotherStation()) {
-            wait(kInUseWaitMs);
+        const bool inUse = e.error.mayBeHeldByAnotherStation();
+        if (giveUpAfterMs > 0 && waitedMs >= giveUpAfterMs &&
+            (inUse || e.error.kind == FileError::NotFound)) {
+            ResultsLoadError err;
+            err.kind = ResultsLoadError::GaveUp;
+            err.progress = progressOf(step);
+            err.number = e.error.number;
+            err.description = e.error.description;
+            err.path = resultsPath;
+            err.waitedSeconds = (waitedMs + 999) / 1000;
+            return err;
+        }
+        const auto waitStep = [&](int ms) {
+            if (giveUpAfterMs > 0)
+                ms = qMax(1, qMin(ms, giveUpAfterMs - waitedMs));
+            wait(ms);
+            waitedMs += ms;
+        };
+        if (inUse) {
+            waitStep(kInUseWaitMs);
             continue;
         }
         ResultsLoadError err;
@@ -155,7 +183,7 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
         err.description = e.error.description;
         err.path = resultsPath;
         if (err.kind == ResultsLoadError::NotFound) {
-            wait(kNotFoundWaitMs);
+            waitStep(kNotFoundWaitMs);
             if (++notFoundRetries < kNotFoundRetries)
                 continue;
         }
@@ -205,10 +233,11 @@ qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& cr
     return saturate(attemptPoints(recordedTime, criteria.rows[static_cast<size_t>(level)]).gainedPoints);
 }
 
-ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria, const QDateTime& now,
-                                   StatisticsTables* tables, const WaitFunction& wait) {
+ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
+                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait,
+                                   int giveUpAfterMs) {
     tables->clearFigures();
-    const ResultsLoadError e = loadResults(resultsPath, tables, wait);
+    const ResultsLoadError e = loadResults(resultsPath, tables, wait, giveUpAfterMs);
     if (!e.ok())
         return e;
 

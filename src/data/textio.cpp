@@ -5,13 +5,23 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QStringList>
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
 
 namespace kz {
 
 namespace {
 constexpr const char* kCodec = "windows-31j";
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 } // namespace
 
 QString decodeCp932(const QByteArray& bytes) {
@@ -106,9 +116,10 @@ bool FreeValueText::load(const QString& path, FreeValueText* out, TextReadError*
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) {
             error->kind = QFileInfo::exists(path) ? TextReadError::Unreadable : TextReadError::NotFound;
-            error->message = error->kind == TextReadError::NotFound
-                                 ? QStringLiteral("ファイルがありません: %1").arg(path)
-                                 : QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
+            error->message =
+                error->kind == TextReadError::NotFound
+                    ? QStringLiteral("ファイルがありません: %1").arg(path)
+                    : QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
         }
         return false;
     }
@@ -121,6 +132,7 @@ bool FreeValueText::load(const QString& path, FreeValueText* out, TextReadError*
         return false;
     }
     *out = fromCp932(bytes);
+    out->encodingProblems_ = cp932Problems(bytes);
     return true;
 }
 
@@ -147,25 +159,50 @@ double leadingNumber(QStringView text, bool* complete) {
     if (p < n && (text[p] == u'+' || text[p] == u'-'))
         ++p;
     const qsizetype digitsStart = p;
-    while (p < n && text[p] >= u'0' && text[p] <= u'9')
+    while (p < n && isDigit(text[p]))
         ++p;
     bool anyDigits = p > digitsStart;
     if (p < n && text[p] == u'.') {
         const qsizetype afterPoint = p + 1;
         qsizetype q = afterPoint;
-        while (q < n && text[q] >= u'0' && text[q] <= u'9')
+        while (q < n && isDigit(text[q]))
             ++q;
         if (anyDigits || q > afterPoint) {
             anyDigits = anyDigits || q > afterPoint;
             p = q;
         }
     }
+    // An exponent ("1e3", "2.5E-2", "3D2" as older tools write it) continues the number
+    // only when digits follow it; "12e" reads as 12.
+    if (anyDigits && p < n && (text[p] == u'e' || text[p] == u'E' || text[p] == u'd' || text[p] == u'D')) {
+        qsizetype q = p + 1;
+        if (q < n && (text[q] == u'+' || text[q] == u'-'))
+            ++q;
+        const qsizetype expDigits = q;
+        while (q < n && isDigit(text[q]))
+            ++q;
+        if (q > expDigits)
+            p = q;
+    }
     double value = 0.0;
     if (anyDigits) {
-        bool ok = false;
-        value = text.mid(start, p - start).toString().toDouble(&ok);
-        if (!ok)
+        QByteArray number = text.mid(start, p - start).toLatin1();
+        number.replace('d', 'e').replace('D', 'e');
+        const bool negative = number.startsWith('-');
+        if (negative || number.startsWith('+'))
+            number.remove(0, 1);
+        // from_chars reads the same in every locale.
+        const auto [end, ec] = std::from_chars(number.constData(), number.constData() + number.size(), value);
+        Q_UNUSED(end);
+        if (ec == std::errc::result_out_of_range) {
+            // Too large or too small for a double: infinity, or zero.
+            const qsizetype e = number.indexOf('e');
+            value = (e >= 0 && number.mid(e + 1).startsWith('-')) ? 0.0 : HUGE_VAL;
+        } else if (ec != std::errc()) {
             value = 0.0;
+        }
+        if (negative)
+            value = -value;
     } else {
         p = start;
     }
@@ -176,6 +213,68 @@ double leadingNumber(QStringView text, bool* complete) {
         *complete = anyDigits && rest == n;
     }
     return value;
+}
+
+QString shortenForMessage(const QString& text, int maxChars) {
+    if (text.size() <= maxChars)
+        return text;
+    const int keep = qMax(2, maxChars - 1);
+    const int head = keep * 2 / 3;
+    const int tail = keep - head;
+    return text.left(head) + QStringLiteral("…") + text.right(tail);
+}
+
+QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
+    QList<EncodingProblem> problems;
+    int lineNo = 0;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        ++lineNo;
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArrayView line(bytes.constData() + start, end - start);
+        bool high = false;
+        for (char c : line)
+            high = high || static_cast<unsigned char>(c) >= 0x80;
+        if (high) {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            (void)QString(utf8.decode(line));
+            if (!utf8.hasError()) {
+                problems.append({lineNo, EncodingProblem::LooksUtf8});
+            } else {
+                QStringDecoder decoder(kCodec, QStringDecoder::Flag::Stateless);
+                const QString decoded = decoder.decode(line);
+                if (decoder.hasError() || decoded.contains(QChar::ReplacementCharacter))
+                    problems.append({lineNo, EncodingProblem::InvalidBytes});
+            }
+        }
+        start = end;
+        if (start < bytes.size() && bytes[start] == '\r')
+            ++start;
+        if (start < bytes.size() && bytes[start] == '\n' && (start == end || bytes[start - 1] == '\r'))
+            ++start;
+    }
+    return problems;
+}
+
+QString describeEncodingProblems(const QString& path, const QList<EncodingProblem>& problems) {
+    if (problems.isEmpty())
+        return {};
+    QStringList lines;
+    bool utf8 = false;
+    for (const EncodingProblem& p : problems) {
+        utf8 = utf8 || p.kind == EncodingProblem::LooksUtf8;
+        if (lines.size() < 5)
+            lines << QString::number(p.line);
+    }
+    if (problems.size() > lines.size())
+        lines << QStringLiteral("ほか %1 行").arg(problems.size() - lines.size());
+    return QStringLiteral(
+               "%1 の %2 行目が Shift-JIS（CP932）の文字になっていません%3。文字化けして読まれます。"
+               "メモ帳などで「ANSI」または「Shift-JIS」を選んで保存し直してください。")
+        .arg(shortenForMessage(path), lines.join(QStringLiteral("、")),
+             utf8 ? QStringLiteral("（UTF-8 で保存されているようです）") : QString());
 }
 
 bool writeCp932Lines(const QString& path, const QList<QString>& lines, QString* error) {

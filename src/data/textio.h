@@ -20,6 +20,21 @@ QString decodeCp932(const QByteArray& bytes);
 // Returns false (and leaves a message in *error) when a character has no code in CP932.
 bool encodeCp932(const QString& text, QByteArray* out, QString* error = nullptr);
 
+// A line of a text file that is not code page 932: saved as UTF-8, or bytes that are no
+// character. The data is still read as code page 932 (and comes out garbled).
+struct EncodingProblem {
+    enum Kind { LooksUtf8, InvalidBytes };
+    int line = 0; // 1-based
+    Kind kind = InvalidBytes;
+};
+QList<EncodingProblem> cp932Problems(const QByteArray& bytes);
+// One message naming the file and its first lines with problems; empty when none.
+QString describeEncodingProblems(const QString& path, const QList<EncodingProblem>& problems);
+
+// A text for a message or a report line: a value longer than maxChars keeps its start
+// and its end around "…", so a path still shows its file name.
+QString shortenForMessage(const QString& text, int maxChars = 120);
+
 struct TextLine {
     int number = 0; // 1-based line number in the file
     QList<QString> values;
@@ -39,6 +54,8 @@ public:
     static bool load(const QString& path, FreeValueText* out, TextReadError* error);
 
     const QList<TextLine>& lines() const { return lines_; }
+    // Lines that were not code page 932 (filled by load()).
+    const QList<EncodingProblem>& encodingProblems() const { return encodingProblems_; }
 
     // Stream view: the values of all lines one after another, as the readers that take
     // "the next n values" regardless of line breaks see them.
@@ -53,6 +70,7 @@ private:
     };
     QList<TextLine> lines_;
     QList<StreamValue> stream_;
+    QList<EncodingProblem> encodingProblems_;
 };
 
 // Cursor over the stream view.
@@ -71,9 +89,11 @@ private:
 };
 
 // Reads the leading number of a text the way the data files' numeric fields are read:
-// leading spaces skipped, an optional sign, digits, an optional point and digits;
-// reading stops at the first character that cannot continue the number. Text without
-// a leading number gives 0. *complete tells whether the whole (trimmed) text was the number.
+// leading spaces skipped, an optional sign, digits, an optional point and digits, an
+// optional exponent ("1e3", "2.5E-2"; also "D" as older tools write it); reading stops at the first character
+// that cannot continue the number. Text without a leading number gives 0; a number beyond the range of a
+// double gives ±infinity. The program and the companion read every numeric field through this. *complete
+// tells whether the whole (trimmed) text was the number.
 double leadingNumber(QStringView text, bool* complete = nullptr);
 
 // Writes text lines as CP932 with CR LF after every line, replacing the file only once

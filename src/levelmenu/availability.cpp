@@ -30,12 +30,13 @@ LevelAvailability AvailabilityDecision::level(int number) const {
     return levels[static_cast<size_t>(number)];
 }
 
-AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria, const StatisticsTables& statistics,
-                                             int bangou, int levelCount, int finalLevel) {
+AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
+                                             const StatisticsTables& statistics, int bangou, int levelCount,
+                                             int finalLevel) {
     AvailabilityDecision decision;
     const PassCriteria& finalRow = criteriaOf(criteria, finalLevel);
-    decision.finalCleared = statistics.passPeriodPoints(finalLevel, bangou) >= finalRow.clearPoints
-                            && statistics.passPeriodAttempts(finalLevel, bangou) >= finalRow.clearCount;
+    decision.finalCleared = statistics.passPeriodPoints(finalLevel, bangou) >= finalRow.clearPoints &&
+                            statistics.passPeriodAttempts(finalLevel, bangou) >= finalRow.clearCount;
 
     if (levelCount < 1)
         return decision;
@@ -55,8 +56,8 @@ AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria, 
 }
 
 AvailabilityDecision decideLevelAvailability(RunState& state) {
-    AvailabilityDecision decision = decideLevelAvailability(state.criteria, state.statistics, state.currentBangou,
-                                                            state.levelCount, state.finalLevel);
+    AvailabilityDecision decision = decideLevelAvailability(
+        state.criteria, state.statistics, state.currentBangou, state.levelCount, state.finalLevel);
     state.finalCleared = decision.finalCleared ? 1 : 0;
     return decision;
 }

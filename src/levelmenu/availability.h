@@ -32,8 +32,9 @@ struct AvailabilityDecision {
 //     overdoing period: overdoCount != 0 and attempts >= overdoCount, or overdoPoints != 0
 //     and points >= overdoPoints. A limit of 0 means no limit of that kind.
 //   - The last level is never examined; a lock never touches another level.
-AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria, const StatisticsTables& statistics,
-                                             int bangou, int levelCount, int finalLevel);
+AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
+                                             const StatisticsTables& statistics, int bangou, int levelCount,
+                                             int finalLevel);
 
 // The same for the current student of the run; also stores finalCleared (1 or 0) in the
 // run state, which the end screen reads after the next attempt.

@@ -8,15 +8,21 @@
 
 namespace kz {
 
-int titleFontSize(const QString& title) { return title.size() > 9 ? 20 : 24; }
+int titleFontSize(const QString& title) {
+    return title.size() > 9 ? 20 : 24;
+}
 
 QString studentText(const QString& gradeLabel, const QString& name) {
     return gradeLabel + u' ' + trimHalfWidthSpaces(name);
 }
 
-QString siteText(const QString& siteName, int bangou) { return siteName + u':' + QString::number(bangou); }
+QString siteText(const QString& siteName, int bangou) {
+    return siteName + u':' + QString::number(bangou);
+}
 
-QString elapsedText(int minutes) { return QStringLiteral("起動後") + QString::number(minutes) + u'分'; }
+QString elapsedText(int minutes) {
+    return QStringLiteral("起動後") + QString::number(minutes) + u'分';
+}
 
 QString todayTotalText(qint64 todayAttempts) {
     return QStringLiteral("本日総回数＝") + QString::number(todayAttempts) + u'回';
@@ -43,17 +49,17 @@ QString plainNumber(double value) {
 }
 
 QString recentFigureText(double passPeriodDays, qint32 attempts, qint32 points) {
-    return QStringLiteral("最近") + plainNumber(passPeriodDays) + QStringLiteral("日=") + QString::number(attempts)
-           + QStringLiteral("回 / ") + QString::number(points) + u'点';
+    return QStringLiteral("最近") + plainNumber(passPeriodDays) + QStringLiteral("日=") +
+           QString::number(attempts) + QStringLiteral("回 / ") + QString::number(points) + u'点';
 }
 
 QString criteriaLineText(const PassCriteria& criteria) {
     const QString head = QStringLiteral("目標=") + QString::number(criteria.targetTime) + u'秒';
     if (criteria.clearPoints == 9999)
         return head + QStringLiteral(" --------");
-    return head + u' ' + QString::number(criteria.clearCount) + QStringLiteral("回/")
-           + QString::number(criteria.clearPoints) + QStringLiteral("点(×") + criteria.pointMultiplier.shortText()
-           + u')';
+    return head + u' ' + QString::number(criteria.clearCount) + QStringLiteral("回/") +
+           QString::number(criteria.clearPoints) + QStringLiteral("点(×") +
+           criteria.pointMultiplier.shortText() + u')';
 }
 
 LevelMenuKey levelMenuKey(QStringView typed, int levelCount) {
@@ -86,7 +92,9 @@ ColumnGeometry columnGeometry(int levelCount) {
     return g;
 }
 
-double columnMarginPixels(int formWidthPixels) { return formWidthPixels * 0.02; }
+double columnMarginPixels(int formWidthPixels) {
+    return formWidthPixels * 0.02;
+}
 
 int columnX(int level, int firstVisible, const ColumnGeometry& geometry, int formWidthPixels) {
     const double twips = static_cast<double>(level - firstVisible) * geometry.widthTwips;

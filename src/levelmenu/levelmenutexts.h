@@ -48,10 +48,10 @@ LevelMenuKey levelMenuKey(QStringView typed, int levelCount);
 inline constexpr int kTwipsPerPixel = 15;
 
 struct ColumnGeometry {
-    int widthTwips = 0;      // 3456 with 5 or more levels, else 14592 / levelCount
-    bool scrollBar = false;  // shown with 5 or more levels
+    int widthTwips = 0;     // 3456 with 5 or more levels, else 14592 / levelCount
+    bool scrollBar = false; // shown with 5 or more levels
     int scrollMinimum = 1;
-    int scrollMaximum = 1;   // levelCount - 3: four columns in view at a time
+    int scrollMaximum = 1; // levelCount - 3: four columns in view at a time
 };
 ColumnGeometry columnGeometry(int levelCount);
 

@@ -9,7 +9,9 @@ double Clock::secondsSinceMidnight() const {
     return t.msecsSinceStartOfDay() / 1000.0;
 }
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 qint64 SystemClock::monotonicMs() const {
     static QElapsedTimer timer = [] {

@@ -14,7 +14,9 @@ namespace kz {
 
 namespace {
 
-int fd(qintptr handle) { return static_cast<int>(handle); }
+int fd(qintptr handle) {
+    return static_cast<int>(handle);
+}
 
 FileError errorFrom(int number, FileError::Kind kind) {
     FileError e;
@@ -60,8 +62,9 @@ bool FileError::mayBeHeldByAnotherStation() const {
     return kind == InUse || (kind == Other && (number == EACCES || number == EAGAIN));
 }
 
-
-SharedFile::~SharedFile() { close(); }
+SharedFile::~SharedFile() {
+    close();
+}
 
 FileError SharedFile::open(const QString& path, Mode mode) {
     close();

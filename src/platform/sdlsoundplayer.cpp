@@ -70,12 +70,61 @@ bool SdlSoundPlayer::ensureAudio(PlayResult* result) {
     if (audioStarted_)
         return true;
     SDL_SetMainReady();
+    // The program ends on SIGTERM, SIGINT and SIGHUP through its own handlers; SDL's would
+    // turn them into a quit event that nothing reads, and the program could not be ended.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         *result = failure(AudioUnavailable, QStringLiteral("音声装置を使えません: %1").arg(sdlError()));
         return false;
     }
     audioStarted_ = true;
     return true;
+}
+
+kz::Status SdlSoundPlayer::probeFile(const QString& path) {
+    const QString found = existingFile(path);
+    if (QFileInfo(found).isDir())
+        return makeError(ErrorKind::Malformed,
+                         QStringLiteral("音のファイルではなくフォルダです: %1").arg(path));
+    QFile file(found);
+    if (!file.open(QIODevice::ReadOnly))
+        return makeError(QFileInfo::exists(found) ? ErrorKind::Unreadable : ErrorKind::NotFound,
+                         QStringLiteral("音のファイルを開けません: %1").arg(path), file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
+        return makeError(ErrorKind::Malformed, QStringLiteral("音のファイルを再生できません: %1").arg(path),
+                         QStringLiteral("%1 バイト").arg(bytes.size()));
+    SDL_AudioSpec spec{};
+    WavBuffer wav;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
+    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
+        return makeError(ErrorKind::Malformed, QStringLiteral("音のファイルを再生できません: %1").arg(path),
+                         sdlError());
+    if (wav.length == 0)
+        return makeError(ErrorKind::Malformed,
+                         QStringLiteral("音のファイルに音が入っていません: %1").arg(path));
+    return {};
+}
+
+kz::Status SdlSoundPlayer::probeDevice() {
+    SDL_SetMainReady();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return makeError(ErrorKind::Device, QStringLiteral("音声装置を使えません"), sdlError());
+    SDL_AudioSpec wanted{};
+    wanted.freq = 22050;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = 512;
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    kz::Status status;
+    if (device == 0)
+        status = makeError(ErrorKind::Device, QStringLiteral("音声装置を開けません"), sdlError());
+    else
+        SDL_CloseAudioDevice(device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return status;
 }
 
 PlayResult SdlSoundPlayer::playFile(const QString& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/outcome.h"
 #include "platform/soundplayer.h"
 
 namespace kz {
@@ -30,6 +31,13 @@ public:
     SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
 
     PlayResult playFile(const QString& path) override;
+
+    // Reads and decodes a sound file as playFile does, without opening a device: what
+    // cannot be played (missing, a folder, truncated, not WAV) is an error naming the file.
+    static kz::Status probeFile(const QString& path);
+    // Starts the audio subsystem and opens (and closes) the output device a sound would
+    // be played on, as playFile does; the error carries SDL's reason.
+    static kz::Status probeDevice();
 
 private:
     bool ensureAudio(PlayResult* failure);

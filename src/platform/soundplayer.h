@@ -5,8 +5,8 @@
 namespace kz {
 
 struct PlayResult {
-    int status = 0;   // 0 on success
-    QString text;     // readable description when status != 0
+    int status = 0; // 0 on success
+    QString text;   // readable description when status != 0
     bool ok() const { return status == 0; }
 };
 

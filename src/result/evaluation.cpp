@@ -29,9 +29,15 @@ bool someLevelNeverCleared(const PassCriteriaTable& table) {
 
 } // namespace
 
-QString clearedLineText() { return QStringLiteral("このレベルクリア"); }
-QString nextLevelHintText() { return QStringLiteral("次のレベルへ進みましょう"); }
-QString bannerText() { return QStringLiteral("目標レベルクリア。おめでとう！"); }
+QString clearedLineText() {
+    return QStringLiteral("このレベルクリア");
+}
+QString nextLevelHintText() {
+    return QStringLiteral("次のレベルへ進みましょう");
+}
+QString bannerText() {
+    return QStringLiteral("目標レベルクリア。おめでとう！");
+}
 
 AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& refreshStatistics) {
     // 1. Every figure below includes the attempt just stored.
@@ -50,28 +56,29 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
 
     // 2. Cleared within the pass period; the final level earns the banner unless the table
     //    holds a level that is never meant to be cleared.
-    v.levelCleared = stats.passPeriodPoints(level, student) >= criteria.clearPoints
-                     && stats.passPeriodAttempts(level, student) >= criteria.clearCount;
+    v.levelCleared = stats.passPeriodPoints(level, student) >= criteria.clearPoints &&
+                     stats.passPeriodAttempts(level, student) >= criteria.clearCount;
     v.banner = v.levelCleared && isFinalLevel && !someLevelNeverCleared(state.criteria);
 
     // 3. Points: the same rule as the statistics, so the two always agree.
     const AttemptPoints points = attemptPoints(t, criteria);
     v.basePoints = points.basePoints;
     v.gainedPoints = points.gainedPoints;
-    v.pointsText = QStringLiteral("獲得ポイント：") + QString::number(v.basePoints) + QStringLiteral("点×")
-                   + criteria.pointMultiplier.shortText() + QStringLiteral("→") + QString::number(v.gainedPoints)
-                   + QStringLiteral("点");
+    v.pointsText = QStringLiteral("獲得ポイント：") + QString::number(v.basePoints) + QStringLiteral("点×") +
+                   criteria.pointMultiplier.shortText() + QStringLiteral("→") +
+                   QString::number(v.gainedPoints) + QStringLiteral("点");
 
     // 4. The time, or no time at all for a time-out.
-    v.resultText = t >= kNoRecordFrom ? QStringLiteral("記録なし")
-                                      : QStringLiteral("今の成績：") + QString::number(t) + QStringLiteral("秒");
+    v.resultText = t >= kNoRecordFrom
+                       ? QStringLiteral("記録なし")
+                       : QStringLiteral("今の成績：") + QString::number(t) + QStringLiteral("秒");
 
     // 5. Today's attempts on this level and on all levels.
-    v.levelAttemptText = QStringLiteral(" (このレベル　") + QString::number(stats.todayAttempts(level, student))
-                         + QStringLiteral("回目)");
-    v.totalAttemptText = QStringLiteral("（")
-                         + QString::number(stats.sumOverLevels(StatisticsTables::TodayAttempts, student))
-                         + QStringLiteral("回目)");
+    v.levelAttemptText = QStringLiteral(" (このレベル　") +
+                         QString::number(stats.todayAttempts(level, student)) + QStringLiteral("回目)");
+    v.totalAttemptText = QStringLiteral("（") +
+                         QString::number(stats.sumOverLevels(StatisticsTables::TodayAttempts, student)) +
+                         QStringLiteral("回目)");
 
     // 6. Record message and its cue: the first that applies.
     if (state.timedOut != 0) {
@@ -110,8 +117,9 @@ FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
     const StatisticsTables& stats = state.statistics;
 
     FollowUp f;
-    f.overdone = (criteria.overdoCount != 0 && stats.overdoPeriodAttempts(level, student) >= criteria.overdoCount)
-                 || (criteria.overdoPoints != 0 && stats.overdoPeriodPoints(level, student) >= criteria.overdoPoints);
+    f.overdone =
+        (criteria.overdoCount != 0 && stats.overdoPeriodAttempts(level, student) >= criteria.overdoCount) ||
+        (criteria.overdoPoints != 0 && stats.overdoPeriodPoints(level, student) >= criteria.overdoPoints);
     if (!f.overdone || !verdict.levelCleared)
         return f;
     if (level == state.finalLevel) {

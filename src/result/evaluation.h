@@ -23,8 +23,8 @@ enum class EndCue {
 enum class RecordMessage { None, TimedOut, NewPersonalBest, NewSchoolBest };
 
 struct AttemptVerdict {
-    int level = 0;            // the level judged
-    qint32 recordedTime = 0;  // seconds; 99999 after a time-out
+    int level = 0;           // the level judged
+    qint32 recordedTime = 0; // seconds; 99999 after a time-out
 
     qint32 basePoints = 0;    // before the level's multiplier
     qint64 gainedPoints = 0;  // after it, rounded down
@@ -34,12 +34,12 @@ struct AttemptVerdict {
     QString totalAttemptText; // "（12回目)"
 
     RecordMessage record = RecordMessage::None;
-    QString recordText;       // empty when there is no record message
+    QString recordText; // empty when there is no record message
 
     bool levelCleared = false; // the level counts as cleared, this attempt included
     bool banner = false;       // the final level's congratulation banner is due
 
-    QList<EndCue> cues;        // what to play, in order
+    QList<EndCue> cues; // what to play, in order
 };
 
 // What the end screen does with the cleared line and the retry button once its timer fires.

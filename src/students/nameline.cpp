@@ -36,8 +36,9 @@ QString columnText(FigureColumn column, qint32 value) {
 }
 
 const QList<QString>& nameListModeCaptions() {
-    static const QList<QString> captions = {QStringLiteral("回数(今日／今まで）"), QStringLiteral("ポイント（今日／今まで）"),
-                                            QStringLiteral("本日（ポイント／回数）"), QStringLiteral("今まで（ポイント／回数）")};
+    static const QList<QString> captions = {
+        QStringLiteral("回数(今日／今まで）"), QStringLiteral("ポイント（今日／今まで）"),
+        QStringLiteral("本日（ポイント／回数）"), QStringLiteral("今まで（ポイント／回数）")};
     return captions;
 }
 
@@ -64,20 +65,24 @@ QString nameLineText(const QString& shortLabel, int grade, const QString& name, 
     }
 }
 
-QList<NameListLine> buildNameList(const QList<RosterEntry>& listed, const StatisticsTables& statistics, int mode,
-                                  QStringView filter) {
+QList<NameListLine> buildNameList(const QList<RosterEntry>& listed, const StatisticsTables& statistics,
+                                  int mode, QStringView filter) {
     QList<NameListLine> lines;
     for (const RosterEntry& entry : inListingOrder(listed)) {
         if (!matchesFilter(filter, entry.gradeNumber))
             continue;
-        const QString label = entry.shortGradeLabel.isEmpty() ? shortGradeLabel(entry.gradeNumber) : entry.shortGradeLabel;
-        lines.append({nameLineText(label, entry.gradeNumber, entry.name, figuresOf(statistics, entry.bangou), mode),
-                      entry.bangou, entry.gradeNumber});
+        const QString label =
+            entry.shortGradeLabel.isEmpty() ? shortGradeLabel(entry.gradeNumber) : entry.shortGradeLabel;
+        lines.append(
+            {nameLineText(label, entry.gradeNumber, entry.name, figuresOf(statistics, entry.bangou), mode),
+             entry.bangou, entry.gradeNumber});
     }
     return lines;
 }
 
-QString clickedLineLabel(const QString& line) { return trimHalfWidthSpaces(line.left(10)); }
+QString clickedLineLabel(const QString& line) {
+    return trimHalfWidthSpaces(line.left(10));
+}
 
 QString doubleClickedLineLabel(const QString& line) {
     const qsizetype slash = line.indexOf(u'/');

@@ -54,8 +54,8 @@ struct NameListLine {
 
 // The student lines of the list (without the separator line): the listed entries in
 // listing order, those passing the grade filter.
-QList<NameListLine> buildNameList(const QList<RosterEntry>& listed, const StatisticsTables& statistics, int mode,
-                                  QStringView filter);
+QList<NameListLine> buildNameList(const QList<RosterEntry>& listed, const StatisticsTables& statistics,
+                                  int mode, QStringView filter);
 
 // Label texts for a chosen line: on a click the first 10 characters, on a double-click
 // the text before "/"; half-width spaces at either end removed.

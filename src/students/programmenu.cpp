@@ -17,7 +17,8 @@ ProgramMenuStart startProgramMenu(const Installation& installation, ProcessLaunc
 }
 
 QString programMenuFailureText(const ProgramMenuStart& start) {
-    return QStringLiteral("プログラムメニューを起動できません。\n%1\n%2").arg(start.launcherPath, start.reason);
+    return QStringLiteral("プログラムメニューを起動できません。\n%1\n%2")
+        .arg(start.launcherPath, start.reason);
 }
 
 } // namespace kz

@@ -6,6 +6,7 @@ if(TARGET tst_admincli)
 endif()
 # The record browser in the whole program, with another station appending meanwhile.
 if(TARGET tst_recordbrowserflow_gui)
+  target_link_libraries(tst_recordbrowserflow_gui PRIVATE kzapp)
   add_dependencies(tst_recordbrowserflow_gui kz_resultappender)
   target_compile_definitions(tst_recordbrowserflow_gui PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
 endif()

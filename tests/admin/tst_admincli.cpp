@@ -1,8 +1,14 @@
 #include "admin/cli/admincli.h"
+#include "core/installation.h"
+#include "core/runstate.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "platform/sdlsoundplayer.h"
+#include "support/soundtestsupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -10,6 +16,8 @@
 #include <QTextStream>
 
 #include <cmath>
+
+#include <unistd.h>
 
 using namespace kz;
 
@@ -33,7 +41,8 @@ public:
         d.mkpath("data/音フォルダ");
         write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
         write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
-        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,", "4,1996,0,0,\"  空白 \",1,,"});
+        roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,",
+                "4,1996,0,0,\"  空白 \",1,,"});
         QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
         for (int level = 1; level <= 25; ++level)
             criteria << "60,60,10,3,1.5,20,100,7,1,,,";
@@ -41,7 +50,8 @@ public:
         write("data/音フォルダ/新音ファイル.txt",
               {"正解音2,pinpon,*", "間違い音2,bubu,*", "自己最高音2,yatta,*", "不合格音1,zannen,*"});
         for (const char* wav : {"pinpon", "bubu", "yatta", "zannen", "最高1", "合格", "警告1"})
-            touch(QString("data/音フォルダ/%1.wav").arg(QString::fromUtf8(wav)));
+            QVERIFY(test::writeToneWav(path(QString("data/音フォルダ/%1.wav").arg(QString::fromUtf8(wav))),
+                                       {8000, 8, 0.05, 440.0}));
         results({rec(kNow, 17, 2, 30), rec(kNow.addDays(-1).addSecs(-5 * 3600 - 24 * 60 - 53), 21, 2, 95),
                  rec(kNow.addSecs(-4 * 3600 - 1800), 1200, 3, 20, ""), rec(kNow.addSecs(300), 17, 2, 99999)});
     }
@@ -101,7 +111,23 @@ Run process(const QString& program, const QStringList& args) {
     return run;
 }
 
-const char* const kExportHeader = "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
+// Every file of the installation with its contents' hash: readers change nothing.
+QMap<QString, QByteArray> snapshot(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        files[path] = f.open(QIODevice::ReadOnly)
+                          ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1) +
+                                QByteArray::number(QFileInfo(path).lastModified().toMSecsSinceEpoch())
+                          : QByteArray("?");
+    }
+    return files;
+}
+
+const char* const kExportHeader =
+    "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
 const char* const kStatsHeader = "student,level,total_attempts,today_attempts,pass_period_attempts,"
                                  "overdo_period_attempts,total_points,today_points,pass_period_points,"
                                  "overdo_period_points,best_time\n";
@@ -121,6 +147,11 @@ private slots:
     void checkCleanInstallation();
     void checkReportsEachProblem();
     void missingPathFile();
+    void brokenInstallations_data();
+    void brokenInstallations();
+    void companionGivesUpOnRefusedResults();
+    void soundDevice_data();
+    void soundDevice();
     void csvQuoting_data();
     void csvQuoting();
     void runsAsAProgram();
@@ -133,8 +164,8 @@ void TestAdminCli::parsesArguments_data() {
     QTest::newRow("check") << QStringList{"check"} << true << "check";
     QTest::newRow("folder first") << QStringList{"--program-folder", "/x", "export"} << true << "export";
     QTest::newRow("folder =") << QStringList{"stats", "--program-folder=/x"} << true << "stats";
-    QTest::newRow("stats options") << QStringList{"stats", "--now", "2004-03-15T14:30:00", "--student", "17"} << true
-                                   << "stats";
+    QTest::newRow("stats options") << QStringList{"stats", "--now", "2004-03-15T14:30:00", "--student", "17"}
+                                   << true << "stats";
     QTest::newRow("school-best now") << QStringList{"school-best", "--now=2004-03-15T14:30:00"} << true
                                      << "school-best";
     QTest::newRow("help alone") << QStringList{"--help"} << true << "";
@@ -166,8 +197,9 @@ void TestAdminCli::helpDocumentsEverything() {
     Fixture fx;
     const Run run = companion(fx, {"--help"});
     QCOMPARE(run.status, 0);
-    for (const char* word : {"check", "export", "stats", "school-best", "--program-folder", "--now", "--student",
-                             "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+    for (const char* word :
+         {"check", "export", "stats", "school-best", "--program-folder", "--now", "--student",
+          "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -181,13 +213,14 @@ void TestAdminCli::exportsAttemptsInFileOrder() {
                QByteArray(10, 'x'));
     const Run run = companion(fx, {"export"});
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.out, QString::fromUtf8(kExportHeader) +
-                          QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n"
-                                            "2,2004-03-14,09:05:07,21,\"山田, 花子\",2,１４(1-10R),95,6,12345\n"
-                                            "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
-                                            "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
-                                            "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
-                                            "7,2004-03-15,14:30:00,4,空白,1,１４(1-10),30,16,12345\n"));
+    QCOMPARE(run.out,
+             QString::fromUtf8(kExportHeader) +
+                 QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n"
+                                   "2,2004-03-14,09:05:07,21,\"山田, 花子\",2,１４(1-10R),95,6,12345\n"
+                                   "4,2004-03-15,10:00:00,1200,,3,１４(10-15),20,28,\n"
+                                   "5,2004-03-15,14:35:00,17,テスト,2,１４(1-10R),99999,0,12345\n"
+                                   "6,2004-03-15,14:30:00,17,テスト,36,,50,0,12345\n"
+                                   "7,2004-03-15,14:30:00,4,空白,1,１４(1-10),30,16,12345\n"));
 }
 
 void TestAdminCli::statsAsOfNow() {
@@ -223,7 +256,7 @@ void TestAdminCli::schoolBest() {
 void TestAdminCli::checkCleanInstallation() {
     Fixture fx;
     const Run run = companion(fx, {"check"});
-    QCOMPARE(run.out, QString("no problems found\n"));
+    QCOMPARE(run.out, QStringLiteral("問題はありません\n"));
     QCOMPARE(run.status, 0);
 }
 
@@ -241,7 +274,8 @@ void TestAdminCli::checkReportsEachProblem() {
     zeros.date = 0;
     ResultRecord nan = rec(kNow, 17, 2, 30);
     nan.date = std::nan("");
-    fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)}, QByteArray(10, 'x'));
+    fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)},
+               QByteArray(10, 'x'));
     QFile copy(fx.path("data/drill2/成績累積データtemp.dat"));
     QVERIFY(copy.open(QIODevice::WriteOnly));
     copy.write(QByteArray(6 * 44, '\0'));
@@ -254,25 +288,25 @@ void TestAdminCli::checkReportsEachProblem() {
     const QString crit = QDir::toNativeSeparators(fx.path("data/drill2/タイム回数データ.txt"));
     const QString res = QDir::toNativeSeparators(fx.path("data/drill2/成績累積データ.dat"));
     const QStringList expected{
-        settings + ": holds 6 values; the common settings have 10",
-        settings + ":1: the first month of the school year \"13\" is not 1..12",
+        settings + ": 値が 6 個しかありません（共通データ.txt は 10 個です）",
+        settings + ":1: 学年の始まりの月「13」が 1～12 ではありません",
         roster + ":2: 値が 5 個しかありません（8 個必要です）",
         roster + ":3: 1 番目の値: 「abc」は整数ではありません",
         roster + ":4: 番号 6000 は 0～5000 の範囲外です",
         roster + ":5: 6 番目の値: 「99999」は -32768～32767 の範囲外です",
-        crit + ": holds 24 level lines; the 25 levels need 25",
-        crit + ":4: level 3: ﾎﾟｲﾝﾄ倍率 \"x1\" is not a number",
-        crit + ":4: level 3: target time 0 scores no points",
-        QDir::toNativeSeparators(fx.path("data/音フォルダ/合格.wav")) + ": the sound file is missing",
-        res + ":record 2: level 0 is outside 1..35; Bangou 0 is outside 1..5000",
-        res + ":record 3: level 36 is outside 1..35",
-        res + ":record 4: the date is not a number",
-        res + ":record 5: Bangou -5 is outside 1..5000; the recorded time -1 is negative",
-        res + ": a torn record of 10 bytes follows record 5; the next result overwrites it",
+        crit + ": レベルの行が 24 行しかありません（25 レベル分の 25 行が必要です）",
+        crit + ":4: レベル 3: ﾎﾟｲﾝﾄ倍率「x1」が数ではありません",
+        crit + ":4: レベル 3: 目標タイム 0 ではポイントが付きません",
+        QDir::toNativeSeparators(fx.path("data/音フォルダ/合格.wav")) + ": 音のファイルがありません",
+        res + ":記録 2: レベル 0 が 1～35 の外です、番号 0 が 1～5000 の外です",
+        res + ":記録 3: レベル 36 が 1～35 の外です",
+        res + ":記録 4: 日付が数ではありません",
+        res + ":記録 5: 番号 -5 が 1～5000 の外です、タイム -1 が負の数です",
+        res + ": 記録 5 の後ろに 10 バイトの切れた記録があります。次の成績がその上に書かれます",
         QDir::toNativeSeparators(fx.path("data/drill2/成績累積データtemp.dat")) +
-            ": left behind by an interrupted removal of a record: the copy holds 6 records, the results file 5 "
-            "records; the copy has every record as it was before the removal",
-        "16 problems",
+            ": 記録の消去が途中で終わったときのコピーが残っています。コピーの記録は 6 件、成績ファイルの記録は 5 "
+            "件です。コピーには消去の前のすべての記録があります",
+        "問題 16 件",
     };
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines, expected);
@@ -290,14 +324,147 @@ void TestAdminCli::missingPathFile() {
     QVERIFY(run.err.contains("パスデータ.txt"));
 }
 
+void TestAdminCli::brokenInstallations_data() {
+    QTest::addColumn<QString>("file"); // relative to the fixture; "DIR" content makes a folder
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("programSays"); // in the start-up's fatal message or notices
+    QTest::addColumn<QString>("checkSays");   // in check's output
+    const QByteArray huge(2 * 1024 * 1024, 'x');
+    QByteArray criteria = "h,,,,,,,,,,,\r\n";
+    for (int level = 1; level <= 25; ++level)
+        criteria +=
+            level == 1 ? "60,60,10,3,3.4e38,1e3,1e300,7,1,,,\r\n" : "60,60,10,3,1.5,20,100,7,1,,,\r\n";
+    QTest::newRow("long data folder")
+        << "common/パスデータ.txt" << (huge + ",a,b,c,d,e,f,g,h,i") << "長すぎます"
+        << "長すぎます";
+    QTest::newRow("garbled path file")
+        << "common/パスデータ.txt" << QByteArray("\x81\xff\x82/nowhere/,a") << "パスデータ.txt"
+        << "パスデータ.txt";
+    QTest::newRow("long site name") << "data/共通データ.txt" << ("4,12345" + huge + ",0,,,pass,,,,")
+                                    << "塾名が長すぎます"
+                                    << "塾名が長すぎます";
+    QTest::newRow("settings in UTF-8")
+        << "data/共通データ.txt" << QString("4,12345さくら塾,0,,,pass,,,,").toUtf8() << "UTF-8"
+        << "UTF-8";
+    QTest::newRow("roster stray bytes")
+        << "data/新名簿.txt" << QByteArray("17,1996,0,0,\x85\x7f\xfd,0,,\r\n") << "新名簿.txt の 1 行目"
+        << "Shift-JIS（CP932）にない";
+    QTest::newRow("empty criteria") << "data/drill2/タイム回数データ.txt" << QByteArray()
+                                    << "レベル 1～25 の行がありません"
+                                    << "0 行しかありません";
+    QTest::newRow("criteria lines of one field")
+        << "data/drill2/タイム回数データ.txt" << QByteArray("h,,,,,,,,,,,\r\n60\r\n60,60\r\n")
+        << "レベル 1、2 の行は 12 個の値がそろっていません"
+        << "値が 1 個あります";
+    QTest::newRow("criteria exponents are numbers") << "data/drill2/タイム回数データ.txt" << criteria << ""
+                                                    << "問題はありません";
+    QTest::newRow("truncated wav") << "data/音フォルダ/pinpon.wav" << QByteArray("RIFF\x24\x08\0\0WAVEfmt ")
+                                   << "再生できない音"
+                                   << "pinpon.wav: 再生できません";
+    QTest::newRow("text as wav") << "data/音フォルダ/bubu.wav" << QByteArray("not a sound\r\n")
+                                 << "再生できない音"
+                                 << "bubu.wav: 再生できません";
+    QTest::newRow("folder as wav") << "data/音フォルダ/合格.wav" << QByteArray("DIR") << "再生できない音"
+                                   << "合格.wav: 再生できません";
+}
+
+void TestAdminCli::brokenInstallations() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, programSays);
+    QFETCH(QString, checkSays);
+    Fixture fx;
+    QFile::remove(fx.path(file));
+    if (content == "DIR") {
+        QVERIFY(QDir().mkpath(fx.path(file)));
+    } else {
+        QFile f(fx.path(file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    const QMap<QString, QByteArray> before = snapshot(fx.dir.path());
+
+    RunState state;
+    const StartupResult started = resolveInstallation(fx.programFolder(), state, &SdlSoundPlayer::probeFile);
+    const QString told = started.ok ? started.notices.join(u'\n') : started.fatal.message;
+    if (programSays.isEmpty())
+        QVERIFY2(told.isEmpty(), qPrintable(told));
+    else
+        QVERIFY2(told.contains(programSays), qPrintable(told.left(2000)));
+    QVERIFY2(told.size() < 2000, "a message that long cannot be shown");
+    if (file.endsWith("タイム回数データ.txt") && programSays.isEmpty()) {
+        // Exponent forms read as the numbers they are written as: nothing is locked.
+        QCOMPARE(state.criteria[1].overdoCount, 1000.0);
+        QCOMPARE(state.criteria[1].overdoPoints, 1e300);
+    }
+
+    const Run run = companion(fx, {"check"});
+    QVERIFY2(run.out.contains(checkSays), qPrintable(run.out.left(3000)));
+    QCOMPARE(run.status, checkSays == QStringLiteral("問題はありません") ? 0 : 1);
+    QVERIFY2(run.out.size() < 3000, "check prints broken values in full");
+    QCOMPARE(snapshot(fx.dir.path()), before);
+}
+
+void TestAdminCli::companionGivesUpOnRefusedResults() {
+    Fixture fx;
+    const QString results = fx.path("data/drill2/成績累積データ.dat");
+    QVERIFY(QFile::setPermissions(results, QFileDevice::Permissions()));
+    QStringList command{QStringLiteral(KZ_ADMIN_EXE)};
+    if (::geteuid() == 0) {
+        // root reads any file: the companion runs as an ordinary user, who may read
+        // everything of the installation but the results file.
+        QDirIterator it(fx.dir.path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        QFile::setPermissions(fx.dir.path(), QFileDevice::Permissions(0x7755));
+        while (it.hasNext())
+            QFile::setPermissions(it.next(), QFileDevice::Permissions(0x7755));
+        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    }
+    for (const char* what : {"stats", "school-best"}) {
+        const Run run =
+            process(command.first(), command.mid(1) + QStringList{"--program-folder", fx.programFolder(),
+                                                                  "--wait", "1", QString::fromUtf8(what)});
+        QCOMPARE(run.status, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains(QStringLiteral("成績ファイルを読めません")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(results), qPrintable(run.err));
+    }
+}
+
+// The demo falls back to the silent driver when this says no device can be opened.
+void TestAdminCli::soundDevice_data() {
+    QTest::addColumn<QString>("driver");
+    QTest::addColumn<int>("status");
+    QTest::newRow("silent driver opens") << "dummy" << 0;
+    QTest::newRow("driver that cannot open") << "nosuchdriver" << 1;
+}
+
+void TestAdminCli::soundDevice() {
+    QFETCH(QString, driver);
+    QFETCH(int, status);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("SDL_AUDIODRIVER", driver);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(KZ_ADMIN_EXE), {"sound"});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), status);
+    if (status != 0)
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("音声装置")));
+}
+
 void TestAdminCli::csvQuoting_data() {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("plain") << "テスト" << "テスト";
-    QTest::newRow("comma") << "a,b" << "\"a,b\"";
-    QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
-    QTest::newRow("newline") << "a\nb" << "\"a\nb\"";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("plain") << "テスト"
+                           << "テスト";
+    QTest::newRow("comma") << "a,b"
+                           << "\"a,b\"";
+    QTest::newRow("quote") << "say \"hi\""
+                           << "\"say \"\"hi\"\"\"";
+    QTest::newRow("newline") << "a\nb"
+                             << "\"a\nb\"";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestAdminCli::csvQuoting() {
@@ -320,7 +487,8 @@ void TestAdminCli::runsAsAProgram() {
     run = process(exe, {"--program-folder", fx.programFolder(), "export"});
     QCOMPARE(run.status, 0);
     QVERIFY(run.out.startsWith(QString::fromUtf8(kExportHeader)));
-    QVERIFY(run.out.contains(QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n")));
+    QVERIFY(
+        run.out.contains(QString::fromUtf8("1,2004-03-15,14:30:00,17,テスト,2,１４(1-10R),30,16,12345\n")));
 
     run = process(exe, {"--help"});
     QCOMPARE(run.status, 0);

@@ -32,7 +32,9 @@ public:
     }
 };
 
-qint64 fileSize(const QString& path) { return QFileInfo(path).size(); }
+qint64 fileSize(const QString& path) {
+    return QFileInfo(path).size();
+}
 
 } // namespace
 
@@ -47,7 +49,8 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QVERIFY(dir.isValid());
     const QString school = dir.filePath(QStringLiteral("school"));
     QProcess make;
-    make.start(QStringLiteral("python3"), {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
+    make.start(QStringLiteral("python3"),
+               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
     QVERIFY(make.waitForFinished(60000));
     QCOMPARE(make.exitCode(), 0);
 
@@ -116,7 +119,8 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
             wrongGiven = true;
             continue;
         }
-        QTest::keyClicks(drill, QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
+        QTest::keyClicks(drill,
+                         QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
     }
     QVERIFY(wrongGiven);
     QVERIFY(guard < 50);

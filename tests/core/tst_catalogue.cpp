@@ -137,11 +137,12 @@ void TestCatalogue::seasonColours_data() {
     QTest::addColumn<int>("r");
     QTest::addColumn<int>("g");
     QTest::addColumn<int>("b");
-    const int table[12][3] = {{255, 128, 0}, {255, 128, 0}, {192, 255, 192}, {192, 255, 192},
+    const int table[12][3] = {{255, 128, 0},   {255, 128, 0}, {192, 255, 192}, {192, 255, 192},
                               {192, 255, 192}, {0, 192, 192}, {0, 192, 192},   {0, 192, 192},
                               {192, 64, 0},    {192, 64, 0},  {192, 64, 0},    {192, 255, 192}};
     for (int m = 1; m <= 12; ++m)
-        QTest::newRow(qPrintable(QString::number(m))) << m << table[m - 1][0] << table[m - 1][1] << table[m - 1][2];
+        QTest::newRow(qPrintable(QString::number(m)))
+            << m << table[m - 1][0] << table[m - 1][1] << table[m - 1][2];
 }
 
 void TestCatalogue::seasonColours() {

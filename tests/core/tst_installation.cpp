@@ -22,9 +22,11 @@ struct School {
         QString error;
         return writeCp932Lines(path, lines, &error);
     }
-    bool build(const QString& pathValue, const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
+    bool build(const QString& pathValue,
+               const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
         QDir().mkpath(common() + QStringLiteral("drill2"));
-        return writeText(common() + QStringLiteral("パスデータ.txt"), pathValue + QStringLiteral(",0,0,0,0,0,0,0,0,0")) &&
+        return writeText(common() + QStringLiteral("パスデータ.txt"),
+                         pathValue + QStringLiteral(",0,0,0,0,0,0,0,0,0")) &&
                writeText(data() + QStringLiteral("共通データ.txt"), settings);
     }
     QString exe(const QString& name = QStringLiteral("drill2")) const { return common() + name; }
@@ -39,7 +41,7 @@ private slots:
     void siteText();
     void pathsFromTheProgramFolder();
     void windowsStyleDataRoot();
-    void relativeDataRootCountsFromProgramFolder();
+    void relativeDataRootCountsFromPathFileFolder();
     void dataRootWithoutSeparatorRunsTogether();
     void valuesOnSeparateLines();
     void fatalFiles_data();
@@ -54,14 +56,30 @@ void TestInstallation::siteText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
-    QTest::newRow("code and name") << "00123さくら塾" << "00123" << "さくら塾";
-    QTest::newRow("name only") << "さくら塾" << "" << "さくら塾";
-    QTest::newRow("exactly five") << "01234" << "01234" << "";
-    QTest::newRow("short number") << "12" << "12" << "";
-    QTest::newRow("zero code") << "00000さくら塾" << "" << "00000さくら塾";
-    QTest::newRow("leading spaces") << "  12 あおば" << "  12 " << "あおば";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("number after letters") << "ab123塾" << "" << "ab123塾";
+    QTest::newRow("code and name") << "00123さくら塾"
+                                   << "00123"
+                                   << "さくら塾";
+    QTest::newRow("name only") << "さくら塾"
+                               << ""
+                               << "さくら塾";
+    QTest::newRow("exactly five") << "01234"
+                                  << "01234"
+                                  << "";
+    QTest::newRow("short number") << "12"
+                                  << "12"
+                                  << "";
+    QTest::newRow("zero code") << "00000さくら塾"
+                               << ""
+                               << "00000さくら塾";
+    QTest::newRow("leading spaces") << "  12 あおば"
+                                    << "  12 "
+                                    << "あおば";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("number after letters") << "ab123塾"
+                                          << ""
+                                          << "ab123塾";
 }
 
 void TestInstallation::siteText() {
@@ -116,13 +134,13 @@ void TestInstallation::windowsStyleDataRoot() {
     QCOMPARE(inst.siteName, QStringLiteral("さくら塾"));
 }
 
-void TestInstallation::relativeDataRootCountsFromProgramFolder() {
+void TestInstallation::relativeDataRootCountsFromPathFileFolder() {
     School s;
-    QVERIFY(s.build(QStringLiteral("..\\data\\")));
+    QVERIFY(s.build(QStringLiteral("data\\")));
     Installation inst;
     InstallationError error;
     QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
-    QCOMPARE(inst.dataRoot, s.common() + "drill2/../data/");
+    QCOMPARE(inst.dataRoot, s.common() + "data/");
     QCOMPARE(QFileInfo(inst.rosterPath()).absoluteFilePath(), s.data() + "新名簿.txt");
 }
 
@@ -144,7 +162,8 @@ void TestInstallation::dataRootWithoutSeparatorRunsTogether() {
 
 void TestInstallation::valuesOnSeparateLines() {
     School s;
-    QVERIFY(s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
+    QVERIFY(
+        s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
     Installation inst;
     InstallationError error;
     QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
@@ -234,8 +253,10 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(r.notices[0].contains(state.installation.criteriaPath()));
     QVERIFY(r.notices[1].contains(state.installation.soundListPath()));
 
-    QVERIFY(s.writeText(state.installation.criteriaPath(),
-                        QStringLiteral("h,,,,,,,,,,,\n600,60,10,3,1.5,20,100,7,1,,,")));
+    QString criteria = QStringLiteral("h,,,,,,,,,,,");
+    for (int level = 1; level <= 25; ++level)
+        criteria += QStringLiteral("\n600,60,10,3,1.5,20,100,7,1,,,");
+    QVERIFY(s.writeText(state.installation.criteriaPath(), criteria));
     QVERIFY(s.writeText(state.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
     RunState second;
     r = resolveInstallation(s.exe(), second);

@@ -1,4 +1,3 @@
-#include "core/gui/fatalsound.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "platform/sdlsoundplayer.h"

@@ -1,7 +1,7 @@
-#include "core/gui/waitwindow.h"
 #include "core/gui/splashscreen.h"
-#include "core/gui/versionwindow.h"
 #include "core/gui/startupsteps.h"
+#include "core/gui/versionwindow.h"
+#include "core/gui/waitwindow.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
@@ -107,8 +107,10 @@ void TestStartupGui::versionWindowIsCentredOverParent() {
     // Close the modal window as soon as it is up.
     QTimer::singleShot(0, [] {
         if (auto* w = qobject_cast<VersionWindow*>(QApplication::activeModalWidget())) {
-            QVERIFY(qAbs(w->frameGeometry().center().x() - w->parentWidget()->frameGeometry().center().x()) <= 2);
-            QVERIFY(qAbs(w->frameGeometry().center().y() - w->parentWidget()->frameGeometry().center().y()) <= 2);
+            QVERIFY(qAbs(w->frameGeometry().center().x() - w->parentWidget()->frameGeometry().center().x()) <=
+                    2);
+            QVERIFY(qAbs(w->frameGeometry().center().y() - w->parentWidget()->frameGeometry().center().y()) <=
+                    2);
             w->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         }
     });

@@ -161,7 +161,8 @@ void TestPassCriteria::headerHasNoEffect() {
     const QString a = dir.filePath(QStringLiteral("a.txt"));
     const QString b = dir.filePath(QStringLiteral("b.txt"));
     QVERIFY(writeRaw(a, header() + "\r\n" + levelLine(1) + "\r\n" + levelLine(2) + "\r\n"));
-    QVERIFY(writeRaw(b, QStringLiteral("9,9,9,9,9,9,9,9,9,9,9,9\r\n") + levelLine(1) + "\r\n" + levelLine(2) + "\r\n"));
+    QVERIFY(writeRaw(b, QStringLiteral("9,9,9,9,9,9,9,9,9,9,9,9\r\n") + levelLine(1) + "\r\n" + levelLine(2) +
+                            "\r\n"));
     PassCriteriaTable ta;
     PassCriteriaTable tb;
     QVERIFY(loadPassCriteria(a, &ta).ok);
@@ -237,10 +238,17 @@ void TestPassCriteria::roundTripKeepsTexts() {
     const QString path = dir.filePath(QStringLiteral("タイム回数データ.txt"));
     QList<std::array<QString, 12>> rows;
     for (int level = 1; level <= 25; ++level) {
-        std::array<QString, 12> row = {QString::number(level * 7), QString::number(level * 9), QStringLiteral("10"),
-                                       QStringLiteral("3"), level % 2 ? QStringLiteral("1.3") : QStringLiteral("1"),
-                                       QStringLiteral("20"), QStringLiteral("100"), QStringLiteral("7"),
-                                       QStringLiteral("1"), QString(), level == 5 ? QStringLiteral("0") : QString(),
+        std::array<QString, 12> row = {QString::number(level * 7),
+                                       QString::number(level * 9),
+                                       QStringLiteral("10"),
+                                       QStringLiteral("3"),
+                                       level % 2 ? QStringLiteral("1.3") : QStringLiteral("1"),
+                                       QStringLiteral("20"),
+                                       QStringLiteral("100"),
+                                       QStringLiteral("7"),
+                                       QStringLiteral("1"),
+                                       QString(),
+                                       level == 5 ? QStringLiteral("0") : QString(),
                                        level == 6 ? QStringLiteral("x") : QString()};
         rows.append(row);
     }
@@ -258,9 +266,9 @@ void TestPassCriteria::roundTripKeepsTexts() {
 void TestPassCriteria::saveWritesExactBytes() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.txt"));
-    std::array<QString, 12> row = {QStringLiteral("600"), QStringLiteral("60"), QStringLiteral("10"),
+    std::array<QString, 12> row = {QStringLiteral("600"), QStringLiteral("60"),  QStringLiteral("10"),
                                    QStringLiteral("3"),   QStringLiteral("1.5"), QStringLiteral("20"),
-                                   QStringLiteral("100"), QStringLiteral("7"),  QStringLiteral("1")};
+                                   QStringLiteral("100"), QStringLiteral("7"),   QStringLiteral("1")};
     QString error;
     QVERIFY(savePassCriteria(path, {row}, &error));
     QFile f(path);

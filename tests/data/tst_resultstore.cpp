@@ -36,15 +36,15 @@ ResultRecord sample(qint16 bangou = 17, qint16 level = 2, qint32 time = 95) {
 
 // The worked example: 15 March 2004 14:30:00, student 17, level 2, 95 s, site 12345.
 QByteArray exampleBytes() {
-    return QByteArray::fromHex("00000000a095e240"   // date 38061.0
-                               "555555555555e33f"   // time 0.6041666…
-                               "1100"               // Bangou 17
-                               "0200"               // level 2
-                               "5f000000"           // 95 s
-                               "3132333435"         // "12345"
-                               "2020202020"         // five spaces
-                               "3020202020"         // "0" and four spaces
-                               "0000000000");       // five zero bytes
+    return QByteArray::fromHex("00000000a095e240" // date 38061.0
+                               "555555555555e33f" // time 0.6041666…
+                               "1100"             // Bangou 17
+                               "0200"             // level 2
+                               "5f000000"         // 95 s
+                               "3132333435"       // "12345"
+                               "2020202020"       // five spaces
+                               "3020202020"       // "0" and four spaces
+                               "0000000000");     // five zero bytes
 }
 
 const char* appender() {
@@ -304,7 +304,8 @@ void TestResultStore::readersHandleDamagedFiles_data() {
     QTest::addColumn<int>("attempts");
     QTest::newRow("zero bytes") << QByteArray() << 0 << 0 << 0;
     QTest::newRow("torn tail only") << QByteArray(43, 'x') << 0 << 43 << 0;
-    QTest::newRow("two and a tail") << encodeResultRecord(sample()) + encodeResultRecord(sample()) + QByteArray(12, '\0')
+    QTest::newRow("two and a tail") << encodeResultRecord(sample()) + encodeResultRecord(sample()) +
+                                           QByteArray(12, '\0')
                                     << 2 << 12 << 2;
     QByteArray garbage;
     for (int i = 0; i < 44 * 5 + 7; ++i)

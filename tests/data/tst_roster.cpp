@@ -14,7 +14,12 @@ namespace {
 // One roster line with the given fields.
 QString rec(int bangou, int birthYear, const QString& name, int flag = 0, const QString& r7 = "x",
             const QString& r8 = "y") {
-    return QStringLiteral("%1,%2,0,0,\"%3\",%4,\"%5\",\"%6\"").arg(bangou).arg(birthYear).arg(name).arg(flag).arg(r7, r8);
+    return QStringLiteral("%1,%2,0,0,\"%3\",%4,\"%5\",\"%6\"")
+        .arg(bangou)
+        .arg(birthYear)
+        .arg(name)
+        .arg(flag)
+        .arg(r7, r8);
 }
 
 QStringList listedNames(const QList<RosterEntry>& entries) {
@@ -51,13 +56,20 @@ void TestRoster::gradeFollowsSchoolYear_data() {
     QTest::addColumn<int>("grade");
     QTest::addColumn<QString>("shortLabel");
     QTest::addColumn<QString>("label");
-    QTest::newRow("first day of school year") << QDate(2007, 4, 1) << 2000 << 2007 << 1 << "小1" << "小１";
-    QTest::newRow("last day of school year") << QDate(2008, 3, 31) << 2000 << 2007 << 1 << "小1" << "小１";
-    QTest::newRow("next school year") << QDate(2008, 4, 1) << 2000 << 2008 << 2 << "小2" << "小２";
-    QTest::newRow("kindergarten last year") << QDate(2007, 6, 1) << 2001 << 2007 << 0 << "幼3" << "幼３";
-    QTest::newRow("grade -3") << QDate(2007, 6, 1) << 2004 << 2007 << -3 << "幼-" << "";
-    QTest::newRow("grade 10") << QDate(2007, 6, 1) << 1991 << 2007 << 10 << "高1" << "高１";
-    QTest::newRow("grade 13") << QDate(2007, 6, 1) << 1988 << 2007 << 13 << "大+" << "";
+    QTest::newRow("first day of school year") << QDate(2007, 4, 1) << 2000 << 2007 << 1 << "小1"
+                                              << "小１";
+    QTest::newRow("last day of school year") << QDate(2008, 3, 31) << 2000 << 2007 << 1 << "小1"
+                                             << "小１";
+    QTest::newRow("next school year") << QDate(2008, 4, 1) << 2000 << 2008 << 2 << "小2"
+                                      << "小２";
+    QTest::newRow("kindergarten last year") << QDate(2007, 6, 1) << 2001 << 2007 << 0 << "幼3"
+                                            << "幼３";
+    QTest::newRow("grade -3") << QDate(2007, 6, 1) << 2004 << 2007 << -3 << "幼-"
+                              << "";
+    QTest::newRow("grade 10") << QDate(2007, 6, 1) << 1991 << 2007 << 10 << "高1"
+                              << "高１";
+    QTest::newRow("grade 13") << QDate(2007, 6, 1) << 1988 << 2007 << 13 << "大+"
+                              << "";
 }
 
 void TestRoster::gradeFollowsSchoolYear() {
@@ -97,7 +109,8 @@ void TestRoster::listingFlags() {
     QFETCH(int, flagTwoListed);
     QFETCH(bool, listed);
     auto tables = std::make_unique<RosterTables>();
-    const QString text = rec(1, 2000, "前") + "\r\n" + rec(5, 2000, "佐藤", flag) + "\r\n" + rec(2, 2000, "後") + "\r\n";
+    const QString text =
+        rec(1, 2000, "前") + "\r\n" + rec(5, 2000, "佐藤", flag) + "\r\n" + rec(2, 2000, "後") + "\r\n";
     loadRosterText(text, QDate(2007, 5, 1), 4, flagTwoListed, tables.get());
     QCOMPARE(tables->rosterCount(), listed ? 3 : 2);
     QCOMPARE(listedNames(tables->listed).contains("佐藤"), listed);
@@ -121,8 +134,12 @@ void TestRoster::textsCutTo20Characters() {
 
 void TestRoster::listingOrder() {
     auto tables = std::make_unique<RosterTables>();
-    const QString text = QStringList{rec(1, 2001, "たなか"), rec(2, 1999, "やまだ"), rec(3, 2001, "あべ"),
-                                     rec(4, 2000, "すずき"), rec(5, 2001, "あべ", 0, "second"), rec(6, 1999, "いとう")}
+    const QString text = QStringList{rec(1, 2001, "たなか"),
+                                     rec(2, 1999, "やまだ"),
+                                     rec(3, 2001, "あべ"),
+                                     rec(4, 2000, "すずき"),
+                                     rec(5, 2001, "あべ", 0, "second"),
+                                     rec(6, 1999, "いとう")}
                              .join("\r\n");
     loadRosterText(text, QDate(2007, 5, 1), 4, 0, tables.get());
     // File order is kept in the table itself.
@@ -158,15 +175,22 @@ void TestRoster::gradeLabelKeptOutsideZeroToTen() {
 void TestRoster::badRecordsSkippedWithLineNumbers_data() {
     QTest::addColumn<QString>("badLine");
     QTest::addColumn<QString>("reasonPart");
-    QTest::newRow("seven values") << "5,2000,0,0,\"悪い\",0,\"x\"" << "7";
-    QTest::newRow("bangou not a number") << "abc,2000,0,0,\"悪い\",0,x,y" << "abc";
-    QTest::newRow("birth year with trailing garbage") << "5,2000年,0,0,\"悪い\",0,x,y" << "2000年";
-    QTest::newRow("fraction") << "5,2000.5,0,0,\"悪い\",0,x,y" << "2000.5";
-    QTest::newRow("out of 16 bits") << "5,2000,40000,0,\"悪い\",0,x,y" << "40000";
-    QTest::newRow("flag out of 16 bits") << "5,2000,0,0,\"悪い\",-32769,x,y" << "-32769";
+    QTest::newRow("seven values") << "5,2000,0,0,\"悪い\",0,\"x\""
+                                  << "7";
+    QTest::newRow("bangou not a number") << "abc,2000,0,0,\"悪い\",0,x,y"
+                                         << "abc";
+    QTest::newRow("birth year with trailing garbage") << "5,2000年,0,0,\"悪い\",0,x,y"
+                                                      << "2000年";
+    QTest::newRow("fraction") << "5,2000.5,0,0,\"悪い\",0,x,y"
+                              << "2000.5";
+    QTest::newRow("out of 16 bits") << "5,2000,40000,0,\"悪い\",0,x,y"
+                                    << "40000";
+    QTest::newRow("flag out of 16 bits") << "5,2000,0,0,\"悪い\",-32769,x,y"
+                                         << "-32769";
     QTest::newRow("bangou 5001") << rec(5001, 2000, "悪い") << "5001";
     QTest::newRow("bangou -1") << rec(-1, 2000, "悪い") << "-1";
-    QTest::newRow("unquoted comma in name") << "5,2000,0,0,山田,太郎,x,y" << "太郎";
+    QTest::newRow("unquoted comma in name") << "5,2000,0,0,山田,太郎,x,y"
+                                            << "太郎";
 }
 
 void TestRoster::badRecordsSkippedWithLineNumbers() {
@@ -174,8 +198,8 @@ void TestRoster::badRecordsSkippedWithLineNumbers() {
     QFETCH(QString, reasonPart);
     auto tables = std::make_unique<RosterTables>();
     // Line 2 is blank and passed over without a word; line 4 is the bad one.
-    const QString text = rec(1, 2000, "良い一") + "\r\n\r\n" + rec(2, 2000, "良い二") + "\r\n" + badLine + "\r\n" +
-                         ",2001,,,\"空の値\",,," + "\r\n";
+    const QString text = rec(1, 2000, "良い一") + "\r\n\r\n" + rec(2, 2000, "良い二") + "\r\n" + badLine +
+                         "\r\n" + ",2001,,,\"空の値\",,," + "\r\n";
     const RosterLoadResult r = loadRosterText(text, QDate(2007, 5, 1), 4, 0, tables.get());
     QCOMPARE(r.problems.size(), 1);
     QCOMPARE(r.problems[0].line, 4);
@@ -209,9 +233,8 @@ void TestRoster::realFileInCp932() {
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("新名簿.txt");
     QString error;
-    QVERIFY(writeCp932Lines(path,
-                            {"12, 2000, 1, 2, \"山田, 太郎①\", 0, \"メモ\", \"\"", " 13 ,1999,0,0, 髙橋 ,0,a,b"},
-                            &error));
+    QVERIFY(writeCp932Lines(
+        path, {"12, 2000, 1, 2, \"山田, 太郎①\", 0, \"メモ\", \"\"", " 13 ,1999,0,0, 髙橋 ,0,a,b"}, &error));
     auto tables = std::make_unique<RosterTables>();
     const RosterLoadResult r = loadRoster(path, QDate(2007, 9, 1), 4, 0, tables.get());
     QVERIFY(r.found);

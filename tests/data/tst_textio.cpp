@@ -30,9 +30,12 @@ void TestTextIo::parsesFreeValueSyntax_data() {
     QTest::newRow("empty fields") << QStringLiteral("1,,,") << QStringList{"1", "", "", ""};
     QTest::newRow("crlf") << QStringLiteral("a,b\r\nc\r\n") << QStringList{"a", "b", "c"};
     QTest::newRow("lf and no final end") << QStringLiteral("a\nb,c") << QStringList{"a", "b", "c"};
-    QTest::newRow("blank line is one empty value") << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("unclosed quote runs to line end") << QStringLiteral("\"abc,d\ne") << QStringList{"abc,d", "e"};
-    QTest::newRow("japanese") << QStringLiteral("山田　太郎,①,Ⅰ,～") << QStringList{"山田　太郎", "①", "Ⅰ", "～"};
+    QTest::newRow("blank line is one empty value")
+        << QStringLiteral("a\r\n\r\nb") << QStringList{"a", "", "b"};
+    QTest::newRow("unclosed quote runs to line end")
+        << QStringLiteral("\"abc,d\ne") << QStringList{"abc,d", "e"};
+    QTest::newRow("japanese") << QStringLiteral("山田　太郎,①,Ⅰ,～")
+                              << QStringList{"山田　太郎", "①", "Ⅰ", "～"};
 }
 
 void TestTextIo::parsesFreeValueSyntax() {

@@ -270,9 +270,11 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("cues");
         QTest::newRow("digits") << QList<int>{Qt::Key_1, Qt::Key_5} << "15" << QStringList();
-        QTest::newRow("backspace") << QList<int>{Qt::Key_1, Qt::Key_5, Qt::Key_Backspace} << "1" << QStringList();
+        QTest::newRow("backspace") << QList<int>{Qt::Key_1, Qt::Key_5, Qt::Key_Backspace} << "1"
+                                   << QStringList();
         QTest::newRow("backspace on nothing") << QList<int>{Qt::Key_Backspace} << "" << QStringList();
-        QTest::newRow("return clears") << QList<int>{Qt::Key_1, Qt::Key_5, Qt::Key_Return} << "" << QStringList();
+        QTest::newRow("return clears")
+            << QList<int>{Qt::Key_1, Qt::Key_5, Qt::Key_Return} << "" << QStringList();
         QTest::newRow("keypad enter clears") << QList<int>{Qt::Key_4, Qt::Key_Enter} << "" << QStringList();
         QTest::newRow("left clears") << QList<int>{Qt::Key_4, Qt::Key_Left} << "" << QStringList();
         QTest::newRow("down clears") << QList<int>{Qt::Key_4, Qt::Key_Down} << "" << QStringList();

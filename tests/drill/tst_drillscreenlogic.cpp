@@ -61,8 +61,8 @@ private slots:
             << QList<int>{0, 3, 501, 998, 1001, 1001, 1001};
         QTest::newRow("target beyond the limit stays inside the bar")
             << 50 << true << 10 << 80 << true << 200 << 1001 << QList<int>{-5} << QList<int>{0};
-        QTest::newRow("no limit: no bar") << 0 << false << 0 << 40 << false << 0 << 0 << QList<int>{10}
-                                          << QList<int>{0};
+        QTest::newRow("no limit: no bar")
+            << 0 << false << 0 << 40 << false << 0 << 0 << QList<int>{10} << QList<int>{0};
         QTest::newRow("negative minimum: no bar")
             << 0 << false << -3 << 40 << false << 0 << 0 << QList<int>{10} << QList<int>{0};
     }

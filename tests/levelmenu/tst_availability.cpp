@@ -61,16 +61,16 @@ void TestAvailability::decision_data() {
         << QList<LevelSetup>{{7, 0, 100, 30, 99}} << notCleared << QList<int>{} << false;
     QTest::newRow("both limits 0 never lock")
         << QList<LevelSetup>{{4, 0, 0, 500, 20000}} << notCleared << QList<int>{} << false;
-    QTest::newRow("either limit suffices")
-        << QList<LevelSetup>{{2, 10, 50, 10, 0}, {5, 10, 50, 0, 50}} << notCleared << QList<int>{2, 5} << false;
-    QTest::newRow("level 1 can be locked") << QList<LevelSetup>{{1, 1, 0, 1, 0}} << notCleared << QList<int>{1}
-                                           << false;
+    QTest::newRow("either limit suffices") << QList<LevelSetup>{{2, 10, 50, 10, 0}, {5, 10, 50, 0, 50}}
+                                           << notCleared << QList<int>{2, 5} << false;
+    QTest::newRow("level 1 can be locked")
+        << QList<LevelSetup>{{1, 1, 0, 1, 0}} << notCleared << QList<int>{1} << false;
     QTest::newRow("a lock never disables the next level")
         << QList<LevelSetup>{{3, 5, 0, 9, 0}, {4, 5, 0, 1, 0}} << notCleared << QList<int>{3} << false;
     QTest::newRow("neighbours locked each on their own")
         << QList<LevelSetup>{{3, 5, 0, 9, 0}, {4, 5, 0, 5, 0}} << notCleared << QList<int>{3, 4} << false;
-    QTest::newRow("level 24 is examined") << QList<LevelSetup>{{24, 2, 0, 2, 0}} << notCleared << QList<int>{24}
-                                          << false;
+    QTest::newRow("level 24 is examined")
+        << QList<LevelSetup>{{24, 2, 0, 2, 0}} << notCleared << QList<int>{24} << false;
     QTest::newRow("final level never locked, whatever its figures")
         << QList<LevelSetup>{{25, 1, 1, 50, 5000}} << notCleared << QList<int>{} << false;
     QTest::newRow("final level cleared: no locks anywhere")

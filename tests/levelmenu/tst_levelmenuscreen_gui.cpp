@@ -85,8 +85,7 @@ struct Fixture {
     }
 };
 
-template <typename T>
-T* child(QWidget* parent, const QString& name) {
+template <typename T> T* child(QWidget* parent, const QString& name) {
     T* found = parent->findChild<T*>(name);
     if (!found)
         qWarning("missing control %s", qPrintable(name));
@@ -340,7 +339,8 @@ void TestSeisekitime1::panelBlocksStartsAndZero() {
     QVERIFY(menu->teacherPanelOpen());
     auto* password = child<QLineEdit>(menu.get(), "Text3");
     QCOMPARE(password->echoMode(), QLineEdit::Password);
-    QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), int(u'*'));
+    QCOMPARE(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password),
+             int(u'*'));
 
     // Keys belong to the password box while the panel is open, "0" included.
     QTest::keyClicks(password, "10ab");
@@ -360,13 +360,20 @@ void TestSeisekitime1::password_data() {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("call");
-    QTest::newRow("wrong") << "4321" << "1234" << 0 << QString();
-    QTest::newRow("empty") << "" << "1234" << 1 << QString();
-    QTest::newRow("prefix only") << "123" << "1234" << 0 << QString();
-    QTest::newRow("empty against no password set") << "" << "" << 0 << QString();
-    QTest::newRow("right, record browser") << "1234" << "1234" << 0 << QString("showRecordBrowser");
-    QTest::newRow("right, criteria editor") << "1234" << "1234" << 1 << QString("showCriteriaEditor");
-    QTest::newRow("letters compared exactly") << "Abc" << "abc" << 1 << QString();
+    QTest::newRow("wrong") << "4321"
+                           << "1234" << 0 << QString();
+    QTest::newRow("empty") << ""
+                           << "1234" << 1 << QString();
+    QTest::newRow("prefix only") << "123"
+                                 << "1234" << 0 << QString();
+    QTest::newRow("empty against no password set") << ""
+                                                   << "" << 0 << QString();
+    QTest::newRow("right, record browser") << "1234"
+                                           << "1234" << 0 << QString("showRecordBrowser");
+    QTest::newRow("right, criteria editor") << "1234"
+                                            << "1234" << 1 << QString("showCriteriaEditor");
+    QTest::newRow("letters compared exactly") << "Abc"
+                                              << "abc" << 1 << QString();
 }
 
 void TestSeisekitime1::password() {
@@ -462,10 +469,14 @@ void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
 void TestSeisekitime1::gradeFilterPreset_data() {
     QTest::addColumn<QString>("handedOver");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("default") << "全学年" << "全学年";
-    QTest::newRow("grade") << "小３" << "小３";
-    QTest::newRow("junior high") << "中学生全体" << "中学生全体";
-    QTest::newRow("unknown falls back") << "大学" << "全学年";
+    QTest::newRow("default") << "全学年"
+                             << "全学年";
+    QTest::newRow("grade") << "小３"
+                           << "小３";
+    QTest::newRow("junior high") << "中学生全体"
+                                 << "中学生全体";
+    QTest::newRow("unknown falls back") << "大学"
+                                        << "全学年";
 }
 
 void TestSeisekitime1::gradeFilterPreset() {
@@ -474,10 +485,11 @@ void TestSeisekitime1::gradeFilterPreset() {
     Fixture f;
     f.state->handedOverFilter = handedOver;
     int builds = 0;
-    LevelMenuScreen menu(f.context, {[] {}, [&](LevelMenuScreen& m) {
-                                      ++builds;
-                                      QCOMPARE(m.gradeFilterText(), shown);
-                                  }});
+    LevelMenuScreen menu(f.context, {[] {},
+                                     [&](LevelMenuScreen& m) {
+                                         ++builds;
+                                         QCOMPARE(m.gradeFilterText(), shown);
+                                     }});
     menu.show();
     QVERIFY(QTest::qWaitFor([&] { return menu.isActivated(); }));
     QCOMPARE(builds, 1);
@@ -488,12 +500,14 @@ void TestSeisekitime1::gradeFilterPreset() {
 void TestSeisekitime1::gradeFilterChoiceRebuilds() {
     Fixture f;
     int builds = 0;
-    LevelMenuScreen menu(f.context, {[] {}, [&](LevelMenuScreen& m) {
-                                      ++builds;
-                                      // A rebuild disables the start buttons; the menu decides again afterwards.
-                                      for (int level = 1; level <= m.levelCount(); ++level)
-                                          m.column(level).command4->setEnabled(false);
-                                  }});
+    LevelMenuScreen menu(f.context, {[] {},
+                                     [&](LevelMenuScreen& m) {
+                                         ++builds;
+                                         // A rebuild disables the start buttons; the menu decides again
+                                         // afterwards.
+                                         for (int level = 1; level <= m.levelCount(); ++level)
+                                             m.column(level).command4->setEnabled(false);
+                                     }});
     menu.show();
     QVERIFY(QTest::qWaitFor([&] { return menu.isActivated(); }));
     f.lockLevel3();

@@ -29,12 +29,15 @@ void TestLevelMenuTexts::criteriaLine_data() {
     QTest::addColumn<int>("clearPoints");
     QTest::addColumn<QString>("multiplier");
     QTest::addColumn<QString>("line");
-    QTest::newRow("normal, multiplier 1.5") << 600 << 3 << 10 << "1.5" << QString("目標=600秒 3回/10点(×1.5)");
+    QTest::newRow("normal, multiplier 1.5")
+        << 600 << 3 << 10 << "1.5" << QString("目標=600秒 3回/10点(×1.5)");
     QTest::newRow("multiplier 1") << 45 << 5 << 30 << "1" << QString("目標=45秒 5回/30点(×1)");
-    QTest::newRow("multiplier written 2.50") << 45 << 5 << 30 << "2.50" << QString("目標=45秒 5回/30点(×2.5)");
+    QTest::newRow("multiplier written 2.50")
+        << 45 << 5 << 30 << "2.50" << QString("目標=45秒 5回/30点(×2.5)");
     QTest::newRow("multiplier 0.25") << 45 << 5 << 30 << "0.25" << QString("目標=45秒 5回/30点(×0.25)");
     QTest::newRow("clearPoints 9999") << 120 << 5 << 9999 << "1.5" << QString("目標=120秒 --------");
-    QTest::newRow("clearPoints 9998 is a target") << 120 << 5 << 9998 << "1" << QString("目標=120秒 5回/9998点(×1)");
+    QTest::newRow("clearPoints 9998 is a target")
+        << 120 << 5 << 9998 << "1" << QString("目標=120秒 5回/9998点(×1)");
     QTest::newRow("empty row") << 0 << 0 << 0 << "" << QString("目標=0秒 0回/0点(×0)");
 }
 

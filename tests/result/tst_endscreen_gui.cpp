@@ -87,10 +87,16 @@ template <typename T> T* child(QWidget* w, const char* name) {
     return c;
 }
 
-QString text(QWidget* w, const char* name) { return child<QLabel>(w, name)->text(); }
-bool shown(QWidget* w, const char* name) { return child<QWidget>(w, name)->isVisible(); }
+QString text(QWidget* w, const char* name) {
+    return child<QLabel>(w, name)->text();
+}
+bool shown(QWidget* w, const char* name) {
+    return child<QWidget>(w, name)->isVisible();
+}
 
-bool waitForButtons(QWidget* w) { return QTest::qWaitFor([w] { return shown(w, "Command4"); }, 10000); }
+bool waitForButtons(QWidget* w) {
+    return QTest::qWaitFor([w] { return shown(w, "Command4"); }, 10000);
+}
 
 void closeScreen(QPointer<EndScreen>& w) {
     if (w)
@@ -204,8 +210,10 @@ void TestFrmSyuuryou::followUp_data() {
 
     QTest::newRow("plain attempt") << 3 << 10 << 2 << 0 << true << false << "";
     QTest::newRow("cleared, not overdone") << 3 << 120 << 2 << 0 << true << true << "このレベルクリア";
-    QTest::newRow("cleared and overdone") << 3 << 120 << 10 << 0 << false << true << "次のレベルへ進みましょう";
-    QTest::newRow("overdone, final already cleared") << 3 << 120 << 10 << 1 << true << true << "このレベルクリア";
+    QTest::newRow("cleared and overdone")
+        << 3 << 120 << 10 << 0 << false << true << "次のレベルへ進みましょう";
+    QTest::newRow("overdone, final already cleared")
+        << 3 << 120 << 10 << 1 << true << true << "このレベルクリア";
     QTest::newRow("overdone, not cleared") << 3 << 10 << 10 << 0 << true << false << "";
     QTest::newRow("final level overdone and cleared") << 25 << 120 << 10 << 0 << true << false << "";
 }

@@ -77,24 +77,37 @@ void TestEvaluation::points_data() {
     QTest::addColumn<QString>("pointsText");
     QTest::addColumn<QString>("resultText");
 
-    QTest::newRow("zero seconds") << 60 << "1" << 0 << 55 << qint64(55) << "獲得ポイント：55点×1→55点" << "今の成績：0秒";
-    QTest::newRow("half the target x1.5") << 60 << "1.5" << 30 << 11 << qint64(16) << "獲得ポイント：11点×1.5→16点"
-                                          << "今の成績：30秒";
-    QTest::newRow("45 s") << 60 << "1" << 45 << 5 << qint64(5) << "獲得ポイント：5点×1→5点" << "今の成績：45秒";
-    QTest::newRow("on target") << 60 << "1" << 60 << 5 << qint64(5) << "獲得ポイント：5点×1→5点" << "今の成績：60秒";
-    QTest::newRow("target + 1") << 60 << "1" << 61 << 4 << qint64(4) << "獲得ポイント：4点×1→4点" << "今の成績：61秒";
-    QTest::newRow("just under 2T") << 60 << "1" << 119 << 4 << qint64(4) << "獲得ポイント：4点×1→4点" << "今の成績：119秒";
-    QTest::newRow("2T") << 60 << "1" << 120 << 1 << qint64(1) << "獲得ポイント：1点×1→1点" << "今の成績：120秒";
-    QTest::newRow("just under 10T") << 60 << "1" << 599 << 1 << qint64(1) << "獲得ポイント：1点×1→1点" << "今の成績：599秒";
-    QTest::newRow("10T") << 60 << "1" << 600 << 0 << qint64(0) << "獲得ポイント：0点×1→0点" << "今の成績：600秒";
-    QTest::newRow("1.30 written with zeros") << 60 << "1.30" << 30 << 11 << qint64(14) << "獲得ポイント：11点×1.3→14点"
-                                             << "今の成績：30秒";
+    QTest::newRow("zero seconds") << 60 << "1" << 0 << 55 << qint64(55) << "獲得ポイント：55点×1→55点"
+                                  << "今の成績：0秒";
+    QTest::newRow("half the target x1.5")
+        << 60 << "1.5" << 30 << 11 << qint64(16) << "獲得ポイント：11点×1.5→16点"
+        << "今の成績：30秒";
+    QTest::newRow("45 s") << 60 << "1" << 45 << 5 << qint64(5) << "獲得ポイント：5点×1→5点"
+                          << "今の成績：45秒";
+    QTest::newRow("on target") << 60 << "1" << 60 << 5 << qint64(5) << "獲得ポイント：5点×1→5点"
+                               << "今の成績：60秒";
+    QTest::newRow("target + 1") << 60 << "1" << 61 << 4 << qint64(4) << "獲得ポイント：4点×1→4点"
+                                << "今の成績：61秒";
+    QTest::newRow("just under 2T") << 60 << "1" << 119 << 4 << qint64(4) << "獲得ポイント：4点×1→4点"
+                                   << "今の成績：119秒";
+    QTest::newRow("2T") << 60 << "1" << 120 << 1 << qint64(1) << "獲得ポイント：1点×1→1点"
+                        << "今の成績：120秒";
+    QTest::newRow("just under 10T") << 60 << "1" << 599 << 1 << qint64(1) << "獲得ポイント：1点×1→1点"
+                                    << "今の成績：599秒";
+    QTest::newRow("10T") << 60 << "1" << 600 << 0 << qint64(0) << "獲得ポイント：0点×1→0点"
+                         << "今の成績：600秒";
+    QTest::newRow("1.30 written with zeros")
+        << 60 << "1.30" << 30 << 11 << qint64(14) << "獲得ポイント：11点×1.3→14点"
+        << "今の成績：30秒";
     // A long level: the whole time counts, not its first three digits.
-    QTest::newRow("1000 s within target") << 2000 << "1" << 1000 << 11 << qint64(11) << "獲得ポイント：11点×1→11点"
-                                          << "今の成績：1000秒";
-    QTest::newRow("zero target scores nothing") << 0 << "1" << 0 << 0 << qint64(0) << "獲得ポイント：0点×1→0点"
-                                                << "今の成績：0秒";
-    QTest::newRow("99998 shows no time") << 60 << "1" << 99998 << 0 << qint64(0) << "獲得ポイント：0点×1→0点" << "記録なし";
+    QTest::newRow("1000 s within target")
+        << 2000 << "1" << 1000 << 11 << qint64(11) << "獲得ポイント：11点×1→11点"
+        << "今の成績：1000秒";
+    QTest::newRow("zero target scores nothing")
+        << 0 << "1" << 0 << 0 << qint64(0) << "獲得ポイント：0点×1→0点"
+        << "今の成績：0秒";
+    QTest::newRow("99998 shows no time") << 60 << "1" << 99998 << 0 << qint64(0) << "獲得ポイント：0点×1→0点"
+                                         << "記録なし";
 }
 
 void TestEvaluation::points() {
@@ -141,8 +154,10 @@ void TestEvaluation::recordMessageAndCue_data() {
     QTest::newRow("personal best within the minimum line")
         << 18 << 0 << 1 << 0 << 20 << int(RecordMessage::NewPersonalBest) << "新記録おめでとう"
         << QStringList{"personalBest"};
-    QTest::newRow("no record, on the minimum line") << 20 << 0 << 0 << 0 << 20 << none << "" << QStringList{"minimumLine"};
-    QTest::newRow("no record, above the minimum line") << 21 << 0 << 0 << 0 << 20 << none << "" << QStringList{};
+    QTest::newRow("no record, on the minimum line")
+        << 20 << 0 << 0 << 0 << 20 << none << "" << QStringList{"minimumLine"};
+    QTest::newRow("no record, above the minimum line")
+        << 21 << 0 << 0 << 0 << 20 << none << "" << QStringList{};
 }
 
 void TestEvaluation::recordMessageAndCue() {
@@ -182,17 +197,23 @@ void TestEvaluation::clearedAndBanner_data() {
     QTest::addColumn<bool>("banner");
     QTest::addColumn<QStringList>("cues");
 
-    QTest::newRow("final level, first clear") << 25 << 100 << 5 << 0 << 0 << 0 << true << true << QStringList{"pass"};
-    QTest::newRow("final level, cleared before") << 25 << 150 << 9 << 1 << 0 << 0 << true << true << QStringList{};
+    QTest::newRow("final level, first clear")
+        << 25 << 100 << 5 << 0 << 0 << 0 << true << true << QStringList{"pass"};
+    QTest::newRow("final level, cleared before")
+        << 25 << 150 << 9 << 1 << 0 << 0 << true << true << QStringList{};
     QTest::newRow("final level, record then pass")
         << 25 << 100 << 5 << 0 << 0 << 1 << true << true << QStringList{"personalBest", "pass"};
     QTest::newRow("9999 in the table hides the banner")
         << 25 << 100 << 5 << 0 << 12 << 0 << true << false << QStringList{"pass"};
-    QTest::newRow("9999 in a spare slot counts too") << 25 << 100 << 5 << 0 << 35 << 0 << true << false << QStringList{"pass"};
-    QTest::newRow("final level, points short") << 25 << 99 << 5 << 0 << 0 << 0 << false << false << QStringList{};
-    QTest::newRow("final level, attempts short") << 25 << 100 << 4 << 0 << 0 << 0 << false << false << QStringList{};
+    QTest::newRow("9999 in a spare slot counts too")
+        << 25 << 100 << 5 << 0 << 35 << 0 << true << false << QStringList{"pass"};
+    QTest::newRow("final level, points short")
+        << 25 << 99 << 5 << 0 << 0 << 0 << false << false << QStringList{};
+    QTest::newRow("final level, attempts short")
+        << 25 << 100 << 4 << 0 << 0 << 0 << false << false << QStringList{};
     QTest::newRow("other level cleared") << 3 << 100 << 5 << 0 << 0 << 0 << true << false << QStringList{};
-    QTest::newRow("other level not cleared") << 3 << 10 << 1 << 0 << 0 << 0 << false << false << QStringList{};
+    QTest::newRow("other level not cleared")
+        << 3 << 10 << 1 << 0 << 0 << 0 << false << false << QStringList{};
 }
 
 void TestEvaluation::clearedAndBanner() {
@@ -214,7 +235,8 @@ void TestEvaluation::clearedAndBanner() {
     if (neverClearedSlot)
         state->criteria.row(neverClearedSlot).clearCount = 9999;
     // The figures exist only after the refresh, as the attempt just stored is part of them.
-    const AttemptVerdict v = evaluateAttempt(*state, [&] { setPassFigures(*state, level, passPoints, passAttempts); });
+    const AttemptVerdict v =
+        evaluateAttempt(*state, [&] { setPassFigures(*state, level, passPoints, passAttempts); });
     QCOMPARE(v.levelCleared, cleared);
     QCOMPARE(v.banner, banner);
     QCOMPARE(cueNames(v.cues), cues);
@@ -267,19 +289,22 @@ void TestEvaluation::followUp_data() {
     QTest::addColumn<FollowUp::ClearedLine>("line");
 
     using L = FollowUp::ClearedLine;
-    QTest::newRow("not overdone") << 3 << true << 5.0 << 0.0 << 4 << 999 << 0 << false << true << L::Unchanged;
-    QTest::newRow("no limits at all") << 3 << true << 0.0 << 0.0 << 99 << 9999 << 0 << false << true << L::Unchanged;
-    QTest::newRow("overdone by count, cleared") << 3 << true << 5.0 << 0.0 << 5 << 0 << 0 << true << false
-                                                << L::NextLevelHint;
-    QTest::newRow("overdone by points, cleared") << 3 << true << 0.0 << 200.0 << 1 << 200 << 0 << true << false
-                                                 << L::NextLevelHint;
-    QTest::newRow("overdone, not cleared") << 3 << false << 5.0 << 0.0 << 8 << 0 << 0 << true << true << L::Unchanged;
+    QTest::newRow("not overdone") << 3 << true << 5.0 << 0.0 << 4 << 999 << 0 << false << true
+                                  << L::Unchanged;
+    QTest::newRow("no limits at all")
+        << 3 << true << 0.0 << 0.0 << 99 << 9999 << 0 << false << true << L::Unchanged;
+    QTest::newRow("overdone by count, cleared")
+        << 3 << true << 5.0 << 0.0 << 5 << 0 << 0 << true << false << L::NextLevelHint;
+    QTest::newRow("overdone by points, cleared")
+        << 3 << true << 0.0 << 200.0 << 1 << 200 << 0 << true << false << L::NextLevelHint;
+    QTest::newRow("overdone, not cleared")
+        << 3 << false << 5.0 << 0.0 << 8 << 0 << 0 << true << true << L::Unchanged;
     QTest::newRow("overdone, cleared, final already cleared")
         << 3 << true << 5.0 << 0.0 << 8 << 0 << 1 << true << true << L::Unchanged;
-    QTest::newRow("final level overdone and cleared") << 25 << true << 5.0 << 0.0 << 8 << 0 << 0 << true << true
-                                                      << L::Emptied;
-    QTest::newRow("final level overdone, not cleared") << 25 << false << 5.0 << 0.0 << 8 << 0 << 0 << true << true
-                                                       << L::Unchanged;
+    QTest::newRow("final level overdone and cleared")
+        << 25 << true << 5.0 << 0.0 << 8 << 0 << 0 << true << true << L::Emptied;
+    QTest::newRow("final level overdone, not cleared")
+        << 25 << false << 5.0 << 0.0 << 8 << 0 << 0 << true << true << L::Unchanged;
 }
 
 void TestEvaluation::followUp() {

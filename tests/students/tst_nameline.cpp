@@ -61,13 +61,18 @@ void TestNameLine::lineText_data() {
     const StudentFigures none = figures(0, 0, 0, 0);
     QTest::newRow("grade 1, no attempts, mode 1")
         << "小1" << 1 << "山田" << none << 1 << "小1 山田　　　　  　/       ";
-    QTest::newRow("kindergarten pads to 11") << "幼3" << 0 << "山田" << none << 1 << "幼3 山田　　　　　　  　/       ";
+    QTest::newRow("kindergarten pads to 11")
+        << "幼3" << 0 << "山田" << none << 1 << "幼3 山田　　　　　　  　/       ";
     QTest::newRow("mode 0, 2 today, 15 in all")
         << "小1" << 1 << "山田" << figures(2, 0, 15, 0) << 0 << "小1 山田　　　　  2回/   15回";
-    QTest::newRow("mode 1 figures") << "中2" << 8 << "佐藤" << figures(2, 37, 15, 1234) << 1 << "中2 佐藤　　　　  37/   1234";
-    QTest::newRow("mode 2") << "小6" << 6 << "佐藤" << figures(2, 37, 15, 1234) << 2 << "小6 佐藤　　　　  37/  2回";
-    QTest::newRow("mode 3") << "小6" << 6 << "佐藤" << figures(2, 37, 15, 1234) << 3 << "小6 佐藤　　　　   1234/   15回";
-    QTest::newRow("mode 0 zero forms") << "小1" << 1 << "山田" << none << 0 << "小1 山田　　　　     /     　";
+    QTest::newRow("mode 1 figures") << "中2" << 8 << "佐藤" << figures(2, 37, 15, 1234) << 1
+                                    << "中2 佐藤　　　　  37/   1234";
+    QTest::newRow("mode 2") << "小6" << 6 << "佐藤" << figures(2, 37, 15, 1234) << 2
+                            << "小6 佐藤　　　　  37/  2回";
+    QTest::newRow("mode 3") << "小6" << 6 << "佐藤" << figures(2, 37, 15, 1234) << 3
+                            << "小6 佐藤　　　　   1234/   15回";
+    QTest::newRow("mode 0 zero forms")
+        << "小1" << 1 << "山田" << none << 0 << "小1 山田　　　　     /     　";
     QTest::newRow("six characters fill exactly")
         << "小1" << 1 << "あいうえおか" << none << 1 << "小1 あいうえおか  　/       ";
     QTest::newRow("eight characters fill kindergarten")
@@ -77,7 +82,8 @@ void TestNameLine::lineText_data() {
     QTest::newRow("half-width spaces trimmed, full-width kept")
         << "小1" << 1 << "  山田　 " << none << 1 << "小1 山田　　　　  　/       ";
     QTest::newRow("numbers cut to their last characters")
-        << "小1" << 1 << "山田" << figures(1234, 98765, 1234567, 123456789) << 0 << "小1 山田　　　　234回/34567回";
+        << "小1" << 1 << "山田" << figures(1234, 98765, 1234567, 123456789) << 0
+        << "小1 山田　　　　234回/34567回";
 }
 
 void TestNameLine::lineText() {
@@ -160,9 +166,12 @@ void TestNameLine::chosenLineLabels() {
 void TestNameLine::launcherPath_data() {
     QTest::addColumn<QString>("appFolder");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("plain") << "/srv/学習/drill2/" << "/srv/学習/起動/プログラムメニューc.exe";
-    QTest::newRow("no trailing separator") << "/srv/学習/drill2" << "/srv/学習/起動/プログラムメニューc.exe";
-    QTest::newRow("doubled separator") << "/srv/学習/drill2//" << "/srv/学習/起動/プログラムメニューc.exe";
+    QTest::newRow("plain") << "/srv/学習/drill2/"
+                           << "/srv/学習/起動/プログラムメニューc.exe";
+    QTest::newRow("no trailing separator") << "/srv/学習/drill2"
+                                           << "/srv/学習/起動/プログラムメニューc.exe";
+    QTest::newRow("doubled separator") << "/srv/学習/drill2//"
+                                       << "/srv/学習/起動/プログラムメニューc.exe";
 }
 
 void TestNameLine::launcherPath() {

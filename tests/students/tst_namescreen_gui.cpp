@@ -80,8 +80,7 @@ struct Harness {
         return screen.get();
     }
 
-    template <typename T>
-    T* find(const char* name) const {
+    template <typename T> T* find(const char* name) const {
         return screen->findChild<T*>(QString::fromLatin1(name));
     }
     QListWidget* list() const { return find<QListWidget>("List1"); }
@@ -272,12 +271,18 @@ void TestNameSelGui::confirmWithoutName() {
 void TestNameSelGui::confirmSetsCurrentStudent_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("label1");
-    QTest::newRow("key 1 in list") << "1" << "小1 青木　　　　";
-    QTest::newRow("key 1 in drop-down") << "1combo" << "小1 青木　　　　";
-    QTest::newRow("Enter in list") << "enter" << "小1 青木　　　　";
-    QTest::newRow("space in list") << "space" << "小1 青木　　　　";
-    QTest::newRow("O.K. button") << "button" << "小1 青木　　　　";
-    QTest::newRow("double-click") << "double" << "小1 青木　　　　  40";
+    QTest::newRow("key 1 in list") << "1"
+                                   << "小1 青木　　　　";
+    QTest::newRow("key 1 in drop-down") << "1combo"
+                                        << "小1 青木　　　　";
+    QTest::newRow("Enter in list") << "enter"
+                                   << "小1 青木　　　　";
+    QTest::newRow("space in list") << "space"
+                                   << "小1 青木　　　　";
+    QTest::newRow("O.K. button") << "button"
+                                 << "小1 青木　　　　";
+    QTest::newRow("double-click") << "double"
+                                  << "小1 青木　　　　  40";
 }
 
 void TestNameSelGui::confirmSetsCurrentStudent() {
@@ -376,8 +381,9 @@ void TestNameSelGui::handsOverToLauncher() {
     const QString script = h.dir.filePath("共通/起動/プログラムメニューc.exe");
     QFile file(script);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n"
-               "{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; pwd; } > args.tmp && mv args.tmp args.txt\n");
+    file.write(
+        "#!/bin/sh\n"
+        "{ echo \"$#\"; for a in \"$@\"; do echo \"$a\"; done; pwd; } > args.tmp && mv args.tmp args.txt\n");
     file.close();
     QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     h.open();
@@ -413,10 +419,11 @@ void TestNameSelGui::unreachableLauncher() {
 
 void TestNameSelGui::screenshots() {
     Harness h;
-    const QStringList names = {"佐藤",     "鈴木一郎",     "高橋",       "田中",     "伊藤さくら", "渡辺",
-                               "山本",     "中村",         "小林ひろし", "加藤",     "吉田",       "山田",
-                               "佐々木",   "山口",         "松本★先生", "井上",     "木村"};
-    const int years[] = {1993, 1994, 1995, 1996, 1997, 1998, 1999, 2000, 2000, 2001, 2002, 2004, 1992, 1990, 1970, 1999, 2000};
+    const QStringList names = {"佐藤",   "鈴木一郎", "高橋",       "田中", "伊藤さくら", "渡辺",
+                               "山本",   "中村",     "小林ひろし", "加藤", "吉田",       "山田",
+                               "佐々木", "山口",     "松本★先生",  "井上", "木村"};
+    const int years[] = {1993, 1994, 1995, 1996, 1997, 1998, 1999, 2000, 2000,
+                         2001, 2002, 2004, 1992, 1990, 1970, 1999, 2000};
     QStringList lines;
     for (int i = 0; i < names.size(); ++i)
         lines << rec(i + 1, years[i], names[i]);

@@ -87,7 +87,8 @@ public:
 
 // Saves what the widget shows as <name>.png (".png" is added when missing) in the folder
 // named by KZ_SCREENSHOT_DIR, creating it. Without that variable nothing is written.
-// False when the widget is missing or the picture could not be written.
+// False when the widget is missing or the picture could not be written. Screen tests
+// only: it lives in kz_testsupport_gui.
 bool saveScreenshot(QWidget* widget, const QString& name);
 
 } // namespace kz::test

@@ -4,6 +4,7 @@
 #include <QTextStream>
 
 #include "admin/cli/locktest.h"
+#include "data/textio.h"
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -31,8 +32,9 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best"), QStringLiteral("lock-test")};
+    static const QStringList list{QStringLiteral("check"),     QStringLiteral("export"),
+                                  QStringLiteral("stats"),     QStringLiteral("school-best"),
+                                  QStringLiteral("lock-test"), QStringLiteral("sound")};
     return list;
 }
 
@@ -73,6 +75,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (isOption(arg, QStringLiteral("--wait"))) {
+            if (!takeValue(args, &i, QStringLiteral("--wait"), &value, error))
+                return false;
+            bool ok = false;
+            const int seconds = value.toInt(&ok);
+            if (!ok || seconds < 0 || seconds > 86400) {
+                *error = QStringLiteral("--wait takes seconds 0..86400, not \"%1\"").arg(value);
+                return false;
+            }
+            out->waitSeconds = seconds;
         } else if (isOption(arg, QStringLiteral("--hold"))) {
             if (!takeValue(args, &i, QStringLiteral("--hold"), &value, error))
                 return false;
@@ -128,6 +140,9 @@ QString cliHelpText() {
         "  --program-folder DIR  the program's own folder of the installation: the folder\n"
         "                        whose parent holds パスデータ.txt (default: the folder of\n"
         "                        kazurin2-admin itself)\n"
+        "  --wait SECONDS        how long stats and school-best retry a results file\n"
+        "                        that is in use or may not be read (default 10);\n"
+        "                        then they report it and end with status 1\n"
         "  -h, --help            this text\n"
         "\n"
         "Commands:\n"
@@ -164,6 +179,9 @@ QString cliHelpText() {
         "               STATION (exit status 3). It says plainly when locking does not\n"
         "               work on the folder (exit status 1). Never writes a record; a\n"
         "               missing results file is created empty.\n"
+        "  sound        opens the sound device the program would play on and plays\n"
+        "               nothing; status 1 with the reason when it cannot be opened\n"
+        "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -181,6 +199,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         out << cliHelpText();
         return ExitOk;
     }
+    if (options.command == u"sound")
+        return runSoundCheck(out, err);
     const QString programFolder =
         QDir(options.programFolder.isEmpty() ? defaultProgramFolder : options.programFolder).absolutePath();
     const QString pathFile = QDir::cleanPath(programFolder + QStringLiteral("/../パスデータ.txt"));
@@ -188,10 +208,12 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     InstallationError resolveError;
     if (!resolveInstallationPaths(programFolder, &installation, &resolveError)) {
         if (options.command == u"check") {
-            out << QDir::toNativeSeparators(resolveError.file) << ": " << resolveError.message << "\n";
+            out << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200) << ": "
+                << shortenForMessage(resolveError.message, 300) << "\n";
             return ExitProblems;
         }
-        err << "kazurin2-admin: " << resolveError.message << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200)
+            << ": " << shortenForMessage(resolveError.message, 300) << "\n";
         return ExitProblems;
     }
     if (options.command == u"check")
@@ -201,8 +223,9 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     if (options.command == u"lock-test")
         return runLockTest(installation, options.holdSeconds.value_or(60), out, err);
     if (options.command == u"stats")
-        return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
-    return runSchoolBest(installation, out, err);
+        return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err,
+                        options.waitSeconds);
+    return runSchoolBest(installation, out, err, options.waitSeconds);
 }
 
 QString csvField(const QString& text) {

@@ -17,11 +17,12 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                // check, export, stats, school-best, lock-test
+    QString command;                // check, export, stats, school-best, lock-test, sound
     QString programFolder;          // empty: the caller's default
     std::optional<QDateTime> now;   // --now
     std::optional<int> student;     // --student
     std::optional<int> holdSeconds; // --hold (lock-test)
+    int waitSeconds = 10;           // --wait: how long a refused read of the results file is retried
     bool help = false;
 };
 
@@ -38,9 +39,13 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
 // was read (for check).
 int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
 int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
+// stats and school-best retry a results file that is in use or cannot be read for at
+// most waitSeconds, then report it on err and return ExitProblems.
 int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
-             QTextStream& out, QTextStream& err);
-int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
+             QTextStream& out, QTextStream& err, int waitSeconds = 10);
+int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err, int waitSeconds = 10);
+// Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
+int runSoundCheck(QTextStream& out, QTextStream& err);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

@@ -4,10 +4,11 @@
 #include "core/soundtable.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
-#include "data/roster.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "data/textio.h"
+#include "platform/sdlsoundplayer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,23 +32,35 @@ public:
         line(path, QString::number(number), what);
     }
     void atRecord(const QString& path, qint64 number, const QString& what) {
-        line(path, QStringLiteral("record %1").arg(number), what);
+        line(path, QStringLiteral("記録 %1").arg(number), what);
     }
     int count() const { return count_; }
 
 private:
     void line(const QString& path, const QString& where, const QString& what) {
-        out_ << QDir::toNativeSeparators(path);
+        // A very long path or value (a broken file) is shortened, so one line stays a line.
+        out_ << shortenForMessage(QDir::toNativeSeparators(path), 200);
         if (!where.isEmpty())
             out_ << ':' << where;
-        out_ << ": " << what << '\n';
+        out_ << ": " << shortenForMessage(what, 300) << '\n';
         ++count_;
     }
     QTextStream& out_;
     int count_ = 0;
 };
 
-// A numeric field of a data file: empty, or a number and nothing else.
+// Lines of a text file that are not code page 932.
+void encodingLines(const QString& path, const FreeValueText& text, Report& report) {
+    for (const EncodingProblem& p : text.encodingProblems())
+        report.atLine(
+            path, p.line,
+            p.kind == EncodingProblem::LooksUtf8
+                ? QStringLiteral("Shift-JIS ではなく UTF-8 で書かれています。文字化けして読まれます")
+                : QStringLiteral("Shift-JIS（CP932）にない文字のバイトがあります。文字化けして読まれます"));
+}
+
+// A numeric field of a data file: empty, or a number and nothing else (read by the same
+// number reader as the program).
 bool isNumberOrEmpty(const QString& text) {
     if (text.trimmed().isEmpty())
         return true;
@@ -63,14 +76,20 @@ void checkPathFile(const QString& pathFile, Report& report) {
         report.file(pathFile, error.message);
         return;
     }
+    encodingLines(pathFile, text, report);
     if (text.valueCount() < kPathFileValues)
-        report.file(pathFile, QStringLiteral("holds %1 values; the path file has 10").arg(text.valueCount()));
+        report.file(
+            pathFile,
+            QStringLiteral("値が %1 個しかありません（パスデータ.txt は 10 個です）").arg(text.valueCount()));
     if (text.valueCount() >= 1) {
         const QString root = text.value(0);
         if (!root.endsWith(u'\\') && !root.endsWith(u'/'))
-            report.atLine(pathFile, text.lineOfValue(0),
-                          QStringLiteral("the data folder \"%1\" does not end with a separator, so file names run into it")
-                              .arg(root));
+            report.atLine(
+                pathFile, text.lineOfValue(0),
+                QStringLiteral(
+                    "データフォルダ「%1」が区切り文字（\\）で終わっていないので、ファイル名がつながって"
+                    "しまいます")
+                    .arg(shortenForMessage(root, 80)));
     }
 }
 
@@ -82,27 +101,35 @@ void checkSettings(const Installation& inst, Report& report) {
         report.file(path, error.message);
         return;
     }
+    encodingLines(path, text, report);
     if (text.valueCount() < kSettingsValues)
-        report.file(path, QStringLiteral("holds %1 values; the common settings have 10").arg(text.valueCount()));
+        report.file(
+            path,
+            QStringLiteral("値が %1 個しかありません（共通データ.txt は 10 個です）").arg(text.valueCount()));
     if (text.valueCount() >= 1) {
         bool complete = false;
         const double month = leadingNumber(text.value(0), &complete);
         if (!complete || month != std::floor(month) || month < 1 || month > 12)
             report.atLine(path, text.lineOfValue(0),
-                          QStringLiteral("the first month of the school year \"%1\" is not 1..12").arg(text.value(0)));
+                          QStringLiteral("学年の始まりの月「%1」が 1～12 ではありません").arg(text.value(0)));
     }
     if (text.valueCount() >= 3 && !isNumberOrEmpty(text.value(2)))
         report.atLine(path, text.lineOfValue(2),
-                      QStringLiteral("the listing switch \"%1\" is not a number").arg(text.value(2)));
+                      QStringLiteral("名簿の表示の切り替え「%1」が数ではありません").arg(text.value(2)));
+    if (text.valueCount() >= 2 && text.value(1).size() > kMaxSiteTextChars)
+        report.atLine(path, text.lineOfValue(1),
+                      QStringLiteral("塾名が長すぎます（%1 文字。%2 文字まで）。使われません")
+                          .arg(text.value(1).size())
+                          .arg(kMaxSiteTextChars));
     ResultRecord probe;
     probe.setSiteCode(inst.siteCode);
     QString written = probe.siteCodeText();
     while (written.endsWith(u' '))
         written.chop(1);
     if (written != inst.siteCode)
-        report.atLine(path, text.valueCount() >= 2 ? text.lineOfValue(1) : 1,
-                      QStringLiteral("the site code \"%1\" does not fit the five bytes of a result record")
-                          .arg(inst.siteCode));
+        report.atLine(
+            path, text.valueCount() >= 2 ? text.lineOfValue(1) : 1,
+            QStringLiteral("塾のコード「%1」が成績の記録の 5 バイトに入りません").arg(inst.siteCode));
 }
 
 void checkRoster(const Installation& inst, Report& report) {
@@ -116,6 +143,10 @@ void checkRoster(const Installation& inst, Report& report) {
     }
     for (const RosterProblem& problem : loaded.problems)
         report.atLine(path, problem.line, problem.text);
+    FreeValueText text;
+    TextReadError error;
+    if (FreeValueText::load(path, &text, &error))
+        encodingLines(path, text, report);
 }
 
 void checkCriteria(const Installation& inst, Report& report) {
@@ -126,10 +157,11 @@ void checkCriteria(const Installation& inst, Report& report) {
         report.file(path, error.message);
         return;
     }
+    encodingLines(path, text, report);
     for (const TextLine& line : text.lines()) {
         if (line.values.size() != kCriteriaFields)
             report.atLine(path, line.number,
-                          QStringLiteral("holds %1 fields; every line has 12").arg(line.values.size()));
+                          QStringLiteral("値が %1 個あります（どの行も 12 個です）").arg(line.values.size()));
     }
     PassCriteriaTable table;
     const CriteriaLoadResult loaded = loadPassCriteria(path, &table);
@@ -138,9 +170,11 @@ void checkCriteria(const Installation& inst, Report& report) {
         return;
     }
     if (loaded.truncated)
-        report.file(path, QStringLiteral("more than 35 level lines; only the first 35 are read"));
+        report.file(path, QStringLiteral("レベルの行が 35 を超えています。先頭の 35 行だけが読まれます"));
     if (table.levelLines < kLevelCount)
-        report.file(path, QStringLiteral("holds %1 level lines; the %2 levels need %2").arg(table.levelLines).arg(kLevelCount));
+        report.file(path, QStringLiteral("レベルの行が %1 行しかありません（%2 レベル分の %2 行が必要です）")
+                              .arg(table.levelLines)
+                              .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
     for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
         const PassCriteria& c = table.rows[static_cast<size_t>(level)];
@@ -149,49 +183,71 @@ void checkCriteria(const Installation& inst, Report& report) {
         for (int f = 0; f < 9; ++f) {
             if (!isNumberOrEmpty(c.texts[static_cast<size_t>(f)]))
                 report.atLine(path, line,
-                              QStringLiteral("level %1: %2 \"%3\" is not a number")
+                              QStringLiteral("レベル %1: %2「%3」が数ではありません")
                                   .arg(level)
                                   .arg(titles[static_cast<size_t>(f)], c.texts[static_cast<size_t>(f)]));
         }
         if (c.targetTime <= 0)
-            report.atLine(path, line, QStringLiteral("level %1: target time %2 scores no points").arg(level).arg(c.targetTime));
+            report.atLine(path, line,
+                          QStringLiteral("レベル %1: 目標タイム %2 ではポイントが付きません")
+                              .arg(level)
+                              .arg(c.targetTime));
         if (c.minimumTime <= 0)
             report.atLine(path, line,
-                          QStringLiteral("level %1: minimum time %2 leaves attempts without a time limit")
+                          QStringLiteral("レベル %1: 最低タイム %2 では時間制限がなくなります")
                               .arg(level)
                               .arg(c.minimumTime));
         if (c.pointMultiplier.toDouble() < 0)
             report.atLine(path, line,
-                          QStringLiteral("level %1: points multiplier %2 is negative").arg(level).arg(c.pointMultiplier.shortText()));
+                          QStringLiteral("レベル %1: ポイント倍率 %2 が負の数です")
+                              .arg(level)
+                              .arg(c.pointMultiplier.shortText()));
     }
 }
 
 void checkSounds(const Installation& inst, Report& report) {
     const QString path = inst.soundListPath();
     if (!QFileInfo::exists(path)) {
-        report.file(path, QStringLiteral("the sound list is missing; the program plays no sounds"));
+        report.file(path, QStringLiteral("音の設定ファイルがありません。プログラムは音を出しません"));
     } else {
         SoundTable table;
         loadSoundTable(path, &table);
         for (int kind : {2, 4, 8, 10}) {
             const SoundTable::Kind& k = table.kinds[static_cast<size_t>(kind)];
             if (k.count <= 0)
-                report.file(path, QStringLiteral("no usable sound for %1 (group missing, empty or not closed by \"*\")")
-                                      .arg(k.name.isEmpty() ? QString::number(kind) : k.name));
+                report.file(
+                    path,
+                    QStringLiteral("%1 の音がありません（グループがない、空、または「*」で閉じていません）")
+                        .arg(k.name.isEmpty() ? QString::number(kind) : k.name));
         }
         for (int kind = 1; kind <= SoundTable::kKinds; ++kind) {
             const SoundTable::Kind& k = table.kinds[static_cast<size_t>(kind)];
             for (int slot = 1; slot <= k.count && slot <= SoundTable::kSlots; ++slot) {
-                const QString wav = inst.soundFolder + k.files[static_cast<size_t>(slot)] + QStringLiteral(".wav");
+                const QString wav =
+                    inst.soundFolder + k.files[static_cast<size_t>(slot)] + QStringLiteral(".wav");
                 if (!QFileInfo::exists(wav))
-                    report.file(path, QStringLiteral("%1 names %2, which does not exist")
-                                          .arg(k.name, QDir::toNativeSeparators(wav)));
+                    report.file(
+                        path,
+                        QStringLiteral("%1 の %2 がありません").arg(k.name, QDir::toNativeSeparators(wav)));
             }
         }
     }
-    for (const QString& fixed : {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
+    for (const QString& fixed :
+         {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
         if (!QFileInfo::exists(inst.soundFolder + fixed))
-            report.file(inst.soundFolder + fixed, QStringLiteral("the sound file is missing"));
+            report.file(inst.soundFolder + fixed, QStringLiteral("音のファイルがありません"));
+    }
+    // Every file that exists is opened with the program's own decoder.
+    SoundTable table;
+    loadSoundTable(path, &table);
+    for (const QString& wav : soundFilesPlayed(inst, table)) {
+        if (!QFileInfo::exists(wav) && !QFileInfo::exists(QFileInfo(wav).absolutePath()))
+            continue;
+        const Status played = SdlSoundPlayer::probeFile(wav);
+        if (!played.ok() && played.error().kind != ErrorKind::NotFound)
+            report.file(wav, QStringLiteral("再生できません（%1）")
+                                 .arg(played.error().detail.isEmpty() ? played.error().message
+                                                                      : played.error().detail));
     }
 }
 
@@ -207,12 +263,11 @@ void checkLeftoverCopy(const Installation& inst, Report& report) {
         return;
     const LeftoverCopy& copy = **found;
     const QString tail =
-        copy.copyTailBytes > 0 ? QStringLiteral(" and a torn record of %1 bytes").arg(copy.copyTailBytes) : QString();
-    const QString results = copy.resultsMissing ? QStringLiteral("is missing")
-                                                : QStringLiteral("%1 records").arg(copy.resultsRecords);
-    report.file(copyPath, QStringLiteral("left behind by an interrupted removal of a record: the copy holds %1 "
-                                         "records%2, the results file %3; the copy has every record as it was "
-                                         "before the removal")
+        copy.copyTailBytes > 0 ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes) : QString();
+    const QString results = copy.resultsMissing ? QStringLiteral("成績ファイルはありません")
+                                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
+    report.file(copyPath, QStringLiteral("記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
+                                         "%3です。コピーには消去の前のすべての記録があります")
                               .arg(copy.copyRecords)
                               .arg(tail, results));
 }
@@ -228,26 +283,28 @@ void checkResults(const Installation& inst, Report& report) {
         const ResultRecord& r = contents.records[i];
         QStringList wrong;
         if (std::isnan(r.date))
-            wrong << QStringLiteral("the date is not a number");
+            wrong << QStringLiteral("日付が数ではありません");
         else if (r.date < 0)
-            wrong << QStringLiteral("the date %1 is before 30 December 1899").arg(r.date);
+            wrong << QStringLiteral("日付 %1 が 1899 年 12 月 30 日より前です").arg(r.date);
         else if (!dateFromOle(r.date).isValid())
-            wrong << QStringLiteral("the date %1 is no calendar date").arg(r.date);
+            wrong << QStringLiteral("日付 %1 はカレンダーの日付になりません").arg(r.date);
         if (!(r.time >= 0 && r.time < 1))
-            wrong << QStringLiteral("the time of day %1 is outside 0..1").arg(r.time);
+            wrong << QStringLiteral("時刻 %1 が 0～1 の外です").arg(r.time);
         if (r.level < 1 || r.level > ResultRecord::kLevels)
-            wrong << QStringLiteral("level %1 is outside 1..35").arg(r.level);
+            wrong << QStringLiteral("レベル %1 が 1～35 の外です").arg(r.level);
         if (r.bangou < 1 || r.bangou > ResultRecord::kMaxBangou)
-            wrong << QStringLiteral("Bangou %1 is outside 1..5000").arg(r.bangou);
+            wrong << QStringLiteral("番号 %1 が 1～5000 の外です").arg(r.bangou);
         if (r.recordedTime < 0)
-            wrong << QStringLiteral("the recorded time %1 is negative").arg(r.recordedTime);
+            wrong << QStringLiteral("タイム %1 が負の数です").arg(r.recordedTime);
         if (!wrong.isEmpty())
-            report.atRecord(path, static_cast<qint64>(i + 1), wrong.join(QStringLiteral("; ")));
+            report.atRecord(path, static_cast<qint64>(i + 1), wrong.join(QStringLiteral("、")));
     }
     if (contents.tailBytes > 0)
-        report.file(path, QStringLiteral("a torn record of %1 bytes follows record %2; the next result overwrites it")
-                              .arg(contents.tailBytes)
-                              .arg(contents.records.size()));
+        report.file(
+            path,
+            QStringLiteral("記録 %2 の後ろに %1 バイトの切れた記録があります。次の成績がその上に書かれます")
+                .arg(contents.tailBytes)
+                .arg(contents.records.size()));
     checkLeftoverCopy(inst, report);
 }
 
@@ -263,10 +320,10 @@ int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out
     checkSounds(inst, report);
     checkResults(inst, report);
     if (report.count() == 0) {
-        out << "no problems found\n";
+        out << QStringLiteral("問題はありません\n");
         return ExitOk;
     }
-    out << report.count() << (report.count() == 1 ? " problem\n" : " problems\n");
+    out << QStringLiteral("問題 %1 件\n").arg(report.count());
     return ExitProblems;
 }
 

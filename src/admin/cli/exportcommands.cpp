@@ -3,9 +3,10 @@
 #include "core/catalogue.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
-#include "data/roster.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "data/statistics.h"
+#include "data/textio.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -17,14 +18,20 @@ namespace kz::admin {
 
 namespace {
 
-// The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(qMin(ms, 250))); }
+// The loader waits while the results file is in use or may not be read; the companion
+// gives up after --wait seconds instead of waiting for ever.
+void sleepWait(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+int giveUpAfterMs(int waitSeconds) {
+    return qMax(1, waitSeconds * 1000);
+}
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
     const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), table);
     if (!r.ok) {
-        err << "kazurin2-admin: cannot read the pass criteria " << QDir::toNativeSeparators(inst.criteriaPath())
-            << ": " << r.message << "\n";
+        err << "kazurin2-admin: cannot read the pass criteria "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.message << "\n";
         return false;
     }
     return true;
@@ -45,14 +52,14 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         return ExitProblems;
     ResultsFileContents contents;
     if (const ResultsFileError e = readAllResults(inst.resultsPath(), &contents); !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     RosterTables roster;
-    const RosterLoadResult rosterLoad =
-        loadRoster(inst.rosterPath(), QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
+    const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), QDate::currentDate(),
+                                                   inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
     if (!rosterLoad.found)
-        err << "kazurin2-admin: names left empty: " << rosterLoad.message << "\n";
+        err << "kazurin2-admin: names left empty: " << shortenForMessage(rosterLoad.message, 400) << "\n";
 
     out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
     for (size_t i = 0; i < contents.records.size(); ++i) {
@@ -63,27 +70,29 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         const QString name = trimHalfWidthSpaces(roster.nameOf(r.bangou));
         const qint32 points = r.isCountable() ? attemptPoints(r.recordedTime, r.level, criteria) : 0;
         out << (i + 1) << ',' << (date.isValid() ? date.toString(Qt::ISODate) : QString()) << ','
-            << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ',' << csvField(name)
-            << ',' << r.level << ',' << csvField(catalogueLevelName(r.level)) << ',' << r.recordedTime << ','
-            << points << ',' << csvField(trimmedSiteCode(r)) << '\n';
+            << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ','
+            << csvField(name) << ',' << r.level << ',' << csvField(catalogueLevelName(r.level)) << ','
+            << r.recordedTime << ',' << points << ',' << csvField(trimmedSiteCode(r)) << '\n';
     }
     return ExitOk;
 }
 
 int runStats(const Installation& inst, const QDateTime& now, std::optional<int> student, QTextStream& out,
-             QTextStream& err) {
+             QTextStream& err, int waitSeconds) {
     PassCriteriaTable criteria;
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(),
+                                                     sleepWait, giveUpAfterMs(waitSeconds));
         !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     using F = StatisticsTables::Figure;
-    static constexpr F kOrder[] = {F::TotalAttempts, F::TodayAttempts, F::PassPeriodAttempts, F::OverdoPeriodAttempts,
-                                   F::TotalPoints,   F::TodayPoints,   F::PassPeriodPoints,   F::OverdoPeriodPoints};
+    static constexpr F kOrder[] = {F::TotalAttempts,        F::TodayAttempts,     F::PassPeriodAttempts,
+                                   F::OverdoPeriodAttempts, F::TotalPoints,       F::TodayPoints,
+                                   F::PassPeriodPoints,     F::OverdoPeriodPoints};
     out << "student,level,total_attempts,today_attempts,pass_period_attempts,overdo_period_attempts,"
            "total_points,today_points,pass_period_points,overdo_period_points,best_time\n";
     const int first = student.value_or(1);
@@ -104,10 +113,12 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     return ExitOk;
 }
 
-int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err) {
+int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, int waitSeconds) {
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e = loadResults(inst.resultsPath(), stats.get(), shortWait); !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+    if (const ResultsLoadError e =
+            loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
+        !e.ok()) {
+        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
         return ExitProblems;
     }
     out << "level,school_best_time\n";

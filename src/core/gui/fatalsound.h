@@ -9,9 +9,6 @@ namespace kz {
 class MessageBox;
 class Navigator;
 
-// Exit status of a program stopped because its answer sounds kept failing.
-inline constexpr int kSoundFailureExitCode = 3;
-
 // Closes every top-level window, the one opened last first.
 void closeAllWindowsLastOpenedFirst();
 

@@ -1,5 +1,7 @@
 #include "core/gui/splashscreen.h"
 
+#include "core/gui/screenkit.h"
+
 #include "core/eradate.h"
 
 #include <QCoreApplication>
@@ -21,13 +23,6 @@ constexpr int kPictureWidth = 640;
 constexpr int kPictureHeight = 480;
 constexpr int kStripHeight = 44;
 
-QFont gothic(int pixelSize, bool bold = false) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 // One round number tile of the 14 x 15 x 16 motif.
 void drawTile(QPainter& p, QPointF centre, qreal radius, const QString& text, const QColor& colour) {
     QRadialGradient fill(centre - QPointF(radius / 3, radius / 3), radius * 1.4);
@@ -37,8 +32,9 @@ void drawTile(QPainter& p, QPointF centre, qreal radius, const QString& text, co
     p.setBrush(fill);
     p.drawEllipse(centre, radius, radius);
     p.setPen(Qt::white);
-    p.setFont(gothic(static_cast<int>(radius * 0.95), true));
-    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter, text);
+    p.setFont(kit::gothicPixelFont(static_cast<int>(radius * 0.95), true));
+    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter,
+               text);
 }
 
 } // namespace
@@ -56,13 +52,14 @@ QPixmap SplashScreen::titlePicture() {
     p.fillRect(picture.rect(), sky);
 
     // Faint multiplication signs and products in the background.
-    p.setFont(gothic(22, true));
+    p.setFont(kit::gothicPixelFont(22, true));
     const QList<int> products = {196, 225, 256, 210, 240, 224, 280, 300, 320};
     for (int i = 0; i < 18; ++i) {
         p.setPen(QColor(255, 255, 255, 40 + (i % 3) * 15));
         const qreal x = 20 + (i * 97) % 600;
         const qreal y = 30 + (i * 53) % 420;
-        p.drawText(QPointF(x, y), i % 2 ? QStringLiteral("×") : QString::number(products[i % products.size()]));
+        p.drawText(QPointF(x, y),
+                   i % 2 ? QStringLiteral("×") : QString::number(products[i % products.size()]));
     }
 
     // The three tables as tiles joined by multiplication signs.
@@ -70,18 +67,19 @@ QPixmap SplashScreen::titlePicture() {
     drawTile(p, QPointF(150, tileY), 62, QStringLiteral("14"), QColor(230, 90, 60));
     drawTile(p, QPointF(320, tileY), 62, QStringLiteral("15"), QColor(60, 170, 80));
     drawTile(p, QPointF(490, tileY), 62, QStringLiteral("16"), QColor(240, 170, 30));
-    p.setFont(gothic(48, true));
+    p.setFont(kit::gothicPixelFont(48, true));
     p.setPen(Qt::white);
     p.drawText(QRectF(212, tileY - 40, 46, 80), Qt::AlignCenter, QStringLiteral("×"));
     p.drawText(QRectF(382, tileY - 40, 46, 80), Qt::AlignCenter, QStringLiteral("×"));
 
     // The program title with an outline and a soft shadow.
     const QString title = QStringLiteral("カズリンその２");
-    QFont titleFont = gothic(76, true);
+    QFont titleFont = kit::gothicPixelFont(76, true);
     QPainterPath path;
     path.addText(0, 0, titleFont, title);
     const QRectF bounds = path.boundingRect();
-    path.translate((kPictureWidth - bounds.width()) / 2 - bounds.left(), 150 - bounds.bottom() + bounds.height() / 2);
+    path.translate((kPictureWidth - bounds.width()) / 2 - bounds.left(),
+                   150 - bounds.bottom() + bounds.height() / 2);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 40, 110));
     p.drawPath(path.translated(5, 6));
@@ -97,15 +95,12 @@ QPixmap SplashScreen::titlePicture() {
 }
 
 SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today), onTimer_(std::move(onTimer)) {
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),
+      onTimer_(std::move(onTimer)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kPictureWidth, kPictureHeight + kStripHeight);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(24, 64, 140));
-    pal.setColor(QPalette::WindowText, Qt::white);
-    setPalette(pal);
+    kit::paint(this, QColor(24, 64, 140), Qt::white);
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
@@ -115,13 +110,13 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* 
     label5_ = new QLabel(this);
     label5_->setObjectName(QStringLiteral("Label5"));
     label5_->setGeometry(16, kPictureHeight, 330, kStripHeight);
-    label5_->setFont(gothic(18));
+    label5_->setFont(kit::gothicPixelFont(18));
     label5_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     label1_ = new QLabel(QStringLiteral("Just a moment, please."), this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setGeometry(340, kPictureHeight, kPictureWidth - 356, kStripHeight);
-    label1_->setFont(gothic(18));
+    label1_->setFont(kit::gothicPixelFont(18));
     label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     timer1_ = new QTimer(this);
@@ -130,8 +125,7 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* 
     timer1_->setSingleShot(true);
     connect(timer1_, &QTimer::timeout, this, &SplashScreen::timerTick);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    kit::centreOnScreen(this);
 }
 
 void SplashScreen::load() {

@@ -1,20 +1,22 @@
 #include "core/gui/startupsteps.h"
 
-#include "core/installation.h"
 #include "core/runstate.h"
+#include "data/textio.h"
 #include "platform/gui/messagebox.h"
 
 namespace kz {
 
-bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent) {
-    const StartupResult result = resolveInstallation(executableFolder, state);
+bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
+                      const SoundProbe& probeSound) {
+    const StartupResult result = resolveInstallation(executableFolder, state, probeSound);
     if (!result.ok) {
         messages.inform(parent, QStringLiteral("起動できません"),
-                        QStringLiteral("%1\n\nファイル: %2").arg(result.fatal.message, result.fatal.file));
+                        QStringLiteral("%1\n\nファイル: %2")
+                            .arg(result.fatal.message, shortenForMessage(result.fatal.file)));
         return false;
     }
-    for (const QString& notice : result.notices)
-        messages.inform(parent, QStringLiteral("お知らせ"), notice);
+    if (!result.notices.isEmpty())
+        messages.inform(parent, QStringLiteral("お知らせ"), result.notices.join(QStringLiteral("\n\n")));
     return true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/installation.h"
+
 #include <QString>
 
 class QWidget;
@@ -10,9 +12,11 @@ struct RunState;
 class MessageBox;
 
 // The splash timer's first step: resolves the installation from the program's folder and
-// tells the user, one box each, what could not be used. When the program cannot start
-// (path or settings file missing or short) the box names the file with its full path
-// and the result is false.
-bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent);
+// tells the user, in one box, what could not be used. When the program cannot start
+// (path or settings file missing or short) the box gives the reason, what to do and the
+// file's full path once, and the result is false. probeSound (when given) opens every
+// sound file that will be played.
+bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
+                      const SoundProbe& probeSound = {});
 
 } // namespace kz

@@ -1,23 +1,13 @@
 #include "core/gui/versionwindow.h"
 
+#include "core/gui/screenkit.h"
 #include "core/startup.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace kz {
-
-namespace {
-QFont gothic(int pixelSize, bool bold = false) {
-    QFont font(QStringLiteral("IPAGothic"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-} // namespace
 
 VersionWindow::VersionWindow(const QString& programTitle, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmver"));
@@ -35,24 +25,24 @@ VersionWindow::VersionWindow(const QString& programTitle, QWidget* parent) : QDi
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setGeometry(28, 30, 364, 64);
     label1_->setAlignment(Qt::AlignCenter);
-    label1_->setFont(gothic(40, true));
+    label1_->setFont(kit::gothicPixelFont(40, true));
 
     label2_ = new QLabel(versionText(), this);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(28, 104, 364, 32);
     label2_->setAlignment(Qt::AlignCenter);
-    label2_->setFont(gothic(20));
+    label2_->setFont(kit::gothicPixelFont(20));
 
     label4_ = new QLabel(QStringLiteral("Tsubomi7"), this);
     label4_->setObjectName(QStringLiteral("Label4"));
     label4_->setGeometry(28, 140, 364, 32);
     label4_->setAlignment(Qt::AlignCenter);
-    label4_->setFont(gothic(18));
+    label4_->setFont(kit::gothicPixelFont(18));
 
     command1_ = new QPushButton(QStringLiteral("O.K."), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(290, 202, 114, 40);
-    command1_->setFont(gothic(18));
+    command1_->setFont(kit::gothicPixelFont(18));
     command1_->setDefault(true);
     connect(command1_, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -64,13 +54,7 @@ VersionWindow::VersionWindow(const QString& programTitle, QWidget* parent) : QDi
 }
 
 void VersionWindow::centreOver(const QWidget* other) {
-    QRect area;
-    if (other)
-        area = other->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid())
-        move(area.center() - rect().center());
+    kit::centreOver(this, other);
 }
 
 void VersionWindow::showModal(const QString& programTitle, QWidget* parent) {

@@ -5,6 +5,7 @@
 
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -39,20 +40,6 @@ const QColor kWhite(255, 255, 255);
 
 constexpr double kFigurePointSize = 99.75;
 
-QStringList gothicFamilies() {
-    return {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("IPAGothic"),
-            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"), QStringLiteral("MS PGothic")};
-}
-
-QFont gothicFont(double pointSize, bool bold = false) {
-    QFont font;
-    font.setFamilies(gothicFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 // The figures' font: 99.75 pt, or as much smaller as it takes for the widest text of every
 // figure box (three digits in the answer boxes) to fit inside it.
 QFont figureFont() {
@@ -66,7 +53,7 @@ QFont figureFont() {
         {QStringLiteral("888"), QSizeF(228, 132)},
     };
     constexpr double kMargin = 8;
-    QFont font = gothicFont(kFigurePointSize);
+    QFont font = kit::gothicFont(kFigurePointSize);
     for (double size = kFigurePointSize; size > 20; size -= 0.75) {
         font.setPointSizeF(size);
         const QFontMetricsF metrics(font);
@@ -83,33 +70,11 @@ QFont figureFont() {
     return font;
 }
 
-void paint(QWidget* widget, const QColor& background, const QColor& text = QColor()) {
-    QPalette pal = widget->palette();
-    if (background.isValid()) {
-        pal.setColor(QPalette::Window, background);
-        widget->setAutoFillBackground(true);
-    }
-    if (text.isValid())
-        pal.setColor(QPalette::WindowText, text);
-    widget->setPalette(pal);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    label->setFont(font);
-    label->setAlignment(alignment);
-    label->setFocusPolicy(Qt::NoFocus);
-    return label;
-}
-
 QFrame* makeShape(QWidget* parent, const QString& name, const QColor& colour) {
     auto* shape = new QFrame(parent);
     shape->setObjectName(name);
     shape->setFrameShape(QFrame::NoFrame);
-    paint(shape, colour);
+    kit::paint(shape, colour);
     shape->setGeometry(0, 0, 0, parent->height());
     return shape;
 }
@@ -131,7 +96,8 @@ void setShapeWidth(QFrame* shape, int width) {
 
 DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
     : QWidget(parent), context_(context), recorder_(std::move(recorder)),
-      engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues, static_cast<DrillObserver&>(*this))) {
+      engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
+                                            static_cast<DrillObserver&>(*this))) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(context_.state.programTitle);
     setFixedSize(kWidth, kHeight);
@@ -165,15 +131,16 @@ DrillScreen::~DrillScreen() {
 void DrillScreen::buildControls() {
     buildStatusStrip();
 
-    commandkakunin2_ = makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
-                                 QRect(39, 153, 943, 37), gothicFont(24, true), Qt::AlignCenter);
-    paint(commandkakunin2_, QColor(), kRed);
+    commandkakunin2_ =
+        kit::makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
+                       QRect(39, 153, 943, 37), kit::gothicFont(24, true), Qt::AlignCenter);
+    kit::paint(commandkakunin2_, QColor(), kRed);
     commandkakunin2_->hide();
 
     const QFont figures = figureFont();
     auto figureLabel = [&](const QString& name, const QString& text, const QRect& geometry) {
-        QLabel* label = makeLabel(this, name, text, geometry, figures, Qt::AlignCenter);
-        paint(label, kFigureBackground, kFigureText);
+        QLabel* label = kit::makeLabel(this, name, text, geometry, figures, Qt::AlignCenter);
+        kit::paint(label, kFigureBackground, kFigureText);
         return label;
     };
     qLabel1_ = figureLabel(QStringLiteral("qLabel1"), QString(), QRect(84, 305, 207, 132));
@@ -182,25 +149,25 @@ void DrillScreen::buildControls() {
     label2_ = figureLabel(QStringLiteral("Label2"), QStringLiteral("="), QRect(681, 305, 84, 132));
     inputLabel_ = figureLabel(QStringLiteral("inputLabel"), QString(), QRect(763, 305, 228, 132));
 
-    seitouLabel_ = makeLabel(this, QStringLiteral("seitouLabel"), QString(), QRect(763, 458, 228, 132), figures,
-                             Qt::AlignCenter);
-    paint(seitouLabel_, kRetryBackground, kRed);
+    seitouLabel_ = kit::makeLabel(this, QStringLiteral("seitouLabel"), QString(), QRect(763, 458, 228, 132),
+                                  figures, Qt::AlignCenter);
+    kit::paint(seitouLabel_, kRetryBackground, kRed);
     seitouLabel_->hide();
 
-    label5_ = makeLabel(this, QStringLiteral("Label5"), QStringLiteral("スペースキー＝判定"), QRect(303, 618, 412, 31),
-                        gothicFont(18));
-    label1_ = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("矢印キー、リターンキー＝クリア"),
-                        QRect(303, 648, 412, 34), gothicFont(18));
+    label5_ = kit::makeLabel(this, QStringLiteral("Label5"), QStringLiteral("スペースキー＝判定"),
+                             QRect(303, 618, 412, 31), kit::gothicFont(18));
+    label1_ = kit::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("矢印キー、リターンキー＝クリア"),
+                             QRect(303, 648, 412, 34), kit::gothicFont(18));
 
     sPicture2_ = new QFrame(this);
     sPicture2_->setObjectName(QStringLiteral("sPicture2"));
     sPicture2_->setGeometry(0, 0, 1030, 756);
-    paint(sPicture2_, kBackground);
-    lblsss1_ = makeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), QRect(0, 320, 1030, 96),
-                         gothicFont(36), Qt::AlignCenter);
-    lblsss2_ = makeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), QRect(0, 320, 1030, 96),
-                         gothicFont(36), Qt::AlignCenter);
-    paint(lblsss2_, QColor(), kRed);
+    kit::paint(sPicture2_, kBackground);
+    lblsss1_ = kit::makeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"),
+                              QRect(0, 320, 1030, 96), kit::gothicFont(36), Qt::AlignCenter);
+    lblsss2_ = kit::makeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"),
+                              QRect(0, 320, 1030, 96), kit::gothicFont(36), Qt::AlignCenter);
+    kit::paint(lblsss2_, QColor(), kRed);
     lblsss2_->hide();
     sPicture2_->hide();
 }
@@ -209,37 +176,47 @@ void DrillScreen::buildStatusStrip() {
     sPicture1_ = new QFrame(this);
     sPicture1_->setObjectName(QStringLiteral("sPicture1"));
     sPicture1_->setGeometry(-1, 0, 1028, 109);
-    paint(sPicture1_, kStripBackground, QColor(0, 0, 0));
+    kit::paint(sPicture1_, kStripBackground, QColor(0, 0, 0));
 
-    const QFont line1 = gothicFont(14);
-    sLabel2_ = makeLabel(sPicture1_, QStringLiteral("sLabel2"), QString(), QRect(8, 6, 250, 36), gothicFont(16.8, true));
-    sLabel14_ = makeLabel(sPicture1_, QStringLiteral("sLabel14"), QString(), QRect(270, 6, 370, 36), line1);
-    sLabel7_ = makeLabel(sPicture1_, QStringLiteral("sLabel7"), QString(), QRect(650, 6, 370, 36), line1);
+    const QFont line1 = kit::gothicFont(14);
+    sLabel2_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel2"), QString(), QRect(8, 6, 250, 36),
+                              kit::gothicFont(16.8, true));
+    sLabel14_ =
+        kit::makeLabel(sPicture1_, QStringLiteral("sLabel14"), QString(), QRect(270, 6, 370, 36), line1);
+    sLabel7_ =
+        kit::makeLabel(sPicture1_, QStringLiteral("sLabel7"), QString(), QRect(650, 6, 370, 36), line1);
 
-    const QFont line2 = gothicFont(13);
+    const QFont line2 = kit::gothicFont(13);
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     const Qt::Alignment centre = Qt::AlignCenter;
     auto fixed = [&](int index, const QString& text, int x, int width) {
-        makeLabel(sPicture1_, QStringLiteral("sLabel16_%1").arg(index), text, QRect(x, 46, width, 30), line2);
+        kit::makeLabel(sPicture1_, QStringLiteral("sLabel16_%1").arg(index), text, QRect(x, 46, width, 30),
+                       line2);
     };
     fixed(0, QStringLiteral("起動後"), 8, 58);
-    sLabel13_ = makeLabel(sPicture1_, QStringLiteral("sLabel13"), QString(), QRect(66, 46, 44, 30), line2, right);
+    sLabel13_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel13"), QString(), QRect(66, 46, 44, 30),
+                               line2, right);
     fixed(1, QStringLiteral("分"), 114, 24);
     fixed(2, QStringLiteral("本日"), 150, 42);
-    sLabel12_ = makeLabel(sPicture1_, QStringLiteral("sLabel12"), QString(), QRect(192, 46, 40, 30), line2, right);
+    sLabel12_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel12"), QString(), QRect(192, 46, 40, 30),
+                               line2, right);
     fixed(3, QStringLiteral("回目"), 236, 42);
     fixed(4, QStringLiteral("このレベル"), 290, 96);
-    sLabel11_ = makeLabel(sPicture1_, QStringLiteral("sLabel11"), QString(), QRect(386, 46, 40, 30), line2, right);
+    sLabel11_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel11"), QString(), QRect(386, 46, 40, 30),
+                               line2, right);
     fixed(5, QStringLiteral("回目"), 430, 42);
-    sLabel8_ = makeLabel(sPicture1_, QStringLiteral("sLabel8"), QString(), QRect(490, 46, 200, 30), gothicFont(13, true),
-                         centre);
-    makeLabel(sPicture1_, QStringLiteral("sLabel4"), QStringLiteral("残り"), QRect(704, 46, 42, 30), line2);
-    sLabel9_ = makeLabel(sPicture1_, QStringLiteral("sLabel9"), QString(), QRect(746, 46, 44, 30), gothicFont(13, true),
-                         right);
-    makeLabel(sPicture1_, QStringLiteral("sLabel6"), QStringLiteral("問"), QRect(794, 46, 24, 30), line2);
-    makeLabel(sPicture1_, QStringLiteral("sLabel5"), QStringLiteral("タイム"), QRect(842, 46, 62, 30), line2);
-    sLabel10_ = makeLabel(sPicture1_, QStringLiteral("sLabel10"), QString(), QRect(904, 46, 70, 30),
-                          gothicFont(13, true), right);
+    sLabel8_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel8"), QString(), QRect(490, 46, 200, 30),
+                              kit::gothicFont(13, true), centre);
+    kit::makeLabel(sPicture1_, QStringLiteral("sLabel4"), QStringLiteral("残り"), QRect(704, 46, 42, 30),
+                   line2);
+    sLabel9_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel9"), QString(), QRect(746, 46, 44, 30),
+                              kit::gothicFont(13, true), right);
+    kit::makeLabel(sPicture1_, QStringLiteral("sLabel6"), QStringLiteral("問"), QRect(794, 46, 24, 30),
+                   line2);
+    kit::makeLabel(sPicture1_, QStringLiteral("sLabel5"), QStringLiteral("タイム"), QRect(842, 46, 62, 30),
+                   line2);
+    sLabel10_ = kit::makeLabel(sPicture1_, QStringLiteral("sLabel10"), QString(), QRect(904, 46, 70, 30),
+                               kit::gothicFont(13, true), right);
 
     // The time bar: rectangles from its left edge, the last made drawn in front.
     timeBar_ = new QWidget(sPicture1_);
@@ -254,7 +231,9 @@ void DrillScreen::buildStatusStrip() {
     setShapeWidth(sShape7_, 0);
 }
 
-void DrillScreen::setBackground(bool retry) { paint(this, retry ? kRetryBackground : kBackground); }
+void DrillScreen::setBackground(bool retry) {
+    kit::paint(this, retry ? kRetryBackground : kBackground);
+}
 
 void DrillScreen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -285,8 +264,9 @@ void DrillScreen::activate() {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                context_.messages.inform(this, context_.state.programTitle,
-                                         QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
+                context_.messages.inform(
+                    this, context_.state.programTitle,
+                    QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
                 leaveToLevelMenu();
             },
             Qt::QueuedConnection);
@@ -305,8 +285,9 @@ void DrillScreen::showStatusFigures() {
     titleFont.setPointSizeF(titlePointSize(state.programTitle));
     sLabel2_->setFont(titleFont);
     sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
-    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots ? state.levelNames[static_cast<size_t>(level)]
-                                                                   : QString());
+    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots
+                          ? state.levelNames[static_cast<size_t>(level)]
+                          : QString());
     sLabel14_->setText(state.installation.siteName);
     const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
     sLabel11_->setText(QString::number(numbers.atLevel));
@@ -319,7 +300,9 @@ void DrillScreen::showMinutes() {
         minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
 }
 
-bool DrillScreen::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
+bool DrillScreen::attemptRunning() const {
+    return activated_ && engine_->hasQuestions() && !handOffBegun_;
+}
 
 bool DrillScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
@@ -355,9 +338,13 @@ void DrillScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void DrillScreen::onSTimer1() { engine_->onClockTick(); }
+void DrillScreen::onSTimer1() {
+    engine_->onClockTick();
+}
 
-void DrillScreen::onSTimer2() { showMinutes(); }
+void DrillScreen::onSTimer2() {
+    showMinutes();
+}
 
 // --- what the engine reports ---
 
@@ -372,7 +359,9 @@ void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
     setShapeWidth(sShape7_, 0);
 }
 
-void DrillScreen::remainingChanged(int remaining) { sLabel9_->setText(QString::number(remaining)); }
+void DrillScreen::remainingChanged(int remaining) {
+    sLabel9_->setText(QString::number(remaining));
+}
 
 void DrillScreen::questionShown(const QuestionItem& question, bool isRetry) {
     qLabel1_->clear();
@@ -383,7 +372,9 @@ void DrillScreen::questionShown(const QuestionItem& question, bool isRetry) {
     setBackground(isRetry);
 }
 
-void DrillScreen::typedAnswerChanged(const QString& typed) { inputLabel_->setText(typed); }
+void DrillScreen::typedAnswerChanged(const QString& typed) {
+    inputLabel_->setText(typed);
+}
 
 void DrillScreen::correctAnswerShown(int answer) {
     seitouLabel_->setText(QString::number(answer));
@@ -395,11 +386,17 @@ void DrillScreen::refreshRequested() {
         repaint();
 }
 
-void DrillScreen::confirmPromptShown() { commandkakunin2_->show(); }
+void DrillScreen::confirmPromptShown() {
+    commandkakunin2_->show();
+}
 
-void DrillScreen::confirmPromptHidden() { commandkakunin2_->hide(); }
+void DrillScreen::confirmPromptHidden() {
+    commandkakunin2_->hide();
+}
 
-void DrillScreen::correctAnswerHidden() { seitouLabel_->hide(); }
+void DrillScreen::correctAnswerHidden() {
+    seitouLabel_->hide();
+}
 
 void DrillScreen::clockRunningChanged(bool running) {
     if (running)
@@ -454,8 +451,10 @@ void DrillScreen::finishAttempt() {
 }
 
 bool DrillScreen::askRecordingRetry(const QString& error) {
-    const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error +
-                         QStringLiteral("\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
+    const QString text =
+        QStringLiteral("成績を記録できませんでした。\n\n") + error +
+        QStringLiteral(
+            "\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
 }
 

@@ -1,6 +1,8 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "platform/clock.h"
@@ -33,23 +35,23 @@ constexpr int kFormWidth = 1024;
 constexpr int kFormHeight = 768;
 
 // Vertical places of a level column, in pixels from the top of the form.
-constexpr int kHeadingY = 112;   // Label5
-constexpr int kNameRowY = 140;   // Label1, Label3
+constexpr int kHeadingY = 112; // Label5
+constexpr int kNameRowY = 140; // Label1, Label3
 constexpr int kNameRowH = 26;
-constexpr int kStartY = 170;     // Command4, Text1
+constexpr int kStartY = 170; // Command4, Text1
 constexpr int kStartH = 34;
-constexpr int kCaptionY = 208;   // Label9, Label10
+constexpr int kCaptionY = 208; // Label9, Label10
 constexpr int kCaptionH = 20;
-constexpr int kFigureY = 230;    // Label14, Label15
+constexpr int kFigureY = 230; // Label14, Label15
 constexpr int kFigureH = 22;
-constexpr int kRecentY = 254;    // Label8
+constexpr int kRecentY = 254; // Label8
 constexpr int kRecentH = 22;
-constexpr int kListY = 280;      // List5
+constexpr int kListY = 280; // List5
 constexpr int kListH = 396;
-constexpr int kCriteriaY = 680;  // Label7
+constexpr int kCriteriaY = 680; // Label7
 constexpr int kCriteriaH = 24;
-constexpr int kScrollY = 716;    // HScroll1
-constexpr int kColumnGap = 6;    // free pixels between two columns
+constexpr int kScrollY = 716; // HScroll1
+constexpr int kColumnGap = 6; // free pixels between two columns
 
 const QColor kLightGrey(224, 224, 224);
 const QColor kLockGrey(192, 192, 192);
@@ -65,48 +67,9 @@ public:
     }
 };
 
-QFont uiFont(int pointSize, bool bold = false) {
-    QFont font;
-    // Full-width digits of the level names ("１４(1-10)") must look full-width: a gothic face
-    // with fixed-width kana and digits, as on the classroom computers.
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                      QStringLiteral("VL Gothic")});
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    return font;
+QString indexed(const char16_t* base, int index) {
+    return QString::fromUtf16(base) + u'_' + QString::number(index);
 }
-
-// Aligned lists: a fixed-pitch font in which a full-width character is two half-width ones.
-QFont fixedPitchFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-void fill(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text = {}) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-QString indexed(const char16_t* base, int index) { return QString::fromUtf16(base) + u'_' + QString::number(index); }
 
 } // namespace
 
@@ -115,13 +78,13 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     setObjectName(QStringLiteral("seisekitime1"));
     setWindowTitle(context_.state.programTitle);
     setFixedSize(kFormWidth, kFormHeight);
-    setFont(uiFont(10));
+    setFont(kit::gothicFont(10));
 
     // Loading: the period of the all-attempts table starts at 3; the form and the wait
     // panel take the season colour and the wait panel covers the screen.
     period_ = 3;
     const Rgb& season = context_.state.seasonColour;
-    fill(this, QColor(season.red, season.green, season.blue));
+    kit::paint(this, QColor(season.red, season.green, season.blue));
 
     const int levels = std::clamp<int>(context_.state.levelCount, 0, RunState::kLevelSlots - 1);
     geometry_ = columnGeometry(levels);
@@ -141,27 +104,27 @@ LevelMenuScreen::~LevelMenuScreen() {
 }
 
 void LevelMenuScreen::buildHeader() {
-    label11_ = makeLabel(this, QStringLiteral("Label11"));
+    label11_ = kit::makeLabel(this, QStringLiteral("Label11"));
     label11_->setGeometry(16, 4, 320, 48);
-    label12_ = makeLabel(this, QStringLiteral("Label12"));
+    label12_ = kit::makeLabel(this, QStringLiteral("Label12"));
     label12_->setGeometry(344, 4, 360, 34);
-    label12_->setFont(uiFont(18, true));
-    label13_ = makeLabel(this, QStringLiteral("Label13"));
+    label12_->setFont(kit::gothicFont(18, true));
+    label13_ = kit::makeLabel(this, QStringLiteral("Label13"));
     label13_->setGeometry(344, 40, 360, 22);
-    label13_->setFont(uiFont(11));
-    label17_ = makeLabel(this, QStringLiteral("Label17"));
+    label13_->setFont(kit::gothicFont(11));
+    label17_ = kit::makeLabel(this, QStringLiteral("Label17"));
     label17_->setGeometry(712, 8, 170, 22);
-    label17_->setFont(uiFont(11));
-    label18_ = makeLabel(this, QStringLiteral("Label18"));
+    label17_->setFont(kit::gothicFont(11));
+    label18_ = kit::makeLabel(this, QStringLiteral("Label18"));
     label18_->setGeometry(712, 36, 170, 22);
-    label18_->setFont(uiFont(11));
+    label18_->setFont(kit::gothicFont(11));
 
-    command1_ = makeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
+    command1_ = kit::makeButton(this, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
     command1_->setGeometry(890, 6, 120, 38);
-    command1_->setFont(uiFont(12, true));
+    command1_->setFont(kit::gothicFont(12, true));
     connect(command1_, &QPushButton::clicked, this, &LevelMenuScreen::goBack);
 
-    command8_ = makeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
+    command8_ = kit::makeButton(this, QStringLiteral("Command8"), QStringLiteral("データ処理"));
     command8_->setGeometry(890, 48, 120, 28);
     command8_->hide();
     connect(command8_, &QPushButton::clicked, this, &LevelMenuScreen::openTeacherPanel);
@@ -203,9 +166,9 @@ void LevelMenuScreen::buildHeader() {
     combo2_->setCurrentIndex(2);
     combo2_->hide();
 
-    label5_ = makeLabel(this, QStringLiteral("Label5"));
+    label5_ = kit::makeLabel(this, QStringLiteral("Label5"));
     label5_->setGeometry(16, kHeadingY, 600, 24);
-    label5_->setFont(uiFont(12, true));
+    label5_->setFont(kit::gothicFont(12, true));
 
     hscroll1_ = new QScrollBar(Qt::Horizontal, this);
     hscroll1_->setObjectName(QStringLiteral("HScroll1"));
@@ -219,43 +182,44 @@ void LevelMenuScreen::buildHeader() {
 
 void LevelMenuScreen::buildColumns() {
     const RunState& state = context_.state;
-    const QFont listFont = fixedPitchFont(12);
+    const QFont listFont = kit::fixedPitch(kit::gothicPixelFont(12));
     for (int level = 1; level <= levelCount(); ++level) {
         LevelColumn& c = columns_[static_cast<size_t>(level)];
         const QString name = state.levelNames[static_cast<size_t>(level)];
 
-        c.label1 = makeLabel(this, indexed(u"Label1", level), QString::number(level));
+        c.label1 = kit::makeLabel(this, indexed(u"Label1", level), QString::number(level));
         c.label1->setAlignment(Qt::AlignCenter);
-        c.label1->setFont(uiFont(12, true));
-        fill(c.label1, Qt::white);
+        c.label1->setFont(kit::gothicFont(12, true));
+        kit::paint(c.label1, Qt::white);
 
-        c.label3 = makeLabel(this, indexed(u"Label3", level), name);
+        c.label3 = kit::makeLabel(this, indexed(u"Label3", level), name);
         c.label3->setToolTip(name);
-        c.label3->setFont(uiFont(12, true));
+        c.label3->setFont(kit::gothicFont(12, true));
         c.label3->setCursor(Qt::PointingHandCursor);
-        fill(c.label3, Qt::white);
+        kit::paint(c.label3, Qt::white);
 
-        c.command4 = makeButton(this, indexed(u"Command4", level), QStringLiteral("ｽﾀｰﾄ(&%1)").arg(level));
+        c.command4 =
+            kit::makeButton(this, indexed(u"Command4", level), QStringLiteral("ｽﾀｰﾄ(&%1)").arg(level));
         c.command4->setToolTip(QStringLiteral("クリックしてスタートします。番号を押してもよろしい"));
-        c.command4->setFont(uiFont(12, true));
+        c.command4->setFont(kit::gothicFont(12, true));
         connect(c.command4, &QPushButton::clicked, this, [this, level] { startLevel(level); });
 
-        c.text1 = makeLabel(this, indexed(u"Text1", level));
+        c.text1 = kit::makeLabel(this, indexed(u"Text1", level));
         c.text1->setAlignment(Qt::AlignCenter);
-        c.text1->setFont(uiFont(12, true));
+        c.text1->setFont(kit::gothicFont(12, true));
         c.text1->setFrameShape(QFrame::Box);
-        fill(c.text1, kLockGrey);
+        kit::paint(c.text1, kLockGrey);
         c.text1->hide();
 
-        c.label9 = makeLabel(this, indexed(u"Label9", level), QStringLiteral("今日"));
+        c.label9 = kit::makeLabel(this, indexed(u"Label9", level), QStringLiteral("今日"));
         c.label9->setAlignment(Qt::AlignCenter);
-        c.label10 = makeLabel(this, indexed(u"Label10", level), QStringLiteral("今まで"));
+        c.label10 = kit::makeLabel(this, indexed(u"Label10", level), QStringLiteral("今まで"));
         c.label10->setAlignment(Qt::AlignCenter);
-        c.label14 = makeLabel(this, indexed(u"Label14", level));
+        c.label14 = kit::makeLabel(this, indexed(u"Label14", level));
         c.label14->setAlignment(Qt::AlignCenter);
-        c.label15 = makeLabel(this, indexed(u"Label15", level));
+        c.label15 = kit::makeLabel(this, indexed(u"Label15", level));
         c.label15->setAlignment(Qt::AlignCenter);
-        c.label8 = makeLabel(this, indexed(u"Label8", level));
+        c.label8 = kit::makeLabel(this, indexed(u"Label8", level));
         c.label8->setAlignment(Qt::AlignCenter);
 
         c.list5 = new QListWidget(this);
@@ -263,10 +227,11 @@ void LevelMenuScreen::buildColumns() {
         c.list5->setFont(listFont);
         c.list5->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-        c.label7 = makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
+        c.label7 = kit::makeLabel(this, indexed(u"Label7", level),
+                                  criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
         c.label7->setAlignment(Qt::AlignCenter);
 
-        c.command3 = makeButton(this, indexed(u"Command3", level), QString::number(level));
+        c.command3 = kit::makeButton(this, indexed(u"Command3", level), QString::number(level));
         c.command3->hide();
     }
 }
@@ -278,7 +243,7 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setGeometry(0, kNameRowY, kFormWidth, kScrollY - kNameRowY);
     picture6_->setFrameShape(QFrame::Box);
     const Rgb& season = context_.state.seasonColour;
-    fill(picture6_, QColor(season.red, season.green, season.blue));
+    kit::paint(picture6_, QColor(season.red, season.green, season.blue));
     auto* progress2 = new QProgressBar(picture6_);
     progress2->setObjectName(QStringLiteral("ProgressBar2"));
     progress2->setGeometry(312, 260, 400, 24);
@@ -290,10 +255,10 @@ void LevelMenuScreen::buildPanels() {
     picture11_->setObjectName(QStringLiteral("Picture11"));
     picture11_->setGeometry(120 / kTwipsPerPixel, 1740 / kTwipsPerPixel, 1000, 620);
     picture11_->setFrameShape(QFrame::Box);
-    fill(picture11_, Qt::white);
-    command24_[0] = makeButton(picture11_, QStringLiteral("Command24_0"), QStringLiteral("表示"));
+    kit::paint(picture11_, Qt::white);
+    command24_[0] = kit::makeButton(picture11_, QStringLiteral("Command24_0"), QStringLiteral("表示"));
     command24_[0]->setGeometry(880, 10, 100, 30);
-    command24_[1] = makeButton(picture11_, QStringLiteral("Command24_1"), QStringLiteral("印刷"));
+    command24_[1] = kit::makeButton(picture11_, QStringLiteral("Command24_1"), QStringLiteral("印刷"));
     command24_[1]->setGeometry(880, 46, 100, 30);
     command24_[1]->hide();
     picture11_->hide();
@@ -305,25 +270,26 @@ void LevelMenuScreen::buildPanels() {
     picture7_->setFrameShape(QFrame::Panel);
     picture7_->setFrameShadow(QFrame::Raised);
     picture7_->setLineWidth(3);
-    fill(picture7_, QColor(255, 255, 192));
-    auto* label28 = makeLabel(picture7_, QStringLiteral("Label28"), QStringLiteral("データ変更パスワード"));
+    kit::paint(picture7_, QColor(255, 255, 192));
+    auto* label28 =
+        kit::makeLabel(picture7_, QStringLiteral("Label28"), QStringLiteral("データ変更パスワード"));
     label28->setGeometry(24, 18, 352, 26);
-    label28->setFont(uiFont(13, true));
+    label28->setFont(kit::gothicFont(13, true));
     text3_ = new QLineEdit(picture7_);
     text3_->setObjectName(QStringLiteral("Text3"));
     text3_->setGeometry(24, 52, 352, 32);
-    text3_->setFont(uiFont(14));
+    text3_->setFont(kit::gothicFont(14));
     auto* starStyle = new StarPasswordStyle;
     starStyle->setParent(text3_);
     text3_->setStyle(starStyle);
     text3_->setEchoMode(QLineEdit::Password);
     const QString choiceCaptions[] = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
     for (int k = 0; k < 2; ++k) {
-        auto* choice = makeButton(picture7_, indexed(u"Command10", k), choiceCaptions[k]);
+        auto* choice = kit::makeButton(picture7_, indexed(u"Command10", k), choiceCaptions[k]);
         choice->setGeometry(24 + k * 180, 100, 172, 40);
         connect(choice, &QPushButton::clicked, this, [this, k] { teacherChoice(k); });
     }
-    auto* command12 = makeButton(picture7_, QStringLiteral("Command12"), QStringLiteral("戻る"));
+    auto* command12 = kit::makeButton(picture7_, QStringLiteral("Command12"), QStringLiteral("戻る"));
     command12->setGeometry(276, 156, 100, 34);
     connect(command12, &QPushButton::clicked, picture7_, &QWidget::hide);
     picture7_->hide();
@@ -332,11 +298,11 @@ void LevelMenuScreen::buildPanels() {
     picture2_ = new QFrame(this);
     picture2_->setObjectName(QStringLiteral("Picture2"));
     picture2_->setGeometry(0, 0, kFormWidth, kFormHeight);
-    fill(picture2_, QColor(season.red, season.green, season.blue));
-    label19_ = makeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
+    kit::paint(picture2_, QColor(season.red, season.green, season.blue));
+    label19_ = kit::makeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
     label19_->setGeometry(0, 300, kFormWidth, 60);
     label19_->setAlignment(Qt::AlignCenter);
-    label19_->setFont(uiFont(28, true));
+    label19_->setFont(kit::gothicFont(28, true));
     progressBar1_ = new QProgressBar(picture2_);
     progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progressBar1_->setGeometry(262, 380, 500, 24);
@@ -351,13 +317,21 @@ const LevelColumn& LevelMenuScreen::column(int level) const {
     return columns_[static_cast<size_t>(level)];
 }
 
-QString LevelMenuScreen::gradeFilterText() const { return combo1_->currentText(); }
+QString LevelMenuScreen::gradeFilterText() const {
+    return combo1_->currentText();
+}
 
-int LevelMenuScreen::firstVisibleLevel() const { return context_.state.firstVisibleLevel; }
+int LevelMenuScreen::firstVisibleLevel() const {
+    return context_.state.firstVisibleLevel;
+}
 
-bool LevelMenuScreen::teacherPanelOpen() const { return picture7_->isVisibleTo(this); }
+bool LevelMenuScreen::teacherPanelOpen() const {
+    return picture7_->isVisibleTo(this);
+}
 
-bool LevelMenuScreen::waitPanelShown() const { return picture2_->isVisibleTo(this); }
+bool LevelMenuScreen::waitPanelShown() const {
+    return picture2_->isVisibleTo(this);
+}
 
 void LevelMenuScreen::placeColumns() {
     const int first = std::max<int>(1, context_.state.firstVisibleLevel);
@@ -412,18 +386,19 @@ void LevelMenuScreen::activate() {
     command24_[1]->setVisible(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
-    label17_->setText(elapsedText(minutesSinceSessionStart(state.sessionStartSeconds,
-                                                           context_.clock.secondsSinceMidnight())));
+    label17_->setText(elapsedText(
+        minutesSinceSessionStart(state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
     keysAccepted_ = false;
     showWaitPanel();
     progressBar1_->show();
     if (isVisible())
-        picture2_->repaint();
+        paintNow(); // the panel is on the screen before the results file is read
 
     // 3. Fresh statistics and today's total.
     if (hooks_.refreshStatistics)
         hooks_.refreshStatistics();
-    label18_->setText(todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
+    label18_->setText(
+        todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
     // 4. Results display preset: ranking by points so far.
     option1_[1]->setText(QStringLiteral("累計順"));
@@ -443,10 +418,11 @@ void LevelMenuScreen::activate() {
     label12_->setText(studentText(state.currentGradeLabel, state.currentName));
     label13_->setText(siteText(state.installation.siteName, bangou));
     label11_->setText(state.programTitle);
-    label11_->setFont(uiFont(titleFontSize(state.programTitle), true));
+    label11_->setFont(kit::gothicFont(titleFontSize(state.programTitle), true));
 
     // 7. Scroll to where the last level menu was left.
-    const int first = geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
+    const int first =
+        geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
     state.firstVisibleLevel = static_cast<qint16>(first);
     {
         const QSignalBlocker blocker(hscroll1_);
@@ -459,8 +435,8 @@ void LevelMenuScreen::activate() {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
         const PassCriteria& criteria = state.criteria.rows.at(static_cast<size_t>(level));
         const StatisticsTables& s = state.statistics;
-        fill(c.label7, kLightGrey);
-        fill(c.label8, kLightGrey);
+        kit::paint(c.label7, kLightGrey);
+        kit::paint(c.label8, kLightGrey);
         c.label7->setText(criteriaLineText(criteria));
         c.label8->setText(recentFigureText(criteria.passPeriodDays, s.passPeriodAttempts(level, bangou),
                                            s.passPeriodPoints(level, bangou)));
@@ -507,7 +483,9 @@ void LevelMenuScreen::showWaitPanel() {
     picture2_->raise();
 }
 
-void LevelMenuScreen::hideWaitPanel() { picture2_->hide(); }
+void LevelMenuScreen::hideWaitPanel() {
+    picture2_->hide();
+}
 
 bool LevelMenuScreen::mayStart(int level) const {
     if (!activated_ || activating_ || leaving_)
@@ -566,7 +544,8 @@ void LevelMenuScreen::teacherChoice(int k) {
     const QString typed = text3_->text();
     // An empty box never opens the data screens, not even when no password is set.
     if (typed.isEmpty() || typed != context_.state.installation.teacherPassword) {
-        context_.messages.inform(this, context_.state.programTitle, QStringLiteral("パスワードを入力して下さい"));
+        context_.messages.inform(this, context_.state.programTitle,
+                                 QStringLiteral("パスワードを入力して下さい"));
         return;
     }
     leaveThrough(k == 0 ? &Navigator::showRecordBrowser : &Navigator::showCriteriaEditor);

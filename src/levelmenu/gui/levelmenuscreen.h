@@ -35,17 +35,17 @@ struct LevelMenuHooks {
 
 // The widgets of one level column (element L of each control array).
 struct LevelColumn {
-    QLabel* label1 = nullptr;       // level number
-    QLabel* label3 = nullptr;       // level name; a click starts the level
+    QLabel* label1 = nullptr;        // level number
+    QLabel* label3 = nullptr;        // level name; a click starts the level
     QPushButton* command4 = nullptr; // start button
-    QLabel* text1 = nullptr;        // "やりすぎ禁止" overlay
-    QLabel* label9 = nullptr;       // "今日"
-    QLabel* label10 = nullptr;      // "今まで"
-    QLabel* label14 = nullptr;      // today's figures
-    QLabel* label15 = nullptr;      // figures so far
-    QLabel* label8 = nullptr;       // pass-period figures
-    QListWidget* list5 = nullptr;   // results list
-    QLabel* label7 = nullptr;       // criteria line
+    QLabel* text1 = nullptr;         // "やりすぎ禁止" overlay
+    QLabel* label9 = nullptr;        // "今日"
+    QLabel* label10 = nullptr;       // "今まで"
+    QLabel* label14 = nullptr;       // today's figures
+    QLabel* label15 = nullptr;       // figures so far
+    QLabel* label8 = nullptr;        // pass-period figures
+    QListWidget* list5 = nullptr;    // results list
+    QLabel* label7 = nullptr;        // criteria line
     QPushButton* command3 = nullptr; // hidden per-level ranking button
 };
 

@@ -21,7 +21,12 @@ public:
     virtual Answer yesNo(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
-// Real modal boxes.
+// The text a box shows, made to fit the screen: at most kMaxLines lines, an unbroken run
+// of more than kMaxRun characters that cannot wrap (a path, a long number) shortened to
+// its start and end around "…", and at most kMaxChars characters in all.
+QString fitTextForBox(const QString& text);
+
+// Real modal boxes; every text goes through fitTextForBox.
 class WidgetMessageBox final : public MessageBox {
 public:
     void inform(QWidget* parent, const QString& title, const QString& text) override;

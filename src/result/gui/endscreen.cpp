@@ -1,9 +1,10 @@
 #include "result/gui/endscreen.h"
 
 #include "core/cues.h"
-#include "data/roster.h"
 #include "core/gui/navigator.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
+#include "data/roster.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -33,33 +34,16 @@ const QColor kClearedColour(216, 67, 21);
 const QColor kBannerColour(0, 100, 0);
 const QColor kBannerTextColour(255, 236, 130);
 
-QFont screenFont(int pixelSize, bool bold) {
-    QFont f;
-    f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                   QStringLiteral("VL PGothic")});
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& place, int pixelSize, bool bold,
                   Qt::Alignment align, const QColor& colour) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(screenFont(pixelSize, bold));
-    label->setAlignment(align);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
+    QLabel* label =
+        kit::makeLabel(parent, name, QString(), place, kit::gothicPixelFont(pixelSize, bold), align);
+    kit::setTextColour(label, colour);
     return label;
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setFont(screenFont(30, true));
+    QPushButton* button = kit::makeButton(parent, name, caption, place, kit::gothicPixelFont(30, true));
     button->setAutoDefault(true);
     button->hide();
     return button;
@@ -96,7 +80,9 @@ EndScreen::EndScreen(const AppContext& context, std::function<void()> refreshSta
 
 EndScreen::~EndScreen() = default;
 
-void EndScreen::setEventPump(std::function<void()> pump) { pump_ = std::move(pump); }
+void EndScreen::setEventPump(std::function<void()> pump) {
+    pump_ = std::move(pump);
+}
 
 void EndScreen::buildControls() {
     image1_ = new QLabel(this);
@@ -106,14 +92,22 @@ void EndScreen::buildControls() {
 
     const Qt::Alignment centred = Qt::AlignCenter;
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    label15_ = makeLabel(this, QStringLiteral("Label15"), QRect(123, 27, 766, 64), 48, true, centred, kTextColour);
-    label14_ = makeLabel(this, QStringLiteral("Label14"), QRect(681, 93, 209, 25), 18, false, left, kTextColour);
-    label16_ = makeLabel(this, QStringLiteral("Label16"), QRect(123, 117, 766, 64), 48, true, centred, kTextColour);
-    label13_ = makeLabel(this, QStringLiteral("Label13"), QRect(684, 183, 207, 27), 18, false, left, kTextColour);
-    label17_ = makeLabel(this, QStringLiteral("Label17"), QRect(123, 217, 766, 64), 46, true, centred, kTextColour);
-    label18_ = makeLabel(this, QStringLiteral("Label18"), QRect(123, 296, 766, 55), 42, true, centred, kTextColour);
-    label19_ = makeLabel(this, QStringLiteral("Label19"), QRect(123, 352, 766, 55), 38, true, centred, kTextColour);
-    label20_ = makeLabel(this, QStringLiteral("Label20"), QRect(123, 426, 766, 49), 40, true, centred, kRecordColour);
+    label15_ =
+        makeLabel(this, QStringLiteral("Label15"), QRect(123, 27, 766, 64), 48, true, centred, kTextColour);
+    label14_ =
+        makeLabel(this, QStringLiteral("Label14"), QRect(681, 93, 209, 25), 18, false, left, kTextColour);
+    label16_ =
+        makeLabel(this, QStringLiteral("Label16"), QRect(123, 117, 766, 64), 48, true, centred, kTextColour);
+    label13_ =
+        makeLabel(this, QStringLiteral("Label13"), QRect(684, 183, 207, 27), 18, false, left, kTextColour);
+    label17_ =
+        makeLabel(this, QStringLiteral("Label17"), QRect(123, 217, 766, 64), 46, true, centred, kTextColour);
+    label18_ =
+        makeLabel(this, QStringLiteral("Label18"), QRect(123, 296, 766, 55), 42, true, centred, kTextColour);
+    label19_ =
+        makeLabel(this, QStringLiteral("Label19"), QRect(123, 352, 766, 55), 38, true, centred, kTextColour);
+    label20_ = makeLabel(this, QStringLiteral("Label20"), QRect(123, 426, 766, 49), 40, true, centred,
+                         kRecordColour);
     label20_->hide();
     // The banner overlaps the lower part of this line; the text sits at its top to stay whole.
     label2_ = makeLabel(this, QStringLiteral("Label2"), QRect(12, 514, 1005, 37), 26, true,
@@ -123,17 +117,16 @@ void EndScreen::buildControls() {
     picture1_ = new QWidget(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(12, 543, 1007, 119);
-    picture1_->setAutoFillBackground(true);
-    QPalette bannerPalette = picture1_->palette();
-    bannerPalette.setColor(QPalette::Window, kBannerColour);
-    picture1_->setPalette(bannerPalette);
+    kit::paint(picture1_, kBannerColour);
     label1_ = makeLabel(picture1_, QStringLiteral("Label1"), QRect(0, 0, 1007, 119), 56, true, centred,
                         kBannerTextColour);
     label1_->setText(bannerText());
     picture1_->hide();
 
-    command4_ = makeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"), QRect(126, 555, 349, 67));
-    command5_ = makeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"), QRect(537, 555, 349, 67));
+    command4_ =
+        makeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"), QRect(126, 555, 349, 67));
+    command5_ =
+        makeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"), QRect(537, 555, 349, 67));
     connect(command4_, &QPushButton::clicked, this, &EndScreen::onCommand4);
     connect(command5_, &QPushButton::clicked, this, &EndScreen::onCommand5);
 
@@ -177,8 +170,9 @@ void EndScreen::activate() {
 void EndScreen::showVerdict() {
     const RunState& state = context_.state;
     const int level = verdict_.level;
-    const QString levelName =
-        level >= 0 && level < RunState::kLevelSlots ? state.levelNames[static_cast<size_t>(level)] : QString();
+    const QString levelName = level >= 0 && level < RunState::kLevelSlots
+                                  ? state.levelNames[static_cast<size_t>(level)]
+                                  : QString();
 
     label13_->setText(verdict_.levelAttemptText);
     label14_->setText(verdict_.totalAttemptText);
@@ -263,7 +257,8 @@ QPixmap EndScreen::drawBackground() {
 
     // Rolling hills along the bottom.
     // Each hill: a start height, two curves to the right edge, filled down to the bottom.
-    const auto hill = [&](int startY, std::array<QPointF, 3> first, std::array<QPointF, 3> second, QColor colour) {
+    const auto hill = [&](int startY, std::array<QPointF, 3> first, std::array<QPointF, 3> second,
+                          QColor colour) {
         QPainterPath path;
         path.moveTo(0, startY);
         path.cubicTo(first[0], first[1], first[2]);

@@ -69,7 +69,7 @@ private:
     QLabel* label20_ = nullptr; // record message
     QLabel* label2_ = nullptr;  // cleared line / next-level hint
     QWidget* picture1_ = nullptr;
-    QLabel* label1_ = nullptr;  // banner text
+    QLabel* label1_ = nullptr; // banner text
     QPushButton* command4_ = nullptr;
     QPushButton* command5_ = nullptr;
     QTimer* timer1_ = nullptr;

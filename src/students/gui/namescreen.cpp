@@ -3,6 +3,8 @@
 #include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "data/roster.h"
@@ -19,8 +21,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,61 +36,15 @@ const QString& chooseNameText() {
 
 constexpr int kBangouRole = Qt::UserRole + 1;
 
-QColor toColor(const Rgb& rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
-
-void fillBackground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QFont sizedFont(int points, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSize(points);
-    font.setBold(bold);
-    return font;
-}
-
-// Fixed pitch with full-width characters exactly two half-width ones wide.
-QFont listFont(int points) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPointSize(points);
-    return font;
-}
-
-// The program's icon: a multiplication sign over the three tables' numbers.
-QPixmap drawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(120, 60, 0), 3));
-    painter.setBrush(QColor(255, 170, 40));
-    painter.drawEllipse(QRectF(2, 2, size - 4, size - 4));
-    painter.setPen(QPen(Qt::white, size / 10.0, Qt::SolidLine, Qt::RoundCap));
-    const double m = size * 0.3;
-    painter.drawLine(QPointF(m, m), QPointF(size - m, size - m));
-    painter.drawLine(QPointF(size - m, m), QPointF(m, size - m));
-    QFont font = sizedFont(size / 7, true);
-    painter.setFont(font);
-    painter.setPen(QColor(90, 40, 0));
-    painter.drawText(QRectF(0, size * 0.04, size, size * 0.3), Qt::AlignCenter, QStringLiteral("14"));
-    painter.drawText(QRectF(0, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter, QStringLiteral("15"));
-    painter.drawText(QRectF(size / 2.0 - 4, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
-                     QStringLiteral("16"));
-    return pixmap;
+QColor toColor(const Rgb& rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 } // namespace
 
 NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
-    : QWidget(parent), context_(context), seams_(std::move(seams)), handedOverFilter_(gradeFilters().first()) {
+    : QWidget(parent), context_(context), seams_(std::move(seams)),
+      handedOverFilter_(gradeFilters().first()) {
     setObjectName(QStringLiteral("namesel"));
     buildControls();
     // The form sees every key before its controls.
@@ -99,6 +53,9 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
         child->installEventFilter(this);
 
     context_.random.seed(static_cast<quint32>(context_.clock.secondsSinceMidnight()));
+    // Shown before the list is built, so the wait panel is what the student sees while
+    // the results and the roster are read.
+    show();
     activate();
 }
 
@@ -106,29 +63,30 @@ void NameScreen::buildControls() {
     setFixedSize(1024, 768);
     setWindowTitle(context_.state.programTitle);
     const QColor season = toColor(context_.state.seasonColour);
-    fillBackground(this, season);
+    kit::paint(this, season);
 
     // Title strip.
     picture4_ = new QFrame(this);
     picture4_->setObjectName(QStringLiteral("Picture4"));
     picture4_->setGeometry(0, 0, 1024, 104);
-    fillBackground(picture4_, QColor(0, 40, 110));
+    kit::paint(picture4_, QColor(0, 40, 110));
     auto* picture3 = new QFrame(picture4_);
     picture3->setObjectName(QStringLiteral("Picture3"));
     picture3->setGeometry(14, 8, 88, 88);
     auto* image1 = new QLabel(picture3);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setGeometry(0, 0, 88, 88);
-    image1->setPixmap(drawIcon(88));
+    image1->setPixmap(kit::programIcon(88));
     auto* label6 = new QLabel(picture4_);
     label6->setObjectName(QStringLiteral("Label6"));
     label6->setGeometry(116, 10, 560, 84);
-    label6->setStyleSheet(QStringLiteral("background-color: rgb(255, 250, 205); border: 3px solid rgb(200, 150, 0);"
-                                         " border-radius: 12px;"));
+    label6->setStyleSheet(
+        QStringLiteral("background-color: rgb(255, 250, 205); border: 3px solid rgb(200, 150, 0);"
+                       " border-radius: 12px;"));
     label4_ = new QLabel(picture4_);
     label4_->setObjectName(QStringLiteral("Label4"));
     label4_->setGeometry(116, 10, 560, 84);
-    label4_->setFont(sizedFont(48, true));
+    label4_->setFont(kit::gothicFont(48, true));
     label4_->setAlignment(Qt::AlignCenter);
     label4_->setText(context_.state.programTitle);
     label4_->setStyleSheet(QStringLiteral("color: rgb(0, 40, 110); background: transparent;"));
@@ -138,7 +96,7 @@ void NameScreen::buildControls() {
     label1_ = new QLabel(this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setGeometry(20, 116, 700, 72);
-    label1_->setFont(sizedFont(30, true));
+    label1_->setFont(kit::gothicFont(30, true));
     label1_->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     label1_->setIndent(14);
     label1_->setStyleSheet(QStringLiteral("background-color: white; color: rgb(0, 0, 128);"
@@ -146,7 +104,7 @@ void NameScreen::buildControls() {
     command14_ = new QPushButton(QStringLiteral("O.K."), this);
     command14_->setObjectName(QStringLiteral("Command14"));
     command14_->setGeometry(740, 116, 264, 72);
-    command14_->setFont(sizedFont(28, true));
+    command14_->setFont(kit::gothicFont(28, true));
     connect(command14_, &QPushButton::clicked, this, &NameScreen::confirm);
     label2_ = new QLabel(this);
     label2_->setObjectName(QStringLiteral("Label2"));
@@ -156,9 +114,10 @@ void NameScreen::buildControls() {
     list1_ = new QListWidget(this);
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setGeometry(20, 200, 620, 548);
-    list1_->setFont(listFont(20));
-    list1_->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(224, 255, 255); color: black; }"
-                                         " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
+    list1_->setFont(kit::fixedPitch(kit::gothicFont(20)));
+    list1_->setStyleSheet(
+        QStringLiteral("QListWidget { background-color: rgb(224, 255, 255); color: black; }"
+                       " QListWidget::item:selected { background-color: rgb(0, 0, 128); color: white; }"));
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
     list1_->setUniformItemSizes(true);
     connect(list1_, &QListWidget::currentRowChanged, this, &NameScreen::selectLine);
@@ -178,14 +137,14 @@ void NameScreen::buildControls() {
     picture7->setObjectName(QStringLiteral("Picture7"));
     picture7->setGeometry(660, 200, 344, 212);
     picture7->setFrameShape(QFrame::Box);
-    fillBackground(picture7, QColor(255, 255, 240));
+    kit::paint(picture7, QColor(255, 255, 240));
     modes_ = new QButtonGroup(this);
     const QList<QString>& captions = nameListModeCaptions();
     for (int i = 0; i < kNameListModes; ++i) {
         auto* option = new QRadioButton(captions[i], picture7);
         option->setObjectName(QStringLiteral("Option1_%1").arg(i));
         option->setGeometry(16, 12 + i * 50, 320, 40);
-        option->setFont(sizedFont(15));
+        option->setFont(kit::gothicFont(15));
         modes_->addButton(option, i);
     }
     connect(modes_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
@@ -197,7 +156,7 @@ void NameScreen::buildControls() {
     combo1_ = new QComboBox(this);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(660, 428, 344, 52);
-    combo1_->setFont(sizedFont(20));
+    combo1_->setFont(kit::gothicFont(20));
     combo1_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
     combo1_->setMaxVisibleItems(12);
     connect(combo1_, &QComboBox::activated, this, &NameScreen::pickFilter);
@@ -205,19 +164,19 @@ void NameScreen::buildControls() {
     command7_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
     command7_->setObjectName(QStringLiteral("Command7"));
     command7_->setGeometry(660, 676, 344, 72);
-    command7_->setFont(sizedFont(18));
+    command7_->setFont(kit::gothicFont(18));
     connect(command7_, &QPushButton::clicked, this, &NameScreen::leaveForProgramMenu);
 
     // Wait panel over the whole screen.
     picture5_ = new QFrame(this);
     picture5_->setObjectName(QStringLiteral("Picture5"));
     picture5_->setGeometry(0, 0, 1024, 768);
-    fillBackground(picture5_, season);
+    kit::paint(picture5_, season);
     auto* label19 = new QLabel(QStringLiteral("Just a moment, please."), picture5_);
     label19->setObjectName(QStringLiteral("Label19"));
     label19->setGeometry(0, 300, 1024, 120);
     label19->setAlignment(Qt::AlignCenter);
-    label19->setFont(sizedFont(40, true));
+    label19->setFont(kit::gothicFont(40, true));
     picture5_->raise();
 }
 
@@ -243,7 +202,9 @@ void NameScreen::activate() {
     list1_->setFocus();
 }
 
-QString NameScreen::gradeFilter() const { return combo1_->currentText(); }
+QString NameScreen::gradeFilter() const {
+    return combo1_->currentText();
+}
 
 void NameScreen::名簿表示() {
     if (rebuilding_)
@@ -255,12 +216,18 @@ void NameScreen::名簿表示() {
         picture5_->show();
         picture5_->raise();
     }
+    // The wait panel is on the screen before the results and the roster are read.
+    if (isVisible())
+        paintNow();
     if (seams_.refreshStatistics) {
         const QPointer<NameScreen> self(this);
         seams_.refreshStatistics();
         if (!self)
             return;
     }
+    const Installation& inst = state.installation;
+    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), context_.clock.today(),
+                                               inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
@@ -269,11 +236,8 @@ void NameScreen::名簿表示() {
     label2_->clear();
     list1_->addItem(nameListSeparator());
 
-    const Installation& inst = state.installation;
-    const RosterLoadResult loaded =
-        loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
-
-    for (const NameListLine& line : buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
+    for (const NameListLine& line :
+         buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
         auto* item = new QListWidgetItem(line.text);
         item->setData(kBangouRole, static_cast<int>(line.bangou));
         list1_->addItem(item);
@@ -333,7 +297,8 @@ void NameScreen::confirm() {
     const QString shown = label1_->text();
     bool numberOk = false;
     const int bangou = label2_->text().toInt(&numberOk);
-    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 || bangou >= RosterTables::kStudents) {
+    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 ||
+        bangou >= RosterTables::kStudents) {
         context_.cues.playWrongSound();
         return;
     }
@@ -346,7 +311,7 @@ void NameScreen::confirm() {
     command14_->hide();
     picture5_->show();
     picture5_->raise();
-    repaint();
+    paintNow();
 
     state.handedOverFilter = handedOverFilter_;
     buildLevelCatalogue(state);
@@ -397,7 +362,8 @@ bool NameScreen::handleKey(QObject* watched, QKeyEvent* key) {
         return true;
     }
     const bool inList = watched == list1_ || watched == list1_->viewport();
-    if (inList && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space)) {
+    if (inList &&
+        (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space)) {
         confirm();
         return true;
     }

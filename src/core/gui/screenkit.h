@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// What every screen builds its look from: the Japanese gothic faces, background and text
+// colours, labels and buttons with their object names, centring, and the program's icon.
+namespace kz::kit {
+
+// The gothic faces the screens ask for, best first. IPAGothic comes first: its kana and
+// full-width digits are exactly two half-width characters wide, so aligned lists and the
+// full-width level names ("１４(1-10)") look as on the classroom computers.
+const QStringList& gothicFamilies();
+
+// A gothic font of the given point size.
+QFont gothicFont(qreal pointSize, bool bold = false);
+// A gothic font of the given pixel size.
+QFont gothicPixelFont(int pixelSize, bool bold = false);
+// The same font asking for fixed pitch, for aligned lists.
+QFont fixedPitch(QFont font);
+
+// Fills the widget's background with a colour (an invalid colour leaves it as it is) and
+// sets its text colour when one is given.
+void paint(QWidget* widget, const QColor& background, const QColor& text = QColor());
+// Sets only the text colour.
+void setTextColour(QWidget* widget, const QColor& text);
+
+// A label with its object name and text.
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text = {});
+// A label placed, with its font and alignment.
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place,
+                  const QFont& font, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter);
+// A push button with its object name and caption.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption);
+// A push button placed, with its font.
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& place,
+                        const QFont& font);
+
+// Moves a window to the middle of the primary screen's free area.
+void centreOnScreen(QWidget* window);
+// Moves a window to the middle of another window, or of the primary screen when there is none.
+void centreOver(QWidget* window, const QWidget* other);
+
+// The program's icon: a multiplication sign over the three tables' numbers.
+QPixmap programIcon(int size);
+
+} // namespace kz::kit

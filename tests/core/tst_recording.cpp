@@ -1,0 +1,160 @@
+#include "core/recording.h"
+#include "core/runstate.h"
+#include "data/oledate.h"
+#include "data/resultstore.h"
+#include "data/statistics.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <random>
+
+using namespace kz;
+
+namespace {
+
+const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
+
+ResultRecord rec(int bangou, int level, qint32 time, int daysAgo = 0) {
+    return makeResultRecord(kNow.addDays(-daysAgo), static_cast<qint16>(bangou), static_cast<qint16>(level),
+                            time, u"12345");
+}
+
+void writeRecords(const QString& path, const QList<ResultRecord>& records) {
+    QByteArray bytes;
+    for (const ResultRecord& r : records)
+        bytes += encodeResultRecord(r);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+PassCriteriaTable criteria(qint32 target = 60, const char* multiplier = "1", double passDays = 7,
+                           double overdoDays = 1) {
+    PassCriteriaTable t;
+    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+        PassCriteria& c = t.row(level);
+        c.targetTime = target;
+        c.minimumTime = target * 2;
+        c.pointMultiplier = DecimalMultiplier::fromText(QString::fromLatin1(multiplier));
+        c.passPeriodDays = passDays;
+        c.overdoPeriodDays = overdoDays;
+    }
+    return t;
+}
+
+} // namespace
+
+// The recording step: the attempt goes to the results file and the figures move with it.
+class TestRecording : public QObject {
+    Q_OBJECT
+private slots:
+    void recordingFlags_data();
+    void recordingFlags();
+    void recordingFailureChangesNothing();
+};
+
+void TestRecording::recordingFlags_data() {
+    QTest::addColumn<QList<int>>("ownTimes"); // earlier attempts of student 17, level 2
+    QTest::addColumn<int>("otherBest");       // best of student 5 on level 2 (99999: none)
+    QTest::addColumn<int>("bangou");
+    QTest::addColumn<int>("time");
+    QTest::addColumn<int>("clearedBefore");
+    QTest::addColumn<int>("personal");
+    QTest::addColumn<int>("school");
+    QTest::addColumn<int>("bestAfter");
+    QTest::addColumn<int>("schoolAfter");
+    // clearCount 2, clearPoints 9: two attempts of 80 s (4 + 4 points) are not enough.
+    QTest::newRow("equal is no record") << QList<int>{80} << 99999 << 17 << 80 << 0 << 0 << 0 << 80 << 80;
+    QTest::newRow("one second faster") << QList<int>{80} << 99999 << 17 << 79 << 0 << 1 << 1 << 79 << 79;
+    QTest::newRow("personal, not school") << QList<int>{80} << 70 << 17 << 75 << 0 << 1 << 0 << 75 << 70;
+    QTest::newRow("school equal") << QList<int>{80} << 75 << 17 << 75 << 0 << 1 << 0 << 75 << 75;
+    QTest::newRow("timed out") << QList<int>{} << 99999 << 17 << 99999 << 0 << 0 << 0 << 99999 << 99999;
+    QTest::newRow("first attempt") << QList<int>{} << 99999 << 17 << 300 << 0 << 1 << 1 << 300 << 300;
+    QTest::newRow("cleared before") << QList<int>{30, 80} << 99999 << 17 << 90 << 1 << 0 << 0 << 30 << 30;
+    QTest::newRow("not yet cleared") << QList<int>{80, 80} << 99999 << 17 << 90 << 0 << 0 << 0 << 80 << 80;
+    // The recording step compares with the school best whoever the student is; only the
+    // next refresh limits the school best to Bangou 1..1000 again.
+    QTest::newRow("bangou 1200") << QList<int>{} << 70 << 1200 << 50 << 0 << 1 << 1 << 50 << 50;
+}
+
+void TestRecording::recordingFlags() {
+    QFETCH(QList<int>, ownTimes);
+    QFETCH(int, otherBest);
+    QFETCH(int, bangou);
+    QFETCH(int, time);
+    QFETCH(int, clearedBefore);
+    QFETCH(int, personal);
+    QFETCH(int, school);
+    QFETCH(int, bestAfter);
+    QFETCH(int, schoolAfter);
+    QTemporaryDir dir;
+    RunState state;
+    state.installation.programDataFolder = dir.path() + "/";
+    state.installation.siteCode = "12345";
+    state.criteria = criteria();
+    state.criteria.row(2).clearCount = 2;
+    state.criteria.row(2).clearPoints = 9;
+    QList<ResultRecord> earlier;
+    for (int t : ownTimes)
+        earlier << rec(bangou, 2, t, 1);
+    if (otherBest != 99999)
+        earlier << rec(5, 2, otherBest, 1);
+    writeRecords(state.installation.resultsPath(), earlier);
+    test::FakeClock clock;
+    QVERIFY(refreshStatistics(state, clock).ok());
+
+    state.currentBangou = static_cast<qint16>(bangou);
+    state.recordedTime = time;
+    state.newPersonalBest = 0;
+    state.newSchoolBest = 0;
+    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
+    QVERIFY2(out.ok, qPrintable(out.append.failure.message()));
+    QCOMPARE(out.append.recordNumber, int(earlier.size()) + 1);
+    QCOMPARE(int(state.clearedBefore), clearedBefore);
+    QCOMPARE(int(state.newPersonalBest), personal);
+    QCOMPARE(int(state.newSchoolBest), school);
+    QCOMPARE(state.statistics.bestTime(2, bangou), bestAfter);
+    QCOMPARE(state.statistics.schoolBestTime(2), schoolAfter);
+
+    // The record is in the file as the attempt of this student and level.
+    ResultsFileContents all;
+    QVERIFY(readAllResults(state.installation.resultsPath(), &all).ok());
+    QCOMPARE(all.records.back(), rec(bangou, 2, time));
+
+    // Flags are raised, never lowered, by the recording step.
+    state.recordedTime = 99999;
+    QVERIFY(Seisekikiroku(state, 2, clock).ok);
+    QCOMPARE(int(state.newPersonalBest), personal);
+    QCOMPARE(int(state.newSchoolBest), school);
+}
+
+void TestRecording::recordingFailureChangesNothing() {
+    QTemporaryDir dir;
+    RunState state;
+    state.installation.programDataFolder = dir.path() + "/gone/";
+    state.criteria = criteria();
+    state.currentBangou = 17;
+    state.recordedTime = 42;
+    state.clearedBefore = 7;
+    test::FakeClock clock;
+    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
+    QVERIFY(!out.ok);
+    QCOMPARE(out.append.failure.error.kind, FileError::NotFound);
+    QCOMPARE(int(state.clearedBefore), 7);
+    QCOMPARE(int(state.newPersonalBest), 0);
+    QCOMPARE(state.statistics.bestTime(2, 17), 99999);
+    // The folder comes back: the retry records the attempt once, with its flags.
+    QVERIFY(QDir(dir.path()).mkdir("gone"));
+    QVERIFY(Seisekikiroku(state, 2, clock).ok);
+    QCOMPARE(int(state.newPersonalBest), 1);
+    QCOMPARE(QFileInfo(state.installation.resultsPath()).size(), 44);
+}
+
+QTEST_GUILESS_MAIN(TestRecording)
+#include "tst_recording.moc"
