@@ -116,7 +116,7 @@ QString recordLine(qint64 recordNumber, const ResultRecord& r, const QString& na
     line += kFullSpace;
     appendRightAligned(line, r.bangou, 4);
     line += u' ';
-    line += (name + QString(5, kFullSpace)).left(6);
+    line += QString(name + QString(5, kFullSpace)).left(6);
     line += u' ';
     line += gradeLabel;
     line += QStringLiteral("++");
