@@ -1,5 +1,6 @@
 #include "app/appnavigator.h"
 
+#include "admin/gui/recordbrowserscreen.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
 #include "core/gui/waitwindow.h"
@@ -116,7 +117,17 @@ void AppNavigator::showCriteriaEditor() {
 }
 
 void AppNavigator::showRecordBrowser() {
-    notYetAvailable(QStringLiteral("データ変更"));
+    if (quitRequested_)
+        return;
+    MaintenanceOptions options;
+    options.wait = waitKeepingScreensAlive; // another station is appending: keep the screen alive
+    auto* screen = new RecordBrowserScreen(context_, std::move(options));
+    screen->setAttribute(Qt::WA_DeleteOnClose);
+    screen->show();
+    // The browser replaces the level menu it was opened from.
+    if (levelMenu_)
+        levelMenu_->close();
+    closeWaitWindow();
 }
 
 void AppNavigator::showWaitWindow() {

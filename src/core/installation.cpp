@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/runstate.h"
 #include "core/soundtable.h"
+#include "data/resultmaintenance.h"
 #include "data/textio.h"
 
 #include <QDir>
@@ -254,6 +255,13 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
         if (FreeValueText::load(inst.rosterPath(), &roster, &ignored) && !roster.encodingProblems().isEmpty())
             result.notices.append(describeEncodingProblems(inst.rosterPath(), roster.encodingProblems()));
     }
+
+    // A removal of a record that was interrupted leaves the copy of every record behind.
+    const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
+    if (!leftover)
+        result.notices.append(leftover.error().text());
+    else if (leftover.value())
+        result.notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList)) {

@@ -63,6 +63,7 @@ RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStar
     TextReadError error;
     if (!FreeValueText::load(path, &text, &error)) {
         tables->listed.clear();
+        tables->entries.clear();
         tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
         RosterLoadResult result;
         result.found = false;
@@ -87,6 +88,7 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
     RosterLoadResult result;
     result.found = true;
     tables->listed.clear();
+    tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
 
     for (const TextLine& line : parsed.lines()) {
@@ -138,6 +140,7 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
         tables->birthYearByBangou[slot] = entry.birthYear;
         if (entry.gradeNumber >= 0 && entry.gradeNumber <= 10)
             tables->gradeLabelByBangou[slot] = gradeLabel(entry.gradeNumber);
+        tables->entries.append(entry);
         if (listed)
             tables->listed.append(entry);
     }

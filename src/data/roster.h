@@ -27,7 +27,8 @@ struct RosterTables {
     static constexpr int kStudents = 5001; // Bangou 0..5000
     static constexpr int kMaxListed = 5000;
 
-    QList<RosterEntry> listed; // listed entries in file order (position 1 is listed[0])
+    QList<RosterEntry> listed;  // listed entries in file order (position 1 is listed[0])
+    QList<RosterEntry> entries; // every record that was read, listed or not, in file order
     std::vector<QString> nameByBangou = std::vector<QString>(kStudents);
     std::vector<qint16> birthYearByBangou = std::vector<qint16>(kStudents, 0);
     std::vector<QString> gradeLabelByBangou = std::vector<QString>(kStudents);

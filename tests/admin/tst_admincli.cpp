@@ -298,6 +298,10 @@ void TestAdminCli::checkReportsEachProblem() {
     nan.date = std::nan("");
     fx.results({rec(kNow, 17, 2, 30), zeros, rec(kNow, 17, 36, 50), nan, rec(kNow, -5, 2, -1)},
                QByteArray(10, 'x'));
+    QFile copy(fx.path("data/drill2/成績累積データtemp.dat"));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    copy.write(QByteArray(6 * 44, '\0'));
+    copy.close();
 
     const Run run = companion(fx, {"check"});
     QCOMPARE(run.status, 1);
@@ -321,7 +325,10 @@ void TestAdminCli::checkReportsEachProblem() {
         res + ":記録 4: 日付が数ではありません",
         res + ":記録 5: 番号 -5 が 1～5000 の外です、タイム -1 が負の数です",
         res + ": 記録 5 の後ろに 10 バイトの切れた記録があります。次の成績がその上に書かれます",
-        "問題 15 件",
+        QDir::toNativeSeparators(fx.path("data/drill2/成績累積データtemp.dat")) +
+            ": 記録の消去が途中で終わったときのコピーが残っています。コピーの記録は 6 件、成績ファイルの記録は 5 "
+            "件です。コピーには消去の前のすべての記録があります",
+        "問題 16 件",
     };
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines, expected);

@@ -263,6 +263,14 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(r.ok);
     QVERIFY2(r.notices.isEmpty(), qPrintable(r.notices.join(u'\n')));
     QCOMPARE(second.criteria[1].timeLimit(), 300);
+
+    // A copy left by an interrupted removal of a record is told, not passed over.
+    QVERIFY(s.writeText(second.installation.resultsTempPath(), QString(88, u'x')));
+    RunState third;
+    r = resolveInstallation(s.exe(), third);
+    QCOMPARE(r.notices.size(), 1);
+    QVERIFY(r.notices[0].contains(QDir::toNativeSeparators(third.installation.resultsTempPath())));
+    QVERIFY(r.notices[0].contains(QStringLiteral("（記録 2 件）")));
 }
 
 void TestInstallation::resolveReportsTruncatedCriteria() {

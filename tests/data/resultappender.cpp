@@ -5,6 +5,10 @@
 //   resultappender hold <file> <ready-file> <release-file>
 //       takes the whole-file lock, creates <ready-file>, keeps the lock until
 //       <release-file> exists.
+//   resultappender remove-crash <file> <copy-file> <k>
+//       removes record k and dies, without cleaning up, once the later records have
+//       moved down but before the file is shortened (a station switched off mid-way).
+#include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 
 #include <QCoreApplication>
@@ -13,6 +17,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 void touch(const QString& path) {
@@ -55,6 +60,18 @@ int main(int argc, char** argv) {
         waitFor(args[4]);
         return 0;
     }
-    std::fprintf(stderr, "usage: resultappender append|hold ...\n");
+    if (args.size() == 5 && args[1] == "remove-crash") {
+        kz::MaintenanceOptions options;
+        options.checkpoint = [](kz::RemovalStep step) -> kz::Status {
+            if (step == kz::RemovalStep::Rewritten)
+                std::_Exit(9);
+            return {};
+        };
+        const auto removed = kz::removeResult(args[2], args[3], args[4].toInt(), std::nullopt, options);
+        std::fprintf(stderr, "the removal was not interrupted: %s\n",
+                     removed ? "done" : qPrintable(removed.error().text()));
+        return 4;
+    }
+    std::fprintf(stderr, "usage: resultappender append|hold|remove-crash ...\n");
     return 1;
 }

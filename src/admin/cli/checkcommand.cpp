@@ -4,6 +4,7 @@
 #include "core/soundtable.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
+#include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/textio.h"
@@ -250,6 +251,27 @@ void checkSounds(const Installation& inst, Report& report) {
     }
 }
 
+// The copy "成績累積データtemp.dat" exists only while a record is being removed.
+void checkLeftoverCopy(const Installation& inst, Report& report) {
+    const QString copyPath = inst.resultsTempPath();
+    const auto found = findLeftoverCopy(inst.resultsPath(), copyPath);
+    if (!found) {
+        report.file(copyPath, found.error().text());
+        return;
+    }
+    if (!found.value())
+        return;
+    const LeftoverCopy& copy = **found;
+    const QString tail =
+        copy.copyTailBytes > 0 ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes) : QString();
+    const QString results = copy.resultsMissing ? QStringLiteral("成績ファイルはありません")
+                                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
+    report.file(copyPath, QStringLiteral("記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
+                                         "%3です。コピーには消去の前のすべての記録があります")
+                              .arg(copy.copyRecords)
+                              .arg(tail, results));
+}
+
 void checkResults(const Installation& inst, Report& report) {
     const QString path = inst.resultsPath();
     ResultsFileContents contents;
@@ -283,6 +305,7 @@ void checkResults(const Installation& inst, Report& report) {
             QStringLiteral("記録 %2 の後ろに %1 バイトの切れた記録があります。次の成績がその上に書かれます")
                 .arg(contents.tailBytes)
                 .arg(contents.records.size()));
+    checkLeftoverCopy(inst, report);
 }
 
 } // namespace

@@ -1,0 +1,283 @@
+#include "admin/recordbrowser.h"
+
+#include "data/oledate.h"
+#include "data/roster.h"
+#include "data/textio.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace kz {
+
+namespace {
+
+const QChar kFullSpace(0x3000);
+
+// A number right-aligned in width characters; a longer one keeps its last characters.
+void appendRightAligned(QString& out, qint64 value, int width) {
+    const QString digits = QString::number(value);
+    if (digits.size() >= width) {
+        out += QStringView(digits).right(width);
+        return;
+    }
+    out += QString(width - digits.size(), u' ');
+    out += digits;
+}
+
+QString timeOfDayText(double oleTime) {
+    if (!std::isfinite(oleTime) || oleTime < 0 || oleTime >= 1)
+        return QStringLiteral("--:--:--");
+    const QTime t = timeFromOle(oleTime);
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d", t.hour(), t.minute(), t.second());
+    return QString::fromLatin1(buffer);
+}
+
+bool inRoster(int bangou) {
+    return bangou >= 0 && bangou < BrowserRoster::kStudents;
+}
+
+} // namespace
+
+QString BrowserRoster::nameOf(int bangou) const {
+    return inRoster(bangou) ? names[static_cast<size_t>(bangou)] : QString();
+}
+
+QString BrowserRoster::gradeLabelOf(int bangou) const {
+    return inRoster(bangou) ? gradeLabels[static_cast<size_t>(bangou)] : QString();
+}
+
+BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth) {
+    BrowserRoster roster;
+    RosterTables tables;
+    const RosterLoadResult loaded = loadRoster(rosterPath, today, schoolYearStartMonth, 0, &tables);
+    if (!loaded.found)
+        roster.problem = loaded.message;
+    for (int b = 0; b < BrowserRoster::kStudents; ++b) {
+        roster.names[static_cast<size_t>(b)] =
+            trimHalfWidthSpaces(tables.nameByBangou[static_cast<size_t>(b)]);
+        roster.gradeLabels[static_cast<size_t>(b)] =
+            tables.gradeLabelByBangou[static_cast<size_t>(b)].trimmed();
+    }
+    roster.comboItems.reserve(tables.entries.size());
+    for (const RosterEntry& entry : tables.entries)
+        roster.comboItems.append(studentChoiceText(entry.bangou, trimHalfWidthSpaces(entry.name)));
+    return roster;
+}
+
+QString studentChoiceText(int bangou, const QString& name) {
+    return QString::number(bangou) + QStringLiteral(" /  ") + name;
+}
+
+std::optional<int> studentNumberOfChoice(const QString& text) {
+    const qsizetype slash = text.indexOf(u'/');
+    if (slash < 0)
+        return std::nullopt;
+    bool complete = false;
+    const double number = leadingNumber(QStringView(text).left(slash), &complete);
+    if (!complete || number != std::floor(number) || number < 1 || number > ResultRecord::kMaxBangou)
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
+QString siteTagOf(const ResultRecord& record, const QString& siteCode, const QString& siteName) {
+    if (siteCode.isEmpty())
+        return QStringLiteral("他塾");
+    ResultRecord own;
+    own.setSiteCode(siteCode);
+    return record.siteCode == own.siteCode ? siteName : QStringLiteral("他塾");
+}
+
+QString recordDateText(double oleDate) {
+    const QDate d = dateFromOle(oleDate);
+    if (!d.isValid())
+        return QStringLiteral("----/--/--");
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d", d.year(), d.month(), d.day());
+    return QString::fromLatin1(buffer);
+}
+
+QString recordLine(qint64 recordNumber, const ResultRecord& r, const QString& name, const QString& gradeLabel,
+                   const QString& siteTag) {
+    QString line;
+    line.reserve(64 + name.size() + siteTag.size());
+    appendRightAligned(line, recordNumber, 4);
+    line += u' ';
+    line += recordDateText(r.date);
+    line += kFullSpace;
+    const QString time = timeOfDayText(r.time);
+    line += QString(qMax<qsizetype>(0, 9 - time.size()), u' ');
+    line += time;
+    line += QStringLiteral("ﾚﾍﾞﾙ");
+    line += QString::number(r.level);
+    line += kFullSpace;
+    appendRightAligned(line, r.recordedTime, 5);
+    line += QStringLiteral("秒 ");
+    line += kFullSpace;
+    appendRightAligned(line, r.bangou, 4);
+    line += u' ';
+    line += QString(name + QString(5, kFullSpace)).left(6);
+    line += u' ';
+    line += gradeLabel;
+    line += QStringLiteral("++");
+    line += siteTag;
+    return line;
+}
+
+// ---- RecordListModel -------------------------------------------------------------------
+
+int RecordListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+}
+
+QVariant RecordListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 || index.row() >= lineCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return lines_[static_cast<size_t>(index.row())].text;
+    if (role == Qt::UserRole)
+        return lines_[static_cast<size_t>(index.row())].recordNumber;
+    return {};
+}
+
+void RecordListModel::setLines(std::vector<Line> lines) {
+    beginResetModel();
+    lines_ = std::move(lines);
+    endResetModel();
+}
+
+int RecordListModel::rowOfRecord(qint32 recordNumber) const {
+    const int row = rowAtOrAfter(recordNumber);
+    return row >= 0 && lines_[static_cast<size_t>(row)].recordNumber == recordNumber ? row : -1;
+}
+
+int RecordListModel::rowAtOrAfter(qint32 recordNumber) const {
+    if (lines_.empty())
+        return -1;
+    const auto it = std::lower_bound(lines_.begin(), lines_.end(), recordNumber,
+                                     [](const Line& l, qint32 k) { return l.recordNumber < k; });
+    if (it == lines_.end())
+        return lineCount() - 1;
+    return static_cast<int>(it - lines_.begin());
+}
+
+// ---- RecordBrowser ---------------------------------------------------------------------
+
+RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today,
+                             MaintenanceOptions options)
+    : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
+
+Status RecordBrowser::build() {
+    roster_ = loadBrowserRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth);
+    ResultsFileContents contents;
+    if (const ResultsFileError e = readAllResults(setup_.resultsPath, &contents); !e.ok()) {
+        model_.setLines({});
+        return makeError(e.error.kind == FileError::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
+                         e.message());
+    }
+    ResultRecord own;
+    own.setSiteCode(setup_.siteCode);
+    const QString otherSite = QStringLiteral("他塾");
+    std::vector<RecordListModel::Line> lines;
+    lines.reserve(contents.records.size());
+    for (size_t i = 0; i < contents.records.size(); ++i) {
+        const ResultRecord& r = contents.records[i];
+        if (r.level == 0)
+            continue;
+        const qint32 number = static_cast<qint32>(i + 1);
+        const QString& tag =
+            !setup_.siteCode.isEmpty() && r.siteCode == own.siteCode ? setup_.siteName : otherSite;
+        lines.push_back({number,
+                         recordLine(number, r, roster_.nameOf(r.bangou), roster_.gradeLabelOf(r.bangou), tag),
+                         r});
+    }
+    model_.setLines(std::move(lines));
+    return {};
+}
+
+Outcome<RecordEditView> RecordBrowser::openForEdit(int row) {
+    if (row < 0 || row >= model_.lineCount())
+        return makeError(ErrorKind::Refused, QStringLiteral("記録が選ばれていません。"));
+    const qint32 number = model_.line(row).recordNumber;
+    Outcome<ResultRecord> read = readResultAt(setup_.resultsPath, number);
+    if (!read)
+        return read.error();
+    buffer_ = *read;
+    recordInEdit_ = number;
+
+    RecordEditView view;
+    view.recordNumber = number;
+    view.levelText = QStringLiteral("ﾚﾍﾞﾙ") + QString::number(buffer_.level);
+    view.dateText = recordDateText(buffer_.date);
+    view.gradeText = roster_.gradeLabelOf(buffer_.bangou);
+    view.timeText = QString::number(buffer_.recordedTime);
+    view.scrollValue = qBound(0, buffer_.recordedTime, kScrollMaximum);
+    view.studentText = studentChoiceText(buffer_.bangou, roster_.nameOf(buffer_.bangou));
+    return view;
+}
+
+QString RecordBrowser::gradeLabelOfChoice(const QString& choiceText) const {
+    const std::optional<int> bangou = studentNumberOfChoice(choiceText);
+    return bangou ? roster_.gradeLabelOf(*bangou) : QString();
+}
+
+Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choiceText) {
+    if (!editing())
+        return makeError(ErrorKind::Refused,
+                         QStringLiteral("変更する記録をダブルクリックで選んでください。"));
+    const std::optional<int> bangou = studentNumberOfChoice(choiceText);
+    if (!bangou)
+        return makeError(
+            ErrorKind::Refused,
+            QStringLiteral("生徒の番号がわかりません。「17 /  名前」のように、番号と「/」のある名前を"
+                           "一覧から選んでください。記録は変えていません。"));
+    const double seconds = std::nearbyint(leadingNumber(timeText));
+    if (!(seconds >= 0 && seconds <= 99999))
+        return makeError(ErrorKind::Refused,
+                         QStringLiteral("時間は 0～99999 秒で入れてください。記録は変えていません。"));
+    ResultRecord changed = buffer_;
+    changed.recordedTime = static_cast<qint32>(seconds);
+    changed.bangou = static_cast<qint16>(*bangou);
+    if (Status s = correctResult(setup_.resultsPath, recordInEdit_, buffer_, changed, options_); !s) {
+        // The file may hold something else by now: show what it holds.
+        recordInEdit_ = 0;
+        (void)build();
+        return s.error();
+    }
+    buffer_ = changed;
+    if (Status s = build(); !s)
+        return s.error();
+    return model_.rowOfRecord(recordInEdit_);
+}
+
+Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
+    if (row < 0 || row >= model_.lineCount())
+        return makeError(ErrorKind::Refused, QStringLiteral("消去する記録が選ばれていません。"));
+    const RecordListModel::Line line = model_.line(row);
+    // The record as it was read: from the edit panel when it is open on this record.
+    const ResultRecord expected = recordInEdit_ == line.recordNumber ? buffer_ : line.record;
+    Outcome<RemovalResult> removed =
+        removeResult(setup_.resultsPath, setup_.copyPath, line.recordNumber, expected, options_);
+    recordInEdit_ = 0;
+    if (!removed) {
+        (void)build();
+        return removed.error();
+    }
+    Removed result;
+    result.notice = removed->notice;
+    if (Status s = build(); !s)
+        return s.error();
+    result.selectRow = model_.rowAtOrAfter(line.recordNumber);
+    return result;
+}
+
+std::optional<QString> RecordBrowser::leftoverCopyNotice() const {
+    const Outcome<std::optional<LeftoverCopy>> found = findLeftoverCopy(setup_.resultsPath, setup_.copyPath);
+    if (!found)
+        return found.error().text();
+    if (!found.value())
+        return std::nullopt;
+    return kz::leftoverCopyNotice(**found, setup_.resultsPath, setup_.copyPath);
+}
+
+} // namespace kz

@@ -1,0 +1,290 @@
+#include "data/resultmaintenance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <cstring>
+
+namespace kz {
+
+namespace {
+
+constexpr qint64 kRecord = ResultRecord::kSize;
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString detailOf(const FileError& e) {
+    if (e.number != 0)
+        return QStringLiteral("%1 (%2)").arg(e.description).arg(e.number);
+    return e.description;
+}
+
+ErrorKind kindOf(const FileError& e) {
+    switch (e.kind) {
+    case FileError::NotFound:
+        return ErrorKind::NotFound;
+    case FileError::InUse:
+        return ErrorKind::Locked;
+    default:
+        return ErrorKind::WriteFailed;
+    }
+}
+
+// Opens the results file and takes the exclusive lock, waiting while another station
+// holds it.
+Status openLocked(const QString& path, SharedFile& file, const MaintenanceOptions& options) {
+    const WaitFunction wait =
+        options.wait ? options.wait
+                     : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
+    for (;;) {
+        FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate);
+        if (e.ok()) {
+            e = file.tryLockExclusive();
+            if (e.ok())
+                return {};
+            file.close();
+        }
+        if (e.kind != FileError::InUse)
+            return makeError(kindOf(e), QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
+                             detailOf(e));
+        wait(options.retryMs);
+    }
+}
+
+// Record k must exist, and when expected is given it must still hold the bytes that
+// were read when the teacher opened it (current: the record's bytes now).
+Status checkUnchanged(qint64 count, qint32 recordNumber, const char* current,
+                      const std::optional<ResultRecord>& expected) {
+    if (recordNumber < 1 || recordNumber > count)
+        return makeError(
+            ErrorKind::Refused,
+            QStringLiteral(
+                "記録 %1 は成績ファイルにありません（記録は %2 件です）。一覧を読み直してください。")
+                .arg(recordNumber)
+                .arg(count));
+    if (expected && std::memcmp(current, encodeResultRecord(*expected).constData(), kRecord) != 0)
+        return makeError(
+            ErrorKind::Refused,
+            QStringLiteral("記録 %1 はほかのコンピューターで変更されています。何も変えていません。"
+                           "一覧を読み直してから、もう一度選んでください。")
+                .arg(recordNumber));
+    return {};
+}
+
+Status readWhole(const QString& path, SharedFile& file, QByteArray* bytes) {
+    qint64 length = 0;
+    FileError e = file.size(&length);
+    if (e.ok()) {
+        bytes->resize(length);
+        qint64 got = 0;
+        e = file.readAt(0, bytes->data(), length, &got);
+        if (e.ok() && got != length) {
+            e.kind = FileError::Other;
+            e.description = QStringLiteral("%1 of %2 bytes read").arg(got).arg(length);
+        }
+    }
+    if (!e.ok())
+        return makeError(ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+    return {};
+}
+
+FileError writeCopy(const QString& copyPath, const QByteArray& bytes) {
+    SharedFile copy;
+    FileError e = copy.open(copyPath, SharedFile::Mode::ReadWriteCreate);
+    if (e.ok())
+        e = copy.truncate(0);
+    if (e.ok())
+        e = copy.writeAt(0, bytes.constData(), bytes.size());
+    if (e.ok())
+        e = copy.sync();
+    const FileError closed = copy.close();
+    return e.ok() ? closed : e;
+}
+
+} // namespace
+
+Outcome<ResultRecord> readResultAt(const QString& path, qint32 recordNumber) {
+    SharedFile file;
+    qint64 length = 0;
+    FileError e = file.open(path, SharedFile::Mode::Read);
+    if (e.ok())
+        e = file.size(&length);
+    if (e.kind == FileError::NotFound && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+        e = {};
+        length = 0;
+    }
+    char bytes[kRecord];
+    const bool exists = recordNumber >= 1 && recordNumber <= length / kRecord;
+    if (e.ok() && exists) {
+        qint64 got = 0;
+        e = file.readAt(qint64(recordNumber - 1) * kRecord, bytes, kRecord, &got);
+        if (e.ok() && got != kRecord)
+            return checkUnchanged(0, recordNumber, nullptr, std::nullopt).error();
+    }
+    if (!e.ok())
+        return makeError(e.kind == FileError::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+    if (!exists)
+        return checkUnchanged(length / kRecord, recordNumber, nullptr, std::nullopt).error();
+    return decodeResultRecord(bytes);
+}
+
+Status correctResult(const QString& path, qint32 recordNumber, const std::optional<ResultRecord>& expected,
+                     const ResultRecord& replacement, const MaintenanceOptions& options) {
+    SharedFile file;
+    if (Status s = openLocked(path, file, options); !s)
+        return s;
+    qint64 length = 0;
+    QByteArray current(kRecord, '\0');
+    FileError e = file.size(&length);
+    if (e.ok() && recordNumber >= 1 && recordNumber <= length / kRecord) {
+        qint64 got = 0;
+        e = file.readAt(qint64(recordNumber - 1) * kRecord, current.data(), kRecord, &got);
+    }
+    if (!e.ok())
+        return makeError(ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+    if (Status s = checkUnchanged(length / kRecord, recordNumber, current.constData(), expected); !s)
+        return s;
+    const QByteArray bytes = encodeResultRecord(replacement);
+    e = file.writeAt(qint64(recordNumber - 1) * kRecord, bytes.constData(), kRecord);
+    if (e.ok())
+        e = file.sync();
+    if (!e.ok()) {
+        // Put back what was there, so the record is either old or new, never torn.
+        (void)file.writeAt(qint64(recordNumber - 1) * kRecord, current.constData(), kRecord);
+        return makeError(
+            ErrorKind::WriteFailed,
+            QStringLiteral("記録 %1 を書き換えられませんでした: %2").arg(recordNumber).arg(shown(path)),
+            detailOf(e));
+    }
+    (void)file.unlock();
+    (void)file.close();
+    return {};
+}
+
+Outcome<RemovalResult> removeResult(const QString& path, const QString& copyPath, qint32 recordNumber,
+                                    const std::optional<ResultRecord>& expected,
+                                    const MaintenanceOptions& options) {
+    SharedFile file;
+    if (Status s = openLocked(path, file, options); !s)
+        return s.error();
+    QByteArray before;
+    if (Status s = readWhole(path, file, &before); !s)
+        return s.error();
+    const qint64 count = before.size() / kRecord;
+    const bool exists = recordNumber >= 1 && recordNumber <= count;
+    if (Status s = checkUnchanged(count, recordNumber,
+                                  exists ? before.constData() + qint64(recordNumber - 1) * kRecord : nullptr,
+                                  expected);
+        !s)
+        return s.error();
+
+    if (const FileError e = writeCopy(copyPath, before); !e.ok()) {
+        // The results file has not been touched; a half-written copy would only mislead.
+        QFile::remove(copyPath);
+        return makeError(
+            ErrorKind::WriteFailed,
+            QStringLiteral("成績ファイルのコピー %1 を作れませんでした。記録は消去していません。")
+                .arg(shown(copyPath)),
+            detailOf(e));
+    }
+
+    // From here on the copy holds every record as it was.
+    auto failAfterCopy = [&](const Error& cause) -> Outcome<RemovalResult> {
+        FileError back = file.writeAt(0, before.constData(), before.size());
+        if (back.ok())
+            back = file.truncate(before.size());
+        if (back.ok())
+            back = file.sync();
+        const QString state =
+            back.ok() ? QStringLiteral("成績ファイルは消去の前に戻しました。")
+                      : QStringLiteral("成績ファイルは途中まで書き換えられているかもしれません。");
+        return makeError(
+            cause.kind,
+            QStringLiteral("記録 %1 を消去できませんでした。%2\n消去の前のすべての記録（%3 件）は、"
+                           "コピー %4 に残っています。")
+                .arg(recordNumber)
+                .arg(state)
+                .arg(count)
+                .arg(shown(copyPath)),
+            cause.text());
+    };
+    auto step = [&](RemovalStep at) -> Status {
+        return options.checkpoint ? options.checkpoint(at) : Status{};
+    };
+
+    if (Status s = step(RemovalStep::Copied); !s)
+        return failAfterCopy(s.error());
+    const qint64 later = (count - recordNumber) * kRecord;
+    if (later > 0) {
+        if (const FileError e = file.writeAt(qint64(recordNumber - 1) * kRecord,
+                                             before.constData() + recordNumber * kRecord, later);
+            !e.ok())
+            return failAfterCopy(makeError(ErrorKind::WriteFailed, QStringLiteral("書き込み"), detailOf(e)));
+    }
+    if (Status s = step(RemovalStep::Rewritten); !s)
+        return failAfterCopy(s.error());
+    FileError e = file.truncate((count - 1) * kRecord);
+    if (e.ok())
+        e = file.sync();
+    if (!e.ok())
+        return failAfterCopy(makeError(ErrorKind::WriteFailed, QStringLiteral("切り詰め"), detailOf(e)));
+
+    RemovalResult result;
+    result.recordsLeft = count - 1;
+    // Deleted while the lock is still held: a removal by another station that waits for
+    // the lock writes its own copy only afterwards.
+    if (!QFile::remove(copyPath) && QFileInfo::exists(copyPath))
+        result.notice = QStringLiteral("記録は消去しましたが、コピー %1 を削除できませんでした。"
+                                       "このコピーは消去の前の記録です。")
+                            .arg(shown(copyPath));
+    (void)file.unlock();
+    (void)file.close();
+    return result;
+}
+
+Outcome<std::optional<LeftoverCopy>> findLeftoverCopy(const QString& path, const QString& copyPath) {
+    const QFileInfo copyInfo(copyPath);
+    if (!copyInfo.exists())
+        return std::optional<LeftoverCopy>{};
+    SharedFile copy;
+    qint64 copyLength = 0;
+    FileError e = copy.open(copyPath, SharedFile::Mode::Read);
+    if (e.ok())
+        e = copy.size(&copyLength);
+    if (!e.ok())
+        return makeError(
+            ErrorKind::Unreadable,
+            QStringLiteral("成績ファイルのコピー %1 を調べられませんでした。").arg(shown(copyPath)),
+            detailOf(e));
+    LeftoverCopy found;
+    found.copyRecords = copyLength / kRecord;
+    found.copyTailBytes = copyLength % kRecord;
+    const QFileInfo results(path);
+    found.resultsMissing = !results.exists();
+    found.resultsRecords = found.resultsMissing ? 0 : results.size() / kRecord;
+    return std::optional<LeftoverCopy>(found);
+}
+
+QString leftoverCopyNotice(const LeftoverCopy& copy, const QString& path, const QString& copyPath) {
+    const QString results = copy.resultsMissing
+                                ? QStringLiteral("成績ファイル %1 はありません。").arg(shown(path))
+                                : QStringLiteral("成績ファイル %1 の記録は %2 件です。")
+                                      .arg(shown(path))
+                                      .arg(copy.resultsRecords);
+    return QStringLiteral("記録の消去が途中で終わったときのコピー %1 が残っています（記録 %2 件）。\n%3\n"
+                          "コピーには消去の前のすべての記録があります。記録が足りないときは、"
+                          "先生がコピーから成績ファイルを戻してください。次に記録を消去すると、このコピーは置"
+                          "き換えられます。")
+        .arg(shown(copyPath))
+        .arg(copy.copyRecords)
+        .arg(results);
+}
+
+} // namespace kz
