@@ -35,13 +35,16 @@ void resetAttemptFlags(RunState& state) {
     state.finished = 0;
     state.recordingStarted = 0;
     state.timedOut = 0;
+    state.attemptAnswers.clear();
 }
 
 qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {
     return timedOut ? StatisticsTables::kNoTime : elapsedSeconds;
 }
 
-double titlePointSize(const QString& title) { return title.size() > 9 ? 14.0 : 16.8; }
+double titlePointSize(const QString& title) {
+    return title.size() > 9 ? 14.0 : 16.8;
+}
 
 AttemptNumbers attemptNumbers(const StatisticsTables& statistics, int level, int bangou) {
     AttemptNumbers numbers;
@@ -60,7 +63,8 @@ int TimeBarLayout::widthOf(qint64 seconds) const {
     return static_cast<int>((2 * seconds * limitWidth + timeLimit) / (2 * static_cast<qint64>(timeLimit)));
 }
 
-TimeBarLayout timeBarLayout(int barWidth, qint32 timeLimit, bool hasLimit, qint32 minimumTime, qint32 targetTime) {
+TimeBarLayout timeBarLayout(int barWidth, qint32 timeLimit, bool hasLimit, qint32 minimumTime,
+                            qint32 targetTime) {
     TimeBarLayout bar;
     if (!hasLimit || timeLimit <= 0 || barWidth <= 0)
         return bar;

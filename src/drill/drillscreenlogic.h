@@ -33,14 +33,14 @@ enum class RecordingStatus { Recorded, GivenUp };
 // Runs the recorder until it succeeds or askRetry(error) answers false. An empty recorder
 // is a failure like any other (never a silent success). *calls counts recorder calls.
 RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
-                                const std::function<bool(const QString& error)>& askRetry, int* calls = nullptr);
+                                const std::function<bool(const QString& error)>& askRetry,
+                                int* calls = nullptr);
 
-// The launch of a drill: finished, recordingStarted and timedOut back to 0.
+// The launch of a drill: finished, recordingStarted and timedOut back to 0, no answers yet.
 void resetAttemptFlags(RunState& state);
 
 // The time written for an attempt: 99999 after a time-out, else the elapsed seconds.
 qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds);
-
 
 // Point size of the program title on the status strip: 14 when it is longer than nine
 // characters, else 16.8.
@@ -68,7 +68,8 @@ struct TimeBarLayout {
     int widthOf(qint64 seconds) const;
     int elapsedWidth(qint32 seconds) const { return widthOf(seconds); }
 };
-TimeBarLayout timeBarLayout(int barWidth, qint32 timeLimit, bool hasLimit, qint32 minimumTime, qint32 targetTime);
+TimeBarLayout timeBarLayout(int barWidth, qint32 timeLimit, bool hasLimit, qint32 minimumTime,
+                            qint32 targetTime);
 
 // What one pressed key means to the drill engine: a key code for onKeyDown (Enter 13,
 // arrows 37..40, …) and a character code for onKeyPress; 0 where there is none. The

@@ -2,9 +2,13 @@
 //   resultappender append <file> <tag> <count> <go-file>
 //       waits for <go-file>, then appends <count> records of student <tag>, the
 //       recorded times 1..count in order.
+//   resultappender answers <file> <tag> <count> <go-file>
+//       waits for <go-file>, then appends <count> attempts of student <tag> to an answer
+//       log, 16 lines each, every attempt in one write.
 //   resultappender hold <file> <ready-file> <release-file>
 //       takes the whole-file lock, creates <ready-file>, keeps the lock until
 //       <release-file> exists.
+#include "data/answerlog.h"
 #include "data/resultstore.h"
 
 #include <QCoreApplication>
@@ -34,14 +38,35 @@ int main(int argc, char** argv) {
         const int count = args[4].toInt();
         waitFor(args[5]);
         for (int i = 1; i <= count; ++i) {
-            const kz::ResultRecord r = kz::makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30)),
-                                                            static_cast<qint16>(tag),
-                                                            static_cast<qint16>(i % 35 + 1), i, u"12345");
+            const kz::ResultRecord r =
+                kz::makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30)), static_cast<qint16>(tag),
+                                     static_cast<qint16>(i % 35 + 1), i, u"12345");
             kz::AppendOptions options;
             options.wait = [](int) { QThread::usleep(100); };
             const kz::AppendOutcome out = kz::appendResult(file, r, options);
             if (!out.ok) {
                 std::fprintf(stderr, "%s\n", qPrintable(out.failure.message()));
+                return 2;
+            }
+        }
+        return 0;
+    }
+    if (args.size() == 6 && args[1] == "answers") {
+        const int tag = args[3].toInt();
+        const int count = args[4].toInt();
+        const QList<kz::AnsweredQuestion> answers(
+            16, kz::AnsweredQuestion{14, 11, QStringLiteral("154"), true, false, 1234});
+        waitFor(args[5]);
+        for (int i = 1; i <= count; ++i) {
+            const QByteArray lines = kz::formatAttemptAnswers(
+                QDateTime(QDate(2004, 3, 15), QTime(14, 0).addSecs(i)), tag, 3, answers);
+            kz::AnswerLogAppendOptions options;
+            options.lockTries = 100000; // this helper must get its turn, however busy the other one is
+            options.lockPauseMs = 0;
+            options.pause = [](int) { QThread::usleep(100); };
+            const kz::Status out = kz::appendAnswerLines(args[2], lines, options);
+            if (!out) {
+                std::fprintf(stderr, "%s\n", qPrintable(out.error().text()));
                 return 2;
             }
         }

@@ -25,11 +25,13 @@ bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QStri
     return true;
 }
 
-bool isOption(const QString& arg, const QString& name) { return arg == name || arg.startsWith(name + u'='); }
+bool isOption(const QString& arg, const QString& name) {
+    return arg == name || arg.startsWith(name + u'=');
+}
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best")};
+                                  QStringLiteral("school-best"), QStringLiteral("facts")};
     return list;
 }
 
@@ -50,12 +52,15 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->programFolder = value;
+        } else if (out->command == u"facts") {
+            out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
             if (!takeValue(args, &i, QStringLiteral("--now"), &value, error))
                 return false;
             const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
             if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"").arg(value);
+                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
+                             .arg(value);
                 return false;
             }
             out->now = now;
@@ -102,41 +107,45 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
 
 QString cliHelpText() {
     return QStringLiteral(
-        "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-        "\n"
-        "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
-        "\n"
-        "  --program-folder DIR  the program's own folder of the installation: the folder\n"
-        "                        whose parent holds パスデータ.txt (default: the folder of\n"
-        "                        kazurin2-admin itself)\n"
-        "  -h, --help            this text\n"
-        "\n"
-        "Commands:\n"
-        "  check        reads every data file of the installation (path file, common\n"
-        "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-        "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
-        "               FILE:record N: ... for the results file). Exit status 1 when\n"
-        "               anything is wrong, 0 otherwise.\n"
-        "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
-        "               record,date,time,student,name,level,level_name,recorded_time,\n"
-        "               points,site_code\n"
-        "               record is the record number, date 2004-03-15, time 14:30:00,\n"
-        "               points as the statistics count them (multiplier applied), name\n"
-        "               from the roster (empty when unknown).\n"
-        "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
-        "               the statistics as of --now (default: now) as CSV:\n"
-        "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
-        "               overdo_period_attempts,total_points,today_points,\n"
-        "               pass_period_points,overdo_period_points,best_time\n"
-        "               one row for each student (or only student N) and level 1..35\n"
-        "               with any figure other than 0 (best_time: other than 99999),\n"
-        "               ordered by student, then level. Like the program, only the\n"
-        "               newest 20000 records count.\n"
-        "  school-best [--now ...]\n"
-        "               level,school_best_time for every level with a school best time\n"
-        "               (students 1..1000).\n"
-        "\n"
-        "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+               "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+               "\n"
+               "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
+               "\n"
+               "  --program-folder DIR  the program's own folder of the installation: the folder\n"
+               "                        whose parent holds パスデータ.txt (default: the folder of\n"
+               "                        kazurin2-admin itself)\n"
+               "  -h, --help            this text\n"
+               "\n"
+               "Commands:\n"
+               "  check        reads every data file of the installation (path file, common\n"
+               "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
+               "               file, answer log 問題別記録.csv) and lists each problem as\n"
+               "               FILE:LINE: what is wrong (or FILE:record N: ... for the results\n"
+               "               file). Finished attempts recorded without their answers and\n"
+               "               answers without their attempt are listed too. Exit status 1\n"
+               "               when anything is wrong, 0 otherwise.\n"
+               "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
+               "               record,date,time,student,name,level,level_name,recorded_time,\n"
+               "               points,site_code\n"
+               "               record is the record number, date 2004-03-15, time 14:30:00,\n"
+               "               points as the statistics count them (multiplier applied), name\n"
+               "               from the roster (empty when unknown).\n"
+               "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
+               "               the statistics as of --now (default: now) as CSV:\n"
+               "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
+               "               overdo_period_attempts,total_points,today_points,\n"
+               "               pass_period_points,overdo_period_points,best_time\n"
+               "               one row for each student (or only student N) and level 1..35\n"
+               "               with any figure other than 0 (best_time: other than 99999),\n"
+               "               ordered by student, then level. Like the program, only the\n"
+               "               newest 20000 records count.\n"
+               "  school-best [--now ...]\n"
+               "               level,school_best_time for every level with a school best time\n"
+               "               (students 1..1000).\n"
+               "%1"
+               "\n"
+               "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n")
+        .arg(factsHelpText());
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
@@ -171,6 +180,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runExport(installation, out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
+    if (options.command == u"facts")
+        return runFacts(installation, options.commandArguments, out, err);
     return runSchoolBest(installation, out, err);
 }
 

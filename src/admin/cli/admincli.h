@@ -17,10 +17,11 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                 // check, export, stats, school-best
-    QString programFolder;           // empty: the caller's default
-    std::optional<QDateTime> now;    // --now
-    std::optional<int> student;      // --student
+    QString command;              // check, export, stats, school-best
+    QString programFolder;        // empty: the caller's default
+    std::optional<QDateTime> now; // --now
+    std::optional<int> student;   // --student
+    QStringList commandArguments; // everything after a command that reads its own options (facts)
     bool help = false;
 };
 
@@ -37,9 +38,13 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
 // was read (for check).
 int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
 int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
-int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student, QTextStream& out,
-             QTextStream& err);
+int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
+             QTextStream& out, QTextStream& err);
 int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err);
+// facts: per-product answers, wrong answers and median response times (factscommand.cpp).
+int runFacts(const Installation& installation, const QStringList& arguments, QTextStream& out,
+             QTextStream& err);
+QString factsHelpText();
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

@@ -2,10 +2,11 @@
 
 #include "core/catalogue.h"
 #include "core/soundtable.h"
+#include "data/answerlogaudit.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
-#include "data/roster.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "data/textio.h"
 
 #include <QDir>
@@ -67,9 +68,11 @@ void checkPathFile(const QString& pathFile, Report& report) {
     if (text.valueCount() >= 1) {
         const QString root = text.value(0);
         if (!root.endsWith(u'\\') && !root.endsWith(u'/'))
-            report.atLine(pathFile, text.lineOfValue(0),
-                          QStringLiteral("the data folder \"%1\" does not end with a separator, so file names run into it")
-                              .arg(root));
+            report.atLine(
+                pathFile, text.lineOfValue(0),
+                QStringLiteral(
+                    "the data folder \"%1\" does not end with a separator, so file names run into it")
+                    .arg(root));
     }
 }
 
@@ -82,13 +85,15 @@ void checkSettings(const Installation& inst, Report& report) {
         return;
     }
     if (text.valueCount() < kSettingsValues)
-        report.file(path, QStringLiteral("holds %1 values; the common settings have 10").arg(text.valueCount()));
+        report.file(path,
+                    QStringLiteral("holds %1 values; the common settings have 10").arg(text.valueCount()));
     if (text.valueCount() >= 1) {
         bool complete = false;
         const double month = leadingNumber(text.value(0), &complete);
         if (!complete || month != std::floor(month) || month < 1 || month > 12)
-            report.atLine(path, text.lineOfValue(0),
-                          QStringLiteral("the first month of the school year \"%1\" is not 1..12").arg(text.value(0)));
+            report.atLine(
+                path, text.lineOfValue(0),
+                QStringLiteral("the first month of the school year \"%1\" is not 1..12").arg(text.value(0)));
     }
     if (text.valueCount() >= 3 && !isNumberOrEmpty(text.value(2)))
         report.atLine(path, text.lineOfValue(2),
@@ -139,7 +144,9 @@ void checkCriteria(const Installation& inst, Report& report) {
     if (loaded.truncated)
         report.file(path, QStringLiteral("more than 35 level lines; only the first 35 are read"));
     if (table.levelLines < kLevelCount)
-        report.file(path, QStringLiteral("holds %1 level lines; the %2 levels need %2").arg(table.levelLines).arg(kLevelCount));
+        report.file(path, QStringLiteral("holds %1 level lines; the %2 levels need %2")
+                              .arg(table.levelLines)
+                              .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
     for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
         const PassCriteria& c = table.rows[static_cast<size_t>(level)];
@@ -153,7 +160,9 @@ void checkCriteria(const Installation& inst, Report& report) {
                                   .arg(titles[static_cast<size_t>(f)], c.texts[static_cast<size_t>(f)]));
         }
         if (c.targetTime <= 0)
-            report.atLine(path, line, QStringLiteral("level %1: target time %2 scores no points").arg(level).arg(c.targetTime));
+            report.atLine(
+                path, line,
+                QStringLiteral("level %1: target time %2 scores no points").arg(level).arg(c.targetTime));
         if (c.minimumTime <= 0)
             report.atLine(path, line,
                           QStringLiteral("level %1: minimum time %2 leaves attempts without a time limit")
@@ -161,7 +170,9 @@ void checkCriteria(const Installation& inst, Report& report) {
                               .arg(c.minimumTime));
         if (c.pointMultiplier.toDouble() < 0)
             report.atLine(path, line,
-                          QStringLiteral("level %1: points multiplier %2 is negative").arg(level).arg(c.pointMultiplier.shortText()));
+                          QStringLiteral("level %1: points multiplier %2 is negative")
+                              .arg(level)
+                              .arg(c.pointMultiplier.shortText()));
     }
 }
 
@@ -175,20 +186,23 @@ void checkSounds(const Installation& inst, Report& report) {
         for (int kind : {2, 4, 8, 10}) {
             const SoundTable::Kind& k = table.kinds[static_cast<size_t>(kind)];
             if (k.count <= 0)
-                report.file(path, QStringLiteral("no usable sound for %1 (group missing, empty or not closed by \"*\")")
+                report.file(path, QStringLiteral(
+                                      "no usable sound for %1 (group missing, empty or not closed by \"*\")")
                                       .arg(k.name.isEmpty() ? QString::number(kind) : k.name));
         }
         for (int kind = 1; kind <= SoundTable::kKinds; ++kind) {
             const SoundTable::Kind& k = table.kinds[static_cast<size_t>(kind)];
             for (int slot = 1; slot <= k.count && slot <= SoundTable::kSlots; ++slot) {
-                const QString wav = inst.soundFolder + k.files[static_cast<size_t>(slot)] + QStringLiteral(".wav");
+                const QString wav =
+                    inst.soundFolder + k.files[static_cast<size_t>(slot)] + QStringLiteral(".wav");
                 if (!QFileInfo::exists(wav))
                     report.file(path, QStringLiteral("%1 names %2, which does not exist")
                                           .arg(k.name, QDir::toNativeSeparators(wav)));
             }
         }
     }
-    for (const QString& fixed : {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
+    for (const QString& fixed :
+         {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
         if (!QFileInfo::exists(inst.soundFolder + fixed))
             report.file(inst.soundFolder + fixed, QStringLiteral("the sound file is missing"));
     }
@@ -222,9 +236,64 @@ void checkResults(const Installation& inst, Report& report) {
             report.atRecord(path, static_cast<qint64>(i + 1), wrong.join(QStringLiteral("; ")));
     }
     if (contents.tailBytes > 0)
-        report.file(path, QStringLiteral("a torn record of %1 bytes follows record %2; the next result overwrites it")
-                              .arg(contents.tailBytes)
-                              .arg(contents.records.size()));
+        report.file(
+            path, QStringLiteral("a torn record of %1 bytes follows record %2; the next result overwrites it")
+                      .arg(contents.tailBytes)
+                      .arg(contents.records.size()));
+}
+
+// The answer log: unreadable and torn lines, and how it matches the results file.
+void checkAnswerLog(const Installation& inst, Report& report) {
+    const QString path = inst.programDataFolder + answerLogFileName();
+    const Outcome<AnswerLogContents> log = readAnswerLog(path);
+    if (!log) {
+        report.file(path, log.error().text());
+        return;
+    }
+    if (log->fileMissing)
+        return; // no station logs answers (yet): nothing to hold against the results
+    if (log->headerMissing)
+        report.atLine(path, 1,
+                      QStringLiteral("the first line is not the header ") +
+                          QString::fromLatin1(answerLogHeader()));
+    for (const AnswerLogProblem& p : log->problems)
+        report.atLine(path, static_cast<int>(p.line),
+                      p.torn ? p.what + QStringLiteral("; readers skip it") : p.what);
+    ResultsFileContents results;
+    if (!readAllResults(inst.resultsPath(), &results).ok())
+        return; // reported with the results file
+    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    constexpr size_t kListed = 20;
+    for (size_t i = 0; i < audit.attemptsWithoutAnswers.size() && i < kListed; ++i) {
+        const qint64 n = audit.attemptsWithoutAnswers[i];
+        const ResultRecord& r = results.records[static_cast<size_t>(n - 1)];
+        report.atRecord(
+            inst.resultsPath(), n,
+            QStringLiteral("attempt of student %1 at level %2 on %3 %4 has no answers in %5 (the answer "
+                           "log could not be written then, or the station does not log answers)")
+                .arg(r.bangou)
+                .arg(r.level)
+                .arg(dateFromOle(r.date).toString(Qt::ISODate),
+                     timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")), answerLogFileName()));
+    }
+    if (audit.attemptsWithoutAnswers.size() > kListed)
+        report.file(inst.resultsPath(), QStringLiteral("%1 more attempts without answers in %2")
+                                            .arg(audit.attemptsWithoutAnswers.size() - kListed)
+                                            .arg(answerLogFileName()));
+    for (size_t i = 0; i < audit.answersWithoutAttempt.size() && i < kListed; ++i) {
+        const AnswerGroup& g = audit.answersWithoutAttempt[i];
+        report.atLine(
+            path, static_cast<int>(g.firstLine),
+            QStringLiteral("%1 answers of student %2 at level %3 on %4 %5 match no attempt of the results "
+                           "file (removed or corrected since)")
+                .arg(g.lines)
+                .arg(g.student)
+                .arg(g.level)
+                .arg(g.date.toString(Qt::ISODate), g.time.toString(QStringLiteral("HH:mm:ss"))));
+    }
+    if (audit.answersWithoutAttempt.size() > kListed)
+        report.file(path, QStringLiteral("%1 more groups of answers without their attempt")
+                              .arg(audit.answersWithoutAttempt.size() - kListed));
 }
 
 } // namespace
@@ -238,6 +307,7 @@ int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out
     checkCriteria(inst, report);
     checkSounds(inst, report);
     checkResults(inst, report);
+    checkAnswerLog(inst, report);
     if (report.count() == 0) {
         out << "no problems found\n";
         return ExitOk;

@@ -40,8 +40,9 @@ const QColor kWhite(255, 255, 255);
 constexpr double kFigurePointSize = 99.75;
 
 QStringList gothicFamilies() {
-    return {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("IPAGothic"),
-            QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"), QStringLiteral("MS PGothic")};
+    return {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+            QStringLiteral("IPAGothic"),  QStringLiteral("Noto Sans CJK JP"),
+            QStringLiteral("VL PGothic"), QStringLiteral("MS PGothic")};
 }
 
 QFont gothicFont(double pointSize, bool bold = false) {
@@ -94,8 +95,8 @@ void paint(QWidget* widget, const QColor& background, const QColor& text = QColo
     widget->setPalette(pal);
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry, const QFont& font,
-                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry,
+                  const QFont& font, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(geometry);
@@ -131,7 +132,8 @@ void setShapeWidth(QFrame* shape, int width) {
 
 DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
     : QWidget(parent), context_(context), recorder_(std::move(recorder)),
-      engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues, static_cast<DrillObserver&>(*this))) {
+      engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
+                                            static_cast<DrillObserver&>(*this))) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(context_.state.programTitle);
     setFixedSize(kWidth, kHeight);
@@ -165,8 +167,9 @@ DrillScreen::~DrillScreen() {
 void DrillScreen::buildControls() {
     buildStatusStrip();
 
-    commandkakunin2_ = makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
-                                 QRect(39, 153, 943, 37), gothicFont(24, true), Qt::AlignCenter);
+    commandkakunin2_ =
+        makeLabel(this, QStringLiteral("Commandkakunin2"), QStringLiteral("\"+\"を２回押しなさい"),
+                  QRect(39, 153, 943, 37), gothicFont(24, true), Qt::AlignCenter);
     paint(commandkakunin2_, QColor(), kRed);
     commandkakunin2_->hide();
 
@@ -182,13 +185,13 @@ void DrillScreen::buildControls() {
     label2_ = figureLabel(QStringLiteral("Label2"), QStringLiteral("="), QRect(681, 305, 84, 132));
     inputLabel_ = figureLabel(QStringLiteral("inputLabel"), QString(), QRect(763, 305, 228, 132));
 
-    seitouLabel_ = makeLabel(this, QStringLiteral("seitouLabel"), QString(), QRect(763, 458, 228, 132), figures,
-                             Qt::AlignCenter);
+    seitouLabel_ = makeLabel(this, QStringLiteral("seitouLabel"), QString(), QRect(763, 458, 228, 132),
+                             figures, Qt::AlignCenter);
     paint(seitouLabel_, kRetryBackground, kRed);
     seitouLabel_->hide();
 
-    label5_ = makeLabel(this, QStringLiteral("Label5"), QStringLiteral("スペースキー＝判定"), QRect(303, 618, 412, 31),
-                        gothicFont(18));
+    label5_ = makeLabel(this, QStringLiteral("Label5"), QStringLiteral("スペースキー＝判定"),
+                        QRect(303, 618, 412, 31), gothicFont(18));
     label1_ = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("矢印キー、リターンキー＝クリア"),
                         QRect(303, 648, 412, 34), gothicFont(18));
 
@@ -196,10 +199,10 @@ void DrillScreen::buildControls() {
     sPicture2_->setObjectName(QStringLiteral("sPicture2"));
     sPicture2_->setGeometry(0, 0, 1030, 756);
     paint(sPicture2_, kBackground);
-    lblsss1_ = makeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), QRect(0, 320, 1030, 96),
-                         gothicFont(36), Qt::AlignCenter);
-    lblsss2_ = makeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), QRect(0, 320, 1030, 96),
-                         gothicFont(36), Qt::AlignCenter);
+    lblsss1_ = makeLabel(sPicture2_, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"),
+                         QRect(0, 320, 1030, 96), gothicFont(36), Qt::AlignCenter);
+    lblsss2_ = makeLabel(sPicture2_, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"),
+                         QRect(0, 320, 1030, 96), gothicFont(36), Qt::AlignCenter);
     paint(lblsss2_, QColor(), kRed);
     lblsss2_->hide();
     sPicture2_->hide();
@@ -212,7 +215,8 @@ void DrillScreen::buildStatusStrip() {
     paint(sPicture1_, kStripBackground, QColor(0, 0, 0));
 
     const QFont line1 = gothicFont(14);
-    sLabel2_ = makeLabel(sPicture1_, QStringLiteral("sLabel2"), QString(), QRect(8, 6, 250, 36), gothicFont(16.8, true));
+    sLabel2_ = makeLabel(sPicture1_, QStringLiteral("sLabel2"), QString(), QRect(8, 6, 250, 36),
+                         gothicFont(16.8, true));
     sLabel14_ = makeLabel(sPicture1_, QStringLiteral("sLabel14"), QString(), QRect(270, 6, 370, 36), line1);
     sLabel7_ = makeLabel(sPicture1_, QStringLiteral("sLabel7"), QString(), QRect(650, 6, 370, 36), line1);
 
@@ -223,19 +227,22 @@ void DrillScreen::buildStatusStrip() {
         makeLabel(sPicture1_, QStringLiteral("sLabel16_%1").arg(index), text, QRect(x, 46, width, 30), line2);
     };
     fixed(0, QStringLiteral("起動後"), 8, 58);
-    sLabel13_ = makeLabel(sPicture1_, QStringLiteral("sLabel13"), QString(), QRect(66, 46, 44, 30), line2, right);
+    sLabel13_ =
+        makeLabel(sPicture1_, QStringLiteral("sLabel13"), QString(), QRect(66, 46, 44, 30), line2, right);
     fixed(1, QStringLiteral("分"), 114, 24);
     fixed(2, QStringLiteral("本日"), 150, 42);
-    sLabel12_ = makeLabel(sPicture1_, QStringLiteral("sLabel12"), QString(), QRect(192, 46, 40, 30), line2, right);
+    sLabel12_ =
+        makeLabel(sPicture1_, QStringLiteral("sLabel12"), QString(), QRect(192, 46, 40, 30), line2, right);
     fixed(3, QStringLiteral("回目"), 236, 42);
     fixed(4, QStringLiteral("このレベル"), 290, 96);
-    sLabel11_ = makeLabel(sPicture1_, QStringLiteral("sLabel11"), QString(), QRect(386, 46, 40, 30), line2, right);
+    sLabel11_ =
+        makeLabel(sPicture1_, QStringLiteral("sLabel11"), QString(), QRect(386, 46, 40, 30), line2, right);
     fixed(5, QStringLiteral("回目"), 430, 42);
-    sLabel8_ = makeLabel(sPicture1_, QStringLiteral("sLabel8"), QString(), QRect(490, 46, 200, 30), gothicFont(13, true),
-                         centre);
+    sLabel8_ = makeLabel(sPicture1_, QStringLiteral("sLabel8"), QString(), QRect(490, 46, 200, 30),
+                         gothicFont(13, true), centre);
     makeLabel(sPicture1_, QStringLiteral("sLabel4"), QStringLiteral("残り"), QRect(704, 46, 42, 30), line2);
-    sLabel9_ = makeLabel(sPicture1_, QStringLiteral("sLabel9"), QString(), QRect(746, 46, 44, 30), gothicFont(13, true),
-                         right);
+    sLabel9_ = makeLabel(sPicture1_, QStringLiteral("sLabel9"), QString(), QRect(746, 46, 44, 30),
+                         gothicFont(13, true), right);
     makeLabel(sPicture1_, QStringLiteral("sLabel6"), QStringLiteral("問"), QRect(794, 46, 24, 30), line2);
     makeLabel(sPicture1_, QStringLiteral("sLabel5"), QStringLiteral("タイム"), QRect(842, 46, 62, 30), line2);
     sLabel10_ = makeLabel(sPicture1_, QStringLiteral("sLabel10"), QString(), QRect(904, 46, 70, 30),
@@ -254,7 +261,9 @@ void DrillScreen::buildStatusStrip() {
     setShapeWidth(sShape7_, 0);
 }
 
-void DrillScreen::setBackground(bool retry) { paint(this, retry ? kRetryBackground : kBackground); }
+void DrillScreen::setBackground(bool retry) {
+    paint(this, retry ? kRetryBackground : kBackground);
+}
 
 void DrillScreen::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -274,6 +283,7 @@ void DrillScreen::activate() {
     state.recordingStarted = 0;
     state.timedOut = 0;
     state.elapsedSeconds = 0;
+    state.attemptAnswers.clear();
     const int level = state.currentLevel;
     engine_->初期設定(level, criteriaRow(state, level).minimumTime);
     context_.navigator.closeWaitWindow();
@@ -285,8 +295,9 @@ void DrillScreen::activate() {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                context_.messages.inform(this, context_.state.programTitle,
-                                         QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
+                context_.messages.inform(
+                    this, context_.state.programTitle,
+                    QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
                 leaveToLevelMenu();
             },
             Qt::QueuedConnection);
@@ -305,8 +316,9 @@ void DrillScreen::showStatusFigures() {
     titleFont.setPointSizeF(titlePointSize(state.programTitle));
     sLabel2_->setFont(titleFont);
     sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
-    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots ? state.levelNames[static_cast<size_t>(level)]
-                                                                   : QString());
+    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots
+                          ? state.levelNames[static_cast<size_t>(level)]
+                          : QString());
     sLabel14_->setText(state.installation.siteName);
     const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
     sLabel11_->setText(QString::number(numbers.atLevel));
@@ -319,7 +331,9 @@ void DrillScreen::showMinutes() {
         minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
 }
 
-bool DrillScreen::attemptRunning() const { return activated_ && engine_->hasQuestions() && !handOffBegun_; }
+bool DrillScreen::attemptRunning() const {
+    return activated_ && engine_->hasQuestions() && !handOffBegun_;
+}
 
 bool DrillScreen::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
@@ -355,9 +369,13 @@ void DrillScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void DrillScreen::onSTimer1() { engine_->onClockTick(); }
+void DrillScreen::onSTimer1() {
+    engine_->onClockTick();
+}
 
-void DrillScreen::onSTimer2() { showMinutes(); }
+void DrillScreen::onSTimer2() {
+    showMinutes();
+}
 
 // --- what the engine reports ---
 
@@ -372,7 +390,9 @@ void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
     setShapeWidth(sShape7_, 0);
 }
 
-void DrillScreen::remainingChanged(int remaining) { sLabel9_->setText(QString::number(remaining)); }
+void DrillScreen::remainingChanged(int remaining) {
+    sLabel9_->setText(QString::number(remaining));
+}
 
 void DrillScreen::questionShown(const QuestionItem& question, bool isRetry) {
     qLabel1_->clear();
@@ -383,7 +403,9 @@ void DrillScreen::questionShown(const QuestionItem& question, bool isRetry) {
     setBackground(isRetry);
 }
 
-void DrillScreen::typedAnswerChanged(const QString& typed) { inputLabel_->setText(typed); }
+void DrillScreen::typedAnswerChanged(const QString& typed) {
+    inputLabel_->setText(typed);
+}
 
 void DrillScreen::correctAnswerShown(int answer) {
     seitouLabel_->setText(QString::number(answer));
@@ -395,11 +417,17 @@ void DrillScreen::refreshRequested() {
         repaint();
 }
 
-void DrillScreen::confirmPromptShown() { commandkakunin2_->show(); }
+void DrillScreen::confirmPromptShown() {
+    commandkakunin2_->show();
+}
 
-void DrillScreen::confirmPromptHidden() { commandkakunin2_->hide(); }
+void DrillScreen::confirmPromptHidden() {
+    commandkakunin2_->hide();
+}
 
-void DrillScreen::correctAnswerHidden() { seitouLabel_->hide(); }
+void DrillScreen::correctAnswerHidden() {
+    seitouLabel_->hide();
+}
 
 void DrillScreen::clockRunningChanged(bool running) {
     if (running)
@@ -412,6 +440,11 @@ void DrillScreen::elapsedChanged(qint32 seconds) {
     context_.state.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
+}
+
+// Kept for the answer log, which the recording step writes after the attempt's record.
+void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
+    context_.state.attemptAnswers.append(answer);
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {
@@ -454,8 +487,10 @@ void DrillScreen::finishAttempt() {
 }
 
 bool DrillScreen::askRecordingRetry(const QString& error) {
-    const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error +
-                         QStringLiteral("\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
+    const QString text =
+        QStringLiteral("成績を記録できませんでした。\n\n") + error +
+        QStringLiteral(
+            "\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
 }
 

@@ -76,6 +76,7 @@ private:
     void correctAnswerHidden() override;
     void clockRunningChanged(bool running) override;
     void elapsedChanged(qint32 seconds) override;
+    void answerJudged(const AnsweredQuestion& answer) override;
     void attemptEnded(const DrillEnding& ending) override;
 
     void buildControls();
@@ -107,11 +108,11 @@ private:
     QLabel* sLabel9_ = nullptr;  // remaining questions
     QLabel* sLabel10_ = nullptr; // elapsed seconds
     QWidget* timeBar_ = nullptr;
-    QFrame* sShape5_ = nullptr;  // white, the whole limit
-    QFrame* sShape4_ = nullptr;  // minimum-line time
-    QFrame* sShape3_ = nullptr;  // target time
-    QFrame* sShape2_ = nullptr;  // elapsed time
-    QFrame* sShape7_ = nullptr;  // red, never grows
+    QFrame* sShape5_ = nullptr; // white, the whole limit
+    QFrame* sShape4_ = nullptr; // minimum-line time
+    QFrame* sShape3_ = nullptr; // target time
+    QFrame* sShape2_ = nullptr; // elapsed time
+    QFrame* sShape7_ = nullptr; // red, never grows
 
     QLabel* commandkakunin2_ = nullptr;
     QLabel* qLabel1_ = nullptr;
