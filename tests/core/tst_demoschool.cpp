@@ -1,5 +1,6 @@
 #include "core/installation.h"
 #include "core/runstate.h"
+#include "data/answerlogaudit.h"
 #include "data/oledate.h"
 #include "data/textio.h"
 
@@ -23,6 +24,7 @@ private slots:
     void resultsAreWholeRecords();
     void criteriaAreSensible();
     void soundsAreListed();
+    void answerLogMatchesTheResults();
 
 private:
     QTemporaryDir dir_;
@@ -34,8 +36,9 @@ void TestDemoSchool::initTestCase() {
     QVERIFY(dir_.isValid());
     common_ = dir_.filePath(QStringLiteral("school, with comma"));
     QProcess python;
-    python.start(QStringLiteral("python3"), {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), common_,
-                                             QStringLiteral("--today"), today_.toString(Qt::ISODate)});
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), common_,
+                  QStringLiteral("--today"), today_.toString(Qt::ISODate)});
     QVERIFY(python.waitForFinished(60000));
     QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
     common_ += u'/';
@@ -86,7 +89,8 @@ void TestDemoSchool::rosterDecodesAsCp932() {
     QCOMPARE(flags.count(1), 1);
     QCOMPARE(flags.count(2), 1);
     // Kindergarten to high school.
-    QVERIFY(years.contains(0) && years.contains(1) && years.contains(6) && years.contains(9) && years.contains(10));
+    QVERIFY(years.contains(0) && years.contains(1) && years.contains(6) && years.contains(9) &&
+            years.contains(10));
 }
 
 void TestDemoSchool::resultsAreWholeRecords() {
@@ -155,10 +159,23 @@ void TestDemoSchool::soundsAreListed() {
         QVERIFY(wav.open(QIODevice::ReadOnly));
         const QByteArray head = wav.read(44);
         QVERIFY(head.startsWith("RIFF"));
-        QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 22), quint16(1));   // mono
+        QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 22), quint16(1));     // mono
         QCOMPARE(qFromLittleEndian<quint32>(head.constData() + 24), quint32(22050)); // rate
-        QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 34), quint16(16));  // bits
+        QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 34), quint16(16));    // bits
     }
+}
+
+void TestDemoSchool::answerLogMatchesTheResults() {
+    const Outcome<AnswerLogContents> log = readAnswerLog(common_ + "data/kazurin2/" + answerLogFileName());
+    QVERIFY(log.ok());
+    QVERIFY(!log->headerMissing);
+    QVERIFY(log->problems.isEmpty());
+    QVERIFY(log->lines.size() > 1000);
+    ResultsFileContents results;
+    QVERIFY(readAllResults(common_ + "data/kazurin2/成績累積データ.dat", &results).ok());
+    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    QVERIFY(audit.attemptsWithoutAnswers.empty());
+    QVERIFY(audit.answersWithoutAttempt.empty());
 }
 
 QTEST_GUILESS_MAIN(TestDemoSchool)

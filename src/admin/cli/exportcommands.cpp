@@ -3,8 +3,8 @@
 #include "core/catalogue.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
-#include "data/roster.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "data/statistics.h"
 
 #include <QDir>
@@ -18,13 +18,15 @@ namespace kz::admin {
 namespace {
 
 // The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(qMin(ms, 250))); }
+void shortWait(int ms) {
+    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
+}
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
     const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), table);
     if (!r.ok) {
-        err << "kazurin2-admin: cannot read the pass criteria " << QDir::toNativeSeparators(inst.criteriaPath())
-            << ": " << r.message << "\n";
+        err << "kazurin2-admin: cannot read the pass criteria "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.message << "\n";
         return false;
     }
     return true;
@@ -49,8 +51,8 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         return ExitProblems;
     }
     RosterTables roster;
-    const RosterLoadResult rosterLoad =
-        loadRoster(inst.rosterPath(), QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
+    const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), QDate::currentDate(),
+                                                   inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
     if (!rosterLoad.found)
         err << "kazurin2-admin: names left empty: " << rosterLoad.message << "\n";
 
@@ -63,9 +65,9 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
         const QString name = trimHalfWidthSpaces(roster.nameOf(r.bangou));
         const qint32 points = r.isCountable() ? attemptPoints(r.recordedTime, r.level, criteria) : 0;
         out << (i + 1) << ',' << (date.isValid() ? date.toString(Qt::ISODate) : QString()) << ','
-            << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ',' << csvField(name)
-            << ',' << r.level << ',' << csvField(catalogueLevelName(r.level)) << ',' << r.recordedTime << ','
-            << points << ',' << csvField(trimmedSiteCode(r)) << '\n';
+            << timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")) << ',' << r.bangou << ','
+            << csvField(name) << ',' << r.level << ',' << csvField(catalogueLevelName(r.level)) << ','
+            << r.recordedTime << ',' << points << ',' << csvField(trimmedSiteCode(r)) << '\n';
     }
     return ExitOk;
 }
@@ -76,14 +78,16 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+    if (const ResultsLoadError e =
+            refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
         !e.ok()) {
         err << "kazurin2-admin: " << e.message() << "\n";
         return ExitProblems;
     }
     using F = StatisticsTables::Figure;
-    static constexpr F kOrder[] = {F::TotalAttempts, F::TodayAttempts, F::PassPeriodAttempts, F::OverdoPeriodAttempts,
-                                   F::TotalPoints,   F::TodayPoints,   F::PassPeriodPoints,   F::OverdoPeriodPoints};
+    static constexpr F kOrder[] = {F::TotalAttempts,        F::TodayAttempts,     F::PassPeriodAttempts,
+                                   F::OverdoPeriodAttempts, F::TotalPoints,       F::TodayPoints,
+                                   F::PassPeriodPoints,     F::OverdoPeriodPoints};
     out << "student,level,total_attempts,today_attempts,pass_period_attempts,overdo_period_attempts,"
            "total_points,today_points,pass_period_points,overdo_period_points,best_time\n";
     const int first = student.value_or(1);
