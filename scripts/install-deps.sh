@@ -6,11 +6,12 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 PKGS=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libqt6printsupport6
   libgl-dev libxkbcommon-dev
   libicu-dev libsdl2-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${PKGS[@]}"; do

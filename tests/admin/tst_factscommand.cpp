@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -66,6 +69,29 @@ public:
     QTemporaryDir dir;
 };
 
+Run program(const QString& name, const QStringList& args) {
+    QProcess p;
+    p.start(name, args);
+    Run r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Pixels of a page that are plainly the slow (red) end of the colour scale.
+int redPixels(const QImage& page) {
+    int count = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            count += c.red() > 200 && c.green() < 110 && c.blue() < 110;
+        }
+    return count;
+}
+
 AnsweredQuestion a(int m, int n, bool correct, qint64 ms) {
     return {m, n, QString::number(correct ? m * n : 1), correct, false, ms};
 }
@@ -80,6 +106,7 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void checkHoldsTheLogAgainstTheResults();
+    void classPdfHasOnePagePerStudent();
 };
 
 void TestFactsCommand::oneStudentAtOneLevel() {
@@ -159,6 +186,40 @@ void TestFactsCommand::checkHoldsTheLogAgainstTheResults() {
     QVERIFY2(lines[0].contains("問題別記録.csv:4: torn"), qPrintable(lines[0]));
     QVERIFY2(lines[1].contains(":record 2: attempt of student 17 at level 1"), qPrintable(lines[1]));
     QVERIFY2(lines[2].contains("問題別記録.csv:3: 1 answers of student 21"), qPrintable(lines[2]));
+}
+
+void TestFactsCommand::classPdfHasOnePagePerStudent() {
+    School school;
+    // 17 is slow at 14 x 13 and wrong twice there; 21 is fast everywhere.
+    school.attempt(kNow.addSecs(-900), 17, 3, 60,
+                   {a(14, 11, true, 900), a(14, 12, true, 1100), a(14, 13, false, 7000),
+                    a(14, 13, false, 8000), a(14, 13, true, 6500), a(14, 14, true, 1500),
+                    a(14, 15, true, 2500)});
+    school.attempt(kNow.addSecs(-800), 21, 3, 20, {a(14, 11, true, 700), a(14, 13, true, 800)});
+    const QString pdf = school.dir.filePath("class.pdf");
+    const Run run = program(QStringLiteral(KZ_ADMIN_EXE),
+                            {"--program-folder", school.dir.path() + "/common/drill2", "facts",
+                             "--grade-filter", "小３", "--now", kNow.toString(Qt::ISODate), "--pdf", pdf});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    const Run info = program(QStringLiteral("pdfinfo"), {pdf});
+    QCOMPARE(QRegularExpression("Pages:\\s+(\\d+)").match(info.out).captured(1), QString("2"));
+    const QString png = school.dir.filePath("page");
+    QCOMPARE(program(QStringLiteral("pdftoppm"), {"-png", "-r", "50", pdf, png}).status, 0);
+    const QImage first(png + "-1.png");
+    const QImage second(png + "-2.png");
+    QVERIFY(!first.isNull() && !second.isNull());
+    QVERIFY(first.height() > first.width() * 1.3); // A4 portrait
+    // The legend is red on both pages; the slow cell only on the first.
+    QVERIFY2(redPixels(first) > redPixels(second) + 100,
+             qPrintable(QString("%1 vs %2").arg(redPixels(first)).arg(redPixels(second))));
+    if (const QByteArray shots = qgetenv("KZ_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        QDir().mkpath(QString::fromLocal8Bit(shots));
+        QFile::remove(QString::fromLocal8Bit(shots) + "/factmap_pdf_page1.png");
+        QVERIFY(
+            program(QStringLiteral("pdftoppm"), {"-png", "-r", "100", "-f", "1", "-l", "1", "-singlefile",
+                                                 pdf, QString::fromLocal8Bit(shots) + "/factmap_pdf_page1"})
+                .status == 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFactsCommand)

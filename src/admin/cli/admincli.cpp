@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <algorithm>
+
+#include "admin/cli/tablescommand.h"
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -30,8 +33,10 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best"), QStringLiteral("facts")};
+    static const QStringList list{QStringLiteral("check"),  QStringLiteral("export"),
+                                  QStringLiteral("stats"),  QStringLiteral("school-best"),
+                                  QStringLiteral("tables"), QStringLiteral("report"),
+                                  QStringLiteral("facts")};
     return list;
 }
 
@@ -74,6 +79,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (arg.startsWith(u'-') && (out->command == u"tables" || out->command == u"report")) {
+            out->commandArguments << arg;
+            if (!arg.contains(u'=') && i + 1 < args.size())
+                out->commandArguments << args[++i];
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -94,12 +103,18 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("no command given");
         return false;
     }
-    if (out->now && out->command != u"stats" && out->command != u"school-best") {
-        *error = QStringLiteral("--now belongs to stats and school-best");
+    if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"tables" &&
+        out->command != u"report") {
+        *error = QStringLiteral("--now belongs to stats, school-best, tables and report");
         return false;
     }
-    if (out->student && out->command != u"stats") {
-        *error = QStringLiteral("--student belongs to stats");
+    if (out->command == u"tables") {
+        TablesOptions tables;
+        if (!parseTablesArguments(out->commandArguments, &tables, error))
+            return false;
+    }
+    if (out->student && out->command != u"stats" && out->command != u"report") {
+        *error = QStringLiteral("--student belongs to stats and report");
         return false;
     }
     return true;
@@ -141,11 +156,10 @@ QString cliHelpText() {
                "               newest 20000 records count.\n"
                "  school-best [--now ...]\n"
                "               level,school_best_time for every level with a school best time\n"
-               "               (students 1..1000).\n"
-               "%1"
-               "\n"
-               "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n")
-        .arg(factsHelpText());
+               "               (students 1..1000).\n") +
+           tablesHelpText() + reportHelpText() + factsHelpText() +
+           QStringLiteral("\n"
+                          "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
@@ -178,11 +192,21 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runCheck(installation, pathFile, out, err);
     if (options.command == u"export")
         return runExport(installation, out, err);
+    if (options.command == u"tables")
+        return runTables(installation, options.commandArguments, options.now.value_or(systemClock().now()),
+                         out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
     if (options.command == u"facts")
         return runFacts(installation, options.commandArguments, out, err);
+    if (options.command == u"report")
+        return runReport(installation, options, options.now.value_or(systemClock().now()), out, err);
     return runSchoolBest(installation, out, err);
+}
+
+bool cliNeedsDrawing(const QStringList& arguments) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const QString& a) { return a == u"--pdf" || a.startsWith(u"--pdf="); });
 }
 
 QString csvField(const QString& text) {

@@ -17,11 +17,11 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;              // check, export, stats, school-best
+    QString command;              // check, export, stats, school-best, tables, report, facts
     QString programFolder;        // empty: the caller's default
     std::optional<QDateTime> now; // --now
     std::optional<int> student;   // --student
-    QStringList commandArguments; // everything after a command that reads its own options (facts)
+    QStringList commandArguments; // options of a command that reads its own (tables, report, facts)
     bool help = false;
 };
 
@@ -45,6 +45,12 @@ int runSchoolBest(const Installation& installation, QTextStream& out, QTextStrea
 int runFacts(const Installation& installation, const QStringList& arguments, QTextStream& out,
              QTextStream& err);
 QString factsHelpText();
+// report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
+int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
+              QTextStream& out, QTextStream& err);
+QString reportHelpText();
+// Whether the arguments ask for drawing (report --pdf), so main() must start Qt Gui.
+bool cliNeedsDrawing(const QStringList& arguments);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
 QString csvField(const QString& text);

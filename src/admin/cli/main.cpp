@@ -2,12 +2,26 @@
 #include "admin/cli/admincli.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Drawing PDF files needs Qt Gui (fonts, painting), never a display: the offscreen
+    // platform. Every other command runs without Qt Gui.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    std::unique_ptr<QCoreApplication> application;
+    if (kz::admin::cliNeedsDrawing(given)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);

@@ -1,0 +1,42 @@
+#include "reports/gui/reportprinter.h"
+
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace kz {
+
+QString numberedJobFile(const QString& chosen, int n) {
+    const QFileInfo info(chosen);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    return info.path() + u'/' + info.completeBaseName() + u'-' + QString::number(n) + suffix;
+}
+
+SystemReportPrinter::SystemReportPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    printer_->setPageSize(QPageSize(QPageSize::A4));
+    printer_->setPageOrientation(QPageLayout::Portrait);
+}
+
+SystemReportPrinter::~SystemReportPrinter() = default;
+
+bool SystemReportPrinter::choosePrinter(QWidget* parent) {
+    QPrintDialog dialog(printer_.get(), parent);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    chosenFile_ = printer_->outputFileName();
+    jobsSinceChoice_ = 0;
+    return true;
+}
+
+std::unique_ptr<draw::PageCanvas> SystemReportPrinter::startJob(const QString& documentName) {
+    ++jobsSinceChoice_;
+    if (!chosenFile_.isEmpty())
+        printer_->setOutputFileName(jobsSinceChoice_ == 1 ? chosenFile_
+                                                          : numberedJobFile(chosenFile_, jobsSinceChoice_));
+    printer_->setDocName(documentName);
+    return std::make_unique<draw::PagedCanvas>(printer_.get());
+}
+
+} // namespace kz

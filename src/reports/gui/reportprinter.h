@@ -1,0 +1,47 @@
+#pragma once
+
+#include "reports/draw/pagecanvas.h"
+
+#include <QString>
+
+#include <memory>
+
+class QPrinter;
+class QWidget;
+
+// Where printed reports go: the system's printers through the print dialog. Screens get
+// it from their owner, so tests print into PDF files without any dialog.
+namespace kz {
+
+class ReportPrinter {
+public:
+    virtual ~ReportPrinter() = default;
+    // Lets the user choose the printer (the print dialog); false when they cancel.
+    virtual bool choosePrinter(QWidget* parent) = 0;
+    // Starts one print job of A4 portrait pages; the job is sent when the canvas is
+    // finished. A canvas that is not active means the printer could not be opened.
+    virtual std::unique_ptr<draw::PageCanvas> startJob(const QString& documentName) = 0;
+};
+
+// The system's printers. Printing into a PDF file is one of them (chosen in the dialog);
+// as every job would write the same file, the second and later jobs of one choice get
+// files of their own beside it ("reports-2.pdf", "reports-3.pdf", …).
+class SystemReportPrinter final : public ReportPrinter {
+public:
+    SystemReportPrinter();
+    ~SystemReportPrinter() override;
+
+    bool choosePrinter(QWidget* parent) override;
+    std::unique_ptr<draw::PageCanvas> startJob(const QString& documentName) override;
+    QPrinter& printer() { return *printer_; }
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+    QString chosenFile_;
+    int jobsSinceChoice_ = 0;
+};
+
+// A file name for the n-th job (n >= 2) beside the chosen file: "a/reports.pdf" -> "a/reports-2.pdf".
+QString numberedJobFile(const QString& chosen, int n);
+
+} // namespace kz

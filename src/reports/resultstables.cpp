@@ -1,0 +1,478 @@
+#include "reports/resultstables.h"
+
+#include "core/catalogue.h"
+#include "data/grade.h"
+#include "data/oledate.h"
+#include "data/points.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace kz {
+
+namespace {
+
+const QString kCurrentMark = QStringLiteral("●");
+const QString kFullWidthSpace = QStringLiteral("　");
+const QString kSecond = QStringLiteral("秒");
+const QString kTimedOutLead = QStringLiteral("　　× ");
+
+// Recorded times from this one on are attempts whose time ran out (the lists' rule).
+constexpr qint32 kListedTimeLimit = 90000;
+constexpr qint32 kNoResult = 99999;
+constexpr qint32 kFailedBest = 99998;
+constexpr int kNameWidth = 5;
+
+QString twoDigits(int n) {
+    QString s;
+    s.reserve(2);
+    s += QChar(u'0' + (n / 10) % 10);
+    s += QChar(u'0' + n % 10);
+    return s;
+}
+
+// A line of a list as it is ordered: numbered lines by their number, then the lines
+// without one ("--", "　　× "); ties by the stamp (time of day or date), then by mark
+// and name under the collation, then by the whole text.
+struct OrderedLine {
+    int group = 0; // 0 numbered, 1 no result or timed out
+    qint64 number = 0;
+    int stamp = 0;
+    int tiePlace = 0;
+    TableLine line;
+};
+
+void sortLines(std::vector<OrderedLine>& lines) {
+    std::stable_sort(lines.begin(), lines.end(), [](const OrderedLine& a, const OrderedLine& b) {
+        if (a.group != b.group)
+            return a.group < b.group;
+        if (a.number != b.number)
+            return a.number < b.number;
+        if (a.stamp != b.stamp)
+            return a.stamp < b.stamp;
+        if (a.tiePlace != b.tiePlace)
+            return a.tiePlace < b.tiePlace;
+        return a.line.text < b.line.text;
+    });
+}
+
+QList<TableLine> takeLines(std::vector<OrderedLine>& ordered) {
+    QList<TableLine> lines;
+    lines.reserve(static_cast<qsizetype>(ordered.size()));
+    for (OrderedLine& o : ordered)
+        lines.append(std::move(o.line));
+    return lines;
+}
+
+// The row to put at the top so that the current student's (last) line is in view with
+// the line above it.
+int topRowFor(const QList<TableLine>& lines, int currentBangou) {
+    if (currentBangou <= 0)
+        return 0;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        if (lines[i].bangou == currentBangou)
+            return static_cast<int>(std::max<qsizetype>(0, i - 1));
+    }
+    return 0;
+}
+
+ListColour colourBySlowest(const QList<TableLine>& lines, const PassCriteria& criteria) {
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const qint32 t = lines[i].recordedTime;
+        if (t >= kListedTimeLimit)
+            continue;
+        if (t <= criteria.targetTime)
+            return ListColour::Green;
+        if (t <= criteria.minimumTime)
+            return ListColour::LightGreen;
+        return ListColour::Grey;
+    }
+    return ListColour::Unchanged;
+}
+
+RankingKind rankingKindOf(DisplayKind display, PointsKind points) {
+    if (display != DisplayKind::Points)
+        return RankingKind::BestTime;
+    return points == PointsKind::Today ? RankingKind::PointsToday : RankingKind::PointsSoFar;
+}
+
+QString fiveCharacterField(const QString& name) {
+    QString field = name.left(kNameWidth);
+    if (field.size() == kNameWidth && field.back().isHighSurrogate())
+        field.chop(1);
+    while (field.size() < kNameWidth)
+        field += kFullWidthSpace;
+    return field;
+}
+
+} // namespace
+
+Rgb listColourRgb(ListColour colour) {
+    switch (colour) {
+    case ListColour::Green:
+        return {0, 192, 0};
+    case ListColour::LightGreen:
+        return {192, 255, 192};
+    case ListColour::Grey:
+        return {192, 192, 192};
+    case ListColour::Plain:
+    case ListColour::Unchanged:
+        break;
+    }
+    return {255, 255, 255};
+}
+
+namespace tablefields {
+
+QString rankField(int rank, RankingStyle style) {
+    return rightAligned(QString::number(rank), style == RankingStyle::Graph ? 3 : 2);
+}
+
+QString nameField(const QString& name) {
+    qsizetype end = name.size();
+    while (end > 0 && name[end - 1] == u' ')
+        --end;
+    return fiveCharacterField(name.left(end));
+}
+
+QString trimmedNameField(const QString& name) {
+    return fiveCharacterField(trimHalfWidthSpaces(name));
+}
+
+QString rightAligned(const QString& text, int width) {
+    if (text.size() >= width)
+        return text;
+    return QString(width - text.size(), u' ') + text;
+}
+
+} // namespace tablefields
+
+double periodDaysBack(int period, QDate today) {
+    const int weekday = today.dayOfWeek(); // Monday 1 .. Sunday 7
+    const bool sunday = weekday == 7;
+    switch (period) {
+    case 1:
+        return sunday ? 7 : weekday;
+    case 2:
+        return sunday ? 14 : weekday + 7;
+    case 4:
+        return 365;
+    case 5:
+        return 3650;
+    default:
+        return 30;
+    }
+}
+
+struct ResultsTableBuilder::Student {
+    qint16 bangou = 0;
+    bool shown = false;   // the grade filter accepts the student
+    bool current = false; // the student who is practising
+    QString leftMark;
+    QString rightMark;
+    QString name; // the five-character field
+};
+
+ResultsTableBuilder::ResultsTableBuilder(TableSources sources)
+    : sources_(sources), collator_(QLocale(QLocale::Japanese, QLocale::Japan)) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+}
+
+std::vector<int> ResultsTableBuilder::collationPlaces(const QStringList& texts) {
+    const size_t n = static_cast<size_t>(texts.size());
+    std::vector<const QCollatorSortKey*> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        const QString& text = texts[static_cast<qsizetype>(i)];
+        auto it = sortKeys_.find(text);
+        if (it == sortKeys_.end())
+            it = sortKeys_.emplace(text, collator_.sortKey(text)).first;
+        keys[i] = &it->second;
+    }
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&keys](size_t a, size_t b) { return keys[a]->compare(*keys[b]) < 0; });
+    std::vector<int> places(n);
+    int place = 0;
+    for (size_t k = 0; k < n; ++k) {
+        if (k > 0 && keys[order[k - 1]]->compare(*keys[order[k]]) != 0)
+            ++place;
+        places[order[k]] = place;
+    }
+    return places;
+}
+
+std::vector<ResultsTableBuilder::Student> ResultsTableBuilder::listedStudents(const QString& gradeFilter,
+                                                                              int currentBangou) {
+    std::vector<Student> students;
+    students.reserve(static_cast<size_t>(sources_.roster.listed.size()));
+    for (const RosterEntry& entry : sources_.roster.listed) {
+        Student s;
+        s.bangou = entry.bangou;
+        s.current = entry.bangou == currentBangou && currentBangou > 0;
+        s.shown = levelMenuGradeMatches(gradeFilter, entry.gradeNumber);
+        s.leftMark = s.current ? kCurrentMark : gradeMark(entry.gradeNumber);
+        s.rightMark = s.current ? kCurrentMark : kFullWidthSpace;
+        s.name = tablefields::nameField(entry.name);
+        students.push_back(std::move(s));
+    }
+    return students;
+}
+
+QList<TableLine> ResultsTableBuilder::ranking(int level, RankingKind kind, RankingStyle style,
+                                              const QString& gradeFilter, int currentBangou) {
+    const std::vector<Student> students = listedStudents(gradeFilter, currentBangou);
+    std::vector<int> tieOrder;
+    if (style == RankingStyle::LevelMenu) {
+        QStringList tieTexts;
+        tieTexts.reserve(static_cast<qsizetype>(students.size()));
+        for (const Student& s : students)
+            tieTexts.append(s.leftMark + s.name);
+        tieOrder = collationPlaces(tieTexts);
+    }
+    return rankingOf(level, kind, style, students, tieOrder);
+}
+
+QList<TableLine> ResultsTableBuilder::rankingOf(int level, RankingKind kind, RankingStyle style,
+                                                const std::vector<Student>& students,
+                                                const std::vector<int>& tieOrder) {
+    const StatisticsTables& stats = sources_.statistics;
+    const size_t n = students.size();
+    std::vector<qint64> keys(n);
+    std::vector<qint64> values(n);
+    for (size_t i = 0; i < n; ++i) {
+        const int b = students[i].bangou;
+        switch (kind) {
+        case RankingKind::BestTime:
+            keys[i] = values[i] = stats.bestTime(level, b);
+            break;
+        case RankingKind::PointsSoFar:
+            values[i] = stats.totalPoints(level, b);
+            keys[i] = 1000000 - 1000 * values[i] - stats.todayPoints(level, b);
+            break;
+        case RankingKind::PointsToday:
+            values[i] = stats.todayPoints(level, b);
+            keys[i] = 1000000 - 1000 * values[i] - stats.totalPoints(level, b);
+            break;
+        }
+    }
+    // Equal keys keep their roster order.
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a] < keys[b]; });
+
+    const bool graph = style == RankingStyle::Graph;
+    std::vector<OrderedLine> lines;
+    lines.reserve(n);
+    int rank = 0;
+    for (size_t position = 0; position < n; ++position) {
+        const size_t i = order[position];
+        if (position == 0 || values[i] != values[order[position - 1]])
+            rank = static_cast<int>(position) + 1;
+        const Student& s = students[i];
+        if (!s.shown)
+            continue;
+        const int b = s.bangou;
+        OrderedLine o;
+        o.number = rank;
+        o.tiePlace = tieOrder.empty() ? 0 : tieOrder[i];
+        o.line.bangou = s.bangou;
+        o.line.rank = rank;
+        o.line.recordedTime = stats.bestTime(level, b);
+        QString& text = o.line.text;
+        text.reserve(24);
+        if (kind == RankingKind::BestTime) {
+            const qint32 best = o.line.recordedTime;
+            if (best == kNoResult) {
+                o.group = 1;
+                text += graph ? QStringLiteral("---") : QStringLiteral("--");
+                text += s.leftMark + s.name + QStringLiteral("------");
+            } else {
+                text += tablefields::rankField(rank, style) + s.leftMark + s.name;
+                text += best == kFailedBest ? QStringLiteral("*失敗*")
+                                            : tablefields::rightAligned(QString::number(best), 6);
+            }
+            text += u' ';
+            text += s.rightMark;
+        } else {
+            const qint32 today = stats.todayPoints(level, b);
+            if (kind == RankingKind::PointsToday && today == 0)
+                continue;
+            text += tablefields::rankField(rank, style) + s.leftMark + s.name;
+            text += tablefields::rightAligned(QString::number(today), 3);
+            text += u'/';
+            text += tablefields::rightAligned(QString::number(stats.totalPoints(level, b)), 5);
+        }
+        lines.push_back(std::move(o));
+    }
+    if (!graph)
+        sortLines(lines);
+    return takeLines(lines);
+}
+
+void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<const ResultKeys> records,
+                                        const TableProgress& progress, ResultsTables* tables) {
+    const bool today = choice.table == TableKind::Today;
+    const size_t window = today ? kTodayTableWindow : kPeriodTableWindow;
+    if (records.size() > window)
+        records = records.subspan(records.size() - window);
+    const RosterTables& roster = sources_.roster;
+    const double todayOle = oleFromDate(choice.now.date());
+    const double periodStart = oleFromDateTime(choice.now) - periodDaysBack(choice.period, choice.now.date());
+    const bool pointsFirst = !today && choice.display == DisplayKind::Points;
+
+    // Mark and name of each student met, worked out once.
+    struct Met {
+        bool known = false;
+        bool shown = false;
+        QString mark;
+        QString name;
+        int tieSlot = 0;
+    };
+    std::vector<Met> met(static_cast<size_t>(RosterTables::kStudents));
+    QStringList tieTexts;
+
+    std::vector<std::vector<OrderedLine>> perLevel(static_cast<size_t>(sources_.levelCount) + 1);
+    const int total = static_cast<int>(records.size());
+    for (int k = 0; k < total; ++k) {
+        const ResultKeys& r = records[static_cast<size_t>(k)];
+        if (progress)
+            progress(k + 1, total);
+        if (!r.isCountable() || r.level > sources_.levelCount)
+            continue;
+        if (today ? std::floor(r.date) != todayOle : !(r.date > periodStart))
+            continue;
+        Met& who = met[static_cast<size_t>(r.bangou)];
+        if (!who.known) {
+            const int grade =
+                gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(r.bangou)]);
+            who.known = true;
+            who.shown = levelMenuGradeMatches(choice.gradeFilter, grade);
+            who.mark = r.bangou == choice.currentBangou ? kCurrentMark : gradeMark(grade);
+            who.name = tablefields::trimmedNameField(roster.nameOf(r.bangou));
+            who.tieSlot = static_cast<int>(tieTexts.size());
+            tieTexts.append(who.mark + who.name);
+        }
+        if (!who.shown)
+            continue;
+
+        QString stamp;
+        int stampKey = 0;
+        if (today) {
+            const QTime at = timeFromOle(r.time);
+            stamp = twoDigits(at.hour()) + u':' + twoDigits(at.minute());
+            stampKey = at.hour() * 100 + at.minute();
+        } else {
+            const QDate on = dateFromOle(r.date);
+            stamp = twoDigits(on.month()) + u'/' + twoDigits(on.day());
+            stampKey = on.month() * 100 + on.day();
+        }
+        const qint32 t = r.recordedTime;
+        OrderedLine o;
+        o.stamp = stampKey;
+        o.tiePlace = who.tieSlot; // replaced by the collation place below
+        o.line.bangou = r.bangou;
+        o.line.recordedTime = t;
+        QString& text = o.line.text;
+        text.reserve(32);
+        if (t < kListedTimeLimit) {
+            const qint32 points =
+                attemptPoints(t, sources_.criteria.rows[static_cast<size_t>(r.level)]).basePoints;
+            const QString timeText = QString::number(t) + kSecond;
+            if (pointsFirst) {
+                o.number = points;
+                text += tablefields::rightAligned(QString::number(points), 5);
+            } else {
+                o.number = t;
+                text += tablefields::rightAligned(timeText, 5);
+            }
+            text += u' ';
+            text += stamp + who.mark + who.name + who.mark;
+            text += pointsFirst ? timeText : QString::number(points);
+        } else {
+            o.group = 1;
+            text += kTimedOutLead + stamp + who.mark + who.name + who.mark;
+        }
+        perLevel[static_cast<size_t>(r.level)].push_back(std::move(o));
+    }
+
+    const std::vector<int> places = collationPlaces(tieTexts);
+    const bool coloured = choice.display == DisplayKind::Times;
+    for (int level = 1; level <= sources_.levelCount; ++level) {
+        std::vector<OrderedLine>& lines = perLevel[static_cast<size_t>(level)];
+        for (OrderedLine& o : lines)
+            o.tiePlace = places[static_cast<size_t>(o.tiePlace)];
+        sortLines(lines);
+        LevelList& list = tables->levels[static_cast<size_t>(level)];
+        list.lines = takeLines(lines);
+        list.colour = coloured
+                          ? colourBySlowest(list.lines, sources_.criteria.rows[static_cast<size_t>(level)])
+                          : ListColour::Plain;
+    }
+}
+
+ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<const ResultKeys> records,
+                                         const TableProgress& progress) {
+    ResultsTables tables;
+    tables.table = choice.table;
+    tables.levels.resize(static_cast<size_t>(std::max(0, sources_.levelCount)) + 1);
+    TableChoice c = choice;
+    if (c.period < 1 || c.period > kPeriodCount)
+        c.period = kDefaultPeriod;
+
+    switch (c.table) {
+    case TableKind::Ranking: {
+        const RankingKind kind = rankingKindOf(c.display, c.pointsKind);
+        tables.title = kind == RankingKind::BestTime ? QStringLiteral("ベスト成績")
+                       : kind == RankingKind::PointsSoFar ? QStringLiteral("獲得ポイント（今まで順位）")
+                                                          : QStringLiteral("獲得ポイント（今日の順位）");
+        const std::vector<Student> students = listedStudents(c.gradeFilter, c.currentBangou);
+        QStringList tieTexts;
+        tieTexts.reserve(static_cast<qsizetype>(students.size()));
+        for (const Student& s : students)
+            tieTexts.append(s.leftMark + s.name);
+        const std::vector<int> tieOrder = collationPlaces(tieTexts);
+        for (int level = 1; level <= sources_.levelCount; ++level) {
+            LevelList& list = tables.levels[static_cast<size_t>(level)];
+            list.lines = rankingOf(level, kind, RankingStyle::LevelMenu, students, tieOrder);
+            list.topRow = topRowFor(list.lines, c.currentBangou);
+            if (progress)
+                progress(level, sources_.levelCount);
+        }
+        break;
+    }
+    case TableKind::Today:
+        tables.title = QStringLiteral("本日の成績");
+        buildAttempts(c, records, progress, &tables);
+        break;
+    case TableKind::Period:
+        buildAttempts(c, records, progress, &tables);
+        break;
+    }
+    return tables;
+}
+
+Outcome<ResultsTables> ResultsTableBuilder::buildFromFile(const TableChoice& choice,
+                                                          const QString& resultsPath,
+                                                          const TableProgress& progress) {
+    std::vector<ResultKeys> records;
+    if (choice.table != TableKind::Ranking) {
+        const qint64 window = choice.table == TableKind::Today ? kTodayTableWindow : kPeriodTableWindow;
+        ResultsWindow read;
+        if (const ResultsFileError e = readResultsWindow(resultsPath, window, &read); !e.ok())
+            return makeError(e.error.kind == FileError::NotFound   ? ErrorKind::NotFound
+                             : e.error.mayBeHeldByAnotherStation() ? ErrorKind::Locked
+                                                                   : ErrorKind::Unreadable,
+                             QStringLiteral("成績ファイルを読めませんでした"), e.message());
+        const qint64 count = read.count();
+        records.reserve(static_cast<size_t>(count));
+        for (qint64 i = 0; i < count; ++i)
+            records.push_back(decodeResultKeys(read.bytes.constData() + i * ResultRecord::kSize));
+    }
+    return build(choice, records, progress);
+}
+
+} // namespace kz
