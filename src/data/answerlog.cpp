@@ -197,26 +197,24 @@ QString parseLine(const char* p, const char* end, const AnswerLogFilter& filter,
 }
 
 // Whether the student field of the line is plainly not one the filter keeps, read
-// without splitting the line: the third field is a bare number for every good line.
+// without splitting the line: in a good line the date and time have fixed widths, so
+// the student starts at byte 20.
 bool passOverQuickly(const char* p, const char* end, const AnswerLogFilter& filter) {
     if (filter.student == 0 || !filter.students.isEmpty())
         return false;
-    int commas = 0;
-    const char* q = p;
-    while (q < end && commas < 2) {
-        const void* c = std::memchr(q, ',', static_cast<size_t>(end - q));
-        if (!c)
-            return false;
-        q = static_cast<const char*>(c) + 1;
-        ++commas;
-    }
+    constexpr qsizetype kStudentAt = 20;
+    if (end - p < kStudentAt + 2 || p[10] != ',' || p[19] != ',')
+        return false; // not the usual shape: leave it to the full reader
+    const char* q = p + kStudentAt;
     int v = 0;
-    const char* s = q;
-    while (q < end && *q >= '0' && *q <= '9' && q - s < 5)
+    int digitsRead = 0;
+    while (q < end && *q >= '0' && *q <= '9' && digitsRead < 5) {
         v = v * 10 + (*q++ - '0');
-    if (q == s || q >= end || *q != ',')
-        return false; // malformed: leave it to the full reader
-    // A good line whose student differs: nothing more to check for this reader.
+        ++digitsRead;
+    }
+    if (digitsRead == 0 || q >= end || *q != ',')
+        return false;
+    // A well-formed student of another: nothing more to check for this reader.
     return v != filter.student && v >= 1 && v <= 5000;
 }
 
@@ -295,20 +293,23 @@ Status appendAnswerLines(const QString& path, const QByteArray& lines,
     return {};
 }
 
-AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter& filter) {
-    AnswerLogContents out;
-    const char* p = bytes.constData();
-    const char* const end = p + bytes.size();
-    qint64 lineNumber = 0;
-    const QByteArray header = answerLogHeader();
+namespace {
+
+// Reads the lines from p to end; a last line without its line end is torn when atEnd,
+// else left for the next piece. Returns where the unread rest begins.
+const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerLogFilter& filter,
+                       qint64* lineNumber, AnswerLogContents* out) {
+    const QByteArray& header = answerLogHeader();
     while (p < end) {
         const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
         const bool complete = nl != nullptr;
+        if (!complete && !atEnd)
+            return p;
         const char* lineEnd = complete ? static_cast<const char*>(nl) : end;
         const char* next = complete ? lineEnd + 1 : end;
-        ++lineNumber;
+        ++*lineNumber;
         const char* textEnd = lineEnd > p && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-        if (lineNumber == 1) {
+        if (*lineNumber == 1) {
             const char* h = p;
             if (textEnd - h >= 3 && std::memcmp(h, "\xEF\xBB\xBF", 3) == 0)
                 h += 3;
@@ -316,63 +317,89 @@ AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter&
                 p = next;
                 continue;
             }
-            out.headerMissing = true;
+            out->headerMissing = true;
         }
         if (textEnd == p) {
             p = next;
             continue; // a blank line holds nothing
         }
-        ++out.totalLines;
+        ++out->totalLines;
         if (!complete) {
             // Every line is written with its line end: one without it was cut short.
-            out.problems.append(
-                {lineNumber,
+            out->problems.append(
+                {*lineNumber,
                  QStringLiteral("torn: the last line ends without a line break (a write was cut short)"),
                  true});
-            break;
+            return end;
         }
         const qsizetype markLength = sizeof(kTornMark) - 1;
         if (textEnd - p >= markLength && std::memcmp(textEnd - markLength, kTornMark, markLength) == 0) {
-            out.problems.append(
-                {lineNumber, QStringLiteral("torn by an interrupted write (a later write closed it)"), true});
-            p = next;
-            continue;
+            out->problems.append({*lineNumber,
+                                  QStringLiteral("torn by an interrupted write (a later write closed it)"),
+                                  true});
+        } else if (!passOverQuickly(p, textEnd, filter)) {
+            AnswerLogLine line;
+            line.lineNumber = *lineNumber;
+            bool wanted = true;
+            const QString problem = parseLine(p, textEnd, filter, &line, &wanted);
+            if (!problem.isEmpty())
+                out->problems.append({*lineNumber, problem, false});
+            else if (wanted)
+                out->lines.push_back(std::move(line));
         }
-        if (passOverQuickly(p, textEnd, filter)) {
-            p = next;
-            continue;
-        }
-        AnswerLogLine line;
-        line.lineNumber = lineNumber;
-        bool wanted = true;
-        const QString problem = parseLine(p, textEnd, filter, &line, &wanted);
-        if (!problem.isEmpty())
-            out.problems.append({lineNumber, problem, false});
-        else if (wanted)
-            out.lines.push_back(std::move(line));
         p = next;
     }
+    return p;
+}
+
+Error unreadable(const QString& path, const QString& detail) {
+    return makeError(ErrorKind::Unreadable,
+                     QStringLiteral("%1を読むことができません: %2").arg(fileName(), path), detail);
+}
+
+} // namespace
+
+AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter& filter) {
+    AnswerLogContents out;
+    qint64 lineNumber = 0;
+    parseLines(bytes.constData(), bytes.constData() + bytes.size(), true, filter, &lineNumber, &out);
     return out;
 }
 
 Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (!QFileInfo::exists(path) && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
             AnswerLogContents empty;
             empty.fileMissing = true;
             return empty;
         }
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("%1を読むことができません: %2").arg(fileName(), path),
-                         file.errorString());
+        return unreadable(path, file.errorString());
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("%1を読むことができません: %2").arg(fileName(), path),
-                         file.errorString());
-    return parseAnswerLog(bytes, filter);
+    // Read in pieces into one buffer: a school's year is tens of megabytes, and a copy
+    // of it all would cost more than reading it. A line cut by a piece's end moves to
+    // the front of the buffer for the next piece.
+    constexpr qsizetype kPiece = 1 << 20;
+    QByteArray buffer(kPiece + 4096, Qt::Uninitialized);
+    AnswerLogContents out;
+    qint64 lineNumber = 0;
+    qsizetype kept = 0;
+    for (;;) {
+        if (kept == buffer.size())
+            buffer.resize(buffer.size() * 2); // a line longer than a piece: garbage, but whole
+        const qint64 got = file.read(buffer.data() + kept, buffer.size() - kept);
+        if (got < 0)
+            return unreadable(path, file.errorString());
+        const bool atEnd = got == 0;
+        const char* begin = buffer.constData();
+        const char* end = begin + kept + got;
+        const char* rest = parseLines(begin, end, atEnd, filter, &lineNumber, &out);
+        if (atEnd)
+            break;
+        kept = end - rest;
+        std::memmove(buffer.data(), rest, static_cast<size_t>(kept));
+    }
+    return out;
 }
 
 } // namespace kz

@@ -30,10 +30,11 @@ RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord
                                const PassCriteriaTable& criteria, StatisticsTables* stats, const Clock& clock,
                                const WaitFunction& wait) {
     RecordingOutcome outcome;
-    const RecordingJudgement j = judgeRecording(*stats, criteria, attempt.level, attempt.bangou, attempt.recordedTime);
+    const RecordingJudgement j =
+        judgeRecording(*stats, criteria, attempt.level, attempt.bangou, attempt.recordedTime);
 
-    ResultRecord record = makeResultRecord(clock.now(), attempt.bangou, attempt.level, attempt.recordedTime,
-                                           attempt.siteCode);
+    ResultRecord record =
+        makeResultRecord(clock.now(), attempt.bangou, attempt.level, attempt.recordedTime, attempt.siteCode);
     AppendOptions options;
     options.wait = wait;
     options.stampClock = &clock;

@@ -7,21 +7,21 @@ int schoolYearOf(QDate today, int schoolYearStartMonth) {
 }
 
 QString gradeLabel(int grade) {
-    static const QString labels[] = {
-        QStringLiteral("幼３"), QStringLiteral("小１"), QStringLiteral("小２"), QStringLiteral("小３"),
-        QStringLiteral("小４"), QStringLiteral("小５"), QStringLiteral("小６"), QStringLiteral("中１"),
-        QStringLiteral("中２"), QStringLiteral("中３"), QStringLiteral("高１")};
+    static const QString labels[] = {QStringLiteral("幼３"), QStringLiteral("小１"), QStringLiteral("小２"),
+                                     QStringLiteral("小３"), QStringLiteral("小４"), QStringLiteral("小５"),
+                                     QStringLiteral("小６"), QStringLiteral("中１"), QStringLiteral("中２"),
+                                     QStringLiteral("中３"), QStringLiteral("高１")};
     if (grade < 0 || grade > 10)
         return {};
     return labels[grade];
 }
 
 QString shortGradeLabel(int grade) {
-    static const QString labels[] = {
-        QStringLiteral("幼1"), QStringLiteral("幼2"), QStringLiteral("幼3"), QStringLiteral("小1"),
-        QStringLiteral("小2"), QStringLiteral("小3"), QStringLiteral("小4"), QStringLiteral("小5"),
-        QStringLiteral("小6"), QStringLiteral("中1"), QStringLiteral("中2"), QStringLiteral("中3"),
-        QStringLiteral("高1"), QStringLiteral("高2"), QStringLiteral("高3")};
+    static const QString labels[] = {QStringLiteral("幼1"), QStringLiteral("幼2"), QStringLiteral("幼3"),
+                                     QStringLiteral("小1"), QStringLiteral("小2"), QStringLiteral("小3"),
+                                     QStringLiteral("小4"), QStringLiteral("小5"), QStringLiteral("小6"),
+                                     QStringLiteral("中1"), QStringLiteral("中2"), QStringLiteral("中3"),
+                                     QStringLiteral("高1"), QStringLiteral("高2"), QStringLiteral("高3")};
     if (grade <= -3)
         return QStringLiteral("幼-");
     if (grade >= 13)
@@ -31,9 +31,10 @@ QString shortGradeLabel(int grade) {
 
 const QList<QString>& gradeFilters() {
     static const QList<QString> filters = {
-        QStringLiteral("全学年"), QStringLiteral("中学生全体"), QStringLiteral("小学生全体"), QStringLiteral("中３"),
-        QStringLiteral("中２"),   QStringLiteral("中１"),       QStringLiteral("小６"),       QStringLiteral("小５"),
-        QStringLiteral("小４"),   QStringLiteral("小３"),       QStringLiteral("小２"),       QStringLiteral("小１")};
+        QStringLiteral("全学年"), QStringLiteral("中学生全体"), QStringLiteral("小学生全体"),
+        QStringLiteral("中３"),   QStringLiteral("中２"),       QStringLiteral("中１"),
+        QStringLiteral("小６"),   QStringLiteral("小５"),       QStringLiteral("小４"),
+        QStringLiteral("小３"),   QStringLiteral("小２"),       QStringLiteral("小１")};
     return filters;
 }
 

@@ -10,8 +10,8 @@ namespace kz {
 
 constexpr double kOleSecondsPerDay = 86400.0;
 
-double oleFromDate(QDate date);          // whole days; NaN for an invalid date
-double oleFromTime(QTime time);          // fraction of a day, 0 <= value < 1
+double oleFromDate(QDate date); // whole days; NaN for an invalid date
+double oleFromTime(QTime time); // fraction of a day, 0 <= value < 1
 // Invalid QDate for NaN, infinities or values outside the years 100..9999.
 QDate dateFromOle(double ole);
 // Time of day of the fraction part of an OLE value, to the nearest second.

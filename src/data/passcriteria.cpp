@@ -23,13 +23,16 @@ qint64 pow10(int n) {
     return v;
 }
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // A numeric field as an integer of the given range: the leading number, rounded to the
 // nearest whole number (halves to even), clamped to the range. Empty or non-numeric is 0.
-template <typename Int>
-Int integerField(const QString& text) {
+template <typename Int> Int integerField(const QString& text) {
     const double v = std::nearbyint(leadingNumber(text));
     if (!std::isfinite(v))
         return 0;
@@ -182,9 +185,10 @@ CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* tabl
     while (!stream.atEnd()) {
         if (slot + 1 >= PassCriteriaTable::kSlots) {
             result.truncated = true;
-            result.message = QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
-                                 .arg(path)
-                                 .arg(PassCriteriaTable::kSlots - 1);
+            result.message =
+                QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
+                    .arg(path)
+                    .arg(PassCriteriaTable::kSlots - 1);
             break;
         }
         ++slot;
@@ -224,10 +228,11 @@ bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>&
         for (size_t f = 0; f < rows[r].size(); ++f) {
             if (unwritable(rows[r][f])) {
                 if (error)
-                    *error = QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
-                                 .arg(r + 1)
-                                 .arg(f + 1)
-                                 .arg(rows[r][f]);
+                    *error =
+                        QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
+                            .arg(r + 1)
+                            .arg(f + 1)
+                            .arg(rows[r][f]);
                 return false;
             }
         }
@@ -237,10 +242,18 @@ bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>&
 }
 
 std::array<QString, 12> passCriteriaHeader() {
-    return {QStringLiteral("目標Time"), QStringLiteral("最低Time"), QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
-            QStringLiteral("ｸﾘｱ回数"),  QStringLiteral("ﾎﾟｲﾝﾄ倍率"), QStringLiteral("禁回"),
-            QStringLiteral("禁点"),     QStringLiteral("判期間"),   QStringLiteral("禁期間"),
-            QString(),                  QString(),                  QString()};
+    return {QStringLiteral("目標Time"),
+            QStringLiteral("最低Time"),
+            QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
+            QStringLiteral("ｸﾘｱ回数"),
+            QStringLiteral("ﾎﾟｲﾝﾄ倍率"),
+            QStringLiteral("禁回"),
+            QStringLiteral("禁点"),
+            QStringLiteral("判期間"),
+            QStringLiteral("禁期間"),
+            QString(),
+            QString(),
+            QString()};
 }
 
 } // namespace kz

@@ -61,15 +61,15 @@ struct PassCriteriaTable {
     std::array<PassCriteria, kSlots> rows;
     int levelLines = 0; // number of level lines read by the last load
 
-    const PassCriteria& operator[](int level) const;   // an out-of-range level gives an empty row
+    const PassCriteria& operator[](int level) const; // an out-of-range level gives an empty row
     PassCriteria& row(int level) { return rows.at(static_cast<size_t>(level)); }
 };
 
 struct CriteriaLoadResult {
-    bool ok = false;              // file found and read
-    bool missing = false;         // the file does not exist
-    bool truncated = false;       // more than 35 level lines: only the first 35 were read
-    QString message;              // what went wrong, naming the file
+    bool ok = false;        // file found and read
+    bool missing = false;   // the file does not exist
+    bool truncated = false; // more than 35 level lines: only the first 35 were read
+    QString message;        // what went wrong, naming the file
 };
 
 // Reads the file into slots 0..N (slot 0 the header). Fields are read as a stream of

@@ -55,9 +55,13 @@ ResultRecord::Text5 getText(const char* in) {
     return text;
 }
 
-void defaultWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void defaultWait(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
 
-bool folderExists(const QString& path) { return QFileInfo(QFileInfo(path).absolutePath()).isDir(); }
+bool folderExists(const QString& path) {
+    return QFileInfo(QFileInfo(path).absolutePath()).isDir();
+}
 
 ResultsFileError failure(const FileError& error, const QString& path, const QString& operation) {
     ResultsFileError f;
@@ -79,15 +83,21 @@ FileError classifyMissing(const FileError& error, const QString& path, bool* fil
 
 } // namespace
 
-bool ResultKeys::isAttempt() const { return std::isfinite(date) && date >= 0 && bangou != 0 && level >= 1; }
+bool ResultKeys::isAttempt() const {
+    return std::isfinite(date) && date >= 0 && bangou != 0 && level >= 1;
+}
 
 bool ResultKeys::isCountable() const {
     return isAttempt() && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
 }
 
-bool ResultRecord::isAttempt() const { return ResultKeys{date, time, bangou, level, recordedTime}.isAttempt(); }
+bool ResultRecord::isAttempt() const {
+    return ResultKeys{date, time, bangou, level, recordedTime}.isAttempt();
+}
 
-bool ResultRecord::isCountable() const { return ResultKeys{date, time, bangou, level, recordedTime}.isCountable(); }
+bool ResultRecord::isCountable() const {
+    return ResultKeys{date, time, bangou, level, recordedTime}.isCountable();
+}
 
 QString ResultRecord::siteCodeText() const {
     return decodeCp932(QByteArray(siteCode.data(), kTextSize));
@@ -258,7 +268,8 @@ ResultsFileError rewriteResult(const QString& path, qint32 recordNumber, const R
     }
     char bytes[ResultRecord::kSize];
     encodeResultRecord(record, bytes);
-    if (const FileError e = file.writeAt(qint64(recordNumber - 1) * ResultRecord::kSize, bytes, ResultRecord::kSize);
+    if (const FileError e =
+            file.writeAt(qint64(recordNumber - 1) * ResultRecord::kSize, bytes, ResultRecord::kSize);
         !e.ok())
         return failure(e, path, QStringLiteral("書き込む"));
     if (const FileError e = file.close(); !e.ok())
@@ -266,7 +277,8 @@ ResultsFileError rewriteResult(const QString& path, qint32 recordNumber, const R
     return {};
 }
 
-ResultsFileError readResultsWindow(const QString& path, qint64 maxRecords, ResultsWindow* out, ReadStep* failedStep) {
+ResultsFileError readResultsWindow(const QString& path, qint64 maxRecords, ResultsWindow* out,
+                                   ReadStep* failedStep) {
     *out = ResultsWindow{};
     auto fail = [&](ReadStep step, const FileError& e, const QString& operation) {
         if (failedStep)
@@ -292,7 +304,8 @@ ResultsFileError readResultsWindow(const QString& path, qint64 maxRecords, Resul
     if (count > 0) {
         out->bytes.resize(count * ResultRecord::kSize);
         qint64 got = 0;
-        if (const FileError e = file.readAt(start * ResultRecord::kSize, out->bytes.data(), out->bytes.size(), &got);
+        if (const FileError e =
+                file.readAt(start * ResultRecord::kSize, out->bytes.data(), out->bytes.size(), &got);
             !e.ok()) {
             out->bytes.clear();
             return fail(ReadStep::Read, e, QStringLiteral("読む"));

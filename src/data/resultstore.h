@@ -21,15 +21,15 @@ class Clock;
 struct ResultRecord {
     static constexpr int kSize = 44;
     static constexpr int kTextSize = 5;
-    static constexpr int kLevels = 35;     // levels 1..35 fit the tables
+    static constexpr int kLevels = 35;      // levels 1..35 fit the tables
     static constexpr int kMaxBangou = 5000; // Bangou 1..5000 fit the tables
     using Text5 = std::array<char, kTextSize>;
 
-    double date = 0;          // OLE date, whole days
-    double time = 0;          // OLE time of day, 0 <= time < 1
+    double date = 0; // OLE date, whole days
+    double time = 0; // OLE time of day, 0 <= time < 1
     qint16 bangou = 0;
     qint16 level = 0;
-    qint32 recordedTime = 0;  // seconds; 99999 when the time ran out
+    qint32 recordedTime = 0; // seconds; 99999 when the time ran out
     Text5 siteCode{' ', ' ', ' ', ' ', ' '};
     Text5 extra1{' ', ' ', ' ', ' ', ' '};
     Text5 extra2{'0', ' ', ' ', ' ', ' '};
@@ -81,7 +81,7 @@ using WaitFunction = std::function<void(int milliseconds)>;
 
 // A failed operation on the results file.
 struct ResultsFileError {
-    FileError error;  // kind, number, platform text
+    FileError error; // kind, number, platform text
     QString path;
     QString operation; // what was being done: "開く", "ロック", "書き込み", …
 
@@ -92,13 +92,13 @@ struct ResultsFileError {
 
 struct AppendOutcome {
     bool ok = false;
-    qint32 recordNumber = 0; // 1-based number the record received
-    ResultRecord written;    // as written (date and time stamped when asked)
+    qint32 recordNumber = 0;  // 1-based number the record received
+    ResultRecord written;     // as written (date and time stamped when asked)
     ResultsFileError failure; // when !ok; nothing was written, the caller may retry
 };
 
 struct AppendOptions {
-    WaitFunction wait;                // default: sleep
+    WaitFunction wait;                 // default: sleep
     const Clock* stampClock = nullptr; // when set, date and time are taken under the lock
     int retryMs = 1000;
 };
@@ -124,7 +124,9 @@ struct ResultsWindow {
     bool fileMissing = false;     // the folder exists but the file does not: read as empty
 
     qint64 count() const { return bytes.size() / ResultRecord::kSize; }
-    ResultRecord record(qint64 i) const { return decodeResultRecord(bytes.constData() + i * ResultRecord::kSize); }
+    ResultRecord record(qint64 i) const {
+        return decodeResultRecord(bytes.constData() + i * ResultRecord::kSize);
+    }
 };
 
 // Steps of a read, for error reports.

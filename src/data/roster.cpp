@@ -42,8 +42,8 @@ bool isBlankLine(const TextLine& line) {
                        [](const QString& v) { return v.trimmed().isEmpty(); });
 }
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                  RosterTables* tables);
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
+                                  int flagTwoListed, RosterTables* tables);
 
 } // namespace
 
@@ -74,15 +74,16 @@ RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStar
     return loadParsedRoster(text, today, schoolYearStartMonth, flagTwoListed, tables);
 }
 
-RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                RosterTables* tables) {
-    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed, tables);
+RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,
+                                int flagTwoListed, RosterTables* tables) {
+    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed,
+                            tables);
 }
 
 namespace {
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                  RosterTables* tables) {
+RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
+                                  int flagTwoListed, RosterTables* tables) {
     RosterLoadResult result;
     result.found = true;
     tables->listed.clear();
@@ -100,8 +101,11 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
         RosterEntry entry;
         entry.lineNumber = line.number;
         QString reason;
-        const std::pair<int, qint16*> integers[] = {
-            {0, &entry.bangou}, {1, &entry.birthYear}, {2, &entry.reserved3}, {3, &entry.reserved4}, {5, &entry.listingFlag}};
+        const std::pair<int, qint16*> integers[] = {{0, &entry.bangou},
+                                                    {1, &entry.birthYear},
+                                                    {2, &entry.reserved3},
+                                                    {3, &entry.reserved4},
+                                                    {5, &entry.listingFlag}};
         bool ok = true;
         for (const auto& [index, target] : integers) {
             if (!readInteger(line.values[index], target, &reason)) {

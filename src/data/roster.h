@@ -14,7 +14,7 @@ struct RosterEntry {
     qint16 birthYear = 0;
     qint16 reserved3 = 0;
     qint16 reserved4 = 0;
-    QString name;        // at most 20 characters
+    QString name; // at most 20 characters
     qint16 listingFlag = 0;
     QString reserved7;   // at most 20 characters
     QString reserved8;   // at most 20 characters
@@ -27,7 +27,7 @@ struct RosterTables {
     static constexpr int kStudents = 5001; // Bangou 0..5000
     static constexpr int kMaxListed = 5000;
 
-    QList<RosterEntry> listed;           // listed entries in file order (position 1 is listed[0])
+    QList<RosterEntry> listed; // listed entries in file order (position 1 is listed[0])
     std::vector<QString> nameByBangou = std::vector<QString>(kStudents);
     std::vector<qint16> birthYearByBangou = std::vector<qint16>(kStudents, 0);
     std::vector<QString> gradeLabelByBangou = std::vector<QString>(kStudents);
@@ -46,7 +46,7 @@ struct RosterProblem {
 };
 
 struct RosterLoadResult {
-    bool found = false;   // false: the file could not be read; message names it
+    bool found = false; // false: the file could not be read; message names it
     QString message;
     QList<RosterProblem> problems; // records skipped, in file order
 };
@@ -65,8 +65,8 @@ RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStar
                             RosterTables* tables);
 
 // The same from text already decoded (for readers that have the file contents at hand).
-RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                                RosterTables* tables);
+RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,
+                                int flagTwoListed, RosterTables* tables);
 
 // The listed entries in listing order: birth year ascending, then name (half-width spaces
 // trimmed) under the Japanese collation of ICU, which gives the same order on every

@@ -103,7 +103,8 @@ class StatisticsBuilder {
 public:
     explicit StatisticsBuilder(StatisticsTables& t) : t_(t) {}
     qint32* figureCell(StatisticsTables::Figure f, size_t cell) {
-        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents + cell];
+        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents +
+                            cell];
     }
     qint32& bestTime(size_t cell) { return t_.bestTime_[cell]; }
     static size_t cell(int level, int bangou) { return StatisticsTables::index(level, bangou); }
@@ -117,20 +118,23 @@ QString ResultsLoadError::message() const {
         return {};
     const QString sp = QStringLiteral(" ");
     if (kind == NotFound)
-        return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description + sp +
-               QString::number(number);
+        return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description +
+               sp + QString::number(number);
     const QDate d = dateFromOle(record.date);
-    const QString dateText = d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
+    const QString dateText =
+        d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
     const QString timeText = timeFromOle(record.time).toString(QStringLiteral("H:mm:ss"));
-    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp + QString::number(number) +
-           sp + description + sp + QString::number(number) + sp + QStringLiteral("/date") + dateText +
-           QStringLiteral("/i=") + QString::number(position) + QStringLiteral("/time=") + timeText +
-           QStringLiteral("/name=") + QStringLiteral("/Bangou=") + QString::number(record.bangou) +
-           QStringLiteral("/level=") + QString::number(record.level) + QStringLiteral("/time=") +
-           QString::number(record.recordedTime) + sp + QStringLiteral("line") + QString::number(progress);
+    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp +
+           QString::number(number) + sp + description + sp + QString::number(number) + sp +
+           QStringLiteral("/date") + dateText + QStringLiteral("/i=") + QString::number(position) +
+           QStringLiteral("/time=") + timeText + QStringLiteral("/name=") + QStringLiteral("/Bangou=") +
+           QString::number(record.bangou) + QStringLiteral("/level=") + QString::number(record.level) +
+           QStringLiteral("/time=") + QString::number(record.recordedTime) + sp + QStringLiteral("line") +
+           QString::number(progress);
 }
 
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn) {
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables,
+                             const WaitFunction& waitFn) {
     const WaitFunction wait =
         waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     tables->clearBestTimes();
@@ -205,8 +209,8 @@ qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& cr
     return saturate(attemptPoints(recordedTime, criteria.rows[static_cast<size_t>(level)]).gainedPoints);
 }
 
-ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria, const QDateTime& now,
-                                   StatisticsTables* tables, const WaitFunction& wait) {
+ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
+                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait) {
     tables->clearFigures();
     const ResultsLoadError e = loadResults(resultsPath, tables, wait);
     if (!e.ok())

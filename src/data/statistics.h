@@ -14,8 +14,8 @@
 namespace kz {
 
 struct LoadedResult {
-    double date = 0;        // OLE date (whole days)
-    double time = 0;        // OLE time of day
+    double date = 0; // OLE date (whole days)
+    double time = 0; // OLE time of day
     qint16 bangou = 0;
     qint16 level = 0;
     qint32 recordedTime = 0;
@@ -24,8 +24,8 @@ struct LoadedResult {
 
 class StatisticsTables {
 public:
-    static constexpr int kLevels = 36;      // slots 0..35 (0 unused)
-    static constexpr int kStudents = 5001;  // Bangou 0..5000
+    static constexpr int kLevels = 36;     // slots 0..35 (0 unused)
+    static constexpr int kStudents = 5001; // Bangou 0..5000
     static constexpr qint32 kNoTime = 99999;
 
     enum Figure {
@@ -47,12 +47,18 @@ public:
     void add(Figure f, int level, int bangou, qint32 amount);
     qint32 totalAttempts(int level, int bangou) const { return figure(TotalAttempts, level, bangou); }
     qint32 todayAttempts(int level, int bangou) const { return figure(TodayAttempts, level, bangou); }
-    qint32 passPeriodAttempts(int level, int bangou) const { return figure(PassPeriodAttempts, level, bangou); }
-    qint32 overdoPeriodAttempts(int level, int bangou) const { return figure(OverdoPeriodAttempts, level, bangou); }
+    qint32 passPeriodAttempts(int level, int bangou) const {
+        return figure(PassPeriodAttempts, level, bangou);
+    }
+    qint32 overdoPeriodAttempts(int level, int bangou) const {
+        return figure(OverdoPeriodAttempts, level, bangou);
+    }
     qint32 totalPoints(int level, int bangou) const { return figure(TotalPoints, level, bangou); }
     qint32 todayPoints(int level, int bangou) const { return figure(TodayPoints, level, bangou); }
     qint32 passPeriodPoints(int level, int bangou) const { return figure(PassPeriodPoints, level, bangou); }
-    qint32 overdoPeriodPoints(int level, int bangou) const { return figure(OverdoPeriodPoints, level, bangou); }
+    qint32 overdoPeriodPoints(int level, int bangou) const {
+        return figure(OverdoPeriodPoints, level, bangou);
+    }
     // Sum of a figure over levels 1..35 for one student.
     qint32 sumOverLevels(Figure f, int bangou) const;
 
@@ -103,13 +109,15 @@ struct ResultsLoadError {
 // 1 s and tries again without limit; while its folder cannot be reached it waits 5 s,
 // four times, and then gives up with NotFound; any other error ends the load at once.
 // A missing file in an existing folder reads as empty. The wait keeps the screens alive.
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& wait = {});
+ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables,
+                             const WaitFunction& wait = {});
 
 // Rebuilds every figure and best time from the results file as of the moment now, with
 // the level's criteria. A period of N days counts today and the N - 1 days before;
 // 0, an empty field or a negative value counts nothing. One pass over the records.
 ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
-                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait = {});
+                                   const QDateTime& now, StatisticsTables* tables,
+                                   const WaitFunction& wait = {});
 
 // Points of one attempt as the statistics count them (multiplier applied); a level
 // outside 1..35 scores 0. Same rule as the end screen (data/points.h).
@@ -121,8 +129,7 @@ bool withinPeriod(double recordDate, double nowOle, double periodDays);
 // Ascending merge sort of keys, moving each payload with its key. Equal keys end in the
 // reverse of their order before the sort, so sorting twice restores it: keys 5, 3, 5
 // with payloads a, b, c give 3 b, 5 c, 5 a, and sorting once more 3 b, 5 a, 5 c.
-template <typename Payload>
-void sortByKey(std::span<qint32> keys, std::span<Payload> payload);
+template <typename Payload> void sortByKey(std::span<qint32> keys, std::span<Payload> payload);
 
 } // namespace kz
 
@@ -166,8 +173,7 @@ void mergeSortByKey(std::span<qint32> keys, std::span<Payload> payload, std::vec
 
 namespace kz {
 
-template <typename Payload>
-void sortByKey(std::span<qint32> keys, std::span<Payload> payload) {
+template <typename Payload> void sortByKey(std::span<qint32> keys, std::span<Payload> payload) {
     const qsizetype n = static_cast<qsizetype>(qMin(keys.size(), payload.size()));
     if (n < 2)
         return;

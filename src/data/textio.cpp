@@ -11,7 +11,9 @@ namespace kz {
 namespace {
 constexpr const char* kCodec = "windows-31j";
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 } // namespace
 
 QString decodeCp932(const QByteArray& bytes) {
@@ -106,9 +108,10 @@ bool FreeValueText::load(const QString& path, FreeValueText* out, TextReadError*
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) {
             error->kind = QFileInfo::exists(path) ? TextReadError::Unreadable : TextReadError::NotFound;
-            error->message = error->kind == TextReadError::NotFound
-                                 ? QStringLiteral("ファイルがありません: %1").arg(path)
-                                 : QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
+            error->message =
+                error->kind == TextReadError::NotFound
+                    ? QStringLiteral("ファイルがありません: %1").arg(path)
+                    : QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
         }
         return false;
     }

@@ -43,6 +43,7 @@ class TestAnswerLog : public QObject {
 private slots:
     void appendWritesHeaderOnceAndReadsBack();
     void tornLastLineIsSkippedAndClosedByTheNextWrite();
+    void largeLogReadsAcrossPieces();
     void malformedLines_data();
     void malformedLines();
     void heldLockFailsWithoutWaitingLong();
@@ -94,6 +95,22 @@ void TestAnswerLog::tornLastLineIsSkippedAndClosedByTheNextWrite() {
     QCOMPARE(log.problems.size(), 1); // the torn one stays one bad line
     QVERIFY(log.problems[0].torn);
     QCOMPARE(log.problems[0].line, 3);
+}
+
+void TestAnswerLog::largeLogReadsAcrossPieces() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(answerLogFileName());
+    QByteArray bytes = answerLogHeader() + '\n';
+    for (int i = 0; i < 2000; ++i) // about 2.6 MB: lines cross the reader's pieces
+        bytes += formatAttemptAnswers(at(1 + i % 28, 9).addSecs(i), 1 + i % 7, 7,
+                                      QList<AnsweredQuestion>(30, q(14, 9, true, 1000 + i)));
+    writeBytes(path, bytes + "2004-03-15,14:30:00,17,7,1,14,9,126,1,0,12");
+    const AnswerLogContents all = *readAnswerLog(path);
+    QCOMPARE(all.lines.size(), size_t(60000));
+    QCOMPARE(all.problems.size(), 1);
+    QVERIFY(all.problems[0].torn);
+    QCOMPARE(all.lines.back().responseMs, 2999);
+    QCOMPARE(readAnswerLog(path, AnswerLogFilter{3, {}, 0, {}})->lines.size(), size_t(2000 / 7 * 30 + 30));
 }
 
 void TestAnswerLog::malformedLines_data() {
