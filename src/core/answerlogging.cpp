@@ -16,7 +16,7 @@ Status logAttemptAnswers(RunState& state, const ResultRecord& written,
     const Status status =
         appendAnswerLines(state.installation.programDataFolder + answerLogFileName(), lines, options);
     if (!status.ok()) {
-        // Keep whole lines only, newest first to stay.
+        // Past the limit the oldest lines go, whole lines only.
         if (lines.size() > kAnswerLogBacklogLimit) {
             const qsizetype cut = lines.indexOf('\n', lines.size() - kAnswerLogBacklogLimit);
             lines = cut < 0 ? QByteArray() : lines.mid(cut + 1);
