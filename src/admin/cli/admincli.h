@@ -17,11 +17,12 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;              // check, export, stats, school-best, tables, report, facts
-    QString programFolder;        // empty: the caller's default
-    std::optional<QDateTime> now; // --now
-    std::optional<int> student;   // --student
-    QStringList commandArguments; // options of a command that reads its own (tables, report, facts)
+    QString command;                // check, export, stats, school-best, tables, report, facts, lock-test
+    QString programFolder;          // empty: the caller's default
+    std::optional<QDateTime> now;   // --now
+    std::optional<int> student;     // --student
+    std::optional<int> holdSeconds; // --hold (lock-test)
+    QStringList commandArguments;   // options of a command that reads its own (tables, report, facts)
     bool help = false;
 };
 
