@@ -3,6 +3,7 @@
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
 #include "core/gui/waitwindow.h"
+#include "core/recording.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -140,6 +141,20 @@ void waitKeepingScreensAlive(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) {
+    AppNavigator::DataAccess data;
+    data.refreshStatistics = [&state, &clock]() -> QString {
+        const ResultsLoadError error = refreshStatistics(state, clock, waitKeepingScreensAlive);
+        return error.ok() ? QString() : error.message();
+    };
+    data.recordAttempt = [&state, &clock]() -> QString {
+        const RecordingOutcome outcome =
+            Seisekikiroku(state, state.currentLevel, clock, waitKeepingScreensAlive);
+        return outcome.ok ? QString() : outcome.append.failure.message();
+    };
+    return data;
 }
 
 } // namespace kz

@@ -2,7 +2,6 @@
 #include "core/gui/fatalsound.h"
 #include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "core/startup.h"
@@ -31,17 +30,8 @@ int main(int argc, char* argv[]) {
 
     kz::SoundCues cues(*state, soundPlayer, random, {});
 
-    kz::AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> QString {
-        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
-        return error.ok() ? QString() : error.message();
-    };
-    data.recordAttempt = [&]() -> QString {
-        const kz::RecordingOutcome outcome =
-            kz::Seisekikiroku(*state, state->currentLevel, clock, kz::waitKeepingScreensAlive);
-        return outcome.ok ? QString() : outcome.append.failure.message();
-    };
-    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher, std::move(data));
+    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher,
+                               kz::programDataAccess(*state, clock));
     cues.setFatalHandler(kz::makeSoundFatalHandler(messages, &navigator));
 
     // The splash runs the start-up step from its timer and closes itself afterwards. The
