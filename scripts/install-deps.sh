@@ -9,6 +9,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6
   libgl-dev libxkbcommon-dev
   libicu-dev libsdl2-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 xvfb xauth clang-format
 )

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is needed, checks the formatting, builds, and runs every test: once in a normal build with
-# warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, checks the formatting, builds, and runs every test: once in a
+# normal build with warnings as errors, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then the fuzz targets for a bounded time (scripts/fuzz.sh;
+# KZ_SKIP_FUZZ=1 leaves them out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -18,4 +20,8 @@ if [ "${KZ_SKIP_SANITIZERS:-0}" != "1" ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKZ_WERROR=ON -DKZ_SANITIZE=ON
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ctest --output-on-failure -j"$jobs")
+fi
+
+if [ "${KZ_SKIP_FUZZ:-0}" != "1" ]; then
+  bash scripts/fuzz.sh
 fi

@@ -2,7 +2,6 @@
 
 #include "platform/clock.h"
 
-
 #include <algorithm>
 #include <cmath>
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QTextStream>
 
+#include "admin/cli/locktest.h"
 #include "platform/clock.h"
 
 namespace kz::admin {
@@ -31,7 +32,7 @@ bool isOption(const QString& arg, const QString& name) {
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"), QStringLiteral("export"), QStringLiteral("stats"),
-                                  QStringLiteral("school-best")};
+                                  QStringLiteral("school-best"), QStringLiteral("lock-test")};
     return list;
 }
 
@@ -72,6 +73,16 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->student = n;
+        } else if (isOption(arg, QStringLiteral("--hold"))) {
+            if (!takeValue(args, &i, QStringLiteral("--hold"), &value, error))
+                return false;
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 0 || n > 86400) {
+                *error = QStringLiteral("--hold takes seconds 0..86400, not \"%1\"").arg(value);
+                return false;
+            }
+            out->holdSeconds = n;
         } else if (arg.startsWith(u'-')) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return false;
@@ -96,6 +107,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
         *error = QStringLiteral("--now belongs to stats and school-best");
         return false;
     }
+    if (out->holdSeconds && out->command != u"lock-test") {
+        *error = QStringLiteral("--hold belongs to lock-test");
+        return false;
+    }
     if (out->student && out->command != u"stats") {
         *error = QStringLiteral("--student belongs to stats");
         return false;
@@ -107,7 +122,8 @@ QString cliHelpText() {
     return QStringLiteral(
         "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
         "\n"
-        "Checks and exports the data of a カズリンその２ installation. Nothing is written.\n"
+        "Checks and exports the data of a カズリンその２ installation. Nothing is written\n"
+        "(lock-test creates an empty results file when there is none).\n"
         "\n"
         "  --program-folder DIR  the program's own folder of the installation: the folder\n"
         "                        whose parent holds パスデータ.txt (default: the folder of\n"
@@ -138,6 +154,14 @@ QString cliHelpText() {
         "  school-best [--now ...]\n"
         "               level,school_best_time for every level with a school best time\n"
         "               (students 1..1000).\n"
+        "  lock-test [--hold SECONDS]\n"
+        "               takes the lock of the results file, the one every recorded\n"
+        "               attempt takes, and holds it SECONDS (default 60) seconds. Run\n"
+        "               it on one computer, then on a second computer that shares the\n"
+        "               data folder: the second must report LOCK HELD BY ANOTHER\n"
+        "               STATION (exit status 3). It says plainly when locking does not\n"
+        "               work on the folder (exit status 1). Never writes a record; a\n"
+        "               missing results file is created empty.\n"
         "\n"
         "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -172,6 +196,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return runCheck(installation, pathFile, out, err);
     if (options.command == u"export")
         return runExport(installation, out, err);
+    if (options.command == u"lock-test")
+        return runLockTest(installation, options.holdSeconds.value_or(60), out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err);
     return runSchoolBest(installation, out, err);

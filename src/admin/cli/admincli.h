@@ -17,10 +17,11 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;              // check, export, stats, school-best
-    QString programFolder;        // empty: the caller's default
-    std::optional<QDateTime> now; // --now
-    std::optional<int> student;   // --student
+    QString command;                // check, export, stats, school-best, lock-test
+    QString programFolder;          // empty: the caller's default
+    std::optional<QDateTime> now;   // --now
+    std::optional<int> student;     // --student
+    std::optional<int> holdSeconds; // --hold (lock-test)
     bool help = false;
 };
 

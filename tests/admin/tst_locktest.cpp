@@ -1,0 +1,199 @@
+#include "admin/cli/admincli.h"
+#include "admin/cli/locktest.h"
+#include "data/resultstore.h"
+#include "data/textio.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+using namespace kz::admin;
+
+namespace {
+
+// common/パスデータ.txt, the program folder common/drill2, data/ with the settings and a
+// results file of two records.
+class School {
+public:
+    School() {
+        QDir(dir.path()).mkpath("common/drill2");
+        QDir(dir.path()).mkpath("data/drill2");
+        write("common/パスデータ.txt", {dir.path() + "/data/"});
+        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
+        const QDateTime when(QDate(2004, 3, 15), QTime(14, 30));
+        records = encodeResultRecord(makeResultRecord(when, 17, 2, 30, u"12345")) +
+                  encodeResultRecord(makeResultRecord(when, 21, 3, 99999, u"12345"));
+        QFile f(resultsPath());
+        if (f.open(QIODevice::WriteOnly))
+            f.write(records);
+    }
+    void write(const QString& relative, const QStringList& lines) {
+        QString error;
+        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
+    }
+    QString programFolder() const { return dir.path() + "/common/drill2"; }
+    QString resultsPath() const { return dir.path() + "/data/drill2/成績累積データ.dat"; }
+    QByteArray resultsBytes() const {
+        QFile f(resultsPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+    }
+
+    QTemporaryDir dir;
+    QByteArray records;
+};
+
+QStringList lockTestArgs(const School& school, int hold) {
+    return {"--program-folder", school.programFolder(), "lock-test", "--hold", QString::number(hold)};
+}
+
+struct Finished {
+    int status = -1;
+    QString out;
+};
+
+Finished runToEnd(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(KZ_ADMIN_EXE), args);
+    Finished f;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        f.status = p.exitCode();
+    f.out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+    return f;
+}
+
+} // namespace
+
+class TestLockTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void secondStationSeesTheLock();
+    void createsAMissingResultsFileEmpty();
+    void holdBelongsToLockTest();
+    void mountOfAPath_data();
+    void mountOfAPath();
+    void concernsOfAMount_data();
+    void concernsOfAMount();
+};
+
+// The same command in two processes: the second reports the lock as held by another
+// station while the first holds it, and takes it itself once the first has gone.
+void TestLockTest::secondStationSeesTheLock() {
+    School school;
+    QProcess holder;
+    holder.start(QStringLiteral(KZ_ADMIN_EXE), lockTestArgs(school, 120));
+    QString holderOut;
+    QElapsedTimer waited;
+    waited.start();
+    while (!holderOut.contains("lock taken") && waited.elapsed() < 60000 &&
+           holder.state() != QProcess::NotRunning) {
+        holder.waitForReadyRead(500);
+        holderOut += QString::fromUtf8(holder.readAllStandardOutput());
+    }
+    QVERIFY2(holderOut.contains("lock taken"), qPrintable(holderOut + holder.readAllStandardError()));
+
+    const Finished second = runToEnd(lockTestArgs(school, 0));
+    QCOMPARE(second.status, ExitLockHeld);
+    QVERIFY2(second.out.contains("LOCK HELD BY ANOTHER STATION"), qPrintable(second.out));
+
+    holder.terminate();
+    QVERIFY(holder.waitForFinished(30000));
+    const Finished afterwards = runToEnd(lockTestArgs(school, 0));
+    QCOMPARE(afterwards.status, int(ExitOk));
+    QVERIFY2(afterwards.out.contains("lock released"), qPrintable(afterwards.out));
+    QCOMPARE(school.resultsBytes(), school.records);
+}
+
+void TestLockTest::createsAMissingResultsFileEmpty() {
+    School school;
+    QVERIFY(QFile::remove(school.resultsPath()));
+    const Finished run = runToEnd(lockTestArgs(school, 0));
+    QCOMPARE(run.status, int(ExitOk));
+    QCOMPARE(school.resultsBytes(), QByteArray());
+}
+
+void TestLockTest::holdBelongsToLockTest() {
+    CliOptions options;
+    QString error;
+    QVERIFY(parseCliArguments({"lock-test"}, &options, &error));
+    QVERIFY(!options.holdSeconds);
+    QVERIFY(parseCliArguments({"lock-test", "--hold=5"}, &options, &error));
+    QCOMPARE(*options.holdSeconds, 5);
+    QVERIFY(!parseCliArguments({"lock-test", "--hold", "-1"}, &options, &error));
+    QVERIFY(!parseCliArguments({"lock-test", "--hold", "x"}, &options, &error));
+    QVERIFY(!parseCliArguments({"check", "--hold", "5"}, &options, &error));
+}
+
+void TestLockTest::mountOfAPath_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("mountPoint");
+    QTest::addColumn<QString>("fileSystem");
+    QTest::addColumn<QString>("options");
+    QTest::newRow("root") << "/home/a/data"
+                          << "/"
+                          << "ext4"
+                          << "rw,relatime,rw,errors=remount-ro";
+    QTest::newRow("longest mount wins") << "/mnt/school/data/x.dat"
+                                        << "/mnt/school"
+                                        << "nfs4"
+                                        << "rw,noatime,rw,vers=4.2,local_lock=none,addr=10.0.0.2";
+    QTest::newRow("prefix of a name is no mount") << "/mnt/schools/x"
+                                                  << "/"
+                                                  << "ext4"
+                                                  << "rw,relatime,rw,errors=remount-ro";
+    QTest::newRow("escaped space") << "/media/共有 フォルダ/data"
+                                   << "/media/共有 フォルダ"
+                                   << "cifs"
+                                   << "rw,relatime,rw,vers=3.1.1,nobrl";
+}
+
+void TestLockTest::mountOfAPath() {
+    QFETCH(QString, path);
+    const QString mountInfo =
+        "22 1 254:1 / / rw,relatime shared:1 - ext4 /dev/vda1 rw,errors=remount-ro\n"
+        "40 22 0:50 / /mnt/school rw,noatime shared:30 - nfs4 server:/export rw,vers=4.2,local_lock=none,"
+        "addr=10.0.0.2\n"
+        "41 22 0:51 / /media/共有\\040フォルダ rw,relatime - cifs //server/share rw,vers=3.1.1,nobrl\n"
+        "broken line\n";
+    const MountFacts m = mountFactsFrom(mountInfo, path);
+    QTEST(m.mountPoint, "mountPoint");
+    QTEST(m.fileSystem, "fileSystem");
+    QTEST(m.options, "options");
+}
+
+void TestLockTest::concernsOfAMount_data() {
+    QTest::addColumn<QString>("fileSystem");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<bool>("concern");
+    QTest::newRow("local disk") << "ext4"
+                                << "rw,relatime" << false;
+    QTest::newRow("nfs with locks") << "nfs4"
+                                    << "rw,vers=4.2,local_lock=none" << false;
+    QTest::newRow("nfs nolock") << "nfs"
+                                << "rw,vers=3,nolock" << true;
+    QTest::newRow("nfs local posix locks") << "nfs"
+                                           << "rw,local_lock=posix" << true;
+    QTest::newRow("smb with byte-range locks") << "cifs"
+                                               << "rw,vers=3.1.1" << false;
+    QTest::newRow("smb nobrl") << "cifs"
+                               << "rw,nobrl,vers=3.1.1" << true;
+    QTest::newRow("sshfs") << "fuse.sshfs"
+                           << "rw" << true;
+}
+
+void TestLockTest::concernsOfAMount() {
+    QFETCH(QString, fileSystem);
+    QFETCH(QString, options);
+    QFETCH(bool, concern);
+    MountFacts m;
+    m.fileSystem = fileSystem;
+    m.options = options;
+    QCOMPARE(!lockingConcern(m).isEmpty(), concern);
+}
+
+QTEST_GUILESS_MAIN(TestLockTest)
+#include "tst_locktest.moc"
