@@ -1,9 +1,13 @@
 #include "app/appnavigator.h"
 
+#include "core/gui/paintnow.h"
+#include "core/gui/retrynotice.h"
+
 #include "admin/gui/recordbrowserscreen.h"
 #include "core/gui/fatalsound.h"
 #include "core/gui/versionwindow.h"
 #include "core/gui/waitwindow.h"
+#include "core/recording.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -157,6 +161,27 @@ void waitKeepingScreensAlive(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) {
+    AppNavigator::DataAccess data;
+    // What the screen shows is handed to the window system before the file is read. A
+    // results file that stays refused is retried without end; after a few seconds the
+    // screen says so, and the notice goes when the read or the append has succeeded.
+    data.refreshStatistics = [&state, &clock]() -> QString {
+        paintNow();
+        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
+        const ResultsLoadError error = refreshStatistics(state, clock, notice.waitFunction());
+        return error.ok() ? QString() : error.message();
+    };
+    data.recordAttempt = [&state, &clock]() -> QString {
+        paintNow();
+        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
+        const RecordingOutcome outcome =
+            Seisekikiroku(state, state.currentLevel, clock, notice.waitFunction());
+        return outcome.ok ? QString() : outcome.append.failure.message();
+    };
+    return data;
 }
 
 } // namespace kz

@@ -78,4 +78,9 @@ private:
 // Waits the given time while the screens stay alive (events keep being processed).
 void waitKeepingScreensAlive(int milliseconds);
 
+// The program's data access, as main() wires it: the statistics refresh and the
+// recording step on the run's own results file, waiting for a locked file with the
+// screens alive.
+AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock);
+
 } // namespace kz

@@ -4,7 +4,6 @@
 #include "core/gui/retrynotice.h"
 #include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "core/startup.h"
@@ -36,23 +35,8 @@ int main(int argc, char* argv[]) {
     kz::PaintFirstPlayer paintingPlayer(soundPlayer);
     kz::SoundCues cues(*state, paintingPlayer, random, {});
 
-    kz::AppNavigator::DataAccess data;
-    // A results file that stays refused is retried without end; after a few seconds the
-    // screen says so, and the notice goes when the read or the append has succeeded.
-    data.refreshStatistics = [&]() -> QString {
-        kz::paintNow();
-        kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
-        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock, notice.waitFunction());
-        return error.ok() ? QString() : error.message();
-    };
-    data.recordAttempt = [&]() -> QString {
-        kz::paintNow();
-        kz::RetryNotice notice(state->installation.resultsPath(), kz::waitKeepingScreensAlive);
-        const kz::RecordingOutcome outcome =
-            kz::Seisekikiroku(*state, state->currentLevel, clock, notice.waitFunction());
-        return outcome.ok ? QString() : outcome.append.failure.message();
-    };
-    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher, std::move(data));
+    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher,
+                               kz::programDataAccess(*state, clock));
     cues.setFatalHandler(kz::makeSoundFatalHandler(messages, &navigator));
 
     // The splash runs the start-up step from its timer and closes itself afterwards. The

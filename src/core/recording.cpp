@@ -28,8 +28,15 @@ RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, c
 }
 
 ResultsLoadError refreshStatistics(RunState& state, const Clock& clock, const WaitFunction& wait) {
-    return refreshStatistics(state.installation.resultsPath(), state.criteria, clock.now(), &state.statistics,
-                             wait);
+    // A refresh asked for while one waits for the file starts no second count: the
+    // running one brings the figures.
+    if (state.statisticsRefreshRunning)
+        return {};
+    state.statisticsRefreshRunning = true;
+    const ResultsLoadError error = refreshStatistics(state.installation.resultsPath(), state.criteria,
+                                                     clock.now(), &state.statistics, wait);
+    state.statisticsRefreshRunning = false;
+    return error;
 }
 
 } // namespace kz

@@ -67,6 +67,12 @@ struct RunState {
     RosterTables roster;
     PassCriteriaTable criteria;
     StatisticsTables statistics;
+    bool statisticsRefreshRunning = false; // a refresh is waiting for or reading the results file
+
+    // Name of level 1..35 in the catalogue; empty for any other number.
+    QString levelName(int level) const {
+        return level >= 1 && level < kLevelSlots ? levelNames[static_cast<size_t>(level)] : QString();
+    }
 
     bool currentIsTeacher() const {
         return currentName.contains(QStringLiteral("★")) || currentName.contains(QStringLiteral("先生"));

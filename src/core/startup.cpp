@@ -10,7 +10,7 @@
 namespace kz {
 
 void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
-    random.seed(static_cast<quint32>(std::floor(clock.secondsSinceMidnight())));
+    seedFromClock(random, clock);
     state.seasonColour = seasonColour(clock.today().month());
 }
 

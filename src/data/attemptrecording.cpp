@@ -16,7 +16,7 @@ RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCrite
     RecordingJudgement j;
     if (!fitsTables(level, bangou))
         return j;
-    const PassCriteria& c = criteria.rows[static_cast<size_t>(level)];
+    const PassCriteria& c = criteria.level(level);
     j.clearedBefore = stats.totalAttempts(level, bangou) >= c.clearCount &&
                               stats.totalPoints(level, bangou) >= c.clearPoints
                           ? 1

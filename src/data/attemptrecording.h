@@ -18,8 +18,8 @@ struct RecordingJudgement {
 
 // The judgement over the statistics of the last refresh (which do not yet hold this
 // attempt). Equal times are no new best; 99999 never is. Only Bangou 1..5000 and
-// levels 1..35 can set a best time, and only Bangou 1..1000 the school's, as only
-// those count in the school best time.
+// levels 1..35 can set a best time. Any of them may set the school's best here, whoever
+// the student is; the next refresh takes the school best from Bangou 1..1000 only again.
 RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCriteriaTable& criteria, int level,
                                   int bangou, qint32 recordedTime);
 

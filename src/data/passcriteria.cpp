@@ -172,11 +172,23 @@ PassCriteria PassCriteria::fromTexts(const QList<QString>& fields) {
     return row;
 }
 
-const PassCriteria& PassCriteriaTable::operator[](int level) const {
+namespace {
+const PassCriteria& emptyRow() {
     static const PassCriteria empty;
-    if (level < 0 || level >= kSlots)
-        return empty;
-    return rows[static_cast<size_t>(level)];
+    return empty;
+}
+} // namespace
+
+const PassCriteria& PassCriteriaTable::operator[](int slot) const {
+    if (slot < 0 || slot >= kSlots)
+        return emptyRow();
+    return rows_[static_cast<size_t>(slot)];
+}
+
+const PassCriteria& PassCriteriaTable::level(int level) const {
+    if (level < 1 || level >= kSlots)
+        return emptyRow();
+    return rows_[static_cast<size_t>(level)];
 }
 
 CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* table) {

@@ -58,13 +58,21 @@ struct PassCriteria {
     static PassCriteria fromTexts(const QList<QString>& fields);
 };
 
-struct PassCriteriaTable {
+class PassCriteriaTable {
+public:
     static constexpr int kSlots = 36; // 0 (header) and levels 1..35
-    std::array<PassCriteria, kSlots> rows;
-    int levelLines = 0; // number of level lines read by the last load
+    int levelLines = 0;               // number of level lines read by the last load
 
-    const PassCriteria& operator[](int level) const; // an out-of-range level gives an empty row
-    PassCriteria& row(int level) { return rows.at(static_cast<size_t>(level)); }
+    // Slot 0 is the header row; a slot outside 0..35 reads as an empty row.
+    const PassCriteria& operator[](int slot) const;
+    // The criteria of level 1..35; any other number reads as an empty row (no target, no
+    // limits, nothing to clear).
+    const PassCriteria& level(int level) const;
+    // A slot to fill in (loading, tests); the slot must be within 0..35.
+    PassCriteria& row(int slot) { return rows_.at(static_cast<size_t>(slot)); }
+
+private:
+    std::array<PassCriteria, kSlots> rows_;
 };
 
 struct CriteriaLoadResult {

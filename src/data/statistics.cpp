@@ -230,13 +230,17 @@ bool withinPeriod(double recordDate, double nowOle, double periodDays) {
 qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& criteria) {
     if (level < 1 || level >= PassCriteriaTable::kSlots)
         return 0;
-    return saturate(attemptPoints(recordedTime, criteria.rows[static_cast<size_t>(level)]).gainedPoints);
+    return saturate(attemptPoints(recordedTime, criteria.level(level)).gainedPoints);
 }
 
 ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
-                                   const QDateTime& now, StatisticsTables* tables, const WaitFunction& wait,
+                                   const QDateTime& now, StatisticsTables* target, const WaitFunction& wait,
                                    int giveUpAfterMs) {
-    tables->clearFigures();
+    // Counted into fresh tables and swapped in once the read is complete: a refresh
+    // entered again while this one waits for the file finds whole figures, never
+    // half-built ones, and cannot count a record twice.
+    StatisticsTables fresh;
+    StatisticsTables* tables = &fresh;
     const ResultsLoadError e = loadResults(resultsPath, tables, wait, giveUpAfterMs);
     if (!e.ok())
         return e;
@@ -246,8 +250,8 @@ ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteri
     std::array<double, StatisticsTables::kLevels> passDays{};
     std::array<double, StatisticsTables::kLevels> overdoDays{};
     for (int level = 1; level < StatisticsTables::kLevels; ++level) {
-        passDays[static_cast<size_t>(level)] = criteria.rows[static_cast<size_t>(level)].passPeriodDays;
-        overdoDays[static_cast<size_t>(level)] = criteria.rows[static_cast<size_t>(level)].overdoPeriodDays;
+        passDays[static_cast<size_t>(level)] = criteria.level(level).passPeriodDays;
+        overdoDays[static_cast<size_t>(level)] = criteria.level(level).overdoPeriodDays;
     }
 
     StatisticsBuilder b(*tables);
@@ -281,6 +285,7 @@ ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteri
             bump(F::TodayPoints, cell, p);
         }
     }
+    std::swap(*target, fresh);
     return {};
 }
 

@@ -117,7 +117,8 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
                              const WaitFunction& wait = {}, int giveUpAfterMs = 0);
 
 // Rebuilds every figure and best time from the results file as of the moment now, with
-// the level's criteria. A period of N days counts today and the N - 1 days before;
+// the level's criteria. The tables change only when the whole file was read; after an
+// error they keep the figures they had. A period of N days counts today and the N - 1 days before;
 // 0, an empty field or a negative value counts nothing. One pass over the records.
 ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
                                    const QDateTime& now, StatisticsTables* tables,

@@ -1,28 +1,9 @@
 #include "levelmenu/availability.h"
 
 #include "core/runstate.h"
+#include "data/levelrules.h"
 
 namespace kz {
-
-namespace {
-
-// A row of the table; levels outside the table read as an empty row (no limits).
-const PassCriteria& criteriaOf(const PassCriteriaTable& table, int level) {
-    static const PassCriteria empty;
-    if (level < 1 || level >= PassCriteriaTable::kSlots)
-        return empty;
-    return table.rows[static_cast<size_t>(level)];
-}
-
-bool overdone(const PassCriteria& limits, const StatisticsTables& statistics, int level, int bangou) {
-    const double attempts = statistics.overdoPeriodAttempts(level, bangou);
-    const double points = statistics.overdoPeriodPoints(level, bangou);
-    const bool byCount = limits.overdoCount != 0 && attempts >= limits.overdoCount;
-    const bool byPoints = limits.overdoPoints != 0 && points >= limits.overdoPoints;
-    return byCount || byPoints;
-}
-
-} // namespace
 
 LevelAvailability AvailabilityDecision::level(int number) const {
     if (number < 0 || static_cast<size_t>(number) >= levels.size())
@@ -34,9 +15,8 @@ AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
                                              const StatisticsTables& statistics, int bangou, int levelCount,
                                              int finalLevel) {
     AvailabilityDecision decision;
-    const PassCriteria& finalRow = criteriaOf(criteria, finalLevel);
-    decision.finalCleared = statistics.passPeriodPoints(finalLevel, bangou) >= finalRow.clearPoints &&
-                            statistics.passPeriodAttempts(finalLevel, bangou) >= finalRow.clearCount;
+    const PassCriteria& finalRow = criteria.level(finalLevel);
+    decision.finalCleared = clearedInPassPeriod(finalRow, statistics, finalLevel, bangou);
 
     if (levelCount < 1)
         return decision;
@@ -46,7 +26,7 @@ AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
     if (decision.finalCleared)
         return decision;
     for (int level = 1; level < levelCount; ++level) {
-        if (overdone(criteriaOf(criteria, level), statistics, level, bangou)) {
+        if (overdone(criteria.level(level), statistics, level, bangou)) {
             LevelAvailability& slot = decision.levels[static_cast<size_t>(level)];
             slot.enabled = false;
             slot.locked = true;

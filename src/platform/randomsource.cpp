@@ -1,5 +1,7 @@
 #include "platform/randomsource.h"
 
+#include "platform/clock.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +25,10 @@ int pickOneBased(double r, int count) {
         r = 0.0;
     const int i = static_cast<int>(std::floor(r * count + 1.0));
     return std::clamp(i, 1, count);
+}
+
+void seedFromClock(RandomSource& random, const Clock& clock) {
+    random.seed(static_cast<quint32>(std::floor(clock.secondsSinceMidnight())));
 }
 
 } // namespace kz

@@ -29,4 +29,9 @@ RandomSource& systemRandom();
 // a value rounding up to 1.0 still gives a valid pick. count must be > 0.
 int pickOneBased(double r, int count);
 
+class Clock;
+
+// Seeds the random source from the clock: the whole seconds since midnight.
+void seedFromClock(RandomSource& random, const Clock& clock);
+
 } // namespace kz

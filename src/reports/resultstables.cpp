@@ -426,8 +426,7 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
         QString& text = o.line.text;
         text.reserve(32);
         if (t < kListedTimeLimit) {
-            const qint32 points =
-                attemptPoints(t, sources_.criteria.rows[static_cast<size_t>(r.level)]).basePoints;
+            const qint32 points = attemptPoints(t, sources_.criteria.level(r.level)).basePoints;
             o.number = pointsFirst ? points : t;
             if (pointsFirst)
                 appendRightAligned(text, points, 5);
@@ -458,9 +457,8 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
         sortLines(lines);
         LevelList& list = tables->levels[static_cast<size_t>(level)];
         list.lines = takeLines(lines);
-        list.colour = coloured
-                          ? colourBySlowest(list.lines, sources_.criteria.rows[static_cast<size_t>(level)])
-                          : ListColour::Plain;
+        list.colour =
+            coloured ? colourBySlowest(list.lines, sources_.criteria.level(level)) : ListColour::Plain;
     }
 }
 

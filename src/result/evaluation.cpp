@@ -2,6 +2,7 @@
 
 #include "core/cues.h"
 #include "core/runstate.h"
+#include "data/levelrules.h"
 #include "data/points.h"
 
 namespace kz {
@@ -11,17 +12,9 @@ namespace {
 constexpr qint32 kNoRecordFrom = 99998; // 99999 marks a time-out; 99998 and up show no time
 constexpr qint16 kNeverCleared = 9999;  // a clearCount that marks a level nobody is meant to clear
 
-// The criteria of a level; a level outside the table reads as an empty row (no target, no limits).
-const PassCriteria& criteriaOf(const PassCriteriaTable& table, int level) {
-    static const PassCriteria empty;
-    if (level < 1 || level >= PassCriteriaTable::kSlots)
-        return empty;
-    return table.rows[static_cast<size_t>(level)];
-}
-
 bool someLevelNeverCleared(const PassCriteriaTable& table) {
     for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
-        if (table.rows[static_cast<size_t>(level)].clearCount == kNeverCleared)
+        if (table.level(level).clearCount == kNeverCleared)
             return true;
     }
     return false;
@@ -48,7 +41,7 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
     const int level = state.currentLevel;
     const int student = state.currentBangou;
     const qint32 t = state.recordedTime;
-    const PassCriteria& criteria = criteriaOf(state.criteria, level);
+    const PassCriteria& criteria = state.criteria.level(level);
     const StatisticsTables& stats = state.statistics;
     const bool isFinalLevel = level == state.finalLevel;
     v.level = level;
@@ -56,8 +49,7 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
 
     // 2. Cleared within the pass period; the final level earns the banner unless the table
     //    holds a level that is never meant to be cleared.
-    v.levelCleared = stats.passPeriodPoints(level, student) >= criteria.clearPoints &&
-                     stats.passPeriodAttempts(level, student) >= criteria.clearCount;
+    v.levelCleared = clearedInPassPeriod(criteria, stats, level, student);
     v.banner = v.levelCleared && isFinalLevel && !someLevelNeverCleared(state.criteria);
 
     // 3. Points: the same rule as the statistics, so the two always agree.
@@ -113,13 +105,11 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
 FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
     const int level = verdict.level;
     const int student = state.currentBangou;
-    const PassCriteria& criteria = criteriaOf(state.criteria, level);
+    const PassCriteria& criteria = state.criteria.level(level);
     const StatisticsTables& stats = state.statistics;
 
     FollowUp f;
-    f.overdone =
-        (criteria.overdoCount != 0 && stats.overdoPeriodAttempts(level, student) >= criteria.overdoCount) ||
-        (criteria.overdoPoints != 0 && stats.overdoPeriodPoints(level, student) >= criteria.overdoPoints);
+    f.overdone = overdone(criteria, stats, level, student);
     if (!f.overdone || !verdict.levelCleared)
         return f;
     if (level == state.finalLevel) {

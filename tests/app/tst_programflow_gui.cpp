@@ -3,7 +3,6 @@
 // attempt stored in the real results file.
 #include "app/appnavigator.h"
 #include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
 #include "core/startup.h"
 #include "data/answerlogaudit.h"
@@ -68,16 +67,8 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     const qint64 sizeBefore = fileSize(resultsPath);
     QVERIFY(sizeBefore > 0);
 
-    AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> QString {
-        const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
-        return e.ok() ? QString() : e.message();
-    };
-    data.recordAttempt = [&]() -> QString {
-        const RecordingOutcome o = Seisekikiroku(*state, state->currentLevel, clock, waitKeepingScreensAlive);
-        return o.ok ? QString() : o.append.failure.message();
-    };
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
+    // The data access main() wires: the real results file of the demo school.
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher, programDataAccess(*state, clock));
 
     // Name screen: pick the first listed student and confirm with "1".
     navigator.showNameScreen();

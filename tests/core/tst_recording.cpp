@@ -57,6 +57,7 @@ private slots:
     void recordingFlags_data();
     void recordingFlags();
     void recordingFailureChangesNothing();
+    void refreshEnteredAgainDuringTheWaitCountsOnce();
 };
 
 void TestRecording::recordingFlags_data() {
@@ -154,6 +155,31 @@ void TestRecording::recordingFailureChangesNothing() {
     QVERIFY(Seisekikiroku(state, 2, clock).ok);
     QCOMPARE(int(state.newPersonalBest), 1);
     QCOMPARE(QFileInfo(state.installation.resultsPath()).size(), 44);
+}
+
+void TestRecording::refreshEnteredAgainDuringTheWaitCountsOnce() {
+    QTemporaryDir dir;
+    RunState state;
+    state.installation.programDataFolder = dir.path() + "/later/";
+    state.criteria = criteria();
+    test::FakeClock clock(kNow);
+    int waits = 0;
+    ResultsLoadError inner;
+    // The folder is out of reach at first; during the wait it comes back with one record
+    // and a screen asks for a refresh of its own.
+    const ResultsLoadError outer = refreshStatistics(state, clock, [&](int) {
+        if (++waits > 1)
+            return;
+        QVERIFY(QDir(dir.path()).mkdir("later"));
+        writeRecords(state.installation.resultsPath(), {rec(3, 3, 30)});
+        inner = refreshStatistics(state, clock, [](int) {});
+    });
+    QVERIFY(outer.ok());
+    QVERIFY(inner.ok());
+    QCOMPARE(waits, 1);
+    QCOMPARE(state.statistics.totalAttempts(3, 3), 1);
+    QCOMPARE(state.statistics.totalPoints(3, 3), 11);
+    QVERIFY(!state.statisticsRefreshRunning);
 }
 
 QTEST_GUILESS_MAIN(TestRecording)

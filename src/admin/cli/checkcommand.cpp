@@ -178,7 +178,7 @@ void checkCriteria(const Installation& inst, Report& report) {
                               .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
     for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
-        const PassCriteria& c = table.rows[static_cast<size_t>(level)];
+        const PassCriteria& c = table.level(level);
         const qsizetype firstValue = qsizetype(level) * kCriteriaFields;
         const int line = firstValue < text.valueCount() ? text.lineOfValue(firstValue) : level + 1;
         for (int f = 0; f < 9; ++f) {

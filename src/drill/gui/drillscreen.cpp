@@ -79,14 +79,6 @@ QFrame* makeShape(QWidget* parent, const QString& name, const QColor& colour) {
     return shape;
 }
 
-// The pass criteria of a level; an empty row for a number outside the table.
-const PassCriteria& criteriaRow(const RunState& state, int level) {
-    static const PassCriteria none;
-    if (level < 0 || level >= PassCriteriaTable::kSlots)
-        return none;
-    return state.criteria.rows[static_cast<size_t>(level)];
-}
-
 void setShapeWidth(QFrame* shape, int width) {
     shape->setGeometry(0, 0, width, shape->parentWidget()->height());
     shape->setVisible(width > 0);
@@ -106,7 +98,7 @@ DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QW
     buildControls();
 
     // A fresh sequence of questions for every attempt.
-    context_.random.seed(static_cast<quint32>(context_.clock.now().time().msecsSinceStartOfDay()));
+    seedFromClock(context_.random, context_.clock);
 
     sTimer1_ = new QTimer(this);
     sTimer1_->setObjectName(QStringLiteral("sTimer1"));
@@ -255,7 +247,7 @@ void DrillScreen::activate() {
     state.elapsedSeconds = 0;
     state.attemptAnswers.clear();
     const int level = state.currentLevel;
-    engine_->初期設定(level, criteriaRow(state, level).minimumTime);
+    engine_->初期設定(level, state.criteria.level(level).minimumTime);
     context_.navigator.closeWaitWindow();
     sLabel10_->setText(QStringLiteral("0"));
     showStatusFigures();
@@ -286,9 +278,7 @@ void DrillScreen::showStatusFigures() {
     titleFont.setPointSizeF(titlePointSize(state.programTitle));
     sLabel2_->setFont(titleFont);
     sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
-    sLabel8_->setText(level >= 0 && level < RunState::kLevelSlots
-                          ? state.levelNames[static_cast<size_t>(level)]
-                          : QString());
+    sLabel8_->setText(state.levelName(level));
     sLabel14_->setText(state.installation.siteName);
     const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
     sLabel11_->setText(QString::number(numbers.atLevel));
@@ -350,7 +340,7 @@ void DrillScreen::onSTimer2() {
 // --- what the engine reports ---
 
 void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
-    const PassCriteria& row = criteriaRow(context_.state, context_.state.currentLevel);
+    const PassCriteria& row = context_.state.criteria.level(context_.state.currentLevel);
     bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
     timeBar_->setVisible(bar_.visible);
     setShapeWidth(sShape5_, kTimeBarWidth);
@@ -464,10 +454,17 @@ bool DrillScreen::askRecordingRetry(const QString& error) {
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
 }
 
+void DrillScreen::setPause(std::function<void(int milliseconds)> pause) {
+    pause_ = std::move(pause);
+}
+
 void DrillScreen::pauseThenShowResult(int milliseconds) {
     Navigator& navigator = context_.navigator;
     const QPointer<DrillScreen> self(this);
-    {
+    const std::function<void(int)> pause = pause_;
+    if (pause) {
+        pause(milliseconds);
+    } else {
         // The screen stays alive (repaints, ignores keys) while the closing message shows.
         QEventLoop loop;
         QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);

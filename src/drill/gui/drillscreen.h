@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -29,6 +30,10 @@ public:
     static constexpr int kTimer1IntervalMs = 1000;
     static constexpr int kTimer2IntervalMs = 10000;
     static constexpr int kResultPauseMs = 1000;
+
+    // Replaces the wait of kResultPauseMs before the end screen (tests); empty: a real wait
+    // with events running.
+    void setPause(std::function<void(int milliseconds)> pause);
     static constexpr int kTimeBarWidth = 1001;
 
     // recorder stores the attempt once it has ended (the results store's recording step).
@@ -130,6 +135,7 @@ private:
 
     QTimer* sTimer1_ = nullptr;
     QTimer* sTimer2_ = nullptr;
+    std::function<void(int)> pause_; // the wait before the end screen; empty: a real wait
 };
 
 // The drill launch: a clean attempt state (finished, recordingStarted, timedOut 0),

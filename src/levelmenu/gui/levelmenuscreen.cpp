@@ -6,6 +6,7 @@
 #include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "data/grade.h"
+#include "levelmenu/teacheraccess.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "reports/gui/graphpanel.h"
@@ -209,7 +210,7 @@ void LevelMenuScreen::buildColumns() {
     const QFont listFont = kit::fixedPitch(kit::gothicPixelFont(12));
     for (int level = 1; level <= levelCount(); ++level) {
         LevelColumn& c = columns_[static_cast<size_t>(level)];
-        const QString name = state.levelNames[static_cast<size_t>(level)];
+        const QString name = state.levelName(level);
 
         c.label1 = kit::makeLabel(this, indexed(u"Label1", level), QString::number(level));
         c.label1->setAlignment(Qt::AlignCenter);
@@ -257,8 +258,8 @@ void LevelMenuScreen::buildColumns() {
         c.list5->setAutoFillBackground(true);
         c.list5->setModel(c.results);
 
-        c.label7 = kit::makeLabel(this, indexed(u"Label7", level),
-                                  criteriaLineText(state.criteria.rows.at(static_cast<size_t>(level))));
+        c.label7 =
+            kit::makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.level(level)));
         c.label7->setAlignment(Qt::AlignCenter);
 
         c.command3 = kit::makeButton(this, indexed(u"Command3", level), QString::number(level));
@@ -474,7 +475,7 @@ void LevelMenuScreen::activate() {
     // 8. The student's figures per level.
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
-        const PassCriteria& criteria = state.criteria.rows.at(static_cast<size_t>(level));
+        const PassCriteria& criteria = state.criteria.level(level);
         const StatisticsTables& s = state.statistics;
         kit::paint(c.label7, kLightGrey);
         kit::paint(c.label8, kLightGrey);
@@ -760,8 +761,7 @@ void LevelMenuScreen::teacherChoice(int k) {
     if (!teacherPanelOpen() || leaving_ || activating_)
         return;
     const QString typed = text3_->text();
-    // An empty box never opens the data screens, not even when no password is set.
-    if (typed.isEmpty() || typed != context_.state.installation.teacherPassword) {
+    if (!teacherPasswordAccepted(typed, context_.state.installation.teacherPassword)) {
         context_.messages.inform(this, context_.state.programTitle,
                                  QStringLiteral("パスワードを入力して下さい"));
         return;

@@ -170,9 +170,7 @@ void EndScreen::activate() {
 void EndScreen::showVerdict() {
     const RunState& state = context_.state;
     const int level = verdict_.level;
-    const QString levelName = level >= 0 && level < RunState::kLevelSlots
-                                  ? state.levelNames[static_cast<size_t>(level)]
-                                  : QString();
+    const QString levelName = state.levelName(level);
 
     label13_->setText(verdict_.levelAttemptText);
     label14_->setText(verdict_.totalAttemptText);

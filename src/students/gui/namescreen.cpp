@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "platform/randomsource.h"
+#include "students/currentstudent.h"
 #include "students/nameline.h"
 #include "students/programmenu.h"
 
@@ -52,7 +53,7 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 
-    context_.random.seed(static_cast<quint32>(context_.clock.secondsSinceMidnight()));
+    seedFromClock(context_.random, context_.clock);
     // Shown before the list is built, so the wait panel is what the student sees while
     // the results and the roster are read.
     show();
@@ -127,7 +128,7 @@ void NameScreen::buildControls() {
             label1_->setText(chooseNameText());
         } else {
             label1_->setText(doubleClickedLineLabel(item->text()));
-            label2_->setText(QString::number(item->data(kBangouRole).toInt()));
+            choose(item->data(kBangouRole).toInt());
         }
         confirm();
     });
@@ -233,7 +234,7 @@ void NameScreen::名簿表示() {
         picture5_->hide();
 
     list1_->clear();
-    label2_->clear();
+    choose(kNoChoice);
     list1_->addItem(nameListSeparator());
 
     for (const NameListLine& line :
@@ -247,20 +248,16 @@ void NameScreen::名簿表示() {
 
     if (rosterNoticeShown_)
         return;
-    if (!loaded.found) {
+    const QString notice = rosterNoticeText(loaded, inst.rosterPath());
+    if (!notice.isEmpty()) {
         rosterNoticeShown_ = true;
-        context_.messages.inform(this, state.programTitle, loaded.message);
-    } else if (!loaded.problems.isEmpty()) {
-        rosterNoticeShown_ = true;
-        constexpr int kShown = 10;
-        QString text = QStringLiteral("名簿ファイル %1 に読めない行があります。その行の人は表示しません。\n")
-                           .arg(inst.rosterPath());
-        for (qsizetype i = 0; i < loaded.problems.size() && i < kShown; ++i)
-            text += QStringLiteral("\n%1 行目: %2").arg(loaded.problems[i].line).arg(loaded.problems[i].text);
-        if (loaded.problems.size() > kShown)
-            text += QStringLiteral("\nほか %1 行").arg(loaded.problems.size() - kShown);
-        context_.messages.inform(this, state.programTitle, text);
+        context_.messages.inform(this, state.programTitle, notice);
     }
+}
+
+void NameScreen::choose(int bangou) {
+    chosenBangou_ = bangou;
+    label2_->setText(bangou == kNoChoice ? QString() : QString::number(bangou));
 }
 
 void NameScreen::selectLine(int row) {
@@ -272,7 +269,7 @@ void NameScreen::selectLine(int row) {
     if (!item)
         return;
     label1_->setText(clickedLineLabel(item->text()));
-    label2_->setText(QString::number(item->data(kBangouRole).toInt()));
+    choose(item->data(kBangouRole).toInt());
 }
 
 void NameScreen::chooseMode(int mode) {
@@ -295,26 +292,20 @@ void NameScreen::confirm() {
         return;
     RunState& state = context_.state;
     const QString shown = label1_->text();
-    bool numberOk = false;
-    const int bangou = label2_->text().toInt(&numberOk);
-    if (shown.isEmpty() || shown == chooseNameText() || !numberOk || bangou < 0 ||
-        bangou >= RosterTables::kStudents) {
+    const int bangou = chosenBangou_;
+    if (shown.isEmpty() || shown == chooseNameText() || bangou < 0 || bangou >= RosterTables::kStudents) {
         context_.cues.playWrongSound();
         return;
     }
     handingOver_ = true;
-    state.sessionStartSeconds = static_cast<qint32>(qRound(context_.clock.secondsSinceMidnight()));
-    state.currentBangou = static_cast<qint16>(bangou);
-    state.currentName = state.roster.nameOf(bangou);
-    state.currentGradeLabel = state.roster.gradeLabelByBangou[static_cast<size_t>(bangou)];
+    state.handedOverFilter = handedOverFilter_;
+    makeStudentCurrent(state, bangou, context_.clock);
 
     command14_->hide();
     picture5_->show();
     picture5_->raise();
     paintNow();
 
-    state.handedOverFilter = handedOverFilter_;
-    buildLevelCatalogue(state);
     context_.navigator.showLevelMenu();
 }
 

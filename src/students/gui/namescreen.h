@@ -59,12 +59,17 @@ private:
     void selectLine(int row);
     void chooseMode(int mode);
     void pickFilter(int index);
+    // Remembers the student of the selected line (kNoChoice: none) and mirrors the number
+    // into the hidden Label2.
+    void choose(int bangou);
     bool handleKey(QObject* watched, QKeyEvent* key);
 
     AppContext& context_;
     NameSelSeams seams_;
     int mode_ = 1;
     QString handedOverFilter_;
+    static constexpr int kNoChoice = -1;
+    int chosenBangou_ = kNoChoice; // student number of the selected line
     bool rosterNoticeShown_ = false;
     bool handingOver_ = false;
     // While the list is rebuilt (the results file may be waited for, with events

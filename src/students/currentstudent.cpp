@@ -1,0 +1,34 @@
+#include "students/currentstudent.h"
+
+#include "core/catalogue.h"
+#include "core/runstate.h"
+#include "platform/clock.h"
+
+namespace kz {
+
+void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
+    state.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
+    state.currentBangou = static_cast<qint16>(bangou);
+    state.currentName = state.roster.nameOf(bangou);
+    state.currentGradeLabel = bangou >= 0 && bangou < RosterTables::kStudents
+                                  ? state.roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
+                                  : QString();
+    buildLevelCatalogue(state);
+}
+
+QString rosterNoticeText(const RosterLoadResult& loaded, const QString& rosterPath) {
+    if (!loaded.found)
+        return loaded.message;
+    if (loaded.problems.isEmpty())
+        return {};
+    constexpr int kShown = 10;
+    QString text = QStringLiteral("名簿ファイル %1 に読めない行があります。その行の人は表示しません。\n")
+                       .arg(rosterPath);
+    for (qsizetype i = 0; i < loaded.problems.size() && i < kShown; ++i)
+        text += QStringLiteral("\n%1 行目: %2").arg(loaded.problems[i].line).arg(loaded.problems[i].text);
+    if (loaded.problems.size() > kShown)
+        text += QStringLiteral("\nほか %1 行").arg(loaded.problems.size() - kShown);
+    return text;
+}
+
+} // namespace kz
