@@ -16,6 +16,7 @@ TARGET becomes the common folder of the installation:
   TARGET/data/音フォルダ/                sound list and short synthesised WAV files
   TARGET/data/kazurin2/タイム回数データ.txt   pass criteria of the 25 levels
   TARGET/data/kazurin2/成績累積データ.dat     a few hundred results of the recent weeks
+  TARGET/data/kazurin2/問題別記録.csv         the judged answers of those results (UTF-8)
 
 Text files are CP932 with CR LF. Only the Python standard library is used.
 """
@@ -178,7 +179,7 @@ def roster_lines(today):
 
 # ---------------------------------------------------------------- results
 
-def results_records(today):
+def attempts(today):
     rng = random.Random(20040315)
     rows = criteria_rows()
     students = [e for e in roster_entries(today) if e[0] < 1000]
@@ -207,12 +208,107 @@ def results_records(today):
     records.append((today - datetime.timedelta(days=3), 17 * 3600, 1001, 25, 150))
     records.append((today - datetime.timedelta(days=30), 16 * 3600, 41, 1, 88))
     records.sort(key=lambda r: (r[0], r[1]))
-    out = []
-    for day, seconds, bangou, level, t in records:
-        seconds = min(seconds, 86399)
-        out.append(struct.pack("<ddhhi5s5s5s5s", ole_date(day), seconds / 86400.0, bangou, level, t,
-                               SITE_CODE.encode("ascii").ljust(5, b" "), b" " * 5, b"0    ", b"\0" * 5))
-    return out
+    return [(day, min(seconds, 86399), bangou, level, t) for day, seconds, bangou, level, t in records]
+
+
+def results_records(today):
+    return [struct.pack("<ddhhi5s5s5s5s", ole_date(day), seconds / 86400.0, bangou, level, t,
+                        SITE_CODE.encode("ascii").ljust(5, b" "), b" " * 5, b"0    ", b"\0" * 5)
+            for day, seconds, bangou, level, t in attempts(today)]
+
+
+# ---------------------------------------------------------------- answers
+
+ANSWER_LOG_HEADER = "date,time,student,level,question,multiplicand,multiplier,typed,correct,retry,response_ms"
+LEVEL_FACTORS = [(1, 10), (1, 10), (11, 15), (11, 15), (16, 20), (16, 20), (1, 20), (1, 20)]
+
+
+def level_items(level):
+    """(items, in_order, question_total) of a level, as the drill asks them."""
+    if level == 25:
+        return [(m, n) for m in (14, 15, 16) for n in range(1, 21)], False, 60
+    table = 14 + (level - 1) // 8
+    first, last = LEVEL_FACTORS[(level - 1) % 8]
+    items = [(table, n) for n in range(first, last + 1)]
+    in_order = level % 2 == 1
+    return items, in_order, 3 * len(items) if in_order else len(items)
+
+
+def product_difficulty(m, n):
+    """How much slower and more error-prone a product is than the easiest ones."""
+    hard = {(14, 13): 1.0, (14, 17): 0.8, (16, 17): 1.0, (15, 13): 0.6, (16, 13): 0.7,
+            (14, 19): 0.7, (16, 19): 0.9, (15, 17): 0.5, (16, 18): 0.6, (14, 18): 0.5}
+    return hard.get((m, n), 0.0) + (0.25 if n > 10 else 0.0) + (0.1 if n in (7, 8, 9) else 0.0)
+
+
+def simulate_answers(rng, level, t, limit, skill):
+    """The judged answers of one attempt: (m, n, typed, correct, retry, ms)."""
+    items, in_order, total = level_items(level)
+    answers = []
+
+    def ask(m, n, retry):
+        d = product_difficulty(m, n)
+        correct = rng.random() > min(0.45, 0.03 * skill + 0.22 * d * skill)
+        ms = int(rng.lognormvariate(math.log(1200 * skill * (1 + 1.5 * d)), 0.3))
+        typed = str(m * n) if correct else str(m * n + rng.choice([-m, m, -10, 10, 1, -1]))
+        answers.append((m, n, typed, correct, retry, ms))
+        return correct
+
+    if in_order:
+        right = 0
+        while right < total and len(answers) < 400:
+            wrong = []
+            for m, n in items:
+                if right >= total:
+                    break
+                if ask(m, n, False):
+                    right += 1
+                else:
+                    wrong.append((m, n))
+            for m, n in wrong:
+                while right < total and len(answers) < 400:
+                    if ask(m, n, True):
+                        right += 1
+                        break
+    else:
+        open_items = list(items)
+        while open_items and len(answers) < 400:
+            m, n = rng.choice(items)
+            if (m, n) in open_items and ask(m, n, False):
+                open_items.remove((m, n))
+            elif (m, n) not in open_items:
+                continue
+    # Fit the times to the recorded time: answers plus ten seconds per wrong one.
+    wrong = sum(1 for a in answers if not a[3])
+    budget = (limit if t == 99999 else t) * 1000 - 10000 * wrong - 300 * len(answers)
+    raw = sum(a[5] for a in answers) or 1
+    scale = max(0.25, budget / raw)
+    answers = [(m, n, typed, c, r, max(300, int(ms * scale))) for m, n, typed, c, r, ms in answers]
+    if t == 99999:
+        # Time ran out: only the answers that fitted into the limit were judged.
+        kept, used = [], 0
+        for a in answers:
+            used += a[5] + (0 if a[3] else 10000)
+            if used > limit * 1000 * 0.9:
+                break
+            kept.append(a)
+        answers = kept
+    return answers
+
+
+def answer_log_lines(today):
+    rng = random.Random(1414)
+    rows = criteria_rows()
+    skills = {}
+    lines = [ANSWER_LOG_HEADER]
+    for day, seconds, bangou, level, t in attempts(today):
+        skill = skills.setdefault(bangou, rng.uniform(0.7, 1.6))
+        limit = 5 * int(rows[level - 1][1])
+        stamp = "%s,%02d:%02d:%02d" % (day.isoformat(), seconds // 3600, seconds // 60 % 60, seconds % 60)
+        for k, (m, n, typed, correct, retry, ms) in enumerate(simulate_answers(rng, level, t, limit, skill), 1):
+            lines.append("%s,%d,%d,%d,%d,%d,%s,%d,%d,%d" % (stamp, bangou, level, k, m, n, typed, int(correct),
+                                                          int(retry), ms))
+    return lines
 
 
 # ---------------------------------------------------------------- the whole school
@@ -241,6 +337,8 @@ def make_school(target, today):
     write_cp932(os.path.join(program_data, "タイム回数データ.txt"), criteria_lines())
     with open(os.path.join(program_data, "成績累積データ.dat"), "wb") as f:
         f.write(b"".join(results_records(today)))
+    with open(os.path.join(program_data, "問題別記録.csv"), "w", encoding="utf-8", newline="\n") as f:
+        f.write("\n".join(answer_log_lines(today)) + "\n")
 
     launcher = os.path.join(launcher_dir, "プログラムメニューc.exe")
     with open(launcher, "w", encoding="utf-8", newline="\n") as f:

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 seconds="${KZ_FUZZ_SECONDS:-20}"
-targets="${KZ_FUZZ_TARGETS:-textio roster criteria soundtable results installation}"
+targets="${KZ_FUZZ_TARGETS:-textio roster criteria soundtable results installation answerlog}"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 launcher=()

@@ -1,5 +1,7 @@
 #include "core/recording.h"
 
+#include "core/answerlogging.h"
+
 #include "platform/clock.h"
 
 namespace kz {
@@ -14,6 +16,9 @@ RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, c
                                                    &state.statistics, clock, wait);
     if (!outcome.ok)
         return outcome;
+    // The answers follow their record; a failure there is the companion check's to report
+    // and never the student's to wait for.
+    (void)logAttemptAnswers(state, outcome.append.written);
     state.clearedBefore = outcome.judgement.clearedBefore;
     if (outcome.judgement.newPersonalBest)
         state.newPersonalBest = 1;

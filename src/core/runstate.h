@@ -2,6 +2,7 @@
 
 #include "core/installation.h"
 #include "core/soundtable.h"
+#include "data/answerlog.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
@@ -48,6 +49,8 @@ struct RunState {
     qint16 clearedBefore = 0;
     qint16 newPersonalBest = 0;
     qint16 newSchoolBest = 0;
+    QList<AnsweredQuestion> attemptAnswers; // judged answers of the running attempt, for the answer log
+    QByteArray answerLogBacklog;            // answer lines an earlier write could not place
 
     // 4. Installation and settings
     Installation installation;

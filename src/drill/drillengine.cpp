@@ -45,6 +45,7 @@ void DrillEngine::初期設定(int level, qint32 minimumTime) {
     confirmState_ = 0;
     judging_ = false;
     judgeResult_ = 0;
+    questionShownMs_ = 0;
     clockStartMs_ = 0;
     penaltySinceTick_ = 0;
     elapsedSeconds_ = 0;
@@ -143,6 +144,7 @@ void DrillEngine::問題作成表示() {
 
     const QuestionItem question = items_[position_ - 1];
     expectedAnswer_ = question.product();
+    questionShownMs_ = clock_.monotonicMs();
     observer_.questionShown(question, isRetryQuestion_);
 }
 
@@ -212,6 +214,10 @@ void DrillEngine::判定() {
         return;
     }
     judgeResult_ = leadingNumber(typedAnswer_) == static_cast<double>(expectedAnswer_) ? 1 : 2;
+    const QuestionItem question = currentQuestion();
+    observer_.answerJudged(AnsweredQuestion{question.tableNumber, question.factor, typedAnswer_,
+                                            judgeResult_ == 1, isRetryQuestion_,
+                                            clock_.monotonicMs() - questionShownMs_});
 }
 
 void DrillEngine::判定後処理() {

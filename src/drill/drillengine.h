@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/answerlog.h"
 #include "drill/drilllevels.h"
 
 #include <QList>
@@ -48,6 +49,11 @@ public:
     virtual void clockRunningChanged(bool /*running*/) {}
     // Every tick of the running clock, with the time so far.
     virtual void elapsedChanged(qint32 /*seconds*/) {}
+    // Every judged answer, right after its judgement and before its cue: the question,
+    // the typed text, right or wrong, whether it was a retry, and the time from the
+    // question appearing to the judgement (the wrong-answer penalty is not part of it).
+    // An attempt's last right answer is told before attemptEnded.
+    virtual void answerJudged(const AnsweredQuestion& /*answer*/) {}
     // The end-of-attempt hand-off: called exactly once per attempt, after the clock has
     // stopped, unless markRecordingStarted() was called before the end. The engine
     // must outlive this call (close the screen later, not from inside it).
@@ -188,6 +194,7 @@ private:
     bool judging_ = false;
     int judgeResult_ = 0; // 1 right, 2 wrong, 0 none
 
+    qint64 questionShownMs_ = 0;  // monotonic moment the current question appeared
     qint64 clockStartMs_ = 0;     // monotonic start, moved back by every penalty
     qint32 penaltySinceTick_ = 0; // penalty seconds not yet in elapsedSeconds_
     qint32 elapsedSeconds_ = 0;

@@ -35,6 +35,7 @@ void resetAttemptFlags(RunState& state) {
     state.finished = 0;
     state.recordingStarted = 0;
     state.timedOut = 0;
+    state.attemptAnswers.clear();
 }
 
 qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {

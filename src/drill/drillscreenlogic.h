@@ -36,7 +36,7 @@ RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
                                 const std::function<bool(const QString& error)>& askRetry,
                                 int* calls = nullptr);
 
-// The launch of a drill: finished, recordingStarted and timedOut back to 0.
+// The launch of a drill: finished, recordingStarted and timedOut back to 0, no answers yet.
 void resetAttemptFlags(RunState& state);
 
 // The time written for an attempt: 99999 after a time-out, else the elapsed seconds.

@@ -4,6 +4,11 @@ if(TARGET tst_admincli)
   add_dependencies(tst_admincli kazurin2-admin)
   target_compile_definitions(tst_admincli PRIVATE KZ_ADMIN_EXE="$<TARGET_FILE:kazurin2-admin>")
 endif()
+if(TARGET tst_factscommand)
+  target_link_libraries(tst_factscommand PRIVATE kzadmin_cli)
+  add_dependencies(tst_factscommand kazurin2-admin)
+  target_compile_definitions(tst_factscommand PRIVATE KZ_ADMIN_EXE="$<TARGET_FILE:kazurin2-admin>")
+endif()
 # The report command draws PDF files; its tests run the program and read the pages
 # with the PDF tools (pdfinfo, pdftoppm).
 if(TARGET tst_reportcommand)

@@ -202,9 +202,9 @@ void TestAdminCli::helpDocumentsEverything() {
     Fixture fx;
     const Run run = companion(fx, {"--help"});
     QCOMPARE(run.status, 0);
-    for (const char* word : {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder",
-                             "--now", "--student",
-                             "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+    for (const char* word :
+         {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder", "--now",
+          "--student", "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -326,7 +326,8 @@ void TestAdminCli::checkReportsEachProblem() {
         res + ":記録 5: 番号 -5 が 1～5000 の外です、タイム -1 が負の数です",
         res + ": 記録 5 の後ろに 10 バイトの切れた記録があります。次の成績がその上に書かれます",
         QDir::toNativeSeparators(fx.path("data/drill2/成績累積データtemp.dat")) +
-            ": 記録の消去が途中で終わったときのコピーが残っています。コピーの記録は 6 件、成績ファイルの記録は 5 "
+            ": 記録の消去が途中で終わったときのコピーが残っています。コピーの記録は 6 "
+            "件、成績ファイルの記録は 5 "
             "件です。コピーには消去の前のすべての記録があります",
         "問題 16 件",
     };

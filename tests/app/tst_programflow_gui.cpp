@@ -6,6 +6,7 @@
 #include "core/recording.h"
 #include "core/runstate.h"
 #include "core/startup.h"
+#include "data/answerlogaudit.h"
 #include "data/resultstore.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
@@ -135,6 +136,19 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QCOMPARE(int(last.bangou), int(state->currentBangou));
     QCOMPARE(int(last.level), 4);
     QCOMPARE(last.recordedTime, recorded);
+    // Its answers follow it in the answer log: the wrong one first, then the five right.
+    const Outcome<AnswerLogContents> log =
+        readAnswerLog(state->installation.programDataFolder + answerLogFileName(),
+                      AnswerLogFilter{state->currentBangou, {}, 4, QDate()});
+    QVERIFY(log.ok());
+    QVERIFY(log->lines.size() >= 6);
+    const AnswerLogLine& firstAnswer = log->lines[log->lines.size() - 6];
+    QVERIFY(!firstAnswer.correct);
+    QCOMPARE(firstAnswer.typed, QStringLiteral("1"));
+    QCOMPARE(firstAnswer.responseMs, 3000);
+    QVERIFY(
+        auditAnswerLog(contents, *readAnswerLog(state->installation.programDataFolder + answerLogFileName()))
+            .attemptsWithoutAnswers.empty());
 
     // End screen after the pause; its figures include this attempt.
     QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen(), 10000);

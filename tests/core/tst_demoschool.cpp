@@ -1,5 +1,6 @@
 #include "core/installation.h"
 #include "core/runstate.h"
+#include "data/answerlogaudit.h"
 #include "data/oledate.h"
 #include "data/textio.h"
 
@@ -23,6 +24,7 @@ private slots:
     void resultsAreWholeRecords();
     void criteriaAreSensible();
     void soundsAreListed();
+    void answerLogMatchesTheResults();
 
 private:
     QTemporaryDir dir_;
@@ -161,6 +163,19 @@ void TestDemoSchool::soundsAreListed() {
         QCOMPARE(qFromLittleEndian<quint32>(head.constData() + 24), quint32(22050)); // rate
         QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 34), quint16(16));    // bits
     }
+}
+
+void TestDemoSchool::answerLogMatchesTheResults() {
+    const Outcome<AnswerLogContents> log = readAnswerLog(common_ + "data/kazurin2/" + answerLogFileName());
+    QVERIFY(log.ok());
+    QVERIFY(!log->headerMissing);
+    QVERIFY(log->problems.isEmpty());
+    QVERIFY(log->lines.size() > 1000);
+    ResultsFileContents results;
+    QVERIFY(readAllResults(common_ + "data/kazurin2/成績累積データ.dat", &results).ok());
+    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    QVERIFY(audit.attemptsWithoutAnswers.empty());
+    QVERIFY(audit.answersWithoutAttempt.empty());
 }
 
 QTEST_GUILESS_MAIN(TestDemoSchool)

@@ -2,12 +2,16 @@
 //   resultappender append <file> <tag> <count> <go-file>
 //       waits for <go-file>, then appends <count> records of student <tag>, the
 //       recorded times 1..count in order.
+//   resultappender answers <file> <tag> <count> <go-file>
+//       waits for <go-file>, then appends <count> attempts of student <tag> to an answer
+//       log, 16 lines each, every attempt in one write.
 //   resultappender hold <file> <ready-file> <release-file>
 //       takes the whole-file lock, creates <ready-file>, keeps the lock until
 //       <release-file> exists.
 //   resultappender remove-crash <file> <copy-file> <k>
 //       removes record k and dies, without cleaning up, once the later records have
 //       moved down but before the file is shortened (a station switched off mid-way).
+#include "data/answerlog.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 
@@ -47,6 +51,27 @@ int main(int argc, char** argv) {
             const kz::AppendOutcome out = kz::appendResult(file, r, options);
             if (!out.ok) {
                 std::fprintf(stderr, "%s\n", qPrintable(out.failure.message()));
+                return 2;
+            }
+        }
+        return 0;
+    }
+    if (args.size() == 6 && args[1] == "answers") {
+        const int tag = args[3].toInt();
+        const int count = args[4].toInt();
+        const QList<kz::AnsweredQuestion> answers(
+            16, kz::AnsweredQuestion{14, 11, QStringLiteral("154"), true, false, 1234});
+        waitFor(args[5]);
+        for (int i = 1; i <= count; ++i) {
+            const QByteArray lines = kz::formatAttemptAnswers(
+                QDateTime(QDate(2004, 3, 15), QTime(14, 0).addSecs(i)), tag, 3, answers);
+            kz::AnswerLogAppendOptions options;
+            options.lockTries = 100000; // this helper must get its turn, however busy the other one is
+            options.lockPauseMs = 0;
+            options.pause = [](int) { QThread::usleep(100); };
+            const kz::Status out = kz::appendAnswerLines(args[2], lines, options);
+            if (!out) {
+                std::fprintf(stderr, "%s\n", qPrintable(out.error().text()));
                 return 2;
             }
         }

@@ -35,10 +35,11 @@ bool isOption(const QString& arg, const QString& name) {
 }
 
 const QStringList& commands() {
-    static const QStringList list{
-        QStringLiteral("check"),        QStringLiteral("export"),    QStringLiteral("stats"),
-        QStringLiteral("school-best"),  QStringLiteral("lock-test"), QStringLiteral("sound"),
-        QStringLiteral("distribution"), QStringLiteral("tables"),    QStringLiteral("report")};
+    static const QStringList list{QStringLiteral("check"),        QStringLiteral("export"),
+                                  QStringLiteral("stats"),        QStringLiteral("school-best"),
+                                  QStringLiteral("lock-test"),    QStringLiteral("sound"),
+                                  QStringLiteral("distribution"), QStringLiteral("tables"),
+                                  QStringLiteral("report"),       QStringLiteral("facts")};
     return list;
 }
 
@@ -59,6 +60,10 @@ bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error)
                 return false;
             }
             out->programFolder = value;
+        } else if (out->command == u"facts") {
+            out->commandArguments << arg; // facts reads its own options
+        } else if (out->command == u"facts") {
+            out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
             if (!takeValue(args, &i, QStringLiteral("--now"), &value, error))
                 return false;
@@ -178,8 +183,10 @@ QString cliHelpText() {
                "Commands:\n"
                "  check        reads every data file of the installation (path file, common\n"
                "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-               "               file) and lists each problem as FILE:LINE: what is wrong (or\n"
-               "               FILE:record N: ... for the results file). A copy\n"
+               "               file, answer log 問題別記録.csv) and lists each problem as FILE:LINE:\n"
+               "               what is wrong (or FILE:record N: ... for the results file).\n"
+               "               Finished attempts recorded without their answers and answers\n"
+               "               without their attempt are listed too. A copy\n"
                "               成績累積データtemp.dat left by an interrupted removal of a\n"
                "               record is reported with the records of the copy and of the\n"
                "               results file. Exit status 1 when anything is wrong, 0 otherwise.\n"
@@ -217,7 +224,7 @@ QString cliHelpText() {
                "               as the criteria editor shows them: every attempt (全成績, the\n"
                "               last band 1000 s and over, time-outs included), a blank line,\n"
                "               then every student's best time (最高タイム, up to 300 s and over).\n") +
-           tablesHelpText() + reportHelpText() +
+           tablesHelpText() + reportHelpText() + factsHelpText() +
            QStringLiteral("\n"
                           "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
 }
@@ -264,6 +271,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err,
                         options.waitSeconds);
+    if (options.command == u"facts")
+        return runFacts(installation, options.commandArguments, out, err);
     if (options.command == u"distribution")
         return runDistribution(installation, *options.level, out, err);
     if (options.command == u"report")

@@ -17,7 +17,8 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString command;                // check, export, stats, school-best, lock-test, sound, distribution, tables, report
+    QString
+        command; // check, export, stats, school-best, lock-test, sound, distribution, tables, report, facts
     QString programFolder;          // empty: the caller's default
     std::optional<QDateTime> now;   // --now
     std::optional<int> student;     // --student
@@ -49,6 +50,10 @@ int runSchoolBest(const Installation& installation, QTextStream& out, QTextStrea
 // Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
 int runSoundCheck(QTextStream& out, QTextStream& err);
 int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err);
+// facts: per-product answers, wrong answers and median response times (factscommand.cpp).
+int runFacts(const Installation& installation, const QStringList& arguments, QTextStream& out,
+             QTextStream& err);
+QString factsHelpText();
 // report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
 int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
               QTextStream& out, QTextStream& err);

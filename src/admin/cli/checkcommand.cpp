@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/soundtable.h"
+#include "data/answerlogaudit.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
 #include "data/resultmaintenance.h"
@@ -262,12 +263,15 @@ void checkLeftoverCopy(const Installation& inst, Report& report) {
     if (!found.value())
         return;
     const LeftoverCopy& copy = **found;
-    const QString tail =
-        copy.copyTailBytes > 0 ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes) : QString();
-    const QString results = copy.resultsMissing ? QStringLiteral("成績ファイルはありません")
-                                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
-    report.file(copyPath, QStringLiteral("記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
-                                         "%3です。コピーには消去の前のすべての記録があります")
+    const QString tail = copy.copyTailBytes > 0
+                             ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes)
+                             : QString();
+    const QString results = copy.resultsMissing
+                                ? QStringLiteral("成績ファイルはありません")
+                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
+    report.file(copyPath, QStringLiteral(
+                              "記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
+                              "%3です。コピーには消去の前のすべての記録があります")
                               .arg(copy.copyRecords)
                               .arg(tail, results));
 }
@@ -308,6 +312,61 @@ void checkResults(const Installation& inst, Report& report) {
     checkLeftoverCopy(inst, report);
 }
 
+// The answer log: unreadable and torn lines, and how it matches the results file.
+void checkAnswerLog(const Installation& inst, Report& report) {
+    const QString path = inst.programDataFolder + answerLogFileName();
+    const Outcome<AnswerLogContents> log = readAnswerLog(path);
+    if (!log) {
+        report.file(path, log.error().text());
+        return;
+    }
+    if (log->fileMissing)
+        return; // no station logs answers (yet): nothing to hold against the results
+    if (log->headerMissing)
+        report.atLine(path, 1,
+                      QStringLiteral("1 行目が見出し行ではありません。見出し: ") +
+                          QString::fromLatin1(answerLogHeader()));
+    for (const AnswerLogProblem& p : log->problems)
+        report.atLine(path, static_cast<int>(p.line),
+                      p.torn ? p.what + QStringLiteral("（この行は読み飛ばされます）") : p.what);
+    ResultsFileContents results;
+    if (!readAllResults(inst.resultsPath(), &results).ok())
+        return; // reported with the results file
+    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    constexpr size_t kListed = 20;
+    for (size_t i = 0; i < audit.attemptsWithoutAnswers.size() && i < kListed; ++i) {
+        const qint64 n = audit.attemptsWithoutAnswers[i];
+        const ResultRecord& r = results.records[static_cast<size_t>(n - 1)];
+        report.atRecord(
+            inst.resultsPath(), n,
+            QStringLiteral(
+                "番号 %1 のレベル %2（%3 %4）の記録に %5 の解答がありません（その時に書けなかったか、"
+                "解答を記録しないコンピュータの記録です）")
+                .arg(r.bangou)
+                .arg(r.level)
+                .arg(dateFromOle(r.date).toString(Qt::ISODate),
+                     timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")), answerLogFileName()));
+    }
+    if (audit.attemptsWithoutAnswers.size() > kListed)
+        report.file(inst.resultsPath(), QStringLiteral("ほかに %1 件の記録に %2 の解答がありません")
+                                            .arg(audit.attemptsWithoutAnswers.size() - kListed)
+                                            .arg(answerLogFileName()));
+    for (size_t i = 0; i < audit.answersWithoutAttempt.size() && i < kListed; ++i) {
+        const AnswerGroup& g = audit.answersWithoutAttempt[i];
+        report.atLine(
+            path, static_cast<int>(g.firstLine),
+            QStringLiteral("%1 件の解答（番号 %2、レベル %3、%4 %5）に合う記録が成績ファイルにありません"
+                           "（その後消去または変更されました）")
+                .arg(g.lines)
+                .arg(g.student)
+                .arg(g.level)
+                .arg(g.date.toString(Qt::ISODate), g.time.toString(QStringLiteral("HH:mm:ss"))));
+    }
+    if (audit.answersWithoutAttempt.size() > kListed)
+        report.file(path, QStringLiteral("ほかに %1 組の解答に合う記録がありません")
+                              .arg(audit.answersWithoutAttempt.size() - kListed));
+}
+
 } // namespace
 
 int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out, QTextStream& err) {
@@ -319,6 +378,7 @@ int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out
     checkCriteria(inst, report);
     checkSounds(inst, report);
     checkResults(inst, report);
+    checkAnswerLog(inst, report);
     if (report.count() == 0) {
         out << QStringLiteral("問題はありません\n");
         return ExitOk;

@@ -253,6 +253,7 @@ void DrillScreen::activate() {
     state.recordingStarted = 0;
     state.timedOut = 0;
     state.elapsedSeconds = 0;
+    state.attemptAnswers.clear();
     const int level = state.currentLevel;
     engine_->初期設定(level, criteriaRow(state, level).minimumTime);
     context_.navigator.closeWaitWindow();
@@ -409,6 +410,11 @@ void DrillScreen::elapsedChanged(qint32 seconds) {
     context_.state.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
+}
+
+// Kept for the answer log, which the recording step writes after the attempt's record.
+void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
+    context_.state.attemptAnswers.append(answer);
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {

@@ -76,6 +76,7 @@ private:
     void correctAnswerHidden() override;
     void clockRunningChanged(bool running) override;
     void elapsedChanged(qint32 seconds) override;
+    void answerJudged(const AnsweredQuestion& answer) override;
     void attemptEnded(const DrillEnding& ending) override;
 
     void buildControls();

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/installation.h"
+#include "data/factsummary.h"
+#include "drill/drilllevels.h"
+#include "platform/outcome.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+class QTextStream;
+
+// The facts command of kazurin2-admin, in parts for the tests.
+namespace kz::admin {
+
+struct FactsOptions {
+    std::optional<int> student;
+    QString gradeFilter; // one of the twelve filter texts, or empty
+    std::optional<int> days;
+    std::optional<int> level;
+    std::optional<QDateTime> now;
+    QString pdf;
+};
+
+bool parseFactsArguments(const QStringList& arguments, FactsOptions* out, QString* error);
+
+// What the command shows: the products in question and one matrix per student.
+struct FactsReport {
+    struct Student {
+        int bangou = 0;
+        QString name;       // from the roster, empty when unknown
+        QString gradeLabel; // "小３", empty when unknown
+        FactMatrix matrix;
+    };
+    FactPeriod period;
+    QList<QuestionItem> products; // in multiplicand, then multiplier order
+    std::vector<Student> students;
+    QStringList notes; // things to tell on standard error
+};
+
+Outcome<FactsReport> buildFactsReport(const Installation& installation, const FactsOptions& options);
+void writeFactsCsv(const FactsReport& report, QTextStream& out);
+// The heat map pages, one per student (factspdf.cpp).
+Status writeFactsPdf(const FactsReport& report, const QString& file);
+
+} // namespace kz::admin

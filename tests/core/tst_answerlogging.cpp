@@ -1,0 +1,83 @@
+// The recording step writes the attempt's answers after its record, and never fails
+// the recording for them.
+#include "core/recording.h"
+#include "data/answerlogaudit.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace kz;
+
+namespace {
+
+QList<AnsweredQuestion> answers(int count) {
+    QList<AnsweredQuestion> list;
+    for (int i = 1; i <= count; ++i)
+        list << AnsweredQuestion{14, i, QString::number(14 * i), true, false, 1000 + i};
+    return list;
+}
+
+} // namespace
+
+class TestAnswerLogging : public QObject {
+    Q_OBJECT
+private slots:
+    void answersFollowTheirRecord();
+    void unwritableLogKeepsTheLinesForTheNextAttempt();
+};
+
+void TestAnswerLogging::answersFollowTheirRecord() {
+    QTemporaryDir dir;
+    auto state = std::make_unique<RunState>();
+    state->installation.programDataFolder = dir.path() + u'/';
+    state->currentBangou = 17;
+    state->recordedTime = 42;
+    state->attemptAnswers = answers(16);
+    test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 7)));
+
+    QVERIFY(Seisekikiroku(*state, 3, clock).ok);
+    QVERIFY(state->attemptAnswers.isEmpty());
+    QVERIFY(state->answerLogBacklog.isEmpty());
+    const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
+    QCOMPARE(log.lines.size(), size_t(16));
+    QCOMPARE(log.lines[0].time, QTime(14, 30, 7));
+    QCOMPARE(log.lines[0].level, 3);
+    ResultsFileContents results;
+    QVERIFY(readAllResults(state->installation.resultsPath(), &results).ok());
+    const AnswerLogAudit audit = auditAnswerLog(results, log);
+    QVERIFY(audit.attemptsWithoutAnswers.empty());
+    QVERIFY(audit.answersWithoutAttempt.empty());
+}
+
+void TestAnswerLogging::unwritableLogKeepsTheLinesForTheNextAttempt() {
+    QTemporaryDir dir;
+    auto state = std::make_unique<RunState>();
+    state->installation.programDataFolder = dir.path() + u'/';
+    state->currentBangou = 17;
+    state->recordedTime = 42;
+    test::FakeClock clock;
+    // Something in the way of the log: a folder of its name.
+    QVERIFY(QDir(dir.path()).mkdir(answerLogFileName()));
+    state->attemptAnswers = answers(5);
+    QVERIFY(Seisekikiroku(*state, 1, clock).ok); // the attempt is recorded all the same
+    QVERIFY(!state->answerLogBacklog.isEmpty());
+
+    QVERIFY(QDir(dir.path()).rmdir(answerLogFileName()));
+    clock.advanceMs(60000);
+    state->attemptAnswers = answers(3);
+    QVERIFY(Seisekikiroku(*state, 1, clock).ok);
+    QVERIFY(state->answerLogBacklog.isEmpty());
+    const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
+    QCOMPARE(log.lines.size(), size_t(8));
+    ResultsFileContents results;
+    QVERIFY(readAllResults(state->installation.resultsPath(), &results).ok());
+    QCOMPARE(results.records.size(), size_t(2));
+    QVERIFY(auditAnswerLog(results, log).attemptsWithoutAnswers.empty());
+}
+
+QTEST_GUILESS_MAIN(TestAnswerLogging)
+#include "tst_answerlogging.moc"
