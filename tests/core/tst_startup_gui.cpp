@@ -7,6 +7,7 @@
 #include "support/fakes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QProcess>
@@ -129,6 +130,12 @@ void TestStartupGui::resolveAndReportOnDemoSchool() {
     QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 0);
     QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
+
+    // A notice (here: the criteria file gone) does not hold the program up for ever.
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("data/kazurin2/タイム回数データ.txt"))));
+    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].closeAfterMs, kStartupNoticeCloseMs);
 }
 
 void TestStartupGui::resolveAndReportNamesMissingFile() {
@@ -139,6 +146,7 @@ void TestStartupGui::resolveAndReportNamesMissingFile() {
     QVERIFY(!resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(boxes.shown[0].text.contains(dir.filePath(QStringLiteral("パスデータ.txt"))));
+    QCOMPARE(boxes.shown[0].closeAfterMs, 0); // the program cannot start: the box waits for OK
 }
 
 QTEST_MAIN(TestStartupGui)

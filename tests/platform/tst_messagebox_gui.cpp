@@ -1,7 +1,10 @@
 #include "platform/gui/messagebox.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 using namespace kz;
 
@@ -12,6 +15,7 @@ class TestMessageBox : public QObject {
 private slots:
     void fitsTheScreen_data();
     void fitsTheScreen();
+    void closesItselfAfterItsTime();
 };
 
 void TestMessageBox::fitsTheScreen_data() {
@@ -32,6 +36,20 @@ void TestMessageBox::fitsTheScreen() {
              qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
     if (text.contains(QStringLiteral("共通データ.txt")))
         QVERIFY(fitted.contains(QStringLiteral("共通データ.txt"))); // the file's name survives
+}
+
+// A notice on a computer nobody is sitting at goes away by itself; until then it waits.
+void TestMessageBox::closesItselfAfterItsTime() {
+    WidgetMessageBox boxes;
+    bool shownMeanwhile = false;
+    QTimer::singleShot(20, [&] { shownMeanwhile = QApplication::activeModalWidget() != nullptr; });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    boxes.informClosingAfter(nullptr, QStringLiteral("お知らせ"),
+                             QStringLiteral("効果音リストがありません。"), 200);
+    QVERIFY(shownMeanwhile);
+    QVERIFY(elapsed.elapsed() >= 200);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 QTEST_MAIN(TestMessageBox)

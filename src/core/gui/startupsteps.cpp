@@ -16,7 +16,8 @@ bool resolveAndReport(const QString& executableFolder, RunState& state, MessageB
         return false;
     }
     if (!result.notices.isEmpty())
-        messages.inform(parent, QStringLiteral("お知らせ"), result.notices.join(QStringLiteral("\n\n")));
+        messages.informClosingAfter(parent, QStringLiteral("お知らせ"),
+                                    result.notices.join(QStringLiteral("\n\n")), kStartupNoticeCloseMs);
     return true;
 }
 

@@ -15,7 +15,12 @@ class MessageBox;
 // tells the user, in one box, what could not be used. When the program cannot start
 // (path or settings file missing or short) the box gives the reason, what to do and the
 // file's full path once, and the result is false. probeSound (when given) opens every
-// sound file that will be played.
+// sound file that will be played. The notices box (the program carries on after it)
+// closes itself after kStartupNoticeCloseMs, so that a classroom computer started with
+// nobody at it does not wait on it; `kazurin2-admin check` lists the same problems. The
+// box of a program that cannot start waits for OK.
+inline constexpr int kStartupNoticeCloseMs = 60 * 1000;
+
 bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
                       const SoundProbe& probeSound = {});
 

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QStringList>
+#include <QTimer>
 
 namespace kz {
 
@@ -50,6 +51,13 @@ QString fitTextForBox(const QString& text) {
 
 void WidgetMessageBox::inform(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox::information(parent, title, fitTextForBox(text), QMessageBox::Ok);
+}
+
+void WidgetMessageBox::informClosingAfter(QWidget* parent, const QString& title, const QString& text,
+                                          int closeAfterMs) {
+    QMessageBox box(QMessageBox::Information, title, fitTextForBox(text), QMessageBox::Ok, parent);
+    QTimer::singleShot(closeAfterMs, &box, &QMessageBox::accept);
+    box.exec();
 }
 
 MessageBox::Answer WidgetMessageBox::okCancel(QWidget* parent, const QString& title, const QString& text) {

@@ -15,6 +15,13 @@ public:
     virtual ~MessageBox() = default;
     // Box with a single OK button.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Box with a single OK button that also closes itself after closeAfterMs, for
+    // notices that must not hold up a computer nobody is sitting at.
+    virtual void informClosingAfter(QWidget* parent, const QString& title, const QString& text,
+                                    int closeAfterMs) {
+        (void)closeAfterMs;
+        inform(parent, title, text);
+    }
     // Box with OK and Cancel; returns Ok or Cancel.
     virtual Answer okCancel(QWidget* parent, const QString& title, const QString& text) = 0;
     // Box with Yes and No; returns Yes or No.
@@ -30,6 +37,8 @@ QString fitTextForBox(const QString& text);
 class WidgetMessageBox final : public MessageBox {
 public:
     void inform(QWidget* parent, const QString& title, const QString& text) override;
+    void informClosingAfter(QWidget* parent, const QString& title, const QString& text,
+                            int closeAfterMs) override;
     Answer okCancel(QWidget* parent, const QString& title, const QString& text) override;
     Answer yesNo(QWidget* parent, const QString& title, const QString& text) override;
 };
@@ -40,11 +49,15 @@ public:
     struct Shown {
         QString title;
         QString text;
+        int closeAfterMs = 0; // 0: waits for OK
     };
     Answer answer = Answer::Ok;
     QList<Shown> shown;
 
     void inform(QWidget*, const QString& title, const QString& text) override { shown.append({title, text}); }
+    void informClosingAfter(QWidget*, const QString& title, const QString& text, int closeAfterMs) override {
+        shown.append({title, text, closeAfterMs});
+    }
     Answer okCancel(QWidget*, const QString& title, const QString& text) override {
         shown.append({title, text});
         return answer == Answer::Cancel ? Answer::Cancel : Answer::Ok;
