@@ -42,14 +42,13 @@ const QDateTime kNow(QDate(2026, 12, 1), QTime(15, 0));
 
 class RefusingLauncher final : public kz::ProcessLauncher {
 public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("not in a benchmark");
+    kz::Status startDetached(const QString&, const QStringList&, const QString&) override {
+        return kz::makeError(kz::ErrorKind::Refused, QStringLiteral("not in a benchmark"));
     }
 };
 
 bool writeLines(const QString& path, const QStringList& lines) {
-    QString error;
-    return kz::writeCp932Lines(path, lines, &error);
+    return kz::writeCp932Lines(path, lines).ok();
 }
 
 // common/パスデータ.txt, the program folder common/kazurin2, data/ with the settings,
@@ -126,14 +125,13 @@ struct Program {
         if (!kz::resolveAndReport(school.programFolder, *state, messages, nullptr))
             qFatal("the benchmark school does not resolve");
         kz::AppNavigator::DataAccess data;
-        data.refreshStatistics = [this]() -> QString {
-            const kz::ResultsLoadError e = kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
-            return e.ok() ? QString() : e.message();
+        data.refreshStatistics = [this]() -> kz::Status {
+            return kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
         };
         data.recordAttempt = [this]() -> QString {
             const kz::RecordingOutcome o =
                 kz::Seisekikiroku(*state, state->currentLevel, clock, kz::waitKeepingScreensAlive);
-            return o.ok ? QString() : o.append.failure.message();
+            return o.ok ? QString() : o.append.error().text();
         };
         navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher, data);
     }
@@ -279,8 +277,8 @@ void BM_StatisticsRefresh(benchmark::State& st) {
     School school(5000, kRecords);
     Program program(school);
     for (auto _ : st) {
-        const kz::ResultsLoadError e = kz::refreshStatistics(*program.state, program.clock);
-        benchmark::DoNotOptimize(e.kind);
+        const kz::Status e = kz::refreshStatistics(*program.state, program.clock);
+        benchmark::DoNotOptimize(e.ok());
     }
 }
 
@@ -288,8 +286,8 @@ void BM_Append(benchmark::State& st) {
     School school(5000, kRecords);
     const kz::ResultRecord record = kz::makeResultRecord(kNow, 7, 3, 45, u"00123");
     for (auto _ : st) {
-        const kz::AppendOutcome o = kz::appendResult(school.resultsPath(), record);
-        benchmark::DoNotOptimize(o.recordNumber);
+        const kz::Outcome<kz::AppendedRecord> o = kz::appendResult(school.resultsPath(), record);
+        benchmark::DoNotOptimize(o.ok());
     }
 }
 

@@ -22,22 +22,30 @@ enum class ErrorKind {
 };
 
 // The one error shape of the program: a message in the user's language, and where it
-// helps, the system's own text (errno, SDL) that is shown after it in brackets.
+// helps, the system's own text (errno, SDL) that is shown after it in brackets, and the
+// system's error number for the messages and rules that need it.
 struct Error {
     ErrorKind kind = ErrorKind::Internal;
     QString message;
     QString detail;
+    int code = 0; // the system's error number (errno); 0 when there is none
 
+    // The message with the system's text and number in brackets.
     QString text() const {
-        if (detail.isEmpty())
+        QString system = detail;
+        if (code != 0)
+            system += (system.isEmpty() ? QStringLiteral("(%1)") : QStringLiteral(" (%1)")).arg(code);
+        if (system.isEmpty())
             return message;
-        return message + QStringLiteral("（") + detail + QStringLiteral("）");
+        if (message.isEmpty())
+            return system;
+        return message + QStringLiteral("（") + system + QStringLiteral("）");
     }
     bool operator==(const Error&) const = default;
 };
 
-inline Error makeError(ErrorKind kind, QString message, QString detail = {}) {
-    return Error{kind, std::move(message), std::move(detail)};
+inline Error makeError(ErrorKind kind, QString message, QString detail = {}, int code = 0) {
+    return Error{kind, std::move(message), std::move(detail), code};
 }
 
 // A value or the error that kept it from being made.

@@ -60,8 +60,8 @@ public:
     QString path(const QString& relative) const { return dir.path() + "/" + relative; }
 
     void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(path(relative), lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(path(relative), lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
     void roster(const QStringList& lines) { write("data/新名簿.txt", lines); }
     void touch(const QString& relative) {
@@ -190,12 +190,12 @@ void TestAdminCli::parsesArguments() {
     QFETCH(QStringList, args);
     QFETCH(bool, ok);
     QFETCH(QString, command);
-    admin::CliOptions options;
-    QString error;
-    QCOMPARE(admin::parseCliArguments(args, &options, &error), ok);
-    QCOMPARE(error.isEmpty(), ok);
+    const Outcome<admin::CliOptions> options = admin::parseCliArguments(args);
+    QCOMPARE(options.ok(), ok);
     if (ok)
-        QCOMPARE(options.command, command);
+        QCOMPARE(options->command, command);
+    else
+        QVERIFY(!options.error().message.isEmpty());
 }
 
 void TestAdminCli::helpDocumentsEverything() {
@@ -408,8 +408,9 @@ void TestAdminCli::brokenInstallations() {
     const QMap<QString, QByteArray> before = snapshot(fx.dir.path());
 
     RunState state;
-    const StartupResult started = resolveInstallation(fx.programFolder(), state, &SdlSoundPlayer::probeFile);
-    const QString told = started.ok ? started.notices.join(u'\n') : started.fatal.message;
+    const Outcome<QStringList> started =
+        resolveInstallation(fx.programFolder(), state, &SdlSoundPlayer::probeFile);
+    const QString told = started ? started->join(u'\n') : started.error().message;
     if (programSays.isEmpty())
         QVERIFY2(told.isEmpty(), qPrintable(told));
     else
@@ -515,12 +516,12 @@ void TestAdminCli::runsAsAProgram() {
 
     run = process(exe, {"--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.contains("Usage: kazurin2-admin"));
+    QVERIFY(run.out.contains("使い方: kazurin2-admin"));
 
     run = process(exe, {"frobnicate"});
     QCOMPARE(run.status, 2);
     QVERIFY(run.out.isEmpty());
-    QVERIFY(run.err.contains("unknown command frobnicate"));
+    QVERIFY(run.err.contains("frobnicate というコマンドはありません"));
 
     QVERIFY(QFile::remove(fx.path("data/drill2/タイム回数データ.txt")));
     run = process(exe, {"--program-folder", fx.programFolder(), "stats"});

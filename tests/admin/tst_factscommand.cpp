@@ -38,15 +38,15 @@ public:
         write("data/新名簿.txt", {"17,1994,0,0,テスト,0,,", "21,1994,0,0,山田,0,,", "30,1991,0,0,上級,0,,"});
     }
     void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(dir.path() + "/" + relative, lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
     // One attempt: its record and (unless left out) its answers.
     void attempt(const QDateTime& when, int student, int level, qint32 time,
                  const QList<AnsweredQuestion>& answers, bool logged = true) {
         QVERIFY(appendResult(data("成績累積データ.dat"),
                              makeResultRecord(when, qint16(student), qint16(level), time, u"12345"))
-                    .ok);
+                    .ok());
         if (logged)
             QVERIFY(appendAnswerLines(data(answerLogFileName()),
                                       formatAttemptAnswers(when, student, level, answers))

@@ -67,8 +67,8 @@ public:
             f.write(bytes);
     }
     void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(dir.path() + "/" + relative, lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
     Run companion(QStringList args) const {
         args = QStringList{"--program-folder", dir.path() + "/common/drill2"} + args +

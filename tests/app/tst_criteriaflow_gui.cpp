@@ -23,8 +23,8 @@ namespace {
 
 class RefusingLauncher final : public ProcessLauncher {
 public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return "not in this test";
+    Status startDetached(const QString&, const QStringList&, const QString&) override {
+        return makeError(ErrorKind::Refused, QStringLiteral("not in this test"));
     }
 };
 
@@ -52,7 +52,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     RefusingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + "/kazurin2", *state, messages, nullptr));
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return QString(); }, {}});
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return Status{}; }, {}});
     buildLevelCatalogue(*state); // as the name screen does
     state->currentBangou = 1002;
     state->currentName = "田中先生";
@@ -81,7 +81,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
     QCOMPARE(navigator.drillScreen()->engine().timeLimit(), 100);
     PassCriteriaTable reread;
-    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok);
+    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok());
     QCOMPARE(reread[4].minimumTime, 20);
 }
 
