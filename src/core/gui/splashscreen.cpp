@@ -94,9 +94,9 @@ QPixmap SplashScreen::titlePicture() {
     return picture;
 }
 
-SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent)
+SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),
-      onTimer_(std::move(onTimer)) {
+      startup_(std::move(startup)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kPictureWidth, kPictureHeight + kStripHeight);
@@ -123,7 +123,7 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* 
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(100);
     timer1_->setSingleShot(true);
-    connect(timer1_, &QTimer::timeout, this, &SplashScreen::timerTick);
+    connect(timer1_, &QTimer::timeout, this, &SplashScreen::runStartup);
 
     kit::centreOnScreen(this);
 }
@@ -137,10 +137,10 @@ void SplashScreen::load() {
     timer1_->start();
 }
 
-void SplashScreen::timerTick() {
+void SplashScreen::runStartup() {
     timer1_->stop();
-    if (onTimer_)
-        onTimer_();
+    if (startup_)
+        startup_();
     close();
 }
 
