@@ -10,6 +10,9 @@
 // later print jobs of one choice of a file go.
 namespace kz {
 
+// "グラフ" opens on the first this many levels of the level list.
+inline constexpr int kGraphLevelsOnOpening = 3;
+
 struct GraphRequest {
     QList<int> students; // the students reported, one after the other
     QList<int> levels;   // the levels of each student's report, from the top of the list

@@ -1,5 +1,6 @@
 #include "admin/gui/criteriaeditorscreen.h"
 
+#include "admin/criterianotices.h"
 #include "admin/distribution.h"
 #include "core/gui/navigator.h"
 #include "core/gui/screenkit.h"
@@ -82,10 +83,8 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
-    if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded)
-        notice_ = loaded.error().text();
-    else
-        notice_ = editor_.loadNotice();
+    const Status loaded = editor_.load(context_.state.installation.criteriaPath());
+    notice_ = openingNotice(loaded, editor_.loadNotice());
     label4_->setText(notice_);
     showGrid();
     sizeGrid();
@@ -257,12 +256,10 @@ void CriteriaEditorScreen::fillDistribution() {
         return;
     const Outcome<ResultsDistribution> distribution =
         readResultsDistribution(context_.state.installation.resultsPath());
-    if (!distribution) {
-        label4_->setText(notice_.isEmpty() ? distribution.error().text()
-                                           : notice_ + u' ' + distribution.error().text());
+    const Status read = distribution ? Status() : Status(distribution.error());
+    label4_->setText(noticeWithDistribution(notice_, read));
+    if (!distribution)
         return;
-    }
-    label4_->setText(notice_);
     list3_->addItems(distribution->allResultsLines(level));
     list4_->addItems(distribution->bestTimeLines(level));
     list3_->verticalScrollBar()->setValue(scrolled3);
@@ -306,8 +303,7 @@ void CriteriaEditorScreen::revert() {
     if (leaving_)
         return;
     if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded) {
-        context_.messages.inform(this, context_.state.programTitle,
-                                 loaded.error().text() + QStringLiteral("\n画面の内容はそのままです。"));
+        context_.messages.inform(this, context_.state.programTitle, revertFailedText(loaded.error()));
         input_->setFocus();
         return;
     }
@@ -325,14 +321,8 @@ bool CriteriaEditorScreen::save() {
     showWaitPanel();
     const Status saved = editor_.save(context_.state.installation.criteriaPath(), &context_.state.criteria);
     hideWaitPanel();
-    if (!saved) {
-        // Written but not read back: the file holds the edits, only the table in use is older.
-        const bool written = saved.error().kind == ErrorKind::Unreadable;
-        context_.messages.inform(this, context_.state.programTitle,
-                                 written
-                                     ? saved.error().text()
-                                     : saved.error().text() + QStringLiteral("\n変更は画面に残っています。"));
-    }
+    if (!saved)
+        context_.messages.inform(this, context_.state.programTitle, saveFailedText(saved.error()));
     input_->setFocus();
     return saved.ok();
 }

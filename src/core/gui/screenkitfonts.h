@@ -38,23 +38,26 @@ inline const QStringList& proportionalGothicFamilies() {
     return families;
 }
 
-// A gothic font of the given point size.
-inline QFont gothicFont(qreal pointSize, bool bold = false) {
+// A gothic font without a size yet.
+inline QFont gothicFace(bool bold) {
     QFont font;
     font.setFamilies(gothicFamilies());
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
     font.setBold(bold);
+    return font;
+}
+
+// A gothic font of the given point size.
+inline QFont gothicFont(qreal pointSize, bool bold = false) {
+    QFont font = gothicFace(bold);
+    font.setPointSizeF(pointSize);
     return font;
 }
 
 // A gothic font of the given pixel size.
 inline QFont gothicPixelFont(int pixelSize, bool bold = false) {
-    QFont font;
-    font.setFamilies(gothicFamilies());
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = gothicFace(bold);
     font.setPixelSize(pixelSize);
-    font.setBold(bold);
     return font;
 }
 

@@ -124,7 +124,7 @@ void GraphPanel::open() {
     command25_->show();
     list2_->clearSelection();
     list3_->clearSelection();
-    for (int row = 0; row < qMin(3, list3_->count()); ++row)
+    for (int row = 0; row < qMin(kGraphLevelsOnOpening, list3_->count()); ++row)
         list3_->item(row)->setSelected(true);
     showReports(0);
 }
