@@ -107,17 +107,11 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* 
     image1_->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     image1_->setPixmap(titlePicture());
 
-    label5_ = new QLabel(this);
-    label5_->setObjectName(QStringLiteral("Label5"));
-    label5_->setGeometry(16, kPictureHeight, 330, kStripHeight);
-    label5_->setFont(kit::gothicPixelFont(18));
-    label5_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-
-    label1_ = new QLabel(QStringLiteral("Just a moment, please."), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(340, kPictureHeight, kPictureWidth - 356, kStripHeight);
-    label1_->setFont(kit::gothicPixelFont(18));
-    label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label5_ = kit::makeLabel(this, QStringLiteral("Label5"), QString(),
+                             QRect(16, kPictureHeight, 330, kStripHeight), kit::gothicPixelFont(18));
+    label1_ = kit::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."),
+                             QRect(340, kPictureHeight, kPictureWidth - 356, kStripHeight),
+                             kit::gothicPixelFont(18), Qt::AlignRight | Qt::AlignVCenter);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
