@@ -21,6 +21,10 @@ Outcome<GraphRequest> graphRequest(const QStringList& chosenStudentLines, int la
     return request;
 }
 
+QString reportStudentName(const RosterTables& roster, int bangou) {
+    return trimHalfWidthSpaces(roster.nameOf(bangou));
+}
+
 QString numberedJobFile(const QString& chosen, int n) {
     const QFileInfo info(chosen);
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();

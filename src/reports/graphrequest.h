@@ -10,6 +10,8 @@
 // later print jobs of one choice of a file go.
 namespace kz {
 
+struct RosterTables;
+
 // "グラフ" opens on the first this many levels of the level list.
 inline constexpr int kGraphLevelsOnOpening = 3;
 
@@ -23,6 +25,9 @@ struct GraphRequest {
 // Printing without a level is refused, so that nobody is sent empty pages.
 Outcome<GraphRequest> graphRequest(const QStringList& chosenStudentLines, int lastStudent,
                                    const QList<int>& levels, bool printing);
+
+// The name a student's reports carry: the roster's name without its padding spaces.
+QString reportStudentName(const RosterTables& roster, int bangou);
 
 // A file name for the n-th job (n >= 2) beside the chosen file: "a/reports.pdf" -> "a/reports-2.pdf".
 QString numberedJobFile(const QString& chosen, int n);

@@ -2,7 +2,11 @@
 // print jobs.
 #include "reports/graphrequest.h"
 
+#include "data/roster.h"
+
 #include <QTest>
+
+#include <memory>
 
 using namespace kz;
 
@@ -13,6 +17,7 @@ private slots:
     void choosesStudents();
     void refusesToPrintWithoutLevels();
     void numbersLaterJobFiles();
+    void namesTheStudentWithoutPadding();
 };
 
 void TestGraphRequest::choosesStudents_data() {
@@ -47,6 +52,14 @@ void TestGraphRequest::numbersLaterJobFiles() {
     // Later jobs of one choice of a file get files of their own beside it.
     QCOMPARE(numberedJobFile(QStringLiteral("/a/b/reports.pdf"), 2), QStringLiteral("/a/b/reports-2.pdf"));
     QCOMPARE(numberedJobFile(QStringLiteral("/a/b/reports"), 3), QStringLiteral("/a/b/reports-3"));
+}
+
+void TestGraphRequest::namesTheStudentWithoutPadding() {
+    const auto roster = std::make_unique<RosterTables>();
+    loadRosterText(QStringLiteral("21,1994,0,0,\"  たかはし  \",0,,\n"), QDate(2004, 3, 15), 4, 0,
+                   roster.get());
+    QCOMPARE(roster->nameOf(21), QStringLiteral("  たかはし  "));
+    QCOMPARE(reportStudentName(*roster, 21), QStringLiteral("たかはし"));
 }
 
 QTEST_MAIN(TestGraphRequest)

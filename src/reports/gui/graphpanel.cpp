@@ -141,7 +141,7 @@ const QImage& GraphPanel::picture() const {
 }
 
 QString GraphPanel::studentTitle(int bangou) const {
-    return trimHalfWidthSpaces(context_.state.roster.nameOf(bangou));
+    return reportStudentName(context_.state.roster, bangou);
 }
 
 void GraphPanel::showReports(int target) {
