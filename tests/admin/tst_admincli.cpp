@@ -4,6 +4,7 @@
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/sdlsoundplayer.h"
+#include "support/commandrun.h"
 #include "support/soundtestsupport.h"
 
 #include <QCryptographicHash>
@@ -81,35 +82,15 @@ public:
     QTemporaryDir dir;
 };
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 Run companion(const Fixture& fx, QStringList args) {
     args.prepend(fx.programFolder());
     args.prepend("--program-folder");
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = admin::runCompanion(args, QString(), out, err);
-    out.flush();
-    err.flush();
-    return run;
+    return test::runCompanionHere(args);
 }
 
-Run process(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    Run run;
-    if (!p.waitForFinished(60000))
-        return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
+constexpr auto process = &test::runProcess;
 
 // Every file of the installation with its contents' hash: readers change nothing.
 QMap<QString, QByteArray> snapshot(const QString& root) {

@@ -3,6 +3,7 @@
 #include "data/answerlog.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,11 +20,7 @@ namespace {
 
 const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 // common/パスデータ.txt, the program folder common/drill2 and the data folder data/.
 class School {
@@ -57,29 +54,13 @@ public:
     Run run(QStringList args) const {
         args.prepend(dir.path() + "/common/drill2");
         args.prepend("--program-folder");
-        Run r;
-        QTextStream out(&r.out);
-        QTextStream err(&r.err);
-        r.status = admin::runCompanion(args, QString(), out, err);
-        out.flush();
-        err.flush();
-        return r;
+        return test::runCompanionHere(args);
     }
 
     QTemporaryDir dir;
 };
 
-Run program(const QString& name, const QStringList& args) {
-    QProcess p;
-    p.start(name, args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+constexpr auto program = &test::runProcess;
 
 // Pixels of a page that are plainly the slow (red) end of the colour scale.
 int redPixels(const QImage& page) {

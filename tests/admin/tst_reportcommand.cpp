@@ -1,6 +1,7 @@
 // The companion's report command, run as a program: summary lines and PDF pages.
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,23 +22,8 @@ ResultRecord rec(int daysAgo, int bangou, int level, qint32 time) {
                             static_cast<qint16>(level), time, u"12345");
 }
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using test::Run;
+constexpr auto run = &test::runProcess;
 
 // An installation of four students of grade 3 (school year 2003, born 1994) and a
 // teacher: 17 テスト, 21 and 22 who share a long name, 30 who never practised.

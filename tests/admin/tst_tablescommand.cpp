@@ -2,6 +2,7 @@
 #include "data/oledate.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,22 +55,11 @@ public:
     QTemporaryDir dir;
 };
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 Run tables(const Fixture& fx, const QStringList& options) {
     QStringList args{"--program-folder", fx.programFolder(), "tables", "--now", kNow.toString(Qt::ISODate)};
-    args += options;
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = admin::runCompanion(args, QString(), out, err);
-    out.flush();
-    err.flush();
-    return run;
+    return test::runCompanionHere(args + options);
 }
 
 } // namespace
