@@ -48,6 +48,11 @@ inline Error makeError(ErrorKind kind, QString message, QString detail = {}, int
     return Error{kind, std::move(message), std::move(detail), code};
 }
 
+inline const Error& noError() {
+    static const Error none;
+    return none;
+}
+
 // A value or the error that kept it from being made.
 template <class T> class [[nodiscard]] Outcome {
 public:
@@ -66,7 +71,9 @@ public:
     T& operator*() & { return value(); }
 
     T valueOr(T fallback) const { return ok() ? value() : std::move(fallback); }
-    const Error& error() const { return std::get<Error>(state_); }
+    // The error; on success an empty one (kind Internal, no message), so that a message
+    // built before the check is looked at cannot crash.
+    const Error& error() const { return ok() ? noError() : std::get<Error>(state_); }
 
 private:
     std::variant<T, Error> state_;
@@ -80,7 +87,8 @@ public:
 
     bool ok() const { return !error_.has_value(); }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return *error_; }
+    // As Outcome<T>::error(): empty on success.
+    const Error& error() const { return ok() ? noError() : *error_; }
 
 private:
     std::optional<Error> error_;
