@@ -67,9 +67,8 @@ struct School {
     }
 
     void writeCp932(const QString& relative, const QStringList& lines) {
-        QString error;
-        if (!kz::writeCp932Lines(dir.path() + "/" + relative, lines, &error))
-            qFatal("%s", qPrintable(error));
+        if (const kz::Status written = kz::writeCp932Lines(dir.path() + "/" + relative, lines); !written)
+            qFatal("%s", qPrintable(written.error().text()));
     }
 
     int run(const QStringList& args) const {

@@ -63,9 +63,9 @@ struct Bench : kz::test::ScreenContext {
 
     // The refresh the program runs at every activation.
     void refresh() {
-        const kz::ResultsLoadError error = kz::refreshStatistics(*state, clock);
+        const kz::Status error = kz::refreshStatistics(*state, clock);
         if (!error.ok())
-            qFatal("%s", qPrintable(error.message()));
+            qFatal("%s", qPrintable(error.error().text()));
     }
 };
 

@@ -39,8 +39,7 @@ constexpr int kRecords = 20000;
 const QDateTime kNow(QDate(2026, 12, 1), QTime(15, 0));
 
 bool writeLines(const QString& path, const QStringList& lines) {
-    QString error;
-    return kz::writeCp932Lines(path, lines, &error);
+    return kz::writeCp932Lines(path, lines).ok();
 }
 
 // common/パスデータ.txt, the program folder common/kazurin2, data/ with the settings,
@@ -247,8 +246,8 @@ void BM_StatisticsRefresh(benchmark::State& st) {
     School school(5000, kRecords);
     Program program(school);
     for (auto _ : st) {
-        const kz::ResultsLoadError e = kz::refreshStatistics(*program.state, program.clock);
-        benchmark::DoNotOptimize(e.kind);
+        const kz::Status e = kz::refreshStatistics(*program.state, program.clock);
+        benchmark::DoNotOptimize(e.ok());
     }
 }
 
@@ -256,8 +255,8 @@ void BM_Append(benchmark::State& st) {
     School school(5000, kRecords);
     const kz::ResultRecord record = kz::makeResultRecord(kNow, 7, 3, 45, u"00123");
     for (auto _ : st) {
-        const kz::AppendOutcome o = kz::appendResult(school.resultsPath(), record);
-        benchmark::DoNotOptimize(o.recordNumber);
+        const kz::Outcome<kz::AppendedRecord> o = kz::appendResult(school.resultsPath(), record);
+        benchmark::DoNotOptimize(o.ok());
     }
 }
 

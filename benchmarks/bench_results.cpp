@@ -50,8 +50,8 @@ void BM_RefreshStatistics(benchmark::State& state) {
     const PassCriteriaTable criteria = benchCriteria();
     auto tables = std::make_unique<StatisticsTables>();
     for (auto _ : state) {
-        const ResultsLoadError e = refreshStatistics(path, criteria, kNow, tables.get());
-        benchmark::DoNotOptimize(e.kind);
+        const Status e = refreshStatistics(path, criteria, kNow, tables.get());
+        benchmark::DoNotOptimize(e.ok());
         benchmark::DoNotOptimize(tables->totalPoints(1, 1));
     }
 }
@@ -62,8 +62,8 @@ void BM_LoadResults(benchmark::State& state) {
     const QString path = writeBenchFile(dir, 20000);
     auto tables = std::make_unique<StatisticsTables>();
     for (auto _ : state) {
-        const ResultsLoadError e = loadResults(path, tables.get());
-        benchmark::DoNotOptimize(e.kind);
+        const Status e = loadResults(path, tables.get());
+        benchmark::DoNotOptimize(e.ok());
     }
 }
 BENCHMARK(BM_LoadResults)->Unit(benchmark::kMillisecond);
@@ -73,8 +73,8 @@ void BM_AppendUncontended(benchmark::State& state) {
     const QString path = writeBenchFile(dir, 20000);
     const ResultRecord r = makeResultRecord(kNow, 17, 2, 95, u"12345");
     for (auto _ : state) {
-        const AppendOutcome out = appendResult(path, r);
-        benchmark::DoNotOptimize(out.recordNumber);
+        const Outcome<AppendedRecord> out = appendResult(path, r);
+        benchmark::DoNotOptimize(out.ok());
     }
 }
 BENCHMARK(BM_AppendUncontended)->Unit(benchmark::kMicrosecond);
@@ -82,11 +82,9 @@ BENCHMARK(BM_AppendUncontended)->Unit(benchmark::kMicrosecond);
 void BM_ReadAllResults(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = writeBenchFile(dir, 20000);
-    ResultsFileContents all;
     for (auto _ : state) {
-        const ResultsFileError e = readAllResults(path, &all);
-        benchmark::DoNotOptimize(all.records.size());
-        benchmark::DoNotOptimize(e.error.number);
+        const Outcome<ResultsFileContents> all = readAllResults(path);
+        benchmark::DoNotOptimize(all->records.size());
     }
 }
 BENCHMARK(BM_ReadAllResults)->Unit(benchmark::kMillisecond);

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = kzfuzz::writeScratch(QStringLiteral("kazurin2/タイム回数データ.txt"),
                                               reinterpret_cast<const char*>(data), size);
     kz::PassCriteriaTable table;
-    const kz::CriteriaLoadResult result = kz::loadPassCriteria(path, &table);
-    KZ_FUZZ_CHECK(result.ok);
+    const kz::Outcome<kz::CriteriaLoadResult> result = kz::loadPassCriteria(path, &table);
+    KZ_FUZZ_CHECK(result.ok());
     KZ_FUZZ_CHECK(table.levelLines >= 0 && table.levelLines <= 35);
 
     QList<std::array<QString, 12>> rows;
@@ -34,12 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         rows.append(c.texts);
     }
 
-    QString error;
     const QString copy = kzfuzz::scratchFolder() + QStringLiteral("kazurin2/copy.txt");
-    if (!kz::savePassCriteria(copy, rows, &error))
+    if (!kz::savePassCriteria(copy, rows).ok())
         return 0; // a text the file cannot hold is refused, never written half
     kz::PassCriteriaTable reread;
-    KZ_FUZZ_CHECK(kz::loadPassCriteria(copy, &reread).ok);
+    KZ_FUZZ_CHECK(kz::loadPassCriteria(copy, &reread).ok());
     KZ_FUZZ_CHECK(reread.levelLines == table.levelLines);
     for (int level = 1; level <= table.levelLines; ++level) {
         const kz::PassCriteria& a = table[level];

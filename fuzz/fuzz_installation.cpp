@@ -18,9 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString programFolder = kzfuzz::scratchFolder() + QStringLiteral("school/kazurin2");
 
     kz::Installation inst;
-    kz::InstallationError error;
-    if (!kz::resolveInstallationPaths(programFolder, &inst, &error)) {
-        KZ_FUZZ_CHECK(!error.file.isEmpty() && !error.message.isEmpty());
+    if (const kz::Status resolved = kz::resolveInstallationPaths(programFolder, &inst); !resolved) {
+        KZ_FUZZ_CHECK(!resolved.error().detail.isEmpty() && !resolved.error().message.isEmpty());
         return 0;
     }
     KZ_FUZZ_CHECK(inst.programFolderName == QStringLiteral("kazurin2"));

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                               reinterpret_cast<const char*>(data), size);
     const QDateTime now(QDate(2026, 12, 1), QTime(15, 30));
 
-    const kz::ResultsLoadError loaded = kz::refreshStatistics(path, criteria(), now, tables.get(), noWait);
+    const kz::Status loaded = kz::refreshStatistics(path, criteria(), now, tables.get(), noWait);
     KZ_FUZZ_CHECK(loaded.ok());
     KZ_FUZZ_CHECK(tables->loaded.size() <= kz::kStatisticsWindow);
     for (const kz::LoadedResult& r : std::as_const(tables->loaded)) {
@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       r.recordNumber <= static_cast<qint64>(size) / kz::ResultRecord::kSize);
     }
 
-    kz::ResultsFileContents before;
-    KZ_FUZZ_CHECK(kz::readAllResults(path, &before).ok());
+    const kz::Outcome<kz::ResultsFileContents> before = kz::readAllResults(path);
+    KZ_FUZZ_CHECK(before.ok());
     const qsizetype whole = static_cast<qsizetype>(size) / kz::ResultRecord::kSize;
-    KZ_FUZZ_CHECK(static_cast<qsizetype>(before.records.size()) == whole);
-    KZ_FUZZ_CHECK(before.tailBytes == static_cast<qint64>(size) % kz::ResultRecord::kSize);
-    for (const kz::ResultRecord& r : before.records) {
+    KZ_FUZZ_CHECK(static_cast<qsizetype>(before->records.size()) == whole);
+    KZ_FUZZ_CHECK(before->tailBytes == static_cast<qint64>(size) % kz::ResultRecord::kSize);
+    for (const kz::ResultRecord& r : before->records) {
         (void)r.siteCodeText();
         KZ_FUZZ_CHECK(kz::decodeResultRecord(kz::encodeResultRecord(r).constData()) == r ||
                       r.date != r.date || r.time != r.time); // NaN dates never compare equal
@@ -62,15 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const kz::ResultRecord record = kz::makeResultRecord(now, 12, 3, 45, QStringLiteral("00123"));
     kz::AppendOptions options;
     options.wait = noWait;
-    const kz::AppendOutcome appended = kz::appendResult(path, record, options);
-    KZ_FUZZ_CHECK(appended.ok);
-    KZ_FUZZ_CHECK(appended.recordNumber == whole + 1);
-    kz::ResultsFileContents after;
-    KZ_FUZZ_CHECK(kz::readAllResults(path, &after).ok());
-    KZ_FUZZ_CHECK(static_cast<qsizetype>(after.records.size()) == whole + 1 && after.tailBytes == 0);
-    KZ_FUZZ_CHECK(after.records.back() == record);
+    const kz::Outcome<kz::AppendedRecord> appended = kz::appendResult(path, record, options);
+    KZ_FUZZ_CHECK(appended.ok());
+    KZ_FUZZ_CHECK(appended->recordNumber == whole + 1);
+    const kz::Outcome<kz::ResultsFileContents> after = kz::readAllResults(path);
+    KZ_FUZZ_CHECK(after.ok());
+    KZ_FUZZ_CHECK(static_cast<qsizetype>(after->records.size()) == whole + 1 && after->tailBytes == 0);
+    KZ_FUZZ_CHECK(after->records.back() == record);
     if (whole > 0) // the records before are left byte for byte
-        KZ_FUZZ_CHECK(kz::encodeResultRecord(after.records.front()) ==
+        KZ_FUZZ_CHECK(kz::encodeResultRecord(after->records.front()) ==
                       QByteArray(reinterpret_cast<const char*>(data), kz::ResultRecord::kSize));
     return 0;
 }

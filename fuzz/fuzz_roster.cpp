@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         kzfuzz::writeScratch(QStringLiteral("新名簿.txt"), reinterpret_cast<const char*>(data) + 2, size - 2);
 
     kz::RosterTables tables;
-    const kz::RosterLoadResult result =
+    const kz::Outcome<kz::RosterLoadResult> result =
         kz::loadRoster(path, QDate(2026, 12, 1), startMonth, flagTwoListed, &tables);
-    KZ_FUZZ_CHECK(result.found);
+    KZ_FUZZ_CHECK(result.ok());
     KZ_FUZZ_CHECK(tables.rosterCount() <= kz::RosterTables::kMaxListed);
     for (const kz::RosterEntry& e : tables.listed) {
         KZ_FUZZ_CHECK(e.bangou >= 0 && e.bangou <= 5000);

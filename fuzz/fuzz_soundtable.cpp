@@ -20,10 +20,12 @@ public:
 class CountingPlayer final : public kz::SoundPlayer {
 public:
     int plays = 0;
-    kz::PlayResult playFile(const QString& path) override {
+    kz::Status playFile(const QString& path) override {
         KZ_FUZZ_CHECK(path.endsWith(QStringLiteral(".wav")));
         ++plays;
-        return plays % 2 ? kz::PlayResult{} : kz::PlayResult{7, QStringLiteral("no device")};
+        return plays % 2
+                   ? kz::Status{}
+                   : kz::Status(kz::makeError(kz::ErrorKind::Device, QStringLiteral("音声装置がありません")));
     }
 };
 

@@ -39,13 +39,13 @@ QStringList CriteriaEditor::columnHelp(int column) {
 
 Status CriteriaEditor::load(const QString& path) {
     auto table = std::make_unique<PassCriteriaTable>();
-    const CriteriaLoadResult loaded = loadPassCriteria(path, table.get());
-    if (!loaded.ok) {
-        return makeError(loaded.missing ? ErrorKind::NotFound : ErrorKind::Unreadable,
-                         QStringLiteral("合格タイムデータを読めません。"), loaded.message);
-    }
+    const Outcome<CriteriaLoadResult> loaded = loadPassCriteria(path, table.get());
+    if (!loaded)
+        return makeError(loaded.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound
+                                                                    : ErrorKind::Unreadable,
+                         QStringLiteral("合格タイムデータを読めません。"), loaded.error().text());
     // Lines beyond the 35 levels the program knows are not shown, and a save leaves them out.
-    notice_ = loaded.truncated ? loaded.message : QString();
+    notice_ = loaded->truncated ? loaded->message : QString();
     QList<Row> rows;
     rows.reserve(table->levelLines);
     for (int level = 1; level <= table->levelLines; ++level) {
@@ -71,17 +71,16 @@ Status CriteriaEditor::save(const QString& path, PassCriteriaTable* shared) {
     // level's criteria would be gone for every station.
     if (rows_.isEmpty())
         return makeError(ErrorKind::Refused, QStringLiteral("記録するレベルの行がありません。"));
-    QString error;
-    if (!savePassCriteria(path, rows_, &error))
+    if (const Status saved = savePassCriteria(path, rows_); !saved)
         return makeError(ErrorKind::WriteFailed, QStringLiteral("合格タイムデータを記録できませんでした。"),
-                         error);
+                         saved.error().text());
     changed_ = false;
     if (shared) {
-        const CriteriaLoadResult reloaded = loadPassCriteria(path, shared);
-        if (!reloaded.ok)
+        const Outcome<CriteriaLoadResult> reloaded = loadPassCriteria(path, shared);
+        if (!reloaded)
             return makeError(ErrorKind::Unreadable,
                              QStringLiteral("合格タイムデータは記録しましたが、読み直せませんでした。"),
-                             reloaded.message);
+                             reloaded.error().text());
     }
     return {};
 }

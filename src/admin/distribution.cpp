@@ -40,10 +40,11 @@ ResultsDistribution ResultsDistribution::build(const std::vector<ResultRecord>& 
 }
 
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath) {
-    ResultsFileContents contents;
-    if (const ResultsFileError e = readAllResults(resultsPath, &contents); !e.ok())
-        return makeError(ErrorKind::Unreadable, QStringLiteral("成績ファイルを読めません。"), e.message());
-    return ResultsDistribution::build(contents.records);
+    const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
+    if (!contents)
+        return makeError(ErrorKind::Unreadable, QStringLiteral("成績ファイルを読めません。"),
+                         contents.error().text());
+    return ResultsDistribution::build(contents->records);
 }
 
 int ResultsDistribution::attempts(int level) const {

@@ -50,9 +50,9 @@ QString BrowserRoster::gradeLabelOf(int bangou) const {
 BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth) {
     BrowserRoster roster;
     RosterTables tables;
-    const RosterLoadResult loaded = loadRoster(rosterPath, today, schoolYearStartMonth, 0, &tables);
-    if (!loaded.found)
-        roster.problem = loaded.message;
+    const Outcome<RosterLoadResult> loaded = loadRoster(rosterPath, today, schoolYearStartMonth, 0, &tables);
+    if (!loaded)
+        roster.problem = loaded.error().text();
     for (int b = 0; b < BrowserRoster::kStudents; ++b) {
         roster.names[static_cast<size_t>(b)] =
             trimHalfWidthSpaces(tables.nameByBangou[static_cast<size_t>(b)]);
@@ -169,12 +169,15 @@ RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> to
 
 Status RecordBrowser::build() {
     roster_ = loadBrowserRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth);
-    ResultsFileContents contents;
-    if (const ResultsFileError e = readAllResults(setup_.resultsPath, &contents); !e.ok()) {
+    const Outcome<ResultsFileContents> read = readAllResults(setup_.resultsPath);
+    if (!read) {
         model_.setLines({});
-        return makeError(e.error.kind == FileError::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
-                         e.message());
+        Error e = read.error();
+        if (e.kind != ErrorKind::NotFound)
+            e.kind = ErrorKind::Unreadable;
+        return e;
     }
+    const ResultsFileContents& contents = *read;
     ResultRecord own;
     own.setSiteCode(setup_.siteCode);
     const QString otherSite = QStringLiteral("他塾");

@@ -38,10 +38,11 @@ AppNavigator::~AppNavigator() {
 void AppNavigator::refreshStatistics() {
     if (quitRequested_ || !data_.refreshStatistics)
         return;
-    const QString error = data_.refreshStatistics();
-    if (error.isEmpty())
+    const Status refreshed = data_.refreshStatistics();
+    if (refreshed)
         return;
-    context_.messages.inform(QApplication::activeWindow(), context_.state.programTitle, error);
+    context_.messages.inform(QApplication::activeWindow(), context_.state.programTitle,
+                             refreshed.error().text());
     quitProgram(1);
 }
 
@@ -168,18 +169,17 @@ AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) 
     // What the screen shows is handed to the window system before the file is read. A
     // results file that stays refused is retried without end; after a few seconds the
     // screen says so, and the notice goes when the read or the append has succeeded.
-    data.refreshStatistics = [&state, &clock]() -> QString {
+    data.refreshStatistics = [&state, &clock]() -> Status {
         paintNow();
         RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
-        const ResultsLoadError error = refreshStatistics(state, clock, notice.waitFunction());
-        return error.ok() ? QString() : error.message();
+        return refreshStatistics(state, clock, notice.waitFunction());
     };
     data.recordAttempt = [&state, &clock]() -> QString {
         paintNow();
         RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
         const RecordingOutcome outcome =
             Seisekikiroku(state, state.currentLevel, clock, notice.waitFunction());
-        return outcome.ok ? QString() : outcome.append.failure.message();
+        return outcome.ok ? QString() : outcome.append.error().text();
     };
     return data;
 }

@@ -25,8 +25,8 @@ public:
     // How the statistics are rebuilt and an attempt recorded; the program passes the
     // real results file, tests may pass their own.
     struct DataAccess {
-        // Returns an empty text on success, else the message to show before ending.
-        std::function<QString()> refreshStatistics;
+        // An error is shown before the program ends.
+        std::function<Status()> refreshStatistics;
         // Returns an empty text on success, else the reason the attempt was not stored.
         std::function<QString()> recordAttempt;
     };

@@ -46,28 +46,34 @@ int wholeNumber(const QString& text) {
     return static_cast<int>(v);
 }
 
-bool loadValues(const QString& path, int needed, const QString& what, const QString& whatToDo,
-                FreeValueText* text, InstallationError* error) {
-    TextReadError readError;
-    if (!FreeValueText::load(path, text, &readError)) {
-        error->file = path;
-        error->message =
-            readError.kind == TextReadError::NotFound
-                ? QStringLiteral("%1 がありません。%2").arg(what, whatToDo)
-                : QStringLiteral("%1 を読めません（%2）。ファイルの読み取りの権限を確かめてください。")
-                      .arg(what, shortenForMessage(readError.message));
-        return false;
+// A file of the installation that cannot be used: the reason and what to do, naming the
+// file by its name; the full path is the detail.
+Error installationError(ErrorKind kind, const QString& path, const QString& message) {
+    return makeError(kind, message, path);
+}
+
+Status loadValues(const QString& path, int needed, const QString& what, const QString& whatToDo,
+                  FreeValueText* text) {
+    Outcome<FreeValueText> read = FreeValueText::load(path);
+    if (!read) {
+        if (read.error().kind == ErrorKind::NotFound)
+            return installationError(ErrorKind::NotFound, path,
+                                     QStringLiteral("%1 がありません。%2").arg(what, whatToDo));
+        return installationError(
+            ErrorKind::Unreadable, path,
+            QStringLiteral("%1 を読めません（%2）。ファイルの読み取りの権限を確かめてください。")
+                .arg(what, shortenForMessage(read.error().text())));
     }
-    if (text->valueCount() < needed) {
-        error->file = path;
-        error->message = QStringLiteral("%1 の値が足りません（%2 個必要ですが %3 個しかありません）。%4")
-                             .arg(what)
-                             .arg(needed)
-                             .arg(text->valueCount())
-                             .arg(whatToDo);
-        return false;
-    }
-    return true;
+    *text = std::move(read).value();
+    if (text->valueCount() < needed)
+        return installationError(
+            ErrorKind::Malformed, path,
+            QStringLiteral("%1 の値が足りません（%2 個必要ですが %3 個しかありません）。%4")
+                .arg(what)
+                .arg(needed)
+                .arg(text->valueCount())
+                .arg(whatToDo));
+    return {};
 }
 
 } // namespace
@@ -97,8 +103,7 @@ void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName
     }
 }
 
-bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error,
-                              QStringList* notices) {
+Status resolveInstallationPaths(const QString& executableFolder, Installation* out, QStringList* notices) {
     Installation inst;
     inst.appFolder = folderWithSeparator(executableFolder);
 
@@ -106,33 +111,31 @@ bool resolveInstallationPaths(const QString& executableFolder, Installation* out
     const QString commonFolder = parentFolder(inst.appFolder);
     const QString pathFile = commonFolder + QStringLiteral("パスデータ.txt");
     FreeValueText pathValues;
-    if (!loadValues(
+    if (Status loaded = loadValues(
             pathFile, kPathValuesUsed, QStringLiteral("パスデータ.txt"),
             QStringLiteral(
                 "プログラムのフォルダの一つ上のフォルダに置き、最初の値にデータフォルダを書いてください。"),
-            &pathValues, error))
-        return false;
+            &pathValues);
+        !loaded)
+        return loaded;
     // Written on Windows with "\"; a relative value counts from the folder of the path
     // file. Otherwise the value is used as written.
     QString root = pathValues.value(0);
     root.replace(u'\\', u'/');
-    if (root.isEmpty()) {
-        error->file = pathFile;
-        error->message = QStringLiteral(
-            "パスデータ.txt の最初の値（データフォルダ）が空です。データフォルダを書いてください。");
-        return false;
-    }
-    if (root.size() > kMaxPathChars) {
-        error->file = pathFile;
-        error->message =
+    if (root.isEmpty())
+        return installationError(
+            ErrorKind::Malformed, pathFile,
+            QStringLiteral(
+                "パスデータ.txt の最初の値（データフォルダ）が空です。データフォルダを書いてください。"));
+    if (root.size() > kMaxPathChars)
+        return installationError(
+            ErrorKind::Malformed, pathFile,
             QStringLiteral(
                 "パスデータ.txt の %1 行目のデータフォルダが長すぎます（%2 文字。%3 文字まで）: %4")
                 .arg(pathValues.lineOfValue(0))
                 .arg(root.size())
                 .arg(kMaxPathChars)
-                .arg(shortenForMessage(root, 60));
-        return false;
-    }
+                .arg(shortenForMessage(root, 60)));
     if (QDir::isRelativePath(root))
         root = commonFolder + root;
     inst.dataRoot = root;
@@ -141,13 +144,14 @@ bool resolveInstallationPaths(const QString& executableFolder, Installation* out
 
     const QString settingsFile = inst.dataRoot + QStringLiteral("共通データ.txt");
     FreeValueText settings;
-    if (!loadValues(
+    if (Status loaded = loadValues(
             settingsFile, kSettingsValuesUsed, QStringLiteral("共通データ.txt"),
             QStringLiteral(
                 "データフォルダは %1 の最初の値「%2」から決まります。その値が正しいか確かめてください。")
                 .arg(shortenForMessage(pathFile), shortenForMessage(pathValues.value(0), 60)),
-            &settings, error))
-        return false;
+            &settings);
+        !loaded)
+        return loaded;
     inst.schoolYearStartMonth = wholeNumber(settings.value(0));
     const QString siteText = settings.value(1);
     if (siteText.size() > kMaxSiteTextChars) {
@@ -173,19 +177,20 @@ bool resolveInstallationPaths(const QString& executableFolder, Installation* out
     inst.programDataFolder = inst.dataRoot + inst.programFolderName + u'/';
     inst.soundFolder = inst.dataRoot + QStringLiteral("音フォルダ/");
     *out = std::move(inst);
-    return true;
+    return {};
 }
 
-QStringList criteriaNotices(const QString& path, const CriteriaLoadResult& loaded,
+QStringList criteriaNotices(const QString& path, const Outcome<CriteriaLoadResult>& load,
                             const PassCriteriaTable& table) {
     QStringList notices;
     const QString file = shortenForMessage(path);
-    if (!loaded.ok) {
+    if (!load) {
         notices.append(
             QStringLiteral("合格基準のファイルを読めませんでした。すべての基準を 0 として続けます。\n%1")
-                .arg(shortenForMessage(loaded.message)));
+                .arg(shortenForMessage(load.error().text())));
         return notices;
     }
+    const CriteriaLoadResult& loaded = *load;
     if (loaded.truncated)
         notices.append(loaded.message);
     if (table.levelLines < kLevelCount)
@@ -225,17 +230,15 @@ QStringList soundFilesPlayed(const Installation& inst, const SoundTable& table) 
     return files;
 }
 
-StartupResult resolveInstallation(const QString& executableFolder, RunState& state,
-                                  const SoundProbe& probeSound) {
-    StartupResult result;
-    QStringList pathNotices;
-    if (!resolveInstallationPaths(executableFolder, &state.installation, &result.fatal, &pathNotices))
-        return result;
-    result.ok = true;
-    result.notices = pathNotices;
+Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunState& state,
+                                         const SoundProbe& probeSound) {
+    QStringList notices;
+    if (Status resolved = resolveInstallationPaths(executableFolder, &state.installation, &notices);
+        !resolved)
+        return resolved.error();
     const Installation& inst = state.installation;
     if (inst.schoolYearStartMonth < 1 || inst.schoolYearStartMonth > 12)
-        result.notices.append(
+        notices.append(
             QStringLiteral(
                 "共通データ.txt の学年の始まりの月が 1～12 ではありません（%1）。学年の表示が正しく"
                 "なりません。最初の値を 4 などの月に直してください: %2")
@@ -245,33 +248,28 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
     initRunState(state);
 
     state.criteria = PassCriteriaTable{};
-    const CriteriaLoadResult criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
-    result.notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.criteria));
+    const Outcome<CriteriaLoadResult> criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
+    notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.criteria));
 
     // The roster is read again at every name list; here only its encoding is told, once.
-    {
-        FreeValueText roster;
-        TextReadError ignored;
-        if (FreeValueText::load(inst.rosterPath(), &roster, &ignored) && !roster.encodingProblems().isEmpty())
-            result.notices.append(describeEncodingProblems(inst.rosterPath(), roster.encodingProblems()));
-    }
+    if (const Outcome<FreeValueText> roster = FreeValueText::load(inst.rosterPath());
+        roster && !roster->encodingProblems().isEmpty())
+        notices.append(describeEncodingProblems(inst.rosterPath(), roster->encodingProblems()));
 
     // A removal of a record that was interrupted leaves the copy of every record behind.
     const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
     if (!leftover)
-        result.notices.append(leftover.error().text());
+        notices.append(leftover.error().text());
     else if (leftover.value())
-        result.notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
+        notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList)) {
-        result.notices.append(QStringLiteral("音の設定ファイル %1 がありません。音なしで続けます。")
-                                  .arg(shortenForMessage(soundList)));
-    } else {
-        FreeValueText listText;
-        TextReadError ignored;
-        if (FreeValueText::load(soundList, &listText, &ignored) && !listText.encodingProblems().isEmpty())
-            result.notices.append(describeEncodingProblems(soundList, listText.encodingProblems()));
+        notices.append(QStringLiteral("音の設定ファイル %1 がありません。音なしで続けます。")
+                           .arg(shortenForMessage(soundList)));
+    } else if (const Outcome<FreeValueText> listText = FreeValueText::load(soundList);
+               listText && !listText->encodingProblems().isEmpty()) {
+        notices.append(describeEncodingProblems(soundList, listText->encodingProblems()));
     }
     loadSoundTable(soundList, &state.soundTable);
     if (probeSound) {
@@ -286,13 +284,13 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
             QString list = broken.mid(0, shown).join(u'\n');
             if (broken.size() > shown)
                 list += QStringLiteral("\nほか %1 個").arg(broken.size() - shown);
-            result.notices.append(
+            notices.append(
                 QStringLiteral("再生できない音のファイルがあります。正解・間違いの音が 4 回続けて出ないと、"
                                "プログラムは終わります。音のファイルを入れ直してください。\n%1")
                     .arg(list));
         }
     }
-    return result;
+    return notices;
 }
 
 } // namespace kz

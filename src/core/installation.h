@@ -48,11 +48,6 @@ struct CriteriaLoadResult;
 inline constexpr int kMaxPathChars = 1024;    // the data folder of the path file
 inline constexpr int kMaxSiteTextChars = 100; // site code and name of the common settings
 
-struct InstallationError {
-    QString file;    // full path of the file that could not be used
-    QString message; // the reason and what to do; names the file by its name, not its path
-};
-
 // Splits the site text of the common settings: when the first five characters start
 // with a number other than 0, they are the site code and the rest is the site name
 // ("00123さくら塾" -> "00123", "さくら塾"); a shorter such text is all code ("12" -> "12", "");
@@ -60,20 +55,21 @@ struct InstallationError {
 void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName);
 
 // Paths and common settings: the path file in the parent of executableFolder, then the
-// common settings file in dataRoot. False with *error filled when either is missing,
+// common settings file in dataRoot. An error when either is missing (NotFound),
 // unreadable or holds fewer values than the program uses (1 in the path file, 6 in the
-// settings), or when the data folder is longer than kMaxPathChars; *out is then left as
-// it was. A "\" in the data root counts as "/"; a relative data root counts from the
-// folder of the path file; otherwise the data root is used as written (without a
-// trailing separator the file names run into it). A site text longer than
-// kMaxSiteTextChars is not used. What is worth telling but does not stop the start
-// (a site text too long, text that is not code page 932) goes to *notices when given.
-bool resolveInstallationPaths(const QString& executableFolder, Installation* out, InstallationError* error,
-                              QStringList* notices = nullptr);
+// settings), or when the data folder is empty or longer than kMaxPathChars (Malformed);
+// *out is then left as it was. The error's message gives the reason and what to do and
+// names the file by its name; its detail is the file's full path. A "\" in the data root counts as "/"; a
+// relative data root counts from the folder of the path file; otherwise the data root is used as written
+// (without a trailing separator the file names run into it). A site text longer than kMaxSiteTextChars is not
+// used. What is worth telling but does not stop the start (a site text too long, text that is not code page
+// 932) goes to *notices when given.
+Status resolveInstallationPaths(const QString& executableFolder, Installation* out,
+                                QStringList* notices = nullptr);
 
 // What the start-up tells about the criteria file just loaded: unreadable, more than 35
 // or fewer than 25 level lines, level lines missing fields, text not code page 932.
-QStringList criteriaNotices(const QString& path, const CriteriaLoadResult& loaded,
+QStringList criteriaNotices(const QString& path, const Outcome<CriteriaLoadResult>& loaded,
                             const PassCriteriaTable& table);
 
 // Every sound file the program may play: the configured files of the kinds that are
@@ -83,16 +79,12 @@ QStringList soundFilesPlayed(const Installation& installation, const SoundTable&
 // Opens a sound file with the program's decoder; an error names the file and the reason.
 using SoundProbe = std::function<Status(const QString& path)>;
 
-struct StartupResult {
-    bool ok = false; // false: the program cannot start; fatal names the file
-    InstallationError fatal;
-    QStringList notices; // things to tell the user but go on (criteria file missing, …)
-};
-
 // The whole start-up resolution: paths and settings, initRunState, pass criteria, sounds.
-// With probeSound, every sound file that will be played is opened once and those that
-// cannot be played are told in one notice.
-StartupResult resolveInstallation(const QString& executableFolder, RunState& state,
-                                  const SoundProbe& probeSound = {});
+// The value is what to tell the user before going on (criteria file missing, …); an
+// error (as resolveInstallationPaths gives it) means the program cannot start. With
+// probeSound, every sound file that will be played is opened once and those that cannot
+// be played are told in one notice.
+Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunState& state,
+                                         const SoundProbe& probeSound = {});
 
 } // namespace kz

@@ -18,7 +18,7 @@ RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, c
         return outcome;
     // The answers follow their record; a failure there is the companion check's to report
     // and never the student's to wait for.
-    (void)logAttemptAnswers(state, outcome.append.written);
+    (void)logAttemptAnswers(state, outcome.append->written);
     state.clearedBefore = outcome.judgement.clearedBefore;
     if (outcome.judgement.newPersonalBest)
         state.newPersonalBest = 1;
@@ -27,14 +27,14 @@ RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, c
     return outcome;
 }
 
-ResultsLoadError refreshStatistics(RunState& state, const Clock& clock, const WaitFunction& wait) {
+Status refreshStatistics(RunState& state, const Clock& clock, const WaitFunction& wait) {
     // A refresh asked for while one waits for the file starts no second count: the
     // running one brings the figures.
     if (state.statisticsRefreshRunning)
         return {};
     state.statisticsRefreshRunning = true;
-    const ResultsLoadError error = refreshStatistics(state.installation.resultsPath(), state.criteria,
-                                                     clock.now(), &state.statistics, wait);
+    Status error = refreshStatistics(state.installation.resultsPath(), state.criteria, clock.now(),
+                                     &state.statistics, wait);
     state.statisticsRefreshRunning = false;
     return error;
 }

@@ -14,7 +14,6 @@ constexpr int kWrongKind = 4;
 constexpr int kPersonalBestKind = 8;
 constexpr int kMinimumLineKind = 10;
 constexpr qint16 kSilentFailures = 3;
-constexpr int kEmptyNameStatus = 1;
 
 } // namespace
 
@@ -69,9 +68,9 @@ void SoundCues::playKind(int kind, Counting counting) {
     const QString& name = sounds.files[slot];
     if (name.isEmpty()) {
         if (counting == Counting::Counted)
-            count(PlayResult{
-                kEmptyNameStatus,
-                QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)});
+            count(makeError(
+                ErrorKind::NotFound,
+                QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)));
         return;
     }
     playNamed(name, counting);
@@ -83,12 +82,12 @@ void SoundCues::playNamed(const QString& name, Counting counting) {
     // Names in the list may use the other platform's folder separator.
     QString relative = name;
     relative.replace(u'\\', u'/');
-    const PlayResult result = player_.playFile(soundFolder_ + relative + QStringLiteral(".wav"));
+    const Status result = player_.playFile(soundFolder_ + relative + QStringLiteral(".wav"));
     if (counting == Counting::Counted)
         count(result);
 }
 
-void SoundCues::count(const PlayResult& result) {
+void SoundCues::count(const Status& result) {
     if (result.ok()) {
         failures_ = 0;
         return;
@@ -100,8 +99,8 @@ void SoundCues::count(const PlayResult& result) {
     if (!onFatal_)
         return;
     ended_ = true;
-    const QString reason =
-        result.text.isEmpty() ? QStringLiteral("エラー番号 %1").arg(result.status) : result.text;
+    const QString text = result.error().text();
+    const QString reason = text.isEmpty() ? QStringLiteral("原因不明") : text;
     onFatal_(soundFailureMessage(reason));
 }
 

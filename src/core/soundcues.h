@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/cues.h"
+#include "platform/outcome.h"
 
 #include <QString>
 
@@ -10,7 +11,6 @@ namespace kz {
 
 struct RunState;
 struct SoundTable;
-struct PlayResult;
 class SoundPlayer;
 class RandomSource;
 
@@ -55,7 +55,7 @@ private:
     enum class Counting { Counted, Ignored };
     void playKind(int kind, Counting counting);
     void playNamed(const QString& name, Counting counting);
-    void count(const PlayResult& result);
+    void count(const Status& result);
 
     const SoundTable& table_;
     const QString& soundFolder_;

@@ -27,10 +27,10 @@ bool loadSoundTable(const QString& path, SoundTable* table) {
     for (int k = 1; k <= SoundTable::kKinds; ++k)
         table->kinds[k].name = QString::fromUtf16(kKindNames[k - 1]);
 
-    FreeValueText text;
-    TextReadError error;
-    if (!FreeValueText::load(path, &text, &error))
+    const Outcome<FreeValueText> read = FreeValueText::load(path);
+    if (!read)
         return false; // every kind stays without a count: no sounds
+    const FreeValueText& text = *read;
 
     const QString groupEnd = QStringLiteral("*");
     ValueStream values(text);

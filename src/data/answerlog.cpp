@@ -21,11 +21,10 @@ QString fileName() {
     return QStringLiteral("問題別記録.csv");
 }
 
-Error fileError(ErrorKind kind, const QString& path, const QString& doing, const FileError& e) {
-    QString detail = e.description;
-    if (e.number != 0)
-        detail += QStringLiteral(" (%1)").arg(e.number);
-    return makeError(kind, QStringLiteral("%1を%2ことができません: %3").arg(fileName(), doing, path), detail);
+Error fileError(ErrorKind kind, const QString& path, const QString& doing, const Error& e) {
+    Error error = withMessage(e, QStringLiteral("%1を%2ことができません: %3").arg(fileName(), doing, path));
+    error.kind = kind;
+    return error;
 }
 
 void sleepMs(int ms) {
@@ -252,41 +251,42 @@ Status appendAnswerLines(const QString& path, const QByteArray& lines,
         return {};
     const auto pause = options.pause ? options.pause : std::function<void(int)>(sleepMs);
     SharedFile file;
-    if (const FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e.ok())
-        return fileError(e.kind == FileError::NotFound ? ErrorKind::NotFound : ErrorKind::WriteFailed, path,
-                         QStringLiteral("開く"), e);
+    if (const Status e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e)
+        return fileError(e.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound : ErrorKind::WriteFailed,
+                         path, QStringLiteral("開く"), e.error());
     for (int tried = 1;; ++tried) {
-        const FileError e = file.tryLockExclusive();
-        if (e.ok())
+        const Status e = file.tryLockExclusive();
+        if (e)
             break;
-        if (e.kind != FileError::InUse)
-            return fileError(ErrorKind::WriteFailed, path, QStringLiteral("ロックする"), e);
+        if (e.error().kind != ErrorKind::Locked)
+            return fileError(ErrorKind::WriteFailed, path, QStringLiteral("ロックする"), e.error());
         if (tried >= qMax(1, options.lockTries))
-            return fileError(ErrorKind::Locked, path, QStringLiteral("ロックする"), e);
+            return fileError(ErrorKind::Locked, path, QStringLiteral("ロックする"), e.error());
         pause(options.lockPauseMs);
     }
 
-    qint64 length = 0;
-    if (const FileError e = file.size(&length); !e.ok())
-        return fileError(ErrorKind::WriteFailed, path, QStringLiteral("調べる"), e);
+    const Outcome<qint64> size = file.size();
+    if (!size)
+        return fileError(ErrorKind::WriteFailed, path, QStringLiteral("調べる"), size.error());
+    const qint64 length = *size;
     QByteArray bytes;
     if (length == 0) {
         bytes = answerLogHeader() + '\n';
     } else {
         char last = '\n';
-        qint64 got = 0;
-        if (const FileError e = file.readAt(length - 1, &last, 1, &got); !e.ok())
-            return fileError(ErrorKind::WriteFailed, path, QStringLiteral("読む"), e);
-        if (got == 1 && last != '\n')
+        const Outcome<qint64> got = file.readAt(length - 1, &last, 1);
+        if (!got)
+            return fileError(ErrorKind::WriteFailed, path, QStringLiteral("読む"), got.error());
+        if (*got == 1 && last != '\n')
             bytes = QByteArray(kTornMark) + '\n';
     }
     bytes += lines;
-    FileError e = file.writeAt(length, bytes.constData(), bytes.size());
-    if (e.ok())
+    Status e = file.writeAt(length, bytes.constData(), bytes.size());
+    if (e)
         e = file.sync();
-    if (!e.ok()) {
+    if (!e) {
         (void)file.truncate(length);
-        return fileError(ErrorKind::WriteFailed, path, QStringLiteral("書き込む"), e);
+        return fileError(ErrorKind::WriteFailed, path, QStringLiteral("書き込む"), e.error());
     }
     (void)file.unlock();
     (void)file.close();

@@ -39,7 +39,7 @@ RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord
     options.wait = wait;
     options.stampClock = &clock;
     outcome.append = appendResult(resultsPath, record, options);
-    if (!outcome.append.ok)
+    if (!outcome.append.ok())
         return outcome;
 
     outcome.ok = true;

@@ -32,8 +32,8 @@ struct AttemptToRecord {
 
 struct RecordingOutcome {
     bool ok = false;
-    RecordingJudgement judgement; // valid when ok
-    AppendOutcome append;         // the record number, or the failure to show
+    RecordingJudgement judgement;            // valid when ok
+    Outcome<AppendedRecord> append{Error{}}; // the record number, or the failure to show
 };
 
 // Judges the attempt, appends its record (date and time taken from the clock under

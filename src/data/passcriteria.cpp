@@ -191,16 +191,12 @@ const PassCriteria& PassCriteriaTable::level(int level) const {
     return rows_[static_cast<size_t>(level)];
 }
 
-CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* table) {
+Outcome<CriteriaLoadResult> loadPassCriteria(const QString& path, PassCriteriaTable* table) {
+    const Outcome<FreeValueText> read = FreeValueText::load(path);
+    if (!read)
+        return read.error();
+    const FreeValueText& text = *read;
     CriteriaLoadResult result;
-    FreeValueText text;
-    TextReadError readError;
-    if (!FreeValueText::load(path, &text, &readError)) {
-        result.missing = readError.kind == TextReadError::NotFound;
-        result.message = readError.message;
-        return result;
-    }
-    result.ok = true;
     result.encodingProblems = text.encodingProblems();
     for (const TextLine& line : text.lines()) {
         if (line.number >= 2 && line.number <= PassCriteriaTable::kSlots &&
@@ -229,14 +225,12 @@ CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* tabl
     return result;
 }
 
-bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows, QString* error) {
-    if (rows.size() > PassCriteriaTable::kSlots - 1) {
-        if (error)
-            *error = QStringLiteral("レベルは %1 までしか保存できません（%2 行あります）。")
-                         .arg(PassCriteriaTable::kSlots - 1)
-                         .arg(rows.size());
-        return false;
-    }
+Status savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows) {
+    if (rows.size() > PassCriteriaTable::kSlots - 1)
+        return makeError(ErrorKind::Refused,
+                         QStringLiteral("レベルは %1 までしか保存できません（%2 行あります）。")
+                             .arg(PassCriteriaTable::kSlots - 1)
+                             .arg(rows.size()));
     QList<QString> lines;
     lines.reserve(rows.size() + 1);
     const auto lineOf = [](const std::array<QString, 12>& fields) {
@@ -253,19 +247,17 @@ bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>&
         // A comma, a double quote or a line break inside a field would shift every field
         // after it when the file is read back; such a table is refused, not written.
         for (size_t f = 0; f < rows[r].size(); ++f) {
-            if (unwritable(rows[r][f])) {
-                if (error)
-                    *error =
-                        QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
-                            .arg(r + 1)
-                            .arg(f + 1)
-                            .arg(rows[r][f]);
-                return false;
-            }
+            if (unwritable(rows[r][f]))
+                return makeError(
+                    ErrorKind::Refused,
+                    QStringLiteral("レベル %1 の %2 番目の欄に使えない文字（, \" 改行）があります: %3")
+                        .arg(r + 1)
+                        .arg(f + 1)
+                        .arg(rows[r][f]));
         }
         lines.append(lineOf(rows[r]));
     }
-    return writeCp932Lines(path, lines, error);
+    return writeCp932Lines(path, lines);
 }
 
 std::array<QString, 12> passCriteriaHeader() {

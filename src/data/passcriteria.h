@@ -75,25 +75,24 @@ private:
     std::array<PassCriteria, kSlots> rows_;
 };
 
+// What a load of the file leaves to tell besides the table.
 struct CriteriaLoadResult {
-    bool ok = false;                         // file found and read
-    bool missing = false;                    // the file does not exist
     bool truncated = false;                  // more than 35 level lines: only the first 35 were read
-    QString message;                         // what went wrong, naming the file
+    QString message;                         // when truncated: what was left out, naming the file
     QList<int> incompleteLevels;             // level lines holding fewer than twelve fields
     QList<EncodingProblem> encodingProblems; // lines that are not code page 932
 };
 
 // Reads the file into slots 0..N (slot 0 the header). Fields are read as a stream of
-// twelve values per slot. Slots beyond N keep their values. A missing or unreadable file
-// leaves the table untouched. Only slots up to 35 are filled: more level lines set
-// truncated and are not read.
-CriteriaLoadResult loadPassCriteria(const QString& path, PassCriteriaTable* table);
+// twelve values per slot. Slots beyond N keep their values. A missing (NotFound) or
+// unreadable file is an error naming it and leaves the table untouched. Only slots up
+// to 35 are filled: more level lines set truncated and are not read.
+Outcome<CriteriaLoadResult> loadPassCriteria(const QString& path, PassCriteriaTable* table);
 
 // Writes a header row and the level rows (each twelve texts), CP932 with CR LF. Refuses
-// (false, *error) more than 35 rows and fields holding a comma, a double quote or a line
+// (Refused) more than 35 rows and fields holding a comma, a double quote or a line
 // break, which could not be read back as written.
-bool savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows, QString* error);
+Status savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows);
 
 // The header row of the file: nine titles and three empty fields.
 std::array<QString, 12> passCriteriaHeader();

@@ -17,18 +17,16 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString detailOf(const FileError& e) {
-    if (e.number != 0)
-        return QStringLiteral("%1 (%2)").arg(e.description).arg(e.number);
-    return e.description;
+// The system's text and number of a file error, for a message of our own.
+QString detailOf(const Error& e) {
+    return withMessage(e, QString()).text();
 }
 
-ErrorKind kindOf(const FileError& e) {
+ErrorKind kindOf(const Error& e) {
     switch (e.kind) {
-    case FileError::NotFound:
-        return ErrorKind::NotFound;
-    case FileError::InUse:
-        return ErrorKind::Locked;
+    case ErrorKind::NotFound:
+    case ErrorKind::Locked:
+        return e.kind;
     default:
         return ErrorKind::WriteFailed;
     }
@@ -41,16 +39,17 @@ Status openLocked(const QString& path, SharedFile& file, const MaintenanceOption
         options.wait ? options.wait
                      : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     for (;;) {
-        FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate);
-        if (e.ok()) {
+        Status e = file.open(path, SharedFile::Mode::ReadWriteCreate);
+        if (e) {
             e = file.tryLockExclusive();
-            if (e.ok())
+            if (e)
                 return {};
-            file.close();
+            (void)file.close();
         }
-        if (e.kind != FileError::InUse)
-            return makeError(kindOf(e), QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
-                             detailOf(e));
+        if (e.error().kind != ErrorKind::Locked)
+            return makeError(kindOf(e.error()),
+                             QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
+                             detailOf(e.error()));
         wait(options.retryMs);
     }
 }
@@ -75,35 +74,43 @@ Status checkUnchanged(qint64 count, qint32 recordNumber, const char* current,
     return {};
 }
 
-Status readWhole(const QString& path, SharedFile& file, QByteArray* bytes) {
-    qint64 length = 0;
-    FileError e = file.size(&length);
-    if (e.ok()) {
-        bytes->resize(length);
-        qint64 got = 0;
-        e = file.readAt(0, bytes->data(), length, &got);
-        if (e.ok() && got != length) {
-            e.kind = FileError::Other;
-            e.description = QStringLiteral("%1 of %2 bytes read").arg(got).arg(length);
-        }
-    }
-    if (!e.ok())
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+// Reads length bytes at offset; fewer is an error.
+Status readExactly(const SharedFile& file, qint64 offset, char* data, qint64 length) {
+    const Outcome<qint64> got = file.readAt(offset, data, length);
+    if (!got)
+        return got.error();
+    if (*got != length)
+        return makeError(
+            ErrorKind::Unreadable, QStringLiteral("ファイルを読めません。"),
+            QStringLiteral("%1 バイトのうち %2 バイトしか読めませんでした").arg(length).arg(*got));
     return {};
 }
 
-FileError writeCopy(const QString& copyPath, const QByteArray& bytes) {
+Status readWhole(const QString& path, SharedFile& file, QByteArray* bytes) {
+    const Outcome<qint64> length = file.size();
+    Status e = length ? Status{} : Status(length.error());
+    if (e) {
+        bytes->resize(*length);
+        e = readExactly(file, 0, bytes->data(), *length);
+    }
+    if (!e)
+        return makeError(ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
+                         detailOf(e.error()));
+    return {};
+}
+
+Status writeCopy(const QString& copyPath, const QByteArray& bytes) {
     SharedFile copy;
-    FileError e = copy.open(copyPath, SharedFile::Mode::ReadWriteCreate);
-    if (e.ok())
+    Status e = copy.open(copyPath, SharedFile::Mode::ReadWriteCreate);
+    if (e)
         e = copy.truncate(0);
-    if (e.ok())
+    if (e)
         e = copy.writeAt(0, bytes.constData(), bytes.size());
-    if (e.ok())
+    if (e)
         e = copy.sync();
-    const FileError closed = copy.close();
-    return e.ok() ? closed : e;
+    Status closed = copy.close();
+    return e ? closed : e;
 }
 
 } // namespace
@@ -111,24 +118,31 @@ FileError writeCopy(const QString& copyPath, const QByteArray& bytes) {
 Outcome<ResultRecord> readResultAt(const QString& path, qint32 recordNumber) {
     SharedFile file;
     qint64 length = 0;
-    FileError e = file.open(path, SharedFile::Mode::Read);
-    if (e.ok())
-        e = file.size(&length);
-    if (e.kind == FileError::NotFound && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+    Status e = file.open(path, SharedFile::Mode::Read);
+    if (e) {
+        const Outcome<qint64> size = file.size();
+        if (size)
+            length = *size;
+        else
+            e = size.error();
+    }
+    if (!e && e.error().kind == ErrorKind::NotFound && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
         e = {};
         length = 0;
     }
     char bytes[kRecord];
     const bool exists = recordNumber >= 1 && recordNumber <= length / kRecord;
-    if (e.ok() && exists) {
-        qint64 got = 0;
-        e = file.readAt(qint64(recordNumber - 1) * kRecord, bytes, kRecord, &got);
-        if (e.ok() && got != kRecord)
+    if (e && exists) {
+        const Outcome<qint64> got = file.readAt(qint64(recordNumber - 1) * kRecord, bytes, kRecord);
+        if (got && *got != kRecord)
             return checkUnchanged(0, recordNumber, nullptr, std::nullopt).error();
+        if (!got)
+            e = got.error();
     }
-    if (!e.ok())
-        return makeError(e.kind == FileError::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+    if (!e)
+        return makeError(e.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
+                         detailOf(e.error()));
     if (!exists)
         return checkUnchanged(length / kRecord, recordNumber, nullptr, std::nullopt).error();
     return decodeResultRecord(bytes);
@@ -141,27 +155,34 @@ Status correctResult(const QString& path, qint32 recordNumber, const std::option
         return s;
     qint64 length = 0;
     QByteArray current(kRecord, '\0');
-    FileError e = file.size(&length);
-    if (e.ok() && recordNumber >= 1 && recordNumber <= length / kRecord) {
-        qint64 got = 0;
-        e = file.readAt(qint64(recordNumber - 1) * kRecord, current.data(), kRecord, &got);
+    Status e;
+    if (const Outcome<qint64> size = file.size(); size)
+        length = *size;
+    else
+        e = size.error();
+    if (e && recordNumber >= 1 && recordNumber <= length / kRecord) {
+        if (const Outcome<qint64> got =
+                file.readAt(qint64(recordNumber - 1) * kRecord, current.data(), kRecord);
+            !got)
+            e = got.error();
     }
-    if (!e.ok())
+    if (!e)
         return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)), detailOf(e));
+                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
+                         detailOf(e.error()));
     if (Status s = checkUnchanged(length / kRecord, recordNumber, current.constData(), expected); !s)
         return s;
     const QByteArray bytes = encodeResultRecord(replacement);
     e = file.writeAt(qint64(recordNumber - 1) * kRecord, bytes.constData(), kRecord);
-    if (e.ok())
+    if (e)
         e = file.sync();
-    if (!e.ok()) {
+    if (!e) {
         // Put back what was there, so the record is either old or new, never torn.
         (void)file.writeAt(qint64(recordNumber - 1) * kRecord, current.constData(), kRecord);
         return makeError(
             ErrorKind::WriteFailed,
             QStringLiteral("記録 %1 を書き換えられませんでした: %2").arg(recordNumber).arg(shown(path)),
-            detailOf(e));
+            detailOf(e.error()));
     }
     (void)file.unlock();
     (void)file.close();
@@ -185,26 +206,26 @@ Outcome<RemovalResult> removeResult(const QString& path, const QString& copyPath
         !s)
         return s.error();
 
-    if (const FileError e = writeCopy(copyPath, before); !e.ok()) {
+    if (const Status e = writeCopy(copyPath, before); !e) {
         // The results file has not been touched; a half-written copy would only mislead.
         QFile::remove(copyPath);
         return makeError(
             ErrorKind::WriteFailed,
             QStringLiteral("成績ファイルのコピー %1 を作れませんでした。記録は消去していません。")
                 .arg(shown(copyPath)),
-            detailOf(e));
+            detailOf(e.error()));
     }
 
     // From here on the copy holds every record as it was.
     auto failAfterCopy = [&](const Error& cause) -> Outcome<RemovalResult> {
-        FileError back = file.writeAt(0, before.constData(), before.size());
-        if (back.ok())
+        Status back = file.writeAt(0, before.constData(), before.size());
+        if (back)
             back = file.truncate(before.size());
-        if (back.ok())
+        if (back)
             back = file.sync();
         const QString state =
-            back.ok() ? QStringLiteral("成績ファイルは消去の前に戻しました。")
-                      : QStringLiteral("成績ファイルは途中まで書き換えられているかもしれません。");
+            back ? QStringLiteral("成績ファイルは消去の前に戻しました。")
+                 : QStringLiteral("成績ファイルは途中まで書き換えられているかもしれません。");
         return makeError(
             cause.kind,
             QStringLiteral("記録 %1 を消去できませんでした。%2\n消去の前のすべての記録（%3 件）は、"
@@ -223,18 +244,20 @@ Outcome<RemovalResult> removeResult(const QString& path, const QString& copyPath
         return failAfterCopy(s.error());
     const qint64 later = (count - recordNumber) * kRecord;
     if (later > 0) {
-        if (const FileError e = file.writeAt(qint64(recordNumber - 1) * kRecord,
-                                             before.constData() + recordNumber * kRecord, later);
-            !e.ok())
-            return failAfterCopy(makeError(ErrorKind::WriteFailed, QStringLiteral("書き込み"), detailOf(e)));
+        if (const Status e = file.writeAt(qint64(recordNumber - 1) * kRecord,
+                                          before.constData() + recordNumber * kRecord, later);
+            !e)
+            return failAfterCopy(
+                makeError(ErrorKind::WriteFailed, QStringLiteral("書き込み"), detailOf(e.error())));
     }
     if (Status s = step(RemovalStep::Rewritten); !s)
         return failAfterCopy(s.error());
-    FileError e = file.truncate((count - 1) * kRecord);
-    if (e.ok())
+    Status e = file.truncate((count - 1) * kRecord);
+    if (e)
         e = file.sync();
-    if (!e.ok())
-        return failAfterCopy(makeError(ErrorKind::WriteFailed, QStringLiteral("切り詰め"), detailOf(e)));
+    if (!e)
+        return failAfterCopy(
+            makeError(ErrorKind::WriteFailed, QStringLiteral("切り詰め"), detailOf(e.error())));
 
     RemovalResult result;
     result.recordsLeft = count - 1;
@@ -255,14 +278,19 @@ Outcome<std::optional<LeftoverCopy>> findLeftoverCopy(const QString& path, const
         return std::optional<LeftoverCopy>{};
     SharedFile copy;
     qint64 copyLength = 0;
-    FileError e = copy.open(copyPath, SharedFile::Mode::Read);
-    if (e.ok())
-        e = copy.size(&copyLength);
-    if (!e.ok())
+    Status e = copy.open(copyPath, SharedFile::Mode::Read);
+    if (e) {
+        const Outcome<qint64> size = copy.size();
+        if (size)
+            copyLength = *size;
+        else
+            e = size.error();
+    }
+    if (!e)
         return makeError(
             ErrorKind::Unreadable,
             QStringLiteral("成績ファイルのコピー %1 を調べられませんでした。").arg(shown(copyPath)),
-            detailOf(e));
+            detailOf(e.error()));
     LeftoverCopy found;
     found.copyRecords = copyLength / kRecord;
     found.copyTailBytes = copyLength % kRecord;

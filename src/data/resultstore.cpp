@@ -63,22 +63,13 @@ bool folderExists(const QString& path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
 }
 
-ResultsFileError failure(const FileError& error, const QString& path, const QString& operation) {
-    ResultsFileError f;
-    f.error = error;
-    f.path = path;
-    f.operation = operation;
-    return f;
+Error failure(const Error& error, const QString& path, const QString& operation) {
+    return resultsFileError(error, path, operation);
 }
 
-// An open that fails because the file or its folder is missing: the folder decides.
-FileError classifyMissing(const FileError& error, const QString& path, bool* fileMissing) {
-    *fileMissing = false;
-    if (error.kind == FileError::NotFound && folderExists(path) && !QFileInfo::exists(path)) {
-        *fileMissing = true;
-        return {};
-    }
-    return error;
+// An open that fails because the file is missing from a folder that exists.
+bool onlyFileMissing(const Error& error, const QString& path) {
+    return error.kind == ErrorKind::NotFound && folderExists(path) && !QFileInfo::exists(path);
 }
 
 } // namespace
@@ -108,8 +99,8 @@ void ResultRecord::setSiteCode(QStringView code) {
     size_t used = 0;
     for (qsizetype i = 0; i < code.size();) {
         const qsizetype len = code[i].isHighSurrogate() && i + 1 < code.size() ? 2 : 1;
-        QByteArray bytes;
-        if (!encodeCp932(code.mid(i, len).toString(), &bytes) || bytes.isEmpty())
+        QByteArray bytes = encodeCp932(code.mid(i, len).toString()).valueOr(QByteArray());
+        if (bytes.isEmpty())
             bytes = QByteArrayLiteral("?");
         if (used + static_cast<size_t>(bytes.size()) > siteCode.size())
             break;
@@ -180,156 +171,133 @@ ResultRecord decodeResultRecord(const char* in) {
     return r;
 }
 
-QString ResultsFileError::message() const {
-    if (ok())
-        return {};
-    QString reason = error.description;
-    if (error.number != 0)
-        reason += QStringLiteral(" (%1)").arg(error.number);
-    return QStringLiteral("成績ファイルを%1ことができません。\n%2\n%3")
-        .arg(operation, QDir::toNativeSeparators(path), reason);
+Error resultsFileError(const Error& cause, const QString& path, const QString& operation) {
+    return withMessage(cause, QStringLiteral("成績ファイルを%1ことができません。\n%2")
+                                  .arg(operation, QDir::toNativeSeparators(path)));
 }
 
-AppendOutcome appendResult(const QString& path, ResultRecord record, const AppendOptions& options) {
+Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record, const AppendOptions& options) {
     const WaitFunction wait = options.wait ? options.wait : WaitFunction(defaultWait);
-    AppendOutcome outcome;
     SharedFile file;
     for (;;) {
-        if (const FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e.ok()) {
-            if (e.kind == FileError::InUse) {
+        if (const Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened) {
+            if (opened.error().kind == ErrorKind::Locked) {
                 wait(options.retryMs);
                 continue;
             }
-            outcome.failure = failure(e, path, QStringLiteral("開く"));
-            return outcome;
+            return failure(opened.error(), path, QStringLiteral("開く"));
         }
-        const FileError e = file.tryLockExclusive();
-        if (e.ok())
+        const Status locked = file.tryLockExclusive();
+        if (locked)
             break;
-        file.close();
-        if (e.kind != FileError::InUse) {
-            outcome.failure = failure(e, path, QStringLiteral("ロックする"));
-            return outcome;
-        }
+        (void)file.close();
+        if (locked.error().kind != ErrorKind::Locked)
+            return failure(locked.error(), path, QStringLiteral("ロックする"));
         wait(options.retryMs);
     }
-
-    qint64 length = 0;
-    if (const FileError e = file.size(&length); !e.ok()) {
-        file.close();
-        outcome.failure = failure(e, path, QStringLiteral("調べる"));
-        return outcome;
+    const Outcome<qint64> length = file.size();
+    if (!length) {
+        (void)file.close();
+        return failure(length.error(), path, QStringLiteral("調べる"));
     }
-    const qint64 recordIndex = length / ResultRecord::kSize;
+    const qint64 recordIndex = *length / ResultRecord::kSize;
     if (recordIndex >= std::numeric_limits<qint32>::max()) {
-        file.close();
-        FileError full;
-        full.kind = FileError::Other;
-        full.description = QStringLiteral("record numbers exhausted");
-        outcome.failure = failure(full, path, QStringLiteral("書き込む"));
-        return outcome;
+        (void)file.close();
+        return failure(makeError(ErrorKind::WriteFailed, QStringLiteral("記録番号が上限に達しました")), path,
+                       QStringLiteral("書き込む"));
     }
     if (options.stampClock)
         record.stamp(options.stampClock->now());
     char bytes[ResultRecord::kSize];
     encodeResultRecord(record, bytes);
-    FileError e = file.writeAt(recordIndex * ResultRecord::kSize, bytes, ResultRecord::kSize);
-    if (e.ok())
-        e = file.sync();
-    if (!e.ok()) {
+    Status written = file.writeAt(recordIndex * ResultRecord::kSize, bytes, ResultRecord::kSize);
+    if (written)
+        written = file.sync();
+    if (!written) {
         // Leave the file as it was, so that a retry appends the record once.
-        (void)file.truncate(length);
-        file.close();
-        outcome.failure = failure(e, path, QStringLiteral("書き込む"));
-        return outcome;
+        (void)file.truncate(*length);
+        (void)file.close();
+        return failure(written.error(), path, QStringLiteral("書き込む"));
     }
     (void)file.unlock();
     // The record is on the storage now: an error that only closing reports must not
     // make the caller record the attempt a second time.
     (void)file.close();
-    outcome.ok = true;
-    outcome.recordNumber = static_cast<qint32>(recordIndex + 1);
-    outcome.written = record;
-    return outcome;
+    return AppendedRecord{static_cast<qint32>(recordIndex + 1), record};
 }
 
-ResultsFileError rewriteResult(const QString& path, qint32 recordNumber, const ResultRecord& record) {
+Status rewriteResult(const QString& path, qint32 recordNumber, const ResultRecord& record) {
     SharedFile file;
-    if (const FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e.ok())
-        return failure(e, path, QStringLiteral("開く"));
-    qint64 length = 0;
-    if (const FileError e = file.size(&length); !e.ok())
-        return failure(e, path, QStringLiteral("調べる"));
-    if (recordNumber < 1 || recordNumber > length / ResultRecord::kSize) {
-        FileError e;
-        e.kind = FileError::Other;
-        e.description = QStringLiteral("record %1 does not exist").arg(recordNumber);
-        return failure(e, path, QStringLiteral("書き込む"));
-    }
+    if (const Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened)
+        return failure(opened.error(), path, QStringLiteral("開く"));
+    const Outcome<qint64> length = file.size();
+    if (!length)
+        return failure(length.error(), path, QStringLiteral("調べる"));
+    if (recordNumber < 1 || recordNumber > *length / ResultRecord::kSize)
+        return failure(
+            makeError(ErrorKind::Refused, QStringLiteral("記録 %1 はありません").arg(recordNumber)), path,
+            QStringLiteral("書き込む"));
     char bytes[ResultRecord::kSize];
     encodeResultRecord(record, bytes);
-    if (const FileError e =
+    if (const Status written =
             file.writeAt(qint64(recordNumber - 1) * ResultRecord::kSize, bytes, ResultRecord::kSize);
-        !e.ok())
-        return failure(e, path, QStringLiteral("書き込む"));
-    if (const FileError e = file.close(); !e.ok())
-        return failure(e, path, QStringLiteral("書き込む"));
+        !written)
+        return failure(written.error(), path, QStringLiteral("書き込む"));
+    if (const Status closed = file.close(); !closed)
+        return failure(closed.error(), path, QStringLiteral("書き込む"));
     return {};
 }
 
-ResultsFileError readResultsWindow(const QString& path, qint64 maxRecords, ResultsWindow* out,
-                                   ReadStep* failedStep) {
-    *out = ResultsWindow{};
-    auto fail = [&](ReadStep step, const FileError& e, const QString& operation) {
+Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords, ReadStep* failedStep) {
+    ResultsWindow out;
+    auto fail = [&](ReadStep step, const Error& e, const QString& operation) {
         if (failedStep)
             *failedStep = step;
         return failure(e, path, operation);
     };
     SharedFile file;
-    if (FileError e = file.open(path, SharedFile::Mode::Read); !e.ok()) {
-        e = classifyMissing(e, path, &out->fileMissing);
-        if (e.ok())
-            return {};
-        return fail(ReadStep::Open, e, QStringLiteral("開く"));
+    if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened) {
+        if (onlyFileMissing(opened.error(), path)) {
+            out.fileMissing = true;
+            return out;
+        }
+        return fail(ReadStep::Open, opened.error(), QStringLiteral("開く"));
     }
-    qint64 length = 0;
-    if (const FileError e = file.size(&length); !e.ok())
-        return fail(ReadStep::Measure, e, QStringLiteral("調べる"));
-    const qint64 n = length / ResultRecord::kSize;
-    out->totalRecords = n;
-    out->tailBytes = length - n * ResultRecord::kSize;
+    const Outcome<qint64> length = file.size();
+    if (!length)
+        return fail(ReadStep::Measure, length.error(), QStringLiteral("調べる"));
+    const qint64 n = *length / ResultRecord::kSize;
+    out.totalRecords = n;
+    out.tailBytes = *length - n * ResultRecord::kSize;
     const qint64 start = maxRecords > 0 && n > maxRecords ? n - maxRecords : 0;
     const qint64 count = n - start;
-    out->firstRecordNumber = static_cast<qint32>(qMin<qint64>(start + 1, std::numeric_limits<qint32>::max()));
+    out.firstRecordNumber = static_cast<qint32>(qMin<qint64>(start + 1, std::numeric_limits<qint32>::max()));
     if (count > 0) {
-        out->bytes.resize(count * ResultRecord::kSize);
-        qint64 got = 0;
-        if (const FileError e =
-                file.readAt(start * ResultRecord::kSize, out->bytes.data(), out->bytes.size(), &got);
-            !e.ok()) {
-            out->bytes.clear();
-            return fail(ReadStep::Read, e, QStringLiteral("読む"));
-        }
+        out.bytes.resize(count * ResultRecord::kSize);
+        const Outcome<qint64> got =
+            file.readAt(start * ResultRecord::kSize, out.bytes.data(), out.bytes.size());
+        if (!got)
+            return fail(ReadStep::Read, got.error(), QStringLiteral("読む"));
         // The file may have been shortened meanwhile: keep whole records only.
-        out->bytes.truncate(got - got % ResultRecord::kSize);
+        out.bytes.truncate(*got - *got % ResultRecord::kSize);
     }
-    if (const FileError e = file.close(); !e.ok())
-        return fail(ReadStep::Read, e, QStringLiteral("読む"));
-    return {};
+    if (const Status closed = file.close(); !closed)
+        return fail(ReadStep::Read, closed.error(), QStringLiteral("読む"));
+    return out;
 }
 
-ResultsFileError readAllResults(const QString& path, ResultsFileContents* out) {
-    *out = ResultsFileContents{};
-    ResultsWindow window;
-    const ResultsFileError e = readResultsWindow(path, 0, &window);
-    if (!e.ok())
-        return e;
-    out->tailBytes = window.count() == window.totalRecords ? window.tailBytes : 0;
-    out->fileMissing = window.fileMissing;
-    out->records.reserve(static_cast<size_t>(window.count()));
+Outcome<ResultsFileContents> readAllResults(const QString& path) {
+    const Outcome<ResultsWindow> read = readResultsWindow(path, 0);
+    if (!read)
+        return read.error();
+    const ResultsWindow& window = *read;
+    ResultsFileContents out;
+    out.tailBytes = window.count() == window.totalRecords ? window.tailBytes : 0;
+    out.fileMissing = window.fileMissing;
+    out.records.reserve(static_cast<size_t>(window.count()));
     for (qint64 i = 0; i < window.count(); ++i)
-        out->records.push_back(window.record(i));
-    return {};
+        out.records.push_back(window.record(i));
+    return out;
 }
 
 } // namespace kz

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/filelock.h"
+#include "platform/outcome.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -79,22 +80,14 @@ ResultKeys decodeResultKeys(const char* in44);
 // keeps its screens alive, the default sleeps.
 using WaitFunction = std::function<void(int milliseconds)>;
 
-// A failed operation on the results file.
-struct ResultsFileError {
-    FileError error; // kind, number, platform text
-    QString path;
-    QString operation; // what was being done: "開く", "ロック", "書き込み", …
+// A failed operation on the results file: the kind of the system's error, a message
+// naming the file and what was being done ("開く", "ロックする", "書き込む", …) and the
+// system's text as detail.
+Error resultsFileError(const Error& cause, const QString& path, const QString& operation);
 
-    bool ok() const { return error.ok(); }
-    // One readable text naming the file, the operation and the system's reason.
-    QString message() const;
-};
-
-struct AppendOutcome {
-    bool ok = false;
-    qint32 recordNumber = 0;  // 1-based number the record received
-    ResultRecord written;     // as written (date and time stamped when asked)
-    ResultsFileError failure; // when !ok; nothing was written, the caller may retry
+struct AppendedRecord {
+    qint32 recordNumber = 0; // 1-based number the record received
+    ResultRecord written;    // as written (date and time stamped when asked)
 };
 
 struct AppendOptions {
@@ -108,11 +101,12 @@ struct AppendOptions {
 // lock it waits options.retryMs and tries again, without limit. Any other failure
 // (folder unreachable, disk full, short write, …) comes back as an error; a failed
 // write is undone as far as possible, so a retry appends the record exactly once.
-AppendOutcome appendResult(const QString& path, ResultRecord record, const AppendOptions& options = {});
+Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record,
+                                     const AppendOptions& options = {});
 
 // Writes a record over record number k (1-based, k <= record count), keeping every
 // other record as it is. Used to correct a record.
-ResultsFileError rewriteResult(const QString& path, qint32 recordNumber, const ResultRecord& record);
+Status rewriteResult(const QString& path, qint32 recordNumber, const ResultRecord& record);
 
 // A window of the file read in one go: records firstRecordNumber ..
 // firstRecordNumber + count - 1 as raw bytes.
@@ -135,8 +129,8 @@ enum class ReadStep { Open, Measure, Read };
 // Reads the newest maxRecords records (all when maxRecords <= 0) with one seek and one
 // read. A missing file in an existing folder reads as empty; a folder that cannot be
 // reached is NotFound. *failedStep tells where an error happened.
-ResultsFileError readResultsWindow(const QString& path, qint64 maxRecords, ResultsWindow* out,
-                                   ReadStep* failedStep = nullptr);
+Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
+                                         ReadStep* failedStep = nullptr);
 
 // Every record of the file in file order (valid or not), for the companion, the
 // reports and the record browser.
@@ -145,6 +139,6 @@ struct ResultsFileContents {
     qint64 tailBytes = 0;
     bool fileMissing = false;
 };
-ResultsFileError readAllResults(const QString& path, ResultsFileContents* out);
+Outcome<ResultsFileContents> readAllResults(const QString& path);
 
 } // namespace kz

@@ -18,23 +18,17 @@ constexpr int kMaxTextLength = 20;
 
 // Integer fields: empty reads as 0; anything else must be a whole decimal number that
 // fits in 16 bits.
-bool readInteger(const QString& text, qint16* out, QString* reason) {
-    if (text.trimmed().isEmpty()) {
-        *out = 0;
-        return true;
-    }
+Outcome<qint16> readInteger(const QString& text) {
+    if (text.trimmed().isEmpty())
+        return qint16(0);
     bool complete = false;
     const double value = leadingNumber(text, &complete);
-    if (!complete || value != std::floor(value)) {
-        *reason = QStringLiteral("「%1」は整数ではありません").arg(text);
-        return false;
-    }
-    if (value < -32768.0 || value > 32767.0) {
-        *reason = QStringLiteral("「%1」は -32768～32767 の範囲外です").arg(text);
-        return false;
-    }
-    *out = static_cast<qint16>(value);
-    return true;
+    if (!complete || value != std::floor(value))
+        return makeError(ErrorKind::Malformed, QStringLiteral("「%1」は整数ではありません").arg(text));
+    if (value < -32768.0 || value > 32767.0)
+        return makeError(ErrorKind::Malformed,
+                         QStringLiteral("「%1」は -32768～32767 の範囲外です").arg(text));
+    return static_cast<qint16>(value);
 }
 
 bool isBlankLine(const TextLine& line) {
@@ -57,22 +51,18 @@ QString trimHalfWidthSpaces(const QString& text) {
     return text.mid(start, end - start);
 }
 
-RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                            RosterTables* tables) {
-    FreeValueText text;
-    TextReadError error;
-    if (!FreeValueText::load(path, &text, &error)) {
+Outcome<RosterLoadResult> loadRoster(const QString& path, QDate today, int schoolYearStartMonth,
+                                     int flagTwoListed, RosterTables* tables) {
+    const Outcome<FreeValueText> text = FreeValueText::load(path);
+    if (!text) {
         tables->listed.clear();
         tables->entries.clear();
         tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
-        RosterLoadResult result;
-        result.found = false;
-        result.message = error.kind == TextReadError::NotFound
-                             ? QStringLiteral("名簿ファイルがありません: %1").arg(path)
-                             : error.message;
-        return result;
+        if (text.error().kind == ErrorKind::NotFound)
+            return makeError(ErrorKind::NotFound, QStringLiteral("名簿ファイルがありません: %1").arg(path));
+        return text.error();
     }
-    return loadParsedRoster(text, today, schoolYearStartMonth, flagTwoListed, tables);
+    return loadParsedRoster(*text, today, schoolYearStartMonth, flagTwoListed, tables);
 }
 
 RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,
@@ -86,7 +76,6 @@ namespace {
 RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
                                   int flagTwoListed, RosterTables* tables) {
     RosterLoadResult result;
-    result.found = true;
     tables->listed.clear();
     tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
@@ -102,7 +91,6 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
 
         RosterEntry entry;
         entry.lineNumber = line.number;
-        QString reason;
         const std::pair<int, qint16*> integers[] = {{0, &entry.bangou},
                                                     {1, &entry.birthYear},
                                                     {2, &entry.reserved3},
@@ -110,11 +98,13 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
                                                     {5, &entry.listingFlag}};
         bool ok = true;
         for (const auto& [index, target] : integers) {
-            if (!readInteger(line.values[index], target, &reason)) {
-                problem(QStringLiteral("%1 番目の値: %2").arg(index + 1).arg(reason));
+            const Outcome<qint16> value = readInteger(line.values[index]);
+            if (!value) {
+                problem(QStringLiteral("%1 番目の値: %2").arg(index + 1).arg(value.error().message));
                 ok = false;
                 break;
             }
+            *target = *value;
         }
         if (!ok)
             continue;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -46,9 +48,8 @@ struct RosterProblem {
     QString text;
 };
 
+// What a roster load leaves to tell besides the tables.
 struct RosterLoadResult {
-    bool found = false; // false: the file could not be read; message names it
-    QString message;
     QList<RosterProblem> problems; // records skipped, in file order
 };
 
@@ -61,9 +62,9 @@ struct RosterLoadResult {
 // when its line holds fewer than eight values, an integer value is not a whole decimal
 // number within -32768..32767, its Bangou lies outside 0..5000, or it would be listed
 // after 5000 listed entries. A missing or unreadable file leaves no listed entries and
-// the lookup tables untouched.
-RosterLoadResult loadRoster(const QString& path, QDate today, int schoolYearStartMonth, int flagTwoListed,
-                            RosterTables* tables);
+// the lookup tables untouched and is an error naming the file (NotFound or Unreadable).
+Outcome<RosterLoadResult> loadRoster(const QString& path, QDate today, int schoolYearStartMonth,
+                                     int flagTwoListed, RosterTables* tables);
 
 // The same from text already decoded (for readers that have the file contents at hand).
 RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,

@@ -114,32 +114,41 @@ private:
     StatisticsTables& t_;
 };
 
-QString ResultsLoadError::message() const {
-    if (kind == None)
-        return {};
-    const QString sp = QStringLiteral(" ");
-    if (kind == GaveUp)
-        return QStringLiteral("成績ファイルを読めません（%1 秒待ちました）: %2（%3）")
-            .arg(waitedSeconds)
-            .arg(shortenForMessage(path), description);
-    if (kind == NotFound)
+namespace {
+
+// What the program shows when the load cannot finish (see loadResults).
+struct LoadFailure {
+    int progress = 0;    // how far the load got: 3 opening, 5 measuring, 7 reading the file
+    int number = 0;      // the system's error number
+    QString description; // the system's text
+    qint32 position = 0; // loaded position of the record being loaded
+    ResultRecord record; // the record being loaded (zeros before the first)
+
+    QString notFoundMessage() const {
+        const QString sp = QStringLiteral(" ");
         return QStringLiteral("ファイルがありません") + sp + QString::number(progress) + sp + description +
                sp + QString::number(number);
-    const QDate d = dateFromOle(record.date);
-    const QString dateText =
-        d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
-    const QString timeText = timeFromOle(record.time).toString(QStringLiteral("H:mm:ss"));
-    return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp +
-           QString::number(number) + sp + description + sp + QString::number(number) + sp +
-           QStringLiteral("/date") + dateText + QStringLiteral("/i=") + QString::number(position) +
-           QStringLiteral("/time=") + timeText + QStringLiteral("/name=") + QStringLiteral("/Bangou=") +
-           QString::number(record.bangou) + QStringLiteral("/level=") + QString::number(record.level) +
-           QStringLiteral("/time=") + QString::number(record.recordedTime) + sp + QStringLiteral("line") +
-           QString::number(progress);
-}
+    }
+    QString otherMessage() const {
+        const QString sp = QStringLiteral(" ");
+        const QDate d = dateFromOle(record.date);
+        const QString dateText =
+            d.isValid() ? d.toString(QStringLiteral("yyyy/MM/dd")) : QString::number(record.date);
+        const QString timeText = timeFromOle(record.time).toString(QStringLiteral("H:mm:ss"));
+        return QStringLiteral("成績ランダムファイル表示") + sp + QString::number(progress) + sp +
+               QString::number(number) + sp + description + sp + QString::number(number) + sp +
+               QStringLiteral("/date") + dateText + QStringLiteral("/i=") + QString::number(position) +
+               QStringLiteral("/time=") + timeText + QStringLiteral("/name=") + QStringLiteral("/Bangou=") +
+               QString::number(record.bangou) + QStringLiteral("/level=") + QString::number(record.level) +
+               QStringLiteral("/time=") + QString::number(record.recordedTime) + sp + QStringLiteral("line") +
+               QString::number(progress);
+    }
+};
 
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn,
-                             int giveUpAfterMs) {
+} // namespace
+
+Status loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn,
+                   int giveUpAfterMs) {
     const WaitFunction wait =
         waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     tables->clearBestTimes();
@@ -151,21 +160,20 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
     int waitedMs = 0;
     for (;;) {
         ReadStep step = ReadStep::Open;
-        const ResultsFileError e = readResultsWindow(resultsPath, kStatisticsWindow, &window, &step);
-        if (e.ok())
+        Outcome<ResultsWindow> read = readResultsWindow(resultsPath, kStatisticsWindow, &step);
+        if (read) {
+            window = std::move(read).value();
             break;
-        const bool inUse = e.error.mayBeHeldByAnotherStation();
-        if (giveUpAfterMs > 0 && waitedMs >= giveUpAfterMs &&
-            (inUse || e.error.kind == FileError::NotFound)) {
-            ResultsLoadError err;
-            err.kind = ResultsLoadError::GaveUp;
-            err.progress = progressOf(step);
-            err.number = e.error.number;
-            err.description = e.error.description;
-            err.path = resultsPath;
-            err.waitedSeconds = (waitedMs + 999) / 1000;
-            return err;
         }
+        const Error& e = read.error();
+        const bool inUse = mayBeHeldByAnotherStation(e);
+        const bool notFound = e.kind == ErrorKind::NotFound;
+        if (giveUpAfterMs > 0 && waitedMs >= giveUpAfterMs && (inUse || notFound))
+            return makeError(inUse ? ErrorKind::Locked : ErrorKind::NotFound,
+                             QStringLiteral("成績ファイルを読めません（%1 秒待ちました）: %2")
+                                 .arg((waitedMs + 999) / 1000)
+                                 .arg(shortenForMessage(resultsPath)),
+                             e.detail, e.code);
         const auto waitStep = [&](int ms) {
             if (giveUpAfterMs > 0)
                 ms = qMax(1, qMin(ms, giveUpAfterMs - waitedMs));
@@ -176,18 +184,18 @@ ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* table
             waitStep(kInUseWaitMs);
             continue;
         }
-        ResultsLoadError err;
-        err.kind = e.error.kind == FileError::NotFound ? ResultsLoadError::NotFound : ResultsLoadError::Other;
-        err.progress = progressOf(step);
-        err.number = e.error.number;
-        err.description = e.error.description;
-        err.path = resultsPath;
-        if (err.kind == ResultsLoadError::NotFound) {
+        LoadFailure failure;
+        failure.progress = progressOf(step);
+        failure.number = e.code;
+        failure.description = e.detail;
+        if (notFound) {
             waitStep(kNotFoundWaitMs);
             if (++notFoundRetries < kNotFoundRetries)
                 continue;
+            return makeError(ErrorKind::NotFound, failure.notFoundMessage());
         }
-        return err;
+        return makeError(e.kind == ErrorKind::Internal ? ErrorKind::Unreadable : e.kind,
+                         failure.otherMessage());
     }
 
     StatisticsBuilder b(*tables);
@@ -233,17 +241,15 @@ qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& cr
     return saturate(attemptPoints(recordedTime, criteria.level(level)).gainedPoints);
 }
 
-ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
-                                   const QDateTime& now, StatisticsTables* target, const WaitFunction& wait,
-                                   int giveUpAfterMs) {
+Status refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria, const QDateTime& now,
+                         StatisticsTables* target, const WaitFunction& wait, int giveUpAfterMs) {
     // Counted into fresh tables and swapped in once the read is complete: a refresh
     // entered again while this one waits for the file finds whole figures, never
     // half-built ones, and cannot count a record twice.
     StatisticsTables fresh;
     StatisticsTables* tables = &fresh;
-    const ResultsLoadError e = loadResults(resultsPath, tables, wait, giveUpAfterMs);
-    if (!e.ok())
-        return e;
+    if (Status loaded = loadResults(resultsPath, tables, wait, giveUpAfterMs); !loaded)
+        return loaded;
 
     const double nowOle = oleFromDateTime(now);
     const double today = oleFromDate(now.date());

@@ -87,42 +87,27 @@ private:
 // The newest records the statistics look at.
 inline constexpr qint32 kStatisticsWindow = 20000;
 
-// Why loadResults could not finish. The program shows message() and ends.
-struct ResultsLoadError {
-    enum Kind { None, NotFound, Other, GaveUp };
-    Kind kind = None;
-    int progress = 0;    // how far the load got: 3 opening, 5 measuring, 7 reading the file
-    int number = 0;      // the system's error number
-    QString description; // the system's text
-    QString path;
-    qint32 position = 0; // loaded position of the record being loaded
-    ResultRecord record; // the record being loaded (zeros before the first)
-
-    bool ok() const { return kind == None; }
-    int waitedSeconds = 0; // GaveUp: how long the reads were retried
-
-    // "ファイルがありません" … for NotFound, "成績ランダムファイル表示" … for Other; for GaveUp
-    // the file, the reason and how long it was tried.
-    QString message() const;
-};
-
 // Fills tables->loaded with the valid attempts among the newest 20000 records (file
 // order; records that are no attempt or do not fit the tables leave no trace), every
 // bestTime and schoolBestTime (over Bangou 1..1000). While the file is in use it waits
 // 1 s and tries again without limit; while its folder cannot be reached it waits 5 s,
 // four times, and then gives up with NotFound; any other error ends the load at once.
 // A missing file in an existing folder reads as empty. The wait keeps the screens alive.
-// With giveUpAfterMs > 0 the retries end (GaveUp) once that much time has been waited.
-ResultsLoadError loadResults(const QString& resultsPath, StatisticsTables* tables,
-                             const WaitFunction& wait = {}, int giveUpAfterMs = 0);
+// With giveUpAfterMs > 0 the retries end once that much time has been waited (kind
+// Locked or NotFound, the message names the file, the reason and the seconds waited).
+// The program shows the error's message and ends: for NotFound "ファイルがありません"
+// with how far the load got (3 opening, 5 measuring, 7 reading), the system's text and
+// number; for any other error "成績ランダムファイル表示" with the same figures and the
+// record being loaded.
+Status loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& wait = {},
+                   int giveUpAfterMs = 0);
 
 // Rebuilds every figure and best time from the results file as of the moment now, with
 // the level's criteria. The tables change only when the whole file was read; after an
 // error they keep the figures they had. A period of N days counts today and the N - 1 days before;
 // 0, an empty field or a negative value counts nothing. One pass over the records.
-ResultsLoadError refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria,
-                                   const QDateTime& now, StatisticsTables* tables,
-                                   const WaitFunction& wait = {}, int giveUpAfterMs = 0);
+Status refreshStatistics(const QString& resultsPath, const PassCriteriaTable& criteria, const QDateTime& now,
+                         StatisticsTables* tables, const WaitFunction& wait = {}, int giveUpAfterMs = 0);
 
 // Points of one attempt as the statistics count them (multiplier applied); a level
 // outside 1..35 scores 0. Same rule as the end screen (data/points.h).

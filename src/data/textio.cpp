@@ -29,26 +29,23 @@ QString decodeCp932(const QByteArray& bytes) {
     return decoder.decode(bytes);
 }
 
-bool encodeCp932(const QString& text, QByteArray* out, QString* error) {
+Outcome<QByteArray> encodeCp932(const QString& text) {
     QStringEncoder encoder(kCodec, QStringConverter::Flag::ConvertInvalidToNull);
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError()) {
-        if (error) {
-            QString bad;
-            for (QChar c : text) {
-                QStringEncoder one(kCodec);
-                (void)QByteArray(one.encode(QString(c)));
-                if (one.hasError() && !c.isSurrogate()) {
-                    bad = QString(c);
-                    break;
-                }
+        QString bad;
+        for (QChar c : text) {
+            QStringEncoder one(kCodec);
+            (void)QByteArray(one.encode(QString(c)));
+            if (one.hasError() && !c.isSurrogate()) {
+                bad = QString(c);
+                break;
             }
-            *error = QStringLiteral("Shift-JIS にできない文字があります: %1").arg(bad);
         }
-        return false;
+        return makeError(ErrorKind::Refused,
+                         QStringLiteral("Shift-JIS にできない文字があります: %1").arg(bad));
     }
-    *out = std::move(bytes);
-    return true;
+    return bytes;
 }
 
 FreeValueText FreeValueText::parse(const QString& s) {
@@ -111,29 +108,21 @@ FreeValueText FreeValueText::parse(const QString& s) {
     return result;
 }
 
-bool FreeValueText::load(const QString& path, FreeValueText* out, TextReadError* error) {
+Outcome<FreeValueText> FreeValueText::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error) {
-            error->kind = QFileInfo::exists(path) ? TextReadError::Unreadable : TextReadError::NotFound;
-            error->message =
-                error->kind == TextReadError::NotFound
-                    ? QStringLiteral("ファイルがありません: %1").arg(path)
-                    : QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
-        }
-        return false;
+        if (!QFileInfo::exists(path))
+            return makeError(ErrorKind::NotFound, QStringLiteral("ファイルがありません: %1").arg(path));
+        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
+                         file.errorString());
     }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) {
-            error->kind = TextReadError::Unreadable;
-            error->message = QStringLiteral("ファイルを読めません: %1 (%2)").arg(path, file.errorString());
-        }
-        return false;
-    }
-    *out = fromCp932(bytes);
-    out->encodingProblems_ = cp932Problems(bytes);
-    return true;
+    if (file.error() != QFileDevice::NoError)
+        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
+                         file.errorString());
+    FreeValueText text = fromCp932(bytes);
+    text.encodingProblems_ = cp932Problems(bytes);
+    return text;
 }
 
 QString ValueStream::next() {
@@ -277,27 +266,20 @@ QString describeEncodingProblems(const QString& path, const QList<EncodingProble
              utf8 ? QStringLiteral("（UTF-8 で保存されているようです）") : QString());
 }
 
-bool writeCp932Lines(const QString& path, const QList<QString>& lines, QString* error) {
+Status writeCp932Lines(const QString& path, const QList<QString>& lines) {
     QString text;
     for (const QString& line : lines) {
         text += line;
         text += QStringLiteral("\r\n");
     }
-    QByteArray bytes;
-    if (!encodeCp932(text, &bytes, error))
-        return false;
+    const Outcome<QByteArray> bytes = encodeCp932(text);
+    if (!bytes)
+        return bytes.error();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("ファイルを書けません: %1 (%2)").arg(path, file.errorString());
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("ファイルを書けません: %1 (%2)").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("ファイルを書けません: %1").arg(path),
+                         file.errorString());
+    return {};
 }
 
 } // namespace kz

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -17,8 +19,8 @@
 namespace kz {
 
 QString decodeCp932(const QByteArray& bytes);
-// Returns false (and leaves a message in *error) when a character has no code in CP932.
-bool encodeCp932(const QString& text, QByteArray* out, QString* error = nullptr);
+// Refused, naming the first such character, when a character has no code in CP932.
+Outcome<QByteArray> encodeCp932(const QString& text);
 
 // A line of a text file that is not code page 932: saved as UTF-8, or bytes that are no
 // character. The data is still read as code page 932 (and comes out garbled).
@@ -40,18 +42,13 @@ struct TextLine {
     QList<QString> values;
 };
 
-struct TextReadError {
-    enum Kind { None, NotFound, Unreadable };
-    Kind kind = None;
-    QString message; // names the file and the reason
-};
-
 class FreeValueText {
 public:
     static FreeValueText parse(const QString& decoded);
     static FreeValueText fromCp932(const QByteArray& bytes) { return parse(decodeCp932(bytes)); }
-    // Reads and parses a file; on failure returns false and fills *error.
-    static bool load(const QString& path, FreeValueText* out, TextReadError* error);
+    // Reads and parses a file. NotFound when there is no such file, else Unreadable; the
+    // message names the file, the system's text follows.
+    static Outcome<FreeValueText> load(const QString& path);
 
     const QList<TextLine>& lines() const { return lines_; }
     // Lines that were not code page 932 (filled by load()).
@@ -97,7 +94,8 @@ private:
 double leadingNumber(QStringView text, bool* complete = nullptr);
 
 // Writes text lines as CP932 with CR LF after every line, replacing the file only once
-// everything has been written (a failed write leaves the old file untouched).
-bool writeCp932Lines(const QString& path, const QList<QString>& lines, QString* error);
+// everything has been written (a failed write leaves the old file untouched). Refused
+// when a character has no code in CP932, WriteFailed when the file cannot be written.
+Status writeCp932Lines(const QString& path, const QList<QString>& lines);
 
 } // namespace kz

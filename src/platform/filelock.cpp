@@ -18,16 +18,13 @@ int fd(qintptr handle) {
     return static_cast<int>(handle);
 }
 
-FileError errorFrom(int number, FileError::Kind kind) {
-    FileError e;
-    e.kind = kind;
-    e.number = number;
-    e.description = QString::fromLocal8Bit(std::strerror(number));
-    return e;
+QString systemText(int number) {
+    return QString::fromLocal8Bit(std::strerror(number));
 }
 
-// How the system's answer to opening or reading a file is seen by the callers.
-FileError::Kind kindOf(int number) {
+// How the system's answer is seen by the callers. failure is the kind of anything that
+// is neither a missing file nor a lock.
+ErrorKind kindOf(int number, ErrorKind failure) {
     switch (number) {
     case ENOENT:
     case ENOTDIR:
@@ -38,36 +35,52 @@ FileError::Kind kindOf(int number) {
     case ENETUNREACH:
     case ENXIO:
     case ENODEV:
-        return FileError::NotFound;
+        return ErrorKind::NotFound;
     case EBUSY:
     case ETXTBSY:
-        return FileError::InUse;
+        return ErrorKind::Locked;
     default:
-        return FileError::Other;
+        return failure;
     }
 }
 
-FileError lastError() {
-    const int number = errno;
-    return errorFrom(number, kindOf(number));
+Error errorFrom(int number, ErrorKind kind, const QString& message) {
+    return makeError(kind, message, systemText(number), number);
 }
 
-FileError notOpen() {
-    return errorFrom(EBADF, FileError::Other);
+Error openError(int number) {
+    return errorFrom(number, kindOf(number, ErrorKind::Unreadable), QStringLiteral("ファイルを開けません。"));
+}
+
+Error readError(int number) {
+    return errorFrom(number, kindOf(number, ErrorKind::Unreadable), QStringLiteral("ファイルを読めません。"));
+}
+
+Error writeError(int number) {
+    return errorFrom(number, ErrorKind::WriteFailed, QStringLiteral("ファイルに書き込めません。"));
+}
+
+Error notOpen() {
+    return errorFrom(EBADF, ErrorKind::Internal, QStringLiteral("ファイルが開かれていません。"));
 }
 
 } // namespace
 
-bool FileError::mayBeHeldByAnotherStation() const {
-    return kind == InUse || (kind == Other && (number == EACCES || number == EAGAIN));
+Error withMessage(const Error& error, QString message) {
+    return makeError(error.kind, std::move(message), error.detail.isEmpty() ? error.message : error.detail,
+                     error.code);
+}
+
+bool mayBeHeldByAnotherStation(const Error& error) {
+    return error.kind == ErrorKind::Locked || error.code == EACCES || error.code == EAGAIN;
 }
 
 SharedFile::~SharedFile() {
-    close();
+    (void)close();
 }
 
-FileError SharedFile::open(const QString& path, Mode mode) {
-    close();
+Status SharedFile::open(const QString& path, Mode mode) {
+    (void)close();
     const QByteArray name = QFile::encodeName(path);
     const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT);
     int h;
@@ -75,41 +88,40 @@ FileError SharedFile::open(const QString& path, Mode mode) {
         h = ::open(name.constData(), flags | O_CLOEXEC, 0666);
     } while (h < 0 && errno == EINTR);
     if (h < 0)
-        return lastError();
+        return openError(errno);
     handle_ = h;
     return {};
 }
 
-FileError SharedFile::size(qint64* bytes) const {
+Outcome<qint64> SharedFile::size() const {
     if (handle_ < 0)
         return notOpen();
     struct stat st {};
     if (::fstat(fd(handle_), &st) != 0)
-        return lastError();
-    *bytes = static_cast<qint64>(st.st_size);
-    return {};
+        return readError(errno);
+    return static_cast<qint64>(st.st_size);
 }
 
-FileError SharedFile::readAt(qint64 offset, char* data, qint64 length, qint64* got) const {
-    *got = 0;
+Outcome<qint64> SharedFile::readAt(qint64 offset, char* data, qint64 length) const {
     if (handle_ < 0)
         return notOpen();
-    while (*got < length) {
-        const ssize_t n = ::pread(fd(handle_), data + *got, static_cast<size_t>(length - *got),
-                                  static_cast<off_t>(offset + *got));
+    qint64 got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd(handle_), data + got, static_cast<size_t>(length - got),
+                                  static_cast<off_t>(offset + got));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return lastError();
+            return readError(errno);
         }
         if (n == 0)
             break; // end of file
-        *got += n;
+        got += n;
     }
-    return {};
+    return got;
 }
 
-FileError SharedFile::writeAt(qint64 offset, const char* data, qint64 length) {
+Status SharedFile::writeAt(qint64 offset, const char* data, qint64 length) {
     if (handle_ < 0)
         return notOpen();
     qint64 done = 0;
@@ -119,22 +131,19 @@ FileError SharedFile::writeAt(qint64 offset, const char* data, qint64 length) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int number = errno;
-            return errorFrom(number, FileError::Other);
+            return writeError(errno);
         }
-        if (n == 0) {
-            FileError e;
-            e.kind = FileError::Other;
-            e.number = ENOSPC;
-            e.description = QStringLiteral("%1 of %2 bytes written").arg(done).arg(length);
-            return e;
-        }
+        if (n == 0)
+            return makeError(
+                ErrorKind::WriteFailed, QStringLiteral("ファイルに書き込めません。"),
+                QStringLiteral("%1 バイトのうち %2 バイトしか書き込めませんでした").arg(length).arg(done),
+                ENOSPC);
         done += n;
     }
     return {};
 }
 
-FileError SharedFile::truncate(qint64 length) {
+Status SharedFile::truncate(qint64 length) {
     if (handle_ < 0)
         return notOpen();
     int rc;
@@ -142,11 +151,11 @@ FileError SharedFile::truncate(qint64 length) {
         rc = ::ftruncate(fd(handle_), static_cast<off_t>(length));
     } while (rc != 0 && errno == EINTR);
     if (rc != 0)
-        return errorFrom(errno, FileError::Other);
+        return writeError(errno);
     return {};
 }
 
-FileError SharedFile::sync() {
+Status SharedFile::sync() {
     if (handle_ < 0)
         return notOpen();
     int rc;
@@ -155,11 +164,11 @@ FileError SharedFile::sync() {
     } while (rc != 0 && errno == EINTR);
     // Some network file systems and devices cannot sync at all; that is no failure.
     if (rc != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP)
-        return errorFrom(errno, FileError::Other);
+        return writeError(errno);
     return {};
 }
 
-FileError SharedFile::tryLockExclusive() {
+Status SharedFile::tryLockExclusive() {
     if (handle_ < 0)
         return notOpen();
     struct flock lock {};
@@ -173,13 +182,16 @@ FileError SharedFile::tryLockExclusive() {
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         const int number = errno;
-        return errorFrom(number, number == EACCES || number == EAGAIN ? FileError::InUse : FileError::Other);
+        if (number == EACCES || number == EAGAIN)
+            return errorFrom(number, ErrorKind::Locked,
+                             QStringLiteral("ファイルはほかのコンピューターで使われています。"));
+        return errorFrom(number, ErrorKind::WriteFailed, QStringLiteral("ファイルをロックできません。"));
     }
     locked_ = true;
     return {};
 }
 
-FileError SharedFile::unlock() {
+Status SharedFile::unlock() {
     if (handle_ < 0)
         return notOpen();
     if (!locked_)
@@ -191,18 +203,18 @@ FileError SharedFile::unlock() {
     lock.l_len = 0;
     locked_ = false;
     if (::fcntl(fd(handle_), F_SETLK, &lock) != 0)
-        return errorFrom(errno, FileError::Other);
+        return errorFrom(errno, ErrorKind::Internal, QStringLiteral("ファイルのロックを解けません。"));
     return {};
 }
 
-FileError SharedFile::close() {
+Status SharedFile::close() {
     if (handle_ < 0)
         return {};
     const int h = fd(handle_);
     handle_ = -1;
     locked_ = false; // closing releases the lock
     if (::close(h) != 0 && errno != EINTR)
-        return errorFrom(errno, FileError::Other);
+        return writeError(errno);
     return {};
 }
 

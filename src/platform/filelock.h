@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 
 // A data file opened for one operation, read and written at explicit byte offsets, and
@@ -14,23 +16,19 @@
 // source file.
 namespace kz {
 
-struct FileError {
-    enum Kind {
-        None,
-        InUse,    // another process holds the file (lock taken, sharing violation)
-        NotFound, // the file or its folder does not exist / cannot be reached
-        Other     // anything else: permissions, disk full, short write, I/O error
-    };
-    Kind kind = None;
-    int number = 0;      // the platform's error number (errno), 0 when not applicable
-    QString description; // the platform's text for it, or our own for short transfers
+// Errors of a SharedFile carry the kind the callers react to (NotFound when the file or
+// its folder cannot be reached, Locked while another process holds it, Unreadable or
+// WriteFailed for anything else), the system's text as detail and its error number as
+// code.
+//
+// Whether a reader should wait and try again: the file is in use, or the system answers
+// "permission denied" / "try again", which is how a whole-file lock held by another
+// station shows to readers on a network share.
+bool mayBeHeldByAnotherStation(const Error& error);
 
-    bool ok() const { return kind == None; }
-    // Whether a reader should wait and try again: the file is in use, or the system
-    // answers "permission denied" / "try again", which is how a whole-file lock held by
-    // another station shows to readers on a network share.
-    bool mayBeHeldByAnotherStation() const;
-};
+// The same error under a message of the caller's own; the system's text and number stay
+// (the error's own message stands in when the system said nothing).
+Error withMessage(const Error& error, QString message);
 
 class SharedFile {
 public:
@@ -44,26 +42,27 @@ public:
     SharedFile(const SharedFile&) = delete;
     SharedFile& operator=(const SharedFile&) = delete;
 
-    FileError open(const QString& path, Mode mode);
+    Status open(const QString& path, Mode mode);
     bool isOpen() const { return handle_ >= 0; }
 
-    FileError size(qint64* bytes) const;
-    // Reads up to length bytes at offset; *got tells how many arrived (fewer at the end
-    // of the file). Interrupted and partial reads are continued.
-    FileError readAt(qint64 offset, char* data, qint64 length, qint64* got) const;
-    // Writes all length bytes at offset; anything less is an error (kind Other).
-    FileError writeAt(qint64 offset, const char* data, qint64 length);
-    FileError truncate(qint64 length);
+    Outcome<qint64> size() const;
+    // Reads up to length bytes at offset and tells how many arrived (fewer at the end of
+    // the file). Interrupted and partial reads are continued.
+    Outcome<qint64> readAt(qint64 offset, char* data, qint64 length) const;
+    // Writes all length bytes at offset; anything less is an error (WriteFailed).
+    Status writeAt(qint64 offset, const char* data, qint64 length);
+    Status truncate(qint64 length);
     // Hands what was written to the storage, so that errors surface while the lock is held.
-    FileError sync();
+    Status sync();
 
     // Takes the exclusive whole-file lock without waiting: InUse while another process
-    // holds it. The lock goes away with unlock(), close() or the end of the process.
-    FileError tryLockExclusive();
-    FileError unlock();
+    // holds it (kind Locked). The lock goes away with unlock(), close() or the end of the
+    // process.
+    Status tryLockExclusive();
+    Status unlock();
 
     // Closes the file; errors the system reports only now (network shares) come back.
-    FileError close();
+    Status close();
 
 private:
     qintptr handle_ = -1; // file descriptor (a HANDLE on Windows)

@@ -22,22 +22,35 @@ enum class ErrorKind {
 };
 
 // The one error shape of the program: a message in the user's language, and where it
-// helps, the system's own text (errno, SDL) that is shown after it in brackets.
+// helps, the system's own text (errno, SDL) that is shown after it in brackets, and the
+// system's error number for the messages and rules that need it.
 struct Error {
     ErrorKind kind = ErrorKind::Internal;
     QString message;
     QString detail;
+    int code = 0; // the system's error number (errno); 0 when there is none
 
+    // The message with the system's text and number in brackets.
     QString text() const {
-        if (detail.isEmpty())
+        QString system = detail;
+        if (code != 0)
+            system += (system.isEmpty() ? QStringLiteral("(%1)") : QStringLiteral(" (%1)")).arg(code);
+        if (system.isEmpty())
             return message;
-        return message + QStringLiteral("（") + detail + QStringLiteral("）");
+        if (message.isEmpty())
+            return system;
+        return message + QStringLiteral("（") + system + QStringLiteral("）");
     }
     bool operator==(const Error&) const = default;
 };
 
-inline Error makeError(ErrorKind kind, QString message, QString detail = {}) {
-    return Error{kind, std::move(message), std::move(detail)};
+inline Error makeError(ErrorKind kind, QString message, QString detail = {}, int code = 0) {
+    return Error{kind, std::move(message), std::move(detail), code};
+}
+
+inline const Error& noError() {
+    static const Error none;
+    return none;
 }
 
 // A value or the error that kept it from being made.
@@ -58,7 +71,9 @@ public:
     T& operator*() & { return value(); }
 
     T valueOr(T fallback) const { return ok() ? value() : std::move(fallback); }
-    const Error& error() const { return std::get<Error>(state_); }
+    // The error; on success an empty one (kind Internal, no message), so that a message
+    // built before the check is looked at cannot crash.
+    const Error& error() const { return ok() ? noError() : std::get<Error>(state_); }
 
 private:
     std::variant<T, Error> state_;
@@ -72,7 +87,8 @@ public:
 
     bool ok() const { return !error_.has_value(); }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return *error_; }
+    // As Outcome<T>::error(): empty on success.
+    const Error& error() const { return ok() ? noError() : *error_; }
 
 private:
     std::optional<Error> error_;

@@ -5,22 +5,20 @@
 
 namespace kz {
 
-QString SystemProcessLauncher::startDetached(const QString& program, const QStringList& arguments,
-                                             const QString& workingFolder) {
+Status SystemProcessLauncher::startDetached(const QString& program, const QStringList& arguments,
+                                            const QString& workingFolder) {
     const QFileInfo info(program);
     if (!info.exists())
-        return QStringLiteral("ファイルがありません");
+        return makeError(ErrorKind::NotFound, QStringLiteral("ファイルがありません"));
     if (!info.isFile())
-        return QStringLiteral("プログラムではありません");
+        return makeError(ErrorKind::Refused, QStringLiteral("プログラムではありません"));
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
-    if (!process.startDetached()) {
-        const QString reason = process.errorString();
-        return reason.isEmpty() ? QStringLiteral("起動できませんでした") : reason;
-    }
+    if (!process.startDetached())
+        return makeError(ErrorKind::Internal, QStringLiteral("起動できませんでした"), process.errorString());
     return {};
 }
 

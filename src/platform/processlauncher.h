@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,16 +11,16 @@ namespace kz {
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
-    // Starts program with the arguments in workingFolder without waiting for it.
-    // Returns an empty text on success, otherwise a readable reason.
-    virtual QString startDetached(const QString& program, const QStringList& arguments,
-                                  const QString& workingFolder) = 0;
+    // Starts program with the arguments in workingFolder without waiting for it; an
+    // error says why it could not be started.
+    virtual Status startDetached(const QString& program, const QStringList& arguments,
+                                 const QString& workingFolder) = 0;
 };
 
 class SystemProcessLauncher final : public ProcessLauncher {
 public:
-    QString startDetached(const QString& program, const QStringList& arguments,
-                          const QString& workingFolder) override;
+    Status startDetached(const QString& program, const QStringList& arguments,
+                         const QString& workingFolder) override;
 };
 
 } // namespace kz

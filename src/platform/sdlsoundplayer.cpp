@@ -19,8 +19,8 @@ QString sdlError() {
     return text.isEmpty() ? QStringLiteral("原因不明") : text;
 }
 
-PlayResult failure(SdlSoundPlayer::Status status, const QString& text) {
-    return PlayResult{status, text};
+Error deviceError(const QString& message) {
+    return makeError(ErrorKind::Device, message, sdlError());
 }
 
 // Sound files are shared with installations whose file names ignore case; when the exact
@@ -66,22 +66,20 @@ SdlSoundPlayer::~SdlSoundPlayer() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool SdlSoundPlayer::ensureAudio(PlayResult* result) {
+Status SdlSoundPlayer::ensureAudio() {
     if (audioStarted_)
-        return true;
+        return {};
     SDL_SetMainReady();
     // The program ends on SIGTERM, SIGINT and SIGHUP through its own handlers; SDL's would
     // turn them into a quit event that nothing reads, and the program could not be ended.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        *result = failure(AudioUnavailable, QStringLiteral("音声装置を使えません: %1").arg(sdlError()));
-        return false;
-    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return deviceError(QStringLiteral("音声装置を使えません"));
     audioStarted_ = true;
-    return true;
+    return {};
 }
 
-kz::Status SdlSoundPlayer::probeFile(const QString& path) {
+Status SdlSoundPlayer::probeFile(const QString& path) {
     const QString found = existingFile(path);
     if (QFileInfo(found).isDir())
         return makeError(ErrorKind::Malformed,
@@ -106,7 +104,7 @@ kz::Status SdlSoundPlayer::probeFile(const QString& path) {
     return {};
 }
 
-kz::Status SdlSoundPlayer::probeDevice() {
+Status SdlSoundPlayer::probeDevice() {
     SDL_SetMainReady();
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -118,7 +116,7 @@ kz::Status SdlSoundPlayer::probeDevice() {
     wanted.samples = 512;
     SDL_AudioSpec obtained{};
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    kz::Status status;
+    Status status;
     if (device == 0)
         status = makeError(ErrorKind::Device, QStringLiteral("音声装置を開けません"), sdlError());
     else
@@ -127,30 +125,28 @@ kz::Status SdlSoundPlayer::probeDevice() {
     return status;
 }
 
-PlayResult SdlSoundPlayer::playFile(const QString& path) {
+Status SdlSoundPlayer::playFile(const QString& path) {
     // The file is read through Qt so that its name is encoded the way every other file of
     // the program is opened.
     QFile file(existingFile(path));
     if (!file.open(QIODevice::ReadOnly))
-        return failure(FileMissing,
-                       QStringLiteral("音声ファイルを開けません: %1 (%2)").arg(path, file.errorString()));
+        return makeError(ErrorKind::NotFound, QStringLiteral("音声ファイルを開けません: %1").arg(path),
+                         file.errorString());
     const QByteArray bytes = file.readAll();
     file.close();
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
-        return failure(
-            BadFile,
-            QStringLiteral("音声ファイルを再生できません: %1 (%2 バイト)").arg(path).arg(bytes.size()));
+        return makeError(ErrorKind::Malformed, QStringLiteral("音声ファイルを再生できません: %1").arg(path),
+                         QStringLiteral("%1 バイト").arg(bytes.size()));
 
-    PlayResult result;
-    if (!ensureAudio(&result))
-        return result;
+    if (Status started = ensureAudio(); !started)
+        return started;
 
     SDL_AudioSpec spec{};
     WavBuffer wav;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
     if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
-        return failure(BadFile,
-                       QStringLiteral("音声ファイルを再生できません: %1 (%2)").arg(path, sdlError()));
+        return makeError(ErrorKind::Malformed, QStringLiteral("音声ファイルを再生できません: %1").arg(path),
+                         sdlError());
 
     SDL_AudioSpec obtained{};
     spec.callback = nullptr; // samples are queued, not pulled
@@ -163,11 +159,11 @@ PlayResult SdlSoundPlayer::playFile(const QString& path) {
     // SDL converts from the file's format to whatever the device wants.
     const OpenDevice open(SDL_OpenAudioDevice(nullptr, 0, &spec, &obtained, 0));
     if (open.id == 0)
-        return failure(NoDevice, QStringLiteral("音声装置を開けません: %1").arg(sdlError()));
+        return deviceError(QStringLiteral("音声装置を開けません"));
     const SDL_AudioDeviceID device = open.id;
 
     if (SDL_QueueAudio(device, wav.data, wav.length) != 0)
-        return failure(QueueFailed, QStringLiteral("音声を再生できません: %1 (%2)").arg(path, sdlError()));
+        return deviceError(QStringLiteral("音声を再生できません: %1").arg(path));
 
     // How long the sound lasts, and how long the device holds its last buffer.
     const int frameBytes = std::max(1, SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels);
@@ -182,14 +178,14 @@ PlayResult SdlSoundPlayer::playFile(const QString& path) {
     const Uint64 deadline = SDL_GetTicks64() + soundMs * 2 + latencyMs * 4 + 3000;
     while (SDL_GetQueuedAudioSize(device) > 0) {
         if (SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED)
-            return failure(Stalled, QStringLiteral("音声装置が止まりました: %1").arg(path));
+            return makeError(ErrorKind::Device, QStringLiteral("音声装置が止まりました: %1").arg(path));
         if (SDL_GetTicks64() > deadline)
-            return failure(Stalled, QStringLiteral("音声の再生が終わりません: %1").arg(path));
+            return makeError(ErrorKind::Device, QStringLiteral("音声の再生が終わりません: %1").arg(path));
         SDL_Delay(std::clamp<Uint32>(latencyMs / 4, 1, 10));
     }
     // The last samples have left the queue; let the device play them out.
     SDL_Delay(latencyMs + 20);
-    return result;
+    return {};
 }
 
 } // namespace kz

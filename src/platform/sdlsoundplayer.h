@@ -14,33 +14,25 @@ namespace kz {
 // is retried on the next play, so a sound device that comes back is used again.
 class SdlSoundPlayer final : public SoundPlayer {
 public:
-    // Failure statuses of playFile.
-    enum Status {
-        Ok = 0,
-        AudioUnavailable = 1, // the audio subsystem could not be started
-        FileMissing = 2,      // no such file, or it cannot be read
-        BadFile = 3,          // not a WAV file SDL can decode
-        NoDevice = 4,         // no output device could be opened
-        QueueFailed = 5,      // the samples could not be handed to the device
-        Stalled = 6,          // the device stopped taking samples
-    };
-
     SdlSoundPlayer() = default;
     ~SdlSoundPlayer() override;
     SdlSoundPlayer(const SdlSoundPlayer&) = delete;
     SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
 
-    PlayResult playFile(const QString& path) override;
+    // Failures: NotFound when the file cannot be opened, Malformed when it is no WAV file
+    // SDL can decode, Device when the audio subsystem cannot be started, no output device
+    // opens, the samples cannot be queued or the device stops taking them.
+    Status playFile(const QString& path) override;
 
     // Reads and decodes a sound file as playFile does, without opening a device: what
     // cannot be played (missing, a folder, truncated, not WAV) is an error naming the file.
-    static kz::Status probeFile(const QString& path);
+    static Status probeFile(const QString& path);
     // Starts the audio subsystem and opens (and closes) the output device a sound would
     // be played on, as playFile does; the error carries SDL's reason.
-    static kz::Status probeDevice();
+    static Status probeDevice();
 
 private:
-    bool ensureAudio(PlayResult* failure);
+    Status ensureAudio();
     bool audioStarted_ = false;
 };
 

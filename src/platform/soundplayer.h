@@ -1,20 +1,18 @@
 #pragma once
 
+#include "platform/outcome.h"
+
 #include <QString>
 
 namespace kz {
 
-struct PlayResult {
-    int status = 0; // 0 on success
-    QString text;   // readable description when status != 0
-    bool ok() const { return status == 0; }
-};
-
-// Plays one WAV file by path, synchronously: returns once the sound has ended.
+// Plays one WAV file by path, synchronously: returns once the sound has ended. A failure
+// names the file where it is the file's fault (NotFound, Malformed) and carries the
+// sound system's own text as detail (Device).
 class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;
-    virtual PlayResult playFile(const QString& path) = 0;
+    virtual Status playFile(const QString& path) = 0;
 };
 
 } // namespace kz

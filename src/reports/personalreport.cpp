@@ -37,13 +37,14 @@ std::vector<ResultKeys> reportRecords(const ResultsWindow& window, int levelCoun
 
 Outcome<std::vector<ResultKeys>> loadReportRecords(const QString& resultsPath, int levelCount,
                                                    const QDateTime& now) {
-    ResultsWindow window;
-    if (const ResultsFileError e = readResultsWindow(resultsPath, kReportWindow, &window); !e.ok())
-        return makeError(e.error.kind == FileError::NotFound ? ErrorKind::NotFound
-                         : e.error.kind == FileError::InUse  ? ErrorKind::Locked
-                                                             : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めません: %1").arg(e.path), e.message());
-    return reportRecords(window, levelCount, now);
+    const Outcome<ResultsWindow> window = readResultsWindow(resultsPath, kReportWindow);
+    if (!window) {
+        const Error& e = window.error();
+        return makeError(e.kind == ErrorKind::NotFound || e.kind == ErrorKind::Locked ? e.kind
+                                                                                      : ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めません: %1").arg(resultsPath), e.text());
+    }
+    return reportRecords(*window, levelCount, now);
 }
 
 ReportRanks readReportRanks(const QList<TableLine>& timeLines, const QList<TableLine>& pointsLines,

@@ -509,16 +509,18 @@ Outcome<ResultsTables> ResultsTableBuilder::buildFromFile(const TableChoice& cho
     std::vector<ResultKeys> records;
     if (choice.table != TableKind::Ranking) {
         const qint64 window = choice.table == TableKind::Today ? kTodayTableWindow : kPeriodTableWindow;
-        ResultsWindow read;
-        if (const ResultsFileError e = readResultsWindow(resultsPath, window, &read); !e.ok())
-            return makeError(e.error.kind == FileError::NotFound   ? ErrorKind::NotFound
-                             : e.error.mayBeHeldByAnotherStation() ? ErrorKind::Locked
-                                                                   : ErrorKind::Unreadable,
-                             QStringLiteral("成績ファイルを読めませんでした"), e.message());
-        const qint64 count = read.count();
+        const Outcome<ResultsWindow> read = readResultsWindow(resultsPath, window);
+        if (!read) {
+            const Error& e = read.error();
+            return makeError(e.kind == ErrorKind::NotFound  ? ErrorKind::NotFound
+                             : mayBeHeldByAnotherStation(e) ? ErrorKind::Locked
+                                                            : ErrorKind::Unreadable,
+                             QStringLiteral("成績ファイルを読めませんでした"), e.text());
+        }
+        const qint64 count = read->count();
         records.reserve(static_cast<size_t>(count));
         for (qint64 i = 0; i < count; ++i)
-            records.push_back(decodeResultKeys(read.bytes.constData() + i * ResultRecord::kSize));
+            records.push_back(decodeResultKeys(read->bytes.constData() + i * ResultRecord::kSize));
     }
     return build(choice, records, progress);
 }

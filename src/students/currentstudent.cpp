@@ -16,9 +16,10 @@ void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
     buildLevelCatalogue(state);
 }
 
-QString rosterNoticeText(const RosterLoadResult& loaded, const QString& rosterPath) {
-    if (!loaded.found)
-        return loaded.message;
+QString rosterNoticeText(const Outcome<RosterLoadResult>& load, const QString& rosterPath) {
+    if (!load)
+        return load.error().text();
+    const RosterLoadResult& loaded = *load;
     if (loaded.problems.isEmpty())
         return {};
     constexpr int kShown = 10;

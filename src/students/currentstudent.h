@@ -1,11 +1,12 @@
 #pragma once
 
+#include "data/roster.h"
+
 #include <QString>
 
 namespace kz {
 
 struct RunState;
-struct RosterLoadResult;
 class Clock;
 
 // Makes the student with number `bangou` (0..5000) current: the start time in whole
@@ -16,6 +17,6 @@ void makeStudentCurrent(RunState& state, int bangou, const Clock& clock);
 // The notice the name screen shows about a roster load: the reader's message when the
 // file could not be read, the first ten unreadable lines (and how many more) when some
 // were skipped, empty when there is nothing to say.
-QString rosterNoticeText(const RosterLoadResult& loaded, const QString& rosterPath);
+QString rosterNoticeText(const Outcome<RosterLoadResult>& loaded, const QString& rosterPath);
 
 } // namespace kz

@@ -10,9 +10,11 @@ namespace kz {
 ProgramMenuStart startProgramMenu(const Installation& installation, ProcessLauncher& launcher) {
     ProgramMenuStart start;
     start.launcherPath = installation.launcherPath();
-    start.reason = launcher.startDetached(start.launcherPath, {programMenuArgument()},
-                                          QFileInfo(start.launcherPath).absolutePath());
-    start.started = start.reason.isEmpty();
+    const Status started = launcher.startDetached(start.launcherPath, {programMenuArgument()},
+                                                  QFileInfo(start.launcherPath).absolutePath());
+    start.started = started.ok();
+    if (!started)
+        start.reason = started.error().text();
     return start;
 }
 

@@ -158,12 +158,12 @@ void TestAdminCli::parsesArguments() {
     QFETCH(QStringList, args);
     QFETCH(bool, ok);
     QFETCH(QString, command);
-    admin::CliOptions options;
-    QString error;
-    QCOMPARE(admin::parseCliArguments(args, &options, &error), ok);
-    QCOMPARE(error.isEmpty(), ok);
+    const Outcome<admin::CliOptions> options = admin::parseCliArguments(args);
+    QCOMPARE(options.ok(), ok);
     if (ok)
-        QCOMPARE(options.command, command);
+        QCOMPARE(options->command, command);
+    else
+        QVERIFY(!options.error().message.isEmpty());
 }
 
 void TestAdminCli::helpDocumentsEverything() {
@@ -376,8 +376,9 @@ void TestAdminCli::brokenInstallations() {
     const QMap<QString, QByteArray> before = snapshot(fx.dir.path());
 
     RunState state;
-    const StartupResult started = resolveInstallation(fx.programFolder(), state, &SdlSoundPlayer::probeFile);
-    const QString told = started.ok ? started.notices.join(u'\n') : started.fatal.message;
+    const Outcome<QStringList> started =
+        resolveInstallation(fx.programFolder(), state, &SdlSoundPlayer::probeFile);
+    const QString told = started ? started->join(u'\n') : started.error().message;
     if (programSays.isEmpty())
         QVERIFY2(told.isEmpty(), qPrintable(told));
     else
@@ -483,12 +484,12 @@ void TestAdminCli::runsAsAProgram() {
 
     run = process(exe, {"--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.contains("Usage: kazurin2-admin"));
+    QVERIFY(run.out.contains("使い方: kazurin2-admin"));
 
     run = process(exe, {"frobnicate"});
     QCOMPARE(run.status, 2);
     QVERIFY(run.out.isEmpty());
-    QVERIFY(run.err.contains("unknown command frobnicate"));
+    QVERIFY(run.err.contains("frobnicate というコマンドはありません"));
 
     QVERIFY(QFile::remove(fx.path("data/drill2/タイム回数データ.txt")));
     run = process(exe, {"--program-folder", fx.programFolder(), "stats"});

@@ -32,9 +32,8 @@ struct Fixture {
     QString path = dir.filePath("タイム回数データ.txt");
     CriteriaEditor editor;
     Fixture() {
-        QString error;
-        if (!savePassCriteria(path, levels(5), &error))
-            qWarning("%s", qPrintable(error));
+        if (const Status saved = savePassCriteria(path, levels(5)); !saved)
+            qWarning("%s", qPrintable(saved.error().text()));
         if (!editor.load(path))
             qWarning("criteria file not loaded");
     }
@@ -151,7 +150,7 @@ void TestCriteriaEditor::revertKeepsChangedFlag() {
 void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
     Fixture f;
     auto shared = std::make_unique<PassCriteriaTable>();
-    QVERIFY(loadPassCriteria(f.path, shared.get()).ok);
+    QVERIFY(loadPassCriteria(f.path, shared.get()).ok());
     f.goTo(3, 1);
     f.editor.TextToGrid転送("45");
     f.goTo(3, 11);

@@ -40,13 +40,12 @@ struct Fixture : test::ScreenContext {
         for (int level = 1; level <= 25; ++level)
             rows.append(
                 {QString::number(30 + level), "90", "10", "3", "1", "20", "100", "7", "1", "", "", ""});
-        QString error;
-        if (!savePassCriteria(criteriaPath(), rows, &error))
-            qWarning("%s", qPrintable(error));
-        loadPassCriteria(criteriaPath(), &state->criteria);
+        if (const Status saved = savePassCriteria(criteriaPath(), rows); !saved)
+            qWarning("%s", qPrintable(saved.error().text()));
+        (void)loadPassCriteria(criteriaPath(), &state->criteria);
         for (qint32 t : {42, 47, 51, 99999})
-            appendResult(state->installation.resultsPath(),
-                         makeResultRecord(clock.now(), 17, 2, t, u"12345"));
+            (void)appendResult(state->installation.resultsPath(),
+                               makeResultRecord(clock.now(), 17, 2, t, u"12345"));
         screen = std::make_unique<CriteriaEditorScreen>(context);
         screen->setAttribute(Qt::WA_DeleteOnClose, false);
         screen->show();

@@ -103,7 +103,7 @@ void TestDistribution::readsTheResultsFile() {
     const QString path = dir.filePath("成績累積データ.dat");
     QVERIFY(readResultsDistribution(path).ok()); // no file yet: no records
     for (qint32 t : {15, 25, 99999})
-        QVERIFY(appendResult(path, attempt(3, 1, t)).ok);
+        QVERIFY(appendResult(path, attempt(3, 1, t)).ok());
     const Outcome<ResultsDistribution> d = readResultsDistribution(path);
     QVERIFY(d.ok());
     QCOMPARE(d->attempts(1), 3);

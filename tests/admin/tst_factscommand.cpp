@@ -35,7 +35,7 @@ public:
                  const QList<AnsweredQuestion>& answers, bool logged = true) {
         QVERIFY(appendResult(data("成績累積データ.dat"),
                              makeResultRecord(when, qint16(student), qint16(level), time, u"12345"))
-                    .ok);
+                    .ok());
         if (logged)
             QVERIFY(appendAnswerLines(data(answerLogFileName()),
                                       formatAttemptAnswers(when, student, level, answers))

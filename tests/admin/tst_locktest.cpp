@@ -32,8 +32,8 @@ public:
             f.write(records);
     }
     void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(dir.path() + "/" + relative, lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
     QString programFolder() const { return dir.path() + "/common/drill2"; }
     QString resultsPath() const { return dir.path() + "/data/drill2/成績累積データ.dat"; }
@@ -89,22 +89,22 @@ void TestLockTest::secondStationSeesTheLock() {
     QString holderOut;
     QElapsedTimer waited;
     waited.start();
-    while (!holderOut.contains("lock taken") && waited.elapsed() < 60000 &&
+    while (!holderOut.contains("ロックしました") && waited.elapsed() < 60000 &&
            holder.state() != QProcess::NotRunning) {
         holder.waitForReadyRead(500);
         holderOut += QString::fromUtf8(holder.readAllStandardOutput());
     }
-    QVERIFY2(holderOut.contains("lock taken"), qPrintable(holderOut + holder.readAllStandardError()));
+    QVERIFY2(holderOut.contains("ロックしました"), qPrintable(holderOut + holder.readAllStandardError()));
 
     const Finished second = runToEnd(lockTestArgs(school, 0));
     QCOMPARE(second.status, ExitLockHeld);
-    QVERIFY2(second.out.contains("LOCK HELD BY ANOTHER STATION"), qPrintable(second.out));
+    QVERIFY2(second.out.contains("ほかのコンピューターがロックしています"), qPrintable(second.out));
 
     holder.terminate();
     QVERIFY(holder.waitForFinished(30000));
     const Finished afterwards = runToEnd(lockTestArgs(school, 0));
     QCOMPARE(afterwards.status, int(ExitOk));
-    QVERIFY2(afterwards.out.contains("lock released"), qPrintable(afterwards.out));
+    QVERIFY2(afterwards.out.contains("ロックを解きました"), qPrintable(afterwards.out));
     QCOMPARE(school.resultsBytes(), school.records);
 }
 
@@ -117,15 +117,15 @@ void TestLockTest::createsAMissingResultsFileEmpty() {
 }
 
 void TestLockTest::holdBelongsToLockTest() {
-    CliOptions options;
-    QString error;
-    QVERIFY(parseCliArguments({"lock-test"}, &options, &error));
-    QVERIFY(!options.holdSeconds);
-    QVERIFY(parseCliArguments({"lock-test", "--hold=5"}, &options, &error));
-    QCOMPARE(*options.holdSeconds, 5);
-    QVERIFY(!parseCliArguments({"lock-test", "--hold", "-1"}, &options, &error));
-    QVERIFY(!parseCliArguments({"lock-test", "--hold", "x"}, &options, &error));
-    QVERIFY(!parseCliArguments({"check", "--hold", "5"}, &options, &error));
+    Outcome<CliOptions> options = parseCliArguments({"lock-test"});
+    QVERIFY(options.ok());
+    QVERIFY(!options->holdSeconds);
+    options = parseCliArguments({"lock-test", "--hold=5"});
+    QVERIFY(options.ok());
+    QCOMPARE(*options->holdSeconds, 5);
+    QVERIFY(!parseCliArguments({"lock-test", "--hold", "-1"}).ok());
+    QVERIFY(!parseCliArguments({"lock-test", "--hold", "x"}).ok());
+    QVERIFY(!parseCliArguments({"check", "--hold", "5"}).ok());
 }
 
 void TestLockTest::mountOfAPath_data() {

@@ -63,9 +63,9 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     QTRY_VERIFY(!navigator.levelMenu());
     RecordBrowserScreen* browser = browserUp();
 
-    ResultsFileContents before;
-    QVERIFY(readAllResults(resultsPath, &before).ok());
-    const qint64 count = qint64(before.records.size());
+    const Outcome<ResultsFileContents> before = readAllResults(resultsPath);
+    QVERIFY(before.ok());
+    const qint64 count = qint64(before->records.size());
     QVERIFY(count > 100);
 
     // Another station starts appending 200 attempts of student 4999.
@@ -93,17 +93,17 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     QVERIFY(station.state() == QProcess::NotRunning || station.waitForFinished(60000));
     QCOMPARE(station.exitCode(), 0);
 
-    ResultsFileContents after;
-    QVERIFY(readAllResults(resultsPath, &after).ok());
-    QCOMPARE(qint64(after.records.size()), count - 1 + 200);
-    QCOMPARE(after.records[0], before.records[0]);
-    ResultRecord corrected = before.records[2];
+    const Outcome<ResultsFileContents> after = readAllResults(resultsPath);
+    QVERIFY(after.ok());
+    QCOMPARE(qint64(after->records.size()), count - 1 + 200);
+    QCOMPARE(after->records[0], before->records[0]);
+    ResultRecord corrected = before->records[2];
     corrected.recordedTime = 50;
-    QCOMPARE(after.records[1], corrected);
+    QCOMPARE(after->records[1], corrected);
     for (qint64 k = 3; k < count; ++k)
-        QCOMPARE(after.records[size_t(k - 1)], before.records[size_t(k)]);
+        QCOMPARE(after->records[size_t(k - 1)], before->records[size_t(k)]);
     int appended = 0;
-    for (const ResultRecord& r : after.records)
+    for (const ResultRecord& r : after->records)
         appended += r.bangou == 4999 ? 1 : 0;
     QCOMPARE(appended, 200);
     QVERIFY(!QFile::exists(state->installation.resultsTempPath()));

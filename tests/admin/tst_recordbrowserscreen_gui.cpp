@@ -40,10 +40,9 @@ struct Fixture : test::ScreenContext {
         inst.schoolYearStartMonth = 4;
         inst.siteCode = "12345";
         inst.siteName = "さくら塾";
-        QString error;
-        QVERIFY(writeCp932Lines(
-            inst.rosterPath(), {"17,1994,0,0,テスト,0,,", "21,1993,0,0,鈴木一郎,0,,", "5,1970,0,0,先生★,1,,"},
-            &error));
+        QVERIFY(writeCp932Lines(inst.rosterPath(), {"17,1994,0,0,テスト,0,,", "21,1993,0,0,鈴木一郎,0,,",
+                                                    "5,1970,0,0,先生★,1,,"})
+                    .ok());
         QByteArray bytes;
         for (const ResultRecord& r : records)
             bytes += encodeResultRecord(r);

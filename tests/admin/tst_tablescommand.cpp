@@ -114,19 +114,20 @@ void TestTablesCommand::refusesWrongChoices_data() {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QString>("message");
     QTest::newRow("today in points") << QStringList{"--level", "1", "--display", "points", "--table", "today"}
-                                     << "--table today belongs to --display time";
-    QTest::newRow("no level") << QStringList{"--display", "time", "--table", "best"} << "needs --level";
+                                     << "--table today は --display time とだけ使えます";
+    QTest::newRow("no level") << QStringList{"--display", "time", "--table", "best"}
+                              << "--level、--display、--table が要ります";
     QTest::newRow("level 26") << QStringList{"--level", "26", "--display", "time", "--table", "best"}
-                              << "1..25";
+                              << "1～25";
     QTest::newRow("filter 12") << QStringList{"--level", "1",    "--display",      "time",
                                               "--table", "best", "--grade-filter", "12"}
-                               << "0..11";
+                               << "0～11";
     QTest::newRow("period 6") << QStringList{"--level", "1",      "--display", "time",
                                              "--table", "period", "--period",  "6"}
-                              << "1..5";
+                              << "1～5";
     QTest::newRow("stray option") << QStringList{"--level", "1",    "--display", "time",
                                                  "--table", "best", "--student", "3"}
-                                  << "--student belongs to stats";
+                                  << "--student は stats と report だけのオプションです";
 }
 
 void TestTablesCommand::refusesWrongChoices() {

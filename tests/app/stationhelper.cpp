@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::prepareRun(state, clock, random);
-    const kz::StartupResult started = kz::resolveInstallation(args[2], state);
-    if (!started.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(started.fatal.message));
+    const kz::Outcome<QStringList> started = kz::resolveInstallation(args[2], state);
+    if (!started) {
+        std::fprintf(stderr, "%s\n", qPrintable(started.error().text()));
         return 2;
     }
     if (args[1] == u"remove" && args.size() == 5) {
@@ -61,8 +61,8 @@ int main(int argc, char** argv) {
     }
     if (args.size() != 6)
         return 1;
-    if (const kz::ResultsLoadError e = kz::refreshStatistics(state, clock, shortWait); !e.ok()) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+    if (const kz::Status e = kz::refreshStatistics(state, clock, shortWait); !e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.error().text()));
         return 4;
     }
     state.currentBangou = static_cast<qint16>(args[3].toInt());
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         state.recordedTime = i;
         const kz::RecordingOutcome out = kz::Seisekikiroku(state, (i - 1) % 4 + 1, clock, shortWait);
         if (!out.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(out.append.failure.message()));
+            std::fprintf(stderr, "%s\n", qPrintable(out.append.error().text()));
             return 5;
         }
     }

@@ -59,11 +59,11 @@ void TestClassDay::aDayOfAClass() {
     test::RecordingLauncher launcher;
     const QString resultsPath = state->installation.resultsPath();
     const QString criteriaPath = state->installation.criteriaPath();
-    ResultsFileContents original;
-    QVERIFY(readAllResults(resultsPath, &original).ok());
-    QVERIFY(original.records.size() > 100);
+    const Outcome<ResultsFileContents> original = readAllResults(resultsPath);
+    QVERIFY(original.ok());
+    QVERIFY(original->records.size() > 100);
     PassCriteriaTable criteriaBefore;
-    QVERIFY(loadPassCriteria(criteriaPath, &criteriaBefore).ok);
+    QVERIFY(loadPassCriteria(criteriaPath, &criteriaBefore).ok());
 
     AppNavigator navigator(*state, clock, random, messages, cues, launcher,
                            test::directDataAccess(*state, clock));
@@ -94,10 +94,10 @@ void TestClassDay::aDayOfAClass() {
             QTest::keyClicks(drill, QString::number(question.tableNumber * question.factor) + u' ');
         }
         QVERIFY(drill->handOffBegun());
-        ResultsFileContents now;
-        QVERIFY(readAllResults(resultsPath, &now).ok());
-        QCOMPARE(now.records.size(), original.records.size() + appended.size() + 1);
-        const ResultRecord& last = now.records.back();
+        const Outcome<ResultsFileContents> now = readAllResults(resultsPath);
+        QVERIFY(now.ok());
+        QCOMPARE(now->records.size(), original->records.size() + appended.size() + 1);
+        const ResultRecord& last = now->records.back();
         QCOMPARE(int(last.bangou), int(state->currentBangou));
         QCOMPARE(int(last.level), 4);
         QCOMPARE(last.recordedTime, timeOut ? StatisticsTables::kNoTime : state->recordedTime);
@@ -254,22 +254,22 @@ void TestClassDay::aDayOfAClass() {
     QCOMPARE(messages.shown.size(), 1); // only "本当に消去しますか"
 
     // The results file, record by record.
-    std::vector<ResultRecord> expected{original.records[0]};
-    ResultRecord corrected = original.records[2];
+    std::vector<ResultRecord> expected{original->records[0]};
+    ResultRecord corrected = original->records[2];
     corrected.recordedTime = 50;
     expected.push_back(corrected);
-    expected.insert(expected.end(), original.records.begin() + 3, original.records.end());
+    expected.insert(expected.end(), original->records.begin() + 3, original->records.end());
     expected.insert(expected.end(), appended.begin(), appended.end());
-    ResultsFileContents after;
-    QVERIFY(readAllResults(resultsPath, &after).ok());
-    QCOMPARE(after.tailBytes, 0);
-    QCOMPARE(after.records.size(), expected.size());
+    const Outcome<ResultsFileContents> after = readAllResults(resultsPath);
+    QVERIFY(after.ok());
+    QCOMPARE(after->tailBytes, 0);
+    QCOMPARE(after->records.size(), expected.size());
     for (size_t k = 0; k < expected.size(); ++k)
-        QVERIFY2(after.records[k] == expected[k], qPrintable(QStringLiteral("record %1").arg(k + 1)));
+        QVERIFY2(after->records[k] == expected[k], qPrintable(QStringLiteral("record %1").arg(k + 1)));
 
     // The criteria file: level 4's minimum time changed, every other value as it was.
     PassCriteriaTable criteriaAfter;
-    QVERIFY(loadPassCriteria(criteriaPath, &criteriaAfter).ok);
+    QVERIFY(loadPassCriteria(criteriaPath, &criteriaAfter).ok());
     QCOMPARE(criteriaAfter.levelLines, criteriaBefore.levelLines);
     QCOMPARE(criteriaAfter[4].minimumTime, 20);
     for (int level = 0; level <= criteriaBefore.levelLines; ++level) {

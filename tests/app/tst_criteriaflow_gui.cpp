@@ -25,7 +25,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     auto& [school, state, clock, random, messages] = demo;
     test::NullCues cues;
     test::RefusingLauncher launcher;
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return QString(); }, {}});
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return Status{}; }, {}});
     buildLevelCatalogue(*state); // as the name screen does
     state->currentBangou = 1002;
     state->currentName = "田中先生";
@@ -54,7 +54,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
     QCOMPARE(navigator.drillScreen()->engine().timeLimit(), 100);
     PassCriteriaTable reread;
-    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok);
+    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok());
     QCOMPARE(reread[4].minimumTime, 20);
 }
 

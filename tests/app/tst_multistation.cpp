@@ -29,11 +29,11 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     QTemporaryDir& dir = school.dir;
     const QString programFolder = school.programFolder();
     auto state = std::make_unique<RunState>();
-    QVERIFY(resolveInstallation(programFolder, *state).ok);
+    QVERIFY(resolveInstallation(programFolder, *state).ok());
     const QString resultsPath = state->installation.resultsPath();
-    ResultsFileContents before;
-    QVERIFY(readAllResults(resultsPath, &before).ok());
-    QVERIFY(before.records.size() > 10);
+    const Outcome<ResultsFileContents> before = readAllResults(resultsPath);
+    QVERIFY(before.ok());
+    QVERIFY(before->records.size() > 10);
 
     constexpr int kAttempts = 150;
     constexpr int kRemoved = 5; // record number the third station removes
@@ -59,19 +59,19 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     }
 
     QCOMPARE(QFileInfo(resultsPath).size() % 44, 0);
-    ResultsFileContents after;
-    QVERIFY(readAllResults(resultsPath, &after).ok());
-    QCOMPARE(after.tailBytes, 0);
-    QCOMPARE(after.records.size(), before.records.size() - 1 + 2 * kAttempts);
+    const Outcome<ResultsFileContents> after = readAllResults(resultsPath);
+    QVERIFY(after.ok());
+    QCOMPARE(after->tailBytes, 0);
+    QCOMPARE(after->records.size(), before->records.size() - 1 + 2 * kAttempts);
     // The records before the appends: the old ones, record kRemoved gone.
-    std::vector<ResultRecord> kept = before.records;
+    std::vector<ResultRecord> kept = before->records;
     kept.erase(kept.begin() + (kRemoved - 1));
     for (size_t k = 0; k < kept.size(); ++k)
-        QVERIFY2(after.records[k] == kept[k], qPrintable(QStringLiteral("record %1").arg(k + 1)));
+        QVERIFY2(after->records[k] == kept[k], qPrintable(QStringLiteral("record %1").arg(k + 1)));
     // Each station's attempts whole, each once and in the order recorded.
     int next[2] = {1, 1};
-    for (size_t k = kept.size(); k < after.records.size(); ++k) {
-        const ResultRecord& r = after.records[k];
+    for (size_t k = kept.size(); k < after->records.size(); ++k) {
+        const ResultRecord& r = after->records[k];
         QVERIFY2(r.bangou == 4001 || r.bangou == 4002, qPrintable(QStringLiteral("record %1").arg(k + 1)));
         int& expected = next[r.bangou - 4001];
         QCOMPARE(r.recordedTime, expected);

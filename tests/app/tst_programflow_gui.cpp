@@ -97,9 +97,9 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
 
     // The attempt is in the file: one more 44-byte record for this student and level.
     QCOMPARE(fileSize(resultsPath), sizeBefore - sizeBefore % 44 + 44);
-    ResultsFileContents contents;
-    QVERIFY(readAllResults(resultsPath, &contents).ok());
-    const ResultRecord last = contents.records.back();
+    const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
+    QVERIFY(contents.ok());
+    const ResultRecord last = contents->records.back();
     QCOMPARE(int(last.bangou), int(state->currentBangou));
     QCOMPARE(int(last.level), 4);
     QCOMPARE(last.recordedTime, recorded);
@@ -114,7 +114,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QCOMPARE(firstAnswer.typed, QStringLiteral("1"));
     QCOMPARE(firstAnswer.responseMs, 3000);
     QVERIFY(
-        auditAnswerLog(contents, *readAnswerLog(state->installation.programDataFolder + answerLogFileName()))
+        auditAnswerLog(*contents, *readAnswerLog(state->installation.programDataFolder + answerLogFileName()))
             .attemptsWithoutAnswers.empty());
 
     // End screen after the pause; its figures include this attempt.

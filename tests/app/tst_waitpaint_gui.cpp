@@ -140,7 +140,7 @@ private:
 class HeldPlayer final : public SoundPlayer {
 public:
     std::function<void()> whilePlaying;
-    PlayResult playFile(const QString&) override {
+    Status playFile(const QString&) override {
         if (whilePlaying)
             whilePlaying();
         return {};
@@ -209,11 +209,10 @@ void TestWaitPaint::grabsDuringWaits() {
 
     OutsideGrab* grab = nullptr;
     AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> QString {
+    data.refreshStatistics = [&]() -> Status {
         if (grab)
             grab->arm();
-        const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
-        return e.ok() ? QString() : e.message();
+        return refreshStatistics(*state, clock, waitKeepingScreensAlive);
     };
     data.recordAttempt = [] { return QString(); };
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);

@@ -41,9 +41,9 @@ class CountingPlayer final : public kz::SoundPlayer {
 public:
     kz::SdlSoundPlayer real;
     int plays = 0;
-    kz::PlayResult playFile(const QString& path) override {
+    kz::Status playFile(const QString& path) override {
         ++plays;
-        const kz::PlayResult result = real.playFile(path);
+        const kz::Status result = real.playFile(path);
         out() << "play:" << (result.ok() ? "ok" : "failed") << Qt::endl;
         return result;
     }

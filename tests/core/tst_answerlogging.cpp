@@ -46,9 +46,9 @@ void TestAnswerLogging::answersFollowTheirRecord() {
     QCOMPARE(log.lines.size(), size_t(16));
     QCOMPARE(log.lines[0].time, QTime(14, 30, 7));
     QCOMPARE(log.lines[0].level, 3);
-    ResultsFileContents results;
-    QVERIFY(readAllResults(state->installation.resultsPath(), &results).ok());
-    const AnswerLogAudit audit = auditAnswerLog(results, log);
+    const Outcome<ResultsFileContents> results = readAllResults(state->installation.resultsPath());
+    QVERIFY(results.ok());
+    const AnswerLogAudit audit = auditAnswerLog(*results, log);
     QVERIFY(audit.attemptsWithoutAnswers.empty());
     QVERIFY(audit.answersWithoutAttempt.empty());
 }
@@ -73,10 +73,10 @@ void TestAnswerLogging::unwritableLogKeepsTheLinesForTheNextAttempt() {
     QVERIFY(state->answerLogBacklog.isEmpty());
     const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
     QCOMPARE(log.lines.size(), size_t(8));
-    ResultsFileContents results;
-    QVERIFY(readAllResults(state->installation.resultsPath(), &results).ok());
-    QCOMPARE(results.records.size(), size_t(2));
-    QVERIFY(auditAnswerLog(results, log).attemptsWithoutAnswers.empty());
+    const Outcome<ResultsFileContents> results = readAllResults(state->installation.resultsPath());
+    QVERIFY(results.ok());
+    QCOMPARE(results->records.size(), size_t(2));
+    QVERIFY(auditAnswerLog(*results, log).attemptsWithoutAnswers.empty());
 }
 
 QTEST_GUILESS_MAIN(TestAnswerLogging)

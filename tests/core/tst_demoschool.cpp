@@ -43,9 +43,9 @@ void TestDemoSchool::initTestCase() {
 
 void TestDemoSchool::installationIsAccepted() {
     RunState state;
-    const StartupResult r = resolveInstallation(common_ + "kazurin2", state);
-    QVERIFY2(r.ok, qPrintable(r.fatal.message));
-    QVERIFY2(r.notices.isEmpty(), qPrintable(r.notices.join(u'\n')));
+    const Outcome<QStringList> r = resolveInstallation(common_ + "kazurin2", state);
+    QVERIFY2(r.ok(), qPrintable(r.ok() ? QString() : r.error().text()));
+    QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
     QCOMPARE(state.installation.dataRoot, common_ + "data/");
     QCOMPARE(state.installation.siteCode, QStringLiteral("00123"));
     QCOMPARE(state.installation.siteName, QStringLiteral("さくら塾"));
@@ -59,9 +59,9 @@ void TestDemoSchool::installationIsAccepted() {
 }
 
 void TestDemoSchool::rosterDecodesAsCp932() {
-    FreeValueText roster;
-    TextReadError error;
-    QVERIFY(FreeValueText::load(common_ + "data/新名簿.txt", &roster, &error));
+    const Outcome<FreeValueText> rosterRead = FreeValueText::load(common_ + "data/新名簿.txt");
+    QVERIFY(rosterRead.ok());
+    const FreeValueText& roster = *rosterRead;
     QVERIFY(roster.lines().size() >= 40);
     int stars = 0;
     int sensei = 0;
@@ -126,7 +126,7 @@ void TestDemoSchool::resultsAreWholeRecords() {
 
 void TestDemoSchool::criteriaAreSensible() {
     PassCriteriaTable table;
-    QVERIFY(loadPassCriteria(common_ + "data/kazurin2/タイム回数データ.txt", &table).ok);
+    QVERIFY(loadPassCriteria(common_ + "data/kazurin2/タイム回数データ.txt", &table).ok());
     for (int level = 1; level <= 25; ++level) {
         const PassCriteria& row = table[level];
         QVERIFY(row.targetTime >= 30 && row.targetTime <= 200);
@@ -139,9 +139,9 @@ void TestDemoSchool::criteriaAreSensible() {
 
 void TestDemoSchool::soundsAreListed() {
     const QString folder = common_ + "data/音フォルダ/";
-    FreeValueText list;
-    TextReadError error;
-    QVERIFY(FreeValueText::load(folder + "新音ファイル.txt", &list, &error));
+    const Outcome<FreeValueText> listRead = FreeValueText::load(folder + "新音ファイル.txt");
+    QVERIFY(listRead.ok());
+    const FreeValueText& list = *listRead;
     QStringList kinds;
     for (const TextLine& line : list.lines()) {
         kinds << line.values.first();
@@ -168,9 +168,9 @@ void TestDemoSchool::answerLogMatchesTheResults() {
     QVERIFY(!log->headerMissing);
     QVERIFY(log->problems.isEmpty());
     QVERIFY(log->lines.size() > 1000);
-    ResultsFileContents results;
-    QVERIFY(readAllResults(common_ + "data/kazurin2/成績累積データ.dat", &results).ok());
-    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    const Outcome<ResultsFileContents> results = readAllResults(common_ + "data/kazurin2/成績累積データ.dat");
+    QVERIFY(results.ok());
+    const AnswerLogAudit audit = auditAnswerLog(*results, *log);
     QVERIFY(audit.attemptsWithoutAnswers.empty());
     QVERIFY(audit.answersWithoutAttempt.empty());
 }

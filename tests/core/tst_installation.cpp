@@ -19,8 +19,7 @@ struct School {
     bool writeText(const QString& path, const QString& text) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QList<QString> lines = text.split(QStringLiteral("\n"));
-        QString error;
-        return writeCp932Lines(path, lines, &error);
+        return writeCp932Lines(path, lines).ok();
     }
     bool build(const QString& pathValue,
                const QString& settings = QStringLiteral("4,00123さくら塾,1,,,pw7,,,,")) {
@@ -97,8 +96,8 @@ void TestInstallation::pathsFromTheProgramFolder() {
     School s;
     QVERIFY(s.build(s.data()));
     Installation inst;
-    InstallationError error;
-    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    const Status resolved = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY2(resolved.ok(), qPrintable(resolved.ok() ? QString() : resolved.error().text()));
     QCOMPARE(inst.appFolder, s.common() + "drill2/");
     QCOMPARE(inst.dataRoot, s.data());
     QCOMPARE(inst.programFolderName, QStringLiteral("drill2"));
@@ -116,7 +115,7 @@ void TestInstallation::pathsFromTheProgramFolder() {
     QCOMPARE(inst.launcherPath(), s.common() + "起動/プログラムメニューc.exe");
     // A trailing separator on the executable's folder changes nothing.
     Installation again;
-    QVERIFY(resolveInstallationPaths(s.exe() + "/", &again, &error));
+    QVERIFY(resolveInstallationPaths(s.exe() + "/", &again).ok());
     QCOMPARE(again.appFolder, inst.appFolder);
     QCOMPARE(again.programFolderName, inst.programFolderName);
 }
@@ -127,8 +126,8 @@ void TestInstallation::windowsStyleDataRoot() {
     windows.replace(u'/', u'\\');
     QVERIFY(s.build(windows));
     Installation inst;
-    InstallationError error;
-    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    const Status resolved = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY2(resolved.ok(), qPrintable(resolved.ok() ? QString() : resolved.error().text()));
     QCOMPARE(inst.dataRoot, s.data());
     QCOMPARE(inst.programDataFolder, s.data() + "drill2/");
     QCOMPARE(inst.siteName, QStringLiteral("さくら塾"));
@@ -138,8 +137,8 @@ void TestInstallation::relativeDataRootCountsFromPathFileFolder() {
     School s;
     QVERIFY(s.build(QStringLiteral("data\\")));
     Installation inst;
-    InstallationError error;
-    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    const Status resolved = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY2(resolved.ok(), qPrintable(resolved.ok() ? QString() : resolved.error().text()));
     QCOMPARE(inst.dataRoot, s.common() + "data/");
     QCOMPARE(QFileInfo(inst.rosterPath()).absoluteFilePath(), s.data() + "新名簿.txt");
 }
@@ -150,12 +149,12 @@ void TestInstallation::dataRootWithoutSeparatorRunsTogether() {
     const QString root = s.common() + "data";
     QVERIFY(s.writeText(s.common() + "パスデータ.txt", root));
     Installation inst;
-    InstallationError error;
-    QVERIFY(!resolveInstallationPaths(s.exe(), &inst, &error));
-    QCOMPARE(error.file, root + "共通データ.txt");
+    const Status refused = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY(!refused);
+    QCOMPARE(refused.error().detail, root + "共通データ.txt");
     // A settings file at the run-together path is what gets used.
     QVERIFY(s.writeText(root + "共通データ.txt", QStringLiteral("4,x,0,,,p,,,,")));
-    QVERIFY(resolveInstallationPaths(s.exe(), &inst, &error));
+    QVERIFY(resolveInstallationPaths(s.exe(), &inst).ok());
     QCOMPARE(inst.dataRoot, root);
     QCOMPARE(inst.programDataFolder, root + "drill2/");
 }
@@ -165,8 +164,8 @@ void TestInstallation::valuesOnSeparateLines() {
     QVERIFY(
         s.build(s.data(), QStringLiteral("4\n\"01234\"\n0\n\"\"\n\"\"\n\"a, b\"\n\"\"\n\"\"\n\"\"\n\"\"")));
     Installation inst;
-    InstallationError error;
-    QVERIFY2(resolveInstallationPaths(s.exe(), &inst, &error), qPrintable(error.message));
+    const Status resolved = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY2(resolved.ok(), qPrintable(resolved.ok() ? QString() : resolved.error().text()));
     QCOMPARE(inst.siteCode, QStringLiteral("01234"));
     QCOMPARE(inst.siteName, QString());
     QCOMPARE(inst.teacherPassword, QStringLiteral("a, b"));
@@ -205,10 +204,10 @@ void TestInstallation::fatalFiles() {
         break;
     }
     RunState state;
-    const StartupResult r = resolveInstallation(s.exe(), state);
-    QVERIFY(!r.ok);
-    QCOMPARE(r.fatal.file, s.common() + file);
-    QVERIFY2(r.fatal.message.contains(QFileInfo(file).fileName()), qPrintable(r.fatal.message));
+    const Outcome<QStringList> r = resolveInstallation(s.exe(), state);
+    QVERIFY(!r.ok());
+    QCOMPARE(r.error().detail, s.common() + file);
+    QVERIFY2(r.error().message.contains(QFileInfo(file).fileName()), qPrintable(r.error().message));
     QVERIFY(state.programTitle.isEmpty()); // nothing else ran
 }
 
@@ -218,8 +217,7 @@ void TestInstallation::failureLeavesInstallationUntouched() {
     QVERIFY(QFile::remove(s.data() + "共通データ.txt"));
     Installation inst;
     inst.siteName = QStringLiteral("before");
-    InstallationError error;
-    QVERIFY(!resolveInstallationPaths(s.exe(), &inst, &error));
+    QVERIFY(!resolveInstallationPaths(s.exe(), &inst).ok());
     QCOMPARE(inst.siteName, QStringLiteral("before"));
     QVERIFY(inst.dataRoot.isEmpty());
 }
@@ -230,9 +228,8 @@ void TestInstallation::twoProgramFoldersShareOneDataRoot() {
     QVERIFY(QDir().mkpath(s.common() + "drill3"));
     Installation a;
     Installation b;
-    InstallationError error;
-    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill2")), &a, &error));
-    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill3")), &b, &error));
+    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill2")), &a).ok());
+    QVERIFY(resolveInstallationPaths(s.exe(QStringLiteral("drill3")), &b).ok());
     QCOMPARE(a.rosterPath(), b.rosterPath());
     QCOMPARE(a.soundFolder, b.soundFolder);
     QVERIFY(a.programDataFolder != b.programDataFolder);
@@ -244,14 +241,14 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(s.build(s.data()));
     RunState state;
     state.criteria.row(1).targetTime = 99; // from an earlier load: must not survive
-    StartupResult r = resolveInstallation(s.exe(), state);
-    QVERIFY(r.ok);
+    Outcome<QStringList> r = resolveInstallation(s.exe(), state);
+    QVERIFY(r.ok());
     QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
     QCOMPARE(state.installation.siteCode, QStringLiteral("00123"));
     QCOMPARE(state.criteria[1].targetTime, 0);
-    QCOMPARE(r.notices.size(), 2);
-    QVERIFY(r.notices[0].contains(state.installation.criteriaPath()));
-    QVERIFY(r.notices[1].contains(state.installation.soundListPath()));
+    QCOMPARE(r->size(), 2);
+    QVERIFY((*r)[0].contains(state.installation.criteriaPath()));
+    QVERIFY((*r)[1].contains(state.installation.soundListPath()));
 
     QString criteria = QStringLiteral("h,,,,,,,,,,,");
     for (int level = 1; level <= 25; ++level)
@@ -260,17 +257,17 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(s.writeText(state.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
     RunState second;
     r = resolveInstallation(s.exe(), second);
-    QVERIFY(r.ok);
-    QVERIFY2(r.notices.isEmpty(), qPrintable(r.notices.join(u'\n')));
+    QVERIFY(r.ok());
+    QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
     QCOMPARE(second.criteria[1].timeLimit(), 300);
 
     // A copy left by an interrupted removal of a record is told, not passed over.
     QVERIFY(s.writeText(second.installation.resultsTempPath(), QString(88, u'x')));
     RunState third;
     r = resolveInstallation(s.exe(), third);
-    QCOMPARE(r.notices.size(), 1);
-    QVERIFY(r.notices[0].contains(QDir::toNativeSeparators(third.installation.resultsTempPath())));
-    QVERIFY(r.notices[0].contains(QStringLiteral("（記録 2 件）")));
+    QCOMPARE(r->size(), 1);
+    QVERIFY((*r)[0].contains(QDir::toNativeSeparators(third.installation.resultsTempPath())));
+    QVERIFY((*r)[0].contains(QStringLiteral("（記録 2 件）")));
 }
 
 void TestInstallation::resolveReportsTruncatedCriteria() {
@@ -282,13 +279,13 @@ void TestInstallation::resolveReportsTruncatedCriteria() {
     QVERIFY(s.writeText(s.data() + "drill2/タイム回数データ.txt", text));
     QVERIFY(s.writeText(s.data() + "音フォルダ/新音ファイル.txt", QStringLiteral("*")));
     RunState state;
-    const StartupResult r = resolveInstallation(s.exe(), state);
-    QVERIFY(r.ok);
+    const Outcome<QStringList> r = resolveInstallation(s.exe(), state);
+    QVERIFY(r.ok());
     QCOMPARE(state.criteria[35].targetTime, 35);
     // The month 13 and the 36th level are both told.
-    QCOMPARE(r.notices.size(), 2);
-    QVERIFY(r.notices[0].contains(QStringLiteral("13")));
-    QVERIFY(r.notices[1].contains(s.data() + "drill2/タイム回数データ.txt"));
+    QCOMPARE(r->size(), 2);
+    QVERIFY((*r)[0].contains(QStringLiteral("13")));
+    QVERIFY((*r)[1].contains(s.data() + "drill2/タイム回数データ.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestInstallation)

@@ -83,8 +83,8 @@ void TestRecording::recordingFlags() {
     state.newPersonalBest = 0;
     state.newSchoolBest = 0;
     const RecordingOutcome out = Seisekikiroku(state, 2, clock);
-    QVERIFY2(out.ok, qPrintable(out.append.failure.message()));
-    QCOMPARE(out.append.recordNumber, int(earlier.size()) + 1);
+    QVERIFY2(out.ok, qPrintable(out.ok ? QString() : out.append.error().text()));
+    QCOMPARE(out.append->recordNumber, int(earlier.size()) + 1);
     QCOMPARE(int(state.clearedBefore), clearedBefore);
     QCOMPARE(int(state.newPersonalBest), personal);
     QCOMPARE(int(state.newSchoolBest), school);
@@ -92,9 +92,9 @@ void TestRecording::recordingFlags() {
     QCOMPARE(state.statistics.schoolBestTime(2), schoolAfter);
 
     // The record is in the file as the attempt of this student and level.
-    ResultsFileContents all;
-    QVERIFY(readAllResults(state.installation.resultsPath(), &all).ok());
-    QCOMPARE(all.records.back(), rec(bangou, 2, time));
+    const Outcome<ResultsFileContents> all = readAllResults(state.installation.resultsPath());
+    QVERIFY(all.ok());
+    QCOMPARE(all->records.back(), rec(bangou, 2, time));
 
     // Flags are raised, never lowered, by the recording step.
     state.recordedTime = 99999;
@@ -114,7 +114,7 @@ void TestRecording::recordingFailureChangesNothing() {
     test::FakeClock clock;
     const RecordingOutcome out = Seisekikiroku(state, 2, clock);
     QVERIFY(!out.ok);
-    QCOMPARE(out.append.failure.error.kind, FileError::NotFound);
+    QCOMPARE(out.append.error().kind, ErrorKind::NotFound);
     QCOMPARE(int(state.clearedBefore), 7);
     QCOMPARE(int(state.newPersonalBest), 0);
     QCOMPARE(state.statistics.bestTime(2, 17), 99999);
@@ -132,10 +132,10 @@ void TestRecording::refreshEnteredAgainDuringTheWaitCountsOnce() {
     state.criteria = criteria();
     test::FakeClock clock(kNow);
     int waits = 0;
-    ResultsLoadError inner;
+    Status inner;
     // The folder is out of reach at first; during the wait it comes back with one record
     // and a screen asks for a refresh of its own.
-    const ResultsLoadError outer = refreshStatistics(state, clock, [&](int) {
+    const Status outer = refreshStatistics(state, clock, [&](int) {
         if (++waits > 1)
             return;
         QVERIFY(QDir(dir.path()).mkdir("later"));

@@ -159,7 +159,8 @@ void TestSoundCues::failureCounting() {
     const QStringList list = steps.split(u' ');
     for (int i = 0; i < list.size(); ++i) {
         const bool ok = list[i][1] == u'+';
-        player_.results.append(ok ? PlayResult{} : PlayResult{263, QStringLiteral("失敗%1").arg(i)});
+        player_.results.append(ok ? Status{}
+                                  : Status(makeError(ErrorKind::Device, QStringLiteral("失敗%1").arg(i))));
     }
     for (int i = 0; i < list.size(); ++i) {
         (cues_.get()->*cueFor(list[i][0]))();
@@ -181,7 +182,7 @@ void TestSoundCues::failureCounting() {
 
 void TestSoundCues::countCarriedInRunState() {
     state_->soundFailures = 3;
-    player_.results = {PlayResult{5, QString()}};
+    player_.results = {makeError(ErrorKind::Device, QString(), QStringLiteral("エラー番号 5"))};
     cues_->playWrongSound();
     QCOMPARE(fatal_, QStringList{QStringLiteral("音声がでません。先生を呼びなさい。\nエラー番号 5")});
     QCOMPARE(soundFailureTitle(), QStringLiteral("音声エラー"));

@@ -43,11 +43,11 @@ public:
     explicit LoggedPlayer(EventLog& log) : log_(log) {}
     std::atomic<bool> playing{false};
     std::atomic<int> started{0};
-    PlayResult playFile(const QString& path) override {
+    Status playFile(const QString& path) override {
         log_.add(QStringLiteral("play start"));
         playing = true;
         ++started;
-        const PlayResult result = real_.playFile(path);
+        const Status result = real_.playFile(path);
         playing = false;
         log_.add(QStringLiteral("play end"));
         return result;

@@ -56,8 +56,7 @@ void TestSoundTable::init() {
 }
 
 bool TestSoundTable::writeList(const QStringList& lines) {
-    QString error;
-    return writeCp932Lines(path_, lines, &error);
+    return writeCp932Lines(path_, lines).ok();
 }
 
 void TestSoundTable::loadsGroups_data() {
@@ -151,8 +150,9 @@ void TestSoundTable::missingFileLeavesEveryKindSilent() {
 
 void TestSoundTable::readsCp932() {
     // Bytes as written by the installation's editors: Shift-JIS with CR LF.
-    QByteArray bytes;
-    QVERIFY(encodeCp932(QStringLiteral("正解音2\r\nピンポン①\r\n*\r\n"), &bytes));
+    const Outcome<QByteArray> encoded = encodeCp932(QStringLiteral("正解音2\r\nピンポン①\r\n*\r\n"));
+    QVERIFY(encoded.ok());
+    const QByteArray bytes = *encoded;
     QFile file(path_);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);

@@ -48,9 +48,9 @@ int main(int argc, char** argv) {
                                      static_cast<qint16>(i % 35 + 1), i, u"12345");
             kz::AppendOptions options;
             options.wait = [](int) { QThread::usleep(100); };
-            const kz::AppendOutcome out = kz::appendResult(file, r, options);
-            if (!out.ok) {
-                std::fprintf(stderr, "%s\n", qPrintable(out.failure.message()));
+            const kz::Outcome<kz::AppendedRecord> out = kz::appendResult(file, r, options);
+            if (!out) {
+                std::fprintf(stderr, "%s\n", qPrintable(out.error().text()));
                 return 2;
             }
         }

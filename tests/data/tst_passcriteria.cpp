@@ -10,9 +10,7 @@ using namespace kz;
 namespace {
 
 QByteArray cp932(const QString& text) {
-    QByteArray bytes;
-    encodeCp932(text, &bytes);
-    return bytes;
+    return encodeCp932(text).valueOr(QByteArray());
 }
 
 bool writeRaw(const QString& path, const QString& text) {
@@ -135,9 +133,9 @@ void TestPassCriteria::exampleLine() {
     const QString path = dir.filePath(QStringLiteral("タイム回数データ.txt"));
     QVERIFY(writeRaw(path, header() + "\r\n600,60,10,3,1.5,20,100,7,1,,,\r\n"));
     PassCriteriaTable table;
-    const CriteriaLoadResult r = loadPassCriteria(path, &table);
-    QVERIFY(r.ok);
-    QVERIFY(!r.truncated);
+    const Outcome<CriteriaLoadResult> r = loadPassCriteria(path, &table);
+    QVERIFY(r.ok());
+    QVERIFY(!r->truncated);
     QCOMPARE(table.levelLines, 1);
     const PassCriteria& row = table[1];
     QCOMPARE(row.targetTime, 600);
@@ -165,8 +163,8 @@ void TestPassCriteria::headerHasNoEffect() {
                             "\r\n"));
     PassCriteriaTable ta;
     PassCriteriaTable tb;
-    QVERIFY(loadPassCriteria(a, &ta).ok);
-    QVERIFY(loadPassCriteria(b, &tb).ok);
+    QVERIFY(loadPassCriteria(a, &ta).ok());
+    QVERIFY(loadPassCriteria(b, &tb).ok());
     for (int level = 1; level <= 2; ++level) {
         QCOMPARE(ta[level].texts, tb[level].texts);
         QCOMPARE(ta[level].targetTime, level * 10);
@@ -179,7 +177,7 @@ void TestPassCriteria::shortLineTakesFieldsFromNextLine() {
     // Level 1 is split over two lines; level 2 follows in the stream.
     QVERIFY(writeRaw(path, header() + "\r\n600,60,10\r\n3,1.5,20,100,7,1,,,\r\n" + levelLine(2) + "\r\n"));
     PassCriteriaTable table;
-    QVERIFY(loadPassCriteria(path, &table).ok);
+    QVERIFY(loadPassCriteria(path, &table).ok());
     QCOMPARE(table.levelLines, 2);
     QCOMPARE(table[1].clearCount, qint16(3));
     QCOMPARE(table[1].overdoPeriodDays, 1.0);
@@ -187,7 +185,7 @@ void TestPassCriteria::shortLineTakesFieldsFromNextLine() {
     // A file that ends in the middle of a level fills the rest with empty fields.
     QVERIFY(writeRaw(path, header() + "\r\n70,80\r\n"));
     PassCriteriaTable cut;
-    QVERIFY(loadPassCriteria(path, &cut).ok);
+    QVERIFY(loadPassCriteria(path, &cut).ok());
     QCOMPARE(cut[1].minimumTime, 80);
     QCOMPARE(cut[1].clearPoints, 0);
     QCOMPARE(cut[1].texts[11], QString());
@@ -201,10 +199,10 @@ void TestPassCriteria::moreThan35LevelsIsTruncated() {
         text += levelLine(level) + "\r\n";
     QVERIFY(writeRaw(path, text));
     PassCriteriaTable table;
-    const CriteriaLoadResult r = loadPassCriteria(path, &table);
-    QVERIFY(r.ok);
-    QVERIFY(r.truncated);
-    QVERIFY(r.message.contains(path));
+    const Outcome<CriteriaLoadResult> r = loadPassCriteria(path, &table);
+    QVERIFY(r.ok());
+    QVERIFY(r->truncated);
+    QVERIFY(r->message.contains(path));
     QCOMPARE(table.levelLines, 35);
     QCOMPARE(table[35].targetTime, 350);
     QCOMPARE(table[36].targetTime, 0);
@@ -216,7 +214,7 @@ void TestPassCriteria::fewerLevelsKeepLaterSlots() {
     QVERIFY(writeRaw(path, header() + "\r\n" + levelLine(1) + "\r\n"));
     PassCriteriaTable table;
     table.row(2).targetTime = 777;
-    QVERIFY(loadPassCriteria(path, &table).ok);
+    QVERIFY(loadPassCriteria(path, &table).ok());
     QCOMPARE(table[1].targetTime, 10);
     QCOMPARE(table[2].targetTime, 777);
 }
@@ -226,10 +224,10 @@ void TestPassCriteria::missingFileLeavesTable() {
     const QString path = dir.filePath(QStringLiteral("none/タイム回数データ.txt"));
     PassCriteriaTable table;
     table.row(1).targetTime = 5;
-    const CriteriaLoadResult r = loadPassCriteria(path, &table);
-    QVERIFY(!r.ok);
-    QVERIFY(r.missing);
-    QVERIFY(r.message.contains(path));
+    const Outcome<CriteriaLoadResult> r = loadPassCriteria(path, &table);
+    QVERIFY(!r.ok());
+    QCOMPARE(r.error().kind, ErrorKind::NotFound);
+    QVERIFY(r.error().message.contains(path));
     QCOMPARE(table[1].targetTime, 5);
 }
 
@@ -252,10 +250,10 @@ void TestPassCriteria::roundTripKeepsTexts() {
                                        level == 6 ? QStringLiteral("x") : QString()};
         rows.append(row);
     }
-    QString error;
-    QVERIFY2(savePassCriteria(path, rows, &error), qPrintable(error));
+    if (const Status saved = savePassCriteria(path, rows); !saved)
+        QFAIL(qPrintable(saved.error().text()));
     PassCriteriaTable table;
-    QVERIFY(loadPassCriteria(path, &table).ok);
+    QVERIFY(loadPassCriteria(path, &table).ok());
     QCOMPARE(table.levelLines, 25);
     QCOMPARE(table[0].texts, passCriteriaHeader());
     for (int level = 1; level <= 25; ++level)
@@ -269,8 +267,7 @@ void TestPassCriteria::saveWritesExactBytes() {
     std::array<QString, 12> row = {QStringLiteral("600"), QStringLiteral("60"),  QStringLiteral("10"),
                                    QStringLiteral("3"),   QStringLiteral("1.5"), QStringLiteral("20"),
                                    QStringLiteral("100"), QStringLiteral("7"),   QStringLiteral("1")};
-    QString error;
-    QVERIFY(savePassCriteria(path, {row}, &error));
+    QVERIFY(savePassCriteria(path, {row}).ok());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), cp932(header() + "\r\n600,60,10,3,1.5,20,100,7,1,,,\r\n"));
@@ -282,14 +279,14 @@ void TestPassCriteria::saveRefusesUnreadableFields() {
     QVERIFY(writeRaw(path, header() + "\r\n" + levelLine(1) + "\r\n"));
     std::array<QString, 12> row;
     row[0] = QStringLiteral("1,5");
-    QString error;
-    QVERIFY(!savePassCriteria(path, {row}, &error));
-    QVERIFY(!error.isEmpty());
+    const Status refused = savePassCriteria(path, {row});
+    QVERIFY(!refused);
+    QVERIFY(!refused.error().message.isEmpty());
     QList<std::array<QString, 12>> tooMany(36);
-    QVERIFY(!savePassCriteria(path, tooMany, &error));
+    QVERIFY(!savePassCriteria(path, tooMany).ok());
     // The old file is untouched.
     PassCriteriaTable table;
-    QVERIFY(loadPassCriteria(path, &table).ok);
+    QVERIFY(loadPassCriteria(path, &table).ok());
     QCOMPARE(table[1].targetTime, 10);
 }
 

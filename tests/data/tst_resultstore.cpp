@@ -161,9 +161,9 @@ void TestResultStore::appendCreatesMissingOrEmptyFile() {
     const QString path = dir.filePath(QStringLiteral("成績累積データ.dat"));
     if (createEmpty)
         writeBytes(path, {});
-    const AppendOutcome out = appendResult(path, sample());
-    QVERIFY2(out.ok, qPrintable(out.failure.message()));
-    QCOMPARE(out.recordNumber, 1);
+    const Outcome<AppendedRecord> out = appendResult(path, sample());
+    QVERIFY2(out.ok(), qPrintable(out.ok() ? QString() : out.error().text()));
+    QCOMPARE(out->recordNumber, 1);
     QCOMPARE(readBytes(path), exampleBytes());
 }
 
@@ -173,9 +173,9 @@ void TestResultStore::appendOverwritesPartialTail() {
     QByteArray before = encodeResultRecord(sample(1)) + encodeResultRecord(sample(2)) + QByteArray(12, 'x');
     QCOMPARE(before.size(), 100);
     writeBytes(path, before);
-    const AppendOutcome out = appendResult(path, sample());
-    QVERIFY(out.ok);
-    QCOMPARE(out.recordNumber, 3);
+    const Outcome<AppendedRecord> out = appendResult(path, sample());
+    QVERIFY(out.ok());
+    QCOMPARE(out->recordNumber, 3);
     const QByteArray after = readBytes(path);
     QCOMPARE(after.size(), 132);
     QCOMPARE(after.left(88), before.left(88));
@@ -192,30 +192,30 @@ void TestResultStore::appendStampsUnderLockFromClock() {
     r.time = 0;
     AppendOptions options;
     options.stampClock = &clock;
-    const AppendOutcome out = appendResult(path, r, options);
-    QVERIFY(out.ok);
+    const Outcome<AppendedRecord> out = appendResult(path, r, options);
+    QVERIFY(out.ok());
     QCOMPARE(readBytes(path), exampleBytes());
-    QCOMPARE(out.written, sample());
+    QCOMPARE(out->written, sample());
 }
 
 void TestResultStore::appendToUnreachableFolderIsAnError() {
     QTemporaryDir dir;
     const QString path = dir.filePath("gone/r.dat");
-    const AppendOutcome out = appendResult(path, sample());
-    QVERIFY(!out.ok);
-    QCOMPARE(out.failure.error.kind, FileError::NotFound);
-    QVERIFY(out.failure.error.number != 0);
-    QVERIFY(out.failure.message().contains(QDir::toNativeSeparators(path)));
-    QVERIFY(!out.failure.error.description.isEmpty());
+    const Outcome<AppendedRecord> out = appendResult(path, sample());
+    QVERIFY(!out.ok());
+    QCOMPARE(out.error().kind, ErrorKind::NotFound);
+    QVERIFY(out.error().code != 0);
+    QVERIFY(out.error().message.contains(QDir::toNativeSeparators(path)));
+    QVERIFY(!out.error().detail.isEmpty());
 }
 
 void TestResultStore::appendToFullDiskIsAnError() {
     if (!QFile::exists("/dev/full"))
         QSKIP("no /dev/full here");
-    const AppendOutcome out = appendResult(QStringLiteral("/dev/full"), sample());
-    QVERIFY(!out.ok);
-    QCOMPARE(out.failure.error.kind, FileError::Other);
-    QVERIFY(!out.failure.message().isEmpty());
+    const Outcome<AppendedRecord> out = appendResult(QStringLiteral("/dev/full"), sample());
+    QVERIFY(!out.ok());
+    QCOMPARE(out.error().kind, ErrorKind::WriteFailed);
+    QVERIFY(!out.error().text().isEmpty());
 }
 
 void TestResultStore::appendWaitsWhileAnotherProcessHoldsTheLock() {
@@ -241,8 +241,8 @@ void TestResultStore::appendWaitsWhileAnotherProcessHoldsTheLock() {
             QVERIFY(holder.waitForFinished(30000));
         }
     };
-    const AppendOutcome out = appendResult(path, sample(), options);
-    QVERIFY2(out.ok, qPrintable(out.failure.message()));
+    const Outcome<AppendedRecord> out = appendResult(path, sample(), options);
+    QVERIFY2(out.ok(), qPrintable(out.ok() ? QString() : out.error().text()));
     QCOMPARE(waits, (QList<int>{1000, 1000, 1000}));
     QCOMPARE(holder.exitCode(), 0);
     QCOMPARE(readBytes(path), exampleBytes());
@@ -313,18 +313,18 @@ void TestResultStore::readersHandleDamagedFiles() {
     QTemporaryDir dir;
     const QString path = dir.filePath("r.dat");
     writeBytes(path, content);
-    ResultsFileContents all;
-    QVERIFY(readAllResults(path, &all).ok());
-    QCOMPARE(int(all.records.size()), records);
-    QCOMPARE(int(all.tailBytes), tail);
+    const Outcome<ResultsFileContents> all = readAllResults(path);
+    QVERIFY(all.ok());
+    QCOMPARE(int(all->records.size()), records);
+    QCOMPARE(int(all->tailBytes), tail);
     if (attempts >= 0) {
         int n = 0;
-        for (const ResultRecord& r : all.records)
+        for (const ResultRecord& r : all->records)
             n += r.isAttempt() ? 1 : 0;
         QCOMPARE(n, attempts);
     }
     // Appending after damage never touches the whole records before it.
-    QVERIFY(appendResult(path, sample()).ok);
+    QVERIFY(appendResult(path, sample()).ok());
     const QByteArray after = readBytes(path);
     QCOMPARE(after.size(), (records + 1) * 44);
     QCOMPARE(after.left(records * 44), content.left(records * 44));
@@ -338,29 +338,33 @@ void TestResultStore::windowReadsNewestRecords() {
         content += encodeResultRecord(sample(static_cast<qint16>(i)));
     content += "tail";
     writeBytes(path, content);
-    ResultsWindow w;
-    QVERIFY(readResultsWindow(path, 10, &w).ok());
+    Outcome<ResultsWindow> read = readResultsWindow(path, 10);
+    QVERIFY(read.ok());
+    ResultsWindow w = *read;
     QCOMPARE(w.totalRecords, 30);
     QCOMPARE(w.tailBytes, 4);
     QCOMPARE(w.count(), 10);
     QCOMPARE(w.firstRecordNumber, 21);
     QCOMPARE(int(w.record(0).bangou), 21);
     QCOMPARE(int(w.record(9).bangou), 30);
-    QVERIFY(readResultsWindow(path, 100, &w).ok());
+    read = readResultsWindow(path, 100);
+    QVERIFY(read.ok());
+    w = *read;
     QCOMPARE(w.count(), 30);
     QCOMPARE(w.firstRecordNumber, 1);
 }
 
 void TestResultStore::missingFileReadsEmptyButMissingFolderIsNotFound() {
     QTemporaryDir dir;
-    ResultsWindow w;
-    QVERIFY(readResultsWindow(dir.filePath("none.dat"), 0, &w).ok());
+    const Outcome<ResultsWindow> read = readResultsWindow(dir.filePath("none.dat"), 0);
+    QVERIFY(read.ok());
+    const ResultsWindow& w = *read;
     QVERIFY(w.fileMissing);
     QCOMPARE(w.count(), 0);
     QVERIFY(!QFile::exists(dir.filePath("none.dat"))); // reading creates nothing
     ReadStep step = ReadStep::Read;
-    const ResultsFileError e = readResultsWindow(dir.filePath("gone/none.dat"), 0, &w, &step);
-    QCOMPARE(e.error.kind, FileError::NotFound);
+    const Outcome<ResultsWindow> e = readResultsWindow(dir.filePath("gone/none.dat"), 0, &step);
+    QCOMPARE(e.error().kind, ErrorKind::NotFound);
     QCOMPARE(step, ReadStep::Open);
 }
 
@@ -383,22 +387,20 @@ void TestResultStore::readersWaitForAnotherStationsLock_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("number");
     QTest::addColumn<bool>("wait");
-    QTest::newRow("in use") << int(FileError::InUse) << EBUSY << true;
-    QTest::newRow("permission denied on a share") << int(FileError::Other) << EACCES << true;
-    QTest::newRow("try again") << int(FileError::Other) << EAGAIN << true;
-    QTest::newRow("disk full") << int(FileError::Other) << ENOSPC << false;
-    QTest::newRow("I/O error") << int(FileError::Other) << EIO << false;
-    QTest::newRow("not found") << int(FileError::NotFound) << ENOENT << false;
+    QTest::newRow("in use") << int(ErrorKind::Locked) << EBUSY << true;
+    QTest::newRow("permission denied on a share") << int(ErrorKind::Unreadable) << EACCES << true;
+    QTest::newRow("try again") << int(ErrorKind::Unreadable) << EAGAIN << true;
+    QTest::newRow("disk full") << int(ErrorKind::WriteFailed) << ENOSPC << false;
+    QTest::newRow("I/O error") << int(ErrorKind::Unreadable) << EIO << false;
+    QTest::newRow("not found") << int(ErrorKind::NotFound) << ENOENT << false;
 }
 
 void TestResultStore::readersWaitForAnotherStationsLock() {
     QFETCH(int, kind);
     QFETCH(int, number);
     QFETCH(bool, wait);
-    FileError e;
-    e.kind = FileError::Kind(kind);
-    e.number = number;
-    QCOMPARE(e.mayBeHeldByAnotherStation(), wait);
+    const Error e = makeError(ErrorKind(kind), QStringLiteral("読めません"), QString(), number);
+    QCOMPARE(mayBeHeldByAnotherStation(e), wait);
 }
 
 QTEST_GUILESS_MAIN(TestResultStore)

@@ -81,7 +81,6 @@ void TestRoster::gradeFollowsSchoolYear() {
     QFETCH(QString, label);
     auto tables = std::make_unique<RosterTables>();
     const RosterLoadResult r = loadRosterText(rec(7, birthYear, "山田"), today, 4, 0, tables.get());
-    QVERIFY(r.found);
     QVERIFY(r.problems.isEmpty());
     QCOMPARE(tables->schoolYear, schoolYear);
     QCOMPARE(tables->rosterCount(), 1);
@@ -232,13 +231,13 @@ void TestRoster::realFileInCp932() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("新名簿.txt");
-    QString error;
     QVERIFY(writeCp932Lines(
-        path, {"12, 2000, 1, 2, \"山田, 太郎①\", 0, \"メモ\", \"\"", " 13 ,1999,0,0, 髙橋 ,0,a,b"}, &error));
+                path, {"12, 2000, 1, 2, \"山田, 太郎①\", 0, \"メモ\", \"\"", " 13 ,1999,0,0, 髙橋 ,0,a,b"})
+                .ok());
     auto tables = std::make_unique<RosterTables>();
-    const RosterLoadResult r = loadRoster(path, QDate(2007, 9, 1), 4, 0, tables.get());
-    QVERIFY(r.found);
-    QVERIFY(r.problems.isEmpty());
+    const Outcome<RosterLoadResult> r = loadRoster(path, QDate(2007, 9, 1), 4, 0, tables.get());
+    QVERIFY(r.ok());
+    QVERIFY(r->problems.isEmpty());
     QCOMPARE(tables->rosterCount(), 2);
     QCOMPARE(tables->nameOf(12), QString("山田, 太郎①"));
     QCOMPARE(tables->nameOf(13), QString("髙橋"));
@@ -253,9 +252,9 @@ void TestRoster::missingFile() {
     auto tables = std::make_unique<RosterTables>();
     loadRosterText(rec(3, 2000, "前回"), QDate(2007, 5, 1), 4, 0, tables.get());
     const QString path = dir.filePath("新名簿.txt");
-    const RosterLoadResult r = loadRoster(path, QDate(2007, 5, 1), 4, 0, tables.get());
-    QVERIFY(!r.found);
-    QVERIFY2(r.message.contains(path), qPrintable(r.message));
+    const Outcome<RosterLoadResult> r = loadRoster(path, QDate(2007, 5, 1), 4, 0, tables.get());
+    QVERIFY(!r.ok());
+    QVERIFY2(r.error().message.contains(path), qPrintable(r.error().message));
     QCOMPARE(tables->rosterCount(), 0);
     QCOMPARE(tables->nameOf(3), QString("前回"));
 }

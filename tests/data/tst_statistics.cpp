@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <random>
 
 using namespace kz;
@@ -213,21 +214,23 @@ void TestStatistics::unreachableFolderRetriesThenReportsNotFound() {
     QTemporaryDir dir;
     QList<int> waits;
     StatisticsTables s;
-    const ResultsLoadError e = loadResults(dir.filePath("gone/r.dat"), &s, [&](int ms) { waits << ms; });
-    QCOMPARE(e.kind, ResultsLoadError::NotFound);
+    const Status loaded = loadResults(dir.filePath("gone/r.dat"), &s, [&](int ms) { waits << ms; });
+    const Error& e = loaded.error();
+    QCOMPARE(e.kind, ErrorKind::NotFound);
     QCOMPARE(waits, (QList<int>{5000, 5000, 5000, 5000}));
-    QVERIFY2(e.message().startsWith(QStringLiteral("ファイルがありません 3 ")), qPrintable(e.message()));
-    QVERIFY(e.message().endsWith(QString::number(e.number)));
+    QVERIFY2(e.text().startsWith(QStringLiteral("ファイルがありません 3 ")), qPrintable(e.text()));
+    QVERIFY(e.text().endsWith(QStringLiteral(" %1").arg(ENOENT)));
 }
 
 void TestStatistics::otherErrorsReportAtOnce() {
     QTemporaryDir dir; // a folder where the file should be: opening works, reading does not
     QList<int> waits;
     StatisticsTables s;
-    const ResultsLoadError e = loadResults(dir.path(), &s, [&](int ms) { waits << ms; });
-    QCOMPARE(e.kind, ResultsLoadError::Other);
+    const Status loaded = loadResults(dir.path(), &s, [&](int ms) { waits << ms; });
+    QVERIFY(!loaded);
+    QCOMPARE(loaded.error().kind, ErrorKind::Unreadable);
     QVERIFY(waits.isEmpty());
-    const QString m = e.message();
+    const QString m = loaded.error().text();
     QVERIFY2(m.startsWith(QStringLiteral("成績ランダムファイル表示 7 ")), qPrintable(m));
     for (const char* field : {"/date", "/i=", "/time=", "/name=", "/Bangou=", "/level=", "line7"})
         QVERIFY2(m.contains(QLatin1String(field)), field);

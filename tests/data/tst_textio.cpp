@@ -14,6 +14,7 @@ private slots:
     void lineNumbersAndStream();
     void cp932ExtensionsRoundTrip();
     void unencodableCharacterIsAnError();
+    void failedWriteIsAnError();
     void leadingNumber_data();
     void leadingNumber();
     void missingFileIsNotFound();
@@ -67,26 +68,36 @@ void TestTextIo::cp932ExtensionsRoundTrip() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.txt"));
     const QString line = QStringLiteral("①②⑳,Ⅰ,Ⅲ,～,㈱,髙,カズリン,－");
-    QString error;
-    QVERIFY2(writeCp932Lines(path, {line, QStringLiteral("x")}, &error), qPrintable(error));
+    if (const Status written = writeCp932Lines(path, {line, QStringLiteral("x")}); !written)
+        QFAIL(qPrintable(written.error().text()));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     QVERIFY(bytes.startsWith(QByteArray::fromHex("8740874187532c")));
     QVERIFY(bytes.endsWith("x\r\n"));
-    FreeValueText text;
-    TextReadError readError;
-    QVERIFY(FreeValueText::load(path, &text, &readError));
+    const Outcome<FreeValueText> textRead = FreeValueText::load(path);
+    QVERIFY(textRead.ok());
+    const FreeValueText& text = *textRead;
     QCOMPARE(text.lines()[0].values.join(u','), line);
 }
 
 void TestTextIo::unencodableCharacterIsAnError() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("t.txt"));
-    QString error;
-    QVERIFY(!writeCp932Lines(path, {QStringLiteral("ok 😀")}, &error));
-    QVERIFY(!error.isEmpty());
+    const Status written = writeCp932Lines(path, {QStringLiteral("ok 😀")});
+    QVERIFY(!written);
+    QVERIFY(!written.error().message.isEmpty());
     QVERIFY(!QFile::exists(path));
+}
+
+// A file that cannot be written is a failure naming it, never a silent success.
+void TestTextIo::failedWriteIsAnError() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone/t.txt"));
+    const Status written = writeCp932Lines(path, {QStringLiteral("x")});
+    QVERIFY(!written);
+    QCOMPARE(written.error().kind, ErrorKind::WriteFailed);
+    QVERIFY(written.error().message.contains(path));
 }
 
 void TestTextIo::leadingNumber_data() {
@@ -116,10 +127,10 @@ void TestTextIo::leadingNumber() {
 }
 
 void TestTextIo::missingFileIsNotFound() {
-    FreeValueText text;
-    TextReadError error;
-    QVERIFY(!FreeValueText::load(QStringLiteral("/nonexistent/folder/x.txt"), &text, &error));
-    QCOMPARE(error.kind, TextReadError::NotFound);
+    const Outcome<FreeValueText> text = FreeValueText::load(QStringLiteral("/nonexistent/folder/x.txt"));
+    QVERIFY(!text);
+    const Error& error = text.error();
+    QCOMPARE(error.kind, ErrorKind::NotFound);
     QVERIFY(error.message.contains(QStringLiteral("/nonexistent/folder/x.txt")));
 }
 

@@ -13,8 +13,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     kz::installQuitSignalHandlers();
     kz::SdlSoundPlayer player;
-    const kz::PlayResult played = player.playFile(QCoreApplication::arguments().value(1));
-    std::printf("%s\n", played.status == 0 ? "played" : "failed");
+    const kz::Status played = player.playFile(QCoreApplication::arguments().value(1));
+    std::printf("%s\n", played.ok() ? "played" : "failed");
     std::fflush(stdout);
     return QCoreApplication::exec();
 }

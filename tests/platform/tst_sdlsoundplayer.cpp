@@ -78,9 +78,9 @@ void TestSdlSoundPlayer::playsTheWholeFileAndWaits() {
     SdlSoundPlayer player;
     QElapsedTimer timer;
     timer.start();
-    const PlayResult result = player.playFile(path);
+    const Status result = player.playFile(path);
     const qint64 elapsed = timer.elapsed();
-    QVERIFY2(result.ok(), qPrintable(result.text));
+    QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text()));
 
     // The device is opened in the file's own format, so its samples reach the device as
     // they stand in the file, in one piece.
@@ -110,30 +110,28 @@ void TestSdlSoundPlayer::fileNameCaseIsIgnored() {
     const TestTone tone;
     QVERIFY(kz::test::writeToneWav(dir_->filePath("PinPon.WAV"), tone));
     SdlSoundPlayer player;
-    const PlayResult result = player.playFile(dir_->filePath("pinpon.wav"));
-    QVERIFY2(result.ok(), qPrintable(result.text));
+    const Status result = player.playFile(dir_->filePath("pinpon.wav"));
+    QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text()));
     QVERIFY(played().indexOf(kz::test::toneSamples(tone)) >= 0);
 }
 
 void TestSdlSoundPlayer::failuresHaveStatusAndText_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content"); // empty: no file at all
-    QTest::addColumn<int>("status");
-    QTest::newRow("missing") << QStringLiteral("nothing.wav") << QByteArray()
-                             << int(SdlSoundPlayer::FileMissing);
-    QTest::newRow("no name") << QStringLiteral(".wav") << QByteArray() << int(SdlSoundPlayer::FileMissing);
+    QTest::addColumn<ErrorKind>("kind");
+    QTest::newRow("missing") << QStringLiteral("nothing.wav") << QByteArray() << ErrorKind::NotFound;
+    QTest::newRow("no name") << QStringLiteral(".wav") << QByteArray() << ErrorKind::NotFound;
     QTest::newRow("not a wav") << QStringLiteral("text.wav") << QByteArray("正解音2,pinpon,*\r\n")
-                               << int(SdlSoundPlayer::BadFile);
+                               << ErrorKind::Malformed;
     QTest::newRow("truncated header")
-        << QStringLiteral("short.wav") << kz::test::toneWav({}).left(30) << int(SdlSoundPlayer::BadFile);
-    QTest::newRow("folder") << QStringLiteral("sub.wav") << QByteArray("dir")
-                            << int(SdlSoundPlayer::FileMissing);
+        << QStringLiteral("short.wav") << kz::test::toneWav({}).left(30) << ErrorKind::Malformed;
+    QTest::newRow("folder") << QStringLiteral("sub.wav") << QByteArray("dir") << ErrorKind::NotFound;
 }
 
 void TestSdlSoundPlayer::failuresHaveStatusAndText() {
     QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
-    QFETCH(int, status);
+    QFETCH(ErrorKind, kind);
     const QString path = dir_->filePath(fileName);
     if (content == "dir") {
         QVERIFY(QDir(dir_->path()).mkdir(fileName));
@@ -143,21 +141,21 @@ void TestSdlSoundPlayer::failuresHaveStatusAndText() {
         file.write(content);
     }
     SdlSoundPlayer player;
-    const PlayResult result = player.playFile(path);
-    QCOMPARE(result.status, status);
+    const Status result = player.playFile(path);
     QVERIFY(!result.ok());
-    QVERIFY(result.text.contains(path) || status != SdlSoundPlayer::FileMissing);
-    QVERIFY(!result.text.trimmed().isEmpty());
+    QCOMPARE(result.error().kind, kind);
+    QVERIFY(result.error().message.contains(path));
+    QVERIFY(!result.error().text().trimmed().isEmpty());
 }
 
 void TestSdlSoundPlayer::unknownDriverIsAFailure() {
     QVERIFY(kz::test::writeToneWav(dir_->filePath("tone.wav")));
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
     SdlSoundPlayer player;
-    const PlayResult result = player.playFile(dir_->filePath("tone.wav"));
+    const Status result = player.playFile(dir_->filePath("tone.wav"));
     QVERIFY(!result.ok());
-    QCOMPARE(result.status, int(SdlSoundPlayer::AudioUnavailable));
-    QVERIFY(!result.text.isEmpty());
+    QCOMPARE(result.error().kind, ErrorKind::Device);
+    QVERIFY(!result.error().detail.isEmpty());
     // A driver that becomes available is used on the next play.
     useDiskDriver();
     QVERIFY(player.playFile(dir_->filePath("tone.wav")).ok());
@@ -167,8 +165,8 @@ void TestSdlSoundPlayer::dummyDriverPlays() {
     QVERIFY(kz::test::writeToneWav(dir_->filePath("tone.wav")));
     qputenv("SDL_AUDIODRIVER", "dummy");
     SdlSoundPlayer player;
-    const PlayResult result = player.playFile(dir_->filePath("tone.wav"));
-    QVERIFY2(result.ok(), qPrintable(result.text));
+    const Status result = player.playFile(dir_->filePath("tone.wav"));
+    QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text()));
 }
 
 QTEST_GUILESS_MAIN(TestSdlSoundPlayer)

@@ -97,7 +97,8 @@ struct School {
                 f.write(encodeResultRecord(r));
         }
         f.close();
-        refreshStatistics(state->installation.resultsPath(), state->criteria, now, &state->statistics);
+        QVERIFY(refreshStatistics(state->installation.resultsPath(), state->criteria, now, &state->statistics)
+                    .ok());
     }
 
     QTemporaryDir dir;

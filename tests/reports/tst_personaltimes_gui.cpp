@@ -64,8 +64,9 @@ struct Menu : test::ScreenContext {
         f.close();
         LevelMenuHooks hooks;
         hooks.refreshStatistics = [this] {
-            refreshStatistics(state->installation.resultsPath(), state->criteria, clock.now(),
-                              &state->statistics);
+            QVERIFY(refreshStatistics(state->installation.resultsPath(), state->criteria, clock.now(),
+                                      &state->statistics)
+                        .ok());
         };
         hooks.printer = &printer;
         menu = std::make_unique<LevelMenuScreen>(context, hooks);

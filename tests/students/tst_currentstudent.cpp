@@ -42,11 +42,12 @@ void TestCurrentStudent::rosterNotice() {
     QFETCH(bool, found);
     QFETCH(int, problems);
     QFETCH(QString, expectedEnd);
-    RosterLoadResult loaded;
-    loaded.found = found;
-    loaded.message = QStringLiteral("読めません");
+    RosterLoadResult read;
     for (int i = 1; i <= problems; ++i)
-        loaded.problems.append(RosterProblem{i, QStringLiteral("x")});
+        read.problems.append(RosterProblem{i, QStringLiteral("x")});
+    const Outcome<RosterLoadResult> loaded =
+        found ? Outcome<RosterLoadResult>(read)
+              : Outcome<RosterLoadResult>(makeError(ErrorKind::NotFound, QStringLiteral("読めません")));
     const QString text = rosterNoticeText(loaded, QStringLiteral("/school/名簿.txt"));
     QVERIFY2(expectedEnd.isEmpty() ? text.isEmpty() : text.endsWith(expectedEnd), qPrintable(text));
     if (problems > 0)

@@ -58,8 +58,8 @@ struct Harness {
     }
 
     void writeRoster(const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(state->installation.rosterPath(), lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(state->installation.rosterPath(), lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
 
     void writeStandardRoster() {

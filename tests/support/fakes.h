@@ -76,7 +76,7 @@ public:
 class RecordingLauncher final : public ProcessLauncher {
 public:
     QList<QStringList> started;
-    QString startDetached(const QString& program, const QStringList& arguments, const QString&) override {
+    Status startDetached(const QString& program, const QStringList& arguments, const QString&) override {
         started.append(QStringList{program} + arguments);
         return {};
     }
@@ -85,8 +85,8 @@ public:
 // Starts nothing: every start fails with a reason, as when the program cannot be found.
 class RefusingLauncher final : public ProcessLauncher {
 public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("not started by the tests");
+    Status startDetached(const QString&, const QStringList&, const QString&) override {
+        return makeError(ErrorKind::NotFound, QStringLiteral("テストでは起動しません"));
     }
 };
 

@@ -14,13 +14,12 @@ namespace kz::test {
 // notice and early paint.
 inline AppNavigator::DataAccess directDataAccess(RunState& state, const Clock& clock) {
     AppNavigator::DataAccess data;
-    data.refreshStatistics = [&state, &clock]() -> QString {
-        const ResultsLoadError e = refreshStatistics(state, clock, waitKeepingScreensAlive);
-        return e.ok() ? QString() : e.message();
+    data.refreshStatistics = [&state, &clock]() -> Status {
+        return refreshStatistics(state, clock, waitKeepingScreensAlive);
     };
     data.recordAttempt = [&state, &clock]() -> QString {
         const RecordingOutcome o = Seisekikiroku(state, state.currentLevel, clock, waitKeepingScreensAlive);
-        return o.ok ? QString() : o.append.failure.message();
+        return o.ok ? QString() : o.append.error().text();
     };
     return data;
 }

@@ -32,8 +32,8 @@ public:
 
     // Writes the lines as a Shift-JIS text file at the path below the installation.
     void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(path(relative), lines, &error), qPrintable(error));
+        if (const Status written = writeCp932Lines(path(relative), lines); !written)
+            QFAIL(qPrintable(written.error().text()));
     }
 
     QTemporaryDir dir;

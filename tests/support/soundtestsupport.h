@@ -26,10 +26,10 @@ bool writeToneWav(const QString& path, const TestTone& tone = {});
 class ScriptedPlayer final : public SoundPlayer {
 public:
     QList<QString> played;
-    QList<PlayResult> results;
-    PlayResult playFile(const QString& path) override {
+    QList<Status> results;
+    Status playFile(const QString& path) override {
         played.append(path);
-        return results.isEmpty() ? PlayResult{} : results.takeFirst();
+        return results.isEmpty() ? Status{} : results.takeFirst();
     }
 };
 

@@ -14,20 +14,36 @@ namespace kz::admin {
 
 namespace {
 
-bool takeValue(const QStringList& args, qsizetype* i, const QString& name, QString* value, QString* error) {
+Error usage(const QString& message) {
+    return makeError(ErrorKind::Refused, message);
+}
+
+Outcome<QString> takeValue(const QStringList& args, qsizetype* i, const QString& name) {
     const QString& arg = args[*i];
     const QString prefix = name + u'=';
-    if (arg.startsWith(prefix)) {
-        *value = arg.mid(prefix.size());
-        return true;
-    }
-    if (*i + 1 >= args.size()) {
-        *error = QStringLiteral("%1 needs a value").arg(name);
-        return false;
-    }
+    if (arg.startsWith(prefix))
+        return arg.mid(prefix.size());
+    if (*i + 1 >= args.size())
+        return usage(QStringLiteral("%1 には値が要ります").arg(name));
     ++*i;
-    *value = args[*i];
-    return true;
+    return args[*i];
+}
+
+// A whole number low..high as the value of option name; what describes the value.
+Outcome<int> takeNumber(const QStringList& args, qsizetype* i, const QString& name, int low, int high,
+                        const QString& what) {
+    const Outcome<QString> value = takeValue(args, i, name);
+    if (!value)
+        return value.error();
+    bool ok = false;
+    const int n = value->toInt(&ok);
+    if (!ok || n < low || n > high)
+        return usage(QStringLiteral("%1 には %2 %3～%4 を指定してください（「%5」は使えません）")
+                         .arg(name, what)
+                         .arg(low)
+                         .arg(high)
+                         .arg(*value));
+    return n;
 }
 
 bool isOption(const QString& arg, const QString& name) {
@@ -45,199 +61,161 @@ const QStringList& commands() {
 
 } // namespace
 
-bool parseCliArguments(const QStringList& args, CliOptions* out, QString* error) {
-    *out = CliOptions{};
+Outcome<CliOptions> parseCliArguments(const QStringList& args) {
+    CliOptions options;
+    CliOptions* out = &options;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        QString value;
         if (arg == u"--help" || arg == u"-h") {
             out->help = true;
         } else if (isOption(arg, QStringLiteral("--program-folder"))) {
-            if (!takeValue(args, &i, QStringLiteral("--program-folder"), &value, error))
-                return false;
-            if (value.isEmpty()) {
-                *error = QStringLiteral("--program-folder needs a folder");
-                return false;
-            }
-            out->programFolder = value;
-        } else if (out->command == u"facts") {
-            out->commandArguments << arg; // facts reads its own options
+            const Outcome<QString> value = takeValue(args, &i, QStringLiteral("--program-folder"));
+            if (!value)
+                return value.error();
+            if (value->isEmpty())
+                return usage(QStringLiteral("--program-folder にはフォルダを指定してください"));
+            out->programFolder = *value;
         } else if (out->command == u"facts") {
             out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
-            if (!takeValue(args, &i, QStringLiteral("--now"), &value, error))
-                return false;
-            const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
-            if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
-                             .arg(value);
-                return false;
-            }
+            const Outcome<QString> value = takeValue(args, &i, QStringLiteral("--now"));
+            if (!value)
+                return value.error();
+            const QDateTime now = QDateTime::fromString(*value, Qt::ISODate);
+            if (!now.isValid())
+                return usage(QStringLiteral("--now には 2004-03-15T14:30:00 のような日時を指定してください"
+                                            "（「%1」は使えません）")
+                                 .arg(*value));
             out->now = now;
         } else if (isOption(arg, QStringLiteral("--student"))) {
-            if (!takeValue(args, &i, QStringLiteral("--student"), &value, error))
-                return false;
-            bool ok = false;
-            const int n = value.toInt(&ok);
-            if (!ok || n < 1 || n > 5000) {
-                *error = QStringLiteral("--student takes a Bangou 1..5000, not \"%1\"").arg(value);
-                return false;
-            }
-            out->student = n;
+            const Outcome<int> n =
+                takeNumber(args, &i, QStringLiteral("--student"), 1, 5000, QStringLiteral("番号"));
+            if (!n)
+                return n.error();
+            out->student = *n;
         } else if (isOption(arg, QStringLiteral("--wait"))) {
-            if (!takeValue(args, &i, QStringLiteral("--wait"), &value, error))
-                return false;
-            bool ok = false;
-            const int seconds = value.toInt(&ok);
-            if (!ok || seconds < 0 || seconds > 86400) {
-                *error = QStringLiteral("--wait takes seconds 0..86400, not \"%1\"").arg(value);
-                return false;
-            }
-            out->waitSeconds = seconds;
+            const Outcome<int> n =
+                takeNumber(args, &i, QStringLiteral("--wait"), 0, 86400, QStringLiteral("秒数"));
+            if (!n)
+                return n.error();
+            out->waitSeconds = *n;
         } else if (isOption(arg, QStringLiteral("--hold"))) {
-            if (!takeValue(args, &i, QStringLiteral("--hold"), &value, error))
-                return false;
-            bool ok = false;
-            const int n = value.toInt(&ok);
-            if (!ok || n < 0 || n > 86400) {
-                *error = QStringLiteral("--hold takes seconds 0..86400, not \"%1\"").arg(value);
-                return false;
-            }
-            out->holdSeconds = n;
+            const Outcome<int> n =
+                takeNumber(args, &i, QStringLiteral("--hold"), 0, 86400, QStringLiteral("秒数"));
+            if (!n)
+                return n.error();
+            out->holdSeconds = *n;
         } else if (arg.startsWith(u'-') && (out->command == u"tables" || out->command == u"report")) {
             out->commandArguments << arg;
             if (!arg.contains(u'=') && i + 1 < args.size())
                 out->commandArguments << args[++i];
         } else if (isOption(arg, QStringLiteral("--level"))) {
-            if (!takeValue(args, &i, QStringLiteral("--level"), &value, error))
-                return false;
-            bool ok = false;
-            const int n = value.toInt(&ok);
-            if (!ok || n < 1 || n > 35) {
-                *error = QStringLiteral("--level takes a level 1..35, not \"%1\"").arg(value);
-                return false;
-            }
-            out->level = n;
+            const Outcome<int> n =
+                takeNumber(args, &i, QStringLiteral("--level"), 1, 35, QStringLiteral("レベル"));
+            if (!n)
+                return n.error();
+            out->level = *n;
         } else if (arg.startsWith(u'-')) {
-            *error = QStringLiteral("unknown option %1").arg(arg);
-            return false;
+            return usage(QStringLiteral("%1 というオプションはありません").arg(arg));
         } else if (out->command.isEmpty()) {
-            if (!commands().contains(arg)) {
-                *error = QStringLiteral("unknown command %1").arg(arg);
-                return false;
-            }
+            if (!commands().contains(arg))
+                return usage(QStringLiteral("%1 というコマンドはありません").arg(arg));
             out->command = arg;
         } else {
-            *error = QStringLiteral("unexpected argument %1").arg(arg);
-            return false;
+            return usage(QStringLiteral("余分な引数があります: %1").arg(arg));
         }
     }
     if (out->help)
-        return true;
-    if (out->command.isEmpty()) {
-        *error = QStringLiteral("no command given");
-        return false;
-    }
+        return options;
+    if (out->command.isEmpty())
+        return usage(QStringLiteral("コマンドがありません"));
     if (out->now && out->command != u"stats" && out->command != u"school-best" && out->command != u"tables" &&
-        out->command != u"report") {
-        *error = QStringLiteral("--now belongs to stats, school-best, tables and report");
-        return false;
-    }
+        out->command != u"report")
+        return usage(QStringLiteral("--now は stats、school-best、tables、report だけのオプションです"));
     if (out->command == u"tables") {
-        TablesOptions tables;
-        if (!parseTablesArguments(out->commandArguments, &tables, error))
-            return false;
+        if (const Outcome<TablesOptions> tables = parseTablesArguments(out->commandArguments); !tables)
+            return tables.error();
     }
-    if (out->holdSeconds && out->command != u"lock-test") {
-        *error = QStringLiteral("--hold belongs to lock-test");
-        return false;
-    }
-    if (out->student && out->command != u"stats" && out->command != u"report") {
-        *error = QStringLiteral("--student belongs to stats and report");
-        return false;
-    }
-    if (out->level.has_value() != (out->command == u"distribution")) {
-        *error = out->level ? QStringLiteral("--level belongs to distribution")
-                            : QStringLiteral("distribution needs --level");
-        return false;
-    }
-    return true;
+    if (out->holdSeconds && out->command != u"lock-test")
+        return usage(QStringLiteral("--hold は lock-test だけのオプションです"));
+    if (out->student && out->command != u"stats" && out->command != u"report")
+        return usage(QStringLiteral("--student は stats と report だけのオプションです"));
+    if (out->level.has_value() != (out->command == u"distribution"))
+        return usage(out->level ? QStringLiteral("--level は distribution だけのオプションです")
+                                : QStringLiteral("distribution には --level が要ります"));
+    return options;
 }
 
 QString cliHelpText() {
     return QStringLiteral(
-               "Usage: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+               "使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
                "\n"
-               "Checks and exports the data of a カズリンその２ installation. Nothing is written\n"
-               "(lock-test creates an empty results file when there is none; report --pdf\n"
-               "writes the PDF file it is given).\n"
+               "カズリンその２ のインストールのデータを調べ、書き出します。何も書き込みません\n"
+               "（lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf は\n"
+               "指定された PDF ファイルを書きます）。\n"
                "\n"
-               "  --program-folder DIR  the program's own folder of the installation: the folder\n"
-               "                        whose parent holds パスデータ.txt (default: the folder of\n"
-               "                        kazurin2-admin itself)\n"
-               "  --wait SECONDS        how long stats and school-best retry a results file\n"
-               "                        that is in use or may not be read (default 10);\n"
-               "                        then they report it and end with status 1\n"
-               "  -h, --help            this text\n"
+               "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
+               "                        パスデータ.txt があるフォルダです（省略すると\n"
+               "                        kazurin2-admin 自身のフォルダ）\n"
+               "  --wait SECONDS        stats と school-best が、使用中または読めない成績ファイルを\n"
+               "                        読み直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
+               "                        終了状態 1 で終わります\n"
+               "  -h, --help            この説明\n"
                "\n"
-               "Commands:\n"
-               "  check        reads every data file of the installation (path file, common\n"
-               "               settings, roster 新名簿.txt, pass criteria, sound list, results\n"
-               "               file, answer log 問題別記録.csv) and lists each problem as FILE:LINE:\n"
-               "               what is wrong (or FILE:record N: ... for the results file).\n"
-               "               Finished attempts recorded without their answers and answers\n"
-               "               without their attempt are listed too. A copy\n"
-               "               成績累積データtemp.dat left by an interrupted removal of a\n"
-               "               record is reported with the records of the copy and of the\n"
-               "               results file. Exit status 1 when anything is wrong, 0 otherwise.\n"
-               "  export       every attempt of the results file as CSV (UTF-8), in file order:\n"
+               "コマンド:\n"
+               "  check        インストールのデータファイル（パスデータ、共通データ、名簿 新名簿.txt、\n"
+               "               合格基準、音の設定、成績ファイル、解答の記録 問題別記録.csv）をすべて\n"
+               "               読み、問題を一つずつ FILE:LINE: 内容 の形で示します（成績ファイルは\n"
+               "               FILE:record N: …）。解答の記録がない成績と、成績のない解答の記録も\n"
+               "               示します。記録の消去が途中で終わって残ったコピー\n"
+               "               成績累積データtemp.dat は、コピーと成績ファイルの記録の数とともに\n"
+               "               示します。問題があれば終了状態 1、なければ 0 です。\n"
+               "  export       成績ファイルのすべての成績をファイルの順に CSV（UTF-8）で:\n"
                "               record,date,time,student,name,level,level_name,recorded_time,\n"
                "               points,site_code\n"
-               "               record is the record number, date 2004-03-15, time 14:30:00,\n"
-               "               points as the statistics count them (multiplier applied), name\n"
-               "               from the roster (empty when unknown).\n"
+               "               record は記録番号、date は 2004-03-15、time は 14:30:00、points は\n"
+               "               集計と同じ点（倍率をかけたもの）、name は名簿から（ないときは空）。\n"
                "  stats [--now 2004-03-15T14:30:00] [--student N]\n"
-               "               the statistics as of --now (default: now) as CSV:\n"
+               "               --now の時点（省略時は今）の集計を CSV で:\n"
                "               student,level,total_attempts,today_attempts,pass_period_attempts,\n"
                "               overdo_period_attempts,total_points,today_points,\n"
                "               pass_period_points,overdo_period_points,best_time\n"
-               "               one row for each student (or only student N) and level 1..35\n"
-               "               with any figure other than 0 (best_time: other than 99999),\n"
-               "               ordered by student, then level. Like the program, only the\n"
-               "               newest 20000 records count.\n"
+               "               0 でない数（best_time は 99999 でないもの）のある生徒（または生徒\n"
+               "               N だけ）とレベル 1～35 ごとに一行、生徒、レベルの順。プログラムと\n"
+               "               同じく、新しい 20000 件の記録だけを数えます。\n"
                "  school-best [--now ...]\n"
-               "               level,school_best_time for every level with a school best time\n"
-               "               (students 1..1000).\n"
+               "               塾の最高タイムのあるレベルごとに level,school_best_time\n"
+               "               （生徒 1～1000）。\n"
                "  lock-test [--hold SECONDS]\n"
-               "               takes the lock of the results file, the one every recorded\n"
-               "               attempt takes, and holds it SECONDS (default 60) seconds. Run\n"
-               "               it on one computer, then on a second computer that shares the\n"
-               "               data folder: the second must report LOCK HELD BY ANOTHER\n"
-               "               STATION (exit status 3). It says plainly when locking does not\n"
-               "               work on the folder (exit status 1). Never writes a record; a\n"
-               "               missing results file is created empty.\n"
-               "  sound        opens the sound device the program would play on and plays\n"
-               "               nothing; status 1 with the reason when it cannot be opened\n"
-               "               (SDL_AUDIODRIVER chooses the driver, as for the program).\n"
+               "               成績を記録するたびに使う成績ファイルのロックを取り、SECONDS 秒\n"
+               "               （省略時 60）持ちます。一台目のコンピューターで実行し、データ\n"
+               "               フォルダを共有する二台目でも実行してください。二台目は\n"
+               "               「ほかのコンピューターがロックしています」と知らせるはずです\n"
+               "               （終了状態 3）。フォルダでロックが働かないときはそう知らせます\n"
+               "               （終了状態 1）。成績は書きません。成績ファイルがないときは空の\n"
+               "               ファイルを作ります。\n"
+               "  sound        プログラムが音を出す音声装置を開き、何も鳴らしません。開けないとき\n"
+               "               は理由とともに終了状態 1（装置の種類は、プログラムと同じく\n"
+               "               SDL_AUDIODRIVER で選びます）。\n"
                "  distribution --level L\n"
-               "               how the recorded times of level L spread over ten-second bands,\n"
-               "               as the criteria editor shows them: every attempt (全成績, the\n"
-               "               last band 1000 s and over, time-outs included), a blank line,\n"
-               "               then every student's best time (最高タイム, up to 300 s and over).\n") +
+               "               レベル L の記録タイムが 10 秒ごとの幅にどう分かれるか、基準変更の\n"
+               "               画面と同じように: すべての成績（全成績、最後の幅は 1000 秒以上、\n"
+               "               時間切れを含む）、空行、各生徒の最高タイム（最高タイム、300 秒\n"
+               "               以上まで）。\n") +
            tablesHelpText() + reportHelpText() + factsHelpText() +
            QStringLiteral("\n"
-                          "Errors go to standard error; the exit status is then 1 (2 for wrong usage).\n");
+                          "エラーは標準エラーに出て、終了状態は 1 です（使い方の誤りは 2）。\n");
 }
 
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
                  QTextStream& err) {
-    CliOptions options;
-    QString error;
-    if (!parseCliArguments(arguments, &options, &error)) {
-        err << "kazurin2-admin: " << error << "\n"
-            << "Try kazurin2-admin --help\n";
+    const Outcome<CliOptions> parsed = parseCliArguments(arguments);
+    if (!parsed) {
+        err << "kazurin2-admin: " << parsed.error().text() << "\n"
+            << "使い方は kazurin2-admin --help で表示されます\n";
         return ExitUsage;
     }
+    const CliOptions& options = *parsed;
     if (options.help) {
         out << cliHelpText();
         return ExitOk;
@@ -248,15 +226,15 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         QDir(options.programFolder.isEmpty() ? defaultProgramFolder : options.programFolder).absolutePath();
     const QString pathFile = QDir::cleanPath(programFolder + QStringLiteral("/../パスデータ.txt"));
     Installation installation;
-    InstallationError resolveError;
-    if (!resolveInstallationPaths(programFolder, &installation, &resolveError)) {
+    if (const Status resolved = resolveInstallationPaths(programFolder, &installation); !resolved) {
+        const Error& e = resolved.error();
         if (options.command == u"check") {
-            out << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200) << ": "
-                << shortenForMessage(resolveError.message, 300) << "\n";
+            out << shortenForMessage(QDir::toNativeSeparators(e.detail), 200) << ": "
+                << shortenForMessage(e.message, 300) << "\n";
             return ExitProblems;
         }
-        err << "kazurin2-admin: " << shortenForMessage(QDir::toNativeSeparators(resolveError.file), 200)
-            << ": " << shortenForMessage(resolveError.message, 300) << "\n";
+        err << "kazurin2-admin: " << shortenForMessage(QDir::toNativeSeparators(e.detail), 200) << ": "
+            << shortenForMessage(e.message, 300) << "\n";
         return ExitProblems;
     }
     if (options.command == u"check")

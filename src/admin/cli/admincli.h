@@ -29,8 +29,8 @@ struct CliOptions {
     bool help = false;
 };
 
-// Parses the arguments after the program name. False with *error on a usage error.
-bool parseCliArguments(const QStringList& arguments, CliOptions* out, QString* error);
+// Parses the arguments after the program name; a usage error is Refused.
+Outcome<CliOptions> parseCliArguments(const QStringList& arguments);
 QString cliHelpText();
 
 // The whole companion: parse, resolve the installation of the program folder (default

@@ -71,12 +71,12 @@ bool isNumberOrEmpty(const QString& text) {
 }
 
 void checkPathFile(const QString& pathFile, Report& report) {
-    FreeValueText text;
-    TextReadError error;
-    if (!FreeValueText::load(pathFile, &text, &error)) {
-        report.file(pathFile, error.message);
+    const Outcome<FreeValueText> read = FreeValueText::load(pathFile);
+    if (!read) {
+        report.file(pathFile, read.error().text());
         return;
     }
+    const FreeValueText& text = *read;
     encodingLines(pathFile, text, report);
     if (text.valueCount() < kPathFileValues)
         report.file(
@@ -96,12 +96,12 @@ void checkPathFile(const QString& pathFile, Report& report) {
 
 void checkSettings(const Installation& inst, Report& report) {
     const QString path = inst.dataRoot + QStringLiteral("共通データ.txt");
-    FreeValueText text;
-    TextReadError error;
-    if (!FreeValueText::load(path, &text, &error)) {
-        report.file(path, error.message);
+    const Outcome<FreeValueText> read = FreeValueText::load(path);
+    if (!read) {
+        report.file(path, read.error().text());
         return;
     }
+    const FreeValueText& text = *read;
     encodingLines(path, text, report);
     if (text.valueCount() < kSettingsValues)
         report.file(
@@ -136,28 +136,26 @@ void checkSettings(const Installation& inst, Report& report) {
 void checkRoster(const Installation& inst, Report& report) {
     const QString path = inst.rosterPath();
     RosterTables tables;
-    const RosterLoadResult loaded =
+    const Outcome<RosterLoadResult> loaded =
         loadRoster(path, QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &tables);
-    if (!loaded.found) {
-        report.file(path, loaded.message);
+    if (!loaded) {
+        report.file(path, loaded.error().text());
         return;
     }
-    for (const RosterProblem& problem : loaded.problems)
+    for (const RosterProblem& problem : loaded->problems)
         report.atLine(path, problem.line, problem.text);
-    FreeValueText text;
-    TextReadError error;
-    if (FreeValueText::load(path, &text, &error))
-        encodingLines(path, text, report);
+    if (const Outcome<FreeValueText> text = FreeValueText::load(path))
+        encodingLines(path, *text, report);
 }
 
 void checkCriteria(const Installation& inst, Report& report) {
     const QString path = inst.criteriaPath();
-    FreeValueText text;
-    TextReadError error;
-    if (!FreeValueText::load(path, &text, &error)) {
-        report.file(path, error.message);
+    const Outcome<FreeValueText> read = FreeValueText::load(path);
+    if (!read) {
+        report.file(path, read.error().text());
         return;
     }
+    const FreeValueText& text = *read;
     encodingLines(path, text, report);
     for (const TextLine& line : text.lines()) {
         if (line.values.size() != kCriteriaFields)
@@ -165,12 +163,12 @@ void checkCriteria(const Installation& inst, Report& report) {
                           QStringLiteral("値が %1 個あります（どの行も 12 個です）").arg(line.values.size()));
     }
     PassCriteriaTable table;
-    const CriteriaLoadResult loaded = loadPassCriteria(path, &table);
-    if (!loaded.ok) {
-        report.file(path, loaded.message);
+    const Outcome<CriteriaLoadResult> loaded = loadPassCriteria(path, &table);
+    if (!loaded) {
+        report.file(path, loaded.error().text());
         return;
     }
-    if (loaded.truncated)
+    if (loaded->truncated)
         report.file(path, QStringLiteral("レベルの行が 35 を超えています。先頭の 35 行だけが読まれます"));
     if (table.levelLines < kLevelCount)
         report.file(path, QStringLiteral("レベルの行が %1 行しかありません（%2 レベル分の %2 行が必要です）")
@@ -278,11 +276,12 @@ void checkLeftoverCopy(const Installation& inst, Report& report) {
 
 void checkResults(const Installation& inst, Report& report) {
     const QString path = inst.resultsPath();
-    ResultsFileContents contents;
-    if (const ResultsFileError e = readAllResults(path, &contents); !e.ok()) {
-        report.file(path, e.message());
+    const Outcome<ResultsFileContents> read = readAllResults(path);
+    if (!read) {
+        report.file(path, read.error().text());
         return;
     }
+    const ResultsFileContents& contents = *read;
     for (size_t i = 0; i < contents.records.size(); ++i) {
         const ResultRecord& r = contents.records[i];
         QStringList wrong;
@@ -329,9 +328,10 @@ void checkAnswerLog(const Installation& inst, Report& report) {
     for (const AnswerLogProblem& p : log->problems)
         report.atLine(path, static_cast<int>(p.line),
                       p.torn ? p.what + QStringLiteral("（この行は読み飛ばされます）") : p.what);
-    ResultsFileContents results;
-    if (!readAllResults(inst.resultsPath(), &results).ok())
+    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    if (!read)
         return; // reported with the results file
+    const ResultsFileContents& results = *read;
     const AnswerLogAudit audit = auditAnswerLog(results, *log);
     constexpr size_t kListed = 20;
     for (size_t i = 0; i < audit.attemptsWithoutAnswers.size() && i < kListed; ++i) {

@@ -28,10 +28,10 @@ int giveUpAfterMs(int waitSeconds) {
 }
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
-    const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), table);
-    if (!r.ok) {
-        err << "kazurin2-admin: cannot read the pass criteria "
-            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.message << "\n";
+    const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), table);
+    if (!r) {
+        err << "kazurin2-admin: 合格基準のファイルを読めません "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
         return false;
     }
     return true;
@@ -50,16 +50,18 @@ int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
     PassCriteriaTable criteria;
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
-    ResultsFileContents contents;
-    if (const ResultsFileError e = readAllResults(inst.resultsPath(), &contents); !e.ok()) {
-        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
+    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    if (!read) {
+        err << "kazurin2-admin: " << shortenForMessage(read.error().text(), 400) << "\n";
         return ExitProblems;
     }
+    const ResultsFileContents& contents = *read;
     RosterTables roster;
-    const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), QDate::currentDate(),
-                                                   inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
-    if (!rosterLoad.found)
-        err << "kazurin2-admin: names left empty: " << shortenForMessage(rosterLoad.message, 400) << "\n";
+    const Outcome<RosterLoadResult> rosterLoad = loadRoster(
+        inst.rosterPath(), QDate::currentDate(), inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
+    if (!rosterLoad)
+        err << "kazurin2-admin: 名前は空欄です: " << shortenForMessage(rosterLoad.error().text(), 400)
+            << "\n";
 
     out << "record,date,time,student,name,level,level_name,recorded_time,points,site_code\n";
     for (size_t i = 0; i < contents.records.size(); ++i) {
@@ -83,10 +85,10 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(),
-                                                     sleepWait, giveUpAfterMs(waitSeconds));
-        !e.ok()) {
-        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
+    if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), sleepWait,
+                                           giveUpAfterMs(waitSeconds));
+        !e) {
+        err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;
     }
     using F = StatisticsTables::Figure;
@@ -115,10 +117,9 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
 
 int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, int waitSeconds) {
     auto stats = std::make_unique<StatisticsTables>();
-    if (const ResultsLoadError e =
-            loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
-        !e.ok()) {
-        err << "kazurin2-admin: " << shortenForMessage(e.message(), 400) << "\n";
+    if (const Status e = loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
+        !e) {
+        err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;
     }
     out << "level,school_best_time\n";

@@ -16,31 +16,32 @@ namespace kz::admin {
 
 namespace {
 
-QString intValue(const QStringList& args, qsizetype* i, const QString& name, QString* error) {
+Error usage(const QString& message) {
+    return makeError(ErrorKind::Refused, message);
+}
+
+Outcome<QString> optionValue(const QStringList& args, qsizetype* i, const QString& name) {
     const QString& arg = args[*i];
     if (arg.startsWith(name + u'='))
         return arg.mid(name.size() + 1);
-    if (*i + 1 >= args.size()) {
-        *error = QStringLiteral("%1 needs a value").arg(name);
-        return {};
-    }
+    if (*i + 1 >= args.size())
+        return usage(QStringLiteral("%1 には値が要ります").arg(name));
     return args[++*i];
 }
 
-bool takeInt(const QStringList& args, qsizetype* i, const QString& name, int low, int high,
-             std::optional<int>* out, QString* error) {
-    const QString value = intValue(args, i, name, error);
-    if (!error->isEmpty())
-        return false;
+Outcome<int> takeInt(const QStringList& args, qsizetype* i, const QString& name, int low, int high) {
+    const Outcome<QString> value = optionValue(args, i, name);
+    if (!value)
+        return value.error();
     bool ok = false;
-    const int n = value.toInt(&ok);
-    if (!ok || n < low || n > high) {
-        *error =
-            QStringLiteral("%1 takes a number %2..%3, not \"%4\"").arg(name).arg(low).arg(high).arg(value);
-        return false;
-    }
-    *out = n;
-    return true;
+    const int n = value->toInt(&ok);
+    if (!ok || n < low || n > high)
+        return usage(QStringLiteral("%1 には %2～%3 の数を指定してください（「%4」は使えません）")
+                         .arg(name)
+                         .arg(low)
+                         .arg(high)
+                         .arg(*value));
+    return n;
 }
 
 bool isOption(const QString& arg, const QString& name) {
@@ -82,61 +83,63 @@ QList<QuestionItem> askedProducts(int level) {
 
 } // namespace
 
-bool parseFactsArguments(const QStringList& args, FactsOptions* out, QString* error) {
-    *out = FactsOptions{};
-    error->clear();
+Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
+    FactsOptions options;
+    const auto number = [&](qsizetype* i, const QString& name, int low, int high,
+                            std::optional<int>* into) -> Status {
+        const Outcome<int> n = takeInt(args, i, name, low, high);
+        if (!n)
+            return n.error();
+        *into = *n;
+        return {};
+    };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         if (isOption(arg, QStringLiteral("--student"))) {
-            if (!takeInt(args, &i, QStringLiteral("--student"), 1, 5000, &out->student, error))
-                return false;
+            if (const Status s = number(&i, QStringLiteral("--student"), 1, 5000, &options.student); !s)
+                return s.error();
         } else if (isOption(arg, QStringLiteral("--days"))) {
-            if (!takeInt(args, &i, QStringLiteral("--days"), 1, 36500, &out->days, error))
-                return false;
+            if (const Status s = number(&i, QStringLiteral("--days"), 1, 36500, &options.days); !s)
+                return s.error();
         } else if (isOption(arg, QStringLiteral("--level"))) {
-            if (!takeInt(args, &i, QStringLiteral("--level"), kFirstDrillLevel, kLastDrillLevel, &out->level,
-                         error))
-                return false;
+            if (const Status s =
+                    number(&i, QStringLiteral("--level"), kFirstDrillLevel, kLastDrillLevel, &options.level);
+                !s)
+                return s.error();
         } else if (isOption(arg, QStringLiteral("--grade-filter"))) {
-            const QString value = intValue(args, &i, QStringLiteral("--grade-filter"), error);
-            if (!error->isEmpty())
-                return false;
-            const std::optional<QString> filter = gradeFilterNamed(value);
-            if (!filter) {
-                *error = QStringLiteral("--grade-filter takes 0..11 or one of %1, not \"%2\"")
-                             .arg(gradeFilters().join(u' '), value);
-                return false;
-            }
-            out->gradeFilter = *filter;
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--grade-filter"));
+            if (!value)
+                return value.error();
+            const std::optional<QString> filter = gradeFilterNamed(*value);
+            if (!filter)
+                return usage(QStringLiteral("--grade-filter には 0～11 か %1 のどれかを指定してください"
+                                            "（「%2」は使えません）")
+                                 .arg(gradeFilters().join(u' '), *value));
+            options.gradeFilter = *filter;
         } else if (isOption(arg, QStringLiteral("--pdf"))) {
-            out->pdf = intValue(args, &i, QStringLiteral("--pdf"), error);
-            if (!error->isEmpty())
-                return false;
-            if (out->pdf.isEmpty()) {
-                *error = QStringLiteral("--pdf needs a file name");
-                return false;
-            }
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--pdf"));
+            if (!value)
+                return value.error();
+            if (value->isEmpty())
+                return usage(QStringLiteral("--pdf にはファイル名を指定してください"));
+            options.pdf = *value;
         } else if (isOption(arg, QStringLiteral("--now"))) {
-            const QString value = intValue(args, &i, QStringLiteral("--now"), error);
-            if (!error->isEmpty())
-                return false;
-            const QDateTime now = QDateTime::fromString(value, Qt::ISODate);
-            if (!now.isValid()) {
-                *error = QStringLiteral("--now takes a date and time such as 2004-03-15T14:30:00, not \"%1\"")
-                             .arg(value);
-                return false;
-            }
-            out->now = now;
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--now"));
+            if (!value)
+                return value.error();
+            const QDateTime now = QDateTime::fromString(*value, Qt::ISODate);
+            if (!now.isValid())
+                return usage(QStringLiteral("--now には 2004-03-15T14:30:00 のような日時を指定してください"
+                                            "（「%1」は使えません）")
+                                 .arg(*value));
+            options.now = now;
         } else {
-            *error = QStringLiteral("facts: unexpected argument %1").arg(arg);
-            return false;
+            return usage(QStringLiteral("facts に余分な引数があります: %1").arg(arg));
         }
     }
-    if (out->student.has_value() == !out->gradeFilter.isEmpty()) {
-        *error = QStringLiteral("facts needs either --student N or --grade-filter K");
-        return false;
-    }
-    return true;
+    if (options.student.has_value() == !options.gradeFilter.isEmpty())
+        return usage(QStringLiteral("facts には --student N か --grade-filter K のどちらか一つが要ります"));
+    return options;
 }
 
 Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptions& options) {
@@ -147,12 +150,12 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
     report.products = askedProducts(report.period.level);
 
     RosterTables roster;
-    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), report.period.today,
-                                               inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
-    if (!loaded.found && !options.student)
-        return makeError(ErrorKind::NotFound, loaded.message);
-    if (!loaded.found)
-        report.notes << QStringLiteral("names left empty: ") + loaded.message;
+    const Outcome<RosterLoadResult> loaded = loadRoster(
+        inst.rosterPath(), report.period.today, inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
+    if (!loaded && !options.student)
+        return loaded.error();
+    if (!loaded)
+        report.notes << QStringLiteral("名前は空欄です: ") + loaded.error().text();
 
     QList<int> students;
     if (options.student) {
@@ -168,8 +171,8 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
     if (!log)
         return log.error();
     if (log->fileMissing)
-        report.notes
-            << QStringLiteral("no answers logged yet: %1 does not exist").arg(QDir::toNativeSeparators(path));
+        report.notes << QStringLiteral("解答の記録はまだありません: %1 がありません")
+                            .arg(QDir::toNativeSeparators(path));
     const std::map<int, FactMatrix> matrices = summariseFacts(log->lines, report.period);
     for (int student : students) {
         const auto it = matrices.find(student);
@@ -202,13 +205,13 @@ void writeFactsCsv(const FactsReport& report, QTextStream& out) {
 }
 
 int runFacts(const Installation& inst, const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    FactsOptions options;
-    QString error;
-    if (!parseFactsArguments(arguments, &options, &error)) {
-        err << "kazurin2-admin: " << error << "\n"
-            << "Try kazurin2-admin --help\n";
+    const Outcome<FactsOptions> parsed = parseFactsArguments(arguments);
+    if (!parsed) {
+        err << "kazurin2-admin: " << parsed.error().text() << "\n"
+            << "使い方は kazurin2-admin --help で表示されます\n";
         return ExitUsage;
     }
+    const FactsOptions& options = *parsed;
     const Outcome<FactsReport> report = buildFactsReport(inst, options);
     if (!report) {
         err << "kazurin2-admin: " << report.error().text() << "\n";
@@ -229,20 +232,20 @@ int runFacts(const Installation& inst, const QStringList& arguments, QTextStream
 }
 
 QString factsHelpText() {
-    return QStringLiteral("  facts --student N | --grade-filter K  [--days D] [--level L] [--now ...]\n"
-                          "        [--pdf FILE]\n"
-                          "               which products a student misses or answers slowly, from the\n"
-                          "               answer log 問題別記録.csv, as CSV:\n"
-                          "               student,name,multiplicand,multiplier,answers,wrong,median_ms\n"
-                          "               one row per product the levels ask (14, 15, 16 x 1..20; with\n"
-                          "               --level only those of level L), median_ms the median time from\n"
-                          "               the question appearing to its judgement (empty without\n"
-                          "               answers). --days D counts the last D days up to --now (default:\n"
-                          "               today). --grade-filter K gives every listed student of the\n"
-                          "               grade filter K (0..11, or its text such as 小３ or 中学生全体)\n"
-                          "               who has answers. --pdf FILE draws a heat map instead: one page\n"
-                          "               per student, one cell per product coloured by median response\n"
-                          "               time, wrong answers marked and counted.\n");
+    return QStringLiteral(
+        "  facts --student N | --grade-filter K  [--days D] [--level L] [--now ...]\n"
+        "        [--pdf FILE]\n"
+        "               生徒がどの九九をまちがえ、どれに時間がかかるかを、解答の記録\n"
+        "               問題別記録.csv から CSV で:\n"
+        "               student,name,multiplicand,multiplier,answers,wrong,median_ms\n"
+        "               レベルが出す問題（14、15、16 × 1～20。--level ではレベル L の\n"
+        "               問題だけ）ごとに一行。median_ms は問題が出てから判定までの時間の\n"
+        "               中央値（解答がなければ空）。--days D は --now（省略時は今日）まで\n"
+        "               の D 日を数えます。--grade-filter K は学年の選び方 K（0～11、\n"
+        "               または 小３ や 中学生全体 のような文字）の名簿の生徒のうち、解答の\n"
+        "               ある生徒すべて。--pdf FILE は代わりに色分けの表を描きます: 生徒\n"
+        "               ごとに一ページ、九九ごとに一つのます目を解答時間の中央値で色分け\n"
+        "               し、まちがいに印と数を付けます。\n");
 }
 
 } // namespace kz::admin

@@ -25,7 +25,8 @@ struct FactsOptions {
     QString pdf;
 };
 
-bool parseFactsArguments(const QStringList& arguments, FactsOptions* out, QString* error);
+// The options of the facts command; a usage error is Refused.
+Outcome<FactsOptions> parseFactsArguments(const QStringList& arguments);
 
 // What the command shows: the products in question and one matrix per student.
 struct FactsReport {

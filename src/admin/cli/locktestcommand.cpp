@@ -95,21 +95,22 @@ QString lockingConcern(const MountFacts& m) {
     if (fs.startsWith(u"nfs")) {
         if (hasOption(m.options, u"nolock"))
             return QStringLiteral(
-                "the NFS share is mounted with \"nolock\": locks stay on this computer and the "
-                "other computers never see them. Mount it without nolock.");
+                "NFS の共有が「nolock」でマウントされています。ロックはこのコンピューターの中だけで、"
+                "ほかのコンピューターには見えません。nolock なしでマウントしてください。");
         if (hasOption(m.options, u"local_lock=all") || hasOption(m.options, u"local_lock=posix"))
             return QStringLiteral(
-                "the NFS share is mounted with local locks (local_lock=all or posix): locks stay "
-                "on this computer and the other computers never see them. Mount it with "
-                "local_lock=none.");
+                "NFS の共有がローカルのロック（local_lock=all または posix）でマウントされています。"
+                "ロックはこのコンピューターの中だけで、ほかのコンピューターには見えません。"
+                "local_lock=none でマウントしてください。");
     }
     if ((fs == u"cifs" || fs == u"smb3") && hasOption(m.options, u"nobrl"))
         return QStringLiteral(
-            "the SMB share is mounted with \"nobrl\" (no byte-range locks): locks stay on this "
-            "computer and the other computers never see them. Mount it without nobrl.");
+            "SMB の共有が「nobrl」（範囲ロックなし）でマウントされています。ロックはこのコンピュー"
+            "ターの中だけで、ほかのコンピューターには見えません。nobrl なしでマウントしてください。");
     if (fs.startsWith(u"fuse."))
-        return QStringLiteral("the folder is on a FUSE file system (%1), which usually keeps locks on this "
-                              "computer. Reach the share through the kernel's NFS or SMB client instead.")
+        return QStringLiteral(
+                   "フォルダは FUSE のファイルシステム（%1）にあり、ふつうロックはこのコンピューターの中"
+                   "だけです。カーネルの NFS か SMB のクライアントで共有につないでください。")
             .arg(fs.mid(5));
     return {};
 }
@@ -117,65 +118,69 @@ QString lockingConcern(const MountFacts& m) {
 int runLockTest(const Installation& inst, int holdSeconds, QTextStream& out, QTextStream& err) {
     const QString path = inst.resultsPath();
     const QString shown = QDir::toNativeSeparators(path);
-    out << "results file: " << shown << "\n";
+    out << "成績ファイル: " << shown << "\n";
 
     const MountFacts mount = mountFactsFrom(readMountInfo(), canonicalFolderOf(path));
     if (!mount.fileSystem.isEmpty()) {
-        out << "file system: " << mount.fileSystem << " (" << mount.source << " on " << mount.mountPoint
-            << ")"
-            << (isNetworkFileSystem(mount.fileSystem) ? ", a network share" : ", a disk of this computer")
+        out << "ファイルシステム: " << mount.fileSystem << "（" << mount.source << " を " << mount.mountPoint
+            << " に）"
+            << (isNetworkFileSystem(mount.fileSystem) ? "、ネットワークの共有"
+                                                      : "、このコンピューターのディスク")
             << "\n";
     }
     const QString concern = lockingConcern(mount);
 
     const bool existed = QFileInfo::exists(path);
     SharedFile file;
-    if (const FileError e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e.ok()) {
-        err << "kazurin2-admin: cannot open the results file " << shown << ": " << e.description << " (error "
-            << e.number << ")\n";
+    if (const Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened) {
+        err << "kazurin2-admin: "
+            << withMessage(opened.error(), QStringLiteral("成績ファイル %1 を開けません").arg(shown)).text()
+            << "\n";
         return ExitProblems;
     }
     if (!existed)
-        out << "the results file did not exist yet; it was created empty, as the first attempt would\n";
+        out << "成績ファイルはまだありませんでした。最初の成績を記録するときと同じように、空のファイルを作り"
+               "ました\n";
 
-    const FileError locked = file.tryLockExclusive();
-    if (locked.kind == FileError::InUse) {
-        out << "LOCK HELD BY ANOTHER STATION: another computer (or another program on this computer) holds "
-               "the "
-               "lock of the results file. Locking works between them: attempts recorded at the same moment "
-               "wait for each other.\n";
+    const Status locked = file.tryLockExclusive();
+    if (!locked && locked.error().kind == ErrorKind::Locked) {
+        out << "ほかのコンピューターがロックしています: "
+               "ほかのコンピューター（またはこのコンピューターのほかの"
+               "プログラム）が成績ファイルをロックしています。ロックはコンピューターの間で働いています。同時"
+               "に"
+               "記録される成績は、順番を待ちます。\n";
         if (!concern.isEmpty())
-            out << "note: " << concern << "\n";
+            out << "注意: " << concern << "\n";
         return ExitLockHeld;
     }
-    if (!locked.ok()) {
-        out << "LOCKING DOES NOT WORK on this folder: " << locked.description << " (error " << locked.number
-            << ").\n"
-               "Two computers recording an attempt at the same moment could write over each other's "
-               "results.\n";
+    if (!locked) {
+        out << "このフォルダではロックが働きません: " << withMessage(locked.error(), QString()).text()
+            << "\n"
+               "二台のコンピューターが同時に成績を記録すると、互いの成績を上書きするおそれがあります。\n";
         if (!concern.isEmpty())
-            out << "reason: " << concern << "\n";
+            out << "原因: " << concern << "\n";
         else
-            out << "Mount the share with byte-range locks (NFS: without nolock and local_lock; SMB: without "
-                   "nobrl).\n";
+            out << "範囲ロックが使えるように共有をマウントしてください（NFS: nolock と local_lock なし、SMB: "
+                   "nobrl なし）。\n";
         return ExitProblems;
     }
 
-    out << "lock taken. Holding it for " << holdSeconds
-        << " seconds: run \"kazurin2-admin lock-test\" on another "
-        << "computer now; it must report LOCK HELD BY ANOTHER STATION.\n";
+    out << "ロックしました。" << holdSeconds
+        << " 秒のあいだロックしたままにします。今、ほかのコンピューターで \"kazurin2-admin lock-test\" "
+        << "を実行してください。「ほかのコンピューターがロックしています」と出れば正しく働いています。\n";
     if (!concern.isEmpty())
-        out << "WARNING: " << concern << "\n";
+        out << "警告: " << concern << "\n";
     out.flush();
     for (int s = 0; s < holdSeconds; ++s)
         QThread::sleep(1);
-    const FileError released = file.unlock();
-    file.close();
-    if (!released.ok()) {
-        err << "kazurin2-admin: releasing the lock failed: " << released.description << "\n";
+    const Status released = file.unlock();
+    (void)file.close();
+    if (!released) {
+        err << "kazurin2-admin: "
+            << withMessage(released.error(), QStringLiteral("ロックを解けませんでした")).text() << "\n";
         return ExitProblems;
     }
-    out << "lock released. Nothing was written to the results file.\n";
+    out << "ロックを解きました。成績ファイルには何も書いていません。\n";
     return concern.isEmpty() ? ExitOk : ExitProblems;
 }
 

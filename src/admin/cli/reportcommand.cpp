@@ -54,7 +54,13 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
     return !out->isEmpty();
 }
 
-bool parseReportOptions(const CliOptions& cli, ReportOptions* out, QString* error) {
+Error usage(const QString& message) {
+    return makeError(ErrorKind::Refused, message);
+}
+
+Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
+    ReportOptions options;
+    ReportOptions* out = &options;
     const QStringList& args = cli.commandArguments;
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString name = args[i];
@@ -65,81 +71,68 @@ bool parseReportOptions(const CliOptions& cli, ReportOptions* out, QString* erro
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            *error = QStringLiteral("%1 needs a value").arg(name);
-            return false;
+            return usage(QStringLiteral("%1 には値が要ります").arg(name));
         }
         if (name == u"--level") {
             bool ok = false;
             const int level = value.toInt(&ok);
-            if (!ok || level < 1 || level > kLevelCount) {
-                *error =
-                    QStringLiteral("--level takes a level 1..%1, not \"%2\"").arg(kLevelCount).arg(value);
-                return false;
-            }
+            if (!ok || level < 1 || level > kLevelCount)
+                return usage(
+                    QStringLiteral("--level にはレベル 1～%1 を指定してください（「%2」は使えません）")
+                        .arg(kLevelCount)
+                        .arg(value));
             out->level = level;
         } else if (name == u"--pdf") {
-            if (value.isEmpty()) {
-                *error = QStringLiteral("--pdf needs a file");
-                return false;
-            }
+            if (value.isEmpty())
+                return usage(QStringLiteral("--pdf にはファイルを指定してください"));
             out->pdf = value;
         } else if (name == u"--students") {
-            if (!parseNumbers(value, 1, 5000, false, &out->students)) {
-                *error = QStringLiteral("--students takes Bangou 1..5000 separated by commas, not \"%1\"")
-                             .arg(value);
-                return false;
-            }
+            if (!parseNumbers(value, 1, 5000, false, &out->students))
+                return usage(QStringLiteral("--students には番号 1～5000 をコンマで区切って指定してください"
+                                            "（「%1」は使えません）")
+                                 .arg(value));
         } else if (name == u"--levels") {
-            if (!parseNumbers(value, 1, kLevelCount, true, &out->levels)) {
-                *error = QStringLiteral("--levels takes levels 1..%1 such as 1-5 or 1,3,7, not \"%2\"")
-                             .arg(kLevelCount)
-                             .arg(value);
-                return false;
-            }
+            if (!parseNumbers(value, 1, kLevelCount, true, &out->levels))
+                return usage(
+                    QStringLiteral("--levels にはレベル 1～%1 を 1-5 や 1,3,7 のように指定してください"
+                                   "（「%2」は使えません）")
+                        .arg(kLevelCount)
+                        .arg(value));
         } else if (name == u"--grade-filter") {
             bool isIndex = false;
             const int index = value.toInt(&isIndex);
-            if (isIndex && index >= 0 && index < gradeFilters().size()) {
+            if (isIndex && index >= 0 && index < gradeFilters().size())
                 out->gradeFilter = gradeFilters()[index];
-            } else if (gradeFilters().contains(value)) {
+            else if (gradeFilters().contains(value))
                 out->gradeFilter = value;
-            } else {
-                *error = QStringLiteral("--grade-filter takes one of %1 (or its place 0..%2), not \"%3\"")
-                             .arg(gradeFilters().join(u' '))
-                             .arg(gradeFilters().size() - 1)
-                             .arg(value);
-                return false;
-            }
+            else
+                return usage(
+                    QStringLiteral("--grade-filter には %1 のどれか（または 0～%2 の位置）を指定してください"
+                                   "（「%3」は使えません）")
+                        .arg(gradeFilters().join(u' '))
+                        .arg(gradeFilters().size() - 1)
+                        .arg(value));
         } else {
-            *error = QStringLiteral("unknown option %1").arg(name);
-            return false;
+            return usage(QStringLiteral("%1 というオプションはありません").arg(name));
         }
     }
-    if (!out->students.isEmpty() && !out->gradeFilter.isEmpty()) {
-        *error = QStringLiteral("--students and --grade-filter exclude each other");
-        return false;
-    }
-    if (cli.student && !out->students.isEmpty()) {
-        *error = QStringLiteral("give --student or --students, not both");
-        return false;
-    }
+    if (!out->students.isEmpty() && !out->gradeFilter.isEmpty())
+        return usage(QStringLiteral("--students と --grade-filter は一緒に使えません"));
+    if (cli.student && !out->students.isEmpty())
+        return usage(QStringLiteral("--student と --students はどちらか一つにしてください"));
     if (out->pdf.isEmpty()) {
         if (!cli.student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
-            !out->levels.isEmpty()) {
-            *error = QStringLiteral("report needs --student N --level L, or --pdf FILE");
-            return false;
-        }
+            !out->levels.isEmpty())
+            return usage(QStringLiteral("report には --student N --level L か --pdf FILE が要ります"));
     } else {
-        if (out->level) {
-            *error = QStringLiteral("with --pdf, choose levels with --levels");
-            return false;
-        }
+        if (out->level)
+            return usage(QStringLiteral("--pdf のときはレベルを --levels で選んでください"));
         if (cli.student)
             out->students = {*cli.student};
         if (out->levels.isEmpty())
             out->levels = {1, 2, 3};
     }
-    return true;
+    return options;
 }
 
 void shortWait(int ms) {
@@ -155,21 +148,21 @@ struct ReportData {
 };
 
 bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* data, QTextStream& err) {
-    if (const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), &data->criteria); !r.ok) {
-        err << "kazurin2-admin: cannot read the pass criteria "
-            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.message << "\n";
+    if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &data->criteria); !r) {
+        err << "kazurin2-admin: 合格基準のファイルを読めません "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
         return false;
     }
-    const RosterLoadResult rosterLoad = loadRoster(inst.rosterPath(), now.date(), inst.schoolYearStartMonth,
-                                                   inst.flagTwoListed, &data->roster);
-    if (!rosterLoad.found) {
-        err << "kazurin2-admin: " << rosterLoad.message << "\n";
+    const Outcome<RosterLoadResult> rosterLoad = loadRoster(
+        inst.rosterPath(), now.date(), inst.schoolYearStartMonth, inst.flagTwoListed, &data->roster);
+    if (!rosterLoad) {
+        err << "kazurin2-admin: " << rosterLoad.error().text() << "\n";
         return false;
     }
-    if (const ResultsLoadError e =
+    if (const Status e =
             refreshStatistics(inst.resultsPath(), data->criteria, now, data->statistics.get(), shortWait);
-        !e.ok()) {
-        err << "kazurin2-admin: " << e.message() << "\n";
+        !e) {
+        err << "kazurin2-admin: " << e.error().text() << "\n";
         return false;
     }
     Outcome<std::vector<ResultKeys>> records = loadReportRecords(inst.resultsPath(), kLevelCount, now);
@@ -194,31 +187,29 @@ QString shownName(const RosterTables& roster, int bangou) {
 
 QString reportHelpText() {
     return QStringLiteral("  report --student N --level L [--now ...]\n"
-                          "               the summary block of student N's personal report at level L\n"
-                          "               (1..25) as the graph panel draws it: attempts, rank, best and\n"
-                          "               average time against the whole school, points rank, points and\n"
-                          "               the school's average points, one line each (UTF-8).\n"
+                          "               生徒 N のレベル L（1～25）の個人成績表の集計欄を、グラフの画面が\n"
+                          "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
+                          "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
                           "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
                           "         [--now ...]\n"
-                          "               draws the personal reports into one PDF file (A4 portrait),\n"
-                          "               three levels to a page, each student starting on a new page:\n"
-                          "               the students given, or those of grade filter K (the filter's\n"
-                          "               text, as 小３, or its place counted from 0 as for tables), or\n"
-                          "               every student of the roster, in the graph panel's order.\n"
-                          "               --levels takes ranges and lists such as 1-5 or 1,3,7 (default\n"
-                          "               1-3). Ranks are those of the level menu with the grade filter\n"
-                          "               chosen (全学年 without one), ranked by points so far.\n");
+                          "               個人成績表を一つの PDF ファイル（A4 縦）に描きます。一ページに\n"
+                          "               三レベル、生徒ごとに新しいページから: 指定した生徒、学年の選び方\n"
+                          "               K の生徒（小３ のような選び方の文字か、tables と同じく 0 から\n"
+                          "               数えた位置）、または名簿のすべての生徒を、グラフの画面の順に。\n"
+                          "               --levels は 1-5 や 1,3,7 のような範囲と並び（省略時 1-3）。\n"
+                          "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
+                          "               レベルメニューの順位です。\n");
 }
 
 int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& now, QTextStream& out,
               QTextStream& err) {
-    ReportOptions options;
-    QString error;
-    if (!parseReportOptions(cli, &options, &error)) {
-        err << "kazurin2-admin: " << error << "\n"
-            << "Try kazurin2-admin --help\n";
+    const Outcome<ReportOptions> parsed = parseReportOptions(cli);
+    if (!parsed) {
+        err << "kazurin2-admin: " << parsed.error().text() << "\n"
+            << "使い方は kazurin2-admin --help で表示されます\n";
         return ExitUsage;
     }
+    const ReportOptions& options = *parsed;
     ReportData data;
     if (!loadReportData(inst, now, &data, err))
         return ExitProblems;
@@ -238,7 +229,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
 
     if (options.pdf.isEmpty()) {
         if (!inRoster(data.roster, *cli.student)) {
-            err << "kazurin2-admin: student " << *cli.student << " is not listed in the roster\n";
+            err << "kazurin2-admin: 番号 " << *cli.student << " の生徒は名簿にいません\n";
             return ExitProblems;
         }
         const PersonalReport report = makePersonalReport(sources, *cli.student, *options.level);
@@ -260,12 +251,12 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     }
     for (int bangou : students) {
         if (!inRoster(data.roster, bangou)) {
-            err << "kazurin2-admin: student " << bangou << " is not listed in the roster\n";
+            err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
             return ExitProblems;
         }
     }
     if (students.isEmpty()) {
-        err << "kazurin2-admin: no student matches " << filter << "; no file written\n";
+        err << "kazurin2-admin: " << filter << " に当てはまる生徒がいません。ファイルは書いていません\n";
         return ExitProblems;
     }
 
@@ -273,8 +264,8 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     {
         QFile probe(path);
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            err << "kazurin2-admin: cannot write " << QDir::toNativeSeparators(path) << ": "
-                << probe.errorString() << "\n";
+            err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に書き込めません（"
+                << probe.errorString() << "）\n";
             return ExitProblems;
         }
     }
@@ -284,7 +275,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     writer.setCreator(QStringLiteral("kazurin2-admin"));
     draw::PagedCanvas canvas(&writer);
     if (!canvas.isActive()) {
-        err << "kazurin2-admin: cannot draw into " << QDir::toNativeSeparators(path) << "\n";
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
         return ExitProblems;
     }
     for (qsizetype i = 0; i < students.size(); ++i) {
@@ -295,18 +286,15 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
                                  makePersonalReports(sources, bangou, options.levels));
     }
     if (!canvas.finish() || QFileInfo(path).size() == 0) {
-        err << "kazurin2-admin: writing " << QDir::toNativeSeparators(path) << " failed\n";
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " を書き終えられませんでした\n";
         return ExitProblems;
     }
-    out << QDir::toNativeSeparators(path) << ": " << students.size()
-        << (students.size() == 1 ? " student" : " students") << ", levels " <<
-        [&options] {
-            QStringList levels;
-            for (int level : options.levels)
-                levels << QString::number(level);
-            return levels.join(u',');
-        }()
-        << "\n";
+    out << QDir::toNativeSeparators(path) << ": 生徒 " << students.size() << " 人、レベル " << [&options] {
+        QStringList levels;
+        for (int level : options.levels)
+            levels << QString::number(level);
+        return levels.join(u',');
+    }() << "\n";
     return ExitOk;
 }
 

@@ -16,15 +16,20 @@ namespace kz::admin {
 
 namespace {
 
-bool readNumber(const QString& name, const QString& value, int low, int high, int* out, QString* error) {
+Error usage(const QString& message) {
+    return makeError(ErrorKind::Refused, message);
+}
+
+Outcome<int> readNumber(const QString& name, const QString& value, int low, int high) {
     bool ok = false;
     const int n = value.toInt(&ok);
-    if (!ok || n < low || n > high) {
-        *error = QStringLiteral("%1 takes %2..%3, not \"%4\"").arg(name).arg(low).arg(high).arg(value);
-        return false;
-    }
-    *out = n;
-    return true;
+    if (!ok || n < low || n > high)
+        return usage(QStringLiteral("%1 には %2～%3 を指定してください（「%4」は使えません）")
+                         .arg(name)
+                         .arg(low)
+                         .arg(high)
+                         .arg(value));
+    return n;
 }
 
 // The loader waits while the results file is in use; on the command line short waits do.
@@ -34,8 +39,8 @@ void shortWait(int ms) {
 
 } // namespace
 
-bool parseTablesArguments(const QStringList& args, TablesOptions* out, QString* error) {
-    *out = TablesOptions{};
+Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
+    TablesOptions options;
     bool levelGiven = false;
     bool displayGiven = false;
     bool tableGiven = false;
@@ -48,27 +53,25 @@ bool parseTablesArguments(const QStringList& args, TablesOptions* out, QString* 
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            *error = QStringLiteral("%1 needs a value").arg(name);
-            return false;
+            return usage(QStringLiteral("%1 には値が要ります").arg(name));
         }
-        TableChoice& c = out->choice;
-        int n = 0;
+        TableChoice& c = options.choice;
+        Outcome<int> n = 0;
         if (name == u"--level") {
             levelGiven = true;
-            if (value == u"all")
-                out->level = 0;
-            else if (!readNumber(name, value, 1, kLevelCount, &out->level, error))
-                return false;
+            if (value != u"all" && !(n = readNumber(name, value, 1, kLevelCount)))
+                return n.error();
+            options.level = value == u"all" ? 0 : *n;
         } else if (name == u"--display") {
             displayGiven = true;
             if (value == u"time")
                 c.display = DisplayKind::Times;
             else if (value == u"points")
                 c.display = DisplayKind::Points;
-            else {
-                *error = QStringLiteral("--display takes time or points, not \"%1\"").arg(value);
-                return false;
-            }
+            else
+                return usage(
+                    QStringLiteral("--display には time か points を指定してください（「%1」は使えません）")
+                        .arg(value));
         } else if (name == u"--table") {
             tableGiven = true;
             if (value == u"best")
@@ -77,38 +80,35 @@ bool parseTablesArguments(const QStringList& args, TablesOptions* out, QString* 
                 c.table = TableKind::Today;
             else if (value == u"period")
                 c.table = TableKind::Period;
-            else {
-                *error = QStringLiteral("--table takes best, today or period, not \"%1\"").arg(value);
-                return false;
-            }
+            else
+                return usage(QStringLiteral("--table には best、today、period のどれかを指定してください"
+                                            "（「%1」は使えません）")
+                                 .arg(value));
         } else if (name == u"--points-kind") {
-            if (!readNumber(name, value, 1, 2, &n, error))
-                return false;
-            c.pointsKind = static_cast<PointsKind>(n);
+            if (!(n = readNumber(name, value, 1, 2)))
+                return n.error();
+            c.pointsKind = static_cast<PointsKind>(*n);
         } else if (name == u"--period") {
-            if (!readNumber(name, value, 1, kPeriodCount, &c.period, error))
-                return false;
+            if (!(n = readNumber(name, value, 1, kPeriodCount)))
+                return n.error();
+            c.period = *n;
         } else if (name == u"--current") {
-            if (!readNumber(name, value, 0, RosterTables::kStudents - 1, &c.currentBangou, error))
-                return false;
+            if (!(n = readNumber(name, value, 0, RosterTables::kStudents - 1)))
+                return n.error();
+            c.currentBangou = *n;
         } else if (name == u"--grade-filter") {
-            if (!readNumber(name, value, 0, static_cast<int>(gradeFilters().size()) - 1, &n, error))
-                return false;
-            c.gradeFilter = gradeFilters().at(n);
+            if (!(n = readNumber(name, value, 0, static_cast<int>(gradeFilters().size()) - 1)))
+                return n.error();
+            c.gradeFilter = gradeFilters().at(*n);
         } else {
-            *error = QStringLiteral("unknown option %1 for tables").arg(name);
-            return false;
+            return usage(QStringLiteral("tables に %1 というオプションはありません").arg(name));
         }
     }
-    if (!levelGiven || !displayGiven || !tableGiven) {
-        *error = QStringLiteral("tables needs --level, --display and --table");
-        return false;
-    }
-    if (out->choice.table == TableKind::Today && out->choice.display == DisplayKind::Points) {
-        *error = QStringLiteral("--table today belongs to --display time");
-        return false;
-    }
-    return true;
+    if (!levelGiven || !displayGiven || !tableGiven)
+        return usage(QStringLiteral("tables には --level、--display、--table が要ります"));
+    if (options.choice.table == TableKind::Today && options.choice.display == DisplayKind::Points)
+        return usage(QStringLiteral("--table today は --display time とだけ使えます"));
+    return options;
 }
 
 QString tablesHelpText() {
@@ -121,52 +121,50 @@ QString tablesHelpText() {
     return QStringLiteral("  tables --level L|all --display time|points --table best|today|period\n"
                           "         [--points-kind 1|2] [--period 1..5] [--current N] [--grade-filter K]\n"
                           "         [--now 2004-03-15T14:30:00]\n"
-                          "               the results list under level L of the level menu, one line a\n"
-                          "               line (UTF-8), exactly as the menu shows it for that choice; with\n"
-                          "               --level all every level 1..25 under a line \"# level L\".\n"
-                          "               --table best: ranking by best time (time display) or by points\n"
-                          "               (points display; --points-kind 1 points so far, the default,\n"
-                          "               2 points today, listing only students with points today).\n"
-                          "               --table today: today's attempts (time display only; the newest\n"
-                          "               1000 records). --table period: every attempt of the period\n"
-                          "               (the newest 20000 records); --period 1 this week from Monday,\n"
-                          "               2 since last week's Monday, 3 thirty days (the default), 4 a\n"
-                          "               year, 5 ten years. --current N marks student N with ● (default:\n"
-                          "               nobody). --grade-filter K: the K-th grade filter of the level\n"
-                          "               menu, counted from 0 (default 0):\n"
+                          "               レベルメニューのレベル L の下の成績一覧を一行ずつ（UTF-8）、その\n"
+                          "               選び方でメニューが示すとおりに。--level all ではレベル 1～25 の\n"
+                          "               すべてを「# level L」の行の下に。\n"
+                          "               --table best: 最高タイムの順位（time の表示）か点の順位\n"
+                          "               （points の表示。--points-kind 1 はこれまでの点で省略時の値、\n"
+                          "               2 は今日の点で、今日点のある生徒だけ）。\n"
+                          "               --table today: 今日の成績（time の表示だけ。新しい 1000 件の\n"
+                          "               記録）。--table period: 期間のすべての成績（新しい 20000 件の\n"
+                          "               記録）。--period 1 今週の月曜から、2 先週の月曜から、3 三十日\n"
+                          "               （省略時の値）、4 一年、5 十年。--current N は生徒 N に ● を\n"
+                          "               付けます（省略時はだれにも）。--grade-filter K: レベルメニューの\n"
+                          "               K 番目の学年の選び方、0 から数えて（省略時 0）:\n"
                           "               ") +
-           filters + QStringLiteral(".\n");
+           filters + QStringLiteral("。\n");
 }
 
 int runTables(const Installation& inst, const QStringList& arguments, const QDateTime& now, QTextStream& out,
               QTextStream& err) {
-    TablesOptions options;
-    QString error;
-    if (!parseTablesArguments(arguments, &options, &error)) {
-        err << "kazurin2-admin: " << error << "\n";
+    const Outcome<TablesOptions> parsed = parseTablesArguments(arguments);
+    if (!parsed) {
+        err << "kazurin2-admin: " << parsed.error().text() << "\n";
         return ExitUsage;
     }
+    TablesOptions options = *parsed;
     options.choice.now = now;
 
     PassCriteriaTable criteria;
-    if (const CriteriaLoadResult r = loadPassCriteria(inst.criteriaPath(), &criteria); !r.ok) {
-        err << "kazurin2-admin: cannot read the pass criteria "
-            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.message << "\n";
+    if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &criteria); !r) {
+        err << "kazurin2-admin: 合格基準のファイルを読めません "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
         return ExitProblems;
     }
     RosterTables roster;
-    const RosterLoadResult rosterLoad =
+    const Outcome<RosterLoadResult> rosterLoad =
         loadRoster(inst.rosterPath(), now.date(), inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
-    if (!rosterLoad.found) {
-        err << "kazurin2-admin: " << rosterLoad.message << "\n";
+    if (!rosterLoad) {
+        err << "kazurin2-admin: " << rosterLoad.error().text() << "\n";
         return ExitProblems;
     }
     auto stats = std::make_unique<StatisticsTables>();
     if (options.choice.table == TableKind::Ranking) {
-        if (const ResultsLoadError e =
-                refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
-            !e.ok()) {
-            err << "kazurin2-admin: " << e.message() << "\n";
+        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+            !e) {
+            err << "kazurin2-admin: " << e.error().text() << "\n";
             return ExitProblems;
         }
     }

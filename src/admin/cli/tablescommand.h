@@ -15,8 +15,9 @@ struct TablesOptions {
     TableChoice choice;
 };
 
-// Reads the options of the tables command (what follows the command name, --now apart).
-bool parseTablesArguments(const QStringList& arguments, TablesOptions* out, QString* error);
+// Reads the options of the tables command (what follows the command name, --now apart);
+// a usage error is Refused.
+Outcome<TablesOptions> parseTablesArguments(const QStringList& arguments);
 QString tablesHelpText();
 
 // Prints the lines of the chosen level's list (or of every level under "# level L")

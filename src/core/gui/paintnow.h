@@ -17,7 +17,7 @@ void paintNow();
 class PaintFirstPlayer final : public SoundPlayer {
 public:
     explicit PaintFirstPlayer(SoundPlayer& player) : player_(player) {}
-    PlayResult playFile(const QString& path) override {
+    Status playFile(const QString& path) override {
         paintNow();
         return player_.playFile(path);
     }

@@ -8,16 +8,16 @@ namespace kz {
 
 bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
                       const SoundProbe& probeSound) {
-    const StartupResult result = resolveInstallation(executableFolder, state, probeSound);
-    if (!result.ok) {
+    const Outcome<QStringList> notices = resolveInstallation(executableFolder, state, probeSound);
+    if (!notices) {
         messages.inform(parent, QStringLiteral("起動できません"),
                         QStringLiteral("%1\n\nファイル: %2")
-                            .arg(result.fatal.message, shortenForMessage(result.fatal.file)));
+                            .arg(notices.error().message, shortenForMessage(notices.error().detail)));
         return false;
     }
-    if (!result.notices.isEmpty())
-        messages.informClosingAfter(parent, QStringLiteral("お知らせ"),
-                                    result.notices.join(QStringLiteral("\n\n")), kStartupNoticeCloseMs);
+    if (!notices->isEmpty())
+        messages.informClosingAfter(parent, QStringLiteral("お知らせ"), notices->join(QStringLiteral("\n\n")),
+                                    kStartupNoticeCloseMs);
     return true;
 }
 

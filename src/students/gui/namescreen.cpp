@@ -227,8 +227,9 @@ void NameScreen::名簿表示() {
             return;
     }
     const Installation& inst = state.installation;
-    const RosterLoadResult loaded = loadRoster(inst.rosterPath(), context_.clock.today(),
-                                               inst.schoolYearStartMonth, inst.flagTwoListed, &state.roster);
+    const Outcome<RosterLoadResult> loaded =
+        loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed,
+                   &state.roster);
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
