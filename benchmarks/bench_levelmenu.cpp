@@ -42,13 +42,13 @@ struct Bench {
     Bench(int studentCount, int records) : students(studentCount) {
         kz::initRunState(*state);
         kz::buildLevelCatalogue(*state);
-        state->currentBangou = 1;
-        state->currentName = QStringLiteral("山田太郎");
-        state->currentGradeLabel = QStringLiteral("小３");
-        state->installation.siteName = QStringLiteral("さくら塾");
-        state->installation.programDataFolder = dir.path() + QLatin1Char('/');
+        state->student.currentBangou = 1;
+        state->student.currentName = QStringLiteral("山田太郎");
+        state->student.currentGradeLabel = QStringLiteral("小３");
+        state->settings.installation.siteName = QStringLiteral("さくら塾");
+        state->settings.installation.programDataFolder = dir.path() + QLatin1Char('/');
         for (int level = 1; level <= 25; ++level) {
-            kz::PassCriteria& row = state->criteria.row(level);
+            kz::PassCriteria& row = state->tables.criteria.row(level);
             row.targetTime = 60 + level;
             row.minimumTime = 200;
             row.clearPoints = 50;
@@ -64,7 +64,7 @@ struct Bench {
 
     // The listed students of the roster, in grades 1 to 9.
     void fillRoster() const {
-        kz::RosterTables& roster = state->roster;
+        kz::RosterTables& roster = state->tables.roster;
         roster.schoolYear = 2004;
         roster.listed.clear();
         for (int b = 1; b <= students; ++b) {
@@ -93,7 +93,7 @@ struct Bench {
             const qint32 time = engine() % 50 == 0 ? 99999 : static_cast<qint32>(20 + engine() % 400);
             bytes += kz::encodeResultRecord(kz::makeResultRecord(moment, bangou, level, time, u"12345"));
         }
-        QFile file(state->installation.resultsPath());
+        QFile file(state->settings.installation.resultsPath());
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
@@ -129,7 +129,7 @@ void runActivation(benchmark::State& st, int students, bool lists) {
         benchmark::DoNotOptimize(menu.isActivated());
         QCoreApplication::processEvents();
     }
-    st.counters["loaded"] = static_cast<double>(bench.state->statistics.loaded.size());
+    st.counters["loaded"] = static_cast<double>(bench.state->tables.statistics.loaded.size());
 }
 
 void BM_Activation_500Students_20000Records(benchmark::State& st) {
@@ -219,14 +219,14 @@ void BM_BuilderOnly(benchmark::State& st) {
     bench.fillRoster();
     bench.refresh();
     kz::ResultsTableBuilder builder(
-        {bench.state->roster, bench.state->statistics, bench.state->criteria, 25});
+        {bench.state->tables.roster, bench.state->tables.statistics, bench.state->tables.criteria, 25});
     kz::TableChoice c;
     c.display = st.range(1) == 0 ? kz::DisplayKind::Points : kz::DisplayKind::Times;
     c.table = st.range(1) == 2 ? kz::TableKind::Period : kz::TableKind::Ranking;
     c.now = bench.clock.now();
     c.currentBangou = 1;
     for (auto _ : st) {
-        const auto tables = builder.buildFromFile(c, bench.state->installation.resultsPath());
+        const auto tables = builder.buildFromFile(c, bench.state->settings.installation.resultsPath());
         benchmark::DoNotOptimize(tables.ok());
     }
 }

@@ -132,7 +132,7 @@ struct Program {
         };
         data.recordAttempt = [this]() -> QString {
             const kz::RecordingOutcome o =
-                kz::Seisekikiroku(*state, state->currentLevel, clock, kz::waitKeepingScreensAlive);
+                kz::Seisekikiroku(*state, state->attempt.currentLevel, clock, kz::waitKeepingScreensAlive);
             return o.ok ? QString() : o.append.failure.message();
         };
         navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher, data);
@@ -140,9 +140,9 @@ struct Program {
 
     // The current student, as the name screen's confirmation sets it.
     void chooseStudent(int bangou) {
-        state->currentBangou = static_cast<qint16>(bangou);
-        state->currentName = QStringLiteral("山田　%1").arg(bangou);
-        state->currentGradeLabel = QStringLiteral("小３");
+        state->student.currentBangou = static_cast<qint16>(bangou);
+        state->student.currentName = QStringLiteral("山田　%1").arg(bangou);
+        state->student.currentGradeLabel = QStringLiteral("小３");
         kz::buildLevelCatalogue(*state);
     }
 };
@@ -248,7 +248,7 @@ void BM_DrillKeyPressToRepaint(benchmark::State& st) {
     School school(500, kRecords);
     Program program(school);
     program.chooseStudent(7);
-    program.state->currentLevel = 1;
+    program.state->attempt.currentLevel = 1;
     program.navigator->launchDrill();
     kz::DrillScreen* drill = nullptr;
     if (!spinUntil([&] {

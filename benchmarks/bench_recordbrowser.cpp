@@ -37,7 +37,7 @@ struct Bench {
 
     Bench() {
         kz::initRunState(*state);
-        kz::Installation& inst = state->installation;
+        kz::Installation& inst = state->settings.installation;
         inst.dataRoot = dir.path() + QLatin1Char('/');
         inst.programDataFolder = dir.path() + QLatin1Char('/');
         inst.schoolYearStartMonth = 4;
@@ -51,7 +51,7 @@ struct Bench {
         for (int b = 1; b <= kStudents; ++b)
             lines << QStringLiteral("%1,%2,0,0,生徒%3,0,,").arg(b).arg(1990 + b % 12).arg(b);
         QString error;
-        return kz::writeCp932Lines(state->installation.rosterPath(), lines, &error);
+        return kz::writeCp932Lines(state->settings.installation.rosterPath(), lines, &error);
     }
 
     bool writeResults() const {
@@ -68,7 +68,7 @@ struct Bench {
             bytes += kz::encodeResultRecord(
                 kz::makeResultRecord(moment, bangou, level, time, engine() % 10 ? u"12345" : u"99999"));
         }
-        QFile file(state->installation.resultsPath());
+        QFile file(state->settings.installation.resultsPath());
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 };
@@ -98,9 +98,9 @@ void BM_BuildList_25000Records(benchmark::State& st) {
         st.SkipWithError("could not write the data files");
         return;
     }
-    kz::RecordBrowserSetup setup{bench.state->installation.resultsPath(),
-                                 bench.state->installation.resultsTempPath(),
-                                 bench.state->installation.rosterPath(),
+    kz::RecordBrowserSetup setup{bench.state->settings.installation.resultsPath(),
+                                 bench.state->settings.installation.resultsTempPath(),
+                                 bench.state->settings.installation.rosterPath(),
                                  4,
                                  QStringLiteral("12345"),
                                  QStringLiteral("さくら塾")};

@@ -41,7 +41,7 @@ void AppNavigator::refreshStatistics() {
     const QString error = data_.refreshStatistics();
     if (error.isEmpty())
         return;
-    context_.messages.inform(QApplication::activeWindow(), context_.state.programTitle, error);
+    context_.messages.inform(QApplication::activeWindow(), context_.state.catalogue.programTitle, error);
     quitProgram(1);
 }
 
@@ -51,7 +51,7 @@ void AppNavigator::showNameScreen() {
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
     seams.openVersionWindow = [this](QWidget* over) {
-        VersionWindow::showModal(context_.state.programTitle, over);
+        VersionWindow::showModal(context_.state.catalogue.programTitle, over);
     };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
@@ -105,7 +105,7 @@ void AppNavigator::showEndScreen() {
 }
 
 void AppNavigator::notYetAvailable(const QString& screenName) {
-    context_.messages.inform(nullptr, context_.state.programTitle,
+    context_.messages.inform(nullptr, context_.state.catalogue.programTitle,
                              QStringLiteral("「%1」の画面はまだありません。").arg(screenName));
     showLevelMenu();
 }
@@ -170,15 +170,15 @@ AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) 
     // screen says so, and the notice goes when the read or the append has succeeded.
     data.refreshStatistics = [&state, &clock]() -> QString {
         paintNow();
-        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
+        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
         const ResultsLoadError error = refreshStatistics(state, clock, notice.waitFunction());
         return error.ok() ? QString() : error.message();
     };
     data.recordAttempt = [&state, &clock]() -> QString {
         paintNow();
-        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
+        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
         const RecordingOutcome outcome =
-            Seisekikiroku(state, state.currentLevel, clock, notice.waitFunction());
+            Seisekikiroku(state, state.attempt.currentLevel, clock, notice.waitFunction());
         return outcome.ok ? QString() : outcome.append.failure.message();
     };
     return data;

@@ -229,11 +229,12 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
                                   const SoundProbe& probeSound) {
     StartupResult result;
     QStringList pathNotices;
-    if (!resolveInstallationPaths(executableFolder, &state.installation, &result.fatal, &pathNotices))
+    if (!resolveInstallationPaths(executableFolder, &state.settings.installation, &result.fatal,
+                                  &pathNotices))
         return result;
     result.ok = true;
     result.notices = pathNotices;
-    const Installation& inst = state.installation;
+    const Installation& inst = state.settings.installation;
     if (inst.schoolYearStartMonth < 1 || inst.schoolYearStartMonth > 12)
         result.notices.append(
             QStringLiteral(
@@ -244,9 +245,9 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
 
     initRunState(state);
 
-    state.criteria = PassCriteriaTable{};
-    const CriteriaLoadResult criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
-    result.notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.criteria));
+    state.tables.criteria = PassCriteriaTable{};
+    const CriteriaLoadResult criteria = loadPassCriteria(inst.criteriaPath(), &state.tables.criteria);
+    result.notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
     // The roster is read again at every name list; here only its encoding is told, once.
     {
@@ -273,10 +274,10 @@ StartupResult resolveInstallation(const QString& executableFolder, RunState& sta
         if (FreeValueText::load(soundList, &listText, &ignored) && !listText.encodingProblems().isEmpty())
             result.notices.append(describeEncodingProblems(soundList, listText.encodingProblems()));
     }
-    loadSoundTable(soundList, &state.soundTable);
+    loadSoundTable(soundList, &state.settings.soundTable);
     if (probeSound) {
         QStringList broken;
-        for (const QString& wav : soundFilesPlayed(inst, state.soundTable)) {
+        for (const QString& wav : soundFilesPlayed(inst, state.settings.soundTable)) {
             const Status played = probeSound(wav);
             if (!played.ok())
                 broken.append(shortenForMessage(played.error().text()));

@@ -18,9 +18,7 @@ RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCrite
         return j;
     const PassCriteria& c = criteria.level(level);
     j.clearedBefore = stats.totalAttempts(level, bangou) >= c.clearCount &&
-                              stats.totalPoints(level, bangou) >= c.clearPoints
-                          ? 1
-                          : 0;
+                      stats.totalPoints(level, bangou) >= c.clearPoints;
     j.newPersonalBest = stats.bestTime(level, bangou) > recordedTime;
     j.newSchoolBest = stats.schoolBestTime(level) > recordedTime;
     return j;

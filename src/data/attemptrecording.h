@@ -11,7 +11,7 @@
 namespace kz {
 
 struct RecordingJudgement {
-    qint16 clearedBefore = 0;     // the figures before this attempt already met the level's clearing targets
+    bool clearedBefore = false;   // the figures before this attempt already met the level's clearing targets
     bool newPersonalBest = false; // strictly below the student's bestTime
     bool newSchoolBest = false;   // strictly below the level's schoolBestTime
 };

@@ -32,10 +32,10 @@ RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
 }
 
 void resetAttemptFlags(RunState& state) {
-    state.finished = 0;
-    state.recordingStarted = 0;
-    state.timedOut = 0;
-    state.attemptAnswers.clear();
+    state.attempt.finished = false;
+    state.attempt.recordingStarted = false;
+    state.attempt.timedOut = false;
+    state.attempt.attemptAnswers.clear();
 }
 
 qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {

@@ -68,7 +68,7 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     RefusingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     AppNavigator::DataAccess data;
     data.refreshStatistics = [&]() -> QString {
         const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
@@ -139,7 +139,7 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     for (const ResultRecord& r : after.records)
         appended += r.bangou == 4999 ? 1 : 0;
     QCOMPARE(appended, 200);
-    QVERIFY(!QFile::exists(state->installation.resultsTempPath()));
+    QVERIFY(!QFile::exists(state->settings.installation.resultsTempPath()));
     QVERIFY2(messages.shown.size() == 1,
              qPrintable(messages.shown.value(1).text)); // only "本当に消去しますか"
 

@@ -91,8 +91,8 @@ void TestClassDay::aDayOfAClass() {
     RecordingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
-    const QString resultsPath = state->installation.resultsPath();
-    const QString criteriaPath = state->installation.criteriaPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
+    const QString criteriaPath = state->settings.installation.criteriaPath();
     ResultsFileContents original;
     QVERIFY(readAllResults(resultsPath, &original).ok());
     QVERIFY(original.records.size() > 100);
@@ -105,7 +105,8 @@ void TestClassDay::aDayOfAClass() {
         return e.ok() ? QString() : e.message();
     };
     data.recordAttempt = [&]() -> QString {
-        const RecordingOutcome o = Seisekikiroku(*state, state->currentLevel, clock, waitKeepingScreensAlive);
+        const RecordingOutcome o =
+            Seisekikiroku(*state, state->attempt.currentLevel, clock, waitKeepingScreensAlive);
         return o.ok ? QString() : o.append.failure.message();
     };
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
@@ -140,9 +141,9 @@ void TestClassDay::aDayOfAClass() {
         QVERIFY(readAllResults(resultsPath, &now).ok());
         QCOMPARE(now.records.size(), original.records.size() + appended.size() + 1);
         const ResultRecord& last = now.records.back();
-        QCOMPARE(int(last.bangou), int(state->currentBangou));
+        QCOMPARE(int(last.bangou), int(state->student.currentBangou));
         QCOMPARE(int(last.level), 4);
-        QCOMPARE(last.recordedTime, timeOut ? StatisticsTables::kNoTime : state->recordedTime);
+        QCOMPARE(last.recordedTime, timeOut ? StatisticsTables::kNoTime : state->attempt.recordedTime);
         appended.push_back(last);
         QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen() &&
                                      child<QPushButton>(navigator.endScreen(), "Command4")->isVisible(),
@@ -156,7 +157,7 @@ void TestClassDay::aDayOfAClass() {
     auto openTeacherChoice = [&](const char* choice) {
         LevelMenuScreen* menu = navigator.levelMenu();
         click(menu, "Command8");
-        child<QLineEdit>(menu, "Text3")->setText(state->installation.teacherPassword);
+        child<QLineEdit>(menu, "Text3")->setText(state->settings.installation.teacherPassword);
         click(menu, choice);
     };
 
@@ -242,7 +243,7 @@ void TestClassDay::aDayOfAClass() {
     // Back to the name screen; a teacher (★山本) comes to the station.
     click(menu, "Command1");
     confirmName(-1, QStringLiteral("★山本"));
-    QVERIFY(state->currentIsTeacher());
+    QVERIFY(state->student.currentIsTeacher());
 
     // The teacher's password panel and the criteria editor raises level 4's minimum time to 20 seconds.
     openTeacherChoice("Command10_1");
@@ -290,7 +291,7 @@ void TestClassDay::aDayOfAClass() {
     QTRY_VERIFY(navigator.nameScreen() && navigator.nameScreen()->isVisible());
     click(navigator.nameScreen(), "Command7");
     QCOMPARE(launcher.started.size(), 1);
-    QCOMPARE(launcher.started[0].value(0), state->installation.launcherPath());
+    QCOMPARE(launcher.started[0].value(0), state->settings.installation.launcherPath());
     QVERIFY(navigator.quitRequested());
     QCOMPARE(navigator.exitCode(), 0);
     QCOMPARE(messages.shown.size(), 1); // only "本当に消去しますか"

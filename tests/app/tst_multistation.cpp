@@ -33,7 +33,7 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     const QString programFolder = school + QStringLiteral("/kazurin2");
     auto state = std::make_unique<RunState>();
     QVERIFY(resolveInstallation(programFolder, *state).ok);
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     ResultsFileContents before;
     QVERIFY(readAllResults(resultsPath, &before).ok());
     QVERIFY(before.records.size() > 10);
@@ -83,7 +83,7 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     }
     QCOMPARE(next[0], kAttempts + 1);
     QCOMPARE(next[1], kAttempts + 1);
-    QVERIFY(!QFile::exists(state->installation.resultsTempPath()));
+    QVERIFY(!QFile::exists(state->settings.installation.resultsTempPath()));
 }
 
 QTEST_GUILESS_MAIN(TestMultiStation)

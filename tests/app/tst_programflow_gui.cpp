@@ -63,7 +63,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     RefusingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     const qint64 sizeBefore = fileSize(resultsPath);
     QVERIFY(sizeBefore > 0);
 
@@ -81,14 +81,14 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     list->setCurrentRow(5);
     emit list->itemClicked(list->item(5));
     QTest::keyClick(list, Qt::Key_1);
-    QVERIFY(state->currentBangou > 0);
-    QCOMPARE(state->levelNames[4], QStringLiteral("１４(10-15R)"));
+    QVERIFY(state->student.currentBangou > 0);
+    QCOMPARE(state->catalogue.levelNames[4], QStringLiteral("１４(10-15R)"));
 
     // Level menu: wait for its activation, then start level 4 by its key.
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
     QTRY_VERIFY(!navigator.nameScreen());
     QVERIFY(test::saveScreenshot(navigator.levelMenu(), QStringLiteral("flow_2_levelmenu")));
-    const qint32 todayBefore = state->statistics.todayAttempts(4, state->currentBangou);
+    const qint32 todayBefore = state->tables.statistics.todayAttempts(4, state->student.currentBangou);
     QVERIFY(navigator.levelMenu()->levelKeysAccepted());
     QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
@@ -116,7 +116,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     }
     QVERIFY(wrongGiven);
     QVERIFY(guard < 50);
-    const qint32 recorded = state->recordedTime;
+    const qint32 recorded = state->attempt.recordedTime;
     QVERIFY2(recorded >= 25 && recorded < 99999, qPrintable(QString::number(recorded)));
 
     // The attempt is in the file: one more 44-byte record for this student and level.
@@ -124,29 +124,29 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     ResultsFileContents contents;
     QVERIFY(readAllResults(resultsPath, &contents).ok());
     const ResultRecord last = contents.records.back();
-    QCOMPARE(int(last.bangou), int(state->currentBangou));
+    QCOMPARE(int(last.bangou), int(state->student.currentBangou));
     QCOMPARE(int(last.level), 4);
     QCOMPARE(last.recordedTime, recorded);
     // Its answers follow it in the answer log: the wrong one first, then the five right.
     const Outcome<AnswerLogContents> log =
-        readAnswerLog(state->installation.programDataFolder + answerLogFileName(),
-                      AnswerLogFilter{state->currentBangou, {}, 4, QDate()});
+        readAnswerLog(state->settings.installation.programDataFolder + answerLogFileName(),
+                      AnswerLogFilter{state->student.currentBangou, {}, 4, QDate()});
     QVERIFY(log.ok());
     QVERIFY(log->lines.size() >= 6);
     const AnswerLogLine& firstAnswer = log->lines[log->lines.size() - 6];
     QVERIFY(!firstAnswer.correct);
     QCOMPARE(firstAnswer.typed, QStringLiteral("1"));
     QCOMPARE(firstAnswer.responseMs, 3000);
-    QVERIFY(
-        auditAnswerLog(contents, *readAnswerLog(state->installation.programDataFolder + answerLogFileName()))
-            .attemptsWithoutAnswers.empty());
+    QVERIFY(auditAnswerLog(contents, *readAnswerLog(state->settings.installation.programDataFolder +
+                                                    answerLogFileName()))
+                .attemptsWithoutAnswers.empty());
 
     // End screen after the pause; its figures include this attempt.
     QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen(), 10000);
     EndScreen* end = navigator.endScreen();
     QTRY_COMPARE(end->findChild<QLabel*>(QStringLiteral("Label18"))->text(),
                  QStringLiteral("今の成績：%1秒").arg(recorded));
-    QCOMPARE(state->statistics.todayAttempts(4, state->currentBangou), todayBefore + 1);
+    QCOMPARE(state->tables.statistics.todayAttempts(4, state->student.currentBangou), todayBefore + 1);
     auto* toMenu = end->findChild<QPushButton*>(QStringLiteral("Command4"));
     QTRY_VERIFY(toMenu->isVisible());
     QVERIFY(test::saveScreenshot(end, QStringLiteral("flow_4_endscreen")));

@@ -225,8 +225,9 @@ void TestWaitPaint::grabsDuringWaits() {
     RefusingLauncher launcher;
     prepareRun(*state, clock, random);
     QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
-    const QColor season(state->seasonColour.red, state->seasonColour.green, state->seasonColour.blue);
-    const QString results = state->installation.resultsPath();
+    const QColor season(state->levelMenu.seasonColour.red, state->levelMenu.seasonColour.green,
+                        state->levelMenu.seasonColour.blue);
+    const QString results = state->settings.installation.resultsPath();
     QVERIFY(QFile::remove(results));
     QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);
 

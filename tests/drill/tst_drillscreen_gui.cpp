@@ -56,22 +56,22 @@ struct Rig {
     explicit Rig(int level, qint32 minimumTime = 60, qint32 targetTime = 40) {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentLevel = static_cast<qint16>(level);
-        state->currentBangou = 12;
-        state->currentName = "  山田　花子  ";
-        state->installation.siteName = "さくら塾";
-        state->sessionStartSeconds = 14 * 3600 + 30 * 60 - 119; // the clock starts at 14:30:00
-        state->criteria.row(level).minimumTime = minimumTime;
-        state->criteria.row(level).targetTime = targetTime;
+        state->attempt.currentLevel = static_cast<qint16>(level);
+        state->student.currentBangou = 12;
+        state->student.currentName = "  山田　花子  ";
+        state->settings.installation.siteName = "さくら塾";
+        state->student.sessionStartSeconds = 14 * 3600 + 30 * 60 - 119; // the clock starts at 14:30:00
+        state->tables.criteria.row(level).minimumTime = minimumTime;
+        state->tables.criteria.row(level).targetTime = targetTime;
     }
     ~Rig() { delete frm.data(); }
 
     AttemptRecorder recorder() {
         return [this] {
             RecorderCall call;
-            call.recordedTime = state->recordedTime;
-            call.elapsedSeconds = state->elapsedSeconds;
-            call.recordingStarted = state->recordingStarted;
+            call.recordedTime = state->attempt.recordedTime;
+            call.elapsedSeconds = state->attempt.elapsedSeconds;
+            call.recordingStarted = state->attempt.recordingStarted;
             if (frm) {
                 call.panelVisible = frm->findChild<QFrame*>("sPicture2")->isVisible();
                 call.recordingLabelVisible = frm->findChild<QLabel*>("lblsss1")->isVisible();
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(rig.cues.played, (QStringList{"right", "wrong"}));
         rig.tick();
         QCOMPARE(rig.text("sLabel10"), QStringLiteral("12")); // 2 s and the 10 s penalty
-        QCOMPARE(rig.state->elapsedSeconds, 12);
+        QCOMPARE(rig.state->attempt.elapsedSeconds, 12);
 
         rig.type("+1");
         QVERIFY(rig.visible("Commandkakunin2")); // "1" starts the count again
@@ -228,8 +228,8 @@ private slots:
         QVERIFY(!call.timeOutLabelVisible);
         QVERIFY(!call.clockRunning);
         QCOMPARE(call.recordingStarted, 1);
-        QCOMPARE(rig.state->finished, 1);
-        QCOMPARE(rig.state->timedOut, 0);
+        QCOMPARE(rig.state->attempt.finished, true);
+        QCOMPARE(rig.state->attempt.timedOut, false);
         QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
 
         // Keys after the end reach nothing; the screen goes once the event loop runs.
@@ -333,8 +333,8 @@ private slots:
         }
         QCOMPARE(rig.recorderCalls.size(), 1);
         QCOMPARE(rig.recorderCalls.first().recordedTime, recordedTime);
-        QCOMPARE(rig.state->recordedTime, recordedTime);
-        QCOMPARE(rig.state->timedOut, timeOut ? 1 : 0);
+        QCOMPARE(rig.state->attempt.recordedTime, recordedTime);
+        QCOMPARE(rig.state->attempt.timedOut, timeOut);
         QCOMPARE(panelText, timeOut ? QStringLiteral("時間切れ") : QStringLiteral("成績記録中"));
         QVERIFY(rig.recorderCalls.first().panelVisible);
         QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
@@ -446,9 +446,9 @@ private slots:
 
     void attemptNumbersSumAllLevels() {
         Rig rig(3);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 3, 12, 2);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 20, 12, 4);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 3, 99, 7); // another student
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 3, 12, 2);
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 20, 12, 4);
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 3, 99, 7); // another student
         rig.open();
         QCOMPARE(rig.text("sLabel11"), QStringLiteral("3"));
         QCOMPARE(rig.text("sLabel12"), QStringLiteral("7"));
@@ -464,7 +464,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(double, points);
         Rig rig(4);
-        rig.state->programTitle = title;
+        rig.state->catalogue.programTitle = title;
         rig.open();
         QCOMPARE(rig.text("sLabel2"), title);
         QCOMPARE(rig.label("sLabel2")->font().pointSizeF(), points);
@@ -473,7 +473,7 @@ private slots:
     void minutesTick() {
         Rig rig(4);
         rig.clock.setNow(QDateTime(QDate(2004, 3, 15), QTime(23, 59, 0)));
-        rig.state->sessionStartSeconds = 23 * 3600 + 50 * 60; // 23:50
+        rig.state->student.sessionStartSeconds = 23 * 3600 + 50 * 60; // 23:50
         rig.open();
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("9"));
         rig.clock.setNow(QDateTime(QDate(2004, 3, 16), QTime(0, 4, 59)));
@@ -483,15 +483,15 @@ private slots:
 
     void launchResetsTheAttempt() {
         Rig rig(4);
-        rig.state->finished = 1;
-        rig.state->recordingStarted = 1;
-        rig.state->timedOut = 1;
+        rig.state->attempt.finished = true;
+        rig.state->attempt.recordingStarted = true;
+        rig.state->attempt.timedOut = true;
         rig.frm = launchDrill(rig.context, rig.recorder());
         QVERIFY(rig.frm->isVisible());
         QVERIFY(rig.frm->attemptRunning());
-        QCOMPARE(rig.state->finished, 0);
-        QCOMPARE(rig.state->recordingStarted, 0);
-        QCOMPARE(rig.state->timedOut, 0);
+        QCOMPARE(rig.state->attempt.finished, false);
+        QCOMPARE(rig.state->attempt.recordingStarted, false);
+        QCOMPARE(rig.state->attempt.timedOut, false);
         QCOMPARE(rig.text("qLabel1"), QStringLiteral("14"));
     }
 

@@ -84,11 +84,6 @@ private slots:
             QCOMPARE(bar.elapsedWidth(elapsed[i]), elapsedWidths[i]);
     }
 
-    void recordedTime() {
-        QCOMPARE(recordedTimeFor(false, 73), 73);
-        QCOMPARE(recordedTimeFor(true, 73), 99999);
-    }
-
     void attemptNumbersCountEveryLevel() {
         auto stats = std::make_unique<StatisticsTables>();
         stats->add(StatisticsTables::TodayAttempts, 3, 12, 2);
@@ -104,17 +99,22 @@ private slots:
         QCOMPARE(fresh.today, 8);
     }
 
+    void recordedTime() {
+        QCOMPARE(recordedTimeFor(false, 73), 73);
+        QCOMPARE(recordedTimeFor(true, 73), 99999);
+    }
+
     void resetFlags() {
         auto state = std::make_unique<RunState>();
-        state->finished = 1;
-        state->recordingStarted = 1;
-        state->timedOut = 1;
-        state->recordedTime = 42;
+        state->attempt.finished = true;
+        state->attempt.recordingStarted = true;
+        state->attempt.timedOut = true;
+        state->attempt.recordedTime = 42;
         resetAttemptFlags(*state);
-        QCOMPARE(state->finished, 0);
-        QCOMPARE(state->recordingStarted, 0);
-        QCOMPARE(state->timedOut, 0);
-        QCOMPARE(state->recordedTime, 42);
+        QCOMPARE(state->attempt.finished, false);
+        QCOMPARE(state->attempt.recordingStarted, false);
+        QCOMPARE(state->attempt.timedOut, false);
+        QCOMPARE(state->attempt.recordedTime, 42);
     }
 
     void recordingRetry_data() {

@@ -38,14 +38,14 @@ struct Rig {
         buildLevelCatalogue(*state);
         navigator.onCall = [this](const QString& call) {
             if (call == QStringLiteral("launchDrill"))
-                drillLevels << state->currentLevel;
+                drillLevels << state->attempt.currentLevel;
         };
-        state->currentBangou = kStudent;
-        state->currentName = QStringLiteral("  佐藤　花子 ");
-        state->currentLevel = qint16(level);
-        state->recordedTime = time;
+        state->student.currentBangou = kStudent;
+        state->student.currentName = QStringLiteral("  佐藤　花子 ");
+        state->attempt.currentLevel = qint16(level);
+        state->attempt.recordedTime = time;
         for (int l = 1; l <= 25; ++l) {
-            PassCriteria& c = state->criteria.row(l);
+            PassCriteria& c = state->tables.criteria.row(l);
             c.targetTime = 60;
             c.minimumTime = 20;
             c.clearPoints = 100;
@@ -55,9 +55,9 @@ struct Rig {
         }
     }
     void figures(int todayHere, int passPoints, int passAttempts, int overdoAttempts) {
-        const int level = state->currentLevel;
+        const int level = state->attempt.currentLevel;
         refresh = [this, level, todayHere, passPoints, passAttempts, overdoAttempts] {
-            auto& st = state->statistics;
+            auto& st = state->tables.statistics;
             st.clearFigures();
             st.add(StatisticsTables::TodayAttempts, level, kStudent, todayHere);
             st.add(StatisticsTables::TodayAttempts, level == 1 ? 2 : 1, kStudent, 4);
@@ -161,7 +161,7 @@ void TestFrmSyuuryou::layout() {
 
 void TestFrmSyuuryou::showsTheVerdict() {
     Rig rig(3, 30);
-    rig.state->newPersonalBest = 1;
+    rig.state->attempt.newPersonalBest = true;
     rig.figures(3, 40, 2, 0);
     QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(rig.refreshes, 1);
@@ -181,14 +181,14 @@ void TestFrmSyuuryou::showsTheVerdict() {
     QVERIFY(w->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QCOMPARE(rig.cues.played, QStringList{"personalBest"});
     QCOMPARE(rig.navigator.calls, QStringList{"closeWaitWindow"});
-    QCOMPARE(rig.state->newPersonalBest, qint16(0));
+    QCOMPARE(rig.state->attempt.newPersonalBest, false);
     closeScreen(w);
 }
 
 void TestFrmSyuuryou::timedOutAttempt() {
     Rig rig(5, 99999);
-    rig.state->timedOut = 1;
-    rig.state->criteria.row(5).minimumTime = 200000;
+    rig.state->attempt.timedOut = true;
+    rig.state->tables.criteria.row(5).minimumTime = 200000;
     rig.figures(1, 0, 0, 0);
     QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(text(w, "Label18"), QStringLiteral("記録なし"));
@@ -228,7 +228,7 @@ void TestFrmSyuuryou::followUp() {
     QFETCH(QString, line);
 
     Rig rig(level, 50);
-    rig.state->finalCleared = qint16(finalCleared);
+    rig.state->levelMenu.finalCleared = finalCleared != 0;
     rig.figures(2, passPoints, 6, overdoAttempts);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -286,7 +286,7 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     // A record and the final level's pass sound; the student presses "メニューへ" after the
     // first sound. The rest of the evaluation must not touch the screen, nor play on.
     Rig rig(25, 50);
-    rig.state->newSchoolBest = 1;
+    rig.state->attempt.newSchoolBest = true;
     rig.figures(1, 100, 5, 0);
     auto* w = new EndScreen(rig.context, rig.refresh);
     QPointer<EndScreen> guard(w);
@@ -322,7 +322,7 @@ void TestFrmSyuuryou::evaluatesOnceWhenShown() {
 void TestFrmSyuuryou::screenshots() {
     {
         Rig rig(10, 30);
-        rig.state->newPersonalBest = 1;
+        rig.state->attempt.newPersonalBest = true;
         rig.figures(3, 40, 2, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record.png")));
@@ -332,7 +332,7 @@ void TestFrmSyuuryou::screenshots() {
     }
     {
         Rig rig(16, 99999);
-        rig.state->timedOut = 1;
+        rig.state->attempt.timedOut = true;
         rig.figures(2, 0, 0, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
@@ -341,7 +341,7 @@ void TestFrmSyuuryou::screenshots() {
     }
     {
         Rig rig(25, 42);
-        rig.state->newSchoolBest = 1;
+        rig.state->attempt.newSchoolBest = true;
         rig.figures(5, 120, 6, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_banner.png")));

@@ -121,14 +121,14 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("FrmTimeData"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kWidth, kHeight);
     buildControls();
 
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
-    if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded)
+    if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded)
         notice_ = loaded.error().text();
     else
         notice_ = editor_.loadNotice();
@@ -301,7 +301,7 @@ void CriteriaEditorScreen::fillDistribution() {
     if (level < 1)
         return;
     const Outcome<ResultsDistribution> distribution =
-        readResultsDistribution(context_.state.installation.resultsPath());
+        readResultsDistribution(context_.state.settings.installation.resultsPath());
     if (!distribution) {
         label4_->setText(notice_.isEmpty() ? distribution.error().text()
                                            : notice_ + u' ' + distribution.error().text());
@@ -350,8 +350,8 @@ void CriteriaEditorScreen::clickCell(int row, int column) {
 void CriteriaEditorScreen::revert() {
     if (leaving_)
         return;
-    if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded) {
-        context_.messages.inform(this, context_.state.programTitle,
+    if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded) {
+        context_.messages.inform(this, context_.state.catalogue.programTitle,
                                  loaded.error().text() + QStringLiteral("\n画面の内容はそのままです。"));
         input_->setFocus();
         return;
@@ -368,12 +368,13 @@ bool CriteriaEditorScreen::save() {
     if (leaving_)
         return false;
     showWaitPanel();
-    const Status saved = editor_.save(context_.state.installation.criteriaPath(), &context_.state.criteria);
+    const Status saved =
+        editor_.save(context_.state.settings.installation.criteriaPath(), &context_.state.tables.criteria);
     hideWaitPanel();
     if (!saved) {
         // Written but not read back: the file holds the edits, only the table in use is older.
         const bool written = saved.error().kind == ErrorKind::Unreadable;
-        context_.messages.inform(this, context_.state.programTitle,
+        context_.messages.inform(this, context_.state.catalogue.programTitle,
                                  written
                                      ? saved.error().text()
                                      : saved.error().text() + QStringLiteral("\n変更は画面に残っています。"));

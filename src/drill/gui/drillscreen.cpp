@@ -91,7 +91,7 @@ DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QW
       engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
                                             static_cast<DrillObserver&>(*this))) {
     setObjectName(QStringLiteral("MainFrm"));
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);
     setBackground(false);
@@ -241,13 +241,13 @@ void DrillScreen::activate() {
     sPicture2_->move(0, 0);
 
     // 初期設定: a clean attempt whatever the last one left behind.
-    state.finished = 0;
-    state.recordingStarted = 0;
-    state.timedOut = 0;
-    state.elapsedSeconds = 0;
-    state.attemptAnswers.clear();
-    const int level = state.currentLevel;
-    engine_->初期設定(level, state.criteria.level(level).minimumTime);
+    state.attempt.finished = false;
+    state.attempt.recordingStarted = false;
+    state.attempt.timedOut = false;
+    state.attempt.elapsedSeconds = 0;
+    state.attempt.attemptAnswers.clear();
+    const int level = state.attempt.currentLevel;
+    engine_->初期設定(level, state.tables.criteria.level(level).minimumTime);
     context_.navigator.closeWaitWindow();
     sLabel10_->setText(QStringLiteral("0"));
     showStatusFigures();
@@ -258,7 +258,7 @@ void DrillScreen::activate() {
             this,
             [this] {
                 context_.messages.inform(
-                    this, context_.state.programTitle,
+                    this, context_.state.catalogue.programTitle,
                     QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
                 leaveToLevelMenu();
             },
@@ -272,23 +272,24 @@ void DrillScreen::activate() {
 
 void DrillScreen::showStatusFigures() {
     const RunState& state = context_.state;
-    const int level = state.currentLevel;
-    sLabel2_->setText(state.programTitle);
+    const int level = state.attempt.currentLevel;
+    sLabel2_->setText(state.catalogue.programTitle);
     QFont titleFont = sLabel2_->font();
-    titleFont.setPointSizeF(titlePointSize(state.programTitle));
+    titleFont.setPointSizeF(titlePointSize(state.catalogue.programTitle));
     sLabel2_->setFont(titleFont);
-    sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
-    sLabel8_->setText(state.levelName(level));
-    sLabel14_->setText(state.installation.siteName);
-    const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
+    sLabel7_->setText(trimHalfWidthSpaces(state.student.currentName));
+    sLabel8_->setText(state.catalogue.levelName(level));
+    sLabel14_->setText(state.settings.installation.siteName);
+    const AttemptNumbers numbers =
+        attemptNumbers(state.tables.statistics, level, state.student.currentBangou);
     sLabel11_->setText(QString::number(numbers.atLevel));
     sLabel12_->setText(QString::number(numbers.today));
     showMinutes();
 }
 
 void DrillScreen::showMinutes() {
-    sLabel13_->setText(QString::number(
-        minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
+    sLabel13_->setText(QString::number(minutesSinceSessionStart(context_.state.student.sessionStartSeconds,
+                                                                context_.clock.secondsSinceMidnight())));
 }
 
 bool DrillScreen::attemptRunning() const {
@@ -340,7 +341,7 @@ void DrillScreen::onSTimer2() {
 // --- what the engine reports ---
 
 void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
-    const PassCriteria& row = context_.state.criteria.level(context_.state.currentLevel);
+    const PassCriteria& row = context_.state.tables.criteria.level(context_.state.attempt.currentLevel);
     bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
     timeBar_->setVisible(bar_.visible);
     setShapeWidth(sShape5_, kTimeBarWidth);
@@ -397,21 +398,21 @@ void DrillScreen::clockRunningChanged(bool running) {
 }
 
 void DrillScreen::elapsedChanged(qint32 seconds) {
-    context_.state.elapsedSeconds = seconds;
+    context_.state.attempt.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
 }
 
 // Kept for the answer log, which the recording step writes after the attempt's record.
 void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
-    context_.state.attemptAnswers.append(answer);
+    context_.state.attempt.attemptAnswers.append(answer);
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {
     RunState& state = context_.state;
-    state.elapsedSeconds = ending.elapsedSeconds;
-    state.finished = ending.finished ? 1 : 0;
-    state.timedOut = ending.timedOut ? 1 : 0;
+    state.attempt.elapsedSeconds = ending.elapsedSeconds;
+    state.attempt.finished = ending.finished;
+    state.attempt.timedOut = ending.timedOut;
     finishAttempt();
 }
 
@@ -419,13 +420,13 @@ void DrillScreen::attemptEnded(const DrillEnding& ending) {
 
 void DrillScreen::finishAttempt() {
     RunState& state = context_.state;
-    if (handOffBegun_ || state.recordingStarted != 0)
+    if (handOffBegun_ || state.attempt.recordingStarted)
         return; // already being handed off
     handOffBegun_ = true;
-    state.recordingStarted = 1;
+    state.attempt.recordingStarted = true;
     engine_->markRecordingStarted();
 
-    const bool timedOut = state.timedOut != 0;
+    const bool timedOut = state.attempt.timedOut;
     lblsss1_->setVisible(!timedOut);
     lblsss2_->setVisible(timedOut);
     sPicture2_->show();
@@ -434,7 +435,7 @@ void DrillScreen::finishAttempt() {
         repaint();
 
     sTimer1_->stop();
-    state.recordedTime = recordedTimeFor(timedOut, state.elapsedSeconds);
+    state.attempt.recordedTime = recordedTimeFor(timedOut, state.attempt.elapsedSeconds);
 
     const RecordingStatus status =
         recordWithRetry(recorder_, [this](const QString& error) { return askRecordingRetry(error); });

@@ -170,13 +170,13 @@ void EndScreen::activate() {
 void EndScreen::showVerdict() {
     const RunState& state = context_.state;
     const int level = verdict_.level;
-    const QString levelName = state.levelName(level);
+    const QString levelName = state.catalogue.levelName(level);
 
     label13_->setText(verdict_.levelAttemptText);
     label14_->setText(verdict_.totalAttemptText);
-    label15_->setText(state.programTitle);
+    label15_->setText(state.catalogue.programTitle);
     label16_->setText(levelName);
-    label17_->setText(trimHalfWidthSpaces(state.currentName));
+    label17_->setText(trimHalfWidthSpaces(state.student.currentName));
     label18_->setText(verdict_.resultText);
     label19_->setText(verdict_.pointsText);
     label20_->setText(verdict_.recordText);
