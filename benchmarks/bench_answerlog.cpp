@@ -2,6 +2,7 @@
 // read and summarised for one student, and a class's fact map drawn into a PDF, both
 // through the companion as a teacher runs it.
 #include "admin/cli/admincli.h"
+#include "benchsupport.h"
 #include "data/answerlog.h"
 #include "data/textio.h"
 
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -116,10 +116,5 @@ BENCHMARK(BM_FactsOneStudent_SchoolYear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FactsClassPdf40_SchoolYear)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kz::bench::runBenchmarks(argc, argv);
 }

@@ -2,40 +2,27 @@
 // refresh from a results file of 20000 records, 25 columns with their results lists,
 // level availability), and how long a change of results table takes, from the choice
 // to the last list filled.
+#include "benchsupport.h"
 #include "core/catalogue.h"
 #include "core/recording.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
 #include "levelmenu/gui/levelmenuscreen.h"
-#include "platform/gui/messagebox.h"
-#include "support/fakes.h"
-#include "support/testsupport.h"
+#include "support/rosterfixture.h"
+#include "support/screencontext.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QListView>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-#include <random>
-
 namespace {
 
 constexpr int kRecords = 20000;
 
-struct Bench {
+struct Bench : kz::test::ScreenContext {
     QTemporaryDir dir;
-    std::unique_ptr<kz::RunState> state = std::make_unique<kz::RunState>();
-    kz::test::FakeClock clock;
-    kz::test::ScriptedRandom random;
-    kz::PresetMessageBox messages;
-    kz::test::NullCues cues;
-    kz::test::NullNavigator navigator;
-    kz::AppContext context{*state, clock, random, messages, cues, navigator};
     int students = 0;
     bool fileWritten = false;
 
@@ -59,7 +46,10 @@ struct Bench {
             row.passPeriodDays = 7;
             row.overdoPeriodDays = 1;
         }
-        fileWritten = writeResults(records);
+        // Attempts over the last 60 days by every student at every level.
+        fileWritten =
+            kz::bench::writeSampleResults(state->settings.installation.resultsPath(),
+                                          {.records = records, .students = students, .now = clock.now()});
     }
 
     // The listed students of the roster, in grades 1 to 9.
@@ -67,34 +57,8 @@ struct Bench {
         kz::RosterTables& roster = state->tables.roster;
         roster.schoolYear = 2004;
         roster.listed.clear();
-        for (int b = 1; b <= students; ++b) {
-            kz::RosterEntry e;
-            e.bangou = static_cast<qint16>(b);
-            e.name = QStringLiteral("生徒%1").arg(b);
-            e.gradeNumber = 1 + b % 9;
-            e.birthYear = static_cast<qint16>(roster.schoolYear - e.gradeNumber - 6);
-            roster.listed.append(e);
-            roster.nameByBangou[static_cast<size_t>(b)] = e.name;
-            roster.birthYearByBangou[static_cast<size_t>(b)] = e.birthYear;
-        }
-    }
-
-    // Attempts over the last 60 days by every student at every level, 2% timed out.
-    bool writeResults(int records) const {
-        std::mt19937 engine(42);
-        QByteArray bytes;
-        bytes.reserve(records * kz::ResultRecord::kSize);
-        const QDateTime now = clock.now();
-        for (int i = 0; i < records; ++i) {
-            const QDateTime moment = now.addDays(-static_cast<qint64>(engine() % 60))
-                                         .addSecs(-static_cast<qint64>(engine() % 36000));
-            const auto bangou = static_cast<qint16>(1 + engine() % static_cast<unsigned>(students));
-            const auto level = static_cast<qint16>(1 + engine() % 25);
-            const qint32 time = engine() % 50 == 0 ? 99999 : static_cast<qint32>(20 + engine() % 400);
-            bytes += kz::encodeResultRecord(kz::makeResultRecord(moment, bangou, level, time, u"12345"));
-        }
-        QFile file(state->settings.installation.resultsPath());
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        for (int b = 1; b <= students; ++b)
+            kz::test::listStudent(roster, b, QStringLiteral("生徒%1").arg(b), 1 + b % 9);
     }
 
     // The refresh the program runs at every activation.
@@ -243,10 +207,5 @@ BENCHMARK(BM_BuilderOnly)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kz::bench::runBenchmarks(argc, argv);
 }

@@ -4,19 +4,18 @@
 // statistics refresh, one append, and the peak memory. Figures of the README's
 // performance table come from here (Release build).
 #include "app/appnavigator.h"
+#include "benchsupport.h"
 #include "core/catalogue.h"
 #include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
 #include "core/startup.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
 #include "support/fakes.h"
+#include "support/programwiring.h"
 #include "support/testsupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -28,7 +27,6 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <random>
 
 #include <poll.h>
 #include <sys/inotify.h>
@@ -39,13 +37,6 @@ namespace {
 
 constexpr int kRecords = 20000;
 const QDateTime kNow(QDate(2026, 12, 1), QTime(15, 0));
-
-class RefusingLauncher final : public kz::ProcessLauncher {
-public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("not in a benchmark");
-    }
-};
 
 bool writeLines(const QString& path, const QStringList& lines) {
     QString error;
@@ -87,27 +78,13 @@ struct School {
             writeLines(data + QStringLiteral("新名簿.txt"), roster) &&
             writeLines(data + QStringLiteral("kazurin2/タイム回数データ.txt"), criteria) &&
             writeLines(data + QStringLiteral("音フォルダ/新音ファイル.txt"), {QStringLiteral("正解音1,*")}) &&
-            writeResults(students, records);
+            kz::bench::writeSampleResults(
+                resultsPath(),
+                {.records = records, .students = students, .now = kNow, .siteCode = QStringLiteral("00123")});
     }
 
     QString resultsPath() const { return data + QStringLiteral("kazurin2/成績累積データ.dat"); }
     QString rosterPath() const { return data + QStringLiteral("新名簿.txt"); }
-
-    bool writeResults(int students, int records) const {
-        std::mt19937 engine(42);
-        QByteArray bytes;
-        bytes.reserve(records * kz::ResultRecord::kSize);
-        for (int i = 0; i < records; ++i) {
-            const QDateTime moment = kNow.addDays(-static_cast<qint64>(engine() % 60))
-                                         .addSecs(-static_cast<qint64>(engine() % 36000));
-            const auto bangou = static_cast<qint16>(1 + engine() % static_cast<unsigned>(students));
-            const auto level = static_cast<qint16>(1 + engine() % 25);
-            const qint32 time = engine() % 50 == 0 ? 99999 : static_cast<qint32>(20 + engine() % 400);
-            bytes += kz::encodeResultRecord(kz::makeResultRecord(moment, bangou, level, time, u"00123"));
-        }
-        QFile file(resultsPath());
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
 };
 
 // The program wired as main wires it, with a fixed clock and no sounds or boxes.
@@ -118,24 +95,15 @@ struct Program {
     kz::test::ScriptedRandom random;
     kz::PresetMessageBox messages;
     kz::test::NullCues cues;
-    RefusingLauncher launcher;
+    kz::test::RefusingLauncher launcher;
     std::unique_ptr<kz::AppNavigator> navigator;
 
     explicit Program(School& s) : school(s) {
         kz::prepareRun(*state, clock, random);
         if (!kz::resolveAndReport(school.programFolder, *state, messages, nullptr))
             qFatal("the benchmark school does not resolve");
-        kz::AppNavigator::DataAccess data;
-        data.refreshStatistics = [this]() -> QString {
-            const kz::ResultsLoadError e = kz::refreshStatistics(*state, clock, kz::waitKeepingScreensAlive);
-            return e.ok() ? QString() : e.message();
-        };
-        data.recordAttempt = [this]() -> QString {
-            const kz::RecordingOutcome o =
-                kz::Seisekikiroku(*state, state->attempt.currentLevel, clock, kz::waitKeepingScreensAlive);
-            return o.ok ? QString() : o.append.failure.message();
-        };
-        navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher, data);
+        navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher,
+                                                       kz::test::directDataAccess(*state, clock));
     }
 
     // The current student, as the name screen's confirmation sets it.
@@ -329,11 +297,5 @@ BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PeakMemory_5000Students)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("SDL_AUDIODRIVER", "dummy");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kz::bench::runBenchmarks(argc, argv);
 }

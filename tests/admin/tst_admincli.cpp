@@ -4,6 +4,8 @@
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/sdlsoundplayer.h"
+#include "support/commandrun.h"
+#include "support/smallinstallation.h"
 #include "support/soundtestsupport.h"
 
 #include <QCryptographicHash>
@@ -32,15 +34,10 @@ ResultRecord rec(const QDateTime& when, int bangou, int level, qint32 time, cons
 
 // A small installation: common/パスデータ.txt, the program folder common/drill2 and
 // the data folder data/ with settings, roster, sounds, criteria and results.
-class Fixture {
+class Fixture : public test::SmallInstallation {
 public:
     Fixture() {
-        QDir d(dir.path());
-        d.mkpath("common/drill2");
-        d.mkpath("data/drill2");
-        d.mkpath("data/音フォルダ");
-        write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
-        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
+        QDir(dir.path()).mkpath("data/音フォルダ");
         roster({"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,", "5,1970,0,0,先生★,0,,",
                 "4,1996,0,0,\"  空白 \",1,,"});
         QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
@@ -56,13 +53,6 @@ public:
                  rec(kNow.addSecs(-4 * 3600 - 1800), 1200, 3, 20, ""), rec(kNow.addSecs(300), 17, 2, 99999)});
     }
 
-    QString programFolder() const { return dir.path() + "/common/drill2"; }
-    QString path(const QString& relative) const { return dir.path() + "/" + relative; }
-
-    void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(path(relative), lines, &error), qPrintable(error));
-    }
     void roster(const QStringList& lines) { write("data/新名簿.txt", lines); }
     void touch(const QString& relative) {
         QFile f(path(relative));
@@ -77,39 +67,17 @@ public:
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
-
-    QTemporaryDir dir;
 };
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 Run companion(const Fixture& fx, QStringList args) {
     args.prepend(fx.programFolder());
     args.prepend("--program-folder");
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = admin::runCompanion(args, QString(), out, err);
-    out.flush();
-    err.flush();
-    return run;
+    return test::runCompanionHere(args);
 }
 
-Run process(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    Run run;
-    if (!p.waitForFinished(60000))
-        return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
-}
+constexpr auto process = &test::runProcess;
 
 // Every file of the installation with its contents' hash: readers change nothing.
 QMap<QString, QByteArray> snapshot(const QString& root) {

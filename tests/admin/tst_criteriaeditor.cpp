@@ -1,6 +1,7 @@
 #include "admin/criteriaeditor.h"
 #include "data/passcriteria.h"
 #include "data/textio.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,10 +24,7 @@ QList<CriteriaEditor::Row> levels(int count) {
     return rows;
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+constexpr auto bytesOf = &test::readBytes;
 
 // A criteria file of five levels in a temporary folder, loaded into an editor.
 struct Fixture {

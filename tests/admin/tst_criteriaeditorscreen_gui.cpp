@@ -4,6 +4,8 @@
 #include "data/resultstore.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/screencontext.h"
+#include "support/testfiles.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -21,22 +23,12 @@ using namespace kz;
 
 namespace {
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+constexpr auto bytesOf = &test::readBytes;
 
 // A data folder with the criteria of 25 levels and a few results of level 2, and the
 // editor opened over it by a teacher.
-struct Fixture {
+struct Fixture : test::ScreenContext {
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    test::FakeClock clock;
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
-    test::NullCues cues;
-    test::RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
     std::unique_ptr<CriteriaEditorScreen> screen;
 
     Fixture() {

@@ -3,6 +3,8 @@
 #include "data/answerlog.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
+#include "support/smallinstallation.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,27 +21,14 @@ namespace {
 
 const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 // common/パスデータ.txt, the program folder common/drill2 and the data folder data/.
-class School {
+class School : public test::SmallInstallation {
 public:
     School() {
-        QDir d(dir.path());
-        d.mkpath("common/drill2");
-        d.mkpath("data/drill2");
-        write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
-        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
         // 17 and 21 are in the third year of elementary school in March 2004, 30 in the sixth.
         write("data/新名簿.txt", {"17,1994,0,0,テスト,0,,", "21,1994,0,0,山田,0,,", "30,1991,0,0,上級,0,,"});
-    }
-    void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
     }
     // One attempt: its record and (unless left out) its answers.
     void attempt(const QDateTime& when, int student, int level, qint32 time,
@@ -57,29 +46,11 @@ public:
     Run run(QStringList args) const {
         args.prepend(dir.path() + "/common/drill2");
         args.prepend("--program-folder");
-        Run r;
-        QTextStream out(&r.out);
-        QTextStream err(&r.err);
-        r.status = admin::runCompanion(args, QString(), out, err);
-        out.flush();
-        err.flush();
-        return r;
+        return test::runCompanionHere(args);
     }
-
-    QTemporaryDir dir;
 };
 
-Run program(const QString& name, const QStringList& args) {
-    QProcess p;
-    p.start(name, args);
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+constexpr auto program = &test::runProcess;
 
 // Pixels of a page that are plainly the slow (red) end of the colour scale.
 int redPixels(const QImage& page) {

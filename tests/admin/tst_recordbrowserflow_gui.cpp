@@ -3,17 +3,11 @@
 // station keeps appending, and goes back to the level menu. Nothing is lost.
 #include "admin/gui/recordbrowserscreen.h"
 #include "app/appnavigator.h"
-#include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
-#include "core/startup.h"
 #include "data/resultstore.h"
-#include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
+#include "support/demoprogram.h"
 #include "support/fakes.h"
-#include "support/testsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -28,20 +22,7 @@ using namespace kz;
 
 namespace {
 
-class RefusingLauncher final : public ProcessLauncher {
-public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("no");
-    }
-};
-
-RecordBrowserScreen* browserUp() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* b = qobject_cast<RecordBrowserScreen*>(w); b && b->isVisible())
-            return b;
-    }
-    return nullptr;
-}
+constexpr auto browserUp = &test::shownWindow<RecordBrowserScreen>;
 
 } // namespace
 
@@ -52,29 +33,15 @@ private slots:
 };
 
 void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends() {
-    QTemporaryDir dir;
-    const QString school = dir.filePath(QStringLiteral("school"));
-    QProcess make;
-    make.start(QStringLiteral("python3"),
-               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-
-    auto state = std::make_unique<RunState>();
-    test::FakeClock clock(QDateTime::currentDateTime());
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
+    test::DemoProgram demo;
+    QVERIFY2(demo.ready(), qPrintable(demo.failure()));
+    auto& [school, state, clock, random, messages] = demo;
+    QTemporaryDir& dir = school.dir;
     test::NullCues cues;
-    RefusingLauncher launcher;
-    prepareRun(*state, clock, random);
-    QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
+    test::RefusingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
-    AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> QString {
-        const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
-        return e.ok() ? QString() : e.message();
-    };
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher,
+                           test::directDataAccess(*state, clock));
 
     // The teacher ★山本　恵子 picks their name and opens the data-change panel.
     navigator.showNameScreen();

@@ -4,6 +4,7 @@
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/screencontext.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
@@ -28,15 +29,8 @@ ResultRecord rec(int bangou, qint32 time, int level = 2) {
 }
 
 // A school whose results file holds the given records; the browser opened on it.
-struct Fixture {
+struct Fixture : test::ScreenContext {
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    test::FakeClock clock;
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
-    test::NullCues cues;
-    test::RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
 
     explicit Fixture(const QList<ResultRecord>& records) {
         initRunState(*state);

@@ -1,6 +1,8 @@
 // The companion's report command, run as a program: summary lines and PDF pages.
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
+#include "support/smallinstallation.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,34 +23,14 @@ ResultRecord rec(int daysAgo, int bangou, int level, qint32 time) {
                             static_cast<qint16>(level), time, u"12345");
 }
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using test::Run;
+constexpr auto run = &test::runProcess;
 
 // An installation of four students of grade 3 (school year 2003, born 1994) and a
 // teacher: 17 テスト, 21 and 22 who share a long name, 30 who never practised.
-class School {
+class School : public test::SmallInstallation {
 public:
     School() {
-        QDir d(dir.path());
-        d.mkpath("common/drill2");
-        d.mkpath("data/drill2");
-        write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
-        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
         write("data/新名簿.txt",
               {"17,1994,0,0,テスト,0,,", "21,1994,0,0,たかはしけんたろう,0,,",
                "22,1994,0,0,たかはしけんたろう,0,,", "30,1994,0,0,やすみ,0,,", "5,1970,0,0,先生★,0,,"});
@@ -66,18 +48,12 @@ public:
         if (f.open(QIODevice::WriteOnly))
             f.write(bytes);
     }
-    void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
-    }
     Run companion(QStringList args) const {
         args = QStringList{"--program-folder", dir.path() + "/common/drill2"} + args +
                QStringList{"--now", kNow.toString(Qt::ISODate)};
         return run(QStringLiteral(KZ_ADMIN_EXE), args);
     }
     QString file(const QString& name) const { return dir.path() + "/" + name; }
-
-    QTemporaryDir dir;
 };
 
 int pageCount(const QString& pdf) {

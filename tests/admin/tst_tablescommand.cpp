@@ -2,6 +2,8 @@
 #include "data/oledate.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "support/commandrun.h"
+#include "support/smallinstallation.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,14 +23,9 @@ ResultRecord rec(const QDateTime& when, int bangou, int level, qint32 time) {
 }
 
 // An installation with two first-graders (school year 2003) and a few attempts at level 2.
-class Fixture {
+class Fixture : public test::SmallInstallation {
 public:
     Fixture() {
-        QDir d(dir.path());
-        d.mkpath("common/drill2");
-        d.mkpath("data/drill2");
-        write("common/パスデータ.txt", {dir.path() + "/data/", "a", "b", "c", "d", "e", "f", "g", "h", "i"});
-        write("data/共通データ.txt", {"4,12345さくら塾,0,,,pass,,,,"});
         write("data/新名簿.txt", {"17,1996,0,0,テスト,0,,", "21,1996,0,0,\"山田, 花子\",0,,"});
         QStringList criteria{"目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,"};
         for (int level = 1; level <= 25; ++level)
@@ -45,31 +42,13 @@ public:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    void write(const QString& relative, const QStringList& lines) {
-        QString error;
-        QVERIFY2(writeCp932Lines(dir.path() + "/" + relative, lines, &error), qPrintable(error));
-    }
-    QString programFolder() const { return dir.path() + "/common/drill2"; }
-
-    QTemporaryDir dir;
 };
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using test::Run;
 
 Run tables(const Fixture& fx, const QStringList& options) {
     QStringList args{"--program-folder", fx.programFolder(), "tables", "--now", kNow.toString(Qt::ISODate)};
-    args += options;
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.status = admin::runCompanion(args, QString(), out, err);
-    out.flush();
-    err.flush();
-    return run;
+    return test::runCompanionHere(args + options);
 }
 
 } // namespace

@@ -5,42 +5,25 @@
 // the results file and the criteria file hold exactly what the day should have left.
 #include "admin/gui/recordbrowserscreen.h"
 #include "app/appnavigator.h"
-#include "core/gui/startupsteps.h"
-#include "core/recording.h"
 #include "core/runstate.h"
-#include "core/startup.h"
 #include "data/passcriteria.h"
 #include "data/resultstore.h"
-#include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
 #include "reports/gui/graphpanel.h"
+#include "support/demoprogram.h"
 #include "support/fakes.h"
-#include "support/testsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kz;
 
 namespace {
-
-class RecordingLauncher final : public ProcessLauncher {
-public:
-    QString startDetached(const QString& program, const QStringList& arguments, const QString&) override {
-        started.append(QStringList{program} + arguments);
-        return {};
-    }
-    QList<QStringList> started;
-};
 
 template <class W> W* child(QWidget* parent, const QString& name) {
     W* found = parent ? parent->findChild<W*>(name) : nullptr;
@@ -49,13 +32,7 @@ template <class W> W* child(QWidget* parent, const QString& name) {
     return found;
 }
 
-RecordBrowserScreen* browserUp() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* b = qobject_cast<RecordBrowserScreen*>(w); b && b->isVisible())
-            return b;
-    }
-    return nullptr;
-}
+constexpr auto browserUp = &test::shownWindow<RecordBrowserScreen>;
 
 QStringList lines(const QListView* list) {
     QStringList out;
@@ -73,24 +50,13 @@ private slots:
 };
 
 void TestClassDay::aDayOfAClass() {
-    QTemporaryDir dir;
-    const QString school = dir.filePath(QStringLiteral("school"));
-    QProcess make;
-    make.start(QStringLiteral("python3"),
-               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-
     // The wiring of main, with a fake clock, scripted randomness and a recording launcher.
-    auto state = std::make_unique<RunState>();
-    test::FakeClock clock(QDateTime::currentDateTime());
-    test::ScriptedRandom random;
+    test::DemoProgram demo;
+    QVERIFY2(demo.ready(), qPrintable(demo.failure()));
+    auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    PresetMessageBox messages;
     test::NullCues cues;
-    RecordingLauncher launcher;
-    prepareRun(*state, clock, random);
-    QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
+    test::RecordingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
     const QString criteriaPath = state->settings.installation.criteriaPath();
     ResultsFileContents original;
@@ -99,17 +65,8 @@ void TestClassDay::aDayOfAClass() {
     PassCriteriaTable criteriaBefore;
     QVERIFY(loadPassCriteria(criteriaPath, &criteriaBefore).ok);
 
-    AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> QString {
-        const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
-        return e.ok() ? QString() : e.message();
-    };
-    data.recordAttempt = [&]() -> QString {
-        const RecordingOutcome o =
-            Seisekikiroku(*state, state->attempt.currentLevel, clock, waitKeepingScreensAlive);
-        return o.ok ? QString() : o.append.failure.message();
-    };
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
+    AppNavigator navigator(*state, clock, random, messages, cues, launcher,
+                           test::directDataAccess(*state, clock));
 
     std::vector<ResultRecord> appended; // the day's attempts, as the file holds them
     auto menuUp = [&] { return navigator.levelMenu() && navigator.levelMenu()->isActivated(); };

@@ -3,32 +3,15 @@
 // runs with the new time limit.
 #include "app/appnavigator.h"
 #include "core/catalogue.h"
-#include "core/gui/startupsteps.h"
 #include "core/runstate.h"
-#include "core/startup.h"
-#include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
+#include "support/demoprogram.h"
 #include "support/fakes.h"
-#include "support/testsupport.h"
 
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kz;
-
-namespace {
-
-class RefusingLauncher final : public ProcessLauncher {
-public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return "not in this test";
-    }
-};
-
-} // namespace
 
 class TestCriteriaFlow : public QObject {
     Q_OBJECT
@@ -37,21 +20,11 @@ private slots:
 };
 
 void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
-    QTemporaryDir dir;
-    const QString school = dir.filePath("school");
-    QProcess make;
-    make.start("python3", {KZ_SOURCE_DIR "/demo/make_demo_school.py", school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-
-    auto state = std::make_unique<RunState>();
-    test::FakeClock clock(QDateTime::currentDateTime());
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
+    test::DemoProgram demo;
+    QVERIFY2(demo.ready(), qPrintable(demo.failure()));
+    auto& [school, state, clock, random, messages] = demo;
     test::NullCues cues;
-    RefusingLauncher launcher;
-    prepareRun(*state, clock, random);
-    QVERIFY(resolveAndReport(school + "/kazurin2", *state, messages, nullptr));
+    test::RefusingLauncher launcher;
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return QString(); }, {}});
     buildLevelCatalogue(*state); // as the name screen does
     state->student.currentBangou = 1002;

@@ -4,6 +4,7 @@
 #include "core/installation.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
+#include "support/demoschool.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,14 +24,10 @@ private slots:
 };
 
 void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
-    QTemporaryDir dir;
-    const QString school = dir.filePath(QStringLiteral("school"));
-    QProcess make;
-    make.start(QStringLiteral("python3"),
-               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-    const QString programFolder = school + QStringLiteral("/kazurin2");
+    test::DemoSchool school;
+    QVERIFY2(school.failure.isEmpty(), qPrintable(school.failure));
+    QTemporaryDir& dir = school.dir;
+    const QString programFolder = school.programFolder();
     auto state = std::make_unique<RunState>();
     QVERIFY(resolveInstallation(programFolder, *state).ok);
     const QString resultsPath = state->settings.installation.resultsPath();

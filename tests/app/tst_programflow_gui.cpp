@@ -2,35 +2,23 @@
 // a drill played by key presses, the end screen and back to the level menu, with the
 // attempt stored in the real results file.
 #include "app/appnavigator.h"
-#include "core/gui/startupsteps.h"
 #include "core/runstate.h"
-#include "core/startup.h"
 #include "data/answerlogaudit.h"
 #include "data/resultstore.h"
-#include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
+#include "support/demoprogram.h"
 #include "support/fakes.h"
-#include "support/testsupport.h"
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kz;
 
 namespace {
-
-class RefusingLauncher final : public ProcessLauncher {
-public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("not in this test");
-    }
-};
 
 qint64 fileSize(const QString& path) {
     return QFileInfo(path).size();
@@ -45,24 +33,12 @@ private slots:
 };
 
 void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString school = dir.filePath(QStringLiteral("school"));
-    QProcess make;
-    make.start(QStringLiteral("python3"),
-               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-
-    auto state = std::make_unique<RunState>();
-    test::FakeClock clock(QDateTime::currentDateTime());
-    test::ScriptedRandom random;
+    test::DemoProgram demo;
+    QVERIFY2(demo.ready(), qPrintable(demo.failure()));
+    auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    PresetMessageBox messages;
     test::NullCues cues;
-    RefusingLauncher launcher;
-    prepareRun(*state, clock, random);
-    QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
+    test::RefusingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
     const qint64 sizeBefore = fileSize(resultsPath);
     QVERIFY(sizeBefore > 0);

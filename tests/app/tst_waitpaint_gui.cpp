@@ -5,22 +5,17 @@
 // platform cannot show this: it has no window system to hand the pictures to.
 #include "app/appnavigator.h"
 #include "core/gui/paintnow.h"
-#include "core/gui/startupsteps.h"
 #include "core/recording.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
-#include "core/startup.h"
-#include "platform/gui/messagebox.h"
-#include "platform/processlauncher.h"
+#include "support/demoprogram.h"
 #include "support/fakes.h"
-#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -152,13 +147,6 @@ public:
     }
 };
 
-class RefusingLauncher final : public ProcessLauncher {
-public:
-    QString startDetached(const QString&, const QStringList&, const QString&) override {
-        return QStringLiteral("-");
-    }
-};
-
 bool near(QRgb a, QColor b) {
     return qAbs(qRed(a) - b.red()) + qAbs(qGreen(a) - b.green()) + qAbs(qBlue(a) - b.blue()) < 30;
 }
@@ -206,25 +194,14 @@ private slots:
 void TestWaitPaint::grabsDuringWaits() {
     if (gDisplay.isEmpty())
         QSKIP("Xvfb could not be started; the screens were not grabbed");
-    QTemporaryDir dir;
-    const QString school = dir.filePath(QStringLiteral("school"));
-    QProcess make;
-    make.start(QStringLiteral("python3"),
-               {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), school});
-    QVERIFY(make.waitForFinished(60000));
-    QCOMPARE(make.exitCode(), 0);
-
-    auto state = std::make_unique<RunState>();
-    test::FakeClock clock(QDateTime::currentDateTime());
-    test::ScriptedRandom random;
+    test::DemoProgram demo;
+    QVERIFY2(demo.ready(), qPrintable(demo.failure()));
+    auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    PresetMessageBox messages;
     HeldPlayer held;
     PaintFirstPlayer painting(held);
     SoundCues cues(*state, painting, random, {});
-    RefusingLauncher launcher;
-    prepareRun(*state, clock, random);
-    QVERIFY(resolveAndReport(school + QStringLiteral("/kazurin2"), *state, messages, nullptr));
+    test::RefusingLauncher launcher;
     const QColor season(state->levelMenu.seasonColour.red, state->levelMenu.seasonColour.green,
                         state->levelMenu.seasonColour.blue);
     const QString results = state->settings.installation.resultsPath();

@@ -3,9 +3,9 @@
 #include "data/answerlogaudit.h"
 #include "data/oledate.h"
 #include "data/textio.h"
+#include "support/demoschool.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -35,12 +35,9 @@ private:
 void TestDemoSchool::initTestCase() {
     QVERIFY(dir_.isValid());
     common_ = dir_.filePath(QStringLiteral("school, with comma"));
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), common_,
-                  QStringLiteral("--today"), today_.toString(Qt::ISODate)});
-    QVERIFY(python.waitForFinished(60000));
-    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    const QString failure =
+        test::makeDemoSchool(common_, {QStringLiteral("--today"), today_.toString(Qt::ISODate)});
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
     common_ += u'/';
 }
 

@@ -4,13 +4,13 @@
 #include "core/gui/waitwindow.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
+#include "support/demoschool.h"
 #include "support/fakes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,11 +120,8 @@ void TestStartupGui::versionWindowIsCentredOverParent() {
 
 void TestStartupGui::resolveAndReportOnDemoSchool() {
     QTemporaryDir dir;
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral(KZ_SOURCE_DIR "/demo/make_demo_school.py"), dir.path()});
-    QVERIFY(python.waitForFinished(60000));
-    QCOMPARE(python.exitCode(), 0);
+    const QString failure = test::makeDemoSchool(dir.path());
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
     RunState state;
     PresetMessageBox boxes;
     QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));

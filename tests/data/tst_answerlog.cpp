@@ -5,6 +5,7 @@
 #include "data/factsummary.h"
 #include "data/oledate.h"
 #include "data/resultstore.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -17,16 +18,8 @@ using namespace kz;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using test::readBytes;
+using test::writeBytes;
 
 AnsweredQuestion q(int m, int n, bool correct, qint64 ms, const QString& typed = {}) {
     return {m, n, typed.isEmpty() ? QString::number(correct ? m * n : 0) : typed, correct, false, ms};

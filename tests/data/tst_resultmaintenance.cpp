@@ -1,5 +1,6 @@
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,18 +17,8 @@ using namespace kz;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using test::readBytes;
+using test::writeBytes;
 
 ResultRecord sample(int bangou, qint32 time = 95) {
     return makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 0)), static_cast<qint16>(bangou), 2,

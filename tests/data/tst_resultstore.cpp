@@ -1,5 +1,6 @@
 #include "data/oledate.h"
 #include "data/resultstore.h"
+#include "support/testfiles.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -17,18 +18,8 @@ using namespace kz;
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using test::readBytes;
+using test::writeBytes;
 
 ResultRecord sample(qint16 bangou = 17, qint16 level = 2, qint32 time = 95) {
     return makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 0)), bangou, level, time, u"12345");

@@ -1,6 +1,7 @@
 #include "data/oledate.h"
 #include "data/resultstore.h"
 #include "data/statistics.h"
+#include "support/resultsfixture.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -13,40 +14,7 @@
 #include <random>
 
 using namespace kz;
-
-namespace {
-
-const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
-
-ResultRecord rec(int bangou, int level, qint32 time, int daysAgo = 0) {
-    return makeResultRecord(kNow.addDays(-daysAgo), static_cast<qint16>(bangou), static_cast<qint16>(level),
-                            time, u"12345");
-}
-
-void writeRecords(const QString& path, const QList<ResultRecord>& records) {
-    QByteArray bytes;
-    for (const ResultRecord& r : records)
-        bytes += encodeResultRecord(r);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-PassCriteriaTable criteria(qint32 target = 60, const char* multiplier = "1", double passDays = 7,
-                           double overdoDays = 1) {
-    PassCriteriaTable t;
-    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
-        PassCriteria& c = t.row(level);
-        c.targetTime = target;
-        c.minimumTime = target * 2;
-        c.pointMultiplier = DecimalMultiplier::fromText(QString::fromLatin1(multiplier));
-        c.passPeriodDays = passDays;
-        c.overdoPeriodDays = overdoDays;
-    }
-    return t;
-}
-
-} // namespace
+using namespace kz::test::results;
 
 class TestStatistics : public QObject {
     Q_OBJECT

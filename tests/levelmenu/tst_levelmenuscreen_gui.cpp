@@ -3,6 +3,8 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/rosterfixture.h"
+#include "support/screencontext.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
@@ -25,14 +27,7 @@ namespace {
 constexpr int kStudent = 17;
 
 // A run with a student at the level menu and criteria for every level.
-struct Fixture {
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    test::FakeClock clock;
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
-    test::NullCues cues;
-    test::RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
+struct Fixture : test::ScreenContext {
     int refreshes = 0;
 
     explicit Fixture(const QString& name = "山田太郎") {
@@ -85,16 +80,8 @@ struct Fixture {
         r.schoolYear = 2003;
         const std::tuple<int, const char*, int> students[] = {
             {kStudent, "山田太郎", 3}, {18, "中島", 8}, {19, "小川", 5}};
-        for (const auto& [bangou, name, grade] : students) {
-            RosterEntry e;
-            e.bangou = static_cast<qint16>(bangou);
-            e.name = QString::fromUtf8(name);
-            e.gradeNumber = grade;
-            e.birthYear = static_cast<qint16>(r.schoolYear - grade - 6);
-            r.listed.append(e);
-            r.nameByBangou[static_cast<size_t>(bangou)] = e.name;
-            r.birthYearByBangou[static_cast<size_t>(bangou)] = e.birthYear;
-        }
+        for (const auto& [bangou, name, grade] : students)
+            test::listStudent(r, bangou, QString::fromUtf8(name), grade);
     }
 
     // Level 3 overdone: five attempts today against an overdoing limit of five.

@@ -6,6 +6,7 @@
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
 #include "support/fakes.h"
+#include "support/screencontext.h"
 #include "support/testsupport.h"
 
 #include <QLabel>
@@ -33,7 +34,7 @@ public:
     int jobs = 0;
 };
 
-struct Menu {
+struct Menu : test::ScreenContext {
     explicit Menu(const QString& name) {
         initRunState(*state);
         buildLevelCatalogue(*state);
@@ -82,13 +83,6 @@ struct Menu {
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    test::FakeClock clock;
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
-    test::NullCues cues;
-    test::RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
     CountingPrinter printer;
     std::unique_ptr<LevelMenuScreen> menu;
 };

@@ -1,5 +1,6 @@
 #include "data/oledate.h"
 #include "reports/resultstables.h"
+#include "support/rosterfixture.h"
 
 #include <QTest>
 
@@ -29,14 +30,7 @@ struct School {
     }
     void student(const QString& spec) {
         const QStringList f = spec.split(u':');
-        RosterEntry e;
-        e.bangou = static_cast<qint16>(f[0].toInt());
-        e.name = f[1];
-        e.gradeNumber = f[2].toInt();
-        e.birthYear = static_cast<qint16>(roster.schoolYear - e.gradeNumber - 6);
-        roster.listed.append(e);
-        roster.nameByBangou[static_cast<size_t>(e.bangou)] = e.name;
-        roster.birthYearByBangou[static_cast<size_t>(e.bangou)] = e.birthYear;
+        test::listStudent(roster, f[0].toInt(), f[1], f[2].toInt());
     }
     void figures(const QString& spec) {
         const QStringList f = spec.split(u':');

@@ -4,6 +4,8 @@
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/rosterfixture.h"
+#include "support/screencontext.h"
 #include "support/testsupport.h"
 
 #include <QComboBox>
@@ -26,15 +28,8 @@ const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0)); // a Monday
 
 // A school of three students at the level menu of 山田太郎 (17), with attempts at level 2
 // from today back to five years ago. Level 2: target 40 s, minimum line 120 s.
-struct School {
+struct School : test::ScreenContext {
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    test::FakeClock clock{kNow};
-    test::ScriptedRandom random;
-    PresetMessageBox messages;
-    test::NullCues cues;
-    test::RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
 
     School() {
         initRunState(*state);
@@ -68,15 +63,7 @@ struct School {
                {QDate(1999, 1, 1), QTime(16, 0), 19, 100}});
     }
     void student(int bangou, const char* name, int grade) {
-        RosterTables& r = state->tables.roster;
-        RosterEntry e;
-        e.bangou = static_cast<qint16>(bangou);
-        e.name = QString::fromUtf8(name);
-        e.gradeNumber = grade;
-        e.birthYear = static_cast<qint16>(r.schoolYear - grade - 6);
-        r.listed.append(e);
-        r.nameByBangou[static_cast<size_t>(bangou)] = e.name;
-        r.birthYearByBangou[static_cast<size_t>(bangou)] = e.birthYear;
+        test::listStudent(state->tables.roster, bangou, QString::fromUtf8(name), grade);
     }
     struct Attempt {
         QDate date;

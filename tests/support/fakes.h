@@ -2,6 +2,7 @@
 
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "platform/processlauncher.h"
 
 #include <QList>
 #include <QString>
@@ -71,18 +72,22 @@ public:
     void playMinimumLineSound() override {}
 };
 
-// A navigator that goes nowhere.
-class NullNavigator final : public Navigator {
+// Records every program start (the program, then its arguments) and lets it succeed.
+class RecordingLauncher final : public ProcessLauncher {
 public:
-    void showNameScreen() override {}
-    void showLevelMenu() override {}
-    void launchDrill() override {}
-    void showEndScreen() override {}
-    void showCriteriaEditor() override {}
-    void showRecordBrowser() override {}
-    void showWaitWindow() override {}
-    void closeWaitWindow() override {}
-    void quitProgram(int) override {}
+    QList<QStringList> started;
+    QString startDetached(const QString& program, const QStringList& arguments, const QString&) override {
+        started.append(QStringList{program} + arguments);
+        return {};
+    }
+};
+
+// Starts nothing: every start fails with a reason, as when the program cannot be found.
+class RefusingLauncher final : public ProcessLauncher {
+public:
+    QString startDetached(const QString&, const QStringList&, const QString&) override {
+        return QStringLiteral("not started by the tests");
+    }
 };
 
 // Saves what the widget shows as <name>.png (".png" is added when missing) in the folder
