@@ -79,13 +79,13 @@ void TestClassDay::aDayOfAClass() {
         if (timeOut) {
             QVERIFY(drill->engine().timeLimit() > 0);
             clock.advanceMs(qint64(drill->engine().timeLimit() + 1) * 1000);
-            drill->onSTimer1();
+            drill->tickClock();
         }
         bool mistakeMade = !oneMistake;
         for (int guard = 0; !drill->handOffBegun() && guard < 50; ++guard) {
             const auto question = drill->engine().currentQuestion();
             clock.advanceMs(3000);
-            drill->onSTimer1();
+            drill->tickClock();
             if (!mistakeMade) {
                 QTest::keyClicks(drill, QStringLiteral("1 ++"));
                 mistakeMade = true;

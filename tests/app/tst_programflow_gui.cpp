@@ -78,7 +78,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     while (navigator.drillScreen() && !drill->handOffBegun() && ++guard < 50) {
         const auto question = drill->engine().currentQuestion();
         clock.advanceMs(3000);
-        drill->onSTimer1();
+        drill->tickClock();
         if (!wrongGiven) {
             QTest::keyClicks(drill, QStringLiteral("1 "));
             QCOMPARE(drill->findChild<QLabel*>(QStringLiteral("seitouLabel"))->isVisible(), true);

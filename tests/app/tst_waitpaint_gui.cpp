@@ -216,7 +216,7 @@ void TestWaitPaint::grabsDuringWaits() {
         const ResultsLoadError e = refreshStatistics(*state, clock, waitKeepingScreensAlive);
         return e.ok() ? QString() : e.message();
     };
-    data.recordAttempt = [] { return QString(); };
+    data.recordAttempt = [] { return Status(); };
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.

@@ -54,6 +54,7 @@ struct Rig {
     QPointer<DrillScreen> frm;
 
     explicit Rig(int level, qint32 minimumTime = 60, qint32 targetTime = 40) {
+        navigator.onCall = [this](const QString& call) { closeLikeTheNavigator(call); };
         initRunState(*state);
         buildLevelCatalogue(*state);
         state->attempt.currentLevel = static_cast<qint16>(level);
@@ -65,6 +66,12 @@ struct Rig {
         state->tables.criteria.row(level).targetTime = targetTime;
     }
     ~Rig() { delete frm.data(); }
+
+    // The program's navigator closes the drill screen that the next screen replaces.
+    void closeLikeTheNavigator(const QString& call) {
+        if (frm && (call == QStringLiteral("showEndScreen") || call == QStringLiteral("showLevelMenu")))
+            frm->close();
+    }
 
     AttemptRecorder recorder() {
         return [this] {
@@ -83,9 +90,9 @@ struct Rig {
                 duringRecording();
             if (failuresLeft > 0) {
                 --failuresLeft;
-                return RecordOutcome::failed("成績累積データ.dat は使用中です。");
+                return Status(makeError(ErrorKind::Locked, "成績累積データ.dat は使用中です。"));
             }
-            return RecordOutcome::recorded();
+            return Status();
         };
     }
 
@@ -107,7 +114,7 @@ struct Rig {
     void answerRight() { type(QString::number(frm->engine().expectedAnswer()) + " "); }
     void tick(int ms = 1000) {
         clock.advanceMs(ms);
-        frm->onSTimer1();
+        frm->tickClock();
     }
     // Lets the screen's deferred deletion run.
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
@@ -157,7 +164,7 @@ private slots:
         QCOMPARE(frm->findChild<QTimer*>("sTimer1")->interval(), 1000);
         QVERIFY(frm->findChild<QTimer*>("sTimer2")->isActive());
         QCOMPARE(frm->findChild<QTimer*>("sTimer2")->interval(), 10000);
-        QCOMPARE(rig.navigator.calls, QStringList{"closeWaitWindow"});
+        QCOMPARE(rig.navigator.calls, QStringList{"screenReady"});
 
         // Three digits of the largest answer fit into the answer box.
         const QFontMetrics metrics(rig.label("inputLabel")->font());
@@ -214,8 +221,10 @@ private slots:
         QVERIFY(rig.recorderCalls.isEmpty());
 
         rig.navigator.onCall = [&](const QString& call) {
+            // The end screen is asked for by a stopped screen, which the navigator closes.
             if (call == QStringLiteral("showEndScreen"))
-                QVERIFY(rig.frm && !rig.frm->isVisible());
+                QVERIFY(rig.frm && !rig.frm->findChild<QTimer*>("sTimer1")->isActive());
+            rig.closeLikeTheNavigator(call);
         };
         rig.answerRight(); // the last item: the hand-off runs, pauses and closes the screen
 
@@ -230,7 +239,7 @@ private slots:
         QCOMPARE(call.recordingStarted, 1);
         QCOMPARE(rig.state->attempt.finished, true);
         QCOMPARE(rig.state->attempt.timedOut, false);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
 
         // Keys after the end reach nothing; the screen goes once the event loop runs.
         rig.type("9");
@@ -337,7 +346,7 @@ private slots:
         QCOMPARE(rig.state->attempt.timedOut, timeOut);
         QCOMPARE(panelText, timeOut ? QStringLiteral("時間切れ") : QStringLiteral("成績記録中"));
         QVERIFY(rig.recorderCalls.first().panelVisible);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
         QVERIFY(!frm->isVisible());
         Rig::flushDeletes();
         QVERIFY(rig.frm.isNull());
@@ -370,9 +379,9 @@ private slots:
         QTest::addColumn<int>("recorderCalls");
         QTest::addColumn<QStringList>("navigation");
         QTest::newRow("retried until stored")
-            << 2 << true << 3 << QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"};
+            << 2 << true << 3 << QStringList{"screenReady", "attemptRecorded", "showEndScreen"};
         QTest::newRow("given up: back to the menu")
-            << 1 << false << 1 << QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"};
+            << 1 << false << 1 << QStringList{"screenReady", "showLevelMenu"};
     }
     void recordingFailure() {
         QFETCH(int, failures);
@@ -477,7 +486,7 @@ private slots:
         rig.open();
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("9"));
         rig.clock.setNow(QDateTime(QDate(2004, 3, 16), QTime(0, 4, 59)));
-        rig.frm->onSTimer2();
+        rig.frm->showMinutesSinceStart();
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("14"));
     }
 
@@ -499,8 +508,7 @@ private slots:
         Rig rig(26);
         rig.open();
         QVERIFY(!rig.frm->attemptRunning());
-        QTRY_COMPARE(rig.navigator.calls,
-                     (QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"}));
+        QTRY_COMPARE(rig.navigator.calls, (QStringList{"screenReady", "showLevelMenu"}));
         QCOMPARE(rig.messages.shown.size(), 1);
         QVERIFY(rig.recorderCalls.isEmpty());
     }

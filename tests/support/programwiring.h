@@ -18,10 +18,9 @@ inline AppNavigator::DataAccess directDataAccess(RunState& state, const Clock& c
         const ResultsLoadError e = refreshStatistics(state, clock, waitKeepingScreensAlive);
         return e.ok() ? QString() : e.message();
     };
-    data.recordAttempt = [&state, &clock]() -> QString {
-        const RecordingOutcome o =
-            Seisekikiroku(state, state.attempt.currentLevel, clock, waitKeepingScreensAlive);
-        return o.ok ? QString() : o.append.failure.message();
+    data.recordAttempt = [&state, &clock]() -> Status {
+        return recordingStatus(
+            Seisekikiroku(state, state.attempt.currentLevel, clock, waitKeepingScreensAlive));
     };
     return data;
 }

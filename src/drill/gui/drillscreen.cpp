@@ -87,9 +87,11 @@ void setShapeWidth(QFrame* shape, int width) {
 } // namespace
 
 DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
-    : QWidget(parent), context_(context), recorder_(std::move(recorder)),
+    : QWidget(parent), context_(context),
       engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
-                                            static_cast<DrillObserver&>(*this))) {
+                                            static_cast<DrillObserver&>(*this))),
+      handOff_(context_.state.attempt, std::move(recorder), static_cast<HandOffObserver&>(*this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kWidth, kHeight);
@@ -103,12 +105,12 @@ DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QW
     sTimer1_ = new QTimer(this);
     sTimer1_->setObjectName(QStringLiteral("sTimer1"));
     sTimer1_->setInterval(kTimer1IntervalMs);
-    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::onSTimer1);
+    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::tickClock);
 
     sTimer2_ = new QTimer(this);
     sTimer2_->setObjectName(QStringLiteral("sTimer2"));
     sTimer2_->setInterval(kTimer2IntervalMs);
-    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::onSTimer2);
+    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::showMinutesSinceStart);
     sTimer2_->start();
 
     // Every key reaches the drill before any control of the screen sees it.
@@ -241,14 +243,11 @@ void DrillScreen::activate() {
     sPicture2_->move(0, 0);
 
     // 初期設定: a clean attempt whatever the last one left behind.
-    state.attempt.finished = false;
-    state.attempt.recordingStarted = false;
-    state.attempt.timedOut = false;
+    resetAttemptFlags(state.attempt);
     state.attempt.elapsedSeconds = 0;
-    state.attempt.attemptAnswers.clear();
     const int level = state.attempt.currentLevel;
     engine_->初期設定(level, state.tables.criteria.level(level).minimumTime);
-    context_.navigator.closeWaitWindow();
+    context_.navigator.screenReady();
     sLabel10_->setText(QStringLiteral("0"));
     showStatusFigures();
 
@@ -322,7 +321,7 @@ void DrillScreen::handleKey(int qtKey, const QString& text) {
 
 void DrillScreen::closeEvent(QCloseEvent* event) {
     // Closing mid-attempt would lose the attempt and leave the run without a screen:
-    // only the hand-off closes this window.
+    // only the navigator closes this window, once the hand-off has stopped it.
     if (activated_ && !closing_) {
         event->ignore();
         return;
@@ -330,11 +329,11 @@ void DrillScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void DrillScreen::onSTimer1() {
+void DrillScreen::tickClock() {
     engine_->onClockTick();
 }
 
-void DrillScreen::onSTimer2() {
+void DrillScreen::showMinutesSinceStart() {
     showMinutes();
 }
 
@@ -409,50 +408,42 @@ void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {
-    RunState& state = context_.state;
-    state.attempt.elapsedSeconds = ending.elapsedSeconds;
-    state.attempt.finished = ending.finished;
-    state.attempt.timedOut = ending.timedOut;
-    finishAttempt();
+    handOff_.attemptEnded(ending.finished, ending.timedOut, ending.elapsedSeconds);
 }
 
 // --- the hand-off ---
 
 void DrillScreen::finishAttempt() {
-    RunState& state = context_.state;
-    if (handOffBegun_ || state.attempt.recordingStarted)
-        return; // already being handed off
-    handOffBegun_ = true;
-    state.attempt.recordingStarted = true;
-    engine_->markRecordingStarted();
+    handOff_.finishAttempt();
+}
 
-    const bool timedOut = state.attempt.timedOut;
+void DrillScreen::handOffBegun(bool timedOut) {
+    handOffBegun_ = true;
+    engine_->markRecordingStarted();
     lblsss1_->setVisible(!timedOut);
     lblsss2_->setVisible(timedOut);
     sPicture2_->show();
     sPicture2_->raise();
     if (isVisible())
         repaint();
-
     sTimer1_->stop();
-    state.attempt.recordedTime = recordedTimeFor(timedOut, state.attempt.elapsedSeconds);
-
-    const RecordingStatus status =
-        recordWithRetry(recorder_, [this](const QString& error) { return askRecordingRetry(error); });
-    if (status == RecordingStatus::GivenUp) {
-        leaveToLevelMenu();
-        return;
-    }
-    context_.navigator.showWaitWindow();
-    pauseThenShowResult(kResultPauseMs);
 }
 
-bool DrillScreen::askRecordingRetry(const QString& error) {
+bool DrillScreen::retryRecording(const Error& error) {
     const QString text =
-        QStringLiteral("成績を記録できませんでした。\n\n") + error +
+        QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
         QStringLiteral(
             "\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
+}
+
+void DrillScreen::attemptRecorded() {
+    context_.navigator.attemptRecorded();
+    pauseThenShowResult(kResultPauseMs);
+}
+
+void DrillScreen::recordingGivenUp() {
+    leaveToLevelMenu();
 }
 
 void DrillScreen::setPause(std::function<void(int milliseconds)> pause) {
@@ -472,31 +463,24 @@ void DrillScreen::pauseThenShowResult(int milliseconds) {
         loop.exec();
     }
     if (self)
-        closeForGood();
+        stopForGood();
     navigator.showEndScreen();
 }
 
 void DrillScreen::leaveToLevelMenu() {
-    // The waiting window keeps a window up between this screen and the new level menu,
-    // which closes it.
-    Navigator& navigator = context_.navigator;
-    navigator.showWaitWindow();
-    closeForGood();
-    navigator.showLevelMenu();
+    stopForGood();
+    context_.navigator.showLevelMenu();
 }
 
-void DrillScreen::closeForGood() {
+void DrillScreen::stopForGood() {
     closing_ = true;
     handOffBegun_ = true;
     sTimer1_->stop();
     sTimer2_->stop();
-    close();
-    // Later, not now: the engine may still be inside the step that ended the attempt.
-    deleteLater();
 }
 
 DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder) {
-    resetAttemptFlags(context.state);
+    resetAttemptFlags(context.state.attempt);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     auto* screen = new DrillScreen(context, std::move(recorder));
     screen->show();

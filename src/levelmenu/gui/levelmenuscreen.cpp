@@ -720,21 +720,27 @@ bool LevelMenuScreen::mayStart(int level) const {
 }
 
 void LevelMenuScreen::startLevel(int level) {
-    if (!mayStart(level))
-        return;
-    showWaitPanel();
-    context_.state.attempt.currentLevel = static_cast<qint16>(level);
-    keysAccepted_ = false;
-    leaving_ = true;
-    // The drill screen closes this one once it is up.
-    context_.navigator.launchDrill();
+    startSelectedLevel(level, LevelStart::ButtonOrKey);
 }
 
 void LevelMenuScreen::startLevelFromName(int level) {
+    startSelectedLevel(level, LevelStart::NameClick);
+}
+
+void LevelMenuScreen::startSelectedLevel(int level, LevelStart how) {
     if (!mayStart(level))
         return;
     context_.state.attempt.currentLevel = static_cast<qint16>(level);
-    leaveThrough(&Navigator::launchDrill);
+    if (how == LevelStart::NameClick) {
+        // A click on the level's name leaves at once, without the wait panel.
+        leaveThrough(&Navigator::launchDrill);
+        return;
+    }
+    // The wait panel stays in front until the navigator closes this screen for the drill.
+    showWaitPanel();
+    keysAccepted_ = false;
+    leaving_ = true;
+    context_.navigator.launchDrill();
 }
 
 void LevelMenuScreen::goBack() {
