@@ -2,11 +2,13 @@
 // a drill played by key presses, the end screen and back to the level menu, with the
 // attempt stored in the real results file.
 #include "app/appnavigator.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
 #include "data/answerlogaudit.h"
 #include "data/resultstore.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
+#include "support/soundtestsupport.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -37,14 +39,16 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
     auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    test::NullCues cues;
+    test::ScriptedPlayer sound;
     test::RefusingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
     const qint64 sizeBefore = fileSize(resultsPath);
     QVERIFY(sizeBefore > 0);
 
-    // The data access main() wires: the real results file of the demo school.
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, programDataAccess(*state, clock));
+    // main()'s own wiring (cues, data access on the demo school's real results file, the
+    // fatal sound handler) with fakes for the clock, the sound device and the message boxes.
+    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    AppNavigator& navigator = wiring.navigator();
 
     // Name screen: pick the first listed student and confirm with "1".
     navigator.showNameScreen();
