@@ -8,6 +8,8 @@ namespace kz {
 // Starts other programs as separate processes that outlive this one.
 class ProcessLauncher {
 public:
+    ProcessLauncher() = default;
+    Q_DISABLE_COPY_MOVE(ProcessLauncher)
     virtual ~ProcessLauncher() = default;
     // Starts program with the arguments in workingFolder without waiting for it.
     // Returns an empty text on success, otherwise a readable reason.

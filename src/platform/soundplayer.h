@@ -13,6 +13,8 @@ struct PlayResult {
 // Plays one WAV file by path, synchronously: returns once the sound has ended.
 class SoundPlayer {
 public:
+    SoundPlayer() = default;
+    Q_DISABLE_COPY_MOVE(SoundPlayer)
     virtual ~SoundPlayer() = default;
     virtual PlayResult playFile(const QString& path) = 0;
 };

@@ -11,6 +11,8 @@ namespace kz {
 // boxes without a user and without blocking.
 class MessageBox {
 public:
+    MessageBox() = default;
+    Q_DISABLE_COPY_MOVE(MessageBox)
     enum class Answer { Ok, Cancel, Yes, No };
     virtual ~MessageBox() = default;
     // Box with a single OK button.
