@@ -86,8 +86,10 @@ void TestSoundCues::init() {
     configure(table, 8, {"jiko1", "jiko2", "jiko3"}, 3);
     configure(table, 10, {"sub\\fugoukaku"}, 1);
     configure(table, 1, {"never"}, 1);
-    player_ = ScriptedPlayer{};
-    random_ = ScriptedRandom{};
+    player_.played.clear();
+    player_.results.clear();
+    random_.values.clear();
+    random_.position = 0;
     fatal_.clear();
     cues_ = std::make_unique<SoundCues>(*state_, player_, random_,
                                         [this](const QString& message) { fatal_.append(message); });

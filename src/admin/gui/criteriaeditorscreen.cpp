@@ -1,7 +1,9 @@
 #include "admin/gui/criteriaeditorscreen.h"
 
+#include "admin/criterianotices.h"
 #include "admin/distribution.h"
 #include "core/gui/navigator.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 
@@ -36,58 +38,11 @@ const QColor kFixedColour(224, 224, 224);
 const QColor kTextColour(0, 0, 0);
 const QColor kNoticeColour(192, 0, 0);
 
-QFont uiFont(int pixelSize, bool bold = false) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-// Aligned lists: a fixed-pitch font in which a full-width character is two half-width ones.
-QFont fixedPitchFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-void setColours(QWidget* widget, const QColor& background, const QColor& text) {
-    QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, background);
-    pal.setColor(QPalette::Base, background);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Text, text);
-    widget->setPalette(pal);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& place,
-                  const QFont& font) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(font);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setFont(uiFont(18, true));
-    return button;
-}
-
 QListWidget* makeList(QWidget* parent, const QString& name, const QRect& place) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
     list->setGeometry(place);
-    list->setFont(fixedPitchFont(11));
+    list->setFont(kit::fixedPitch(kit::gothicPixelFont(11)));
     list->setFocusPolicy(Qt::NoFocus);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return list;
@@ -128,10 +83,8 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
-    if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded)
-        notice_ = loaded.error().text();
-    else
-        notice_ = editor_.loadNotice();
+    const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath());
+    notice_ = openingNotice(loaded, editor_.loadNotice());
     label4_->setText(notice_);
     showGrid();
     sizeGrid();
@@ -146,24 +99,26 @@ void CriteriaEditorScreen::buildControls() {
     picture1_ = new QFrame(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(0, 0, kWidth, kHeight);
-    picture1_->setAutoFillBackground(true);
-    setColours(picture1_, kPanelColour, kTextColour);
+    kit::paintPanel(picture1_, kPanelColour, kTextColour);
 
-    makeLabel(picture1_, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"),
-              QRect(12, 8, 548, 32), uiFont(20, true));
-    label4_ = makeLabel(picture1_, QStringLiteral("Label4"), QString(), QRect(12, 40, 548, 24), uiFont(12));
+    kit::makeLabel(picture1_, QStringLiteral("Label5"),
+                   QStringLiteral("成績の基準となるデータを変更できます"), QRect(12, 8, 548, 32),
+                   kit::gothicPixelFont(20, true));
+    label4_ = kit::makeLabel(picture1_, QStringLiteral("Label4"), QString(), QRect(12, 40, 548, 24),
+                             kit::gothicPixelFont(12));
     label4_->setWordWrap(true);
-    setColours(label4_, kPanelColour, kNoticeColour);
+    kit::paintPanel(label4_, kPanelColour, kNoticeColour);
 
-    makeLabel(picture1_, QStringLiteral("Label6"), QStringLiteral("列の説明"), QRect(572, 8, 200, 22),
-              uiFont(14, true));
-    label3_ = makeLabel(picture1_, QStringLiteral("Label3"), QString(), QRect(572, 32, 444, 76), uiFont(13));
+    kit::makeLabel(picture1_, QStringLiteral("Label6"), QStringLiteral("列の説明"), QRect(572, 8, 200, 22),
+                   kit::gothicPixelFont(14, true));
+    label3_ = kit::makeLabel(picture1_, QStringLiteral("Label3"), QString(), QRect(572, 32, 444, 76),
+                             kit::gothicPixelFont(13));
     label3_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     grid_ = new QTableWidget(0, CriteriaEditor::kColumns, picture1_);
     grid_->setObjectName(QStringLiteral("MSFlexGrid1"));
-    grid_->setFont(uiFont(12));
-    grid_->horizontalHeader()->setFont(uiFont(11, true));
+    grid_->setFont(kit::gothicPixelFont(12));
+    grid_->horizontalHeader()->setFont(kit::gothicPixelFont(11, true));
     grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
                                                    Qt::Alignment(Qt::TextWordWrap));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -187,38 +142,37 @@ void CriteriaEditorScreen::buildControls() {
     input_ = new QLineEdit(grid_->viewport());
     input_->setObjectName(QStringLiteral("Gridinputtext"));
     input_->setFrame(false);
-    input_->setFont(uiFont(12));
-    setColours(input_, kInputColour, kTextColour);
-    input_->setAutoFillBackground(true);
+    input_->setFont(kit::gothicPixelFont(12));
+    kit::paintPanel(input_, kInputColour, kTextColour);
     input_->installEventFilter(this);
     // Every change of the box, typed or pasted, goes into the cell at once.
-    connect(input_, &QLineEdit::textChanged, this, &CriteriaEditorScreen::onTyped);
+    connect(input_, &QLineEdit::textChanged, this, &CriteriaEditorScreen::storeTypedText);
 
-    makeLabel(picture1_, QStringLiteral("Label1"),
-              QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), QRect(12, 712, 548, 28),
-              uiFont(16, true));
+    kit::makeLabel(picture1_, QStringLiteral("Label1"),
+                   QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), QRect(12, 712, 548, 28),
+                   kit::gothicPixelFont(16, true));
 
     auto* picture3 = new QFrame(picture1_);
     picture3->setObjectName(QStringLiteral("Picture3"));
     picture3->setGeometry(572, 114, 444, 558);
     picture3->setFrameShape(QFrame::Box);
-    picture3->setAutoFillBackground(true);
-    setColours(picture3, QColor(232, 255, 232), kTextColour);
-    makeLabel(picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"),
-              QRect(8, 4, 428, 28), uiFont(16, true));
-    makeLabel(picture3, QStringLiteral("Label9"), QStringLiteral("全成績"), QRect(8, 34, 212, 22),
-              uiFont(14, true));
-    makeLabel(picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"), QRect(226, 34, 210, 22),
-              uiFont(14, true));
+    kit::paintPanel(picture3, QColor(232, 255, 232), kTextColour);
+    kit::makeLabel(picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"),
+                   QRect(8, 4, 428, 28), kit::gothicPixelFont(16, true));
+    kit::makeLabel(picture3, QStringLiteral("Label9"), QStringLiteral("全成績"), QRect(8, 34, 212, 22),
+                   kit::gothicPixelFont(14, true));
+    kit::makeLabel(picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"), QRect(226, 34, 210, 22),
+                   kit::gothicPixelFont(14, true));
     list3_ = makeList(picture3, QStringLiteral("List3"), QRect(8, 58, 212, 492));
     list4_ = makeList(picture3, QStringLiteral("List4"), QRect(226, 58, 210, 492));
 
-    command2_ = makeButton(picture1_, QStringLiteral("Command2"), QStringLiteral("元に戻す"),
-                           QRect(572, 690, 140, 50));
-    command3_ = makeButton(picture1_, QStringLiteral("Command3"), QStringLiteral("更新記録"),
-                           QRect(724, 690, 140, 50));
-    command4_ =
-        makeButton(picture1_, QStringLiteral("Command4"), QStringLiteral("戻る"), QRect(876, 690, 140, 50));
+    const QFont buttonFont = kit::gothicPixelFont(18, true);
+    command2_ = kit::makeButton(picture1_, QStringLiteral("Command2"), QStringLiteral("元に戻す"),
+                                QRect(572, 690, 140, 50), buttonFont);
+    command3_ = kit::makeButton(picture1_, QStringLiteral("Command3"), QStringLiteral("更新記録"),
+                                QRect(724, 690, 140, 50), buttonFont);
+    command4_ = kit::makeButton(picture1_, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                                QRect(876, 690, 140, 50), buttonFont);
     connect(command2_, &QPushButton::clicked, this, &CriteriaEditorScreen::revert);
     connect(command3_, &QPushButton::clicked, this, [this] { save(); });
     connect(command4_, &QPushButton::clicked, this, &CriteriaEditorScreen::goBack);
@@ -226,10 +180,10 @@ void CriteriaEditorScreen::buildControls() {
     picture6_ = new QFrame(this);
     picture6_->setObjectName(QStringLiteral("Picture6"));
     picture6_->setGeometry(0, 0, kWidth, kHeight);
-    picture6_->setAutoFillBackground(true);
-    setColours(picture6_, kPanelColour, kTextColour);
-    auto* label8 = makeLabel(picture6_, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."),
-                             QRect(0, 0, kWidth, kHeight), uiFont(40, true));
+    kit::paintPanel(picture6_, kPanelColour, kTextColour);
+    auto* label8 =
+        kit::makeLabel(picture6_, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."),
+                       QRect(0, 0, kWidth, kHeight), kit::gothicPixelFont(40, true));
     label8->setAlignment(Qt::AlignCenter);
     picture6_->hide();
 }
@@ -302,19 +256,17 @@ void CriteriaEditorScreen::fillDistribution() {
         return;
     const Outcome<ResultsDistribution> distribution =
         readResultsDistribution(context_.state.settings.installation.resultsPath());
-    if (!distribution) {
-        label4_->setText(notice_.isEmpty() ? distribution.error().text()
-                                           : notice_ + u' ' + distribution.error().text());
+    const Status read = distribution ? Status() : Status(distribution.error());
+    label4_->setText(noticeWithDistribution(notice_, read));
+    if (!distribution)
         return;
-    }
-    label4_->setText(notice_);
     list3_->addItems(distribution->allResultsLines(level));
     list4_->addItems(distribution->bestTimeLines(level));
     list3_->verticalScrollBar()->setValue(scrolled3);
     list4_->verticalScrollBar()->setValue(scrolled4);
 }
 
-void CriteriaEditorScreen::onTyped(const QString& text) {
+void CriteriaEditorScreen::storeTypedText(const QString& text) {
     editor_.TextToGrid転送(text);
     showCell(editor_.currentRow(), editor_.currentColumn());
 }
@@ -352,7 +304,7 @@ void CriteriaEditorScreen::revert() {
         return;
     if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded) {
         context_.messages.inform(this, context_.state.catalogue.programTitle,
-                                 loaded.error().text() + QStringLiteral("\n画面の内容はそのままです。"));
+                                 revertFailedText(loaded.error()));
         input_->setFocus();
         return;
     }
@@ -371,14 +323,8 @@ bool CriteriaEditorScreen::save() {
     const Status saved =
         editor_.save(context_.state.settings.installation.criteriaPath(), &context_.state.tables.criteria);
     hideWaitPanel();
-    if (!saved) {
-        // Written but not read back: the file holds the edits, only the table in use is older.
-        const bool written = saved.error().kind == ErrorKind::Unreadable;
-        context_.messages.inform(this, context_.state.catalogue.programTitle,
-                                 written
-                                     ? saved.error().text()
-                                     : saved.error().text() + QStringLiteral("\n変更は画面に残っています。"));
-    }
+    if (!saved)
+        context_.messages.inform(this, context_.state.catalogue.programTitle, saveFailedText(saved.error()));
     input_->setFocus();
     return saved.ok();
 }

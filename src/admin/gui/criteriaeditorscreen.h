@@ -20,6 +20,7 @@ namespace kz {
 // the level menu; "戻る" leads to a new level menu. Deletes itself when closed.
 class CriteriaEditorScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CriteriaEditorScreen)
 public:
     explicit CriteriaEditorScreen(const AppContext& context, QWidget* parent = nullptr);
     ~CriteriaEditorScreen() override;
@@ -48,24 +49,24 @@ private:
     void fillDistribution();
     void showWaitPanel();
     void hideWaitPanel();
-    void onTyped(const QString& text);
+    void storeTypedText(const QString& text);
 
     AppContext context_;
     CriteriaEditor editor_;
     bool leaving_ = false;
     QString notice_; // what the teacher should know about the grid's file, shown in Label4
 
-    QFrame* picture1_ = nullptr;
-    QLabel* label4_ = nullptr;
-    QLabel* label3_ = nullptr;
-    QTableWidget* grid_ = nullptr;
-    QLineEdit* input_ = nullptr;
-    QListWidget* list3_ = nullptr;
-    QListWidget* list4_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* command3_ = nullptr;
-    QPushButton* command4_ = nullptr;
-    QFrame* picture6_ = nullptr;
+    QFrame* picture1_ = nullptr;      // the whole screen's panel that holds every control
+    QLabel* label4_ = nullptr;        // what the teacher should know about the file (in red)
+    QLabel* label3_ = nullptr;        // the help lines of the current column
+    QTableWidget* grid_ = nullptr;    // MSFlexGrid1: the criteria, one row per level
+    QLineEdit* input_ = nullptr;      // Gridinputtext: the box laid over the current cell
+    QListWidget* list3_ = nullptr;    // how all recorded times of the level spread over bands
+    QListWidget* list4_ = nullptr;    // how the students' best times of the level spread
+    QPushButton* command2_ = nullptr; // "元に戻す": reads the file again
+    QPushButton* command3_ = nullptr; // "更新記録": saves the grid
+    QPushButton* command4_ = nullptr; // "戻る": back to a new level menu
+    QFrame* picture6_ = nullptr;      // the wait panel "Just a moment,please." while saving or leaving
 };
 
 } // namespace kz

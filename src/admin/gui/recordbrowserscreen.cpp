@@ -1,6 +1,7 @@
 #include "admin/gui/recordbrowserscreen.h"
 
 #include "core/gui/navigator.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -19,48 +20,9 @@ namespace kz {
 
 namespace {
 
-QFont screenFont(int points, bool bold = false) {
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSize(points);
-    font.setBold(bold);
-    return font;
-}
-
-// Fixed pitch with full-width characters exactly two half-width ones wide.
-QFont listFont(int points) {
-    QFont font;
-    font.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("VL Gothic"), QStringLiteral("Takao Gothic")});
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPointSize(points);
-    return font;
-}
-
-void fillBackground(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& geometry, int points = 14) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    label->setFont(screenFont(points));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return label;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setFont(screenFont(13, true));
-    return button;
+// The screen's labels: gothic at a point size, text on the left.
+QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& place, int points = 14) {
+    return kit::makeLabel(parent, name, QString(), place, kit::gothicFont(points));
 }
 
 RecordBrowserSetup setupOf(const Installation& inst) {
@@ -102,16 +64,17 @@ RecordBrowserScreen::~RecordBrowserScreen() {
 void RecordBrowserScreen::buildControls() {
     setFixedSize(1024, 768);
     setWindowTitle(context_.state.catalogue.programTitle);
-    fillBackground(this, QColor(224, 236, 248));
+    kit::paint(this, QColor(224, 236, 248));
 
     auto* label5 = makeLabel(this, QStringLiteral("Label5"), QRect(20, 12, 640, 36), 16);
     label5->setText(QStringLiteral("ダブルクリックすると変更、消去できます"));
 
+    const QFont buttonFont = kit::gothicFont(13, true);
     auto* picture10 = new QFrame(this);
     picture10->setObjectName(QStringLiteral("Picture10"));
     picture10->setGeometry(884, 6, 130, 48);
-    command4_ =
-        makeButton(picture10, QStringLiteral("Command4"), QStringLiteral("戻る"), QRect(4, 4, 122, 40));
+    command4_ = kit::makeButton(picture10, QStringLiteral("Command4"), QStringLiteral("戻る"),
+                                QRect(4, 4, 122, 40), buttonFont);
     connect(command4_, &QPushButton::clicked, this, &RecordBrowserScreen::goBack);
 
     // The edit panel: a band above the list.
@@ -119,7 +82,7 @@ void RecordBrowserScreen::buildControls() {
     picture3_->setObjectName(QStringLiteral("Picture3"));
     picture3_->setGeometry(10, 58, 1004, 104);
     picture3_->setFrameShape(QFrame::Box);
-    fillBackground(picture3_, QColor(255, 250, 220));
+    kit::paint(picture3_, QColor(255, 250, 220));
     label1_ = makeLabel(picture3_, QStringLiteral("Label1"), QRect(12, 10, 90, 36), 16);
     label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label2_[1] = makeLabel(picture3_, QStringLiteral("Label2_1"), QRect(116, 10, 100, 36));
@@ -127,7 +90,7 @@ void RecordBrowserScreen::buildControls() {
     text1_ = new QLineEdit(picture3_);
     text1_->setObjectName(QStringLiteral("Text1_1"));
     text1_->setGeometry(360, 10, 90, 36);
-    text1_->setFont(screenFont(16));
+    text1_->setFont(kit::gothicFont(16));
     text1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label2_[0] = makeLabel(picture3_, QStringLiteral("Label2_0"), QRect(454, 10, 30, 36));
     label2_[0]->setText(QStringLiteral("秒"));
@@ -142,19 +105,19 @@ void RecordBrowserScreen::buildControls() {
     combo1_ = new QComboBox(picture3_);
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(526, 10, 300, 36);
-    combo1_->setFont(screenFont(14));
+    combo1_->setFont(kit::gothicFont(14));
     combo1_->setEditable(true);
     combo1_->setInsertPolicy(QComboBox::NoInsert);
     combo1_->setMaxVisibleItems(20);
     connect(combo1_, &QComboBox::currentTextChanged, this,
             [this](const QString& text) { label2_[4]->setText(browser_->gradeLabelOfChoice(text)); });
     label2_[4] = makeLabel(picture3_, QStringLiteral("Label2_4"), QRect(836, 10, 90, 36));
-    command2_ = makeButton(picture3_, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
-                           QRect(526, 56, 160, 40));
-    command3_ =
-        makeButton(picture3_, QStringLiteral("Command3"), QStringLiteral("消去"), QRect(696, 56, 110, 40));
-    command6_ = makeButton(picture3_, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
-                           QRect(816, 56, 130, 40));
+    command2_ = kit::makeButton(picture3_, QStringLiteral("Command2"), QStringLiteral("変更して記録"),
+                                QRect(526, 56, 160, 40), buttonFont);
+    command3_ = kit::makeButton(picture3_, QStringLiteral("Command3"), QStringLiteral("消去"),
+                                QRect(696, 56, 110, 40), buttonFont);
+    command6_ = kit::makeButton(picture3_, QStringLiteral("Command6"), QStringLiteral("キャンセル"),
+                                QRect(816, 56, 130, 40), buttonFont);
     command2_->setEnabled(false);
     command3_->setEnabled(false);
     connect(command2_, &QPushButton::clicked, this, &RecordBrowserScreen::changeRecord);
@@ -165,7 +128,7 @@ void RecordBrowserScreen::buildControls() {
     list1_ = new QListView(this);
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setGeometry(10, 170, 1004, 588);
-    list1_->setFont(listFont(18));
+    list1_->setFont(kit::fixedPitch(kit::gothicFont(18)));
     list1_->setUniformItemSizes(true);
     list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list1_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -181,7 +144,7 @@ void RecordBrowserScreen::buildControls() {
     picture1_ = new QFrame(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
     picture1_->setGeometry(0, 0, 1024, 768);
-    fillBackground(picture1_, QColor(224, 236, 248));
+    kit::paint(picture1_, QColor(224, 236, 248));
     picture1_->hide();
 }
 

@@ -21,8 +21,9 @@ namespace kz {
 // the edit panel Picture3 on that record, where the teacher changes its time and student
 // ("変更して記録") or removes it ("消去"). "戻る" leads to a new level menu. The list, the
 // file operations and the texts are RecordBrowser's; the screen shows them.
-class RecordBrowserScreen : public QWidget {
+class RecordBrowserScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RecordBrowserScreen)
 public:
     // options: how a change or removal waits while another station holds the results
     // file (the program passes a wait that keeps the screens alive).
@@ -53,18 +54,20 @@ private:
     std::unique_ptr<RecordBrowser> browser_;
     bool leaving_ = false;
 
-    QFrame* picture1_ = nullptr;
-    QFrame* picture3_ = nullptr;
-    QListView* list1_ = nullptr;
-    QLabel* label1_ = nullptr;
+    QFrame* picture1_ = nullptr; // the blank cover shown while the screen hands over
+    QFrame* picture3_ = nullptr; // the edit panel over the list, open on one record
+    QListView* list1_ = nullptr; // every record of the results file, one line each
+    QLabel* label1_ = nullptr;   // the record number being edited
+    // Label2(0) "秒" after the time, (1) the record's level, (2) its date, (4) the grade of
+    // the student chosen in Combo1; (3) is not used.
     QLabel* label2_[5] = {};
-    QLineEdit* text1_ = nullptr;
-    QScrollBar* vscroll1_ = nullptr;
-    QComboBox* combo1_ = nullptr;
-    QPushButton* command2_ = nullptr;
-    QPushButton* command3_ = nullptr;
-    QPushButton* command6_ = nullptr;
-    QPushButton* command4_ = nullptr;
+    QLineEdit* text1_ = nullptr;      // the record's time in seconds, editable
+    QScrollBar* vscroll1_ = nullptr;  // steps the time up and down
+    QComboBox* combo1_ = nullptr;     // the student the record belongs to, from the roster
+    QPushButton* command2_ = nullptr; // "変更して記録": writes the changed record
+    QPushButton* command3_ = nullptr; // "消去": removes the record
+    QPushButton* command6_ = nullptr; // "キャンセル": closes the edit panel
+    QPushButton* command4_ = nullptr; // "戻る": back to a new level menu
 };
 
 } // namespace kz

@@ -8,40 +8,6 @@
 
 namespace kz::kit {
 
-const QStringList& gothicFamilies() {
-    static const QStringList families = {
-        QStringLiteral("IPAGothic"),        QStringLiteral("IPAゴシック"),
-        QStringLiteral("IPAPGothic"),       QStringLiteral("IPA Pゴシック"),
-        QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans Mono CJK JP"),
-        QStringLiteral("VL Gothic"),        QStringLiteral("VL PGothic"),
-        QStringLiteral("TakaoGothic"),      QStringLiteral("MS PGothic")};
-    return families;
-}
-
-QFont gothicFont(qreal pointSize, bool bold) {
-    QFont font;
-    font.setFamilies(gothicFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
-QFont gothicPixelFont(int pixelSize, bool bold) {
-    QFont font;
-    font.setFamilies(gothicFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-QFont fixedPitch(QFont font) {
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    return font;
-}
-
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
     QPalette pal = widget->palette();
     if (background.isValid()) {
@@ -51,6 +17,16 @@ void paint(QWidget* widget, const QColor& background, const QColor& text) {
     if (text.isValid())
         pal.setColor(QPalette::WindowText, text);
     widget->setPalette(pal);
+}
+
+void paintPanel(QWidget* widget, const QColor& background, const QColor& text) {
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Text, text);
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
 }
 
 void setTextColour(QWidget* widget, const QColor& text) {

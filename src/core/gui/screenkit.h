@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/gui/screenkitfonts.h"
+
 #include <QColor>
-#include <QFont>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -11,25 +12,17 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
-// What every screen builds its look from: the Japanese gothic faces, background and text
-// colours, labels and buttons with their object names, centring, and the program's icon.
+// What every screen builds its look from: the Japanese gothic faces (screenkitfonts.h),
+// background and text colours, labels and buttons with their object names, centring, and
+// the program's icon.
 namespace kz::kit {
-
-// The gothic faces the screens ask for, best first. IPAGothic comes first: its kana and
-// full-width digits are exactly two half-width characters wide, so aligned lists and the
-// full-width level names ("１４(1-10)") look as on the classroom computers.
-const QStringList& gothicFamilies();
-
-// A gothic font of the given point size.
-QFont gothicFont(qreal pointSize, bool bold = false);
-// A gothic font of the given pixel size.
-QFont gothicPixelFont(int pixelSize, bool bold = false);
-// The same font asking for fixed pitch, for aligned lists.
-QFont fixedPitch(QFont font);
 
 // Fills the widget's background with a colour (an invalid colour leaves it as it is) and
 // sets its text colour when one is given.
 void paint(QWidget* widget, const QColor& background, const QColor& text = QColor());
+// Fills a panel and everything on it: the background of the panel and of the boxes, lists
+// and grids inside it, and the text colour of both.
+void paintPanel(QWidget* widget, const QColor& background, const QColor& text);
 // Sets only the text colour.
 void setTextColour(QWidget* widget, const QColor& text);
 

@@ -94,9 +94,9 @@ QPixmap SplashScreen::titlePicture() {
     return picture;
 }
 
-SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent)
+SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),
-      onTimer_(std::move(onTimer)) {
+      startup_(std::move(startup)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kPictureWidth, kPictureHeight + kStripHeight);
@@ -107,23 +107,17 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> onTimer, QWidget* 
     image1_->setGeometry(0, 0, kPictureWidth, kPictureHeight);
     image1_->setPixmap(titlePicture());
 
-    label5_ = new QLabel(this);
-    label5_->setObjectName(QStringLiteral("Label5"));
-    label5_->setGeometry(16, kPictureHeight, 330, kStripHeight);
-    label5_->setFont(kit::gothicPixelFont(18));
-    label5_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-
-    label1_ = new QLabel(QStringLiteral("Just a moment, please."), this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(340, kPictureHeight, kPictureWidth - 356, kStripHeight);
-    label1_->setFont(kit::gothicPixelFont(18));
-    label1_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label5_ = kit::makeLabel(this, QStringLiteral("Label5"), QString(),
+                             QRect(16, kPictureHeight, 330, kStripHeight), kit::gothicPixelFont(18));
+    label1_ = kit::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."),
+                             QRect(340, kPictureHeight, kPictureWidth - 356, kStripHeight),
+                             kit::gothicPixelFont(18), Qt::AlignRight | Qt::AlignVCenter);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(100);
     timer1_->setSingleShot(true);
-    connect(timer1_, &QTimer::timeout, this, &SplashScreen::timerTick);
+    connect(timer1_, &QTimer::timeout, this, &SplashScreen::runStartup);
 
     kit::centreOnScreen(this);
 }
@@ -137,10 +131,10 @@ void SplashScreen::load() {
     timer1_->start();
 }
 
-void SplashScreen::timerTick() {
+void SplashScreen::runStartup() {
     timer1_->stop();
-    if (onTimer_)
-        onTimer_();
+    if (startup_)
+        startup_();
     close();
 }
 

@@ -14,10 +14,11 @@ namespace kz {
 // The splash window shown while the program starts. Once loaded, its one-shot timer
 // (Timer1, 100 ms) runs the start-up step the program hands in (resolving the
 // installation and opening the first screen) and then closes the splash.
-class SplashScreen : public QWidget {
+class SplashScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SplashScreen)
 public:
-    SplashScreen(QDate today, std::function<void()> onTimer, QWidget* parent = nullptr);
+    SplashScreen(QDate today, std::function<void()> startup, QWidget* parent = nullptr);
 
     // Shows the window and lets it paint, fills Label5 with the era date, enables Timer1.
     void load();
@@ -26,14 +27,14 @@ public:
     static QPixmap titlePicture();
 
 private:
-    void timerTick();
+    void runStartup(); // Timer1: the start-up step, then the splash closes
 
-    QDate today_;
-    std::function<void()> onTimer_;
-    QLabel* image1_ = nullptr;
-    QLabel* label1_ = nullptr;
-    QLabel* label5_ = nullptr;
-    QTimer* timer1_ = nullptr;
+    QDate today_;                   // the day whose era date Label5 shows
+    std::function<void()> startup_; // the start-up step run once by Timer1
+    QLabel* image1_ = nullptr;      // the title picture
+    QLabel* label1_ = nullptr;      // "Just a moment, please." at the right of the strip
+    QLabel* label5_ = nullptr;      // today's date in the Japanese era calendar
+    QTimer* timer1_ = nullptr;      // one shot, 100 ms after loading: runs the start-up step
 };
 
 } // namespace kz

@@ -21,34 +21,20 @@ VersionWindow::VersionWindow(const QString& programTitle, QWidget* parent) : QDi
     shape1_->setFrameShape(QFrame::Box);
     shape1_->setLineWidth(2);
 
-    label1_ = new QLabel(programTitle, this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(28, 30, 364, 64);
-    label1_->setAlignment(Qt::AlignCenter);
-    label1_->setFont(kit::gothicPixelFont(40, true));
+    label1_ = kit::makeLabel(this, QStringLiteral("Label1"), programTitle, QRect(28, 30, 364, 64),
+                             kit::gothicPixelFont(40, true), Qt::AlignCenter);
+    label2_ = kit::makeLabel(this, QStringLiteral("Label2"), versionText(), QRect(28, 104, 364, 32),
+                             kit::gothicPixelFont(20), Qt::AlignCenter);
+    label4_ = kit::makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Tsubomi7"),
+                             QRect(28, 140, 364, 32), kit::gothicPixelFont(18), Qt::AlignCenter);
 
-    label2_ = new QLabel(versionText(), this);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(28, 104, 364, 32);
-    label2_->setAlignment(Qt::AlignCenter);
-    label2_->setFont(kit::gothicPixelFont(20));
-
-    label4_ = new QLabel(QStringLiteral("Tsubomi7"), this);
-    label4_->setObjectName(QStringLiteral("Label4"));
-    label4_->setGeometry(28, 140, 364, 32);
-    label4_->setAlignment(Qt::AlignCenter);
-    label4_->setFont(kit::gothicPixelFont(18));
-
-    command1_ = new QPushButton(QStringLiteral("O.K."), this);
-    command1_->setObjectName(QStringLiteral("Command1"));
-    command1_->setGeometry(290, 202, 114, 40);
-    command1_->setFont(kit::gothicPixelFont(18));
+    command1_ = kit::makeButton(this, QStringLiteral("Command1"), QStringLiteral("O.K."),
+                                QRect(290, 202, 114, 40), kit::gothicPixelFont(18));
     command1_->setDefault(true);
     connect(command1_, &QPushButton::clicked, this, &QDialog::accept);
 
     // Present for the sake of the window's layout; it has no action and is not shown.
-    command2_ = new QPushButton(this);
-    command2_->setObjectName(QStringLiteral("Command2"));
+    command2_ = kit::makeButton(this, QStringLiteral("Command2"), QString());
     command2_->setGeometry(16, 202, 114, 40);
     command2_->setVisible(false);
 }

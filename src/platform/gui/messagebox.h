@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QtGlobal>
 
 class QWidget;
 
@@ -10,10 +11,10 @@ namespace kz {
 // Every message the program shows goes through this seam, so that tests can answer
 // boxes without a user and without blocking.
 class MessageBox {
-public:
-    MessageBox() = default;
     Q_DISABLE_COPY_MOVE(MessageBox)
+public:
     enum class Answer { Ok, Cancel, Yes, No };
+    MessageBox() = default;
     virtual ~MessageBox() = default;
     // Box with a single OK button.
     virtual void inform(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -37,7 +38,9 @@ QString fitTextForBox(const QString& text);
 
 // Real modal boxes; every text goes through fitTextForBox.
 class WidgetMessageBox final : public MessageBox {
+    Q_DISABLE_COPY_MOVE(WidgetMessageBox)
 public:
+    WidgetMessageBox() = default;
     void inform(QWidget* parent, const QString& title, const QString& text) override;
     void informClosingAfter(QWidget* parent, const QString& title, const QString& text,
                             int closeAfterMs) override;
@@ -47,14 +50,16 @@ public:
 
 // Records every box and answers with a preset answer; never blocks.
 class PresetMessageBox final : public MessageBox {
+    Q_DISABLE_COPY_MOVE(PresetMessageBox)
 public:
+    PresetMessageBox() = default;
     struct Shown {
-        QString title;
-        QString text;
+        QString title;        // the box's title
+        QString text;         // its text as handed in (before fitting)
         int closeAfterMs = 0; // 0: waits for OK
     };
-    Answer answer = Answer::Ok;
-    QList<Shown> shown;
+    Answer answer = Answer::Ok; // the answer to every question box
+    QList<Shown> shown;         // every box shown, oldest first
 
     void inform(QWidget*, const QString& title, const QString& text) override { shown.append({title, text}); }
     void informClosingAfter(QWidget*, const QString& title, const QString& text, int closeAfterMs) override {

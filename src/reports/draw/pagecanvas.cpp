@@ -1,5 +1,7 @@
 #include "reports/draw/pagecanvas.h"
 
+#include "core/gui/screenkitfonts.h"
+
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 
@@ -7,29 +9,19 @@ namespace kz::draw {
 
 namespace {
 
-QStringList japaneseFamilies() {
-    return {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"),
-            QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
-            QStringLiteral("TakaoGothic")};
+// Fonts are asked for in whole device pixels, at least one.
+int wholePixels(qreal pixelSize) {
+    return qMax(1, qRound(pixelSize));
 }
 
 } // namespace
 
 QFont fixedPitchFont(qreal pixelSize) {
-    QFont font;
-    font.setFamilies(japaneseFamilies());
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPixelSize(qMax(1, qRound(pixelSize)));
-    return font;
+    return kit::fixedPitch(kit::gothicPixelFont(wholePixels(pixelSize)));
 }
 
 QFont textFont(qreal pixelSize) {
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(qMax(1, qRound(pixelSize)));
-    return font;
+    return kit::proportionalPixelFont(wholePixels(pixelSize));
 }
 
 qreal pixelsForMm(const QPaintDevice& device, qreal mm) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSizeF>
+#include <QtGlobal>
 
 #include <memory>
 
@@ -23,7 +24,9 @@ qreal pixelsForMm(const QPaintDevice& device, qreal mm);
 qreal pixelsForPoints(const QPaintDevice& device, qreal points);
 
 class PageCanvas {
+    Q_DISABLE_COPY_MOVE(PageCanvas)
 public:
+    PageCanvas() = default;
     virtual ~PageCanvas() = default;
     // False when the device could not be opened for painting (printer gone, file not
     // writable); nothing is drawn then.
@@ -45,6 +48,7 @@ public:
 // A printer or a PDF writer (both paged devices), A4 portrait. Printed lines are at
 // least 0.5 mm (heavy) and 0.2 mm (fine) wide, so that they show at any resolution.
 class PagedCanvas final : public PageCanvas {
+    Q_DISABLE_COPY_MOVE(PagedCanvas)
 public:
     // Sets A4 portrait on the device and begins painting (which starts the print job).
     explicit PagedCanvas(QPagedPaintDevice* device, qreal fontPoints = 6);
@@ -63,14 +67,15 @@ public:
 
 private:
     std::unique_ptr<QPagedPaintDevice> owned_; // ends after the painter
-    QPagedPaintDevice* device_;
-    QPainter painter_;
-    qreal fontPoints_;
+    QPagedPaintDevice* device_;                // the printer or PDF writer drawn on
+    QPainter painter_;                         // active from construction to finish()
+    qreal fontPoints_;                         // the base font size of reports, in points
 };
 
 // The picture of a screen: a white image, cleared for every new page, so only the last
 // page stays visible.
 class PictureCanvas final : public PageCanvas {
+    Q_DISABLE_COPY_MOVE(PictureCanvas)
 public:
     PictureCanvas(QImage* image, qreal fontPixels, qreal lineWidth = 5);
     ~PictureCanvas() override;
@@ -85,10 +90,10 @@ public:
     bool finish() override;
 
 private:
-    QImage* image_;
-    QPainter painter_;
-    qreal fontPixels_;
-    qreal lineWidth_;
+    QImage* image_;    // the screen's picture, owned by the screen
+    QPainter painter_; // active from construction to finish()
+    qreal fontPixels_; // the base font size of reports, in pixels
+    qreal lineWidth_;  // the heavy lines' width, in pixels
 };
 
 } // namespace kz::draw

@@ -1,10 +1,12 @@
 #include "reports/gui/graphpanel.h"
 
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/reportdrawing.h"
+#include "reports/graphrequest.h"
 #include "reports/gui/reportprinter.h"
 
 #include <QLabel>
@@ -21,10 +23,10 @@ namespace {
 constexpr qreal kScreenFontPixels = 12;
 constexpr qreal kScreenLineWidth = 5;
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
+// The panel's buttons leave the keyboard focus where it is (the level menu's keys).
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const QRect& place) {
+    QPushButton* button = kit::makeButton(parent, name, caption);
+    button->setGeometry(place);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
@@ -53,16 +55,11 @@ GraphPanel::GraphPanel(GraphPanelContext context, QWidget* parent)
     : QFrame(parent), context_(std::move(context)) {
     setObjectName(QStringLiteral("Picture11"));
     setFrameShape(QFrame::Box);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(255, 255, 224));
-    setPalette(pal);
+    kit::paint(this, QColor(255, 255, 224));
     resize(1000, 620);
 
-    QFont listFont = draw::fixedPitchFont(14);
-    auto* label27 = new QLabel(QStringLiteral("ﾚﾍﾞﾙ"), this);
-    label27->setObjectName(QStringLiteral("Label27"));
-    label27->setGeometry(8, 6, 60, 22);
+    const QFont listFont = kit::fixedPitch(kit::gothicPixelFont(14));
+    kit::makeLabel(this, QStringLiteral("Label27"), QStringLiteral("ﾚﾍﾞﾙ"))->setGeometry(8, 6, 60, 22);
     list3_ = new QListWidget(this);
     list3_->setObjectName(QStringLiteral("List3"));
     list3_->setGeometry(8, 30, 56, 440);
@@ -89,10 +86,7 @@ GraphPanel::GraphPanel(GraphPanelContext context, QWidget* parent)
     picture12_->image() = QImage(picture12_->size(), QImage::Format_RGB32);
     picture12_->image().fill(Qt::white);
 
-    connect(command25_, &QPushButton::clicked, this, [this] {
-        command25_->hide();
-        list2_->show();
-    });
+    connect(command25_, &QPushButton::clicked, this, &GraphPanel::showStudentList);
     connect(command18_, &QPushButton::clicked, this, &QWidget::hide);
     for (int k = 0; k < 2; ++k)
         connect(command24_[k], &QPushButton::clicked, this, [this, k] { showReports(k); });
@@ -101,6 +95,11 @@ GraphPanel::GraphPanel(GraphPanelContext context, QWidget* parent)
         if (isVisible())
             showReports(0);
     });
+}
+
+void GraphPanel::showStudentList() {
+    command25_->hide();
+    list2_->show();
 }
 
 void GraphPanel::setPrintAllowed(bool allowed) {
@@ -125,7 +124,7 @@ void GraphPanel::open() {
     command25_->show();
     list2_->clearSelection();
     list3_->clearSelection();
-    for (int row = 0; row < qMin(3, list3_->count()); ++row)
+    for (int row = 0; row < qMin(kGraphLevelsOnOpening, list3_->count()); ++row)
         list3_->item(row)->setSelected(true);
     showReports(0);
 }
@@ -142,29 +141,24 @@ const QImage& GraphPanel::picture() const {
 }
 
 QString GraphPanel::studentTitle(int bangou) const {
-    return trimHalfWidthSpaces(context_.state.tables.roster.nameOf(bangou));
+    return reportStudentName(context_.state.tables.roster, bangou);
 }
 
 void GraphPanel::showReports(int target) {
     if (drawing_)
         return;
-    drawing_ = true;
     const RunState& state = context_.state;
-    QList<int> students;
-    for (int row : selectedRows(list2_)) {
-        if (const int bangou = studentOfListLine(list2_->item(row)->text()); bangou > 0)
-            students << bangou;
-    }
-    if (students.isEmpty())
-        students << selectedStudent_;
-    const QList<int> levels = selectedLevels();
-    if (levels.isEmpty() && target == 1) {
-        // Nothing to print: no empty pages for anybody.
-        context_.messages.inform(this, state.catalogue.programTitle,
-                                 QStringLiteral("印刷するレベルを選んでください。"));
-        drawing_ = false;
+    const bool printing = target == 1;
+    QStringList chosenLines;
+    for (int row : selectedRows(list2_))
+        chosenLines << list2_->item(row)->text();
+    const Outcome<GraphRequest> request =
+        graphRequest(chosenLines, selectedStudent_, selectedLevels(), printing);
+    if (!request) {
+        context_.messages.inform(this, state.catalogue.programTitle, request.error().text());
         return;
     }
+    drawing_ = true;
 
     Outcome<std::vector<ResultKeys>> records = loadReportRecords(
         state.settings.installation.resultsPath(), state.catalogue.levelCount, context_.clock.now());
@@ -177,29 +171,25 @@ void GraphPanel::showReports(int target) {
     sources.records = *records;
     sources.rankings = context_.rankings;
     sources.programTitle = state.catalogue.programTitle;
-    sources.levelCaption = [&state](int level) {
-        return level >= 0 && level < RunState::kLevelSlots
-                   ? state.catalogue.levelNames[static_cast<size_t>(level)]
-                   : QString();
-    };
+    sources.levelCaption = [&state](int level) { return state.catalogue.levelName(level); };
     sources.studentName = [this](int bangou) { return studentTitle(bangou); };
 
     show();
     raise();
-    if (target == 0) {
-        for (int bangou : students) {
+    if (!printing) {
+        for (int bangou : request->students) {
             selectedStudent_ = bangou;
-            drawOnScreen(sources, levels);
+            drawOnScreen(sources, request->levels);
         }
     } else if (context_.printer.choosePrinter(this)) {
-        for (int bangou : students) {
+        for (int bangou : request->students) {
             selectedStudent_ = bangou;
-            if (!printStudent(sources, levels))
+            if (!printStudent(sources, request->levels))
                 break;
         }
     }
-    if (!levels.isEmpty())
-        selectedLevel_ = levels.last();
+    if (!request->levels.isEmpty())
+        selectedLevel_ = request->levels.last();
     drawing_ = false;
 }
 

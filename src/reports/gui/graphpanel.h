@@ -32,6 +32,7 @@ struct GraphPanelContext {
 // The drawing area `Picture12`: shows the last page drawn.
 class ReportPicture final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ReportPicture)
 public:
     explicit ReportPicture(QWidget* parent);
     QImage& image() { return image_; }
@@ -41,7 +42,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage image_;
+    QImage image_; // the page last drawn, white before the first
 };
 
 // The graph panel `Picture11` of the level menu: the levels (`List3`) and students
@@ -49,6 +50,7 @@ private:
 // "他の人のデータを見る" and "戻る".
 class GraphPanel final : public QFrame {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(GraphPanel)
 public:
     GraphPanel(GraphPanelContext context, QWidget* parent);
 
@@ -68,20 +70,21 @@ public:
     const QImage& picture() const;
 
 private:
+    void showStudentList(); // "他の人のデータを見る"
     void drawOnScreen(const ReportSources& sources, const QList<int>& levels);
     bool printStudent(const ReportSources& sources, const QList<int>& levels);
     QString studentTitle(int bangou) const;
 
     GraphPanelContext context_;
-    QListWidget* list3_ = nullptr;
-    QListWidget* list2_ = nullptr;
-    QPushButton* command25_ = nullptr;
-    QPushButton* command24_[2] = {};
-    QPushButton* command18_ = nullptr;
-    ReportPicture* picture12_ = nullptr;
-    int selectedStudent_ = 0;
-    int selectedLevel_ = 1;
-    bool drawing_ = false;
+    QListWidget* list3_ = nullptr;     // the level numbers 1 to levelCount to report
+    QListWidget* list2_ = nullptr;     // the roster's students, shown on "他の人のデータを見る"
+    QPushButton* command25_ = nullptr; // "他の人のデータを見る": shows the student list in its place
+    QPushButton* command24_[2] = {};   // (0) "表示" draws on the screen, (1) "印刷" prints
+    QPushButton* command18_ = nullptr;   // "戻る": hides the panel
+    ReportPicture* picture12_ = nullptr; // the last page drawn
+    int selectedStudent_ = 0;            // the student last reported
+    int selectedLevel_ = 1;              // the last level of the last report
+    bool drawing_ = false;               // a report is being drawn or printed
 };
 
 } // namespace kz

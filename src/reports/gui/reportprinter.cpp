@@ -1,16 +1,11 @@
 #include "reports/gui/reportprinter.h"
 
-#include <QFileInfo>
+#include "reports/graphrequest.h"
+
 #include <QPrintDialog>
 #include <QPrinter>
 
 namespace kz {
-
-QString numberedJobFile(const QString& chosen, int n) {
-    const QFileInfo info(chosen);
-    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-    return info.path() + u'/' + info.completeBaseName() + u'-' + QString::number(n) + suffix;
-}
 
 SystemReportPrinter::SystemReportPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     printer_->setPageSize(QPageSize(QPageSize::A4));

@@ -3,6 +3,7 @@
 #include "reports/draw/pagecanvas.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <memory>
 
@@ -14,7 +15,9 @@ class QWidget;
 namespace kz {
 
 class ReportPrinter {
+    Q_DISABLE_COPY_MOVE(ReportPrinter)
 public:
+    ReportPrinter() = default;
     virtual ~ReportPrinter() = default;
     // Lets the user choose the printer (the print dialog); false when they cancel.
     virtual bool choosePrinter(QWidget* parent) = 0;
@@ -25,8 +28,9 @@ public:
 
 // The system's printers. Printing into a PDF file is one of them (chosen in the dialog);
 // as every job would write the same file, the second and later jobs of one choice get
-// files of their own beside it ("reports-2.pdf", "reports-3.pdf", …).
+// files of their own beside it ("reports-2.pdf", "reports-3.pdf", …: numberedJobFile).
 class SystemReportPrinter final : public ReportPrinter {
+    Q_DISABLE_COPY_MOVE(SystemReportPrinter)
 public:
     SystemReportPrinter();
     ~SystemReportPrinter() override;
@@ -37,11 +41,8 @@ public:
 
 private:
     std::unique_ptr<QPrinter> printer_;
-    QString chosenFile_;
-    int jobsSinceChoice_ = 0;
+    QString chosenFile_;      // the file chosen in the dialog; empty for a real printer
+    int jobsSinceChoice_ = 0; // jobs started since the dialog was last accepted
 };
-
-// A file name for the n-th job (n >= 2) beside the chosen file: "a/reports.pdf" -> "a/reports-2.pdf".
-QString numberedJobFile(const QString& chosen, int n);
 
 } // namespace kz

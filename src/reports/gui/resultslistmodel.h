@@ -9,6 +9,7 @@ namespace kz {
 // The lines of one results list, handed over whole once per rebuild.
 class ResultsListModel final : public QAbstractListModel {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultsListModel)
 public:
     static constexpr int BangouRole = Qt::UserRole + 1; // the student a line is about
 
@@ -22,7 +23,7 @@ public:
     const QList<TableLine>& lines() const { return lines_; }
 
 private:
-    QList<TableLine> lines_;
+    QList<TableLine> lines_; // the lines shown, in list order
 };
 
 } // namespace kz
