@@ -202,7 +202,7 @@ void LevelMenuScreen::buildHeader() {
     hscroll1_->setPageStep(1);
     hscroll1_->setSingleStep(1);
     hscroll1_->setVisible(geometry_.scrollBar);
-    connect(hscroll1_, &QScrollBar::valueChanged, this, &LevelMenuScreen::onScroll);
+    connect(hscroll1_, &QScrollBar::valueChanged, this, &LevelMenuScreen::scrollColumnsTo);
 }
 
 void LevelMenuScreen::buildColumns() {
@@ -396,7 +396,7 @@ void LevelMenuScreen::placeColumns() {
     }
 }
 
-void LevelMenuScreen::onScroll(int value) {
+void LevelMenuScreen::scrollColumnsTo(int value) {
     context_.state.levelMenu.firstVisibleLevel =
         static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
     placeColumns();

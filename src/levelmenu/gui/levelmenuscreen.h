@@ -115,7 +115,7 @@ private:
     void buildColumns();
     void buildPanels();
     void placeColumns();
-    void onScroll(int value);
+    void scrollColumnsTo(int value); // HScroll1 moved: value is the first visible level
     bool mayStart(int level) const;
     enum class LevelStart { ButtonOrKey, NameClick };
     // The one start path: currentLevel, then the drill; only the wait panel differs.
