@@ -29,13 +29,13 @@ struct Bench : kz::test::ScreenContext {
     Bench(int studentCount, int records) : students(studentCount) {
         kz::initRunState(*state);
         kz::buildLevelCatalogue(*state);
-        state->currentBangou = 1;
-        state->currentName = QStringLiteral("山田太郎");
-        state->currentGradeLabel = QStringLiteral("小３");
-        state->installation.siteName = QStringLiteral("さくら塾");
-        state->installation.programDataFolder = dir.path() + QLatin1Char('/');
+        state->student.currentBangou = 1;
+        state->student.currentName = QStringLiteral("山田太郎");
+        state->student.currentGradeLabel = QStringLiteral("小３");
+        state->settings.installation.siteName = QStringLiteral("さくら塾");
+        state->settings.installation.programDataFolder = dir.path() + QLatin1Char('/');
         for (int level = 1; level <= 25; ++level) {
-            kz::PassCriteria& row = state->criteria.row(level);
+            kz::PassCriteria& row = state->tables.criteria.row(level);
             row.targetTime = 60 + level;
             row.minimumTime = 200;
             row.clearPoints = 50;
@@ -48,13 +48,13 @@ struct Bench : kz::test::ScreenContext {
         }
         // Attempts over the last 60 days by every student at every level.
         fileWritten =
-            kz::bench::writeSampleResults(state->installation.resultsPath(),
+            kz::bench::writeSampleResults(state->settings.installation.resultsPath(),
                                           {.records = records, .students = students, .now = clock.now()});
     }
 
     // The listed students of the roster, in grades 1 to 9.
     void fillRoster() const {
-        kz::RosterTables& roster = state->roster;
+        kz::RosterTables& roster = state->tables.roster;
         roster.schoolYear = 2004;
         roster.listed.clear();
         for (int b = 1; b <= students; ++b)
@@ -93,7 +93,7 @@ void runActivation(benchmark::State& st, int students, bool lists) {
         benchmark::DoNotOptimize(menu.isActivated());
         QCoreApplication::processEvents();
     }
-    st.counters["loaded"] = static_cast<double>(bench.state->statistics.loaded.size());
+    st.counters["loaded"] = static_cast<double>(bench.state->tables.statistics.loaded.size());
 }
 
 void BM_Activation_500Students_20000Records(benchmark::State& st) {
@@ -183,14 +183,14 @@ void BM_BuilderOnly(benchmark::State& st) {
     bench.fillRoster();
     bench.refresh();
     kz::ResultsTableBuilder builder(
-        {bench.state->roster, bench.state->statistics, bench.state->criteria, 25});
+        {bench.state->tables.roster, bench.state->tables.statistics, bench.state->tables.criteria, 25});
     kz::TableChoice c;
     c.display = st.range(1) == 0 ? kz::DisplayKind::Points : kz::DisplayKind::Times;
     c.table = st.range(1) == 2 ? kz::TableKind::Period : kz::TableKind::Ranking;
     c.now = bench.clock.now();
     c.currentBangou = 1;
     for (auto _ : st) {
-        const auto tables = builder.buildFromFile(c, bench.state->installation.resultsPath());
+        const auto tables = builder.buildFromFile(c, bench.state->settings.installation.resultsPath());
         benchmark::DoNotOptimize(tables.ok());
     }
 }

@@ -107,9 +107,9 @@ struct Program {
 
     // The current student, as the name screen's confirmation sets it.
     void chooseStudent(int bangou) {
-        state->currentBangou = static_cast<qint16>(bangou);
-        state->currentName = QStringLiteral("山田　%1").arg(bangou);
-        state->currentGradeLabel = QStringLiteral("小３");
+        state->student.currentBangou = static_cast<qint16>(bangou);
+        state->student.currentName = QStringLiteral("山田　%1").arg(bangou);
+        state->student.currentGradeLabel = QStringLiteral("小３");
         kz::buildLevelCatalogue(*state);
     }
 };
@@ -215,7 +215,7 @@ void BM_DrillKeyPressToRepaint(benchmark::State& st) {
     School school(500, kRecords);
     Program program(school);
     program.chooseStudent(7);
-    program.state->currentLevel = 1;
+    program.state->attempt.currentLevel = 1;
     program.navigator->launchDrill();
     kz::DrillScreen* drill = nullptr;
     if (!spinUntil([&] {

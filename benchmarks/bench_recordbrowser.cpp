@@ -24,7 +24,7 @@ struct Bench : kz::test::ScreenContext {
 
     Bench() {
         kz::initRunState(*state);
-        kz::Installation& inst = state->installation;
+        kz::Installation& inst = state->settings.installation;
         inst.dataRoot = dir.path() + QLatin1Char('/');
         inst.programDataFolder = dir.path() + QLatin1Char('/');
         inst.schoolYearStartMonth = 4;
@@ -44,7 +44,7 @@ struct Bench : kz::test::ScreenContext {
         QList<QString> lines;
         for (int b = 1; b <= kStudents; ++b)
             lines << QStringLiteral("%1,%2,0,0,生徒%3,0,,").arg(b).arg(1990 + b % 12).arg(b);
-        return kz::writeCp932Lines(state->installation.rosterPath(), lines).ok();
+        return kz::writeCp932Lines(state->settings.installation.rosterPath(), lines).ok();
     }
 };
 
@@ -73,9 +73,9 @@ void BM_BuildList_25000Records(benchmark::State& st) {
         st.SkipWithError("could not write the data files");
         return;
     }
-    kz::RecordBrowserSetup setup{bench.state->installation.resultsPath(),
-                                 bench.state->installation.resultsTempPath(),
-                                 bench.state->installation.rosterPath(),
+    kz::RecordBrowserSetup setup{bench.state->settings.installation.resultsPath(),
+                                 bench.state->settings.installation.resultsTempPath(),
+                                 bench.state->settings.installation.rosterPath(),
                                  4,
                                  QStringLiteral("12345"),
                                  QStringLiteral("さくら塾")};

@@ -41,7 +41,7 @@ void AppNavigator::refreshStatistics() {
     const Status refreshed = data_.refreshStatistics();
     if (refreshed)
         return;
-    context_.messages.inform(QApplication::activeWindow(), context_.state.programTitle,
+    context_.messages.inform(QApplication::activeWindow(), context_.state.catalogue.programTitle,
                              refreshed.error().text());
     quitProgram(1);
 }
@@ -52,7 +52,7 @@ void AppNavigator::showNameScreen() {
     NameSelSeams seams;
     seams.refreshStatistics = [this] { refreshStatistics(); };
     seams.openVersionWindow = [this](QWidget* over) {
-        VersionWindow::showModal(context_.state.programTitle, over);
+        VersionWindow::showModal(context_.state.catalogue.programTitle, over);
     };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
@@ -68,6 +68,12 @@ void AppNavigator::showNameScreen() {
 void AppNavigator::showLevelMenu() {
     if (quitRequested_)
         return;
+    // A drill that stored nothing goes back here: the wait window keeps a window up
+    // between it and the new level menu.
+    if (drill_) {
+        showWaitWindow();
+        drill_->close();
+    }
     LevelMenuHooks hooks;
     hooks.refreshStatistics = [this] { refreshStatistics(); };
     auto* menu = new LevelMenuScreen(context_, std::move(hooks));
@@ -75,29 +81,45 @@ void AppNavigator::showLevelMenu() {
     QPointer<LevelMenuScreen> previous = levelMenu_;
     levelMenu_ = menu;
     menu->show();
-    // The level menu's activation closes the name screen; an older menu goes too.
+    // The level menu's activation closes the name screen; an older menu goes too, and so
+    // does the end screen it was asked from.
     if (previous && previous != menu)
         previous->close();
     if (nameScreen_)
         nameScreen_->close();
+    if (endScreen_)
+        endScreen_->close();
     closeWaitWindow();
 }
 
 void AppNavigator::launchDrill() {
     if (quitRequested_)
         return;
-    AttemptRecorder recorder = [this]() -> RecordOutcome {
-        const QString error =
-            data_.recordAttempt ? data_.recordAttempt() : QStringLiteral("記録先がありません");
-        return error.isEmpty() ? RecordOutcome::recorded() : RecordOutcome::failed(error);
+    AttemptRecorder recorder = [this]() -> Status {
+        if (!data_.recordAttempt)
+            return makeError(ErrorKind::Internal, QStringLiteral("記録先がありません"));
+        return data_.recordAttempt();
     };
+    // A retry from the end screen: the wait window covers the hand-over until the new
+    // drill has drawn its first question.
+    if (endScreen_) {
+        showWaitWindow();
+        endScreen_->close();
+    }
     drill_ = kz::launchDrill(context_, std::move(recorder));
     // The drill screen closes the level menu it was started from.
     if (levelMenu_)
         levelMenu_->close();
 }
 
+void AppNavigator::attemptRecorded() {
+    // Up while the drill pauses and until the end screen has evaluated the attempt.
+    showWaitWindow();
+}
+
 void AppNavigator::showEndScreen() {
+    if (drill_)
+        drill_->close();
     if (quitRequested_)
         return;
     auto* screen = new EndScreen(context_, [this] { refreshStatistics(); });
@@ -106,7 +128,7 @@ void AppNavigator::showEndScreen() {
 }
 
 void AppNavigator::notYetAvailable(const QString& screenName) {
-    context_.messages.inform(nullptr, context_.state.programTitle,
+    context_.messages.inform(nullptr, context_.state.catalogue.programTitle,
                              QStringLiteral("「%1」の画面はまだありません。").arg(screenName));
     showLevelMenu();
 }
@@ -117,7 +139,9 @@ void AppNavigator::showCriteriaEditor() {
     auto* editor = new CriteriaEditorScreen(context_);
     criteriaEditor_ = editor;
     editor->show();
-    // The level menu it was opened from closes itself once this is up.
+    // The editor replaces the level menu it was opened from.
+    if (levelMenu_)
+        levelMenu_->close();
     closeWaitWindow();
 }
 
@@ -132,6 +156,10 @@ void AppNavigator::showRecordBrowser() {
     // The browser replaces the level menu it was opened from.
     if (levelMenu_)
         levelMenu_->close();
+    closeWaitWindow();
+}
+
+void AppNavigator::screenReady() {
     closeWaitWindow();
 }
 
@@ -171,17 +199,22 @@ AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) 
     // screen says so, and the notice goes when the read or the append has succeeded.
     data.refreshStatistics = [&state, &clock]() -> Status {
         paintNow();
-        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
+        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
         return refreshStatistics(state, clock, notice.waitFunction());
     };
-    data.recordAttempt = [&state, &clock]() -> QString {
+    data.recordAttempt = [&state, &clock]() -> Status {
         paintNow();
-        RetryNotice notice(state.installation.resultsPath(), waitKeepingScreensAlive);
-        const RecordingOutcome outcome =
-            Seisekikiroku(state, state.currentLevel, clock, notice.waitFunction());
-        return outcome.ok ? QString() : outcome.append.error().text();
+        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
+        return recordingStatus(
+            Seisekikiroku(state, state.attempt.currentLevel, clock, notice.waitFunction()));
     };
     return data;
+}
+
+Status recordingStatus(const Outcome<RecordedAttempt>& outcome) {
+    if (outcome)
+        return {};
+    return outcome.error();
 }
 
 } // namespace kz

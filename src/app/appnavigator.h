@@ -4,8 +4,10 @@
 #include "core/gui/appcontext.h"
 #include "core/gui/navigator.h"
 #include "core/gui/waitwindow.h"
+#include "data/attemptrecording.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
+#include "platform/outcome.h"
 #include "result/gui/endscreen.h"
 #include "students/gui/namescreen.h"
 
@@ -17,9 +19,9 @@ namespace kz {
 
 class ProcessLauncher;
 
-// The program's screen flow: every screen is created anew when shown and deletes itself
-// when closed; this class only knows which one is up, so that the screen that follows
-// can close the one it replaces.
+// The program's screen flow: every screen is created anew when shown and deleted when
+// closed. This class knows which one is up, closes the one a new screen replaces, and
+// alone shows and closes the wait window that covers a hand-over.
 class AppNavigator final : public Navigator {
 public:
     // How the statistics are rebuilt and an attempt recorded; the program passes the
@@ -27,8 +29,8 @@ public:
     struct DataAccess {
         // An error is shown before the program ends.
         std::function<Status()> refreshStatistics;
-        // Returns an empty text on success, else the reason the attempt was not stored.
-        std::function<QString()> recordAttempt;
+        // Stores the attempt that has just ended (Seisekikiroku and its answer log).
+        std::function<Status()> recordAttempt;
     };
 
     AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
@@ -40,11 +42,11 @@ public:
     void showNameScreen() override;
     void showLevelMenu() override;
     void launchDrill() override;
+    void attemptRecorded() override;
     void showEndScreen() override;
     void showCriteriaEditor() override;
     void showRecordBrowser() override;
-    void showWaitWindow() override;
-    void closeWaitWindow() override;
+    void screenReady() override;
     void quitProgram(int exitCode) override;
 
     bool quitRequested() const { return quitRequested_; }
@@ -60,6 +62,8 @@ public:
 
 private:
     void refreshStatistics();
+    void showWaitWindow();
+    void closeWaitWindow();
     void notYetAvailable(const QString& screenName);
 
     AppContext context_;
@@ -82,5 +86,8 @@ void waitKeepingScreensAlive(int milliseconds);
 // recording step on the run's own results file, waiting for a locked file with the
 // screens alive.
 AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock);
+
+// What the recording step's outcome means to the drill: success, or the error to show.
+Status recordingStatus(const Outcome<RecordedAttempt>& outcome);
 
 } // namespace kz

@@ -1,11 +1,5 @@
-#include "app/appnavigator.h"
-#include "core/gui/fatalsound.h"
-#include "core/gui/paintnow.h"
-#include "core/gui/retrynotice.h"
-#include "core/gui/splashscreen.h"
-#include "core/gui/startupsteps.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
-#include "core/soundcues.h"
 #include "core/startup.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -15,7 +9,6 @@
 #include "platform/sdlsoundplayer.h"
 
 #include <QApplication>
-#include <QPointer>
 
 #include <memory>
 
@@ -32,30 +25,8 @@ int main(int argc, char* argv[]) {
     kz::SystemProcessLauncher launcher;
     kz::prepareRun(*state, clock, random);
 
-    kz::PaintFirstPlayer paintingPlayer(soundPlayer);
-    kz::SoundCues cues(*state, paintingPlayer, random, {});
-
-    kz::AppNavigator navigator(*state, clock, random, messages, cues, launcher,
-                               kz::programDataAccess(*state, clock));
-    cues.setFatalHandler(kz::makeSoundFatalHandler(messages, &navigator));
-
-    // The splash runs the start-up step from its timer and closes itself afterwards. The
-    // status is kept here so that closing the last window cannot turn a failed start
-    // into a success.
-    int status = 0;
-    QPointer<kz::SplashScreen> splash;
-    splash = new kz::SplashScreen(clock.today(), [&] {
-        if (!kz::resolveAndReport(QCoreApplication::applicationDirPath(), *state, messages, splash,
-                                  &kz::SdlSoundPlayer::probeFile)) {
-            status = 1;
-            QCoreApplication::exit(status);
-            return;
-        }
-        navigator.showNameScreen();
-    });
-    splash->load();
-    const int loopStatus = QApplication::exec();
-    if (status != 0)
-        return status;
-    return navigator.quitRequested() ? navigator.exitCode() : loopStatus;
+    kz::ProgramWiring wiring(
+        *state, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
+    wiring.start(QCoreApplication::applicationDirPath());
+    return wiring.exitStatus(QApplication::exec());
 }

@@ -5,7 +5,7 @@
 namespace kz {
 
 void initRunState(RunState& state) {
-    state.programTitle = QStringLiteral("カズリンその２");
+    state.catalogue.programTitle = QStringLiteral("カズリンその２");
 }
 
 QString catalogueLevelName(int level) {
@@ -41,11 +41,11 @@ QString catalogueLevelName(int level) {
 }
 
 void buildLevelCatalogue(RunState& state) {
-    state.levelCount = kLevelCount;
-    state.finalLevel = kLevelCount;
+    state.catalogue.levelCount = kLevelCount;
+    state.catalogue.finalLevel = kLevelCount;
     for (int level = 0; level < RunState::kLevelSlots; ++level) {
-        state.levelNames[static_cast<size_t>(level)] = catalogueLevelName(level);
-        state.levelTimed[static_cast<size_t>(level)] = (level >= 1 && level <= kLevelCount) ? 1 : 0;
+        state.catalogue.levelNames[static_cast<size_t>(level)] = catalogueLevelName(level);
+        state.catalogue.levelTimed[static_cast<size_t>(level)] = level >= 1 && level <= kLevelCount;
     }
 }
 

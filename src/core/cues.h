@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace kz {
 
 // The sound cues. Every call returns once the sound has finished (or failed).
 class Cues {
 public:
+    Cues() = default;
+    Q_DISABLE_COPY_MOVE(Cues)
     virtual ~Cues() = default;
     virtual void playRightSound() = 0;        // kind 2
     virtual void playWrongSound() = 0;        // kind 4

@@ -233,10 +233,10 @@ QStringList soundFilesPlayed(const Installation& inst, const SoundTable& table) 
 Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunState& state,
                                          const SoundProbe& probeSound) {
     QStringList notices;
-    if (Status resolved = resolveInstallationPaths(executableFolder, &state.installation, &notices);
+    if (Status resolved = resolveInstallationPaths(executableFolder, &state.settings.installation, &notices);
         !resolved)
         return resolved.error();
-    const Installation& inst = state.installation;
+    const Installation& inst = state.settings.installation;
     if (inst.schoolYearStartMonth < 1 || inst.schoolYearStartMonth > 12)
         notices.append(
             QStringLiteral(
@@ -247,9 +247,10 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
 
     initRunState(state);
 
-    state.criteria = PassCriteriaTable{};
-    const Outcome<CriteriaLoadResult> criteria = loadPassCriteria(inst.criteriaPath(), &state.criteria);
-    notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.criteria));
+    state.tables.criteria = PassCriteriaTable{};
+    const Outcome<CriteriaLoadResult> criteria =
+        loadPassCriteria(inst.criteriaPath(), &state.tables.criteria);
+    notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
     // The roster is read again at every name list; here only its encoding is told, once.
     if (const Outcome<FreeValueText> roster = FreeValueText::load(inst.rosterPath());
@@ -271,10 +272,10 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
                listText && !listText->encodingProblems().isEmpty()) {
         notices.append(describeEncodingProblems(soundList, listText->encodingProblems()));
     }
-    loadSoundTable(soundList, &state.soundTable);
+    loadSoundTable(soundList, &state.settings.soundTable);
     if (probeSound) {
         QStringList broken;
-        for (const QString& wav : soundFilesPlayed(inst, state.soundTable)) {
+        for (const QString& wav : soundFilesPlayed(inst, state.settings.soundTable)) {
             const Status played = probeSound(wav);
             if (!played.ok())
                 broken.append(shortenForMessage(played.error().text()));

@@ -12,9 +12,9 @@ class Clock;
 // attempt that just ended (currentBangou, recordedTime, the installation's siteCode).
 // On success clearedBefore is set, newPersonalBest / newSchoolBest are raised (never
 // lowered: the end screen does that) and the best times are lowered in place. On a
-// failure the run state is untouched; the caller shows append.error().text() and
-// may call again.
-RecordingOutcome Seisekikiroku(RunState& state, int level, const Clock& clock, const WaitFunction& wait = {});
+// failure the run state is untouched; the caller shows the error and may call again.
+Outcome<RecordedAttempt> Seisekikiroku(RunState& state, int level, const Clock& clock,
+                                       const WaitFunction& wait = {});
 
 // Rebuilds the statistics of the run state from the installation's results file as of
 // the clock's now. On an error the caller shows its message and ends the program.

@@ -21,62 +21,84 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-// The one shared state of a run. Created once at start-up and handed to every screen;
-// nothing of it is saved when the program ends.
-struct RunState {
-    static constexpr int kLevelSlots = 36; // level slots 0..35
+inline constexpr int kLevelSlots = 36; // level slots 0..35
 
-    // 1. Program and catalogue
+// The program title and the level catalogue; rebuilt whenever a name is confirmed.
+struct CatalogueState {
     QString programTitle;
     qint16 levelCount = 0;
     int finalLevel = 0;
     std::array<QString, kLevelSlots> levelNames;
-    std::array<qint16, kLevelSlots> levelTimed{};
-
-    // 2. Current student
-    qint16 currentBangou = 0;
-    QString currentName;
-    QString currentGradeLabel;
-    qint32 sessionStartSeconds = 0;
-
-    // 3. Current level and attempt
-    qint16 currentLevel = 0;
-    qint32 elapsedSeconds = 0;
-    qint16 timedOut = 0;
-    qint16 finished = 0;
-    qint16 recordingStarted = 0;
-    qint32 recordedTime = 0;
-    qint16 clearedBefore = 0;
-    qint16 newPersonalBest = 0;
-    qint16 newSchoolBest = 0;
-    QList<AnsweredQuestion> attemptAnswers; // judged answers of the running attempt, for the answer log
-    QByteArray answerLogBacklog;            // answer lines an earlier write could not place
-
-    // 4. Installation and settings
-    Installation installation;
-    SoundTable soundTable;
-    qint16 soundFailures = 0;
-
-    // 5. Appearance and level menu
-    Rgb seasonColour;
-    qint16 finalCleared = 0;
-    qint16 firstVisibleLevel = 0;
-    QString handedOverFilter = QStringLiteral("全学年"); // name screen -> level menu grade filter
-
-    // 6. Tables
-    RosterTables roster;
-    PassCriteriaTable criteria;
-    StatisticsTables statistics;
-    bool statisticsRefreshRunning = false; // a refresh is waiting for or reading the results file
+    std::array<bool, kLevelSlots> levelTimed{};
 
     // Name of level 1..35 in the catalogue; empty for any other number.
     QString levelName(int level) const {
         return level >= 1 && level < kLevelSlots ? levelNames[static_cast<size_t>(level)] : QString();
     }
+};
+
+// Who is practising; set by the name screen when the student confirms their name.
+struct StudentState {
+    qint16 currentBangou = 0;
+    QString currentName;
+    QString currentGradeLabel;
+    qint32 sessionStartSeconds = 0;
 
     bool currentIsTeacher() const {
         return currentName.contains(QStringLiteral("★")) || currentName.contains(QStringLiteral("先生"));
     }
+};
+
+// The level being practised and how its attempt went; the level menu sets the level, the
+// drill launch clears the flags, the drill and the hand-off fill in the rest.
+struct AttemptState {
+    qint16 currentLevel = 0;
+    qint32 elapsedSeconds = 0;
+    bool timedOut = false;
+    bool finished = false;
+    bool recordingStarted = false;
+    qint32 recordedTime = 0;
+    bool clearedBefore = false;
+    bool newPersonalBest = false;
+    bool newSchoolBest = false;
+    QList<AnsweredQuestion> attemptAnswers; // judged answers of the running attempt, for the answer log
+    QByteArray answerLogBacklog;            // answer lines an earlier write could not place
+};
+
+// Where the data lives and the common settings; resolved once at start-up.
+struct SettingsState {
+    Installation installation;
+    SoundTable soundTable;
+    qint16 soundFailures = 0;
+};
+
+// What the name screen and the level menu show and hand each other.
+struct LevelMenuState {
+    Rgb seasonColour;
+    bool finalCleared = false;
+    qint16 firstVisibleLevel = 0;
+    QString handedOverFilter = QStringLiteral("全学年"); // name screen -> level menu grade filter
+};
+
+// The tables loaded from the data files.
+struct TablesState {
+    RosterTables roster;
+    PassCriteriaTable criteria;
+    StatisticsTables statistics;
+    bool statisticsRefreshRunning = false; // a refresh is waiting for or reading the results file
+};
+
+// The one shared state of a run. Created once at start-up; each screen is handed the
+// parts it changes. Nothing of it is saved when the program ends.
+struct RunState {
+    static constexpr int kLevelSlots = kz::kLevelSlots;
+
+    CatalogueState catalogue;
+    StudentState student;
+    AttemptState attempt;
+    SettingsState settings;
+    LevelMenuState levelMenu;
+    TablesState tables;
 };
 
 } // namespace kz

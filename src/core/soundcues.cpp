@@ -31,8 +31,8 @@ SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, qint16
       onFatal_(std::move(onFatal)) {}
 
 SoundCues::SoundCues(RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
-    : SoundCues(state.soundTable, state.installation.soundFolder, state.soundFailures, player, random,
-                std::move(onFatal)) {}
+    : SoundCues(state.settings.soundTable, state.settings.installation.soundFolder,
+                state.settings.soundFailures, player, random, std::move(onFatal)) {}
 
 void SoundCues::playRightSound() {
     playKind(kRightKind, Counting::Counted);

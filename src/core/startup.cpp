@@ -11,7 +11,7 @@ namespace kz {
 
 void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
     seedFromClock(random, clock);
-    state.seasonColour = seasonColour(clock.today().month());
+    state.levelMenu.seasonColour = seasonColour(clock.today().month());
 }
 
 QString versionText() {

@@ -18,18 +18,15 @@ RecordingJudgement judgeRecording(const StatisticsTables& stats, const PassCrite
         return j;
     const PassCriteria& c = criteria.level(level);
     j.clearedBefore = stats.totalAttempts(level, bangou) >= c.clearCount &&
-                              stats.totalPoints(level, bangou) >= c.clearPoints
-                          ? 1
-                          : 0;
+                      stats.totalPoints(level, bangou) >= c.clearPoints;
     j.newPersonalBest = stats.bestTime(level, bangou) > recordedTime;
     j.newSchoolBest = stats.schoolBestTime(level) > recordedTime;
     return j;
 }
 
-RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord& attempt,
-                               const PassCriteriaTable& criteria, StatisticsTables* stats, const Clock& clock,
-                               const WaitFunction& wait) {
-    RecordingOutcome outcome;
+Outcome<RecordedAttempt> recordAttempt(const QString& resultsPath, const AttemptToRecord& attempt,
+                                       const PassCriteriaTable& criteria, StatisticsTables* stats,
+                                       const Clock& clock, const WaitFunction& wait) {
     const RecordingJudgement j =
         judgeRecording(*stats, criteria, attempt.level, attempt.bangou, attempt.recordedTime);
 
@@ -38,17 +35,15 @@ RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord
     AppendOptions options;
     options.wait = wait;
     options.stampClock = &clock;
-    outcome.append = appendResult(resultsPath, record, options);
-    if (!outcome.append.ok())
-        return outcome;
+    Outcome<AppendedRecord> appended = appendResult(resultsPath, record, options);
+    if (!appended)
+        return appended.error();
 
-    outcome.ok = true;
-    outcome.judgement = j;
     if (j.newPersonalBest)
         stats->setBestTime(attempt.level, attempt.bangou, attempt.recordedTime);
     if (j.newSchoolBest)
         stats->setSchoolBestTime(attempt.level, attempt.recordedTime);
-    return outcome;
+    return RecordedAttempt{j, *appended};
 }
 
 } // namespace kz

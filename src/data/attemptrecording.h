@@ -11,7 +11,7 @@
 namespace kz {
 
 struct RecordingJudgement {
-    qint16 clearedBefore = 0;     // the figures before this attempt already met the level's clearing targets
+    bool clearedBefore = false;   // the figures before this attempt already met the level's clearing targets
     bool newPersonalBest = false; // strictly below the student's bestTime
     bool newSchoolBest = false;   // strictly below the level's schoolBestTime
 };
@@ -30,17 +30,17 @@ struct AttemptToRecord {
     QString siteCode;
 };
 
-struct RecordingOutcome {
-    bool ok = false;
-    RecordingJudgement judgement;            // valid when ok
-    Outcome<AppendedRecord> append{Error{}}; // the record number, or the failure to show
+// A recorded attempt: how it was judged and where its record went in the file.
+struct RecordedAttempt {
+    RecordingJudgement judgement;
+    AppendedRecord append;
 };
 
 // Judges the attempt, appends its record (date and time taken from the clock under
 // the lock) and, once it is in the file, lowers bestTime and schoolBestTime. On a
 // failure nothing is changed, so calling again records the attempt exactly once.
-RecordingOutcome recordAttempt(const QString& resultsPath, const AttemptToRecord& attempt,
-                               const PassCriteriaTable& criteria, StatisticsTables* stats, const Clock& clock,
-                               const WaitFunction& wait = {});
+Outcome<RecordedAttempt> recordAttempt(const QString& resultsPath, const AttemptToRecord& attempt,
+                                       const PassCriteriaTable& criteria, StatisticsTables* stats,
+                                       const Clock& clock, const WaitFunction& wait = {});
 
 } // namespace kz

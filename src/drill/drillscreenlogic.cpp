@@ -1,46 +1,10 @@
 #include "drill/drillscreenlogic.h"
 
-#include "core/runstate.h"
 #include "data/statistics.h"
 
 #include <QtCore/qnamespace.h>
 
 namespace kz {
-
-namespace {
-
-constexpr qint32 kSecondsPerDay = 24 * 60 * 60;
-
-} // namespace
-
-RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
-                                const std::function<bool(const QString& error)>& askRetry, int* calls) {
-    for (;;) {
-        RecordOutcome outcome;
-        if (recorder) {
-            if (calls)
-                ++*calls;
-            outcome = recorder();
-        } else {
-            outcome = RecordOutcome::failed(QStringLiteral("成績を記録する手続きが用意されていません。"));
-        }
-        if (outcome.ok)
-            return RecordingStatus::Recorded;
-        if (!askRetry || !askRetry(outcome.error))
-            return RecordingStatus::GivenUp;
-    }
-}
-
-void resetAttemptFlags(RunState& state) {
-    state.finished = 0;
-    state.recordingStarted = 0;
-    state.timedOut = 0;
-    state.attemptAnswers.clear();
-}
-
-qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {
-    return timedOut ? StatisticsTables::kNoTime : elapsedSeconds;
-}
 
 double titlePointSize(const QString& title) {
     return title.size() > 9 ? 14.0 : 16.8;

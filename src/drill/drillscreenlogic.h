@@ -3,44 +3,12 @@
 #include <QString>
 #include <QStringView>
 
-#include <functional>
-#include <utility>
-
-// The parts of the drill screen and of the end-of-attempt hand-off that are plain rules:
-// recording with a retry choice, the attempt flags, the figures of the status strip, the
-// time bar's widths and the way keys reach the drill engine.
+// The parts of the drill screen that are plain rules: the figures of the status strip, the
+// time bar's widths and the way keys reach the drill engine (the end of an attempt is
+// drill/attempthandoff.h).
 namespace kz {
 
-struct RunState;
 class StatisticsTables;
-
-// What the recording step reports for one attempt.
-struct RecordOutcome {
-    bool ok = true;
-    QString error; // readable reason when !ok, naming the file
-
-    static RecordOutcome recorded() { return {}; }
-    static RecordOutcome failed(QString message) { return {false, std::move(message)}; }
-};
-
-// Records the attempt that the run state describes (currentBangou, currentLevel,
-// recordedTime, the site code) and sets the outcome flags. Called again after a failure,
-// it must still record the attempt exactly once.
-using AttemptRecorder = std::function<RecordOutcome()>;
-
-enum class RecordingStatus { Recorded, GivenUp };
-
-// Runs the recorder until it succeeds or askRetry(error) answers false. An empty recorder
-// is a failure like any other (never a silent success). *calls counts recorder calls.
-RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
-                                const std::function<bool(const QString& error)>& askRetry,
-                                int* calls = nullptr);
-
-// The launch of a drill: finished, recordingStarted and timedOut back to 0, no answers yet.
-void resetAttemptFlags(RunState& state);
-
-// The time written for an attempt: 99999 after a time-out, else the elapsed seconds.
-qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds);
 
 // Point size of the program title on the status strip: 14 when it is longer than nine
 // characters, else 16.8.

@@ -36,9 +36,10 @@ AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
 }
 
 AvailabilityDecision decideLevelAvailability(RunState& state) {
-    AvailabilityDecision decision = decideLevelAvailability(
-        state.criteria, state.statistics, state.currentBangou, state.levelCount, state.finalLevel);
-    state.finalCleared = decision.finalCleared ? 1 : 0;
+    AvailabilityDecision decision =
+        decideLevelAvailability(state.tables.criteria, state.tables.statistics, state.student.currentBangou,
+                                state.catalogue.levelCount, state.catalogue.finalLevel);
+    state.levelMenu.finalCleared = decision.finalCleared;
     return decision;
 }
 

@@ -8,6 +8,8 @@ namespace kz {
 // owner so tests can drive time by hand.
 class Clock {
 public:
+    Clock() = default;
+    Q_DISABLE_COPY_MOVE(Clock)
     virtual ~Clock() = default;
     // Local date and time now.
     virtual QDateTime now() const = 0;

@@ -10,6 +10,8 @@ namespace kz {
 // Starts other programs as separate processes that outlive this one.
 class ProcessLauncher {
 public:
+    ProcessLauncher() = default;
+    Q_DISABLE_COPY_MOVE(ProcessLauncher)
     virtual ~ProcessLauncher() = default;
     // Starts program with the arguments in workingFolder without waiting for it; an
     // error says why it could not be started.

@@ -9,6 +9,8 @@ namespace kz {
 // Uniform random numbers in [0, 1).
 class RandomSource {
 public:
+    RandomSource() = default;
+    Q_DISABLE_COPY_MOVE(RandomSource)
     virtual ~RandomSource() = default;
     virtual double next() = 0;
     virtual void seed(quint32 value) = 0;

@@ -11,6 +11,8 @@ namespace kz {
 // sound system's own text as detail (Device).
 class SoundPlayer {
 public:
+    SoundPlayer() = default;
+    Q_DISABLE_COPY_MOVE(SoundPlayer)
     virtual ~SoundPlayer() = default;
     virtual Status playFile(const QString& path) = 0;
 };

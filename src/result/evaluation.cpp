@@ -38,19 +38,19 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
         refreshStatistics();
 
     AttemptVerdict v;
-    const int level = state.currentLevel;
-    const int student = state.currentBangou;
-    const qint32 t = state.recordedTime;
-    const PassCriteria& criteria = state.criteria.level(level);
-    const StatisticsTables& stats = state.statistics;
-    const bool isFinalLevel = level == state.finalLevel;
+    const int level = state.attempt.currentLevel;
+    const int student = state.student.currentBangou;
+    const qint32 t = state.attempt.recordedTime;
+    const PassCriteria& criteria = state.tables.criteria.level(level);
+    const StatisticsTables& stats = state.tables.statistics;
+    const bool isFinalLevel = level == state.catalogue.finalLevel;
     v.level = level;
     v.recordedTime = t;
 
     // 2. Cleared within the pass period; the final level earns the banner unless the table
     //    holds a level that is never meant to be cleared.
     v.levelCleared = clearedInPassPeriod(criteria, stats, level, student);
-    v.banner = v.levelCleared && isFinalLevel && !someLevelNeverCleared(state.criteria);
+    v.banner = v.levelCleared && isFinalLevel && !someLevelNeverCleared(state.tables.criteria);
 
     // 3. Points: the same rule as the statistics, so the two always agree.
     const AttemptPoints points = attemptPoints(t, criteria);
@@ -73,14 +73,14 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
                          QStringLiteral("回目)");
 
     // 6. Record message and its cue: the first that applies.
-    if (state.timedOut != 0) {
+    if (state.attempt.timedOut) {
         v.record = RecordMessage::TimedOut;
         v.recordText = QStringLiteral("時間切れ");
-    } else if (state.newPersonalBest != 0 && state.newSchoolBest == 0) {
+    } else if (state.attempt.newPersonalBest && !state.attempt.newSchoolBest) {
         v.record = RecordMessage::NewPersonalBest;
         v.recordText = QStringLiteral("新記録おめでとう");
         v.cues.append(EndCue::PersonalBest);
-    } else if (state.newSchoolBest != 0) {
+    } else if (state.attempt.newSchoolBest) {
         v.record = RecordMessage::NewSchoolBest;
         v.recordText = QStringLiteral("！！！最高新記録！！！");
         v.cues.append(EndCue::SchoolBest);
@@ -90,31 +90,31 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
 
     // 7. The final level cleared: the pass sound, only the first time.
     if (v.levelCleared && isFinalLevel) {
-        if (state.clearedBefore == 0)
+        if (!state.attempt.clearedBefore)
             v.cues.append(EndCue::LevelCleared);
     } else {
         v.banner = false;
     }
 
     // 8. The records have been told.
-    state.newPersonalBest = 0;
-    state.newSchoolBest = 0;
+    state.attempt.newPersonalBest = false;
+    state.attempt.newSchoolBest = false;
     return v;
 }
 
 FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
     const int level = verdict.level;
-    const int student = state.currentBangou;
-    const PassCriteria& criteria = state.criteria.level(level);
-    const StatisticsTables& stats = state.statistics;
+    const int student = state.student.currentBangou;
+    const PassCriteria& criteria = state.tables.criteria.level(level);
+    const StatisticsTables& stats = state.tables.statistics;
 
     FollowUp f;
     f.overdone = overdone(criteria, stats, level, student);
     if (!f.overdone || !verdict.levelCleared)
         return f;
-    if (level == state.finalLevel) {
+    if (level == state.catalogue.finalLevel) {
         f.clearedLine = FollowUp::ClearedLine::Emptied;
-    } else if (state.finalCleared == 0) {
+    } else if (!state.levelMenu.finalCleared) {
         f.clearedLine = FollowUp::ClearedLine::NextLevelHint;
         f.retryOffered = false;
     }

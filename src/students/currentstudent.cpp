@@ -7,12 +7,13 @@
 namespace kz {
 
 void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
-    state.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
-    state.currentBangou = static_cast<qint16>(bangou);
-    state.currentName = state.roster.nameOf(bangou);
-    state.currentGradeLabel = bangou >= 0 && bangou < RosterTables::kStudents
-                                  ? state.roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
-                                  : QString();
+    state.student.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
+    state.student.currentBangou = static_cast<qint16>(bangou);
+    state.student.currentName = state.tables.roster.nameOf(bangou);
+    state.student.currentGradeLabel =
+        bangou >= 0 && bangou < RosterTables::kStudents
+            ? state.tables.roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
+            : QString();
     buildLevelCatalogue(state);
 }
 

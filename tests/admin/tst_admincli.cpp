@@ -386,8 +386,8 @@ void TestAdminCli::brokenInstallations() {
     QVERIFY2(told.size() < 2000, "a message that long cannot be shown");
     if (file.endsWith("タイム回数データ.txt") && programSays.isEmpty()) {
         // Exponent forms read as the numbers they are written as: nothing is locked.
-        QCOMPARE(state.criteria[1].overdoCount, 1000.0);
-        QCOMPARE(state.criteria[1].overdoPoints, 1e300);
+        QCOMPARE(state.tables.criteria[1].overdoCount, 1000.0);
+        QCOMPARE(state.tables.criteria[1].overdoPoints, 1e300);
     }
 
     const Run run = companion(fx, {"check"});

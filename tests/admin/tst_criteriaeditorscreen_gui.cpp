@@ -34,23 +34,23 @@ struct Fixture : test::ScreenContext {
     Fixture() {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentName = "田中先生";
-        state->installation.programDataFolder = dir.path() + "/";
+        state->student.currentName = "田中先生";
+        state->settings.installation.programDataFolder = dir.path() + "/";
         QList<std::array<QString, 12>> rows;
         for (int level = 1; level <= 25; ++level)
             rows.append(
                 {QString::number(30 + level), "90", "10", "3", "1", "20", "100", "7", "1", "", "", ""});
         if (const Status saved = savePassCriteria(criteriaPath(), rows); !saved)
             qWarning("%s", qPrintable(saved.error().text()));
-        (void)loadPassCriteria(criteriaPath(), &state->criteria);
+        (void)loadPassCriteria(criteriaPath(), &state->tables.criteria);
         for (qint32 t : {42, 47, 51, 99999})
-            (void)appendResult(state->installation.resultsPath(),
+            (void)appendResult(state->settings.installation.resultsPath(),
                                makeResultRecord(clock.now(), 17, 2, t, u"12345"));
         screen = std::make_unique<CriteriaEditorScreen>(context);
         screen->setAttribute(Qt::WA_DeleteOnClose, false);
         screen->show();
     }
-    QString criteriaPath() const { return state->installation.criteriaPath(); }
+    QString criteriaPath() const { return state->settings.installation.criteriaPath(); }
     QLineEdit* input() const { return screen->findChild<QLineEdit*>("Gridinputtext"); }
     QTableWidgetItem* cell(int row, int column) const {
         return screen->findChild<QTableWidget*>("MSFlexGrid1")->item(row - 1, column);
@@ -134,8 +134,8 @@ void TestFrmTimeData::saveIsUsedAtOnce() {
     f.screen->clickCell(4, 2);
     f.type(" 45");
     QVERIFY(f.screen->save());
-    QCOMPARE(f.state->criteria[4].minimumTime, 45);
-    QCOMPARE(f.state->criteria[4].timeLimit(), 225);
+    QCOMPARE(f.state->tables.criteria[4].minimumTime, 45);
+    QCOMPARE(f.state->tables.criteria[4].timeLimit(), 225);
     QVERIFY(bytesOf(f.criteriaPath()).contains("\r\n34,45,10,3,1,20,100,7,1,,,\r\n"));
     QCOMPARE(f.cell(4, 2)->background().color(), QColor(255, 255, 0)); // marks stay
     f.screen->goBack();

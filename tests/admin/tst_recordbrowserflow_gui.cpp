@@ -39,7 +39,7 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     QTemporaryDir& dir = school.dir;
     test::NullCues cues;
     test::RefusingLauncher launcher;
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     AppNavigator navigator(*state, clock, random, messages, cues, launcher,
                            test::directDataAccess(*state, clock));
 
@@ -106,7 +106,7 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     for (const ResultRecord& r : after->records)
         appended += r.bangou == 4999 ? 1 : 0;
     QCOMPARE(appended, 200);
-    QVERIFY(!QFile::exists(state->installation.resultsTempPath()));
+    QVERIFY(!QFile::exists(state->settings.installation.resultsTempPath()));
     QVERIFY2(messages.shown.size() == 1,
              qPrintable(messages.shown.value(1).text)); // only "本当に消去しますか"
 

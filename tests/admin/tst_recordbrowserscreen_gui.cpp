@@ -34,7 +34,7 @@ struct Fixture : test::ScreenContext {
 
     explicit Fixture(const QList<ResultRecord>& records) {
         initRunState(*state);
-        Installation& inst = state->installation;
+        Installation& inst = state->settings.installation;
         inst.dataRoot = dir.path() + "/";
         inst.programDataFolder = dir.path() + "/";
         inst.schoolYearStartMonth = 4;
@@ -49,12 +49,12 @@ struct Fixture : test::ScreenContext {
         writeResults(bytes);
     }
     void writeResults(const QByteArray& bytes) {
-        QFile f(state->installation.resultsPath());
+        QFile f(state->settings.installation.resultsPath());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
     QByteArray results() const {
-        QFile f(state->installation.resultsPath());
+        QFile f(state->settings.installation.resultsPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     std::unique_ptr<RecordBrowserScreen> open() {
@@ -148,7 +148,7 @@ void TestRecordBrowserScreen::removeAsksFirstAndSelectsTheFollowingLine() {
     QCOMPARE(fx.messages.shown[0].title, QStringLiteral("注意"));
     QCOMPARE(fx.messages.shown[0].text, QStringLiteral("本当に消去しますか"));
     QCOMPARE(fx.results(), before);
-    QVERIFY(!QFile::exists(fx.state->installation.resultsTempPath()));
+    QVERIFY(!QFile::exists(fx.state->settings.installation.resultsTempPath()));
 
     fx.messages.answer = MessageBox::Answer::Ok;
     QTest::mouseClick(remove, Qt::LeftButton);

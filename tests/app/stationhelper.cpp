@@ -50,9 +50,9 @@ int main(int argc, char** argv) {
         waitFor(args[4]);
         kz::MaintenanceOptions options;
         options.wait = shortWait;
-        const auto removed =
-            kz::removeResult(state.installation.resultsPath(), state.installation.resultsTempPath(),
-                             args[3].toInt(), std::nullopt, options);
+        const auto removed = kz::removeResult(state.settings.installation.resultsPath(),
+                                              state.settings.installation.resultsTempPath(), args[3].toInt(),
+                                              std::nullopt, options);
         if (!removed) {
             std::fprintf(stderr, "%s\n", qPrintable(removed.error().text()));
             return 3;
@@ -65,14 +65,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(e.error().text()));
         return 4;
     }
-    state.currentBangou = static_cast<qint16>(args[3].toInt());
+    state.student.currentBangou = static_cast<qint16>(args[3].toInt());
     const int count = args[4].toInt();
     waitFor(args[5]);
     for (int i = 1; i <= count; ++i) {
-        state.recordedTime = i;
-        const kz::RecordingOutcome out = kz::Seisekikiroku(state, (i - 1) % 4 + 1, clock, shortWait);
-        if (!out.ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(out.append.error().text()));
+        state.attempt.recordedTime = i;
+        const kz::Outcome<kz::RecordedAttempt> out =
+            kz::Seisekikiroku(state, (i - 1) % 4 + 1, clock, shortWait);
+        if (!out) {
+            std::fprintf(stderr, "%s\n", qPrintable(out.error().text()));
             return 5;
         }
     }

@@ -57,8 +57,8 @@ void TestClassDay::aDayOfAClass() {
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     test::NullCues cues;
     test::RecordingLauncher launcher;
-    const QString resultsPath = state->installation.resultsPath();
-    const QString criteriaPath = state->installation.criteriaPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
+    const QString criteriaPath = state->settings.installation.criteriaPath();
     const Outcome<ResultsFileContents> original = readAllResults(resultsPath);
     QVERIFY(original.ok());
     QVERIFY(original->records.size() > 100);
@@ -79,13 +79,13 @@ void TestClassDay::aDayOfAClass() {
         if (timeOut) {
             QVERIFY(drill->engine().timeLimit() > 0);
             clock.advanceMs(qint64(drill->engine().timeLimit() + 1) * 1000);
-            drill->onSTimer1();
+            drill->tickClock();
         }
         bool mistakeMade = !oneMistake;
         for (int guard = 0; !drill->handOffBegun() && guard < 50; ++guard) {
             const auto question = drill->engine().currentQuestion();
             clock.advanceMs(3000);
-            drill->onSTimer1();
+            drill->tickClock();
             if (!mistakeMade) {
                 QTest::keyClicks(drill, QStringLiteral("1 ++"));
                 mistakeMade = true;
@@ -98,9 +98,9 @@ void TestClassDay::aDayOfAClass() {
         QVERIFY(now.ok());
         QCOMPARE(now->records.size(), original->records.size() + appended.size() + 1);
         const ResultRecord& last = now->records.back();
-        QCOMPARE(int(last.bangou), int(state->currentBangou));
+        QCOMPARE(int(last.bangou), int(state->student.currentBangou));
         QCOMPARE(int(last.level), 4);
-        QCOMPARE(last.recordedTime, timeOut ? StatisticsTables::kNoTime : state->recordedTime);
+        QCOMPARE(last.recordedTime, timeOut ? StatisticsTables::kNoTime : state->attempt.recordedTime);
         appended.push_back(last);
         QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen() &&
                                      child<QPushButton>(navigator.endScreen(), "Command4")->isVisible(),
@@ -114,7 +114,7 @@ void TestClassDay::aDayOfAClass() {
     auto openTeacherChoice = [&](const char* choice) {
         LevelMenuScreen* menu = navigator.levelMenu();
         click(menu, "Command8");
-        child<QLineEdit>(menu, "Text3")->setText(state->installation.teacherPassword);
+        child<QLineEdit>(menu, "Text3")->setText(state->settings.installation.teacherPassword);
         click(menu, choice);
     };
 
@@ -200,7 +200,7 @@ void TestClassDay::aDayOfAClass() {
     // Back to the name screen; a teacher (★山本) comes to the station.
     click(menu, "Command1");
     confirmName(-1, QStringLiteral("★山本"));
-    QVERIFY(state->currentIsTeacher());
+    QVERIFY(state->student.currentIsTeacher());
 
     // The teacher's password panel and the criteria editor raises level 4's minimum time to 20 seconds.
     openTeacherChoice("Command10_1");
@@ -248,7 +248,7 @@ void TestClassDay::aDayOfAClass() {
     QTRY_VERIFY(navigator.nameScreen() && navigator.nameScreen()->isVisible());
     click(navigator.nameScreen(), "Command7");
     QCOMPARE(launcher.started.size(), 1);
-    QCOMPARE(launcher.started[0].value(0), state->installation.launcherPath());
+    QCOMPARE(launcher.started[0].value(0), state->settings.installation.launcherPath());
     QVERIFY(navigator.quitRequested());
     QCOMPARE(navigator.exitCode(), 0);
     QCOMPARE(messages.shown.size(), 1); // only "本当に消去しますか"

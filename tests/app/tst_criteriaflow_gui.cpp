@@ -27,14 +27,14 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     test::RefusingLauncher launcher;
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return Status{}; }, {}});
     buildLevelCatalogue(*state); // as the name screen does
-    state->currentBangou = 1002;
-    state->currentName = "田中先生";
+    state->student.currentBangou = 1002;
+    state->student.currentName = "田中先生";
 
     navigator.showLevelMenu();
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
     LevelMenuScreen* menu = navigator.levelMenu();
     menu->findChild<QPushButton*>("Command8")->click();
-    QTest::keyClicks(menu->findChild<QLineEdit*>("Text3"), state->installation.teacherPassword);
+    QTest::keyClicks(menu->findChild<QLineEdit*>("Text3"), state->settings.installation.teacherPassword);
     menu->findChild<QPushButton*>("Command10_1")->click();
     QTRY_VERIFY(navigator.criteriaEditor());
     QTRY_VERIFY(!navigator.levelMenu());
@@ -44,7 +44,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     QTest::keyClicks(editor->findChild<QLineEdit*>("Gridinputtext"), " 20");
     QVERIFY(test::saveScreenshot(editor, "criteria_flow_demo_changed"));
     editor->findChild<QPushButton*>("Command3")->click();
-    QCOMPARE(state->criteria[4].minimumTime, 20);
+    QCOMPARE(state->tables.criteria[4].minimumTime, 20);
     editor->findChild<QPushButton*>("Command4")->click();
     QVERIFY(messages.shown.isEmpty()); // saved: nothing to ask
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
@@ -54,7 +54,7 @@ void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
     QCOMPARE(navigator.drillScreen()->engine().timeLimit(), 100);
     PassCriteriaTable reread;
-    QVERIFY(loadPassCriteria(state->installation.criteriaPath(), &reread).ok());
+    QVERIFY(loadPassCriteria(state->settings.installation.criteriaPath(), &reread).ok());
     QCOMPARE(reread[4].minimumTime, 20);
 }
 

@@ -30,7 +30,7 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     const QString programFolder = school.programFolder();
     auto state = std::make_unique<RunState>();
     QVERIFY(resolveInstallation(programFolder, *state).ok());
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     const Outcome<ResultsFileContents> before = readAllResults(resultsPath);
     QVERIFY(before.ok());
     QVERIFY(before->records.size() > 10);
@@ -80,7 +80,7 @@ void TestMultiStation::twoStationsRecordWhileAThirdRemoves() {
     }
     QCOMPARE(next[0], kAttempts + 1);
     QCOMPARE(next[1], kAttempts + 1);
-    QVERIFY(!QFile::exists(state->installation.resultsTempPath()));
+    QVERIFY(!QFile::exists(state->settings.installation.resultsTempPath()));
 }
 
 QTEST_GUILESS_MAIN(TestMultiStation)

@@ -2,11 +2,13 @@
 // a drill played by key presses, the end screen and back to the level menu, with the
 // attempt stored in the real results file.
 #include "app/appnavigator.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
 #include "data/answerlogaudit.h"
 #include "data/resultstore.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
+#include "support/soundtestsupport.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -37,14 +39,16 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
     auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    test::NullCues cues;
+    test::ScriptedPlayer sound;
     test::RefusingLauncher launcher;
-    const QString resultsPath = state->installation.resultsPath();
+    const QString resultsPath = state->settings.installation.resultsPath();
     const qint64 sizeBefore = fileSize(resultsPath);
     QVERIFY(sizeBefore > 0);
 
-    // The data access main() wires: the real results file of the demo school.
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, programDataAccess(*state, clock));
+    // main()'s own wiring (cues, data access on the demo school's real results file, the
+    // fatal sound handler) with fakes for the clock, the sound device and the message boxes.
+    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    AppNavigator& navigator = wiring.navigator();
 
     // Name screen: pick the first listed student and confirm with "1".
     navigator.showNameScreen();
@@ -57,14 +61,14 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     list->setCurrentRow(5);
     emit list->itemClicked(list->item(5));
     QTest::keyClick(list, Qt::Key_1);
-    QVERIFY(state->currentBangou > 0);
-    QCOMPARE(state->levelNames[4], QStringLiteral("１４(10-15R)"));
+    QVERIFY(state->student.currentBangou > 0);
+    QCOMPARE(state->catalogue.levelNames[4], QStringLiteral("１４(10-15R)"));
 
     // Level menu: wait for its activation, then start level 4 by its key.
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());
     QTRY_VERIFY(!navigator.nameScreen());
     QVERIFY(test::saveScreenshot(navigator.levelMenu(), QStringLiteral("flow_2_levelmenu")));
-    const qint32 todayBefore = state->statistics.todayAttempts(4, state->currentBangou);
+    const qint32 todayBefore = state->tables.statistics.todayAttempts(4, state->student.currentBangou);
     QVERIFY(navigator.levelMenu()->levelKeysAccepted());
     QTest::keyClick(navigator.levelMenu(), Qt::Key_4);
     QTRY_VERIFY(navigator.drillScreen() && navigator.drillScreen()->isActivated());
@@ -78,7 +82,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     while (navigator.drillScreen() && !drill->handOffBegun() && ++guard < 50) {
         const auto question = drill->engine().currentQuestion();
         clock.advanceMs(3000);
-        drill->onSTimer1();
+        drill->tickClock();
         if (!wrongGiven) {
             QTest::keyClicks(drill, QStringLiteral("1 "));
             QCOMPARE(drill->findChild<QLabel*>(QStringLiteral("seitouLabel"))->isVisible(), true);
@@ -92,7 +96,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     }
     QVERIFY(wrongGiven);
     QVERIFY(guard < 50);
-    const qint32 recorded = state->recordedTime;
+    const qint32 recorded = state->attempt.recordedTime;
     QVERIFY2(recorded >= 25 && recorded < 99999, qPrintable(QString::number(recorded)));
 
     // The attempt is in the file: one more 44-byte record for this student and level.
@@ -100,29 +104,29 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
     QVERIFY(contents.ok());
     const ResultRecord last = contents->records.back();
-    QCOMPARE(int(last.bangou), int(state->currentBangou));
+    QCOMPARE(int(last.bangou), int(state->student.currentBangou));
     QCOMPARE(int(last.level), 4);
     QCOMPARE(last.recordedTime, recorded);
     // Its answers follow it in the answer log: the wrong one first, then the five right.
     const Outcome<AnswerLogContents> log =
-        readAnswerLog(state->installation.programDataFolder + answerLogFileName(),
-                      AnswerLogFilter{state->currentBangou, {}, 4, QDate()});
+        readAnswerLog(state->settings.installation.programDataFolder + answerLogFileName(),
+                      AnswerLogFilter{state->student.currentBangou, {}, 4, QDate()});
     QVERIFY(log.ok());
     QVERIFY(log->lines.size() >= 6);
     const AnswerLogLine& firstAnswer = log->lines[log->lines.size() - 6];
     QVERIFY(!firstAnswer.correct);
     QCOMPARE(firstAnswer.typed, QStringLiteral("1"));
     QCOMPARE(firstAnswer.responseMs, 3000);
-    QVERIFY(
-        auditAnswerLog(*contents, *readAnswerLog(state->installation.programDataFolder + answerLogFileName()))
-            .attemptsWithoutAnswers.empty());
+    QVERIFY(auditAnswerLog(*contents, *readAnswerLog(state->settings.installation.programDataFolder +
+                                                     answerLogFileName()))
+                .attemptsWithoutAnswers.empty());
 
     // End screen after the pause; its figures include this attempt.
     QTRY_VERIFY_WITH_TIMEOUT(navigator.endScreen(), 10000);
     EndScreen* end = navigator.endScreen();
     QTRY_COMPARE(end->findChild<QLabel*>(QStringLiteral("Label18"))->text(),
                  QStringLiteral("今の成績：%1秒").arg(recorded));
-    QCOMPARE(state->statistics.todayAttempts(4, state->currentBangou), todayBefore + 1);
+    QCOMPARE(state->tables.statistics.todayAttempts(4, state->student.currentBangou), todayBefore + 1);
     auto* toMenu = end->findChild<QPushButton*>(QStringLiteral("Command4"));
     QTRY_VERIFY(toMenu->isVisible());
     QVERIFY(test::saveScreenshot(end, QStringLiteral("flow_4_endscreen")));

@@ -202,8 +202,9 @@ void TestWaitPaint::grabsDuringWaits() {
     PaintFirstPlayer painting(held);
     SoundCues cues(*state, painting, random, {});
     test::RefusingLauncher launcher;
-    const QColor season(state->seasonColour.red, state->seasonColour.green, state->seasonColour.blue);
-    const QString results = state->installation.resultsPath();
+    const QColor season(state->levelMenu.seasonColour.red, state->levelMenu.seasonColour.green,
+                        state->levelMenu.seasonColour.blue);
+    const QString results = state->settings.installation.resultsPath();
     QVERIFY(QFile::remove(results));
     QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);
 
@@ -214,7 +215,7 @@ void TestWaitPaint::grabsDuringWaits() {
             grab->arm();
         return refreshStatistics(*state, clock, waitKeepingScreensAlive);
     };
-    data.recordAttempt = [] { return QString(); };
+    data.recordAttempt = [] { return Status(); };
     AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.

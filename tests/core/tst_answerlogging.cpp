@@ -33,20 +33,20 @@ private slots:
 void TestAnswerLogging::answersFollowTheirRecord() {
     QTemporaryDir dir;
     auto state = std::make_unique<RunState>();
-    state->installation.programDataFolder = dir.path() + u'/';
-    state->currentBangou = 17;
-    state->recordedTime = 42;
-    state->attemptAnswers = answers(16);
+    state->settings.installation.programDataFolder = dir.path() + u'/';
+    state->student.currentBangou = 17;
+    state->attempt.recordedTime = 42;
+    state->attempt.attemptAnswers = answers(16);
     test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 7)));
 
-    QVERIFY(Seisekikiroku(*state, 3, clock).ok);
-    QVERIFY(state->attemptAnswers.isEmpty());
-    QVERIFY(state->answerLogBacklog.isEmpty());
+    QVERIFY(Seisekikiroku(*state, 3, clock).ok());
+    QVERIFY(state->attempt.attemptAnswers.isEmpty());
+    QVERIFY(state->attempt.answerLogBacklog.isEmpty());
     const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
     QCOMPARE(log.lines.size(), size_t(16));
     QCOMPARE(log.lines[0].time, QTime(14, 30, 7));
     QCOMPARE(log.lines[0].level, 3);
-    const Outcome<ResultsFileContents> results = readAllResults(state->installation.resultsPath());
+    const Outcome<ResultsFileContents> results = readAllResults(state->settings.installation.resultsPath());
     QVERIFY(results.ok());
     const AnswerLogAudit audit = auditAnswerLog(*results, log);
     QVERIFY(audit.attemptsWithoutAnswers.empty());
@@ -56,24 +56,24 @@ void TestAnswerLogging::answersFollowTheirRecord() {
 void TestAnswerLogging::unwritableLogKeepsTheLinesForTheNextAttempt() {
     QTemporaryDir dir;
     auto state = std::make_unique<RunState>();
-    state->installation.programDataFolder = dir.path() + u'/';
-    state->currentBangou = 17;
-    state->recordedTime = 42;
+    state->settings.installation.programDataFolder = dir.path() + u'/';
+    state->student.currentBangou = 17;
+    state->attempt.recordedTime = 42;
     test::FakeClock clock;
     // Something in the way of the log: a folder of its name.
     QVERIFY(QDir(dir.path()).mkdir(answerLogFileName()));
-    state->attemptAnswers = answers(5);
-    QVERIFY(Seisekikiroku(*state, 1, clock).ok); // the attempt is recorded all the same
-    QVERIFY(!state->answerLogBacklog.isEmpty());
+    state->attempt.attemptAnswers = answers(5);
+    QVERIFY(Seisekikiroku(*state, 1, clock).ok()); // the attempt is recorded all the same
+    QVERIFY(!state->attempt.answerLogBacklog.isEmpty());
 
     QVERIFY(QDir(dir.path()).rmdir(answerLogFileName()));
     clock.advanceMs(60000);
-    state->attemptAnswers = answers(3);
-    QVERIFY(Seisekikiroku(*state, 1, clock).ok);
-    QVERIFY(state->answerLogBacklog.isEmpty());
+    state->attempt.attemptAnswers = answers(3);
+    QVERIFY(Seisekikiroku(*state, 1, clock).ok());
+    QVERIFY(state->attempt.answerLogBacklog.isEmpty());
     const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
     QCOMPARE(log.lines.size(), size_t(8));
-    const Outcome<ResultsFileContents> results = readAllResults(state->installation.resultsPath());
+    const Outcome<ResultsFileContents> results = readAllResults(state->settings.installation.resultsPath());
     QVERIFY(results.ok());
     QCOMPARE(results->records.size(), size_t(2));
     QVERIFY(auditAnswerLog(*results, log).attemptsWithoutAnswers.empty());

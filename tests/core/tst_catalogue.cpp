@@ -39,18 +39,18 @@ private slots:
 void TestCatalogue::catalogueAfterConfirmation() {
     RunState state;
     initRunState(state);
-    QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
-    state.levelNames[30] = QStringLiteral("stale");
+    QCOMPARE(state.catalogue.programTitle, QStringLiteral("カズリンその２"));
+    state.catalogue.levelNames[30] = QStringLiteral("stale");
     buildLevelCatalogue(state);
-    QCOMPARE(state.levelCount, qint16(25));
-    QCOMPARE(state.finalLevel, 25);
-    QCOMPARE(state.levelNames[2], QStringLiteral("１４(1-10R)"));
-    QCOMPARE(state.levelNames[25], QStringLiteral("１４－１６"));
-    QCOMPARE(state.levelNames[26], QString());
-    QCOMPARE(state.levelNames[30], QString());
-    QCOMPARE(state.levelNames[0], QString());
+    QCOMPARE(state.catalogue.levelCount, qint16(25));
+    QCOMPARE(state.catalogue.finalLevel, 25);
+    QCOMPARE(state.catalogue.levelNames[2], QStringLiteral("１４(1-10R)"));
+    QCOMPARE(state.catalogue.levelNames[25], QStringLiteral("１４－１６"));
+    QCOMPARE(state.catalogue.levelNames[26], QString());
+    QCOMPARE(state.catalogue.levelNames[30], QString());
+    QCOMPARE(state.catalogue.levelNames[0], QString());
     for (int level = 0; level < RunState::kLevelSlots; ++level)
-        QCOMPARE(state.levelTimed[static_cast<size_t>(level)], qint16(level >= 1 && level <= 25 ? 1 : 0));
+        QCOMPARE(state.catalogue.levelTimed[static_cast<size_t>(level)], level >= 1 && level <= 25);
 }
 
 void TestCatalogue::catalogueNames_data() {
@@ -159,7 +159,7 @@ void TestCatalogue::prepareRunSeedsAndColours() {
     SeedRecorder random;
     prepareRun(state, clock, random);
     QCOMPARE(random.seeds, QList<quint32>{14 * 3600 + 30 * 60 + 15});
-    QCOMPARE(state.seasonColour, (Rgb{255, 128, 0}));
+    QCOMPARE(state.levelMenu.seasonColour, (Rgb{255, 128, 0}));
 }
 
 void TestCatalogue::version() {

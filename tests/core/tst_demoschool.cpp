@@ -46,14 +46,14 @@ void TestDemoSchool::installationIsAccepted() {
     const Outcome<QStringList> r = resolveInstallation(common_ + "kazurin2", state);
     QVERIFY2(r.ok(), qPrintable(r.ok() ? QString() : r.error().text()));
     QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
-    QCOMPARE(state.installation.dataRoot, common_ + "data/");
-    QCOMPARE(state.installation.siteCode, QStringLiteral("00123"));
-    QCOMPARE(state.installation.siteName, QStringLiteral("さくら塾"));
-    QCOMPARE(state.installation.teacherPassword, QStringLiteral("1414"));
-    QCOMPARE(state.installation.schoolYearStartMonth, 4);
-    QCOMPARE(state.installation.flagTwoListed, 0);
-    QCOMPARE(state.criteria.levelLines, 25);
-    const QFileInfo launcher(state.installation.launcherPath());
+    QCOMPARE(state.settings.installation.dataRoot, common_ + "data/");
+    QCOMPARE(state.settings.installation.siteCode, QStringLiteral("00123"));
+    QCOMPARE(state.settings.installation.siteName, QStringLiteral("さくら塾"));
+    QCOMPARE(state.settings.installation.teacherPassword, QStringLiteral("1414"));
+    QCOMPARE(state.settings.installation.schoolYearStartMonth, 4);
+    QCOMPARE(state.settings.installation.flagTwoListed, 0);
+    QCOMPARE(state.tables.criteria.levelLines, 25);
+    const QFileInfo launcher(state.settings.installation.launcherPath());
     QVERIFY(launcher.isFile());
     QVERIFY(launcher.isExecutable());
 }

@@ -208,7 +208,7 @@ void TestInstallation::fatalFiles() {
     QVERIFY(!r.ok());
     QCOMPARE(r.error().detail, s.common() + file);
     QVERIFY2(r.error().message.contains(QFileInfo(file).fileName()), qPrintable(r.error().message));
-    QVERIFY(state.programTitle.isEmpty()); // nothing else ran
+    QVERIFY(state.catalogue.programTitle.isEmpty()); // nothing else ran
 }
 
 void TestInstallation::failureLeavesInstallationUntouched() {
@@ -240,29 +240,29 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     School s;
     QVERIFY(s.build(s.data()));
     RunState state;
-    state.criteria.row(1).targetTime = 99; // from an earlier load: must not survive
+    state.tables.criteria.row(1).targetTime = 99; // from an earlier load: must not survive
     Outcome<QStringList> r = resolveInstallation(s.exe(), state);
     QVERIFY(r.ok());
-    QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
-    QCOMPARE(state.installation.siteCode, QStringLiteral("00123"));
-    QCOMPARE(state.criteria[1].targetTime, 0);
+    QCOMPARE(state.catalogue.programTitle, QStringLiteral("カズリンその２"));
+    QCOMPARE(state.settings.installation.siteCode, QStringLiteral("00123"));
+    QCOMPARE(state.tables.criteria[1].targetTime, 0);
     QCOMPARE(r->size(), 2);
-    QVERIFY((*r)[0].contains(state.installation.criteriaPath()));
-    QVERIFY((*r)[1].contains(state.installation.soundListPath()));
+    QVERIFY((*r)[0].contains(state.settings.installation.criteriaPath()));
+    QVERIFY((*r)[1].contains(state.settings.installation.soundListPath()));
 
     QString criteria = QStringLiteral("h,,,,,,,,,,,");
     for (int level = 1; level <= 25; ++level)
         criteria += QStringLiteral("\n600,60,10,3,1.5,20,100,7,1,,,");
-    QVERIFY(s.writeText(state.installation.criteriaPath(), criteria));
-    QVERIFY(s.writeText(state.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
+    QVERIFY(s.writeText(state.settings.installation.criteriaPath(), criteria));
+    QVERIFY(s.writeText(state.settings.installation.soundListPath(), QStringLiteral("正解音2,a,*")));
     RunState second;
     r = resolveInstallation(s.exe(), second);
     QVERIFY(r.ok());
     QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
-    QCOMPARE(second.criteria[1].timeLimit(), 300);
+    QCOMPARE(second.tables.criteria[1].timeLimit(), 300);
 
     // A copy left by an interrupted removal of a record is told, not passed over.
-    QVERIFY(s.writeText(second.installation.resultsTempPath(), QString(88, u'x')));
+    QVERIFY(s.writeText(second.settings.installation.resultsTempPath(), QString(88, u'x')));
     RunState third;
     r = resolveInstallation(s.exe(), third);
     QCOMPARE(r->size(), 1);
@@ -281,7 +281,7 @@ void TestInstallation::resolveReportsTruncatedCriteria() {
     RunState state;
     const Outcome<QStringList> r = resolveInstallation(s.exe(), state);
     QVERIFY(r.ok());
-    QCOMPARE(state.criteria[35].targetTime, 35);
+    QCOMPARE(state.tables.criteria[35].targetTime, 35);
     // The month 13 and the 36th level are both told.
     QCOMPARE(r->size(), 2);
     QVERIFY((*r)[0].contains(QStringLiteral("13")));

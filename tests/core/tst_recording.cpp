@@ -64,72 +64,72 @@ void TestRecording::recordingFlags() {
     QFETCH(int, schoolAfter);
     QTemporaryDir dir;
     RunState state;
-    state.installation.programDataFolder = dir.path() + "/";
-    state.installation.siteCode = "12345";
-    state.criteria = criteria();
-    state.criteria.row(2).clearCount = 2;
-    state.criteria.row(2).clearPoints = 9;
+    state.settings.installation.programDataFolder = dir.path() + "/";
+    state.settings.installation.siteCode = "12345";
+    state.tables.criteria = criteria();
+    state.tables.criteria.row(2).clearCount = 2;
+    state.tables.criteria.row(2).clearPoints = 9;
     QList<ResultRecord> earlier;
     for (int t : ownTimes)
         earlier << rec(bangou, 2, t, 1);
     if (otherBest != 99999)
         earlier << rec(5, 2, otherBest, 1);
-    writeRecords(state.installation.resultsPath(), earlier);
+    writeRecords(state.settings.installation.resultsPath(), earlier);
     test::FakeClock clock;
     QVERIFY(refreshStatistics(state, clock).ok());
 
-    state.currentBangou = static_cast<qint16>(bangou);
-    state.recordedTime = time;
-    state.newPersonalBest = 0;
-    state.newSchoolBest = 0;
-    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
-    QVERIFY2(out.ok, qPrintable(out.ok ? QString() : out.append.error().text()));
-    QCOMPARE(out.append->recordNumber, int(earlier.size()) + 1);
-    QCOMPARE(int(state.clearedBefore), clearedBefore);
-    QCOMPARE(int(state.newPersonalBest), personal);
-    QCOMPARE(int(state.newSchoolBest), school);
-    QCOMPARE(state.statistics.bestTime(2, bangou), bestAfter);
-    QCOMPARE(state.statistics.schoolBestTime(2), schoolAfter);
+    state.student.currentBangou = static_cast<qint16>(bangou);
+    state.attempt.recordedTime = time;
+    state.attempt.newPersonalBest = false;
+    state.attempt.newSchoolBest = false;
+    const Outcome<RecordedAttempt> out = Seisekikiroku(state, 2, clock);
+    QVERIFY2(out.ok(), qPrintable(out.error().text()));
+    QCOMPARE(out->append.recordNumber, int(earlier.size()) + 1);
+    QCOMPARE(state.attempt.clearedBefore, clearedBefore != 0);
+    QCOMPARE(int(state.attempt.newPersonalBest), personal);
+    QCOMPARE(int(state.attempt.newSchoolBest), school);
+    QCOMPARE(state.tables.statistics.bestTime(2, bangou), bestAfter);
+    QCOMPARE(state.tables.statistics.schoolBestTime(2), schoolAfter);
 
     // The record is in the file as the attempt of this student and level.
-    const Outcome<ResultsFileContents> all = readAllResults(state.installation.resultsPath());
+    const Outcome<ResultsFileContents> all = readAllResults(state.settings.installation.resultsPath());
     QVERIFY(all.ok());
     QCOMPARE(all->records.back(), rec(bangou, 2, time));
 
     // Flags are raised, never lowered, by the recording step.
-    state.recordedTime = 99999;
-    QVERIFY(Seisekikiroku(state, 2, clock).ok);
-    QCOMPARE(int(state.newPersonalBest), personal);
-    QCOMPARE(int(state.newSchoolBest), school);
+    state.attempt.recordedTime = 99999;
+    QVERIFY(Seisekikiroku(state, 2, clock).ok());
+    QCOMPARE(int(state.attempt.newPersonalBest), personal);
+    QCOMPARE(int(state.attempt.newSchoolBest), school);
 }
 
 void TestRecording::recordingFailureChangesNothing() {
     QTemporaryDir dir;
     RunState state;
-    state.installation.programDataFolder = dir.path() + "/gone/";
-    state.criteria = criteria();
-    state.currentBangou = 17;
-    state.recordedTime = 42;
-    state.clearedBefore = 7;
+    state.settings.installation.programDataFolder = dir.path() + "/gone/";
+    state.tables.criteria = criteria();
+    state.student.currentBangou = 17;
+    state.attempt.recordedTime = 42;
+    state.attempt.clearedBefore = true; // left from the attempt before
     test::FakeClock clock;
-    const RecordingOutcome out = Seisekikiroku(state, 2, clock);
-    QVERIFY(!out.ok);
-    QCOMPARE(out.append.error().kind, ErrorKind::NotFound);
-    QCOMPARE(int(state.clearedBefore), 7);
-    QCOMPARE(int(state.newPersonalBest), 0);
-    QCOMPARE(state.statistics.bestTime(2, 17), 99999);
+    const Outcome<RecordedAttempt> out = Seisekikiroku(state, 2, clock);
+    QVERIFY(!out.ok());
+    QCOMPARE(out.error().kind, ErrorKind::NotFound);
+    QCOMPARE(state.attempt.clearedBefore, true);
+    QCOMPARE(state.attempt.newPersonalBest, false);
+    QCOMPARE(state.tables.statistics.bestTime(2, 17), 99999);
     // The folder comes back: the retry records the attempt once, with its flags.
     QVERIFY(QDir(dir.path()).mkdir("gone"));
-    QVERIFY(Seisekikiroku(state, 2, clock).ok);
-    QCOMPARE(int(state.newPersonalBest), 1);
-    QCOMPARE(QFileInfo(state.installation.resultsPath()).size(), 44);
+    QVERIFY(Seisekikiroku(state, 2, clock).ok());
+    QCOMPARE(state.attempt.newPersonalBest, true);
+    QCOMPARE(QFileInfo(state.settings.installation.resultsPath()).size(), 44);
 }
 
 void TestRecording::refreshEnteredAgainDuringTheWaitCountsOnce() {
     QTemporaryDir dir;
     RunState state;
-    state.installation.programDataFolder = dir.path() + "/later/";
-    state.criteria = criteria();
+    state.settings.installation.programDataFolder = dir.path() + "/later/";
+    state.tables.criteria = criteria();
     test::FakeClock clock(kNow);
     int waits = 0;
     Status inner;
@@ -139,15 +139,15 @@ void TestRecording::refreshEnteredAgainDuringTheWaitCountsOnce() {
         if (++waits > 1)
             return;
         QVERIFY(QDir(dir.path()).mkdir("later"));
-        writeRecords(state.installation.resultsPath(), {rec(3, 3, 30)});
+        writeRecords(state.settings.installation.resultsPath(), {rec(3, 3, 30)});
         inner = refreshStatistics(state, clock, [](int) {});
     });
     QVERIFY(outer.ok());
     QVERIFY(inner.ok());
     QCOMPARE(waits, 1);
-    QCOMPARE(state.statistics.totalAttempts(3, 3), 1);
-    QCOMPARE(state.statistics.totalPoints(3, 3), 11);
-    QVERIFY(!state.statisticsRefreshRunning);
+    QCOMPARE(state.tables.statistics.totalAttempts(3, 3), 1);
+    QCOMPARE(state.tables.statistics.totalPoints(3, 3), 11);
+    QVERIFY(!state.tables.statisticsRefreshRunning);
 }
 
 QTEST_GUILESS_MAIN(TestRecording)

@@ -78,16 +78,18 @@ private:
 
 void TestSoundCues::init() {
     state_ = std::make_unique<RunState>();
-    state_->installation.soundFolder = kFolder;
-    SoundTable& table = state_->soundTable;
+    state_->settings.installation.soundFolder = kFolder;
+    SoundTable& table = state_->settings.soundTable;
     QVERIFY(!loadSoundTable(QStringLiteral("/nonexistent/新音ファイル.txt"), &table)); // names only
     configure(table, 2, {"pinpon", "seikai2"}, 2);
     configure(table, 4, {"bubu"}, 1);
     configure(table, 8, {"jiko1", "jiko2", "jiko3"}, 3);
     configure(table, 10, {"sub\\fugoukaku"}, 1);
     configure(table, 1, {"never"}, 1);
-    player_ = ScriptedPlayer{};
-    random_ = ScriptedRandom{};
+    player_.played.clear();
+    player_.results.clear();
+    random_.values.clear();
+    random_.position = 0;
     fatal_.clear();
     cues_ = std::make_unique<SoundCues>(*state_, player_, random_,
                                         [this](const QString& message) { fatal_.append(message); });
@@ -166,7 +168,7 @@ void TestSoundCues::failureCounting() {
         (cues_.get()->*cueFor(list[i][0]))();
         QCOMPARE(fatal_.size(), fatalAtPlay >= 0 && i >= fatalAtPlay ? 1 : 0);
     }
-    QCOMPARE(int(state_->soundFailures), failuresAfter);
+    QCOMPARE(int(state_->settings.soundFailures), failuresAfter);
     if (fatalAtPlay >= 0) {
         QCOMPARE(fatal_.first(),
                  QStringLiteral("音声がでません。先生を呼びなさい。\n失敗%1").arg(fatalAtPlay));
@@ -181,7 +183,7 @@ void TestSoundCues::failureCounting() {
 }
 
 void TestSoundCues::countCarriedInRunState() {
-    state_->soundFailures = 3;
+    state_->settings.soundFailures = 3;
     player_.results = {makeError(ErrorKind::Device, QString(), QStringLiteral("エラー番号 5"))};
     cues_->playWrongSound();
     QCOMPARE(fatal_, QStringList{QStringLiteral("音声がでません。先生を呼びなさい。\nエラー番号 5")});
@@ -190,27 +192,27 @@ void TestSoundCues::countCarriedInRunState() {
 
 void TestSoundCues::kindWithoutCountPlaysNothing() {
     // A group never closed by "*" still has names, but no count.
-    configure(state_->soundTable, 2, {"a", "b"}, -1);
-    configure(state_->soundTable, 10, {"c"}, -1);
-    state_->soundTable.kinds[8] = SoundTable::Kind{};
-    state_->soundFailures = 2;
+    configure(state_->settings.soundTable, 2, {"a", "b"}, -1);
+    configure(state_->settings.soundTable, 10, {"c"}, -1);
+    state_->settings.soundTable.kinds[8] = SoundTable::Kind{};
+    state_->settings.soundFailures = 2;
     for (int i = 0; i < 6; ++i) {
         cues_->playRightSound();
         cues_->playPersonalBestSound();
         cues_->playMinimumLineSound();
     }
     QVERIFY(player_.played.isEmpty());
-    QCOMPARE(int(state_->soundFailures), 2); // neither a failure nor a success
+    QCOMPARE(int(state_->settings.soundFailures), 2); // neither a failure nor a success
     QVERIFY(fatal_.isEmpty());
 }
 
 void TestSoundCues::kindWithZeroCountFails() {
-    configure(state_->soundTable, 2, {}, 0);
-    configure(state_->soundTable, 8, {}, 0);
+    configure(state_->settings.soundTable, 2, {}, 0);
+    configure(state_->settings.soundTable, 8, {}, 0);
     cues_->playPersonalBestSound(); // fails, but is not counted
     for (int i = 0; i < 3; ++i)
         cues_->playRightSound();
-    QCOMPARE(int(state_->soundFailures), 3);
+    QCOMPARE(int(state_->settings.soundFailures), 3);
     QVERIFY(fatal_.isEmpty());
     cues_->playRightSound();
     QCOMPARE(fatal_.size(), 1);
@@ -223,8 +225,8 @@ void TestSoundCues::readsTheRunStateAtEveryPlay() {
     // The cues may be made before the installation has been resolved.
     RunState fresh;
     SoundCues cues(fresh, player_, random_, {});
-    fresh.installation.soundFolder = QStringLiteral("/elsewhere/");
-    configure(fresh.soundTable, 4, {"boo"}, 1);
+    fresh.settings.installation.soundFolder = QStringLiteral("/elsewhere/");
+    configure(fresh.settings.soundTable, 4, {"boo"}, 1);
     cues.playWrongSound();
     cues.playKeyWarning();
     QCOMPARE(player_.played, (QList<QString>{"/elsewhere/boo.wav", "/elsewhere/警告1.wav"}));
@@ -242,7 +244,7 @@ void TestSoundCues::bothFilesArePlayedAtRandom() {
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(disk));
 
-    state_->installation.soundFolder = dir.path() + u'/';
+    state_->settings.installation.soundFolder = dir.path() + u'/';
     SdlSoundPlayer sdl;
     SystemRandom random;
     random.seed(20040315);
@@ -260,7 +262,7 @@ void TestSoundCues::bothFilesArePlayedAtRandom() {
         (a ? first : second)++;
     }
     QVERIFY2(first > 0 && second > 0, qPrintable(QStringLiteral("%1/%2").arg(first).arg(second)));
-    QCOMPARE(int(state_->soundFailures), 0);
+    QCOMPARE(int(state_->settings.soundFailures), 0);
 
     // Many picks: about half each.
     ScriptedPlayer recorder;

@@ -98,9 +98,9 @@ void TestSoundInputGui::keysDuringPlaybackWaitForItsEnd() {
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(dir.filePath("played.raw")));
 
     auto state = std::make_unique<RunState>();
-    state->installation.soundFolder = dir.path() + u'/';
-    state->soundTable.kinds[2].files[1] = QStringLiteral("pinpon");
-    state->soundTable.kinds[2].count = 1;
+    state->settings.installation.soundFolder = dir.path() + u'/';
+    state->settings.soundTable.kinds[2].files[1] = QStringLiteral("pinpon");
+    state->settings.soundTable.kinds[2].count = 1;
     EventLog log;
     LoggedPlayer player(log);
     kz::test::ScriptedRandom random;
@@ -127,7 +127,7 @@ void TestSoundInputGui::keysDuringPlaybackWaitForItsEnd() {
 
     QVERIFY(postedWhilePlaying);
     QCOMPARE(log.all(), (QStringList{"key a", "play start", "typed", "play end", "key b", "key c"}));
-    QCOMPARE(int(state->soundFailures), 0);
+    QCOMPARE(int(state->settings.soundFailures), 0);
 }
 
 void TestSoundInputGui::fatalHandlerTellsAndQuitsThroughTheNavigator() {

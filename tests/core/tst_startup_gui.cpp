@@ -126,7 +126,7 @@ void TestStartupGui::resolveAndReportOnDemoSchool() {
     PresetMessageBox boxes;
     QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 0);
-    QCOMPARE(state.programTitle, QStringLiteral("カズリンその２"));
+    QCOMPARE(state.catalogue.programTitle, QStringLiteral("カズリンその２"));
 
     // A notice (here: the criteria file gone) does not hold the program up for ever.
     QVERIFY(QFile::remove(dir.filePath(QStringLiteral("data/kazurin2/タイム回数データ.txt"))));

@@ -54,24 +54,31 @@ struct Rig {
     QPointer<DrillScreen> frm;
 
     explicit Rig(int level, qint32 minimumTime = 60, qint32 targetTime = 40) {
+        navigator.onCall = [this](const QString& call) { closeLikeTheNavigator(call); };
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentLevel = static_cast<qint16>(level);
-        state->currentBangou = 12;
-        state->currentName = "  山田　花子  ";
-        state->installation.siteName = "さくら塾";
-        state->sessionStartSeconds = 14 * 3600 + 30 * 60 - 119; // the clock starts at 14:30:00
-        state->criteria.row(level).minimumTime = minimumTime;
-        state->criteria.row(level).targetTime = targetTime;
+        state->attempt.currentLevel = static_cast<qint16>(level);
+        state->student.currentBangou = 12;
+        state->student.currentName = "  山田　花子  ";
+        state->settings.installation.siteName = "さくら塾";
+        state->student.sessionStartSeconds = 14 * 3600 + 30 * 60 - 119; // the clock starts at 14:30:00
+        state->tables.criteria.row(level).minimumTime = minimumTime;
+        state->tables.criteria.row(level).targetTime = targetTime;
     }
     ~Rig() { delete frm.data(); }
+
+    // The program's navigator closes the drill screen that the next screen replaces.
+    void closeLikeTheNavigator(const QString& call) {
+        if (frm && (call == QStringLiteral("showEndScreen") || call == QStringLiteral("showLevelMenu")))
+            frm->close();
+    }
 
     AttemptRecorder recorder() {
         return [this] {
             RecorderCall call;
-            call.recordedTime = state->recordedTime;
-            call.elapsedSeconds = state->elapsedSeconds;
-            call.recordingStarted = state->recordingStarted;
+            call.recordedTime = state->attempt.recordedTime;
+            call.elapsedSeconds = state->attempt.elapsedSeconds;
+            call.recordingStarted = state->attempt.recordingStarted;
             if (frm) {
                 call.panelVisible = frm->findChild<QFrame*>("sPicture2")->isVisible();
                 call.recordingLabelVisible = frm->findChild<QLabel*>("lblsss1")->isVisible();
@@ -83,9 +90,9 @@ struct Rig {
                 duringRecording();
             if (failuresLeft > 0) {
                 --failuresLeft;
-                return RecordOutcome::failed("成績累積データ.dat は使用中です。");
+                return Status(makeError(ErrorKind::Locked, "成績累積データ.dat は使用中です。"));
             }
-            return RecordOutcome::recorded();
+            return Status();
         };
     }
 
@@ -107,7 +114,7 @@ struct Rig {
     void answerRight() { type(QString::number(frm->engine().expectedAnswer()) + " "); }
     void tick(int ms = 1000) {
         clock.advanceMs(ms);
-        frm->onSTimer1();
+        frm->tickClock();
     }
     // Lets the screen's deferred deletion run.
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
@@ -157,7 +164,7 @@ private slots:
         QCOMPARE(frm->findChild<QTimer*>("sTimer1")->interval(), 1000);
         QVERIFY(frm->findChild<QTimer*>("sTimer2")->isActive());
         QCOMPARE(frm->findChild<QTimer*>("sTimer2")->interval(), 10000);
-        QCOMPARE(rig.navigator.calls, QStringList{"closeWaitWindow"});
+        QCOMPARE(rig.navigator.calls, QStringList{"screenReady"});
 
         // Three digits of the largest answer fit into the answer box.
         const QFontMetrics metrics(rig.label("inputLabel")->font());
@@ -189,7 +196,7 @@ private slots:
         QCOMPARE(rig.cues.played, (QStringList{"right", "wrong"}));
         rig.tick();
         QCOMPARE(rig.text("sLabel10"), QStringLiteral("12")); // 2 s and the 10 s penalty
-        QCOMPARE(rig.state->elapsedSeconds, 12);
+        QCOMPARE(rig.state->attempt.elapsedSeconds, 12);
 
         rig.type("+1");
         QVERIFY(rig.visible("Commandkakunin2")); // "1" starts the count again
@@ -214,8 +221,10 @@ private slots:
         QVERIFY(rig.recorderCalls.isEmpty());
 
         rig.navigator.onCall = [&](const QString& call) {
+            // The end screen is asked for by a stopped screen, which the navigator closes.
             if (call == QStringLiteral("showEndScreen"))
-                QVERIFY(rig.frm && !rig.frm->isVisible());
+                QVERIFY(rig.frm && !rig.frm->findChild<QTimer*>("sTimer1")->isActive());
+            rig.closeLikeTheNavigator(call);
         };
         rig.answerRight(); // the last item: the hand-off runs, pauses and closes the screen
 
@@ -228,9 +237,9 @@ private slots:
         QVERIFY(!call.timeOutLabelVisible);
         QVERIFY(!call.clockRunning);
         QCOMPARE(call.recordingStarted, 1);
-        QCOMPARE(rig.state->finished, 1);
-        QCOMPARE(rig.state->timedOut, 0);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
+        QCOMPARE(rig.state->attempt.finished, true);
+        QCOMPARE(rig.state->attempt.timedOut, false);
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
 
         // Keys after the end reach nothing; the screen goes once the event loop runs.
         rig.type("9");
@@ -333,11 +342,11 @@ private slots:
         }
         QCOMPARE(rig.recorderCalls.size(), 1);
         QCOMPARE(rig.recorderCalls.first().recordedTime, recordedTime);
-        QCOMPARE(rig.state->recordedTime, recordedTime);
-        QCOMPARE(rig.state->timedOut, timeOut ? 1 : 0);
+        QCOMPARE(rig.state->attempt.recordedTime, recordedTime);
+        QCOMPARE(rig.state->attempt.timedOut, timeOut);
         QCOMPARE(panelText, timeOut ? QStringLiteral("時間切れ") : QStringLiteral("成績記録中"));
         QVERIFY(rig.recorderCalls.first().panelVisible);
-        QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
         QVERIFY(!frm->isVisible());
         Rig::flushDeletes();
         QVERIFY(rig.frm.isNull());
@@ -370,9 +379,9 @@ private slots:
         QTest::addColumn<int>("recorderCalls");
         QTest::addColumn<QStringList>("navigation");
         QTest::newRow("retried until stored")
-            << 2 << true << 3 << QStringList{"closeWaitWindow", "showWaitWindow", "showEndScreen"};
+            << 2 << true << 3 << QStringList{"screenReady", "attemptRecorded", "showEndScreen"};
         QTest::newRow("given up: back to the menu")
-            << 1 << false << 1 << QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"};
+            << 1 << false << 1 << QStringList{"screenReady", "showLevelMenu"};
     }
     void recordingFailure() {
         QFETCH(int, failures);
@@ -446,9 +455,9 @@ private slots:
 
     void attemptNumbersSumAllLevels() {
         Rig rig(3);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 3, 12, 2);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 20, 12, 4);
-        rig.state->statistics.add(StatisticsTables::TodayAttempts, 3, 99, 7); // another student
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 3, 12, 2);
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 20, 12, 4);
+        rig.state->tables.statistics.add(StatisticsTables::TodayAttempts, 3, 99, 7); // another student
         rig.open();
         QCOMPARE(rig.text("sLabel11"), QStringLiteral("3"));
         QCOMPARE(rig.text("sLabel12"), QStringLiteral("7"));
@@ -464,7 +473,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(double, points);
         Rig rig(4);
-        rig.state->programTitle = title;
+        rig.state->catalogue.programTitle = title;
         rig.open();
         QCOMPARE(rig.text("sLabel2"), title);
         QCOMPARE(rig.label("sLabel2")->font().pointSizeF(), points);
@@ -473,25 +482,25 @@ private slots:
     void minutesTick() {
         Rig rig(4);
         rig.clock.setNow(QDateTime(QDate(2004, 3, 15), QTime(23, 59, 0)));
-        rig.state->sessionStartSeconds = 23 * 3600 + 50 * 60; // 23:50
+        rig.state->student.sessionStartSeconds = 23 * 3600 + 50 * 60; // 23:50
         rig.open();
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("9"));
         rig.clock.setNow(QDateTime(QDate(2004, 3, 16), QTime(0, 4, 59)));
-        rig.frm->onSTimer2();
+        rig.frm->showMinutesSinceStart();
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("14"));
     }
 
     void launchResetsTheAttempt() {
         Rig rig(4);
-        rig.state->finished = 1;
-        rig.state->recordingStarted = 1;
-        rig.state->timedOut = 1;
+        rig.state->attempt.finished = true;
+        rig.state->attempt.recordingStarted = true;
+        rig.state->attempt.timedOut = true;
         rig.frm = launchDrill(rig.context, rig.recorder());
         QVERIFY(rig.frm->isVisible());
         QVERIFY(rig.frm->attemptRunning());
-        QCOMPARE(rig.state->finished, 0);
-        QCOMPARE(rig.state->recordingStarted, 0);
-        QCOMPARE(rig.state->timedOut, 0);
+        QCOMPARE(rig.state->attempt.finished, false);
+        QCOMPARE(rig.state->attempt.recordingStarted, false);
+        QCOMPARE(rig.state->attempt.timedOut, false);
         QCOMPARE(rig.text("qLabel1"), QStringLiteral("14"));
     }
 
@@ -499,8 +508,7 @@ private slots:
         Rig rig(26);
         rig.open();
         QVERIFY(!rig.frm->attemptRunning());
-        QTRY_COMPARE(rig.navigator.calls,
-                     (QStringList{"closeWaitWindow", "showWaitWindow", "showLevelMenu"}));
+        QTRY_COMPARE(rig.navigator.calls, (QStringList{"screenReady", "showLevelMenu"}));
         QCOMPARE(rig.messages.shown.size(), 1);
         QVERIFY(rig.recorderCalls.isEmpty());
     }

@@ -1,4 +1,3 @@
-#include "core/runstate.h"
 #include "data/statistics.h"
 #include "drill/drillscreenlogic.h"
 
@@ -84,11 +83,6 @@ private slots:
             QCOMPARE(bar.elapsedWidth(elapsed[i]), elapsedWidths[i]);
     }
 
-    void recordedTime() {
-        QCOMPARE(recordedTimeFor(false, 73), 73);
-        QCOMPARE(recordedTimeFor(true, 73), 99999);
-    }
-
     void attemptNumbersCountEveryLevel() {
         auto stats = std::make_unique<StatisticsTables>();
         stats->add(StatisticsTables::TodayAttempts, 3, 12, 2);
@@ -102,72 +96,6 @@ private slots:
         const AttemptNumbers fresh = attemptNumbers(*stats, 4, 12);
         QCOMPARE(fresh.atLevel, 1);
         QCOMPARE(fresh.today, 8);
-    }
-
-    void resetFlags() {
-        auto state = std::make_unique<RunState>();
-        state->finished = 1;
-        state->recordingStarted = 1;
-        state->timedOut = 1;
-        state->recordedTime = 42;
-        resetAttemptFlags(*state);
-        QCOMPARE(state->finished, 0);
-        QCOMPARE(state->recordingStarted, 0);
-        QCOMPARE(state->timedOut, 0);
-        QCOMPARE(state->recordedTime, 42);
-    }
-
-    void recordingRetry_data() {
-        QTest::addColumn<int>("failures");
-        QTest::addColumn<int>("retriesAllowed");
-        QTest::addColumn<int>("calls");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<bool>("recorded");
-        QTest::newRow("first time") << 0 << 0 << 1 << 0 << true;
-        QTest::newRow("fails once, retried") << 1 << 5 << 2 << 1 << true;
-        QTest::newRow("fails three times, retried") << 3 << 5 << 4 << 3 << true;
-        QTest::newRow("fails, given up") << 1 << 0 << 1 << 1 << false;
-        QTest::newRow("keeps failing, given up on the third") << 99 << 2 << 3 << 3 << false;
-    }
-    void recordingRetry() {
-        QFETCH(int, failures);
-        QFETCH(int, retriesAllowed);
-        int failed = 0;
-        int asked = 0;
-        QStringList errors;
-        const AttemptRecorder recorder = [&] {
-            if (failed < failures) {
-                ++failed;
-                return RecordOutcome::failed(QStringLiteral("locked %1").arg(failed));
-            }
-            return RecordOutcome::recorded();
-        };
-        int recorderCalls = 0;
-        const RecordingStatus status = recordWithRetry(
-            recorder,
-            [&](const QString& error) {
-                errors << error;
-                return ++asked <= retriesAllowed;
-            },
-            &recorderCalls);
-        QFETCH(int, calls);
-        QFETCH(int, questions);
-        QFETCH(bool, recorded);
-        QCOMPARE(recorderCalls, calls);
-        QCOMPARE(asked, questions);
-        QCOMPARE(status == RecordingStatus::Recorded, recorded);
-        if (!errors.isEmpty())
-            QCOMPARE(errors.first(), QStringLiteral("locked 1"));
-    }
-
-    void missingRecorderIsNoSuccess() {
-        QString error;
-        const RecordingStatus status = recordWithRetry(AttemptRecorder(), [&](const QString& e) {
-            error = e;
-            return false;
-        });
-        QCOMPARE(status, RecordingStatus::GivenUp);
-        QVERIFY(!error.isEmpty());
     }
 };
 

@@ -147,16 +147,16 @@ void TestAvailability::singleLevelIsNeverExamined() {
 void TestAvailability::runStateKeepsFinalCleared() {
     auto state = std::make_unique<RunState>();
     buildLevelCatalogue(*state);
-    state->currentBangou = kStudent;
-    state->criteria.row(25).clearPoints = 10;
-    state->criteria.row(25).clearCount = 1;
-    state->finalCleared = 1;
+    state->student.currentBangou = kStudent;
+    state->tables.criteria.row(25).clearPoints = 10;
+    state->tables.criteria.row(25).clearCount = 1;
+    state->levelMenu.finalCleared = true;
     decideLevelAvailability(*state);
-    QCOMPARE(state->finalCleared, qint16(0));
-    state->statistics.add(StatisticsTables::PassPeriodPoints, 25, kStudent, 10);
-    state->statistics.add(StatisticsTables::PassPeriodAttempts, 25, kStudent, 1);
+    QCOMPARE(state->levelMenu.finalCleared, false);
+    state->tables.statistics.add(StatisticsTables::PassPeriodPoints, 25, kStudent, 10);
+    state->tables.statistics.add(StatisticsTables::PassPeriodAttempts, 25, kStudent, 1);
     QVERIFY(decideLevelAvailability(*state).finalCleared);
-    QCOMPARE(state->finalCleared, qint16(1));
+    QCOMPARE(state->levelMenu.finalCleared, true);
 }
 
 void TestAvailability::otherStudentsDoNotCount() {

@@ -33,15 +33,15 @@ struct Fixture : test::ScreenContext {
     explicit Fixture(const QString& name = "山田太郎") {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentBangou = kStudent;
-        state->currentName = name;
-        state->currentGradeLabel = "小３";
-        state->sessionStartSeconds = 14 * 3600 + 28 * 60 + 30; // clock stands at 14:30:00
-        state->installation.siteName = "さくら塾";
-        state->installation.teacherPassword = "1234";
-        state->seasonColour = {192, 255, 192};
+        state->student.currentBangou = kStudent;
+        state->student.currentName = name;
+        state->student.currentGradeLabel = "小３";
+        state->student.sessionStartSeconds = 14 * 3600 + 28 * 60 + 30; // clock stands at 14:30:00
+        state->settings.installation.siteName = "さくら塾";
+        state->settings.installation.teacherPassword = "1234";
+        state->levelMenu.seasonColour = {192, 255, 192};
         for (int level = 1; level <= 25; ++level) {
-            PassCriteria& row = state->criteria.row(level);
+            PassCriteria& row = state->tables.criteria.row(level);
             row.targetTime = 30 + level * 5;
             row.minimumTime = 120;
             row.clearPoints = level == 25 ? 9999 : 20;
@@ -65,7 +65,7 @@ struct Fixture : test::ScreenContext {
     }
 
     void figures(int level, int todayAttempts, int todayPoints, int totalAttempts, int totalPoints) {
-        StatisticsTables& s = state->statistics;
+        StatisticsTables& s = state->tables.statistics;
         s.add(StatisticsTables::TodayAttempts, level, kStudent, todayAttempts);
         s.add(StatisticsTables::TodayPoints, level, kStudent, todayPoints);
         s.add(StatisticsTables::TotalAttempts, level, kStudent, totalAttempts);
@@ -76,7 +76,7 @@ struct Fixture : test::ScreenContext {
 
     // Three listed students: the current one (小３), one of 中２ and one of 小５.
     void roster() {
-        RosterTables& r = state->roster;
+        RosterTables& r = state->tables.roster;
         r.schoolYear = 2003;
         const std::tuple<int, const char*, int> students[] = {
             {kStudent, "山田太郎", 3}, {18, "中島", 8}, {19, "小川", 5}};
@@ -86,8 +86,8 @@ struct Fixture : test::ScreenContext {
 
     // Level 3 overdone: five attempts today against an overdoing limit of five.
     void lockLevel3() {
-        state->criteria.row(3).overdoCount = 5;
-        state->statistics.add(StatisticsTables::OverdoPeriodAttempts, 3, kStudent, 5);
+        state->tables.criteria.row(3).overdoCount = 5;
+        state->tables.statistics.add(StatisticsTables::OverdoPeriodAttempts, 3, kStudent, 5);
     }
 };
 
@@ -238,12 +238,12 @@ void TestSeisekitime1::levelKeys() {
     QTest::keyClick(combo, key);
     if (level == 0) {
         QVERIFY(f.navigator.calls.isEmpty());
-        QCOMPARE(f.state->currentLevel, qint16(0));
+        QCOMPARE(f.state->attempt.currentLevel, qint16(0));
         QVERIFY(menu->levelKeysAccepted());
         return;
     }
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
-    QCOMPARE(f.state->currentLevel, qint16(level));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(level));
     QCOMPARE(combo->currentText(), before);
     QVERIFY(!menu->levelKeysAccepted());
     QVERIFY(menu->waitPanelShown());
@@ -272,7 +272,7 @@ void TestSeisekitime1::oneStartOnly() {
     child<QPushButton>(menu.get(), "Command4_5")->click();
     QTest::keyClick(menu.get(), '0');
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
-    QCOMPARE(f.state->currentLevel, qint16(2));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(2));
 }
 
 void TestSeisekitime1::backKeyAndButton() {
@@ -324,8 +324,8 @@ void TestSeisekitime1::lockedLevelRefusesToStart() {
 
     QTest::keyClick(menu.get(), '4');
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
-    QCOMPARE(f.state->currentLevel, qint16(4));
-    QCOMPARE(f.state->finalCleared, qint16(0));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(4));
+    QCOMPARE(f.state->levelMenu.finalCleared, false);
 }
 
 void TestSeisekitime1::levelNameClickStartsAtOnce() {
@@ -333,7 +333,7 @@ void TestSeisekitime1::levelNameClickStartsAtOnce() {
     auto menu = f.open();
     QTest::mouseClick(child<QLabel>(menu.get(), "Label3_2"), Qt::LeftButton);
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
-    QCOMPARE(f.state->currentLevel, qint16(2));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(2));
     QVERIFY(!menu->isVisible());
     QVERIFY(!menu->waitPanelShown());
 }
@@ -358,7 +358,7 @@ void TestSeisekitime1::panelBlocksStartsAndZero() {
     QTest::mouseClick(child<QLabel>(menu.get(), "Label3_3"), Qt::LeftButton);
     QVERIFY(f.navigator.calls.isEmpty());
     QVERIFY(menu->isVisible());
-    QCOMPARE(f.state->currentLevel, qint16(0));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(0));
 }
 
 void TestSeisekitime1::password_data() {
@@ -388,7 +388,7 @@ void TestSeisekitime1::password() {
     QFETCH(int, choice);
     QFETCH(QString, call);
     Fixture f("田中先生");
-    f.state->installation.teacherPassword = setting;
+    f.state->settings.installation.teacherPassword = setting;
     auto menu = f.open();
     QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
     QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), typed);
@@ -420,7 +420,7 @@ void TestSeisekitime1::panelClosesAgain() {
     QVERIFY(!menu->teacherPanelOpen());
     QTest::keyClick(menu.get(), '5');
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
-    QCOMPARE(f.state->currentLevel, qint16(5));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(5));
 }
 
 void TestSeisekitime1::scrollingToTheEnd() {
@@ -432,7 +432,7 @@ void TestSeisekitime1::scrollingToTheEnd() {
     QCOMPARE(bar->maximum(), 22);
     QCOMPARE(bar->value(), 1);
     bar->setValue(bar->maximum());
-    QCOMPARE(f.state->firstVisibleLevel, qint16(22));
+    QCOMPARE(f.state->levelMenu.firstVisibleLevel, qint16(22));
     const QRect form = menu->rect();
     for (int level = 1; level <= 25; ++level) {
         const QString n = QString::number(level);
@@ -447,7 +447,7 @@ void TestSeisekitime1::scrollingToTheEnd() {
     QVERIFY(child<QWidget>(menu.get(), "Command4_22")->x() < child<QWidget>(menu.get(), "Command4_25")->x());
     // Level 25 can still be started with the mouse; it has no key.
     QTest::mouseClick(child<QPushButton>(menu.get(), "Command4_25"), Qt::LeftButton);
-    QCOMPARE(f.state->currentLevel, qint16(25));
+    QCOMPARE(f.state->attempt.currentLevel, qint16(25));
 }
 
 void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
@@ -456,17 +456,17 @@ void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
         auto menu = f.open();
         child<QScrollBar>(menu.get(), "HScroll1")->setValue(10);
     }
-    QCOMPARE(f.state->firstVisibleLevel, qint16(10));
+    QCOMPARE(f.state->levelMenu.firstVisibleLevel, qint16(10));
     {
         auto menu = f.open();
         QCOMPARE(child<QScrollBar>(menu.get(), "HScroll1")->value(), 10);
         QCOMPARE(child<QWidget>(menu.get(), "Command4_10")->x(), 20);
         QVERIFY(child<QWidget>(menu.get(), "Command4_9")->x() >= menu->width());
     }
-    f.state->firstVisibleLevel = 23; // beyond the bar: start from the left again
+    f.state->levelMenu.firstVisibleLevel = 23; // beyond the bar: start from the left again
     {
         auto menu = f.open();
-        QCOMPARE(f.state->firstVisibleLevel, qint16(1));
+        QCOMPARE(f.state->levelMenu.firstVisibleLevel, qint16(1));
         QCOMPARE(child<QScrollBar>(menu.get(), "HScroll1")->value(), 1);
         QCOMPARE(child<QWidget>(menu.get(), "Command4_1")->x(), 20);
     }
@@ -492,7 +492,7 @@ void TestSeisekitime1::gradeFilterPreset() {
     QFETCH(int, lines);
     Fixture f;
     f.roster();
-    f.state->handedOverFilter = handedOver;
+    f.state->levelMenu.handedOverFilter = handedOver;
     auto menu = f.open();
     QCOMPARE(menu->gradeFilterText(), shown);
     QCOMPARE(child<QComboBox>(menu.get(), "Combo1")->itemText(0), QString("全学年"));

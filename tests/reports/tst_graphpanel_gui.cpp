@@ -72,14 +72,14 @@ struct School {
     School() {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentBangou = 17;
-        state->installation.programDataFolder = dir.path() + u'/';
+        state->student.currentBangou = 17;
+        state->settings.installation.programDataFolder = dir.path() + u'/';
         const QDate today = clock.today();
         loadRosterText(QStringLiteral("17,1994,0,0,テスト,0,,\n21,1994,0,0,たかはしけんたろう,0,,\n"
                                       "22,1995,0,0,あおき,0,,\n5,1970,0,0,先生★,0,,\n"),
-                       today, 4, 0, &state->roster);
+                       today, 4, 0, &state->tables.roster);
         for (int level = 1; level <= 25; ++level)
-            state->criteria.row(level) =
+            state->tables.criteria.row(level) =
                 PassCriteria::fromTexts({"60", "90", "10", "3", "1", "20", "100", "7", "1"});
         QList<ResultRecord> records;
         const QDateTime now = clock.now();
@@ -91,13 +91,14 @@ struct School {
             }
             records << makeResultRecord(now, 17, static_cast<qint16>(level), 99999, u"");
         }
-        QFile f(state->installation.resultsPath());
+        QFile f(state->settings.installation.resultsPath());
         if (f.open(QIODevice::WriteOnly)) {
             for (const ResultRecord& r : records)
                 f.write(encodeResultRecord(r));
         }
         f.close();
-        QVERIFY(refreshStatistics(state->installation.resultsPath(), state->criteria, now, &state->statistics)
+        QVERIFY(refreshStatistics(state->settings.installation.resultsPath(), state->tables.criteria, now,
+                                  &state->tables.statistics)
                     .ok());
     }
 
@@ -120,8 +121,9 @@ private slots:
 
 struct Panel {
     explicit Panel(School& school)
-        : printer(school.dir.path()), builder(TableSources{school.state->roster, school.state->statistics,
-                                                           school.state->criteria, school.state->levelCount}),
+        : printer(school.dir.path()),
+          builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
+                               school.state->tables.criteria, school.state->catalogue.levelCount}),
           panel(
               GraphPanelContext{*school.state, school.clock, school.messages, printer,
                                 graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17)},
@@ -215,10 +217,11 @@ void TestGraphPanel::systemPrinterPrintsIntoAFile() {
     std::unique_ptr<draw::PageCanvas> job = system.startJob(QStringLiteral("テスト"));
     QVERIFY(job->isActive());
     QVERIFY(job->pageSize().height() > job->pageSize().width() * 1.3);
-    ResultsTableBuilder builder(TableSources{school.state->roster, school.state->statistics,
-                                             school.state->criteria, school.state->levelCount});
+    ResultsTableBuilder builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
+                                             school.state->tables.criteria,
+                                             school.state->catalogue.levelCount});
     const Outcome<std::vector<ResultKeys>> records =
-        loadReportRecords(school.state->installation.resultsPath(), 25, school.clock.now());
+        loadReportRecords(school.state->settings.installation.resultsPath(), 25, school.clock.now());
     QVERIFY(records.ok());
     ReportSources sources;
     sources.records = *records;

@@ -38,19 +38,19 @@ struct Menu : test::ScreenContext {
     explicit Menu(const QString& name) {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->currentBangou = 17;
-        state->currentName = name;
-        state->currentGradeLabel = QStringLiteral("小３");
-        state->seasonColour = {192, 255, 192};
-        state->installation.programDataFolder = dir.path() + u'/';
+        state->student.currentBangou = 17;
+        state->student.currentName = name;
+        state->student.currentGradeLabel = QStringLiteral("小３");
+        state->levelMenu.seasonColour = {192, 255, 192};
+        state->settings.installation.programDataFolder = dir.path() + u'/';
         loadRosterText(
             QStringLiteral("17,1994,0,0,%1,0,,\n21,1994,0,0,あおき,0,,\n5,1970,0,0,先生★,0,,\n").arg(name),
-            clock.today(), 4, 0, &state->roster);
+            clock.today(), 4, 0, &state->tables.roster);
         for (int level = 1; level <= 25; ++level)
-            state->criteria.row(level) =
+            state->tables.criteria.row(level) =
                 PassCriteria::fromTexts({"60", "90", "10", "3", "1", "20", "100", "7", "1"});
         const QDateTime now = clock.now();
-        QFile f(state->installation.resultsPath());
+        QFile f(state->settings.installation.resultsPath());
         if (f.open(QIODevice::WriteOnly)) {
             for (int level = 1; level <= 3; ++level) {
                 f.write(encodeResultRecord(makeResultRecord(now.addDays(-2), 21, qint16(level), 35, u"")));
@@ -64,8 +64,8 @@ struct Menu : test::ScreenContext {
         f.close();
         LevelMenuHooks hooks;
         hooks.refreshStatistics = [this] {
-            QVERIFY(refreshStatistics(state->installation.resultsPath(), state->criteria, clock.now(),
-                                      &state->statistics)
+            QVERIFY(refreshStatistics(state->settings.installation.resultsPath(), state->tables.criteria,
+                                      clock.now(), &state->tables.statistics)
                         .ok());
         };
         hooks.printer = &printer;

@@ -34,15 +34,15 @@ struct School : test::ScreenContext {
     School() {
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->installation.programDataFolder = dir.path() + u'/';
-        state->currentBangou = 17;
-        state->currentName = "山田太郎";
-        state->currentGradeLabel = "小３";
-        state->installation.siteName = "さくら塾";
-        state->seasonColour = {255, 224, 192};
-        state->sessionStartSeconds = 14 * 3600 + 20 * 60;
+        state->settings.installation.programDataFolder = dir.path() + u'/';
+        state->student.currentBangou = 17;
+        state->student.currentName = "山田太郎";
+        state->student.currentGradeLabel = "小３";
+        state->settings.installation.siteName = "さくら塾";
+        state->levelMenu.seasonColour = {255, 224, 192};
+        state->student.sessionStartSeconds = 14 * 3600 + 20 * 60;
         for (int level = 1; level <= 25; ++level) {
-            PassCriteria& row = state->criteria.row(level);
+            PassCriteria& row = state->tables.criteria.row(level);
             row.targetTime = 30 + level * 5;
             row.minimumTime = 120;
             row.clearPoints = 20;
@@ -50,7 +50,7 @@ struct School : test::ScreenContext {
             row.passPeriodDays = 7;
             row.overdoPeriodDays = 1;
         }
-        state->roster.schoolYear = 2003;
+        state->tables.roster.schoolYear = 2003;
         student(17, "山田太郎", 3);
         student(18, "中島", 8);
         student(19, "小川", 5);
@@ -63,7 +63,7 @@ struct School : test::ScreenContext {
                {QDate(1999, 1, 1), QTime(16, 0), 19, 100}});
     }
     void student(int bangou, const char* name, int grade) {
-        test::listStudent(state->roster, bangou, QString::fromUtf8(name), grade);
+        test::listStudent(state->tables.roster, bangou, QString::fromUtf8(name), grade);
     }
     struct Attempt {
         QDate date;
@@ -77,7 +77,7 @@ struct School : test::ScreenContext {
             bytes +=
                 encodeResultRecord(makeResultRecord(QDateTime(a.date, a.time), static_cast<qint16>(a.bangou),
                                                     static_cast<qint16>(level), a.seconds, u"12345"));
-        QFile f(state->installation.resultsPath());
+        QFile f(state->settings.installation.resultsPath());
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
         f.write(bytes);
     }

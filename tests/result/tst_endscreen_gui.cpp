@@ -6,6 +6,7 @@
 #include "support/fakes.h"
 #include "support/testsupport.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -38,14 +39,19 @@ struct Rig {
         buildLevelCatalogue(*state);
         navigator.onCall = [this](const QString& call) {
             if (call == QStringLiteral("launchDrill"))
-                drillLevels << state->currentLevel;
+                drillLevels << state->attempt.currentLevel;
+            // The program's navigator closes the end screen that the next screen replaces.
+            if (call == QStringLiteral("launchDrill") || call == QStringLiteral("showLevelMenu"))
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* end = qobject_cast<EndScreen*>(w))
+                        end->close();
         };
-        state->currentBangou = kStudent;
-        state->currentName = QStringLiteral("  佐藤　花子 ");
-        state->currentLevel = qint16(level);
-        state->recordedTime = time;
+        state->student.currentBangou = kStudent;
+        state->student.currentName = QStringLiteral("  佐藤　花子 ");
+        state->attempt.currentLevel = qint16(level);
+        state->attempt.recordedTime = time;
         for (int l = 1; l <= 25; ++l) {
-            PassCriteria& c = state->criteria.row(l);
+            PassCriteria& c = state->tables.criteria.row(l);
             c.targetTime = 60;
             c.minimumTime = 20;
             c.clearPoints = 100;
@@ -55,9 +61,9 @@ struct Rig {
         }
     }
     void figures(int todayHere, int passPoints, int passAttempts, int overdoAttempts) {
-        const int level = state->currentLevel;
+        const int level = state->attempt.currentLevel;
         refresh = [this, level, todayHere, passPoints, passAttempts, overdoAttempts] {
-            auto& st = state->statistics;
+            auto& st = state->tables.statistics;
             st.clearFigures();
             st.add(StatisticsTables::TodayAttempts, level, kStudent, todayHere);
             st.add(StatisticsTables::TodayAttempts, level == 1 ? 2 : 1, kStudent, 4);
@@ -161,7 +167,7 @@ void TestFrmSyuuryou::layout() {
 
 void TestFrmSyuuryou::showsTheVerdict() {
     Rig rig(3, 30);
-    rig.state->newPersonalBest = 1;
+    rig.state->attempt.newPersonalBest = true;
     rig.figures(3, 40, 2, 0);
     QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(rig.refreshes, 1);
@@ -180,15 +186,15 @@ void TestFrmSyuuryou::showsTheVerdict() {
     QVERIFY(!shown(w, "Command5"));
     QVERIFY(w->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QCOMPARE(rig.cues.played, QStringList{"personalBest"});
-    QCOMPARE(rig.navigator.calls, QStringList{"closeWaitWindow"});
-    QCOMPARE(rig.state->newPersonalBest, qint16(0));
+    QCOMPARE(rig.navigator.calls, QStringList{"screenReady"});
+    QCOMPARE(rig.state->attempt.newPersonalBest, false);
     closeScreen(w);
 }
 
 void TestFrmSyuuryou::timedOutAttempt() {
     Rig rig(5, 99999);
-    rig.state->timedOut = 1;
-    rig.state->criteria.row(5).minimumTime = 200000;
+    rig.state->attempt.timedOut = true;
+    rig.state->tables.criteria.row(5).minimumTime = 200000;
     rig.figures(1, 0, 0, 0);
     QPointer<EndScreen> w = rig.openScreen();
     QCOMPARE(text(w, "Label18"), QStringLiteral("記録なし"));
@@ -228,7 +234,7 @@ void TestFrmSyuuryou::followUp() {
     QFETCH(QString, line);
 
     Rig rig(level, 50);
-    rig.state->finalCleared = qint16(finalCleared);
+    rig.state->levelMenu.finalCleared = finalCleared != 0;
     rig.figures(2, passPoints, 6, overdoAttempts);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -263,7 +269,7 @@ void TestFrmSyuuryou::menuButton() {
     QVERIFY(waitForButtons(w));
     auto* menu = child<QPushButton>(w, "Command4");
     QTest::mouseClick(menu, Qt::LeftButton);
-    QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showLevelMenu"}));
+    QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "showLevelMenu"}));
     QTRY_VERIFY(w.isNull()); // closed and discarded
 }
 
@@ -276,7 +282,7 @@ void TestFrmSyuuryou::retryButton() {
     QVERIFY(retry->isVisible());
     QTest::mouseClick(retry, Qt::LeftButton);
     QVERIFY(!menu->isEnabled());
-    QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showWaitWindow", "launchDrill"}));
+    QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "launchDrill"}));
     QCOMPARE(rig.drillLevels, QList<int>{7});
     QVERIFY(!w->isVisible());
     QTRY_VERIFY(w.isNull());
@@ -286,7 +292,7 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     // A record and the final level's pass sound; the student presses "メニューへ" after the
     // first sound. The rest of the evaluation must not touch the screen, nor play on.
     Rig rig(25, 50);
-    rig.state->newSchoolBest = 1;
+    rig.state->attempt.newSchoolBest = true;
     rig.figures(1, 100, 5, 0);
     auto* w = new EndScreen(rig.context, rig.refresh);
     QPointer<EndScreen> guard(w);
@@ -299,9 +305,10 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     w->show();
     w->activate();
     QCOMPARE(rig.cues.played, QStringList{"schoolBest"});
-    QCOMPARE(rig.navigator.calls, (QStringList{"closeWaitWindow", "showLevelMenu"}));
+    // Left before the evaluation ended: the screen never said it was ready.
+    QCOMPARE(rig.navigator.calls, (QStringList{"showLevelMenu"}));
     QTRY_VERIFY(guard.isNull());
-    QCOMPARE(rig.navigator.calls.size(), 2);
+    QCOMPARE(rig.navigator.calls.size(), 1);
 }
 
 void TestFrmSyuuryou::evaluatesOnceWhenShown() {
@@ -315,14 +322,14 @@ void TestFrmSyuuryou::evaluatesOnceWhenShown() {
     w->activate();
     QVERIFY(waitForButtons(w));
     QCOMPARE(rig.refreshes, 1);
-    QCOMPARE(rig.navigator.calls.count(QStringLiteral("closeWaitWindow")), 1);
+    QCOMPARE(rig.navigator.calls.count(QStringLiteral("screenReady")), 1);
     closeScreen(guard);
 }
 
 void TestFrmSyuuryou::screenshots() {
     {
         Rig rig(10, 30);
-        rig.state->newPersonalBest = 1;
+        rig.state->attempt.newPersonalBest = true;
         rig.figures(3, 40, 2, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_new_record.png")));
@@ -332,7 +339,7 @@ void TestFrmSyuuryou::screenshots() {
     }
     {
         Rig rig(16, 99999);
-        rig.state->timedOut = 1;
+        rig.state->attempt.timedOut = true;
         rig.figures(2, 0, 0, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(waitForButtons(w));
@@ -341,7 +348,7 @@ void TestFrmSyuuryou::screenshots() {
     }
     {
         Rig rig(25, 42);
-        rig.state->newSchoolBest = 1;
+        rig.state->attempt.newSchoolBest = true;
         rig.figures(5, 120, 6, 0);
         QPointer<EndScreen> w = rig.openScreen();
         QVERIFY(test::saveScreenshot(w, QStringLiteral("frmsyuuryou_banner.png")));

@@ -29,24 +29,24 @@ std::unique_ptr<RunState> makeState() {
     auto state = std::make_unique<RunState>();
     initRunState(*state);
     buildLevelCatalogue(*state);
-    state->currentBangou = kStudent;
-    state->currentName = QStringLiteral("山田　太郎");
-    state->currentLevel = kLevel;
+    state->student.currentBangou = kStudent;
+    state->student.currentName = QStringLiteral("山田　太郎");
+    state->attempt.currentLevel = kLevel;
     for (int level = 1; level <= 25; ++level) {
-        PassCriteria& c = state->criteria.row(level);
+        PassCriteria& c = state->tables.criteria.row(level);
         c.targetTime = 60;
         c.minimumTime = 20;
         c.clearPoints = 100;
         c.clearCount = 5;
         c.pointMultiplier = DecimalMultiplier::fromText(u"1");
     }
-    state->recordedTime = 45;
+    state->attempt.recordedTime = 45;
     return state;
 }
 
 void setPassFigures(RunState& s, int level, int points, int attempts) {
-    s.statistics.add(StatisticsTables::PassPeriodPoints, level, kStudent, points);
-    s.statistics.add(StatisticsTables::PassPeriodAttempts, level, kStudent, attempts);
+    s.tables.statistics.add(StatisticsTables::PassPeriodPoints, level, kStudent, points);
+    s.tables.statistics.add(StatisticsTables::PassPeriodAttempts, level, kStudent, attempts);
 }
 
 } // namespace
@@ -120,9 +120,9 @@ void TestEvaluation::points() {
     QFETCH(QString, resultText);
 
     auto state = makeState();
-    state->criteria.row(kLevel).targetTime = target;
-    state->criteria.row(kLevel).pointMultiplier = DecimalMultiplier::fromText(multiplier);
-    state->recordedTime = time;
+    state->tables.criteria.row(kLevel).targetTime = target;
+    state->tables.criteria.row(kLevel).pointMultiplier = DecimalMultiplier::fromText(multiplier);
+    state->attempt.recordedTime = time;
     const AttemptVerdict v = evaluateAttempt(*state, {});
     QCOMPARE(v.basePoints, base);
     QCOMPARE(v.gainedPoints, gained);
@@ -171,11 +171,11 @@ void TestEvaluation::recordMessageAndCue() {
     QFETCH(QStringList, cues);
 
     auto state = makeState();
-    state->recordedTime = time;
-    state->timedOut = qint16(timedOut);
-    state->newPersonalBest = qint16(personalBest);
-    state->newSchoolBest = qint16(schoolBest);
-    state->criteria.row(kLevel).minimumTime = minimumTime;
+    state->attempt.recordedTime = time;
+    state->attempt.timedOut = timedOut != 0;
+    state->attempt.newPersonalBest = personalBest != 0;
+    state->attempt.newSchoolBest = schoolBest != 0;
+    state->tables.criteria.row(kLevel).minimumTime = minimumTime;
     const AttemptVerdict v = evaluateAttempt(*state, {});
     QCOMPARE(int(v.record), record);
     QCOMPARE(v.recordText, text);
@@ -228,12 +228,12 @@ void TestEvaluation::clearedAndBanner() {
     QFETCH(QStringList, cues);
 
     auto state = makeState();
-    state->currentLevel = qint16(level);
-    state->recordedTime = 50;
-    state->clearedBefore = qint16(clearedBefore);
-    state->newPersonalBest = qint16(personalBest);
+    state->attempt.currentLevel = qint16(level);
+    state->attempt.recordedTime = 50;
+    state->attempt.clearedBefore = clearedBefore != 0;
+    state->attempt.newPersonalBest = personalBest != 0;
     if (neverClearedSlot)
-        state->criteria.row(neverClearedSlot).clearCount = 9999;
+        state->tables.criteria.row(neverClearedSlot).clearCount = 9999;
     // The figures exist only after the refresh, as the attempt just stored is part of them.
     const AttemptVerdict v =
         evaluateAttempt(*state, [&] { setPassFigures(*state, level, passPoints, passAttempts); });
@@ -244,7 +244,7 @@ void TestEvaluation::clearedAndBanner() {
 
 void TestEvaluation::attemptTextsCountTodayAfterTheRefresh() {
     auto state = makeState();
-    auto& st = state->statistics;
+    auto& st = state->tables.statistics;
     st.add(StatisticsTables::TodayAttempts, kLevel, kStudent, 1); // stale: before the refresh
     int refreshes = 0;
     const AttemptVerdict v = evaluateAttempt(*state, [&] {
@@ -263,15 +263,15 @@ void TestEvaluation::attemptTextsCountTodayAfterTheRefresh() {
 
 void TestEvaluation::recordFlagsClearedAfterwards() {
     auto state = makeState();
-    state->newPersonalBest = 1;
-    state->newSchoolBest = 1;
-    state->clearedBefore = 1;
-    state->timedOut = 0;
+    state->attempt.newPersonalBest = true;
+    state->attempt.newSchoolBest = true;
+    state->attempt.clearedBefore = true;
+    state->attempt.timedOut = false;
     const AttemptVerdict v = evaluateAttempt(*state, {});
     QCOMPARE(v.record, RecordMessage::NewSchoolBest);
-    QCOMPARE(state->newPersonalBest, qint16(0));
-    QCOMPARE(state->newSchoolBest, qint16(0));
-    QCOMPARE(state->clearedBefore, qint16(1));
+    QCOMPARE(state->attempt.newPersonalBest, false);
+    QCOMPARE(state->attempt.newSchoolBest, false);
+    QCOMPARE(state->attempt.clearedBefore, true);
     // A second end screen for the same state has nothing left to celebrate.
     QCOMPARE(evaluateAttempt(*state, {}).record, RecordMessage::None);
 }
@@ -320,15 +320,15 @@ void TestEvaluation::followUp() {
     QFETCH(FollowUp::ClearedLine, line);
 
     auto state = makeState();
-    state->currentLevel = qint16(level);
-    state->finalCleared = qint16(finalCleared);
-    PassCriteria& c = state->criteria.row(level);
+    state->attempt.currentLevel = qint16(level);
+    state->levelMenu.finalCleared = finalCleared != 0;
+    PassCriteria& c = state->tables.criteria.row(level);
     c.overdoCount = overdoCount;
     c.overdoPoints = overdoPoints;
     const AttemptVerdict v = evaluateAttempt(*state, [&] {
         setPassFigures(*state, level, cleared ? 100 : 0, cleared ? 5 : 0);
-        state->statistics.add(StatisticsTables::OverdoPeriodAttempts, level, kStudent, periodAttempts);
-        state->statistics.add(StatisticsTables::OverdoPeriodPoints, level, kStudent, periodPoints);
+        state->tables.statistics.add(StatisticsTables::OverdoPeriodAttempts, level, kStudent, periodAttempts);
+        state->tables.statistics.add(StatisticsTables::OverdoPeriodPoints, level, kStudent, periodPoints);
     });
     QCOMPARE(v.levelCleared, cleared);
     const FollowUp f = decideFollowUp(*state, v);
@@ -357,8 +357,8 @@ void TestEvaluation::cuesPlayInOrderAndStopWhenLeft() {
 void TestEvaluation::levelOutsideTheTableIsHarmless() {
     for (const int level : {0, -1, 36, 30000}) {
         auto state = makeState();
-        state->currentLevel = qint16(level);
-        state->newPersonalBest = 1;
+        state->attempt.currentLevel = qint16(level);
+        state->attempt.newPersonalBest = true;
         const AttemptVerdict v = evaluateAttempt(*state, {});
         QCOMPARE(v.basePoints, 0);
         QCOMPARE(v.levelAttemptText, QStringLiteral(" (このレベル　0回目)"));

@@ -17,15 +17,15 @@ private slots:
 
 void TestCurrentStudent::becomesCurrent() {
     RunState state;
-    state.roster.nameByBangou[42] = QStringLiteral("山田");
-    state.roster.gradeLabelByBangou[42] = QStringLiteral("小3");
+    state.tables.roster.nameByBangou[42] = QStringLiteral("山田");
+    state.tables.roster.gradeLabelByBangou[42] = QStringLiteral("小3");
     test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(10, 0, 0, 600)));
     makeStudentCurrent(state, 42, clock);
-    QCOMPARE(state.sessionStartSeconds, 36001); // rounded to the whole second
-    QCOMPARE(state.currentBangou, qint16(42));
-    QCOMPARE(state.currentName, QStringLiteral("山田"));
-    QCOMPARE(state.currentGradeLabel, QStringLiteral("小3"));
-    QCOMPARE(state.levelCount, qint16(25)); // the catalogue is ready for the level menu
+    QCOMPARE(state.student.sessionStartSeconds, 36001); // rounded to the whole second
+    QCOMPARE(state.student.currentBangou, qint16(42));
+    QCOMPARE(state.student.currentName, QStringLiteral("山田"));
+    QCOMPARE(state.student.currentGradeLabel, QStringLiteral("小3"));
+    QCOMPARE(state.catalogue.levelCount, qint16(25)); // the catalogue is ready for the level menu
 }
 
 void TestCurrentStudent::rosterNotice_data() {

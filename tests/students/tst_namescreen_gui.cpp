@@ -47,18 +47,19 @@ struct Harness {
     std::unique_ptr<NameScreen> screen;
 
     Harness() {
-        state->programTitle = "カズリンその２";
-        state->seasonColour = {192, 64, 0};
+        state->catalogue.programTitle = "カズリンその２";
+        state->levelMenu.seasonColour = {192, 64, 0};
         QDir(dir.path()).mkpath("共通/kazurin2");
         QDir(dir.path()).mkpath("data");
-        state->installation.appFolder = dir.filePath("共通/kazurin2") + "/";
-        state->installation.dataRoot = dir.filePath("data") + "/";
-        state->installation.schoolYearStartMonth = 4;
-        state->installation.flagTwoListed = 0;
+        state->settings.installation.appFolder = dir.filePath("共通/kazurin2") + "/";
+        state->settings.installation.dataRoot = dir.filePath("data") + "/";
+        state->settings.installation.schoolYearStartMonth = 4;
+        state->settings.installation.flagTwoListed = 0;
     }
 
     void writeRoster(const QStringList& lines) {
-        if (const Status written = writeCp932Lines(state->installation.rosterPath(), lines); !written)
+        if (const Status written = writeCp932Lines(state->settings.installation.rosterPath(), lines);
+            !written)
             QFAIL(qPrintable(written.error().text()));
     }
 
@@ -158,7 +159,7 @@ void TestNameSelGui::opensWithFullList() {
     QVERIFY(h.find<QLabel>("Label2")->isHidden());
     QVERIFY(h.find<QWidget>("Image1"));
     QCOMPARE(QFontInfo(h.list()->font()).family(), QString("IPAGothic"));
-    QCOMPARE(h.state->handedOverFilter, QString("全学年"));
+    QCOMPARE(h.state->levelMenu.handedOverFilter, QString("全学年"));
     QVERIFY(h.messages.shown.isEmpty());
 }
 
@@ -186,16 +187,16 @@ void TestNameSelGui::gradeFilter() {
     for (qsizetype i = 1; i < lines.size(); ++i)
         got << lines[i].left(2);
     QCOMPARE(got, prefixes);
-    QCOMPARE(h.state->handedOverFilter, filter);
+    QCOMPARE(h.state->levelMenu.handedOverFilter, filter);
     QCOMPARE(h.find<QLabel>("Label1")->text(), QString("名前を選びなさい"));
 }
 
 void TestNameSelGui::modeRebuildsList() {
     Harness h;
     h.writeStandardRoster();
-    h.state->statistics.add(StatisticsTables::TodayAttempts, 1, 3, 2);
-    h.state->statistics.add(StatisticsTables::TotalAttempts, 1, 3, 15);
-    h.state->statistics.add(StatisticsTables::TodayPoints, 2, 3, 40);
+    h.state->tables.statistics.add(StatisticsTables::TodayAttempts, 1, 3, 2);
+    h.state->tables.statistics.add(StatisticsTables::TotalAttempts, 1, 3, 15);
+    h.state->tables.statistics.add(StatisticsTables::TodayPoints, 2, 3, 40);
     h.open();
     QCOMPARE(h.lines()[1], QString("中1 佐藤　　　　  40/       "));
     h.find<QRadioButton>("Option1_0")->click();
@@ -260,10 +261,10 @@ void TestNameSelGui::confirmWithoutName() {
         emit h.list()->itemDoubleClicked(h.list()->item(0));
     QCOMPARE(h.cues.played.count("wrong"), 1);
     QCOMPARE(h.navigator.calls.count("showLevelMenu"), 0);
-    QCOMPARE(h.state->currentBangou, qint16(0));
-    QVERIFY(h.state->currentName.isEmpty());
-    QCOMPARE(h.state->levelCount, qint16(0));
-    QCOMPARE(h.state->sessionStartSeconds, 0);
+    QCOMPARE(h.state->student.currentBangou, qint16(0));
+    QVERIFY(h.state->student.currentName.isEmpty());
+    QCOMPARE(h.state->catalogue.levelCount, qint16(0));
+    QCOMPARE(h.state->student.sessionStartSeconds, 0);
     QVERIFY(!h.find<QPushButton>("Command14")->isHidden());
     QVERIFY(h.find<QWidget>("Picture5")->isHidden());
 }
@@ -290,7 +291,7 @@ void TestNameSelGui::confirmSetsCurrentStudent() {
     QFETCH(QString, label1);
     Harness h;
     h.writeStandardRoster();
-    h.state->statistics.add(StatisticsTables::TodayPoints, 5, 4, 40);
+    h.state->tables.statistics.add(StatisticsTables::TodayPoints, 5, 4, 40);
     h.open();
     h.pickFilter("小１");
     const int row = h.rowOf("小1 青木");
@@ -318,13 +319,13 @@ void TestNameSelGui::confirmSetsCurrentStudent() {
     QCOMPARE(h.find<QLabel>("Label1")->text(), label1);
     QCOMPARE(h.cues.played.count("wrong"), 0);
     QCOMPARE(h.navigator.calls.count("showLevelMenu"), 1);
-    QCOMPARE(h.state->currentBangou, qint16(4));
-    QCOMPARE(h.state->currentName, QString("青木"));
-    QCOMPARE(h.state->currentGradeLabel, QString("小１"));
-    QCOMPARE(h.state->sessionStartSeconds, 14 * 3600 + 30 * 60 + 1); // 52200.6 rounded
-    QCOMPARE(h.state->handedOverFilter, QString("小１"));
-    QCOMPARE(h.state->levelCount, qint16(25));
-    QCOMPARE(h.state->levelNames[25], QString("１４－１６"));
+    QCOMPARE(h.state->student.currentBangou, qint16(4));
+    QCOMPARE(h.state->student.currentName, QString("青木"));
+    QCOMPARE(h.state->student.currentGradeLabel, QString("小１"));
+    QCOMPARE(h.state->student.sessionStartSeconds, 14 * 3600 + 30 * 60 + 1); // 52200.6 rounded
+    QCOMPARE(h.state->levelMenu.handedOverFilter, QString("小１"));
+    QCOMPARE(h.state->catalogue.levelCount, qint16(25));
+    QCOMPARE(h.state->catalogue.levelNames[25], QString("１４－１６"));
     QVERIFY(h.find<QPushButton>("Command14")->isHidden());
     QVERIFY(!h.find<QWidget>("Picture5")->isHidden());
     // The hand-over is under way: further keys start nothing.
@@ -339,7 +340,7 @@ void TestNameSelGui::missingRoster() {
     h.open();
     QCOMPARE(h.lines(), QStringList{"－－－－－－"});
     QCOMPARE(h.messages.shown.size(), 1);
-    QVERIFY2(h.messages.shown[0].text.contains(h.state->installation.rosterPath()),
+    QVERIFY2(h.messages.shown[0].text.contains(h.state->settings.installation.rosterPath()),
              qPrintable(h.messages.shown[0].text));
     // Rebuilding does not repeat the box; confirming finds nobody.
     h.pickFilter("小１");
@@ -410,9 +411,9 @@ void TestNameSelGui::unreachableLauncher() {
     h.open();
     QTest::keyClick(h.list(), Qt::Key_0);
     QCOMPARE(h.messages.shown.size(), 1);
-    QVERIFY2(h.messages.shown[0].text.contains(h.state->installation.launcherPath()),
+    QVERIFY2(h.messages.shown[0].text.contains(h.state->settings.installation.launcherPath()),
              qPrintable(h.messages.shown[0].text));
-    QVERIFY(h.state->installation.launcherPath().endsWith("共通/起動/プログラムメニューc.exe"));
+    QVERIFY(h.state->settings.installation.launcherPath().endsWith("共通/起動/プログラムメニューc.exe"));
     QCOMPARE(h.navigator.exitCodes.size(), 1);
     QVERIFY(h.navigator.exitCodes[0] != 0);
 }
@@ -431,10 +432,10 @@ void TestNameSelGui::screenshots() {
     for (int b = 1; b <= names.size(); ++b) {
         if (b % 4 == 0)
             continue; // some never practised
-        h.state->statistics.add(StatisticsTables::TodayAttempts, 1, b, b % 3);
-        h.state->statistics.add(StatisticsTables::TodayPoints, 1, b, (b % 3) * 7);
-        h.state->statistics.add(StatisticsTables::TotalAttempts, 2, b, b * 6);
-        h.state->statistics.add(StatisticsTables::TotalPoints, 2, b, b * b * 23);
+        h.state->tables.statistics.add(StatisticsTables::TodayAttempts, 1, b, b % 3);
+        h.state->tables.statistics.add(StatisticsTables::TodayPoints, 1, b, (b % 3) * 7);
+        h.state->tables.statistics.add(StatisticsTables::TotalAttempts, 2, b, b * 6);
+        h.state->tables.statistics.add(StatisticsTables::TotalPoints, 2, b, b * b * 23);
     }
     h.open();
     h.screen->show();

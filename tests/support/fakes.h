@@ -49,8 +49,8 @@ public:
     void showEndScreen() override { record(QStringLiteral("showEndScreen")); }
     void showCriteriaEditor() override { record(QStringLiteral("showCriteriaEditor")); }
     void showRecordBrowser() override { record(QStringLiteral("showRecordBrowser")); }
-    void showWaitWindow() override { record(QStringLiteral("showWaitWindow")); }
-    void closeWaitWindow() override { record(QStringLiteral("closeWaitWindow")); }
+    void attemptRecorded() override { record(QStringLiteral("attemptRecorded")); }
+    void screenReady() override { record(QStringLiteral("screenReady")); }
     void quitProgram(int exitCode) override {
         exitCodes << exitCode;
         record(QStringLiteral("quitProgram"));

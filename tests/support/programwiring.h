@@ -17,9 +17,9 @@ inline AppNavigator::DataAccess directDataAccess(RunState& state, const Clock& c
     data.refreshStatistics = [&state, &clock]() -> Status {
         return refreshStatistics(state, clock, waitKeepingScreensAlive);
     };
-    data.recordAttempt = [&state, &clock]() -> QString {
-        const RecordingOutcome o = Seisekikiroku(state, state.currentLevel, clock, waitKeepingScreensAlive);
-        return o.ok ? QString() : o.append.error().text();
+    data.recordAttempt = [&state, &clock]() -> Status {
+        return recordingStatus(
+            Seisekikiroku(state, state.attempt.currentLevel, clock, waitKeepingScreensAlive));
     };
     return data;
 }

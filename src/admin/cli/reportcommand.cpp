@@ -223,7 +223,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     sources.rankings = graphRankingSource(builder, PointsKind::SoFar, filter, 0);
     RunState names;
     initRunState(names);
-    sources.programTitle = names.programTitle;
+    sources.programTitle = names.catalogue.programTitle;
     sources.levelCaption = [](int level) { return catalogueLevelName(level); };
     sources.studentName = [&data](int bangou) { return shownName(data.roster, bangou); };
 
@@ -271,7 +271,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     }
     QPdfWriter writer(path);
     writer.setResolution(600);
-    writer.setTitle(names.programTitle);
+    writer.setTitle(names.catalogue.programTitle);
     writer.setCreator(QStringLiteral("kazurin2-admin"));
     draw::PagedCanvas canvas(&writer);
     if (!canvas.isActive()) {

@@ -76,14 +76,14 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("FrmTimeData"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kWidth, kHeight);
     buildControls();
 
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
-    const Status loaded = editor_.load(context_.state.installation.criteriaPath());
+    const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath());
     notice_ = openingNotice(loaded, editor_.loadNotice());
     label4_->setText(notice_);
     showGrid();
@@ -255,7 +255,7 @@ void CriteriaEditorScreen::fillDistribution() {
     if (level < 1)
         return;
     const Outcome<ResultsDistribution> distribution =
-        readResultsDistribution(context_.state.installation.resultsPath());
+        readResultsDistribution(context_.state.settings.installation.resultsPath());
     const Status read = distribution ? Status() : Status(distribution.error());
     label4_->setText(noticeWithDistribution(notice_, read));
     if (!distribution)
@@ -302,8 +302,9 @@ void CriteriaEditorScreen::clickCell(int row, int column) {
 void CriteriaEditorScreen::revert() {
     if (leaving_)
         return;
-    if (const Status loaded = editor_.load(context_.state.installation.criteriaPath()); !loaded) {
-        context_.messages.inform(this, context_.state.programTitle, revertFailedText(loaded.error()));
+    if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded) {
+        context_.messages.inform(this, context_.state.catalogue.programTitle,
+                                 revertFailedText(loaded.error()));
         input_->setFocus();
         return;
     }
@@ -319,10 +320,11 @@ bool CriteriaEditorScreen::save() {
     if (leaving_)
         return false;
     showWaitPanel();
-    const Status saved = editor_.save(context_.state.installation.criteriaPath(), &context_.state.criteria);
+    const Status saved =
+        editor_.save(context_.state.settings.installation.criteriaPath(), &context_.state.tables.criteria);
     hideWaitPanel();
     if (!saved)
-        context_.messages.inform(this, context_.state.programTitle, saveFailedText(saved.error()));
+        context_.messages.inform(this, context_.state.catalogue.programTitle, saveFailedText(saved.error()));
     input_->setFocus();
     return saved.ok();
 }

@@ -41,8 +41,8 @@ RecordBrowserSetup setupOf(const Installation& inst) {
 RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions options, QWidget* parent)
     : QWidget(parent), context_(context),
       browser_(std::make_unique<RecordBrowser>(
-          setupOf(context.state.installation), [&clock = context.clock] { return clock.now().date(); },
-          std::move(options))) {
+          setupOf(context.state.settings.installation),
+          [&clock = context.clock] { return clock.now().date(); }, std::move(options))) {
     setObjectName(QStringLiteral("FrmData"));
     buildControls();
 
@@ -50,7 +50,7 @@ RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions
     list1_->show();
     rebuild();
     if (!browser_->roster().problem.isEmpty())
-        context_.messages.inform(this, context_.state.programTitle, browser_->roster().problem);
+        context_.messages.inform(this, context_.state.catalogue.programTitle, browser_->roster().problem);
     if (const std::optional<QString> notice = browser_->leftoverCopyNotice())
         context_.messages.inform(this, QStringLiteral("注意"), *notice);
 }
@@ -63,7 +63,7 @@ RecordBrowserScreen::~RecordBrowserScreen() {
 
 void RecordBrowserScreen::buildControls() {
     setFixedSize(1024, 768);
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     kit::paint(this, QColor(224, 236, 248));
 
     auto* label5 = makeLabel(this, QStringLiteral("Label5"), QRect(20, 12, 640, 36), 16);
@@ -176,7 +176,7 @@ void RecordBrowserScreen::hideEditPanel() {
 }
 
 void RecordBrowserScreen::showError(const Error& error) {
-    context_.messages.inform(this, context_.state.programTitle, error.text());
+    context_.messages.inform(this, context_.state.catalogue.programTitle, error.text());
 }
 
 void RecordBrowserScreen::selectRow(int row) {

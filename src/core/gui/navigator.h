@@ -1,20 +1,28 @@
 #pragma once
 
+#include <QtGlobal>
+
 namespace kz {
 
 // How screens hand over to one another. The program implements it once (src/app);
-// tests use recording fakes. Every screen is created anew each time it is shown.
+// tests use recording fakes. Every screen is created anew each time it is shown. A
+// screen only asks for the next one: the navigator closes the screen it replaces and is
+// the only one to show or close the wait window that covers a hand-over.
 class Navigator {
 public:
+    Navigator() = default;
+    Q_DISABLE_COPY_MOVE(Navigator)
     virtual ~Navigator() = default;
+
     virtual void showNameScreen() = 0;     // a new NameScreen
     virtual void showLevelMenu() = 0;      // a new seisekitime1
     virtual void launchDrill() = 0;        // reset the attempt flags, show a new DrillScreen for currentLevel
-    virtual void showEndScreen() = 0;      // a new EndScreen
+    virtual void attemptRecorded() = 0;    // the drill has stored its attempt; the end screen follows
+    virtual void showEndScreen() = 0;      // a new EndScreen in place of the drill screen
     virtual void showCriteriaEditor() = 0; // FrmTimeData
     virtual void showRecordBrowser() = 0;  // FrmData
-    virtual void showWaitWindow() = 0;     // WaitWindow
-    virtual void closeWaitWindow() = 0;
+    // The screen last shown has drawn its first state; what covered the hand-over goes.
+    virtual void screenReady() = 0;
     // Ends the program: every window closed, last opened first.
     virtual void quitProgram(int exitCode) = 0;
 };

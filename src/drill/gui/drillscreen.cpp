@@ -87,11 +87,13 @@ void setShapeWidth(QFrame* shape, int width) {
 } // namespace
 
 DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
-    : QWidget(parent), context_(context), recorder_(std::move(recorder)),
+    : QWidget(parent), context_(context),
       engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
-                                            static_cast<DrillObserver&>(*this))) {
+                                            static_cast<DrillObserver&>(*this))),
+      handOff_(context_.state.attempt, std::move(recorder), static_cast<HandOffObserver&>(*this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MainFrm"));
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kWidth, kHeight);
     setFocusPolicy(Qt::StrongFocus);
     setBackground(false);
@@ -103,12 +105,12 @@ DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QW
     sTimer1_ = new QTimer(this);
     sTimer1_->setObjectName(QStringLiteral("sTimer1"));
     sTimer1_->setInterval(kTimer1IntervalMs);
-    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::onSTimer1);
+    connect(sTimer1_, &QTimer::timeout, this, &DrillScreen::tickClock);
 
     sTimer2_ = new QTimer(this);
     sTimer2_->setObjectName(QStringLiteral("sTimer2"));
     sTimer2_->setInterval(kTimer2IntervalMs);
-    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::onSTimer2);
+    connect(sTimer2_, &QTimer::timeout, this, &DrillScreen::showMinutesSinceStart);
     sTimer2_->start();
 
     // Every key reaches the drill before any control of the screen sees it.
@@ -241,14 +243,11 @@ void DrillScreen::activate() {
     sPicture2_->move(0, 0);
 
     // 初期設定: a clean attempt whatever the last one left behind.
-    state.finished = 0;
-    state.recordingStarted = 0;
-    state.timedOut = 0;
-    state.elapsedSeconds = 0;
-    state.attemptAnswers.clear();
-    const int level = state.currentLevel;
-    engine_->初期設定(level, state.criteria.level(level).minimumTime);
-    context_.navigator.closeWaitWindow();
+    resetAttemptFlags(state.attempt);
+    state.attempt.elapsedSeconds = 0;
+    const int level = state.attempt.currentLevel;
+    engine_->初期設定(level, state.tables.criteria.level(level).minimumTime);
+    context_.navigator.screenReady();
     sLabel10_->setText(QStringLiteral("0"));
     showStatusFigures();
 
@@ -258,7 +257,7 @@ void DrillScreen::activate() {
             this,
             [this] {
                 context_.messages.inform(
-                    this, context_.state.programTitle,
+                    this, context_.state.catalogue.programTitle,
                     QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
                 leaveToLevelMenu();
             },
@@ -272,23 +271,24 @@ void DrillScreen::activate() {
 
 void DrillScreen::showStatusFigures() {
     const RunState& state = context_.state;
-    const int level = state.currentLevel;
-    sLabel2_->setText(state.programTitle);
+    const int level = state.attempt.currentLevel;
+    sLabel2_->setText(state.catalogue.programTitle);
     QFont titleFont = sLabel2_->font();
-    titleFont.setPointSizeF(titlePointSize(state.programTitle));
+    titleFont.setPointSizeF(titlePointSize(state.catalogue.programTitle));
     sLabel2_->setFont(titleFont);
-    sLabel7_->setText(trimHalfWidthSpaces(state.currentName));
-    sLabel8_->setText(state.levelName(level));
-    sLabel14_->setText(state.installation.siteName);
-    const AttemptNumbers numbers = attemptNumbers(state.statistics, level, state.currentBangou);
+    sLabel7_->setText(trimHalfWidthSpaces(state.student.currentName));
+    sLabel8_->setText(state.catalogue.levelName(level));
+    sLabel14_->setText(state.settings.installation.siteName);
+    const AttemptNumbers numbers =
+        attemptNumbers(state.tables.statistics, level, state.student.currentBangou);
     sLabel11_->setText(QString::number(numbers.atLevel));
     sLabel12_->setText(QString::number(numbers.today));
     showMinutes();
 }
 
 void DrillScreen::showMinutes() {
-    sLabel13_->setText(QString::number(
-        minutesSinceSessionStart(context_.state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
+    sLabel13_->setText(QString::number(minutesSinceSessionStart(context_.state.student.sessionStartSeconds,
+                                                                context_.clock.secondsSinceMidnight())));
 }
 
 bool DrillScreen::attemptRunning() const {
@@ -321,7 +321,7 @@ void DrillScreen::handleKey(int qtKey, const QString& text) {
 
 void DrillScreen::closeEvent(QCloseEvent* event) {
     // Closing mid-attempt would lose the attempt and leave the run without a screen:
-    // only the hand-off closes this window.
+    // only the navigator closes this window, once the hand-off has stopped it.
     if (activated_ && !closing_) {
         event->ignore();
         return;
@@ -329,18 +329,18 @@ void DrillScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void DrillScreen::onSTimer1() {
+void DrillScreen::tickClock() {
     engine_->onClockTick();
 }
 
-void DrillScreen::onSTimer2() {
+void DrillScreen::showMinutesSinceStart() {
     showMinutes();
 }
 
 // --- what the engine reports ---
 
 void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
-    const PassCriteria& row = context_.state.criteria.level(context_.state.currentLevel);
+    const PassCriteria& row = context_.state.tables.criteria.level(context_.state.attempt.currentLevel);
     bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
     timeBar_->setVisible(bar_.visible);
     setShapeWidth(sShape5_, kTimeBarWidth);
@@ -397,61 +397,53 @@ void DrillScreen::clockRunningChanged(bool running) {
 }
 
 void DrillScreen::elapsedChanged(qint32 seconds) {
-    context_.state.elapsedSeconds = seconds;
+    context_.state.attempt.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
 }
 
 // Kept for the answer log, which the recording step writes after the attempt's record.
 void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
-    context_.state.attemptAnswers.append(answer);
+    context_.state.attempt.attemptAnswers.append(answer);
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {
-    RunState& state = context_.state;
-    state.elapsedSeconds = ending.elapsedSeconds;
-    state.finished = ending.finished ? 1 : 0;
-    state.timedOut = ending.timedOut ? 1 : 0;
-    finishAttempt();
+    handOff_.attemptEnded(ending.finished, ending.timedOut, ending.elapsedSeconds);
 }
 
 // --- the hand-off ---
 
 void DrillScreen::finishAttempt() {
-    RunState& state = context_.state;
-    if (handOffBegun_ || state.recordingStarted != 0)
-        return; // already being handed off
-    handOffBegun_ = true;
-    state.recordingStarted = 1;
-    engine_->markRecordingStarted();
+    handOff_.finishAttempt();
+}
 
-    const bool timedOut = state.timedOut != 0;
+void DrillScreen::handOffBegun(bool timedOut) {
+    handOffBegun_ = true;
+    engine_->markRecordingStarted();
     lblsss1_->setVisible(!timedOut);
     lblsss2_->setVisible(timedOut);
     sPicture2_->show();
     sPicture2_->raise();
     if (isVisible())
         repaint();
-
     sTimer1_->stop();
-    state.recordedTime = recordedTimeFor(timedOut, state.elapsedSeconds);
-
-    const RecordingStatus status =
-        recordWithRetry(recorder_, [this](const QString& error) { return askRecordingRetry(error); });
-    if (status == RecordingStatus::GivenUp) {
-        leaveToLevelMenu();
-        return;
-    }
-    context_.navigator.showWaitWindow();
-    pauseThenShowResult(kResultPauseMs);
 }
 
-bool DrillScreen::askRecordingRetry(const QString& error) {
+bool DrillScreen::retryRecording(const Error& error) {
     const QString text =
-        QStringLiteral("成績を記録できませんでした。\n\n") + error +
+        QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
         QStringLiteral(
             "\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
     return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
+}
+
+void DrillScreen::attemptRecorded() {
+    context_.navigator.attemptRecorded();
+    pauseThenShowResult(kResultPauseMs);
+}
+
+void DrillScreen::recordingGivenUp() {
+    leaveToLevelMenu();
 }
 
 void DrillScreen::setPause(std::function<void(int milliseconds)> pause) {
@@ -471,31 +463,24 @@ void DrillScreen::pauseThenShowResult(int milliseconds) {
         loop.exec();
     }
     if (self)
-        closeForGood();
+        stopForGood();
     navigator.showEndScreen();
 }
 
 void DrillScreen::leaveToLevelMenu() {
-    // The waiting window keeps a window up between this screen and the new level menu,
-    // which closes it.
-    Navigator& navigator = context_.navigator;
-    navigator.showWaitWindow();
-    closeForGood();
-    navigator.showLevelMenu();
+    stopForGood();
+    context_.navigator.showLevelMenu();
 }
 
-void DrillScreen::closeForGood() {
+void DrillScreen::stopForGood() {
     closing_ = true;
     handOffBegun_ = true;
     sTimer1_->stop();
     sTimer2_->stop();
-    close();
-    // Later, not now: the engine may still be inside the step that ended the attempt.
-    deleteLater();
 }
 
 DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder) {
-    resetAttemptFlags(context.state);
+    resetAttemptFlags(context.state.attempt);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     auto* screen = new DrillScreen(context, std::move(recorder));
     screen->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/gui/appcontext.h"
+#include "drill/attempthandoff.h"
 #include "drill/drillengine.h"
 #include "drill/drillscreenlogic.h"
 
@@ -17,13 +18,16 @@ namespace kz {
 
 // The drill screen: one timed attempt at the current level. It owns a fresh drill engine,
 // gives it every key before any control sees it and one clock tick a second, and shows
-// what the engine reports. When the attempt ends it hands off: covers itself with the
-// recording panel, records the attempt, pauses a second, closes and opens the end screen.
+// what the engine reports. When the attempt ends its hand-off (AttemptHandOff) covers the
+// screen with the recording panel and records the attempt; the screen then pauses a
+// second and asks the navigator for the end screen, which closes this one.
 //
-// Created anew for every attempt (see launchDrill); deletes itself after the hand-off.
-// The window cannot be closed while the attempt runs: only the hand-off closes it.
-class DrillScreen final : public QWidget, private DrillObserver {
+// Created anew for every attempt (see launchDrill); deleted once closed. The window cannot
+// be closed while the attempt runs: only the navigator closes it after the hand-off.
+class DrillScreen final : public QWidget, private DrillObserver, private HandOffObserver {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DrillScreen)
+
 public:
     static constexpr int kWidth = 1024;
     static constexpr int kHeight = 768;
@@ -52,16 +56,15 @@ public:
 
     // The end-of-attempt hand-off; runs once per screen, later calls do nothing.
     void finishAttempt();
-    // Waits the given time while the screen stays alive, then closes the screen and opens
-    // the end screen.
+    // Waits the given time while the screen stays alive, then asks for the end screen.
     void pauseThenShowResult(int milliseconds);
 
     // One press of a key as the engine takes it (key-down first, then the character).
     void handleKey(int qtKey, const QString& text);
 
     // Timer handlers: sTimer1 (the attempt clock) and sTimer2 (minutes since the start).
-    void onSTimer1();
-    void onSTimer2();
+    void tickClock();
+    void showMinutesSinceStart();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,63 +87,69 @@ private:
     void answerJudged(const AnsweredQuestion& answer) override;
     void attemptEnded(const DrillEnding& ending) override;
 
+    // HandOffObserver
+    void handOffBegun(bool timedOut) override;
+    bool retryRecording(const Error& error) override;
+    void attemptRecorded() override;
+    void recordingGivenUp() override;
+
     void buildControls();
     void buildStatusStrip();
     void setBackground(bool retry);
     void showStatusFigures();
     void showMinutes();
-    bool askRecordingRetry(const QString& error);
     // Leaves without an end screen (no questions, or the recording was given up).
     void leaveToLevelMenu();
-    void closeForGood();
+    // No more ticks or keys; the navigator closes the window.
+    void stopForGood();
 
     AppContext context_;
-    AttemptRecorder recorder_;
     std::unique_ptr<DrillEngine> engine_;
+    AttemptHandOff handOff_;
     TimeBarLayout bar_;
     bool activated_ = false;
     bool handOffBegun_ = false;
     bool closing_ = false;
 
-    QFrame* sPicture1_ = nullptr;
-    QLabel* sLabel2_ = nullptr;  // program title
-    QLabel* sLabel14_ = nullptr; // site name
-    QLabel* sLabel7_ = nullptr;  // student name
-    QLabel* sLabel13_ = nullptr; // minutes since the start
-    QLabel* sLabel12_ = nullptr; // attempt number today
-    QLabel* sLabel11_ = nullptr; // attempt number at this level
-    QLabel* sLabel8_ = nullptr;  // level name
-    QLabel* sLabel9_ = nullptr;  // remaining questions
-    QLabel* sLabel10_ = nullptr; // elapsed seconds
-    QWidget* timeBar_ = nullptr;
-    QFrame* sShape5_ = nullptr; // white, the whole limit
-    QFrame* sShape4_ = nullptr; // minimum-line time
-    QFrame* sShape3_ = nullptr; // target time
-    QFrame* sShape2_ = nullptr; // elapsed time
-    QFrame* sShape7_ = nullptr; // red, never grows
+    QFrame* sPicture1_ = nullptr; // the status strip along the top
+    QLabel* sLabel2_ = nullptr;   // program title
+    QLabel* sLabel14_ = nullptr;  // site name
+    QLabel* sLabel7_ = nullptr;   // student name
+    QLabel* sLabel13_ = nullptr;  // minutes since the start
+    QLabel* sLabel12_ = nullptr;  // attempt number today
+    QLabel* sLabel11_ = nullptr;  // attempt number at this level
+    QLabel* sLabel8_ = nullptr;   // level name
+    QLabel* sLabel9_ = nullptr;   // remaining questions
+    QLabel* sLabel10_ = nullptr;  // elapsed seconds
+    QWidget* timeBar_ = nullptr;  // the time bar under the strip
+    QFrame* sShape5_ = nullptr;   // white, the whole limit
+    QFrame* sShape4_ = nullptr;   // minimum-line time
+    QFrame* sShape3_ = nullptr;   // target time
+    QFrame* sShape2_ = nullptr;   // elapsed time
+    QFrame* sShape7_ = nullptr;   // red, never grows
 
-    QLabel* commandkakunin2_ = nullptr;
-    QLabel* qLabel1_ = nullptr;
-    QLabel* label6_ = nullptr;
-    QLabel* qlabel2_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QLabel* inputLabel_ = nullptr;
-    QLabel* seitouLabel_ = nullptr;
-    QLabel* label5_ = nullptr;
-    QLabel* label1_ = nullptr;
+    QLabel* commandkakunin2_ = nullptr; // "press + twice" after a wrong answer
+    QLabel* qLabel1_ = nullptr;         // the table number of the question
+    QLabel* label6_ = nullptr;          // the times sign
+    QLabel* qlabel2_ = nullptr;         // the multiplicand of the question
+    QLabel* label2_ = nullptr;          // the equals sign
+    QLabel* inputLabel_ = nullptr;      // the answer as typed
+    QLabel* seitouLabel_ = nullptr;     // the correct answer after a wrong one
+    QLabel* label5_ = nullptr;          // help: Space judges
+    QLabel* label1_ = nullptr;          // help: arrows and Return clear
 
-    QFrame* sPicture2_ = nullptr;
-    QLabel* lblsss1_ = nullptr;
-    QLabel* lblsss2_ = nullptr;
+    QFrame* sPicture2_ = nullptr; // the closing panel over the whole screen
+    QLabel* lblsss1_ = nullptr;   // "成績記録中"
+    QLabel* lblsss2_ = nullptr;   // "時間切れ"
 
-    QTimer* sTimer1_ = nullptr;
-    QTimer* sTimer2_ = nullptr;
+    QTimer* sTimer1_ = nullptr;      // the attempt clock, one tick a second
+    QTimer* sTimer2_ = nullptr;      // refreshes the minutes since the start
     std::function<void(int)> pause_; // the wait before the end screen; empty: a real wait
 };
 
-// The drill launch: a clean attempt state (finished, recordingStarted, timedOut 0),
+// The drill launch: a clean attempt state (finished, recordingStarted, timedOut false),
 // pending screen updates run, then a new drill screen for currentLevel is shown and
-// returned. The screen deletes itself after its hand-off.
+// returned. The screen is deleted once the navigator has closed it.
 DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder);
 
 } // namespace kz

@@ -84,22 +84,22 @@ QString indexed(const char16_t* base, int index) {
 LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWidget* parent)
     : QWidget(parent), context_(context), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("seisekitime1"));
-    setWindowTitle(context_.state.programTitle);
+    setWindowTitle(context_.state.catalogue.programTitle);
     setFixedSize(kFormWidth, kFormHeight);
     setFont(kit::gothicFont(10));
 
     // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
     // and the wait panel take the season colour and the wait panel covers the screen.
-    const Rgb& season = context_.state.seasonColour;
+    const Rgb& season = context_.state.levelMenu.seasonColour;
     kit::paint(this, QColor(season.red, season.green, season.blue));
 
-    const int levels = std::clamp<int>(context_.state.levelCount, 0, RunState::kLevelSlots - 1);
+    const int levels = std::clamp<int>(context_.state.catalogue.levelCount, 0, RunState::kLevelSlots - 1);
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
     topRows_.assign(static_cast<size_t>(levels) + 1, 0);
     const RunState& state = context_.state;
     builder_ = std::make_unique<ResultsTableBuilder>(
-        TableSources{state.roster, state.statistics, state.criteria, levels});
+        TableSources{state.tables.roster, state.tables.statistics, state.tables.criteria, levels});
 
     buildHeader();
     buildColumns();
@@ -145,7 +145,7 @@ void LevelMenuScreen::buildHeader() {
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(16, 80, 140, 26);
     combo1_->addItems(gradeFilters());
-    const int handedOver = combo1_->findText(context_.state.handedOverFilter);
+    const int handedOver = combo1_->findText(context_.state.levelMenu.handedOverFilter);
     combo1_->setCurrentIndex(handedOver >= 0 ? handedOver : 0);
     connect(combo1_, &QComboBox::activated, this, &LevelMenuScreen::gradeFilterChosen);
 
@@ -202,7 +202,7 @@ void LevelMenuScreen::buildHeader() {
     hscroll1_->setPageStep(1);
     hscroll1_->setSingleStep(1);
     hscroll1_->setVisible(geometry_.scrollBar);
-    connect(hscroll1_, &QScrollBar::valueChanged, this, &LevelMenuScreen::onScroll);
+    connect(hscroll1_, &QScrollBar::valueChanged, this, &LevelMenuScreen::scrollColumnsTo);
 }
 
 void LevelMenuScreen::buildColumns() {
@@ -210,7 +210,7 @@ void LevelMenuScreen::buildColumns() {
     const QFont listFont = kit::fixedPitch(kit::gothicPixelFont(12));
     for (int level = 1; level <= levelCount(); ++level) {
         LevelColumn& c = columns_[static_cast<size_t>(level)];
-        const QString name = state.levelName(level);
+        const QString name = state.catalogue.levelName(level);
 
         c.label1 = kit::makeLabel(this, indexed(u"Label1", level), QString::number(level));
         c.label1->setAlignment(Qt::AlignCenter);
@@ -258,8 +258,8 @@ void LevelMenuScreen::buildColumns() {
         c.list5->setAutoFillBackground(true);
         c.list5->setModel(c.results);
 
-        c.label7 =
-            kit::makeLabel(this, indexed(u"Label7", level), criteriaLineText(state.criteria.level(level)));
+        c.label7 = kit::makeLabel(this, indexed(u"Label7", level),
+                                  criteriaLineText(state.tables.criteria.level(level)));
         c.label7->setAlignment(Qt::AlignCenter);
 
         c.command3 = kit::makeButton(this, indexed(u"Command3", level), QString::number(level));
@@ -273,7 +273,7 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setObjectName(QStringLiteral("Picture6"));
     picture6_->setGeometry(0, kNameRowY, kFormWidth, kScrollY - kNameRowY);
     picture6_->setFrameShape(QFrame::Box);
-    const Rgb& season = context_.state.seasonColour;
+    const Rgb& season = context_.state.levelMenu.seasonColour;
     kit::paint(picture6_, QColor(season.red, season.green, season.blue));
     progressBar2_ = new QProgressBar(picture6_);
     progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
@@ -294,7 +294,7 @@ void LevelMenuScreen::buildPanels() {
                               // points kind and its student.
                               const RunState& state = context_.state;
                               const TableChoice choice = display_.choice(
-                                  gradeFilterText(), state.currentBangou, context_.clock.now());
+                                  gradeFilterText(), state.student.currentBangou, context_.clock.now());
                               return graphRankingSource(*builder_, choice.pointsKind, choice.gradeFilter,
                                                         choice.currentBangou)(level);
                           }},
@@ -361,7 +361,7 @@ QString LevelMenuScreen::gradeFilterText() const {
 }
 
 int LevelMenuScreen::firstVisibleLevel() const {
-    return context_.state.firstVisibleLevel;
+    return context_.state.levelMenu.firstVisibleLevel;
 }
 
 bool LevelMenuScreen::teacherPanelOpen() const {
@@ -373,7 +373,7 @@ bool LevelMenuScreen::waitPanelShown() const {
 }
 
 void LevelMenuScreen::placeColumns() {
-    const int first = std::max<int>(1, context_.state.firstVisibleLevel);
+    const int first = std::max<int>(1, context_.state.levelMenu.firstVisibleLevel);
     const double widthPx = static_cast<double>(geometry_.widthTwips) / kTwipsPerPixel;
     const int inner = std::max(40, static_cast<int>(widthPx) - kColumnGap);
     const int numberWidth = inner / 5;
@@ -396,8 +396,9 @@ void LevelMenuScreen::placeColumns() {
     }
 }
 
-void LevelMenuScreen::onScroll(int value) {
-    context_.state.firstVisibleLevel = static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
+void LevelMenuScreen::scrollColumnsTo(int value) {
+    context_.state.levelMenu.firstVisibleLevel =
+        static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
     placeColumns();
 }
 
@@ -417,16 +418,16 @@ void LevelMenuScreen::activate() {
         return;
     activating_ = true;
     RunState& state = context_.state;
-    const int bangou = state.currentBangou;
+    const int bangou = state.student.currentBangou;
 
     // 1. Teachers' buttons.
-    const bool teacher = state.currentIsTeacher();
+    const bool teacher = state.student.currentIsTeacher();
     command8_->setVisible(teacher);
     graphPanel_->setPrintAllowed(teacher);
 
     // 2. Minutes since the name was confirmed; keys off; the wait panel across the form.
     label17_->setText(elapsedText(
-        minutesSinceSessionStart(state.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
+        minutesSinceSessionStart(state.student.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
     keysAccepted_ = false;
     showWaitPanel();
     progressBar1_->show();
@@ -437,7 +438,7 @@ void LevelMenuScreen::activate() {
     if (hooks_.refreshStatistics)
         hooks_.refreshStatistics();
     label18_->setText(
-        todayTotalText(state.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
+        todayTotalText(state.tables.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
     // 4. Results display preset: the points display and its ranking by points so far.
     settingOptions_ = true;
@@ -457,15 +458,16 @@ void LevelMenuScreen::activate() {
     picture6_->hide();
 
     // 6. Who practises where.
-    label12_->setText(studentText(state.currentGradeLabel, state.currentName));
-    label13_->setText(siteText(state.installation.siteName, bangou));
-    label11_->setText(state.programTitle);
-    label11_->setFont(kit::gothicFont(titleFontSize(state.programTitle), true));
+    label12_->setText(studentText(state.student.currentGradeLabel, state.student.currentName));
+    label13_->setText(siteText(state.settings.installation.siteName, bangou));
+    label11_->setText(state.catalogue.programTitle);
+    label11_->setFont(kit::gothicFont(titleFontSize(state.catalogue.programTitle), true));
 
     // 7. Scroll to where the last level menu was left.
-    const int first =
-        geometry_.scrollBar ? openingFirstVisible(state.firstVisibleLevel, geometry_.scrollMaximum) : 1;
-    state.firstVisibleLevel = static_cast<qint16>(first);
+    const int first = geometry_.scrollBar
+                          ? openingFirstVisible(state.levelMenu.firstVisibleLevel, geometry_.scrollMaximum)
+                          : 1;
+    state.levelMenu.firstVisibleLevel = static_cast<qint16>(first);
     {
         const QSignalBlocker blocker(hscroll1_);
         hscroll1_->setValue(first);
@@ -475,8 +477,8 @@ void LevelMenuScreen::activate() {
     // 8. The student's figures per level.
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
-        const PassCriteria& criteria = state.criteria.level(level);
-        const StatisticsTables& s = state.statistics;
+        const PassCriteria& criteria = state.tables.criteria.level(level);
+        const StatisticsTables& s = state.tables.statistics;
         kit::paint(c.label7, kLightGrey);
         kit::paint(c.label8, kLightGrey);
         c.label7->setText(criteriaLineText(criteria));
@@ -620,7 +622,8 @@ void LevelMenuScreen::clearLists() {
 void LevelMenuScreen::rebuildResults() {
     beginRebuild();
     RunState& state = context_.state;
-    const TableChoice choice = display_.choice(gradeFilterText(), state.currentBangou, context_.clock.now());
+    const TableChoice choice =
+        display_.choice(gradeFilterText(), state.student.currentBangou, context_.clock.now());
     // The bar advances per level or per record read. It paints itself as its value
     // changes, so it is moved at most every 50 ms: a quick build is not slowed down by
     // its own progress display.
@@ -633,7 +636,7 @@ void LevelMenuScreen::rebuildResults() {
         sincePaint.restart();
     };
     const Outcome<ResultsTables> tables =
-        builder_->buildFromFile(choice, state.installation.resultsPath(), progress);
+        builder_->buildFromFile(choice, state.settings.installation.resultsPath(), progress);
     if (tables) {
         display_.built(choice);
         showTables(*tables);
@@ -641,7 +644,7 @@ void LevelMenuScreen::rebuildResults() {
             combo2_->show();
     } else {
         clearLists();
-        context_.messages.inform(this, state.programTitle, tables.error().text());
+        context_.messages.inform(this, state.catalogue.programTitle, tables.error().text());
     }
     endRebuild();
 }
@@ -675,16 +678,17 @@ void LevelMenuScreen::showPersonalTimes() {
     display_.setTableKind(TableKind::Period);
     clearLists();
     label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
-    const Outcome<std::vector<ResultKeys>> records =
-        loadReportRecords(state.installation.resultsPath(), state.levelCount, context_.clock.now());
+    const Outcome<std::vector<ResultKeys>> records = loadReportRecords(
+        state.settings.installation.resultsPath(), state.catalogue.levelCount, context_.clock.now());
     if (!records) {
-        context_.messages.inform(this, state.programTitle, records.error().text());
+        context_.messages.inform(this, state.catalogue.programTitle, records.error().text());
     } else {
-        const int bangou = state.currentBangou;
-        const int grade = gradeNumberOf(state.roster.schoolYear,
-                                        bangou >= 0 && bangou < RosterTables::kStudents
-                                            ? state.roster.birthYearByBangou[static_cast<size_t>(bangou)]
-                                            : 0);
+        const int bangou = state.student.currentBangou;
+        const int grade =
+            gradeNumberOf(state.tables.roster.schoolYear,
+                          bangou >= 0 && bangou < RosterTables::kStudents
+                              ? state.tables.roster.birthYearByBangou[static_cast<size_t>(bangou)]
+                              : 0);
         if (levelMenuGradeMatches(gradeFilterText(), grade)) {
             const std::vector<QList<TableLine>> lists = personalHistoryLists(*records, bangou, levelCount());
             for (int level = 1; level <= levelCount(); ++level)
@@ -716,21 +720,27 @@ bool LevelMenuScreen::mayStart(int level) const {
 }
 
 void LevelMenuScreen::startLevel(int level) {
-    if (!mayStart(level))
-        return;
-    showWaitPanel();
-    context_.state.currentLevel = static_cast<qint16>(level);
-    keysAccepted_ = false;
-    leaving_ = true;
-    // The drill screen closes this one once it is up.
-    context_.navigator.launchDrill();
+    startSelectedLevel(level, LevelStart::ButtonOrKey);
 }
 
 void LevelMenuScreen::startLevelFromName(int level) {
+    startSelectedLevel(level, LevelStart::NameClick);
+}
+
+void LevelMenuScreen::startSelectedLevel(int level, LevelStart how) {
     if (!mayStart(level))
         return;
-    context_.state.currentLevel = static_cast<qint16>(level);
-    leaveThrough(&Navigator::launchDrill);
+    context_.state.attempt.currentLevel = static_cast<qint16>(level);
+    if (how == LevelStart::NameClick) {
+        // A click on the level's name leaves at once, without the wait panel.
+        leaveThrough(&Navigator::launchDrill);
+        return;
+    }
+    // The wait panel stays in front until the navigator closes this screen for the drill.
+    showWaitPanel();
+    keysAccepted_ = false;
+    leaving_ = true;
+    context_.navigator.launchDrill();
 }
 
 void LevelMenuScreen::goBack() {
@@ -750,7 +760,7 @@ void LevelMenuScreen::leaveThrough(void (Navigator::*handOver)()) {
 }
 
 void LevelMenuScreen::openTeacherPanel() {
-    if (!context_.state.currentIsTeacher() || leaving_ || activating_)
+    if (!context_.state.student.currentIsTeacher() || leaving_ || activating_)
         return;
     picture7_->show();
     picture7_->raise();
@@ -761,8 +771,8 @@ void LevelMenuScreen::teacherChoice(int k) {
     if (!teacherPanelOpen() || leaving_ || activating_)
         return;
     const QString typed = text3_->text();
-    if (!teacherPasswordAccepted(typed, context_.state.installation.teacherPassword)) {
-        context_.messages.inform(this, context_.state.programTitle,
+    if (!teacherPasswordAccepted(typed, context_.state.settings.installation.teacherPassword)) {
+        context_.messages.inform(this, context_.state.catalogue.programTitle,
                                  QStringLiteral("パスワードを入力して下さい"));
         return;
     }

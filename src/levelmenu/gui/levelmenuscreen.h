@@ -58,8 +58,10 @@ struct LevelColumn {
 // figures and a results list; the header shows who practises and how much today.
 // Element 0 of the per-level control arrays (the template) has no widget: columns are
 // built directly for levels 1..levelCount.
-class LevelMenuScreen : public QWidget {
+class LevelMenuScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LevelMenuScreen)
+
 public:
     LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWidget* parent = nullptr);
     ~LevelMenuScreen() override;
@@ -99,7 +101,7 @@ public:
     GraphPanel* graphPanel() const { return graphPanel_; }
     bool rebuilding() const { return rebuilding_; }
 
-    // The three ways to start or leave; each checks what the buttons check.
+    // The ways to start or leave; each checks what the buttons check.
     void startLevel(int level);         // start button or level key
     void startLevelFromName(int level); // click on the level name
     void goBack();                      // "戻る(0)"
@@ -113,8 +115,11 @@ private:
     void buildColumns();
     void buildPanels();
     void placeColumns();
-    void onScroll(int value);
+    void scrollColumnsTo(int value); // HScroll1 moved: value is the first visible level
     bool mayStart(int level) const;
+    enum class LevelStart { ButtonOrKey, NameClick };
+    // The one start path: currentLevel, then the drill; only the wait panel differs.
+    void startSelectedLevel(int level, LevelStart how);
     bool handleKey(const QString& text);
     void openTeacherPanel();
     void teacherChoice(int k);
@@ -148,28 +153,28 @@ private:
     bool leaving_ = false;
     bool activationQueued_ = false;
 
-    QLabel* label5_ = nullptr;
-    QLabel* label11_ = nullptr;
-    QLabel* label12_ = nullptr;
-    QLabel* label13_ = nullptr;
-    QLabel* label17_ = nullptr;
-    QLabel* label18_ = nullptr;
-    QPushButton* command1_ = nullptr;
-    QPushButton* command8_ = nullptr;
-    QComboBox* combo1_ = nullptr;
-    QComboBox* combo2_ = nullptr;
-    QButtonGroup* option1Group_ = nullptr;
-    QRadioButton* option1_[4] = {};
-    QButtonGroup* option2Group_ = nullptr;
-    QRadioButton* option2_[3] = {};
-    QScrollBar* hscroll1_ = nullptr;
-    QFrame* picture2_ = nullptr;
-    QLabel* label19_ = nullptr;
-    QProgressBar* progressBar1_ = nullptr;
-    QFrame* picture6_ = nullptr;
-    QProgressBar* progressBar2_ = nullptr;
-    QFrame* picture7_ = nullptr;
-    QLineEdit* text3_ = nullptr;
+    QLabel* label5_ = nullptr;                  // title of the results lists
+    QLabel* label11_ = nullptr;                 // program title
+    QLabel* label12_ = nullptr;                 // grade and name of the student
+    QLabel* label13_ = nullptr;                 // site name and student number
+    QLabel* label17_ = nullptr;                 // minutes since the name was confirmed
+    QLabel* label18_ = nullptr;                 // today's attempts on every level
+    QPushButton* command1_ = nullptr;           // "戻る(0)"
+    QPushButton* command8_ = nullptr;           // "データ処理", teachers only
+    QComboBox* combo1_ = nullptr;               // grade filter of the results lists
+    QComboBox* combo2_ = nullptr;               // period of the all-attempts table
+    QButtonGroup* option1Group_ = nullptr;      // which table
+    QRadioButton* option1_[4] = {};             // the tables
+    QButtonGroup* option2Group_ = nullptr;      // which display
+    QRadioButton* option2_[3] = {};             // times, points, personal times
+    QScrollBar* hscroll1_ = nullptr;            // scrolls the level columns
+    QFrame* picture2_ = nullptr;                // wait panel over the whole screen
+    QLabel* label19_ = nullptr;                 // its "Just a moment, please."
+    QProgressBar* progressBar1_ = nullptr;      // its progress
+    QFrame* picture6_ = nullptr;                // wait panel over the columns while lists build
+    QProgressBar* progressBar2_ = nullptr;      // its progress
+    QFrame* picture7_ = nullptr;                // the teachers' password panel
+    QLineEdit* text3_ = nullptr;                // the password
     GraphPanel* graphPanel_ = nullptr;          // Picture11
     QPushButton* command17_ = nullptr;          // "グラフ"
     std::unique_ptr<ReportPrinter> ownPrinter_; // when the hooks bring none

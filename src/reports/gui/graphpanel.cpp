@@ -109,17 +109,17 @@ void GraphPanel::setPrintAllowed(bool allowed) {
 void GraphPanel::fillLists() {
     const RunState& state = context_.state;
     list3_->clear();
-    for (int level = 1; level <= state.levelCount; ++level)
+    for (int level = 1; level <= state.catalogue.levelCount; ++level)
         list3_->addItem(QString::number(level));
     list2_->clear();
-    for (const StudentListLine& line : graphStudentLines(state.roster))
+    for (const StudentListLine& line : graphStudentLines(state.tables.roster))
         list2_->addItem(line.text);
     selectedLevel_ = 1;
-    selectedStudent_ = state.currentBangou;
+    selectedStudent_ = state.student.currentBangou;
 }
 
 void GraphPanel::open() {
-    selectedStudent_ = context_.state.currentBangou;
+    selectedStudent_ = context_.state.student.currentBangou;
     list2_->hide();
     command25_->show();
     list2_->clearSelection();
@@ -141,7 +141,7 @@ const QImage& GraphPanel::picture() const {
 }
 
 QString GraphPanel::studentTitle(int bangou) const {
-    return reportStudentName(context_.state.roster, bangou);
+    return reportStudentName(context_.state.tables.roster, bangou);
 }
 
 void GraphPanel::showReports(int target) {
@@ -155,23 +155,23 @@ void GraphPanel::showReports(int target) {
     const Outcome<GraphRequest> request =
         graphRequest(chosenLines, selectedStudent_, selectedLevels(), printing);
     if (!request) {
-        context_.messages.inform(this, state.programTitle, request.error().text());
+        context_.messages.inform(this, state.catalogue.programTitle, request.error().text());
         return;
     }
     drawing_ = true;
 
-    Outcome<std::vector<ResultKeys>> records =
-        loadReportRecords(state.installation.resultsPath(), state.levelCount, context_.clock.now());
+    Outcome<std::vector<ResultKeys>> records = loadReportRecords(
+        state.settings.installation.resultsPath(), state.catalogue.levelCount, context_.clock.now());
     if (!records) {
-        context_.messages.inform(this, state.programTitle, records.error().text());
+        context_.messages.inform(this, state.catalogue.programTitle, records.error().text());
         drawing_ = false;
         return;
     }
     ReportSources sources;
     sources.records = *records;
     sources.rankings = context_.rankings;
-    sources.programTitle = state.programTitle;
-    sources.levelCaption = [&state](int level) { return state.levelName(level); };
+    sources.programTitle = state.catalogue.programTitle;
+    sources.levelCaption = [&state](int level) { return state.catalogue.levelName(level); };
     sources.studentName = [this](int bangou) { return studentTitle(bangou); };
 
     show();
@@ -204,7 +204,7 @@ void GraphPanel::drawOnScreen(const ReportSources& sources, const QList<int>& le
 bool GraphPanel::printStudent(const ReportSources& sources, const QList<int>& levels) {
     const QString name = studentTitle(selectedStudent_);
     std::unique_ptr<draw::PageCanvas> job =
-        context_.printer.startJob(context_.state.programTitle + u' ' + name);
+        context_.printer.startJob(context_.state.catalogue.programTitle + u' ' + name);
     bool ok = job && job->isActive();
     if (ok) {
         draw::drawStudentReports(*job, name, makePersonalReports(sources, selectedStudent_, levels));
@@ -212,7 +212,7 @@ bool GraphPanel::printStudent(const ReportSources& sources, const QList<int>& le
     }
     if (!ok) {
         context_.messages.inform(
-            this, context_.state.programTitle,
+            this, context_.state.catalogue.programTitle,
             QStringLiteral("%1 さんの成績を印刷できませんでした。プリンターを確かめてください。").arg(name));
     }
     return ok;

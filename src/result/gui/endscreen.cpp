@@ -127,14 +127,14 @@ void EndScreen::buildControls() {
         makeButton(this, QStringLiteral("Command4"), QStringLiteral("メニューへ"), QRect(126, 555, 349, 67));
     command5_ =
         makeButton(this, QStringLiteral("Command5"), QStringLiteral("もう一度"), QRect(537, 555, 349, 67));
-    connect(command4_, &QPushButton::clicked, this, &EndScreen::onCommand4);
-    connect(command5_, &QPushButton::clicked, this, &EndScreen::onCommand5);
+    connect(command4_, &QPushButton::clicked, this, &EndScreen::backToMenu);
+    connect(command5_, &QPushButton::clicked, this, &EndScreen::retryLevel);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(kTimer1IntervalMs);
     timer1_->setSingleShot(true);
-    connect(timer1_, &QTimer::timeout, this, &EndScreen::onTimer1);
+    connect(timer1_, &QTimer::timeout, this, &EndScreen::offerWayOn);
 }
 
 void EndScreen::showEvent(QShowEvent* event) {
@@ -164,19 +164,19 @@ void EndScreen::activate() {
     if (!stayed || self.isNull())
         return;
     activationDone_ = true;
-    navigator.closeWaitWindow();
+    navigator.screenReady();
 }
 
 void EndScreen::showVerdict() {
     const RunState& state = context_.state;
     const int level = verdict_.level;
-    const QString levelName = state.levelName(level);
+    const QString levelName = state.catalogue.levelName(level);
 
     label13_->setText(verdict_.levelAttemptText);
     label14_->setText(verdict_.totalAttemptText);
-    label15_->setText(state.programTitle);
+    label15_->setText(state.catalogue.programTitle);
     label16_->setText(levelName);
-    label17_->setText(trimHalfWidthSpaces(state.currentName));
+    label17_->setText(trimHalfWidthSpaces(state.student.currentName));
     label18_->setText(verdict_.resultText);
     label19_->setText(verdict_.pointsText);
     label20_->setText(verdict_.recordText);
@@ -188,7 +188,7 @@ void EndScreen::showVerdict() {
     picture1_->setVisible(verdict_.banner);
 }
 
-void EndScreen::onTimer1() {
+void EndScreen::offerWayOn() {
     timer1_->stop();
     picture1_->hide();
     command4_->show();
@@ -210,29 +210,23 @@ void EndScreen::onTimer1() {
     command5_->setVisible(follow.retryOffered);
 }
 
-void EndScreen::onCommand4() {
+void EndScreen::backToMenu() {
     if (leaving_)
         return;
     leaving_ = true;
     command4_->setEnabled(false);
-    Navigator& navigator = context_.navigator;
-    // The wait window is closed at the end of the evaluation; leaving before that closes it here.
-    if (!activationDone_)
-        navigator.closeWaitWindow();
-    navigator.showLevelMenu();
-    close();
+    // The new level menu replaces this screen and whatever still covers the hand-over.
+    context_.navigator.showLevelMenu();
 }
 
-void EndScreen::onCommand5() {
+void EndScreen::retryLevel() {
     if (leaving_)
         return;
     leaving_ = true;
     command4_->setEnabled(false);
     command5_->setEnabled(false);
-    Navigator& navigator = context_.navigator;
-    navigator.showWaitWindow();
-    close();
-    navigator.launchDrill();
+    // The navigator covers the hand-over and closes this screen for the new drill.
+    context_.navigator.launchDrill();
 }
 
 QPixmap EndScreen::drawBackground() {

@@ -22,6 +22,8 @@ namespace kz {
 // events are processed between them, so the timer and the buttons stay alive.
 class EndScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EndScreen)
+
 public:
     static constexpr int kTimer1IntervalMs = 500;
 
@@ -46,9 +48,9 @@ protected:
 private:
     void buildControls();
     void showVerdict();
-    void onTimer1();
-    void onCommand4();
-    void onCommand5();
+    void offerWayOn(); // Timer1, half a second after the verdict
+    void backToMenu(); // Command4 "メニューへ"
+    void retryLevel(); // Command5 "もう一度"
 
     AppContext context_;
     std::function<void()> refreshStatistics_;
@@ -58,21 +60,21 @@ private:
     bool activationDone_ = false;
     bool leaving_ = false;
 
-    QLabel* image1_ = nullptr;
-    QLabel* label15_ = nullptr; // program title
-    QLabel* label14_ = nullptr; // today's attempts on all levels
-    QLabel* label16_ = nullptr; // level name
-    QLabel* label13_ = nullptr; // today's attempts on this level
-    QLabel* label17_ = nullptr; // student name
-    QLabel* label18_ = nullptr; // time
-    QLabel* label19_ = nullptr; // points
-    QLabel* label20_ = nullptr; // record message
-    QLabel* label2_ = nullptr;  // cleared line / next-level hint
-    QWidget* picture1_ = nullptr;
-    QLabel* label1_ = nullptr; // banner text
-    QPushButton* command4_ = nullptr;
-    QPushButton* command5_ = nullptr;
-    QTimer* timer1_ = nullptr;
+    QLabel* image1_ = nullptr;        // the background picture
+    QLabel* label15_ = nullptr;       // program title
+    QLabel* label14_ = nullptr;       // today's attempts on all levels
+    QLabel* label16_ = nullptr;       // level name
+    QLabel* label13_ = nullptr;       // today's attempts on this level
+    QLabel* label17_ = nullptr;       // student name
+    QLabel* label18_ = nullptr;       // time
+    QLabel* label19_ = nullptr;       // points
+    QLabel* label20_ = nullptr;       // record message
+    QLabel* label2_ = nullptr;        // cleared line / next-level hint
+    QWidget* picture1_ = nullptr;     // the banner over the verdict
+    QLabel* label1_ = nullptr;        // banner text
+    QPushButton* command4_ = nullptr; // "メニューへ"
+    QPushButton* command5_ = nullptr; // "もう一度"
+    QTimer* timer1_ = nullptr;        // the half second before the way on is offered
 };
 
 } // namespace kz

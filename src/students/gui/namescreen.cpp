@@ -62,8 +62,8 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
 
 void NameScreen::buildControls() {
     setFixedSize(1024, 768);
-    setWindowTitle(context_.state.programTitle);
-    const QColor season = toColor(context_.state.seasonColour);
+    setWindowTitle(context_.state.catalogue.programTitle);
+    const QColor season = toColor(context_.state.levelMenu.seasonColour);
     kit::paint(this, season);
 
     // Title strip.
@@ -89,7 +89,7 @@ void NameScreen::buildControls() {
     label4_->setGeometry(116, 10, 560, 84);
     label4_->setFont(kit::gothicFont(48, true));
     label4_->setAlignment(Qt::AlignCenter);
-    label4_->setText(context_.state.programTitle);
+    label4_->setText(context_.state.catalogue.programTitle);
     label4_->setStyleSheet(QStringLiteral("color: rgb(0, 40, 110); background: transparent;"));
     label4_->setCursor(Qt::PointingHandCursor);
 
@@ -196,7 +196,7 @@ void NameScreen::activate() {
         combo1_->setCurrentIndex(0);
     }
     handedOverFilter_ = gradeFilters().first();
-    context_.state.handedOverFilter = handedOverFilter_;
+    context_.state.levelMenu.handedOverFilter = handedOverFilter_;
     名簿表示();
     label1_->setText(chooseNameText());
     picture5_->hide();
@@ -226,10 +226,10 @@ void NameScreen::名簿表示() {
         if (!self)
             return;
     }
-    const Installation& inst = state.installation;
+    const Installation& inst = state.settings.installation;
     const Outcome<RosterLoadResult> loaded =
         loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed,
-                   &state.roster);
+                   &state.tables.roster);
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
@@ -239,7 +239,7 @@ void NameScreen::名簿表示() {
     list1_->addItem(nameListSeparator());
 
     for (const NameListLine& line :
-         buildNameList(state.roster.listed, state.statistics, mode_, gradeFilter())) {
+         buildNameList(state.tables.roster.listed, state.tables.statistics, mode_, gradeFilter())) {
         auto* item = new QListWidgetItem(line.text);
         item->setData(kBangouRole, static_cast<int>(line.bangou));
         list1_->addItem(item);
@@ -252,7 +252,7 @@ void NameScreen::名簿表示() {
     const QString notice = rosterNoticeText(loaded, inst.rosterPath());
     if (!notice.isEmpty()) {
         rosterNoticeShown_ = true;
-        context_.messages.inform(this, state.programTitle, notice);
+        context_.messages.inform(this, state.catalogue.programTitle, notice);
     }
 }
 
@@ -283,7 +283,7 @@ void NameScreen::chooseMode(int mode) {
 void NameScreen::pickFilter(int index) {
     Q_UNUSED(index);
     handedOverFilter_ = combo1_->currentText();
-    context_.state.handedOverFilter = handedOverFilter_;
+    context_.state.levelMenu.handedOverFilter = handedOverFilter_;
     名簿表示();
     list1_->setFocus();
 }
@@ -299,7 +299,7 @@ void NameScreen::confirm() {
         return;
     }
     handingOver_ = true;
-    state.handedOverFilter = handedOverFilter_;
+    state.levelMenu.handedOverFilter = handedOverFilter_;
     makeStudentCurrent(state, bangou, context_.clock);
 
     command14_->hide();
@@ -316,16 +316,16 @@ void NameScreen::leaveForProgramMenu() {
     handingOver_ = true;
     ProgramMenuStart start;
     if (seams_.launcher) {
-        start = startProgramMenu(context_.state.installation, *seams_.launcher);
+        start = startProgramMenu(context_.state.settings.installation, *seams_.launcher);
     } else {
-        start.launcherPath = context_.state.installation.launcherPath();
+        start.launcherPath = context_.state.settings.installation.launcherPath();
         start.reason = QStringLiteral("起動の手段がありません");
     }
     if (start.started) {
         context_.navigator.quitProgram(0);
         return;
     }
-    context_.messages.inform(this, context_.state.programTitle, programMenuFailureText(start));
+    context_.messages.inform(this, context_.state.catalogue.programTitle, programMenuFailureText(start));
     context_.navigator.quitProgram(1);
 }
 

@@ -33,8 +33,10 @@ struct NameSelSeams {
 // today's and all-time figures beside every name, and confirms it; confirming makes
 // the student current and hands over to the level menu. "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"
 // starts the program menu and ends the program.
-class NameScreen : public QWidget {
+class NameScreen final : public QWidget {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(NameScreen)
+
 public:
     NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
 
@@ -76,16 +78,16 @@ private:
     // running), confirming or leaving would pull the screen away underneath it.
     bool rebuilding_ = false;
 
-    QFrame* picture4_ = nullptr;
-    QLabel* label4_ = nullptr;
-    QLabel* label1_ = nullptr;
-    QLabel* label2_ = nullptr;
-    QPushButton* command7_ = nullptr;
-    QPushButton* command14_ = nullptr;
-    QButtonGroup* modes_ = nullptr;
-    QComboBox* combo1_ = nullptr;
-    QListWidget* list1_ = nullptr;
-    QFrame* picture5_ = nullptr;
+    QFrame* picture4_ = nullptr;       // the title band along the top
+    QLabel* label4_ = nullptr;         // program title; a click opens the version window
+    QLabel* label1_ = nullptr;         // the chosen name, or the prompt to choose one
+    QLabel* label2_ = nullptr;         // hidden: the chosen student number
+    QPushButton* command7_ = nullptr;  // "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"
+    QPushButton* command14_ = nullptr; // "O.K.": confirms the chosen name
+    QButtonGroup* modes_ = nullptr;    // which figures the list shows
+    QComboBox* combo1_ = nullptr;      // grade filter of the list
+    QListWidget* list1_ = nullptr;     // one line per listed student
+    QFrame* picture5_ = nullptr;       // wait panel over the whole screen
 };
 
 } // namespace kz
