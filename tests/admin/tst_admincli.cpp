@@ -151,6 +151,12 @@ void TestAdminCli::parsesArguments_data() {
     QTest::newRow("student 0") << QStringList{"stats", "--student", "0"} << false << "";
     QTest::newRow("student 5001") << QStringList{"stats", "--student", "5001"} << false << "";
     QTest::newRow("student on export") << QStringList{"export", "--student", "3"} << false << "";
+    QTest::newRow("tables") << QStringList{"tables", "--level=2", "--display", "time", "--table=best"} << true
+                            << "tables";
+    QTest::newRow("tables option without value")
+        << QStringList{"tables", "--display=time", "--level"} << false << "";
+    QTest::newRow("tables level 0") << QStringList{"tables", "--level=0", "--display=time", "--table=best"}
+                                    << false << "";
     QTest::newRow("now on check") << QStringList{"check", "--now", "2004-03-15T14:30:00"} << false << "";
 }
 

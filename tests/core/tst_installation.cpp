@@ -266,7 +266,7 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     RunState third;
     r = resolveInstallation(s.exe(), third);
     QCOMPARE(r->size(), 1);
-    QVERIFY((*r)[0].contains(QDir::toNativeSeparators(third.installation.resultsTempPath())));
+    QVERIFY((*r)[0].contains(QDir::toNativeSeparators(third.settings.installation.resultsTempPath())));
     QVERIFY((*r)[0].contains(QStringLiteral("（記録 2 件）")));
 }
 

@@ -1,5 +1,7 @@
 #include "admin/cli/admincli.h"
 
+#include "admin/cli/cliarguments.h"
+
 #include <QDir>
 #include <QTextStream>
 
@@ -13,42 +15,6 @@
 namespace kz::admin {
 
 namespace {
-
-Error usage(const QString& message) {
-    return makeError(ErrorKind::Refused, message);
-}
-
-Outcome<QString> takeValue(const QStringList& args, qsizetype* i, const QString& name) {
-    const QString& arg = args[*i];
-    const QString prefix = name + u'=';
-    if (arg.startsWith(prefix))
-        return arg.mid(prefix.size());
-    if (*i + 1 >= args.size())
-        return usage(QStringLiteral("%1 には値が要ります").arg(name));
-    ++*i;
-    return args[*i];
-}
-
-// A whole number low..high as the value of option name; what describes the value.
-Outcome<int> takeNumber(const QStringList& args, qsizetype* i, const QString& name, int low, int high,
-                        const QString& what) {
-    const Outcome<QString> value = takeValue(args, i, name);
-    if (!value)
-        return value.error();
-    bool ok = false;
-    const int n = value->toInt(&ok);
-    if (!ok || n < low || n > high)
-        return usage(QStringLiteral("%1 には %2 %3～%4 を指定してください（「%5」は使えません）")
-                         .arg(name, what)
-                         .arg(low)
-                         .arg(high)
-                         .arg(*value));
-    return n;
-}
-
-bool isOption(const QString& arg, const QString& name) {
-    return arg == name || arg.startsWith(name + u'=');
-}
 
 const QStringList& commands() {
     static const QStringList list{QStringLiteral("check"),        QStringLiteral("export"),
@@ -69,7 +35,7 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
         if (arg == u"--help" || arg == u"-h") {
             out->help = true;
         } else if (isOption(arg, QStringLiteral("--program-folder"))) {
-            const Outcome<QString> value = takeValue(args, &i, QStringLiteral("--program-folder"));
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--program-folder"));
             if (!value)
                 return value.error();
             if (value->isEmpty())
@@ -78,30 +44,28 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
         } else if (out->command == u"facts") {
             out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
-            const Outcome<QString> value = takeValue(args, &i, QStringLiteral("--now"));
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--now"));
             if (!value)
                 return value.error();
-            const QDateTime now = QDateTime::fromString(*value, Qt::ISODate);
-            if (!now.isValid())
-                return usage(QStringLiteral("--now には 2004-03-15T14:30:00 のような日時を指定してください"
-                                            "（「%1」は使えません）")
-                                 .arg(*value));
-            out->now = now;
+            const Outcome<QDateTime> now = dateTimeValue(QStringLiteral("--now"), *value);
+            if (!now)
+                return now.error();
+            out->now = *now;
         } else if (isOption(arg, QStringLiteral("--student"))) {
             const Outcome<int> n =
-                takeNumber(args, &i, QStringLiteral("--student"), 1, 5000, QStringLiteral("番号"));
+                numberOption(args, &i, QStringLiteral("--student"), 1, 5000, QStringLiteral("番号"));
             if (!n)
                 return n.error();
             out->student = *n;
         } else if (isOption(arg, QStringLiteral("--wait"))) {
             const Outcome<int> n =
-                takeNumber(args, &i, QStringLiteral("--wait"), 0, 86400, QStringLiteral("秒数"));
+                numberOption(args, &i, QStringLiteral("--wait"), 0, 86400, QStringLiteral("秒数"));
             if (!n)
                 return n.error();
             out->waitSeconds = *n;
         } else if (isOption(arg, QStringLiteral("--hold"))) {
             const Outcome<int> n =
-                takeNumber(args, &i, QStringLiteral("--hold"), 0, 86400, QStringLiteral("秒数"));
+                numberOption(args, &i, QStringLiteral("--hold"), 0, 86400, QStringLiteral("秒数"));
             if (!n)
                 return n.error();
             out->holdSeconds = *n;
@@ -111,7 +75,7 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
                 out->commandArguments << args[++i];
         } else if (isOption(arg, QStringLiteral("--level"))) {
             const Outcome<int> n =
-                takeNumber(args, &i, QStringLiteral("--level"), 1, 35, QStringLiteral("レベル"));
+                numberOption(args, &i, QStringLiteral("--level"), 1, 35, QStringLiteral("レベル"));
             if (!n)
                 return n.error();
             out->level = *n;

@@ -2,6 +2,7 @@
 // answer log, as CSV (and as a heat map in a PDF).
 #include "admin/cli/admincli.h"
 
+#include "admin/cli/cliarguments.h"
 #include "admin/cli/factsoptions.h"
 #include "data/factsummary.h"
 #include "data/grade.h"
@@ -15,55 +16,6 @@
 namespace kz::admin {
 
 namespace {
-
-Error usage(const QString& message) {
-    return makeError(ErrorKind::Refused, message);
-}
-
-Outcome<QString> optionValue(const QStringList& args, qsizetype* i, const QString& name) {
-    const QString& arg = args[*i];
-    if (arg.startsWith(name + u'='))
-        return arg.mid(name.size() + 1);
-    if (*i + 1 >= args.size())
-        return usage(QStringLiteral("%1 には値が要ります").arg(name));
-    return args[++*i];
-}
-
-Outcome<int> takeInt(const QStringList& args, qsizetype* i, const QString& name, int low, int high) {
-    const Outcome<QString> value = optionValue(args, i, name);
-    if (!value)
-        return value.error();
-    bool ok = false;
-    const int n = value->toInt(&ok);
-    if (!ok || n < low || n > high)
-        return usage(QStringLiteral("%1 には %2～%3 の数を指定してください（「%4」は使えません）")
-                         .arg(name)
-                         .arg(low)
-                         .arg(high)
-                         .arg(*value));
-    return n;
-}
-
-bool isOption(const QString& arg, const QString& name) {
-    return arg == name || arg.startsWith(name + u'=');
-}
-
-// The grade filter by its number in the list (0 全学年 .. 11 小１) or its text; half-width
-// digits stand for the full-width ones ("小3" is "小３").
-std::optional<QString> gradeFilterNamed(const QString& text) {
-    const QList<QString>& filters = gradeFilters();
-    bool isNumber = false;
-    const int index = text.toInt(&isNumber);
-    if (isNumber)
-        return index >= 0 && index < filters.size() ? std::optional<QString>(filters[index]) : std::nullopt;
-    QString wide = text;
-    for (QChar& c : wide)
-        if (c >= u'0' && c <= u'9')
-            c = QChar(c.unicode() - u'0' + 0xFF10);
-    if (filters.contains(wide))
-        return wide;
-    return std::nullopt;
-}
 
 // The products the level asks, or all sixty.
 QList<QuestionItem> askedProducts(int level) {
@@ -87,7 +39,7 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
     FactsOptions options;
     const auto number = [&](qsizetype* i, const QString& name, int low, int high,
                             std::optional<int>* into) -> Status {
-        const Outcome<int> n = takeInt(args, i, name, low, high);
+        const Outcome<int> n = numberOption(args, i, name, low, high);
         if (!n)
             return n.error();
         *into = *n;
@@ -127,12 +79,10 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
             const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--now"));
             if (!value)
                 return value.error();
-            const QDateTime now = QDateTime::fromString(*value, Qt::ISODate);
-            if (!now.isValid())
-                return usage(QStringLiteral("--now には 2004-03-15T14:30:00 のような日時を指定してください"
-                                            "（「%1」は使えません）")
-                                 .arg(*value));
-            options.now = now;
+            const Outcome<QDateTime> now = dateTimeValue(QStringLiteral("--now"), *value);
+            if (!now)
+                return now.error();
+            options.now = *now;
         } else {
             return usage(QStringLiteral("facts に余分な引数があります: %1").arg(arg));
         }

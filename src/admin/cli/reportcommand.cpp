@@ -1,6 +1,7 @@
 // kazurin2-admin report: the personal reports of the graph panel, as the summary block
 // of one student at one level, or drawn into one PDF file for several students.
 #include "admin/cli/admincli.h"
+#include "admin/cli/cliarguments.h"
 
 #include "core/catalogue.h"
 #include "core/runstate.h"
@@ -54,34 +55,21 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
     return !out->isEmpty();
 }
 
-Error usage(const QString& message) {
-    return makeError(ErrorKind::Refused, message);
-}
-
 Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
     ReportOptions options;
     ReportOptions* out = &options;
     const QStringList& args = cli.commandArguments;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        QString name = args[i];
-        QString value;
-        if (const qsizetype eq = name.indexOf(u'='); eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return usage(QStringLiteral("%1 には値が要ります").arg(name));
-        }
+        const Outcome<NamedValue> option = namedValue(args, &i);
+        if (!option)
+            return option.error();
+        const QString& name = option->name;
+        const QString& value = option->value;
         if (name == u"--level") {
-            bool ok = false;
-            const int level = value.toInt(&ok);
-            if (!ok || level < 1 || level > kLevelCount)
-                return usage(
-                    QStringLiteral("--level にはレベル 1～%1 を指定してください（「%2」は使えません）")
-                        .arg(kLevelCount)
-                        .arg(value));
-            out->level = level;
+            const Outcome<int> level = numberValue(name, value, 1, kLevelCount, QStringLiteral("レベル"));
+            if (!level)
+                return level.error();
+            out->level = *level;
         } else if (name == u"--pdf") {
             if (value.isEmpty())
                 return usage(QStringLiteral("--pdf にはファイルを指定してください"));
@@ -99,12 +87,8 @@ Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
                         .arg(kLevelCount)
                         .arg(value));
         } else if (name == u"--grade-filter") {
-            bool isIndex = false;
-            const int index = value.toInt(&isIndex);
-            if (isIndex && index >= 0 && index < gradeFilters().size())
-                out->gradeFilter = gradeFilters()[index];
-            else if (gradeFilters().contains(value))
-                out->gradeFilter = value;
+            if (const std::optional<QString> filter = gradeFilterNamed(value))
+                out->gradeFilter = *filter;
             else
                 return usage(
                     QStringLiteral("--grade-filter には %1 のどれか（または 0～%2 の位置）を指定してください"

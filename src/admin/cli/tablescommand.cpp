@@ -1,5 +1,7 @@
 #include "admin/cli/tablescommand.h"
 
+#include "admin/cli/cliarguments.h"
+
 #include "core/catalogue.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
@@ -16,22 +18,6 @@ namespace kz::admin {
 
 namespace {
 
-Error usage(const QString& message) {
-    return makeError(ErrorKind::Refused, message);
-}
-
-Outcome<int> readNumber(const QString& name, const QString& value, int low, int high) {
-    bool ok = false;
-    const int n = value.toInt(&ok);
-    if (!ok || n < low || n > high)
-        return usage(QStringLiteral("%1 には %2～%3 を指定してください（「%4」は使えません）")
-                         .arg(name)
-                         .arg(low)
-                         .arg(high)
-                         .arg(value));
-    return n;
-}
-
 // The loader waits while the results file is in use; on the command line short waits do.
 void shortWait(int ms) {
     QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
@@ -45,21 +31,16 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
     bool displayGiven = false;
     bool tableGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        QString name = args[i];
-        QString value;
-        if (const qsizetype eq = name.indexOf(u'='); eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return usage(QStringLiteral("%1 には値が要ります").arg(name));
-        }
+        const Outcome<NamedValue> option = namedValue(args, &i);
+        if (!option)
+            return option.error();
+        const QString& name = option->name;
+        const QString& value = option->value;
         TableChoice& c = options.choice;
         Outcome<int> n = 0;
         if (name == u"--level") {
             levelGiven = true;
-            if (value != u"all" && !(n = readNumber(name, value, 1, kLevelCount)))
+            if (value != u"all" && !(n = numberValue(name, value, 1, kLevelCount)))
                 return n.error();
             options.level = value == u"all" ? 0 : *n;
         } else if (name == u"--display") {
@@ -85,19 +66,19 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
                                             "（「%1」は使えません）")
                                  .arg(value));
         } else if (name == u"--points-kind") {
-            if (!(n = readNumber(name, value, 1, 2)))
+            if (!(n = numberValue(name, value, 1, 2)))
                 return n.error();
             c.pointsKind = static_cast<PointsKind>(*n);
         } else if (name == u"--period") {
-            if (!(n = readNumber(name, value, 1, kPeriodCount)))
+            if (!(n = numberValue(name, value, 1, kPeriodCount)))
                 return n.error();
             c.period = *n;
         } else if (name == u"--current") {
-            if (!(n = readNumber(name, value, 0, RosterTables::kStudents - 1)))
+            if (!(n = numberValue(name, value, 0, RosterTables::kStudents - 1)))
                 return n.error();
             c.currentBangou = *n;
         } else if (name == u"--grade-filter") {
-            if (!(n = readNumber(name, value, 0, static_cast<int>(gradeFilters().size()) - 1)))
+            if (!(n = numberValue(name, value, 0, static_cast<int>(gradeFilters().size()) - 1)))
                 return n.error();
             c.gradeFilter = gradeFilters().at(*n);
         } else {
