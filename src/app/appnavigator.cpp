@@ -132,12 +132,6 @@ void AppNavigator::showEndScreen() {
     screen->show();
 }
 
-void AppNavigator::notYetAvailable(const QString& screenName) {
-    context_.messages.inform(nullptr, context_.state.catalogue.programTitle,
-                             QStringLiteral("「%1」の画面はまだありません。").arg(screenName));
-    showLevelMenu();
-}
-
 void AppNavigator::showCriteriaEditor() {
     if (quitRequested_)
         return;

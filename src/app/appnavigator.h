@@ -65,7 +65,6 @@ private:
     void refreshStatistics();
     void showWaitWindow();
     void closeWaitWindow();
-    void notYetAvailable(const QString& screenName);
 
     AppContext context_;
     ProcessLauncher& launcher_;
