@@ -30,7 +30,8 @@ AppNavigator::~AppNavigator() {
     // navigator that is gone.
     for (QWidget* w : {static_cast<QWidget*>(nameScreen_.data()), static_cast<QWidget*>(levelMenu_.data()),
                        static_cast<QWidget*>(drill_.data()), static_cast<QWidget*>(endScreen_.data()),
-                       static_cast<QWidget*>(criteriaEditor_.data()), static_cast<QWidget*>(wait_.data())}) {
+                       static_cast<QWidget*>(criteriaEditor_.data()),
+                       static_cast<QWidget*>(recordBrowser_.data()), static_cast<QWidget*>(wait_.data())}) {
         delete w;
     }
 }
@@ -82,13 +83,17 @@ void AppNavigator::showLevelMenu() {
     levelMenu_ = menu;
     menu->show();
     // The level menu's activation closes the name screen; an older menu goes too, and so
-    // does the end screen it was asked from.
+    // does the end screen or teachers' screen it was asked from.
     if (previous && previous != menu)
         previous->close();
     if (nameScreen_)
         nameScreen_->close();
     if (endScreen_)
         endScreen_->close();
+    if (criteriaEditor_)
+        criteriaEditor_->close();
+    if (recordBrowser_)
+        recordBrowser_->close();
     closeWaitWindow();
 }
 
@@ -127,12 +132,6 @@ void AppNavigator::showEndScreen() {
     screen->show();
 }
 
-void AppNavigator::notYetAvailable(const QString& screenName) {
-    context_.messages.inform(nullptr, context_.state.catalogue.programTitle,
-                             QStringLiteral("「%1」の画面はまだありません。").arg(screenName));
-    showLevelMenu();
-}
-
 void AppNavigator::showCriteriaEditor() {
     if (quitRequested_)
         return;
@@ -152,6 +151,7 @@ void AppNavigator::showRecordBrowser() {
     options.wait = waitKeepingScreensAlive; // another station is appending: keep the screen alive
     auto* screen = new RecordBrowserScreen(context_, std::move(options));
     screen->setAttribute(Qt::WA_DeleteOnClose);
+    recordBrowser_ = screen;
     screen->show();
     // The browser replaces the level menu it was opened from.
     if (levelMenu_)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "admin/gui/criteriaeditorscreen.h"
+#include "admin/gui/recordbrowserscreen.h"
 #include "core/gui/appcontext.h"
 #include "core/gui/navigator.h"
 #include "core/gui/waitwindow.h"
@@ -64,7 +65,6 @@ private:
     void refreshStatistics();
     void showWaitWindow();
     void closeWaitWindow();
-    void notYetAvailable(const QString& screenName);
 
     AppContext context_;
     ProcessLauncher& launcher_;
@@ -74,6 +74,7 @@ private:
     QPointer<DrillScreen> drill_;
     QPointer<EndScreen> endScreen_;
     QPointer<CriteriaEditorScreen> criteriaEditor_;
+    QPointer<RecordBrowserScreen> recordBrowser_;
     QPointer<WaitWindow> wait_;
     bool quitRequested_ = false;
     int exitCode_ = 0;

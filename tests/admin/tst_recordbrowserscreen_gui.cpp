@@ -205,6 +205,11 @@ void TestRecordBrowserScreen::backLeadsToANewLevelMenu() {
     auto* screen = new RecordBrowserScreen(fx.context);
     screen->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<RecordBrowserScreen> alive(screen);
+    // As the program's navigator does: the browser goes once the new level menu is up.
+    fx.navigator.onCall = [&alive](const QString&) {
+        if (alive)
+            alive->close();
+    };
     screen->show();
     QTest::mouseClick(child<QPushButton>(screen, "Command4"), Qt::LeftButton);
     QCOMPARE(fx.navigator.calls, QStringList{"showLevelMenu"});

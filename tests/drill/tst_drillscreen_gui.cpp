@@ -96,7 +96,9 @@ struct Rig {
         };
     }
 
+    // As the launch does: the flags are reset before the screen is made.
     DrillScreen* open() {
+        resetAttemptFlags(state->attempt);
         frm = new DrillScreen(context, recorder());
         frm->show();
         return frm;

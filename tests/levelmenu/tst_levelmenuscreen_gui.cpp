@@ -64,6 +64,11 @@ struct Fixture : test::ScreenContext {
         return menu;
     }
 
+    // As the program's navigator does: the menu goes once the screen it asked for is up.
+    void closeLikeTheNavigator(LevelMenuScreen* menu) {
+        navigator.onCall = [menu](const QString&) { menu->close(); };
+    }
+
     void figures(int level, int todayAttempts, int todayPoints, int totalAttempts, int totalPoints) {
         StatisticsTables& s = state->tables.statistics;
         s.add(StatisticsTables::TodayAttempts, level, kStudent, todayAttempts);
@@ -279,6 +284,7 @@ void TestSeisekitime1::backKeyAndButton() {
     {
         Fixture f;
         auto menu = f.open();
+        f.closeLikeTheNavigator(menu.get());
         QTest::keyClick(menu.get(), '0');
         QCOMPARE(f.navigator.calls, QStringList{"showNameScreen"});
         QVERIFY(!menu->isVisible());
@@ -286,6 +292,7 @@ void TestSeisekitime1::backKeyAndButton() {
     {
         Fixture f;
         auto menu = f.open();
+        f.closeLikeTheNavigator(menu.get());
         QTest::mouseClick(child<QPushButton>(menu.get(), "Command1"), Qt::LeftButton);
         QCOMPARE(f.navigator.calls, QStringList{"showNameScreen"});
         QVERIFY(!menu->isVisible());
@@ -331,6 +338,7 @@ void TestSeisekitime1::lockedLevelRefusesToStart() {
 void TestSeisekitime1::levelNameClickStartsAtOnce() {
     Fixture f;
     auto menu = f.open();
+    f.closeLikeTheNavigator(menu.get());
     QTest::mouseClick(child<QLabel>(menu.get(), "Label3_2"), Qt::LeftButton);
     QCOMPARE(f.navigator.calls, QStringList{"launchDrill"});
     QCOMPARE(f.state->attempt.currentLevel, qint16(2));
@@ -390,6 +398,7 @@ void TestSeisekitime1::password() {
     Fixture f("田中先生");
     f.state->settings.installation.teacherPassword = setting;
     auto menu = f.open();
+    f.closeLikeTheNavigator(menu.get());
     QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
     QTest::keyClicks(child<QLineEdit>(menu.get(), "Text3"), typed);
     auto* button = child<QPushButton>(menu.get(), QString("Command10_%1").arg(choice));

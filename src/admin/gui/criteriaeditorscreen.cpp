@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -341,10 +340,8 @@ void CriteriaEditorScreen::goBack() {
     }
     leaving_ = true;
     showWaitPanel();
-    const QPointer<CriteriaEditorScreen> self(this);
+    // The navigator shows the new level menu and then closes this screen.
     context_.navigator.showLevelMenu();
-    if (self)
-        close();
 }
 
 bool CriteriaEditorScreen::waitPanelShown() const {

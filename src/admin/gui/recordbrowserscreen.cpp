@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -265,10 +264,8 @@ void RecordBrowserScreen::goBack() {
     leaving_ = true;
     picture1_->show();
     picture1_->raise();
-    const QPointer<RecordBrowserScreen> self(this);
+    // The navigator shows the new level menu and then closes this screen.
     context_.navigator.showLevelMenu();
-    if (self)
-        close();
 }
 
 } // namespace kz

@@ -242,8 +242,7 @@ void DrillScreen::activate() {
     RunState& state = context_.state;
     sPicture2_->move(0, 0);
 
-    // 初期設定: a clean attempt whatever the last one left behind.
-    resetAttemptFlags(state.attempt);
+    // 初期設定: the launch has already reset the attempt flags; the clock starts at zero.
     state.attempt.elapsedSeconds = 0;
     const int level = state.attempt.currentLevel;
     engine_->初期設定(level, state.tables.criteria.level(level).minimumTime);

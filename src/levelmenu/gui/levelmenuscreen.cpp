@@ -25,7 +25,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -753,10 +752,8 @@ void LevelMenuScreen::goBack() {
 void LevelMenuScreen::leaveThrough(void (Navigator::*handOver)()) {
     keysAccepted_ = false;
     leaving_ = true;
-    const QPointer<LevelMenuScreen> self(this);
+    // The navigator shows the next screen and then closes this one.
     (context_.navigator.*handOver)();
-    if (self)
-        close();
 }
 
 void LevelMenuScreen::openTeacherPanel() {

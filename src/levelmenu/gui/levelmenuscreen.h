@@ -123,8 +123,7 @@ private:
     bool handleKey(const QString& text);
     void openTeacherPanel();
     void teacherChoice(int k);
-    // No more keys; the navigator shows the next screen and this one closes, unless the
-    // hand-over has already closed it.
+    // No more keys; the navigator shows the next screen and then closes this one.
     void leaveThrough(void (Navigator::*handOver)());
     void showWaitPanel();
     void hideWaitPanel();
