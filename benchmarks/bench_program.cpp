@@ -7,13 +7,13 @@
 #include "benchsupport.h"
 #include "core/catalogue.h"
 #include "core/gui/startupsteps.h"
+#include "core/recording.h"
 #include "core/runstate.h"
 #include "core/startup.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
-#include "support/programwiring.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -86,7 +86,22 @@ struct School {
     QString rosterPath() const { return data + QStringLiteral("新名簿.txt"); }
 };
 
-// The program wired as main wires it, with a fixed clock and no sounds or boxes.
+// The statistics refresh and the recording step on the school's results file, as the
+// program's data access runs them but without its retry notice and its paint before each
+// read: the figures are the reading and the screens, not the window system.
+kz::AppNavigator::DataAccess directDataAccess(kz::RunState& state, const kz::Clock& clock) {
+    kz::AppNavigator::DataAccess data;
+    data.refreshStatistics = [&state, &clock]() -> kz::Status {
+        return kz::refreshStatistics(state, clock, kz::waitKeepingScreensAlive);
+    };
+    data.recordAttempt = [&state, &clock]() -> kz::Status {
+        return kz::recordingStatus(
+            kz::Seisekikiroku(state, state.attempt.currentLevel, clock, kz::waitKeepingScreensAlive));
+    };
+    return data;
+}
+
+// The program's navigator with a fixed clock, no sounds or boxes, and the data access above.
 struct Program {
     School& school;
     std::unique_ptr<kz::RunState> state = std::make_unique<kz::RunState>();
@@ -102,7 +117,7 @@ struct Program {
         if (!kz::resolveAndReport(school.programFolder, *state, messages, nullptr))
             qFatal("the benchmark school does not resolve");
         navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher,
-                                                       kz::test::directDataAccess(*state, clock));
+                                                       directDataAccess(*state, clock));
     }
 
     // The current student, as the name screen's confirmation sets it.

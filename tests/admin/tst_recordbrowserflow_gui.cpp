@@ -3,10 +3,12 @@
 // station keeps appending, and goes back to the level menu. Nothing is lost.
 #include "admin/gui/recordbrowserscreen.h"
 #include "app/appnavigator.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
+#include "support/soundtestsupport.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -37,11 +39,12 @@ void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends(
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
     auto& [school, state, clock, random, messages] = demo;
     QTemporaryDir& dir = school.dir;
-    test::NullCues cues;
+    test::ScriptedPlayer sound;
     test::RefusingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher,
-                           test::directDataAccess(*state, clock));
+    // main()'s wiring, with the demo program's fakes and a scripted sound device.
+    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    AppNavigator& navigator = wiring.navigator();
 
     // The teacher ★山本　恵子 picks their name and opens the data-change panel.
     navigator.showNameScreen();

@@ -5,12 +5,14 @@
 // the results file and the criteria file hold exactly what the day should have left.
 #include "admin/gui/recordbrowserscreen.h"
 #include "app/appnavigator.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
 #include "data/passcriteria.h"
 #include "data/resultstore.h"
 #include "reports/gui/graphpanel.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
+#include "support/soundtestsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -50,12 +52,13 @@ private slots:
 };
 
 void TestClassDay::aDayOfAClass() {
-    // The wiring of main, with a fake clock, scripted randomness and a recording launcher.
+    // The wiring of main, with a fake clock, scripted randomness, a scripted sound device
+    // and a recording launcher.
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
     auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
-    test::NullCues cues;
+    test::ScriptedPlayer sound;
     test::RecordingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
     const QString criteriaPath = state->settings.installation.criteriaPath();
@@ -65,8 +68,8 @@ void TestClassDay::aDayOfAClass() {
     PassCriteriaTable criteriaBefore;
     QVERIFY(loadPassCriteria(criteriaPath, &criteriaBefore).ok());
 
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher,
-                           test::directDataAccess(*state, clock));
+    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    AppNavigator& navigator = wiring.navigator();
 
     std::vector<ResultRecord> appended; // the day's attempts, as the file holds them
     auto menuUp = [&] { return navigator.levelMenu() && navigator.levelMenu()->isActivated(); };
@@ -87,7 +90,10 @@ void TestClassDay::aDayOfAClass() {
             clock.advanceMs(3000);
             drill->tickClock();
             if (!mistakeMade) {
+                const qsizetype wrongSoundsBefore = sound.played.filter(QStringLiteral("/bubu.wav")).size();
                 QTest::keyClicks(drill, QStringLiteral("1 ++"));
+                // The wiring's cues reach the sound device: the school's wrong-answer sound.
+                QCOMPARE(sound.played.filter(QStringLiteral("/bubu.wav")).size(), wrongSoundsBefore + 1);
                 mistakeMade = true;
                 continue;
             }

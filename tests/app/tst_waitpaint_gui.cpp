@@ -2,12 +2,11 @@
 // real X server (Xvfb, xcb platform, no window manager): the name screen and the level
 // menu show their wait panel while the results file is held up, and the drill screen
 // shows the correct answer in red while the wrong-answer sound plays. The offscreen
-// platform cannot show this: it has no window system to hand the pictures to.
+// platform cannot show this: it has no window system to hand the pictures to. The
+// program runs with main()'s wiring; the grab notices from outside when it is held up.
 #include "app/appnavigator.h"
-#include "core/gui/paintnow.h"
-#include "core/recording.h"
+#include "app/programwiring.h"
 #include "core/runstate.h"
-#include "core/soundcues.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
 
@@ -23,6 +22,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -99,14 +99,64 @@ QImage readXwd(const QByteArray& d) {
     return image;
 }
 
-// Grabs the screen from another thread once armed() has been called from the waiting
-// program, then runs release() (which ends the wait).
+// The text at `address` in this process, up to its terminating zero (at most 4 KiB).
+QByteArray textAt(quintptr address) {
+    const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray buffer(4096, '\0');
+    const ssize_t got = ::pread(fd, buffer.data(), size_t(buffer.size()), off_t(address));
+    ::close(fd);
+    if (got <= 0)
+        return {};
+    buffer.truncate(int(got));
+    const qsizetype end = buffer.indexOf('\0');
+    return end < 0 ? QByteArray() : buffer.left(end);
+}
+
+// True while the program's main thread sleeps in opening `path`, as a reader of a FIFO
+// does until a writer comes: read from the thread's current system call in /proc.
+bool mainThreadWaitsToOpen(const QByteArray& path) {
+    const int fd = ::open(QStringLiteral("/proc/self/task/%1/syscall").arg(::getpid()).toLatin1().constData(),
+                          O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char line[256] = {};
+    const ssize_t got = ::read(fd, line, sizeof line - 1);
+    ::close(fd);
+    if (got <= 0)
+        return false;
+    // "number arg1 arg2 ..." while in a system call; open(path, ...) or openat(dir, path, ...).
+    const QList<QByteArray> fields = QByteArray(line, int(got)).trimmed().split(' ');
+    bool ok = false;
+    const long number = fields.value(0).toLong(&ok);
+    int pathField = 0;
+    if (ok && number == SYS_openat)
+        pathField = 2;
+#ifdef SYS_open
+    if (ok && number == SYS_open)
+        pathField = 1;
+#endif
+    if (pathField == 0)
+        return false;
+    const quintptr address = fields.value(pathField).toULongLong(&ok, 16);
+    return ok && textAt(address) == path;
+}
+
+// Grabs the screen from another thread once the program waits, then runs release()
+// (which ends the wait). The program is waiting once arm() has been called from it, or,
+// with a FIFO to watch, once its main thread sleeps in opening that FIFO.
 class OutsideGrab {
 public:
-    explicit OutsideGrab(std::function<void()> release) : release_(std::move(release)) {
+    explicit OutsideGrab(std::function<void()> release, QString fifo = {})
+        : release_(std::move(release)), fifo_(QFile::encodeName(fifo)) {
         thread_ = std::thread([this] {
-            for (int i = 0; i < 600 && !armed_; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            for (int i = 0; i < 1500 && !armed_; ++i) {
+                if (!fifo_.isEmpty() && mainThreadWaitsToOpen(fifo_))
+                    armed_ = true;
+                else
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
             if (armed_) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(200));
                 QProcess xwd;
@@ -131,6 +181,7 @@ public:
 
 private:
     std::function<void()> release_;
+    QByteArray fifo_;
     std::atomic<bool> armed_{false};
     QByteArray dump_;
     std::thread thread_;
@@ -199,8 +250,6 @@ void TestWaitPaint::grabsDuringWaits() {
     auto& [school, state, clock, random, messages] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     HeldPlayer held;
-    PaintFirstPlayer painting(held);
-    SoundCues cues(*state, painting, random, {});
     test::RefusingLauncher launcher;
     const QColor season(state->levelMenu.seasonColour.red, state->levelMenu.seasonColour.green,
                         state->levelMenu.seasonColour.blue);
@@ -208,22 +257,13 @@ void TestWaitPaint::grabsDuringWaits() {
     QVERIFY(QFile::remove(results));
     QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);
 
-    OutsideGrab* grab = nullptr;
-    AppNavigator::DataAccess data;
-    data.refreshStatistics = [&]() -> Status {
-        if (grab)
-            grab->arm();
-        return refreshStatistics(*state, clock, waitKeepingScreensAlive);
-    };
-    data.recordAttempt = [] { return Status(); };
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, data);
+    ProgramWiring wiring(*state, {clock, random, messages, held, launcher, {}});
+    AppNavigator& navigator = wiring.navigator();
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.
     {
-        OutsideGrab g([&] { releaseFifo(results); });
-        grab = &g;
+        OutsideGrab g([&] { releaseFifo(results); }, results);
         navigator.showNameScreen();
-        grab = nullptr;
         QWidget* names = navigator.nameScreen();
         QVERIFY(names);
         const QImage whole = g.finish();
@@ -238,11 +278,9 @@ void TestWaitPaint::grabsDuringWaits() {
     list->setCurrentRow(5);
     emit list->itemClicked(list->item(5));
     {
-        OutsideGrab g([&] { releaseFifo(results); });
-        grab = &g;
+        OutsideGrab g([&] { releaseFifo(results); }, results);
         QTest::keyClick(list, Qt::Key_1);
         QTRY_VERIFY_WITH_TIMEOUT(navigator.levelMenu() && navigator.levelMenu()->isActivated(), 30000);
-        grab = nullptr;
         const QImage shot = g.finish().copy(navigator.levelMenu()->geometry());
         saveGrab(shot, QStringLiteral("levelmenu"));
         const QString problem = waitPanelProblem(shot, season);

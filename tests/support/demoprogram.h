@@ -8,7 +8,6 @@
 #include "core/startup.h"
 #include "platform/gui/messagebox.h"
 #include "support/demoschool.h"
-#include "support/programwiring.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -20,8 +19,9 @@ namespace kz::test {
 // What main wires before the first screen, on a fresh demo school: the run prepared and
 // the installation resolved, with a clock standing at the real now (the demo results are
 // recent), scripted randomness (no values: a test scripts its own) and message boxes
-// that answer as preset. Cues, launcher and data access stay with each test. Bind the
-// parts to the names a test uses:
+// that answer as preset. The sound device and the launcher stay with each test, which
+// wires the program from these parts with ProgramWiring. Bind them to the names a test
+// uses:
 //     auto& [school, state, clock, random, messages] = demo;
 struct DemoProgram {
     DemoSchool school; // school.failure also tells when the installation does not resolve

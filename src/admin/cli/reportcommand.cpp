@@ -11,6 +11,7 @@
 #include "data/statistics.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/reportdrawing.h"
+#include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
 
@@ -163,10 +164,6 @@ bool inRoster(const RosterTables& roster, int bangou) {
                        [bangou](const RosterEntry& e) { return e.bangou == bangou; });
 }
 
-QString shownName(const RosterTables& roster, int bangou) {
-    return trimHalfWidthSpaces(roster.nameOf(bangou));
-}
-
 } // namespace
 
 QString reportHelpText() {
@@ -209,7 +206,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     initRunState(names);
     sources.programTitle = names.catalogue.programTitle;
     sources.levelCaption = [](int level) { return catalogueLevelName(level); };
-    sources.studentName = [&data](int bangou) { return shownName(data.roster, bangou); };
+    sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
 
     if (options.pdf.isEmpty()) {
         if (!inRoster(data.roster, *cli.student)) {
@@ -266,7 +263,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
         if (i > 0)
             canvas.newPage();
         const int bangou = students[i];
-        draw::drawStudentReports(canvas, shownName(data.roster, bangou),
+        draw::drawStudentReports(canvas, reportStudentName(data.roster, bangou),
                                  makePersonalReports(sources, bangou, options.levels));
     }
     if (!canvas.finish() || QFileInfo(path).size() == 0) {
