@@ -44,10 +44,7 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
         } else if (out->command == u"facts") {
             out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
-            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--now"));
-            if (!value)
-                return value.error();
-            const Outcome<QDateTime> now = dateTimeValue(QStringLiteral("--now"), *value);
+            const Outcome<QDateTime> now = dateTimeOption(args, &i, QStringLiteral("--now"));
             if (!now)
                 return now.error();
             out->now = *now;

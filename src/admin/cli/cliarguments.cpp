@@ -58,6 +58,13 @@ Outcome<QDateTime> dateTimeValue(const QString& name, const QString& value) {
     return dateTime;
 }
 
+Outcome<QDateTime> dateTimeOption(const QStringList& args, qsizetype* i, const QString& name) {
+    const Outcome<QString> value = optionValue(args, i, name);
+    if (!value)
+        return value.error();
+    return dateTimeValue(name, *value);
+}
+
 std::optional<QString> gradeFilterNamed(const QString& text) {
     const QList<QString>& filters = gradeFilters();
     bool isNumber = false;

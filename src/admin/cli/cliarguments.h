@@ -39,6 +39,9 @@ Outcome<int> numberOption(const QStringList& args, qsizetype* i, const QString& 
 // value as an ISO date and time ("2004-03-15T14:30:00") for option name.
 Outcome<QDateTime> dateTimeValue(const QString& name, const QString& value);
 
+// The value of the option at args[*i] as an ISO date and time (*i moves on).
+Outcome<QDateTime> dateTimeOption(const QStringList& args, qsizetype* i, const QString& name);
+
 // A grade filter by its position in the list (0 全学年 .. 11 小１) or its text; half-width
 // digits stand for the full-width ones ("小3" is "小３").
 std::optional<QString> gradeFilterNamed(const QString& text);

@@ -76,10 +76,7 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
                 return usage(QStringLiteral("--pdf にはファイル名を指定してください"));
             options.pdf = *value;
         } else if (isOption(arg, QStringLiteral("--now"))) {
-            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--now"));
-            if (!value)
-                return value.error();
-            const Outcome<QDateTime> now = dateTimeValue(QStringLiteral("--now"), *value);
+            const Outcome<QDateTime> now = dateTimeOption(args, &i, QStringLiteral("--now"));
             if (!now)
                 return now.error();
             options.now = *now;
