@@ -23,8 +23,6 @@ namespace kz {
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 768;
 constexpr int kRowsInView = 33;
 constexpr int kRowHeight = 18;
 constexpr int kHeaderHeight = 34; // two lines: the titles do not fit the narrow columns on one
@@ -76,7 +74,7 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     setObjectName(QStringLiteral("FrmTimeData"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(context_.state.catalogue.programTitle);
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     buildControls();
 
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
@@ -97,7 +95,7 @@ CriteriaEditorScreen::~CriteriaEditorScreen() = default;
 void CriteriaEditorScreen::buildControls() {
     picture1_ = new QFrame(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
-    picture1_->setGeometry(0, 0, kWidth, kHeight);
+    picture1_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     kit::paintPanel(picture1_, kPanelColour, kTextColour);
 
     kit::makeLabel(picture1_, QStringLiteral("Label5"),
@@ -178,11 +176,11 @@ void CriteriaEditorScreen::buildControls() {
 
     picture6_ = new QFrame(this);
     picture6_->setObjectName(QStringLiteral("Picture6"));
-    picture6_->setGeometry(0, 0, kWidth, kHeight);
+    picture6_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     kit::paintPanel(picture6_, kPanelColour, kTextColour);
     auto* label8 =
         kit::makeLabel(picture6_, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."),
-                       QRect(0, 0, kWidth, kHeight), kit::gothicPixelFont(40, true));
+                       QRect(0, 0, kit::kScreenWidth, kit::kScreenHeight), kit::gothicPixelFont(40, true));
     label8->setAlignment(Qt::AlignCenter);
     picture6_->hide();
 }

@@ -61,7 +61,7 @@ RecordBrowserScreen::~RecordBrowserScreen() {
 }
 
 void RecordBrowserScreen::buildControls() {
-    setFixedSize(1024, 768);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setWindowTitle(context_.state.catalogue.programTitle);
     kit::paint(this, QColor(224, 236, 248));
 
@@ -142,7 +142,7 @@ void RecordBrowserScreen::buildControls() {
     // The blank cover shown while the screen hands over.
     picture1_ = new QFrame(this);
     picture1_->setObjectName(QStringLiteral("Picture1"));
-    picture1_->setGeometry(0, 0, 1024, 768);
+    picture1_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     kit::paint(picture1_, QColor(224, 236, 248));
     picture1_->hide();
 }

@@ -17,6 +17,10 @@ class QWidget;
 // the program's icon.
 namespace kz::kit {
 
+// Every screen of the program fills a 1024 × 768 window.
+inline constexpr int kScreenWidth = 1024;
+inline constexpr int kScreenHeight = 768;
+
 // Fills the widget's background with a colour (an invalid colour leaves it as it is) and
 // sets its text colour when one is given.
 void paint(QWidget* widget, const QColor& background, const QColor& text = QColor());

@@ -94,7 +94,7 @@ DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QW
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(context_.state.catalogue.programTitle);
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setFocusPolicy(Qt::StrongFocus);
     setBackground(false);
     buildControls();

@@ -29,8 +29,6 @@ class DrillScreen final : public QWidget, private DrillObserver, private HandOff
     Q_DISABLE_COPY_MOVE(DrillScreen)
 
 public:
-    static constexpr int kWidth = 1024;
-    static constexpr int kHeight = 768;
     static constexpr int kTimer1IntervalMs = 1000;
     static constexpr int kTimer2IntervalMs = 10000;
     static constexpr int kResultPauseMs = 1000;

@@ -38,9 +38,6 @@ namespace kz {
 
 namespace {
 
-constexpr int kFormWidth = 1024;
-constexpr int kFormHeight = 768;
-
 // Vertical places of a level column, in pixels from the top of the form.
 constexpr int kHeadingY = 112; // Label5
 constexpr int kNameRowY = 140; // Label1, Label3
@@ -84,7 +81,7 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     : QWidget(parent), context_(context), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("seisekitime1"));
     setWindowTitle(context_.state.catalogue.programTitle);
-    setFixedSize(kFormWidth, kFormHeight);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setFont(kit::gothicFont(10));
 
     // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
@@ -196,7 +193,7 @@ void LevelMenuScreen::buildHeader() {
 
     hscroll1_ = new QScrollBar(Qt::Horizontal, this);
     hscroll1_->setObjectName(QStringLiteral("HScroll1"));
-    hscroll1_->setGeometry(16, kScrollY, kFormWidth - 32, 20);
+    hscroll1_->setGeometry(16, kScrollY, kit::kScreenWidth - 32, 20);
     hscroll1_->setRange(geometry_.scrollMinimum, geometry_.scrollMaximum);
     hscroll1_->setPageStep(1);
     hscroll1_->setSingleStep(1);
@@ -270,7 +267,7 @@ void LevelMenuScreen::buildPanels() {
     // Second wait panel over the column area, shown while the results lists are built.
     picture6_ = new QFrame(this);
     picture6_->setObjectName(QStringLiteral("Picture6"));
-    picture6_->setGeometry(0, kNameRowY, kFormWidth, kScrollY - kNameRowY);
+    picture6_->setGeometry(0, kNameRowY, kit::kScreenWidth, kScrollY - kNameRowY);
     picture6_->setFrameShape(QFrame::Box);
     const Rgb& season = context_.state.levelMenu.seasonColour;
     kit::paint(picture6_, QColor(season.red, season.green, season.blue));
@@ -335,10 +332,10 @@ void LevelMenuScreen::buildPanels() {
     // Wait panel over the whole screen while the screen loads or a level is started.
     picture2_ = new QFrame(this);
     picture2_->setObjectName(QStringLiteral("Picture2"));
-    picture2_->setGeometry(0, 0, kFormWidth, kFormHeight);
+    picture2_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     kit::paint(picture2_, QColor(season.red, season.green, season.blue));
     label19_ = kit::makeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
-    label19_->setGeometry(0, 300, kFormWidth, 60);
+    label19_->setGeometry(0, 300, kit::kScreenWidth, 60);
     label19_->setAlignment(Qt::AlignCenter);
     label19_->setFont(kit::gothicFont(28, true));
     progressBar1_ = new QProgressBar(picture2_);
@@ -379,7 +376,7 @@ void LevelMenuScreen::placeColumns() {
     const int half = inner / 2;
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
-        const int x = columnX(level, first, geometry_, kFormWidth);
+        const int x = columnX(level, first, geometry_, kit::kScreenWidth);
         c.label1->setGeometry(x, kNameRowY, numberWidth, kNameRowH);
         c.label3->setGeometry(x + numberWidth, kNameRowY, inner - numberWidth, kNameRowH);
         c.command4->setGeometry(x, kStartY, inner, kStartH);

@@ -25,9 +25,6 @@ namespace kz {
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 768;
-
 const QColor kTextColour(26, 42, 90);
 const QColor kRecordColour(198, 40, 40);
 const QColor kClearedColour(216, 67, 21);
@@ -74,7 +71,7 @@ EndScreen::EndScreen(const AppContext& context, std::function<void()> refreshSta
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("終了"));
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     buildControls();
 }
 
@@ -87,7 +84,7 @@ void EndScreen::setEventPump(std::function<void()> pump) {
 void EndScreen::buildControls() {
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setGeometry(0, 0, kWidth, kHeight);
+    image1_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     image1_->setPixmap(drawBackground());
 
     const Qt::Alignment centred = Qt::AlignCenter;
@@ -230,12 +227,12 @@ void EndScreen::retryLevel() {
 }
 
 QPixmap EndScreen::drawBackground() {
-    QPixmap pixmap(kWidth, kHeight);
+    QPixmap pixmap(kit::kScreenWidth, kit::kScreenHeight);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
 
     // Sky from a soft blue down to a warm cream.
-    QLinearGradient sky(0, 0, 0, kHeight);
+    QLinearGradient sky(0, 0, 0, kit::kScreenHeight);
     sky.setColorAt(0.0, QColor(120, 186, 240));
     sky.setColorAt(0.55, QColor(214, 236, 252));
     sky.setColorAt(1.0, QColor(255, 243, 214));
@@ -255,15 +252,15 @@ QPixmap EndScreen::drawBackground() {
         path.moveTo(0, startY);
         path.cubicTo(first[0], first[1], first[2]);
         path.cubicTo(second[0], second[1], second[2]);
-        path.lineTo(kWidth, kHeight);
-        path.lineTo(0, kHeight);
+        path.lineTo(kit::kScreenWidth, kit::kScreenHeight);
+        path.lineTo(0, kit::kScreenHeight);
         path.closeSubpath();
         p.fillPath(path, colour);
     };
     hill(700, {QPointF(220, 640), QPointF(420, 690), QPointF(600, 670)},
-         {QPointF(780, 650), QPointF(900, 690), QPointF(kWidth, 660)}, QColor(150, 205, 140));
+         {QPointF(780, 650), QPointF(900, 690), QPointF(kit::kScreenWidth, 660)}, QColor(150, 205, 140));
     hill(730, {QPointF(260, 690), QPointF(520, 750), QPointF(760, 715)},
-         {QPointF(880, 698), QPointF(960, 712), QPointF(kWidth, 705)}, QColor(104, 178, 104));
+         {QPointF(880, 698), QPointF(960, 712), QPointF(kit::kScreenWidth, 705)}, QColor(104, 178, 104));
 
     // Stars: the same scatter every time, kept mostly to the edges so the text stays clear.
     quint32 seed = 20040315u;
@@ -274,7 +271,7 @@ QPixmap EndScreen::drawBackground() {
     const QColor fill(255, 214, 79);
     const QColor edge(240, 160, 0);
     for (int i = 0; i < 46; ++i) {
-        const double x = nextUnit() * kWidth;
+        const double x = nextUnit() * kit::kScreenWidth;
         const double y = 10 + nextUnit() * 630;
         const double r = 5 + nextUnit() * 13;
         const bool overText = x > 110 && x < 914 && y > 20 && y < 560;
@@ -290,7 +287,7 @@ QPixmap EndScreen::drawBackground() {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 220));
     for (int i = 0; i < 70; ++i) {
-        const double x = nextUnit() * kWidth;
+        const double x = nextUnit() * kit::kScreenWidth;
         const double y = nextUnit() * 640;
         const double r = 1 + nextUnit() * 2.2;
         p.drawEllipse(QPointF(x, y), r, r);

@@ -61,7 +61,7 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
 }
 
 void NameScreen::buildControls() {
-    setFixedSize(1024, 768);
+    setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setWindowTitle(context_.state.catalogue.programTitle);
     const QColor season = toColor(context_.state.levelMenu.seasonColour);
     kit::paint(this, season);
@@ -171,7 +171,7 @@ void NameScreen::buildControls() {
     // Wait panel over the whole screen.
     picture5_ = new QFrame(this);
     picture5_->setObjectName(QStringLiteral("Picture5"));
-    picture5_->setGeometry(0, 0, 1024, 768);
+    picture5_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
     kit::paint(picture5_, season);
     auto* label19 = new QLabel(QStringLiteral("Just a moment, please."), picture5_);
     label19->setObjectName(QStringLiteral("Label19"));
