@@ -42,8 +42,7 @@ ResultsDistribution ResultsDistribution::build(const std::vector<ResultRecord>& 
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath) {
     const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
     if (!contents)
-        return makeError(ErrorKind::Unreadable, QStringLiteral("成績ファイルを読めません。"),
-                         contents.error().text());
+        return contents.error();
     return ResultsDistribution::build(contents->records);
 }
 

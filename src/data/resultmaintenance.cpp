@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <cstring>
 
@@ -22,36 +21,25 @@ QString detailOf(const Error& e) {
     return withMessage(e, QString()).text();
 }
 
-ErrorKind kindOf(const Error& e) {
-    switch (e.kind) {
-    case ErrorKind::NotFound:
-    case ErrorKind::Locked:
-        return e.kind;
-    default:
-        return ErrorKind::WriteFailed;
-    }
-}
-
 // Opens the results file and takes the exclusive lock, waiting while another station
-// holds it.
+// may hold it.
 Status openLocked(const QString& path, SharedFile& file, const MaintenanceOptions& options) {
-    const WaitFunction wait =
-        options.wait ? options.wait
-                     : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
-    for (;;) {
-        Status e = file.open(path, SharedFile::Mode::ReadWriteCreate);
-        if (e) {
-            e = file.tryLockExclusive();
-            if (e)
-                return {};
-            (void)file.close();
-        }
-        if (e.error().kind != ErrorKind::Locked)
-            return makeError(kindOf(e.error()),
-                             QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
-                             detailOf(e.error()));
-        wait(options.retryMs);
-    }
+    RetryRule rule;
+    rule.access = FileAccess::Write;
+    rule.heldWaitMs = options.retryMs;
+    const Status opened = retryWhileHeld(
+        [&]() -> Status {
+            if (Status e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e)
+                return e;
+            Status locked = file.tryLockExclusive();
+            if (!locked)
+                (void)file.close();
+            return locked;
+        },
+        options.wait, rule);
+    if (!opened)
+        return resultsFileError(opened.error(), path, FileAccess::Write);
+    return {};
 }
 
 // Record k must exist, and when expected is given it must still hold the bytes that
@@ -94,9 +82,7 @@ Status readWhole(const QString& path, SharedFile& file, QByteArray* bytes) {
         e = readExactly(file, 0, bytes->data(), *length);
     }
     if (!e)
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     return {};
 }
 
@@ -140,9 +126,7 @@ Outcome<ResultRecord> readResultAt(const QString& path, qint32 recordNumber) {
             e = got.error();
     }
     if (!e)
-        return makeError(e.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     if (!exists)
         return checkUnchanged(length / kRecord, recordNumber, nullptr, std::nullopt).error();
     return decodeResultRecord(bytes);
@@ -167,9 +151,7 @@ Status correctResult(const QString& path, qint32 recordNumber, const std::option
             e = got.error();
     }
     if (!e)
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     if (Status s = checkUnchanged(length / kRecord, recordNumber, current.constData(), expected); !s)
         return s;
     const QByteArray bytes = encodeResultRecord(replacement);
