@@ -69,7 +69,6 @@ struct AttemptState {
 struct SettingsState {
     Installation installation;
     SoundTable soundTable;
-    qint16 soundFailures = 0;
 };
 
 // What the name screen and the level menu show and hand each other.
