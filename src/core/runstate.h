@@ -29,7 +29,6 @@ struct CatalogueState {
     qint16 levelCount = 0;
     int finalLevel = 0;
     std::array<QString, kLevelSlots> levelNames;
-    std::array<bool, kLevelSlots> levelTimed{};
 
     // Name of level 1..35 in the catalogue; empty for any other number.
     QString levelName(int level) const {
