@@ -1,5 +1,7 @@
 #include "admin/distribution.h"
 
+#include "core/programrun.h"
+
 #include <algorithm>
 
 namespace kz {
@@ -37,6 +39,13 @@ ResultsDistribution ResultsDistribution::build(const std::vector<ResultRecord>& 
         ++d.best_[level][static_cast<size_t>(bandOf(it.value(), kLastBestBand))];
     }
     return d;
+}
+
+Outcome<ResultsDistribution> readResultsDistribution(ProgramRun& run) {
+    const Outcome<ResultsFileContents> contents = run.readAllRecords();
+    if (!contents)
+        return contents.error();
+    return ResultsDistribution::build(contents->records);
 }
 
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath) {

@@ -1,11 +1,13 @@
 #include "admin/recordbrowser.h"
 
+#include "core/programrun.h"
 #include "data/oledate.h"
 #include "data/roster.h"
 #include "data/textio.h"
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace kz {
 
@@ -47,10 +49,8 @@ QString BrowserRoster::gradeLabelOf(int bangou) const {
     return inRoster(bangou) ? gradeLabels[static_cast<size_t>(bangou)] : QString();
 }
 
-BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth) {
+BrowserRoster browserRoster(const Outcome<RosterLoadResult>& loaded, const RosterTables& tables) {
     BrowserRoster roster;
-    RosterTables tables;
-    const Outcome<RosterLoadResult> loaded = loadRoster(rosterPath, today, schoolYearStartMonth, 0, &tables);
     if (!loaded)
         roster.problem = loaded.error().text();
     for (int b = 0; b < BrowserRoster::kStudents; ++b) {
@@ -163,23 +163,22 @@ int RecordListModel::rowAtOrAfter(qint32 recordNumber) const {
 
 // ---- RecordBrowser ---------------------------------------------------------------------
 
-RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today,
-                             MaintenanceOptions options)
-    : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
+RecordBrowser::RecordBrowser(ProgramRun& run) : run_(run) {}
 
 Status RecordBrowser::build() {
-    roster_ = loadBrowserRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth);
-    const Outcome<ResultsFileContents> read = readAllResults(setup_.resultsPath);
+    {
+        auto tables = std::make_unique<RosterTables>();
+        roster_ = browserRoster(run_.readRosterInto(tables.get()), *tables);
+    }
+    const Outcome<ResultsFileContents> read = run_.readAllRecords();
     if (!read) {
         model_.setLines({});
-        Error e = read.error();
-        if (e.kind != ErrorKind::NotFound)
-            e.kind = ErrorKind::Unreadable;
-        return e;
+        return read.error();
     }
     const ResultsFileContents& contents = *read;
+    const Installation& inst = run_.state().settings.installation;
     ResultRecord own;
-    own.setSiteCode(setup_.siteCode);
+    own.setSiteCode(inst.siteCode);
     const QString otherSite = QStringLiteral("他塾");
     std::vector<RecordListModel::Line> lines;
     lines.reserve(contents.records.size());
@@ -189,7 +188,7 @@ Status RecordBrowser::build() {
             continue;
         const qint32 number = static_cast<qint32>(i + 1);
         const QString& tag =
-            !setup_.siteCode.isEmpty() && r.siteCode == own.siteCode ? setup_.siteName : otherSite;
+            !inst.siteCode.isEmpty() && r.siteCode == own.siteCode ? inst.siteName : otherSite;
         lines.push_back({number,
                          recordLine(number, r, roster_.nameOf(r.bangou), roster_.gradeLabelOf(r.bangou), tag),
                          r});
@@ -202,7 +201,7 @@ Outcome<RecordEditView> RecordBrowser::openForEdit(int row) {
     if (row < 0 || row >= model_.lineCount())
         return makeError(ErrorKind::Refused, QStringLiteral("記録が選ばれていません。"));
     const qint32 number = model_.line(row).recordNumber;
-    Outcome<ResultRecord> read = readResultAt(setup_.resultsPath, number);
+    Outcome<ResultRecord> read = run_.readRecord(number);
     if (!read)
         return read.error();
     buffer_ = *read;
@@ -241,7 +240,7 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
     ResultRecord changed = buffer_;
     changed.recordedTime = static_cast<qint32>(seconds);
     changed.bangou = static_cast<qint16>(*bangou);
-    if (Status s = correctResult(setup_.resultsPath, recordInEdit_, buffer_, changed, options_); !s) {
+    if (Status s = run_.changeRecord(recordInEdit_, buffer_, changed); !s) {
         // The file may hold something else by now: show what it holds.
         recordInEdit_ = 0;
         (void)build();
@@ -259,8 +258,7 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     const RecordListModel::Line line = model_.line(row);
     // The record as it was read: from the edit panel when it is open on this record.
     const ResultRecord expected = recordInEdit_ == line.recordNumber ? buffer_ : line.record;
-    Outcome<RemovalResult> removed =
-        removeResult(setup_.resultsPath, setup_.copyPath, line.recordNumber, expected, options_);
+    Outcome<RemovalResult> removed = run_.removeRecord(line.recordNumber, expected);
     recordInEdit_ = 0;
     if (!removed) {
         (void)build();
@@ -274,13 +272,14 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     return result;
 }
 
-std::optional<QString> RecordBrowser::leftoverCopyNotice() const {
-    const Outcome<std::optional<LeftoverCopy>> found = findLeftoverCopy(setup_.resultsPath, setup_.copyPath);
+std::optional<QString> RecordBrowser::leftoverCopyNotice() {
+    const Outcome<std::optional<LeftoverCopy>> found = run_.findLeftoverCopy();
     if (!found)
         return found.error().text();
     if (!found.value())
         return std::nullopt;
-    return kz::leftoverCopyNotice(**found, setup_.resultsPath, setup_.copyPath);
+    const Installation& inst = run_.state().settings.installation;
+    return kz::leftoverCopyNotice(**found, inst.resultsPath(), inst.resultsTempPath());
 }
 
 } // namespace kz

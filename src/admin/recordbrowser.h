@@ -2,6 +2,7 @@
 
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "platform/outcome.h"
 
 #include <QAbstractListModel>
@@ -9,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -17,6 +17,8 @@
 // the results file, one fixed-pitch line each, and the correction and removal of the
 // record whose line was chosen.
 namespace kz {
+
+class ProgramRun;
 
 // The browser's own roster tables, filled from every entry of the roster whatever its
 // listing flag: trimmed names and full-width grade labels by Bangou 0..5000, and the
@@ -31,7 +33,8 @@ struct BrowserRoster {
     QString nameOf(int bangou) const;
     QString gradeLabelOf(int bangou) const;
 };
-BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth);
+// From the roster tables as read (loaded tells why there are none, when it failed).
+BrowserRoster browserRoster(const Outcome<RosterLoadResult>& loaded, const RosterTables& tables);
 
 // "17 /  テスト": the number, space, slash, two spaces, the trimmed name.
 QString studentChoiceText(int bangou, const QString& name);
@@ -90,27 +93,19 @@ struct RecordEditView {
     QString studentText; // "17 /  テスト"
 };
 
-struct RecordBrowserSetup {
-    QString resultsPath;
-    QString copyPath; // "成績累積データtemp.dat" beside the results file
-    QString rosterPath;
-    int schoolYearStartMonth = 4;
-    QString siteCode;
-    QString siteName;
-};
-
+// Reads and changes the results file through the run (ProgramRun), whose installation
+// names the files and the school's own site.
 class RecordBrowser {
 public:
     static constexpr int kScrollMaximum = 6000;
 
-    RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today, MaintenanceOptions options = {});
+    explicit RecordBrowser(ProgramRun& run);
 
     // Reads the roster and every record of the results file into the list. On an error
     // the list is left empty and the error says which file.
     Status build();
     RecordListModel& model() { return model_; }
     const BrowserRoster& roster() const { return roster_; }
-    const RecordBrowserSetup& setup() const { return setup_; }
 
     // Reads the record of the row afresh and makes it the record in edit.
     Outcome<RecordEditView> openForEdit(int row);
@@ -138,12 +133,10 @@ public:
     Outcome<Removed> remove(int row);
 
     // A copy left behind by an earlier, interrupted removal: what to tell the teacher.
-    std::optional<QString> leftoverCopyNotice() const;
+    std::optional<QString> leftoverCopyNotice();
 
 private:
-    RecordBrowserSetup setup_;
-    std::function<QDate()> today_;
-    MaintenanceOptions options_;
+    ProgramRun& run_;
     BrowserRoster roster_;
     RecordListModel model_;
     qint32 recordInEdit_ = 0;

@@ -8,8 +8,8 @@ inline constexpr int kLevelCount = 25;
 
 // programTitle := "カズリンその２".
 void initRunState(RunState& state);
-// levelCount, finalLevel and levelNames of the 25-level catalogue. The caller (the name
-// screen) then shows the level menu.
+// levelCount, finalLevel and levelNames of the 25-level catalogue; the run builds it
+// whenever a student is chosen.
 void buildLevelCatalogue(RunState& state);
 // Name of a catalogue level 1..25; empty otherwise.
 QString catalogueLevelName(int level);

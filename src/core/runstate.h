@@ -48,14 +48,13 @@ struct StudentState {
     }
 };
 
-// The level being practised and how its attempt went; the level menu sets the level, the
-// drill launch clears the flags, the drill and the hand-off fill in the rest.
+// The level being practised and how its attempt went; the level menu chooses the level,
+// the start of an attempt clears the rest, its end and its recording fill it in.
 struct AttemptState {
     qint16 currentLevel = 0;
-    qint32 elapsedSeconds = 0;
-    bool timedOut = false;
-    bool finished = false;
-    bool recordingStarted = false;
+    qint32 elapsedSeconds = 0;     // the time the attempt took, once it has ended
+    bool timedOut = false;         // it ended because its time ran out
+    bool recordingStarted = false; // it has ended and is being handed off: set once per attempt
     qint32 recordedTime = 0;
     bool clearedBefore = false;
     bool newPersonalBest = false;
@@ -73,7 +72,6 @@ struct SettingsState {
 // What the name screen and the level menu show and hand each other.
 struct LevelMenuState {
     Rgb seasonColour;
-    bool finalCleared = false;
     qint16 firstVisibleLevel = 0;
     QString handedOverFilter = QStringLiteral("全学年"); // name screen -> level menu grade filter
 };
@@ -86,8 +84,9 @@ struct TablesState {
     bool statisticsRefreshRunning = false; // a refresh is waiting for or reading the results file
 };
 
-// The one shared state of a run. Created once at start-up; each screen is handed the
-// parts it changes. Nothing of it is saved when the program ends.
+// The one shared state of a run. Created once at start-up and owned by the run
+// (ProgramRun): screens read it, the run's operations change it. Nothing of it is saved
+// when the program ends.
 struct RunState {
     static constexpr int kLevelSlots = kz::kLevelSlots;
 

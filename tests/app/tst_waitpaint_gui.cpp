@@ -247,7 +247,7 @@ void TestWaitPaint::grabsDuringWaits() {
         QSKIP("Xvfb could not be started; the screens were not grabbed");
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     HeldPlayer held;
     test::RefusingLauncher launcher;
@@ -257,7 +257,7 @@ void TestWaitPaint::grabsDuringWaits() {
     QVERIFY(QFile::remove(results));
     QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);
 
-    ProgramWiring wiring(*state, {clock, random, messages, held, launcher, {}});
+    ProgramWiring wiring(run, {clock, random, messages, held, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.

@@ -5,6 +5,7 @@
 #include "platform/processlauncher.h"
 #include "students/gui/namescreen.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QButtonGroup>
@@ -33,15 +34,16 @@ QString rec(int bangou, int birthYear, const QString& name, int flag = 0) {
 // so birth year 2000 is 小1, 2001 幼3, 1994 中1.
 struct Harness {
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
     test::FakeClock clock{QDateTime(QDate(2007, 9, 12), QTime(14, 30, 0, 600))};
+    test::ScriptedRun run{clock};
+    RunState* state = &run.setUp();
     test::ScriptedRandom random;
     PresetMessageBox messages;
     test::RecordingCues cues;
     test::RecordingNavigator navigator;
     SystemProcessLauncher launcher;
-    AppContext context{*state, clock, random, messages, cues, navigator};
-    int refreshes = 0;
+    AppContext context{run, clock, random, messages, cues, navigator};
+    int& refreshes = run.refreshes;
     std::function<void()> duringRefresh; // runs inside the refresh, as events do while it waits
     QWidget* versionOver = nullptr;
     std::unique_ptr<NameScreen> screen;
@@ -55,6 +57,11 @@ struct Harness {
         state->settings.installation.dataRoot = dir.filePath("data") + "/";
         state->settings.installation.schoolYearStartMonth = 4;
         state->settings.installation.flagTwoListed = 0;
+        run.onRefresh = [this] {
+            if (duringRefresh)
+                duringRefresh();
+            return Status();
+        };
     }
 
     void writeRoster(const QStringList& lines) {
@@ -70,11 +77,6 @@ struct Harness {
 
     NameScreen* open() {
         NameSelSeams seams;
-        seams.refreshStatistics = [this] {
-            ++refreshes;
-            if (duringRefresh)
-                duringRefresh();
-        };
         seams.openVersionWindow = [this](QWidget* over) { versionOver = over; };
         seams.launcher = &launcher;
         screen = std::make_unique<NameScreen>(context, std::move(seams));

@@ -1,21 +1,6 @@
-#include "students/currentstudent.h"
-
-#include "core/catalogue.h"
-#include "core/runstate.h"
-#include "platform/clock.h"
+#include "students/rosternotice.h"
 
 namespace kz {
-
-void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
-    state.student.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
-    state.student.currentBangou = static_cast<qint16>(bangou);
-    state.student.currentName = state.tables.roster.nameOf(bangou);
-    state.student.currentGradeLabel =
-        bangou >= 0 && bangou < RosterTables::kStudents
-            ? state.tables.roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
-            : QString();
-    buildLevelCatalogue(state);
-}
 
 QString rosterNoticeText(const Outcome<RosterLoadResult>& load, const QString& rosterPath) {
     if (!load)
