@@ -126,7 +126,7 @@ struct Rig {
 
 } // namespace
 
-class TestMainFrm : public QObject {
+class TestDrillScreen : public QObject {
     Q_OBJECT
 
 private slots:
@@ -534,5 +534,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainFrm)
+QTEST_MAIN(TestDrillScreen)
 #include "tst_drillscreen_gui.moc"

@@ -102,7 +102,7 @@ template <typename T> T* child(QWidget* parent, const QString& name) {
 
 } // namespace
 
-class TestSeisekitime1 : public QObject {
+class TestLevelMenuScreen : public QObject {
     Q_OBJECT
 private slots:
     void buildsEveryColumn();
@@ -128,7 +128,7 @@ private slots:
     void screenshots();
 };
 
-void TestSeisekitime1::buildsEveryColumn() {
+void TestLevelMenuScreen::buildsEveryColumn() {
     Fixture f;
     auto menu = f.open();
     QCOMPARE(menu->size(), QSize(1024, 768));
@@ -165,7 +165,7 @@ void TestSeisekitime1::buildsEveryColumn() {
     QCOMPARE(menu->palette().color(QPalette::Window), QColor(192, 255, 192));
 }
 
-void TestSeisekitime1::activationFillsHeaderAndFigures() {
+void TestLevelMenuScreen::activationFillsHeaderAndFigures() {
     Fixture f;
     f.figures(2, 2, 30, 5, 70);
     f.figures(9, 0, 0, 4, 12); // practised before, not today
@@ -194,7 +194,7 @@ void TestSeisekitime1::activationFillsHeaderAndFigures() {
     QVERIFY(menu->levelKeysAccepted());
 }
 
-void TestSeisekitime1::teacherButton_data() {
+void TestLevelMenuScreen::teacherButton_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("teacher");
     QTest::newRow("star at the end") << "山田★" << true;
@@ -206,7 +206,7 @@ void TestSeisekitime1::teacherButton_data() {
     QTest::newRow("white star") << "山田☆" << false;
 }
 
-void TestSeisekitime1::teacherButton() {
+void TestLevelMenuScreen::teacherButton() {
     QFETCH(QString, name);
     QFETCH(bool, teacher);
     Fixture f(name);
@@ -216,7 +216,7 @@ void TestSeisekitime1::teacherButton() {
     QCOMPARE(!child<QPushButton>(menu.get(), "Command24_1")->isHidden(), teacher);
 }
 
-void TestSeisekitime1::levelKeys_data() {
+void TestLevelMenuScreen::levelKeys_data() {
     QTest::addColumn<char>("key");
     QTest::addColumn<int>("level");
     QTest::newRow("1") << '1' << 1;
@@ -229,7 +229,7 @@ void TestSeisekitime1::levelKeys_data() {
     QTest::newRow("x starts nothing") << 'x' << 0;
 }
 
-void TestSeisekitime1::levelKeys() {
+void TestLevelMenuScreen::levelKeys() {
     QFETCH(char, key);
     QFETCH(int, level);
     Fixture f;
@@ -252,7 +252,7 @@ void TestSeisekitime1::levelKeys() {
     QVERIFY(menu->isVisible()); // the drill closes the menu, not the menu itself
 }
 
-void TestSeisekitime1::noKeyBeforeActivation() {
+void TestLevelMenuScreen::noKeyBeforeActivation() {
     Fixture f;
     LevelMenuScreen menu(f.context, f.hooks());
     QTest::keyClick(&menu, '1');
@@ -265,7 +265,7 @@ void TestSeisekitime1::noKeyBeforeActivation() {
     QCOMPARE(f.navigator.calls, QStringList{"showDrillScreen"});
 }
 
-void TestSeisekitime1::oneStartOnly() {
+void TestLevelMenuScreen::oneStartOnly() {
     Fixture f;
     auto menu = f.open();
     QTest::keyClick(menu.get(), '2');
@@ -277,7 +277,7 @@ void TestSeisekitime1::oneStartOnly() {
     QCOMPARE(f.state->attempt.currentLevel, qint16(2));
 }
 
-void TestSeisekitime1::backKeyAndButton() {
+void TestLevelMenuScreen::backKeyAndButton() {
     {
         Fixture f;
         auto menu = f.open();
@@ -304,7 +304,7 @@ void TestSeisekitime1::backKeyAndButton() {
     }
 }
 
-void TestSeisekitime1::lockedLevelRefusesToStart() {
+void TestLevelMenuScreen::lockedLevelRefusesToStart() {
     Fixture f;
     f.lockLevel3();
     auto menu = f.open();
@@ -332,7 +332,7 @@ void TestSeisekitime1::lockedLevelRefusesToStart() {
     QCOMPARE(menu->availability().finalCleared, false);
 }
 
-void TestSeisekitime1::levelNameClickStartsAtOnce() {
+void TestLevelMenuScreen::levelNameClickStartsAtOnce() {
     Fixture f;
     auto menu = f.open();
     f.closeLikeTheNavigator(menu.get());
@@ -343,7 +343,7 @@ void TestSeisekitime1::levelNameClickStartsAtOnce() {
     QVERIFY(!menu->waitPanelShown());
 }
 
-void TestSeisekitime1::panelBlocksStartsAndZero() {
+void TestLevelMenuScreen::panelBlocksStartsAndZero() {
     Fixture f("★先生");
     auto menu = f.open();
     QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
@@ -366,7 +366,7 @@ void TestSeisekitime1::panelBlocksStartsAndZero() {
     QCOMPARE(f.state->attempt.currentLevel, qint16(0));
 }
 
-void TestSeisekitime1::password_data() {
+void TestLevelMenuScreen::password_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("setting");
     QTest::addColumn<int>("choice");
@@ -387,7 +387,7 @@ void TestSeisekitime1::password_data() {
                                               << "abc" << 1 << QString();
 }
 
-void TestSeisekitime1::password() {
+void TestLevelMenuScreen::password() {
     QFETCH(QString, typed);
     QFETCH(QString, setting);
     QFETCH(int, choice);
@@ -415,7 +415,7 @@ void TestSeisekitime1::password() {
     QVERIFY(!menu->isVisible());
 }
 
-void TestSeisekitime1::panelClosesAgain() {
+void TestLevelMenuScreen::panelClosesAgain() {
     Fixture f("先生");
     auto menu = f.open();
     QTest::mouseClick(child<QPushButton>(menu.get(), "Command8"), Qt::LeftButton);
@@ -429,7 +429,7 @@ void TestSeisekitime1::panelClosesAgain() {
     QCOMPARE(f.state->attempt.currentLevel, qint16(5));
 }
 
-void TestSeisekitime1::scrollingToTheEnd() {
+void TestLevelMenuScreen::scrollingToTheEnd() {
     Fixture f;
     auto menu = f.open();
     auto* bar = child<QScrollBar>(menu.get(), "HScroll1");
@@ -456,7 +456,7 @@ void TestSeisekitime1::scrollingToTheEnd() {
     QCOMPARE(f.state->attempt.currentLevel, qint16(25));
 }
 
-void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
+void TestLevelMenuScreen::firstVisibleKeptAcrossInstances() {
     Fixture f;
     {
         auto menu = f.open();
@@ -478,7 +478,7 @@ void TestSeisekitime1::firstVisibleKeptAcrossInstances() {
     }
 }
 
-void TestSeisekitime1::gradeFilterPreset_data() {
+void TestLevelMenuScreen::gradeFilterPreset_data() {
     QTest::addColumn<QString>("handedOver");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("lines");
@@ -492,7 +492,7 @@ void TestSeisekitime1::gradeFilterPreset_data() {
                                         << "全学年" << 3;
 }
 
-void TestSeisekitime1::gradeFilterPreset() {
+void TestLevelMenuScreen::gradeFilterPreset() {
     QFETCH(QString, handedOver);
     QFETCH(QString, shown);
     QFETCH(int, lines);
@@ -506,7 +506,7 @@ void TestSeisekitime1::gradeFilterPreset() {
     QCOMPARE(child<QListView>(menu.get(), "List5_1")->model()->rowCount(), lines);
 }
 
-void TestSeisekitime1::gradeFilterChoiceRebuilds() {
+void TestLevelMenuScreen::gradeFilterChoiceRebuilds() {
     Fixture f;
     f.roster();
     auto menu = f.open();
@@ -523,7 +523,7 @@ void TestSeisekitime1::gradeFilterChoiceRebuilds() {
     QVERIFY(child<QLabel>(menu.get(), "Text1_3")->isVisible());
 }
 
-void TestSeisekitime1::screenshots() {
+void TestLevelMenuScreen::screenshots() {
     {
         Fixture f("山田　太郎");
         f.figures(1, 2, 31, 6, 88);
@@ -544,5 +544,5 @@ void TestSeisekitime1::screenshots() {
     }
 }
 
-QTEST_MAIN(TestSeisekitime1)
+QTEST_MAIN(TestLevelMenuScreen)
 #include "tst_levelmenuscreen_gui.moc"

@@ -117,7 +117,7 @@ void closeScreen(QPointer<EndScreen>& w) {
 
 } // namespace
 
-class TestFrmSyuuryou : public QObject {
+class TestEndScreen : public QObject {
     Q_OBJECT
 private slots:
     void layout_data();
@@ -134,7 +134,7 @@ private slots:
     void screenshots();
 };
 
-void TestFrmSyuuryou::layout_data() {
+void TestEndScreen::layout_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("place");
     QTest::newRow("Image1") << "Image1" << QRect(0, 0, 1024, 768);
@@ -152,7 +152,7 @@ void TestFrmSyuuryou::layout_data() {
     QTest::newRow("Command5") << "Command5" << QRect(537, 555, 349, 67);
 }
 
-void TestFrmSyuuryou::layout() {
+void TestEndScreen::layout() {
     QFETCH(QString, name);
     QFETCH(QRect, place);
     Rig rig(3, 40);
@@ -170,7 +170,7 @@ void TestFrmSyuuryou::layout() {
     QCOMPARE(child<QLabel>(&w, "Image1")->pixmap().size(), QSize(1024, 768));
 }
 
-void TestFrmSyuuryou::showsTheVerdict() {
+void TestEndScreen::showsTheVerdict() {
     Rig rig(3, 30);
     rig.state->attempt.newPersonalBest = true;
     rig.figures(3, 40, 2, 0);
@@ -195,7 +195,7 @@ void TestFrmSyuuryou::showsTheVerdict() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::timedOutAttempt() {
+void TestEndScreen::timedOutAttempt() {
     Rig rig(5, 99999);
     rig.state->attempt.timedOut = true;
     rig.state->tables.criteria.row(5).minimumTime = 200000;
@@ -209,7 +209,7 @@ void TestFrmSyuuryou::timedOutAttempt() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::followUp_data() {
+void TestEndScreen::followUp_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("passPoints");
     QTest::addColumn<int>("overdoAttempts");
@@ -228,7 +228,7 @@ void TestFrmSyuuryou::followUp_data() {
     QTest::newRow("final level overdone and cleared") << 25 << 120 << 10 << 0 << true << false << "";
 }
 
-void TestFrmSyuuryou::followUp() {
+void TestEndScreen::followUp() {
     QFETCH(int, level);
     QFETCH(int, passPoints);
     QFETCH(int, overdoAttempts);
@@ -252,7 +252,7 @@ void TestFrmSyuuryou::followUp() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::bannerUntilTimer() {
+void TestEndScreen::bannerUntilTimer() {
     Rig rig(25, 50);
     rig.figures(1, 100, 5, 0);
     QPointer<EndScreen> w = rig.openScreen();
@@ -267,7 +267,7 @@ void TestFrmSyuuryou::bannerUntilTimer() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::menuButton() {
+void TestEndScreen::menuButton() {
     Rig rig(3, 50);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -277,7 +277,7 @@ void TestFrmSyuuryou::menuButton() {
     QTRY_VERIFY(w.isNull()); // closed and discarded
 }
 
-void TestFrmSyuuryou::retryButton() {
+void TestEndScreen::retryButton() {
     Rig rig(7, 50);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -292,7 +292,7 @@ void TestFrmSyuuryou::retryButton() {
     QTRY_VERIFY(w.isNull());
 }
 
-void TestFrmSyuuryou::leavingWhileSoundsPlay() {
+void TestEndScreen::leavingWhileSoundsPlay() {
     // A record and the final level's pass sound; the student presses "メニューへ" after the
     // first sound. The rest of the evaluation must not touch the screen, nor play on.
     Rig rig(25, 50);
@@ -315,7 +315,7 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     QCOMPARE(rig.navigator.calls.size(), 1);
 }
 
-void TestFrmSyuuryou::evaluatesOnceWhenShown() {
+void TestEndScreen::evaluatesOnceWhenShown() {
     Rig rig(3, 50);
     auto* w = new EndScreen(rig.context);
     QPointer<EndScreen> guard(w);
@@ -330,7 +330,7 @@ void TestFrmSyuuryou::evaluatesOnceWhenShown() {
     closeScreen(guard);
 }
 
-void TestFrmSyuuryou::screenshots() {
+void TestEndScreen::screenshots() {
     {
         Rig rig(10, 30);
         rig.state->attempt.newPersonalBest = true;
@@ -368,5 +368,5 @@ void TestFrmSyuuryou::screenshots() {
     }
 }
 
-QTEST_MAIN(TestFrmSyuuryou)
+QTEST_MAIN(TestEndScreen)
 #include "tst_endscreen_gui.moc"
