@@ -137,7 +137,8 @@ public:
     // the removal fails. The edit ends either way.
     Outcome<Removed> remove(int row);
 
-    // A copy left behind by an earlier, interrupted removal: what to tell the teacher.
+    // What the last build() found of an interrupted change or removal (finished then) or
+    // of a copy an older version left: what to tell the teacher.
     std::optional<QString> leftoverCopyNotice() const;
 
 private:
@@ -148,6 +149,7 @@ private:
     RecordListModel model_;
     qint32 recordInEdit_ = 0;
     ResultRecord buffer_; // the record in edit as read from the file
+    QStringList notices_;
 };
 
 } // namespace kz

@@ -9,6 +9,7 @@
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/textio.h"
+#include "platform/datafile.h"
 #include "platform/sdlsoundplayer.h"
 
 #include <QDir>
@@ -250,28 +251,16 @@ void checkSounds(const Installation& inst, Report& report) {
     }
 }
 
-// The copy "成績累積データtemp.dat" exists only while a record is being removed.
-void checkLeftoverCopy(const Installation& inst, Report& report) {
-    const QString copyPath = inst.resultsTempPath();
-    const auto found = findLeftoverCopy(inst.resultsPath(), copyPath);
-    if (!found) {
-        report.file(copyPath, found.error().text());
-        return;
-    }
-    if (!found.value())
-        return;
-    const LeftoverCopy& copy = **found;
-    const QString tail = copy.copyTailBytes > 0
-                             ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes)
-                             : QString();
-    const QString results = copy.resultsMissing
-                                ? QStringLiteral("成績ファイルはありません")
-                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
-    report.file(copyPath, QStringLiteral(
-                              "記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
-                              "%3です。コピーには消去の前のすべての記録があります")
-                              .arg(copy.copyRecords)
-                              .arg(tail, results));
+// What an interrupted change or removal of records left beside the results file, and
+// temporaries of whole-file saves that were killed.
+void checkLeftovers(const Installation& inst, Report& report) {
+    for (const MaintenanceFinding& found :
+         inspectMaintenanceLeftovers(inst.resultsPath(), inst.resultsTempPath()))
+        report.file(found.path, found.text);
+    for (const QString& stale : staleSaveTemporaries(inst.programDataFolder))
+        report.file(stale,
+                    QStringLiteral("保存の途中で止まったときの一時ファイルです。元のファイルはそのままです。"
+                                   "次の保存か kazurin2-admin check --repair で削除されます"));
 }
 
 void checkResults(const Installation& inst, Report& report) {
@@ -308,7 +297,7 @@ void checkResults(const Installation& inst, Report& report) {
             QStringLiteral("記録 %2 の後ろに %1 バイトの切れた記録があります。次の成績がその上に書かれます")
                 .arg(contents.tailBytes)
                 .arg(contents.records.size()));
-    checkLeftoverCopy(inst, report);
+    checkLeftovers(inst, report);
 }
 
 // The answer log: unreadable and torn lines, and how it matches the results file.
