@@ -19,3 +19,8 @@ if(TARGET tst_recordbrowserflow_gui)
   add_dependencies(tst_recordbrowserflow_gui kz_resultappender)
   target_compile_definitions(tst_recordbrowserflow_gui PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
 endif()
+# The record browser finishing a removal that a station switched off in the middle.
+if(TARGET tst_recordbrowser)
+  add_dependencies(tst_recordbrowser kz_resultappender)
+  target_compile_definitions(tst_recordbrowser PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
+endif()

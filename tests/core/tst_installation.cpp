@@ -1,6 +1,7 @@
 #include "core/installation.h"
 #include "core/runstate.h"
 #include "data/answerlog.h"
+#include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/statistics.h"
@@ -58,6 +59,7 @@ private slots:
     void twoProgramFoldersShareOneDataRoot();
     void resolveLoadsCriteriaAndReportsMissingFiles();
     void resolveReportsTruncatedCriteria();
+    void startFinishesAnInterruptedRemoval();
     void namedPipeInPlaceOfADataFile_data();
     void namedPipeInPlaceOfADataFile();
 };
@@ -297,6 +299,42 @@ void TestInstallation::resolveReportsTruncatedCriteria() {
     QCOMPARE(r->size(), 2);
     QVERIFY((*r)[0].contains(QStringLiteral("13")));
     QVERIFY((*r)[1].contains(s.data() + "drill2/タイム回数データ.txt"));
+}
+
+// A removal that could neither finish nor be undone while it ran (the disk failed on
+// the way) is undone when the next station starts, under the append lock.
+void TestInstallation::startFinishesAnInterruptedRemoval() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    RunState state;
+    QVERIFY(resolveInstallation(s.exe(), state).ok());
+    const Installation& inst = state.settings.installation;
+    QByteArray records;
+    for (int k = 1; k <= 3; ++k)
+        records += encodeResultRecord(
+            makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(9, 0)), qint16(k), 1, 60, u"00123"));
+    QVERIFY(QDir().mkpath(inst.programDataFolder));
+    QFile file(inst.resultsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(records);
+    file.close();
+    MaintenanceOptions failing;
+    failing.checkpoint = [](RemovalStep step) -> Status {
+        if (step == RemovalStep::Rewritten)
+            return makeError(ErrorKind::WriteFailed, QStringLiteral("I/O エラー"));
+        return {};
+    };
+    QVERIFY(!removeResult(inst.resultsPath(), inst.resultsTempPath(), 2, std::nullopt, failing).ok());
+    QVERIFY(QFile::exists(inst.resultsTempPath()));
+
+    RunState next;
+    const Outcome<QStringList> started = resolveInstallation(s.exe(), next);
+    QVERIFY(started.ok());
+    QVERIFY2(started->join(u'\n').contains(QStringLiteral("消去の前に戻しました")),
+             qPrintable(started->join(u'\n')));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), records);
+    QVERIFY(!QFile::exists(inst.resultsTempPath()));
 }
 
 // A named pipe where a data file belongs: the start-up and every reader of the program
