@@ -356,14 +356,18 @@ void TestResultMaintenance::copyThatFailsItsCheckIsNeverComplete() {
 
 // Random kills of a station that keeps removing records while other stations append:
 // after each kill a station starts (and finishes what was interrupted). No record may
-// be lost, duplicated or torn. KZ_KILL_ROUNDS sets the number of kills.
+// be lost, duplicated or torn. KZ_KILL_ROUNDS sets the number of kills, KZ_KILL_STATIONS
+// the appending stations and KZ_KILL_APPENDS the records each appends before the next
+// station takes its place.
 void TestResultMaintenance::randomKillsWhileStationsAppend() {
-    const int rounds = qMax(1, qEnvironmentVariableIntValue("KZ_KILL_ROUNDS") > 0
-                                   ? qEnvironmentVariableIntValue("KZ_KILL_ROUNDS")
-                                   : 12);
-    constexpr int kStations = 2;
-    constexpr int kPerStation = 150;
-    const int own = qMax(600, rounds * 10);
+    const auto setting = [](const char* name, int fallback) {
+        const int value = qEnvironmentVariableIntValue(name);
+        return value > 0 ? value : fallback;
+    };
+    const int rounds = setting("KZ_KILL_ROUNDS", 12);
+    const int stationCount = setting("KZ_KILL_STATIONS", 2);
+    const int perStation = setting("KZ_KILL_APPENDS", 150);
+    const int own = qBound(600, rounds * 10, 20000);
     School school;
     writeBytes(school.path, records(own));
     QRandomGenerator random(20040315);
@@ -374,7 +378,7 @@ void TestResultMaintenance::randomKillsWhileStationsAppend() {
         int tag = 0;
     };
     std::vector<Station> stations;
-    int nextTag = 4001;
+    int nextTag = 20001;
     std::vector<int> tags;
     const QString go = school.path + QStringLiteral(".go");
     writeBytes(go, {});
@@ -384,10 +388,10 @@ void TestResultMaintenance::randomKillsWhileStationsAppend() {
         s.process = std::make_unique<QProcess>();
         s.process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         s.process->start(helper(),
-                         {"append", school.path, QString::number(s.tag), QString::number(kPerStation), go});
+                         {"append", school.path, QString::number(s.tag), QString::number(perStation), go});
         QVERIFY(s.process->waitForStarted());
     };
-    stations.resize(kStations);
+    stations.resize(size_t(stationCount));
     for (Station& s : stations)
         startStation(s);
 
@@ -446,7 +450,7 @@ void TestResultMaintenance::randomKillsWhileStationsAppend() {
             continue;
         }
         const ResultRecord r = decodeResultRecord(bytes.constData());
-        if (r.bangou >= 4001 && r.recordedTime >= 1 && r.recordedTime <= kPerStation &&
+        if (r.bangou >= 20001 && r.recordedTime >= 1 && r.recordedTime <= perStation &&
             bytes == appendedRecord(r.bangou, r.recordedTime))
             appendedByTag[r.bangou].push_back(r.recordedTime);
         else
@@ -464,7 +468,7 @@ void TestResultMaintenance::randomKillsWhileStationsAppend() {
         const std::vector<int>& seen = appendedByTag[tag];
         const std::set<int> distinct(seen.begin(), seen.end());
         duplicated += int(seen.size() - distinct.size());
-        lost += kPerStation - int(distinct.size());
+        lost += perStation - int(distinct.size());
         appendedTotal += int(seen.size());
         QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     }
