@@ -167,6 +167,17 @@ RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> to
                              MaintenanceOptions options)
     : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
 
+RecordBrowserSetup recordBrowserSetup(const Installation& inst) {
+    RecordBrowserSetup setup;
+    setup.resultsPath = inst.resultsPath();
+    setup.copyPath = inst.resultsTempPath();
+    setup.rosterPath = inst.rosterPath();
+    setup.schoolYearStartMonth = inst.schoolYearStartMonth;
+    setup.siteCode = inst.siteCode;
+    setup.siteName = inst.siteName;
+    return setup;
+}
+
 Status RecordBrowser::build() {
     // A change or removal that was interrupted (here or on another station) is finished
     // before the records are listed.

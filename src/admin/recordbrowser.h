@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/installation.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "platform/outcome.h"
@@ -98,6 +99,9 @@ struct RecordBrowserSetup {
     QString siteCode;
     QString siteName;
 };
+// The browser's files and settings of an installation (the screen and the companion's
+// remove command).
+RecordBrowserSetup recordBrowserSetup(const Installation& installation);
 
 class RecordBrowser {
 public:

@@ -2,6 +2,7 @@
 
 #include "core/catalogue.h"
 #include "core/runstate.h"
+#include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/resultmaintenance.h"
 #include "data/textio.h"
@@ -288,9 +289,8 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
                 list += QStringLiteral("\nほか %1 個").arg(broken.size() - shown);
             notices.append(
                 QStringLiteral(
-                    "再生できない音のファイルがあります。その音の代わりに同じ種類のほかの音を鳴らし、"
-                    "ほかにないときは鳴らしません。音のファイルを入れ直してください。\n%1")
-                    .arg(list));
+                    "再生できない音のファイルがあります。%1。音のファイルを入れ直してください。\n%2")
+                    .arg(unplayableSoundMeaning(), list));
         }
     }
     return notices;

@@ -21,6 +21,11 @@ QString soundFailureTitle() {
     return QStringLiteral("音声エラー");
 }
 
+QString unplayableSoundMeaning() {
+    return QStringLiteral("その音の代わりに同じ種類のほかの音を鳴らし、ほかにないときは鳴らしません。"
+                          "プログラムは止まりません");
+}
+
 QString soundFailureMessage(const QString& failureText) {
     return QStringLiteral("音声がでません。先生を呼びなさい。") + u'\n' + failureText;
 }

@@ -22,7 +22,10 @@ inline constexpr int kSoundFailureExitCode = 3;
 // (see soundFailureMessage); it is expected to tell the user and end the program.
 using SoundFatalHandler = std::function<void(const QString& message)>;
 
-QString soundFailureTitle();                             // "音声エラー"
+QString soundFailureTitle(); // "音声エラー"
+// What a sound file that cannot be played (missing, not decodable) means for the program,
+// told at start-up and by the companion's check.
+QString unplayableSoundMeaning();
 QString soundFailureMessage(const QString& failureText); // the call for the teacher, a line break, the reason
 
 // The cues of the program, played from the sound folder through a SoundPlayer. Every

@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <limits>
 
 #include "admin/cli/locktest.h"
 #include "admin/cli/tablescommand.h"
@@ -17,11 +18,11 @@ namespace kz::admin {
 namespace {
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"),        QStringLiteral("export"),
-                                  QStringLiteral("stats"),        QStringLiteral("school-best"),
-                                  QStringLiteral("lock-test"),    QStringLiteral("sound"),
-                                  QStringLiteral("distribution"), QStringLiteral("tables"),
-                                  QStringLiteral("report"),       QStringLiteral("facts")};
+    static const QStringList list{
+        QStringLiteral("check"),        QStringLiteral("export"),    QStringLiteral("stats"),
+        QStringLiteral("school-best"),  QStringLiteral("lock-test"), QStringLiteral("sound"),
+        QStringLiteral("distribution"), QStringLiteral("tables"),    QStringLiteral("report"),
+        QStringLiteral("facts"),        QStringLiteral("remove")};
     return list;
 }
 
@@ -41,6 +42,12 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
             if (value->isEmpty())
                 return usage(QStringLiteral("--program-folder にはフォルダを指定してください"));
             out->programFolder = *value;
+        } else if (isOption(arg, QStringLiteral("--wait"))) {
+            const Outcome<int> n =
+                numberOption(args, &i, QStringLiteral("--wait"), 0, 86400, QStringLiteral("秒数"));
+            if (!n)
+                return n.error();
+            out->waitSeconds = *n;
         } else if (out->command == u"facts") {
             out->commandArguments << arg; // facts reads its own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
@@ -54,12 +61,6 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
             if (!n)
                 return n.error();
             out->student = *n;
-        } else if (isOption(arg, QStringLiteral("--wait"))) {
-            const Outcome<int> n =
-                numberOption(args, &i, QStringLiteral("--wait"), 0, 86400, QStringLiteral("秒数"));
-            if (!n)
-                return n.error();
-            out->waitSeconds = *n;
         } else if (isOption(arg, QStringLiteral("--hold"))) {
             const Outcome<int> n =
                 numberOption(args, &i, QStringLiteral("--hold"), 0, 86400, QStringLiteral("秒数"));
@@ -70,6 +71,14 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
             out->commandArguments << arg;
             if (!arg.contains(u'=') && i + 1 < args.size())
                 out->commandArguments << args[++i];
+        } else if (isOption(arg, QStringLiteral("--record"))) {
+            const Outcome<int> n = numberOption(args, &i, QStringLiteral("--record"), 1,
+                                                std::numeric_limits<int>::max(), QStringLiteral("記録番号"));
+            if (!n)
+                return n.error();
+            out->record = *n;
+        } else if (arg == u"--repair") {
+            out->repair = true;
         } else if (isOption(arg, QStringLiteral("--level"))) {
             const Outcome<int> n =
                 numberOption(args, &i, QStringLiteral("--level"), 1, 35, QStringLiteral("レベル"));
@@ -99,8 +108,13 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
     }
     if (out->holdSeconds && out->command != u"lock-test")
         return usage(QStringLiteral("--hold は lock-test だけのオプションです"));
-    if (out->student && out->command != u"stats" && out->command != u"report")
-        return usage(QStringLiteral("--student は stats と report だけのオプションです"));
+    if (out->student && out->command != u"stats" && out->command != u"report" && out->command != u"remove")
+        return usage(QStringLiteral("--student は stats、report、remove だけのオプションです"));
+    if (out->record.has_value() != (out->command == u"remove"))
+        return usage(out->record ? QStringLiteral("--record は remove だけのオプションです")
+                                 : QStringLiteral("remove には --record が要ります"));
+    if (out->repair && out->command != u"check")
+        return usage(QStringLiteral("--repair は check だけのオプションです"));
     if (out->level.has_value() != (out->command == u"distribution"))
         return usage(out->level ? QStringLiteral("--level は distribution だけのオプションです")
                                 : QStringLiteral("distribution には --level が要ります"));
@@ -111,16 +125,17 @@ QString cliHelpText() {
     return QStringLiteral(
                "使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
                "\n"
-               "カズリンその２ のインストールのデータを調べ、書き出します。何も書き込みません\n"
-               "（lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf は\n"
-               "指定された PDF ファイルを書きます）。\n"
+               "カズリンその２ のインストールのデータを調べ、書き出します。remove と\n"
+               "check --repair のほかは何も書き込みません（lock-test は成績ファイルがないときに\n"
+               "空のファイルを作ります。report --pdf と facts --pdf は指定された PDF ファイルを\n"
+               "書きます。書けなかったときは何も残しません）。\n"
                "\n"
                "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
                "                        パスデータ.txt があるフォルダです（省略すると\n"
                "                        kazurin2-admin 自身のフォルダ）\n"
-               "  --wait SECONDS        stats と school-best が、使用中または読めない成績ファイルを\n"
-               "                        読み直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
-               "                        終了状態 1 で終わります\n"
+               "  --wait SECONDS        どのコマンドも、使用中または読めないデータファイルを読み直し\n"
+               "                        続ける秒数（省略時 10）。それを過ぎると知らせて終了状態 1 で\n"
+               "                        終わります\n"
                "  -h, --help            この説明\n"
                "\n"
                "コマンド:\n"
@@ -128,9 +143,14 @@ QString cliHelpText() {
                "               合格基準、音の設定、成績ファイル、解答の記録 問題別記録.csv）をすべて\n"
                "               読み、問題を一つずつ FILE:LINE: 内容 の形で示します（成績ファイルは\n"
                "               FILE:record N: …）。解答の記録がない成績と、成績のない解答の記録も\n"
-               "               示します。記録の消去が途中で終わって残ったコピー\n"
-               "               成績累積データtemp.dat は、コピーと成績ファイルの記録の数とともに\n"
+               "               示します。記録の消去や変更が途中で止まって残った控え\n"
+               "               成績累積データtemp.jnl とコピー 成績累積データtemp.dat（コピーが控えの\n"
+               "               検査値と合うかどうか）、保存の途中で止まったときの一時ファイルも\n"
                "               示します。問題があれば終了状態 1、なければ 0 です。\n"
+               "  check --repair\n"
+               "               先に、途中で止まった記録の消去や変更を終え（プログラムの起動と同じ\n"
+               "               です）、保存の途中で止まったときの一時ファイルを削除して、したこと\n"
+               "               を一行ずつ示します。そのあと check と同じに調べます。\n"
                "  export       成績ファイルのすべての成績をファイルの順に CSV（UTF-8）で:\n"
                "               record,date,time,student,name,level,level_name,recorded_time,\n"
                "               points,site_code\n"
@@ -163,7 +183,7 @@ QString cliHelpText() {
                "               画面と同じように: すべての成績（全成績、最後の幅は 1000 秒以上、\n"
                "               時間切れを含む）、空行、各生徒の最高タイム（最高タイム、300 秒\n"
                "               以上まで）。\n") +
-           tablesHelpText() + reportHelpText() + factsHelpText() +
+           tablesHelpText() + reportHelpText() + factsHelpText() + removeHelpText() +
            QStringLiteral("\n"
                           "エラーは標準エラーに出て、終了状態は 1 です（使い方の誤りは 2）。\n");
 }
@@ -199,21 +219,23 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
         return ExitProblems;
     }
     if (options.command == u"check")
-        return runCheck(installation, pathFile, out, err);
+        return runCheck(installation, pathFile, out, err, options.repair, options.waitSeconds);
     if (options.command == u"export")
-        return runExport(installation, out, err);
+        return runExport(installation, out, err, options.waitSeconds);
+    if (options.command == u"remove")
+        return runRemove(installation, *options.record, options.student, out, err, options.waitSeconds);
     if (options.command == u"tables")
         return runTables(installation, options.commandArguments, options.now.value_or(systemClock().now()),
-                         out, err);
+                         out, err, options.waitSeconds);
     if (options.command == u"lock-test")
         return runLockTest(installation, options.holdSeconds.value_or(60), out, err);
     if (options.command == u"stats")
         return runStats(installation, options.now.value_or(systemClock().now()), options.student, out, err,
                         options.waitSeconds);
     if (options.command == u"facts")
-        return runFacts(installation, options.commandArguments, out, err);
+        return runFacts(installation, options.commandArguments, out, err, options.waitSeconds);
     if (options.command == u"distribution")
-        return runDistribution(installation, *options.level, out, err);
+        return runDistribution(installation, *options.level, out, err, options.waitSeconds);
     if (options.command == u"report")
         return runReport(installation, options, options.now.value_or(systemClock().now()), out, err);
     return runSchoolBest(installation, out, err, options.waitSeconds);

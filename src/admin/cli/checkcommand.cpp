@@ -1,8 +1,11 @@
 #include "admin/cli/admincli.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
+#include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/answerlogaudit.h"
+#include "data/maintenancejournal.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
 #include "data/resultmaintenance.h"
@@ -28,7 +31,8 @@ constexpr int kCriteriaFields = PassCriteria::kFieldCount;
 
 class Report {
 public:
-    explicit Report(QTextStream& out) : out_(out) {}
+    Report(QTextStream& out, int waitSeconds) : out_(out), waitSeconds_(waitSeconds) {}
+    int waitSeconds() const { return waitSeconds_; } // --wait, for a results file in use
     void file(const QString& path, const QString& what) { line(path, QString(), what); }
     void atLine(const QString& path, int number, const QString& what) {
         line(path, QString::number(number), what);
@@ -48,6 +52,7 @@ private:
         ++count_;
     }
     QTextStream& out_;
+    int waitSeconds_ = 10;
     int count_ = 0;
 };
 
@@ -207,8 +212,12 @@ void checkCriteria(const Installation& inst, Report& report) {
 
 void checkSounds(const Installation& inst, Report& report) {
     const QString path = inst.soundListPath();
+    const QString meaning = QStringLiteral("。") + unplayableSoundMeaning();
+    const Outcome<FreeValueText> listText = FreeValueText::load(path);
     if (!QFileInfo::exists(path)) {
         report.file(path, QStringLiteral("音の設定ファイルがありません。プログラムは音を出しません"));
+    } else if (!listText) {
+        report.file(path, listText.error().text() + QStringLiteral("。プログラムは音を出しません"));
     } else {
         SoundTable table;
         loadSoundTable(path, &table);
@@ -228,14 +237,15 @@ void checkSounds(const Installation& inst, Report& report) {
                 if (!QFileInfo::exists(wav))
                     report.file(
                         path,
-                        QStringLiteral("%1 の %2 がありません").arg(k.name, QDir::toNativeSeparators(wav)));
+                        QStringLiteral("%1 の %2 がありません").arg(k.name, QDir::toNativeSeparators(wav)) +
+                            meaning);
             }
         }
     }
     for (const QString& fixed :
          {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
         if (!QFileInfo::exists(inst.soundFolder + fixed))
-            report.file(inst.soundFolder + fixed, QStringLiteral("音のファイルがありません"));
+            report.file(inst.soundFolder + fixed, QStringLiteral("音のファイルがありません") + meaning);
     }
     // Every file that exists is opened with the program's own decoder.
     SoundTable table;
@@ -246,8 +256,9 @@ void checkSounds(const Installation& inst, Report& report) {
         const Status played = SdlSoundPlayer::probeFile(wav);
         if (!played.ok() && played.error().kind != ErrorKind::NotFound)
             report.file(wav, QStringLiteral("再生できません（%1）")
-                                 .arg(played.error().detail.isEmpty() ? played.error().message
-                                                                      : played.error().detail));
+                                     .arg(played.error().detail.isEmpty() ? played.error().message
+                                                                          : played.error().detail) +
+                                 meaning);
     }
 }
 
@@ -265,7 +276,8 @@ void checkLeftovers(const Installation& inst, Report& report) {
 
 void checkResults(const Installation& inst, Report& report) {
     const QString path = inst.resultsPath();
-    const Outcome<ResultsFileContents> read = readAllResults(path);
+    const Outcome<ResultsFileContents> read =
+        readWaiting(report.waitSeconds(), [&] { return readAllResults(path); });
     if (!read) {
         report.file(path, read.error().text());
         return;
@@ -303,7 +315,8 @@ void checkResults(const Installation& inst, Report& report) {
 // The answer log: unreadable and torn lines, and how it matches the results file.
 void checkAnswerLog(const Installation& inst, Report& report) {
     const QString path = inst.programDataFolder + answerLogFileName();
-    const Outcome<AnswerLogContents> log = readAnswerLog(path);
+    const Outcome<AnswerLogContents> log =
+        readWaiting(report.waitSeconds(), [&] { return readAnswerLog(path); });
     if (!log) {
         report.file(path, log.error().text());
         return;
@@ -317,7 +330,8 @@ void checkAnswerLog(const Installation& inst, Report& report) {
     for (const AnswerLogProblem& p : log->problems)
         report.atLine(path, static_cast<int>(p.line),
                       p.torn ? p.what + QStringLiteral("（この行は読み飛ばされます）") : p.what);
-    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    const Outcome<ResultsFileContents> read =
+        readWaiting(report.waitSeconds(), [&] { return readAllResults(inst.resultsPath()); });
     if (!read)
         return; // reported with the results file
     const ResultsFileContents& results = *read;
@@ -356,11 +370,32 @@ void checkAnswerLog(const Installation& inst, Report& report) {
                               .arg(audit.answersWithoutAttempt.size() - kListed));
 }
 
+// check --repair: finishes what an interrupted change or removal of records left and
+// removes the temporaries of killed saves, telling each on out; the check that follows
+// reports whatever is still there.
+void repairLeftovers(const Installation& inst, QTextStream& out, int waitSeconds) {
+    MaintenanceOptions options;
+    options.wait = pauseMs;
+    options.retryMs = kWaitStepMs;
+    options.lockTries = qMax(1, waitLimitMs(waitSeconds) / kWaitStepMs);
+    const QString journal = maintenanceJournalPath(inst.resultsTempPath());
+    const Outcome<std::optional<QString>> recovered =
+        recoverResultsFile(inst.resultsPath(), inst.resultsTempPath(), options);
+    if (recovered && recovered.value())
+        out << shortenForMessage(QDir::toNativeSeparators(journal), 200) << ": " << **recovered << "\n";
+    for (const QString& removed : removeStaleSaveTemporaries(inst.programDataFolder))
+        out << shortenForMessage(QDir::toNativeSeparators(removed), 200)
+            << QStringLiteral(": 保存の途中で止まったときの一時ファイルを削除しました") << "\n";
+}
+
 } // namespace
 
-int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out, QTextStream& err) {
+int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out, QTextStream& err,
+             bool repair, int waitSeconds) {
     Q_UNUSED(err);
-    Report report(out);
+    if (repair)
+        repairLeftovers(inst, out, waitSeconds);
+    Report report(out, waitSeconds);
     checkPathFile(pathFile, report);
     checkSettings(inst, report);
     checkRoster(inst, report);

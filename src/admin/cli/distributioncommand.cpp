@@ -1,4 +1,5 @@
 #include "admin/cli/admincli.h"
+#include "admin/cli/datawait.h"
 
 #include "admin/distribution.h"
 
@@ -6,8 +7,10 @@
 
 namespace kz::admin {
 
-int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err) {
-    const Outcome<ResultsDistribution> distribution = readResultsDistribution(installation.resultsPath());
+int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err,
+                    int waitSeconds) {
+    const Outcome<ResultsDistribution> distribution =
+        readWaiting(waitSeconds, [&] { return readResultsDistribution(installation.resultsPath()); });
     if (!distribution) {
         err << "kazurin2-admin: " << distribution.error().text() << "\n";
         return ExitProblems;

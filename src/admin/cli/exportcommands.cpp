@@ -1,4 +1,5 @@
 #include "admin/cli/admincli.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/oledate.h"
@@ -10,22 +11,12 @@
 
 #include <QDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
 namespace {
-
-// The loader waits while the results file is in use or may not be read; the companion
-// gives up after --wait seconds instead of waiting for ever.
-void sleepWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-int giveUpAfterMs(int waitSeconds) {
-    return qMax(1, waitSeconds * 1000);
-}
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
     const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), table);
@@ -46,11 +37,12 @@ QString trimmedSiteCode(const ResultRecord& r) {
 
 } // namespace
 
-int runExport(const Installation& inst, QTextStream& out, QTextStream& err) {
+int runExport(const Installation& inst, QTextStream& out, QTextStream& err, int waitSeconds) {
     PassCriteriaTable criteria;
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
-    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    const Outcome<ResultsFileContents> read =
+        readWaiting(waitSeconds, [&] { return readAllResults(inst.resultsPath()); });
     if (!read) {
         err << "kazurin2-admin: " << shortenForMessage(read.error().text(), 400) << "\n";
         return ExitProblems;
@@ -85,8 +77,8 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), sleepWait,
-                                           giveUpAfterMs(waitSeconds));
+    if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), pauseMs,
+                                           waitLimitMs(waitSeconds));
         !e) {
         err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;
@@ -117,7 +109,7 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
 
 int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, int waitSeconds) {
     auto stats = std::make_unique<StatisticsTables>();
-    if (const Status e = loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
+    if (const Status e = loadResults(inst.resultsPath(), stats.get(), pauseMs, waitLimitMs(waitSeconds));
         !e) {
         err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;

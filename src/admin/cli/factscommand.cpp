@@ -1,6 +1,7 @@
 // kazurin2-admin facts: which products a student misses or answers slowly, from the
 // answer log, as CSV (and as a heat map in a PDF).
 #include "admin/cli/admincli.h"
+#include "admin/cli/datawait.h"
 
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/factsoptions.h"
@@ -151,7 +152,8 @@ void writeFactsCsv(const FactsReport& report, QTextStream& out) {
     }
 }
 
-int runFacts(const Installation& inst, const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int runFacts(const Installation& inst, const QStringList& arguments, QTextStream& out, QTextStream& err,
+             int waitSeconds) {
     const Outcome<FactsOptions> parsed = parseFactsArguments(arguments);
     if (!parsed) {
         err << "kazurin2-admin: " << parsed.error().text() << "\n"
@@ -159,7 +161,8 @@ int runFacts(const Installation& inst, const QStringList& arguments, QTextStream
         return ExitUsage;
     }
     const FactsOptions& options = *parsed;
-    const Outcome<FactsReport> report = buildFactsReport(inst, options);
+    const Outcome<FactsReport> report =
+        readWaiting(waitSeconds, [&] { return buildFactsReport(inst, options); });
     if (!report) {
         err << "kazurin2-admin: " << report.error().text() << "\n";
         return ExitProblems;

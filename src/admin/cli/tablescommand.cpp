@@ -1,6 +1,7 @@
 #include "admin/cli/tablescommand.h"
 
 #include "admin/cli/cliarguments.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
@@ -10,20 +11,12 @@
 
 #include <QDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
-namespace {
-
-// The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
-}
-
-} // namespace
+namespace {} // namespace
 
 Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
     TablesOptions options;
@@ -119,7 +112,7 @@ QString tablesHelpText() {
 }
 
 int runTables(const Installation& inst, const QStringList& arguments, const QDateTime& now, QTextStream& out,
-              QTextStream& err) {
+              QTextStream& err, int waitSeconds) {
     const Outcome<TablesOptions> parsed = parseTablesArguments(arguments);
     if (!parsed) {
         err << "kazurin2-admin: " << parsed.error().text() << "\n";
@@ -143,7 +136,8 @@ int runTables(const Installation& inst, const QStringList& arguments, const QDat
     }
     auto stats = std::make_unique<StatisticsTables>();
     if (options.choice.table == TableKind::Ranking) {
-        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), pauseMs,
+                                               waitLimitMs(waitSeconds));
             !e) {
             err << "kazurin2-admin: " << e.error().text() << "\n";
             return ExitProblems;
@@ -151,7 +145,8 @@ int runTables(const Installation& inst, const QStringList& arguments, const QDat
     }
 
     ResultsTableBuilder builder({roster, *stats, criteria, kLevelCount});
-    const Outcome<ResultsTables> tables = builder.buildFromFile(options.choice, inst.resultsPath());
+    const Outcome<ResultsTables> tables =
+        readWaiting(waitSeconds, [&] { return builder.buildFromFile(options.choice, inst.resultsPath()); });
     if (!tables) {
         err << "kazurin2-admin: " << tables.error().text() << "\n";
         return ExitProblems;

@@ -23,6 +23,6 @@ QString tablesHelpText();
 // Prints the lines of the chosen level's list (or of every level under "# level L")
 // as the level menu shows them for the choice as of now, one a line.
 int runTables(const Installation& installation, const QStringList& arguments, const QDateTime& now,
-              QTextStream& out, QTextStream& err);
+              QTextStream& out, QTextStream& err, int waitSeconds = 10);
 
 } // namespace kz::admin
