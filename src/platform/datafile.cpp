@@ -1,5 +1,9 @@
 #include "platform/datafile.h"
 
+// POSIX; a Windows build would provide these over ReplaceFileW and FlushFileBuffers in
+// a source file of its own, as it would the SharedFile.
+#if !defined(_WIN32)
+
 #include "platform/filelock.h"
 
 #include <QDir>
@@ -8,13 +12,11 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#if !defined(_WIN32)
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace kz {
 
@@ -145,7 +147,6 @@ Status writeFileSafely(const QString& path, const QByteArray& bytes, const SafeW
         return fail(SaveStep::Close, s.error());
     if (Status s = step(SaveStep::Rename); !s)
         return fail(SaveStep::Rename, s.error());
-#if !defined(_WIN32)
     if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
         const int number = errno;
         return fail(SaveStep::Rename,
@@ -154,7 +155,6 @@ Status writeFileSafely(const QString& path, const QByteArray& bytes, const SafeW
                                                : QString::fromLocal8Bit(std::strerror(number)),
                               number == EISDIR ? 0 : number));
     }
-#endif
     created = false; // the temporary is the file now
     if (Status s = step(SaveStep::SyncFolder); !s)
         return fail(SaveStep::SyncFolder, s.error());
@@ -191,7 +191,6 @@ QStringList removeStaleSaveTemporaries(const QString& folder, const QString& fil
 }
 
 Status syncFolder(const QString& folder) {
-#if !defined(_WIN32)
     int h;
     do {
         h = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -211,10 +210,9 @@ Status syncFolder(const QString& folder) {
         return makeError(ErrorKind::WriteFailed,
                          QStringLiteral("フォルダをディスクに書き出せません: %1").arg(shown(folder)),
                          QString::fromLocal8Bit(std::strerror(number)), number);
-#else
-    Q_UNUSED(folder);
-#endif
     return {};
 }
 
 } // namespace kz
+
+#endif // !_WIN32
