@@ -9,6 +9,7 @@
 
 #include "admin/cli/locktest.h"
 #include "admin/cli/tablescommand.h"
+#include "data/levels.h"
 #include "data/textio.h"
 #include "platform/clock.h"
 
@@ -71,8 +72,8 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
             if (!arg.contains(u'=') && i + 1 < args.size())
                 out->commandArguments << args[++i];
         } else if (isOption(arg, QStringLiteral("--level"))) {
-            const Outcome<int> n =
-                numberOption(args, &i, QStringLiteral("--level"), 1, 35, QStringLiteral("レベル"));
+            const Outcome<int> n = numberOption(args, &i, QStringLiteral("--level"), 1, kLastSlotLevel,
+                                                QStringLiteral("レベル"));
             if (!n)
                 return n.error();
             out->level = *n;

@@ -169,13 +169,14 @@ void checkCriteria(const Installation& inst, Report& report) {
         return;
     }
     if (loaded->truncated)
-        report.file(path, QStringLiteral("レベルの行が 35 を超えています。先頭の 35 行だけが読まれます"));
+        report.file(path, QStringLiteral("レベルの行が %1 を超えています。先頭の %1 行だけが読まれます")
+                              .arg(kLastSlotLevel));
     if (table.levelLines < kLevelCount)
         report.file(path, QStringLiteral("レベルの行が %1 行しかありません（%2 レベル分の %2 行が必要です）")
                               .arg(table.levelLines)
                               .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
-    for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level <= table.levelLines && level < kLevelSlots; ++level) {
         const PassCriteria& c = table.level(level);
         const qsizetype firstValue = qsizetype(level) * kCriteriaFields;
         const int line = firstValue < text.valueCount() ? text.lineOfValue(firstValue) : level + 1;
@@ -293,8 +294,8 @@ void checkResults(const Installation& inst, Report& report) {
             wrong << QStringLiteral("日付 %1 はカレンダーの日付になりません").arg(r.date);
         if (!(r.time >= 0 && r.time < 1))
             wrong << QStringLiteral("時刻 %1 が 0～1 の外です").arg(r.time);
-        if (r.level < 1 || r.level > ResultRecord::kLevels)
-            wrong << QStringLiteral("レベル %1 が 1～35 の外です").arg(r.level);
+        if (r.level < 1 || r.level > kLastSlotLevel)
+            wrong << QStringLiteral("レベル %1 が 1～%2 の外です").arg(r.level).arg(kLastSlotLevel);
         if (r.bangou < 1 || r.bangou > ResultRecord::kMaxBangou)
             wrong << QStringLiteral("番号 %1 が 1～5000 の外です").arg(r.bangou);
         if (r.recordedTime < 0)

@@ -100,7 +100,7 @@ int runStats(const Installation& inst, const QDateTime& now, std::optional<int> 
     const int first = student.value_or(1);
     const int last = student.value_or(StatisticsTables::kStudents - 1);
     for (int b = first; b <= last; ++b) {
-        for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+        for (int level = 1; level < kLevelSlots; ++level) {
             bool any = stats->bestTime(level, b) != StatisticsTables::kNoTime;
             for (F f : kOrder)
                 any = any || stats->figure(f, level, b) != 0;
@@ -123,7 +123,7 @@ int runSchoolBest(const Installation& inst, QTextStream& out, QTextStream& err, 
         return ExitProblems;
     }
     out << "level,school_best_time\n";
-    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+    for (int level = 1; level < kLevelSlots; ++level) {
         if (stats->schoolBestTime(level) < StatisticsTables::kNoTime)
             out << level << ',' << stats->schoolBestTime(level) << '\n';
     }

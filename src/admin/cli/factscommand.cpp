@@ -54,9 +54,7 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
             if (const Status s = number(&i, QStringLiteral("--days"), 1, 36500, &options.days); !s)
                 return s.error();
         } else if (isOption(arg, QStringLiteral("--level"))) {
-            if (const Status s =
-                    number(&i, QStringLiteral("--level"), kFirstDrillLevel, kLastDrillLevel, &options.level);
-                !s)
+            if (const Status s = number(&i, QStringLiteral("--level"), 1, kLevelCount, &options.level); !s)
                 return s.error();
         } else if (isOption(arg, QStringLiteral("--grade-filter"))) {
             const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--grade-filter"));
@@ -129,9 +127,7 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
         FactsReport::Student s;
         s.bangou = student;
         s.name = trimHalfWidthSpaces(roster.nameOf(student));
-        s.gradeLabel = student >= 0 && student < RosterTables::kStudents
-                           ? roster.gradeLabelByBangou[static_cast<size_t>(student)]
-                           : QString();
+        s.gradeLabel = roster.gradeLabelOf(student);
         if (it != matrices.end())
             s.matrix = it->second;
         report.students.push_back(std::move(s));

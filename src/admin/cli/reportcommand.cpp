@@ -223,10 +223,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     if (students.isEmpty()) {
         for (const StudentListLine& line : graphStudentLines(data.roster)) {
             if (options.gradeFilter.isEmpty() ||
-                levelMenuGradeMatches(
-                    options.gradeFilter,
-                    gradeNumberOf(data.roster.schoolYear,
-                                  data.roster.birthYearByBangou[static_cast<size_t>(line.bangou)])))
+                levelMenuGradeMatches(options.gradeFilter, data.roster.gradeOf(line.bangou)))
                 students << line.bangou;
         }
     }
