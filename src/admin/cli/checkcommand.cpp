@@ -1,4 +1,4 @@
-#include "admin/cli/admincli.h"
+#include "admin/cli/commands.h"
 #include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
@@ -175,13 +175,14 @@ void checkCriteria(const Installation& inst, Report& report) {
         return;
     }
     if (loaded->truncated)
-        report.file(path, QStringLiteral("レベルの行が 35 を超えています。先頭の 35 行だけが読まれます"));
+        report.file(path, QStringLiteral("レベルの行が %1 を超えています。先頭の %1 行だけが読まれます")
+                              .arg(kLastSlotLevel));
     if (table.levelLines < kLevelCount)
         report.file(path, QStringLiteral("レベルの行が %1 行しかありません（%2 レベル分の %2 行が必要です）")
                               .arg(table.levelLines)
                               .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
-    for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level <= table.levelLines && level < kLevelSlots; ++level) {
         const PassCriteria& c = table.level(level);
         const qsizetype firstValue = qsizetype(level) * kCriteriaFields;
         const int line = firstValue < text.valueCount() ? text.lineOfValue(firstValue) : level + 1;
@@ -294,8 +295,8 @@ void checkResults(const Installation& inst, Report& report) {
             wrong << QStringLiteral("日付 %1 はカレンダーの日付になりません").arg(r.date);
         if (!(r.time >= 0 && r.time < 1))
             wrong << QStringLiteral("時刻 %1 が 0～1 の外です").arg(r.time);
-        if (r.level < 1 || r.level > ResultRecord::kLevels)
-            wrong << QStringLiteral("レベル %1 が 1～35 の外です").arg(r.level);
+        if (r.level < 1 || r.level > kLastSlotLevel)
+            wrong << QStringLiteral("レベル %1 が 1～%2 の外です").arg(r.level).arg(kLastSlotLevel);
         if (r.bangou < 1 || r.bangou > ResultRecord::kMaxBangou)
             wrong << QStringLiteral("番号 %1 が 1～5000 の外です").arg(r.bangou);
         if (r.recordedTime < 0)
@@ -390,13 +391,49 @@ void repairLeftovers(const Installation& inst, QTextStream& out, int waitSeconds
 
 } // namespace
 
-int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out, QTextStream& err,
-             bool repair, int waitSeconds) {
-    Q_UNUSED(err);
-    if (repair)
-        repairLeftovers(inst, out, waitSeconds);
-    Report report(out, waitSeconds);
-    checkPathFile(pathFile, report);
+QString CheckCommand::summary() {
+    return QStringLiteral("インストールのデータファイルをすべて読み、問題を一つずつ示します");
+}
+
+QString CheckCommand::help() {
+    return QStringLiteral(
+        "  check [--repair]\n"
+        "               インストールのデータファイル（パスデータ、共通データ、名簿 新名簿.txt、\n"
+        "               合格基準、音の設定、成績ファイル、解答の記録 問題別記録.csv）をすべて\n"
+        "               読み、問題を一つずつ FILE:LINE: 内容 の形で示します（成績ファイルは\n"
+        "               FILE:record N: …）。解答の記録がない成績と、成績のない解答の記録も\n"
+        "               示します。記録の消去や変更が途中で止まって残った控え\n"
+        "               成績累積データtemp.jnl とコピー 成績累積データtemp.dat（コピーが控えの\n"
+        "               検査値と合うかどうか）、保存の途中で止まったときの一時ファイルも\n"
+        "               示します。問題があれば終了状態 1、なければ 0 です。\n"
+        "               --repair: 先に、途中で止まった記録の消去や変更を終え（プログラムの\n"
+        "               起動と同じです）、保存の途中で止まったときの一時ファイルを削除して、\n"
+        "               したことを一行ずつ示します。そのあと同じに調べます。\n");
+}
+
+Outcome<CheckCommand::Options> CheckCommand::parse(const QStringList& options) {
+    Options parsed;
+    for (const QString& option : options) {
+        if (option == u"--repair")
+            parsed.repair = true;
+        else
+            return refuseArgument(option);
+    }
+    return parsed;
+}
+
+int CheckCommand::run(const Options& options, const CommandRun& run) {
+    QTextStream& out = run.out;
+    // An installation that cannot be resolved is one of the problems check tells.
+    Installation inst;
+    if (const Status resolved = resolveInstallationPaths(run.programFolder, &inst); !resolved) {
+        out << installationProblem(resolved.error()) << "\n";
+        return ExitProblems;
+    }
+    if (options.repair)
+        repairLeftovers(inst, out, run.waitSeconds);
+    Report report(out, run.waitSeconds);
+    checkPathFile(QDir::cleanPath(run.programFolder + QStringLiteral("/../パスデータ.txt")), report);
     checkSettings(inst, report);
     checkRoster(inst, report);
     checkCriteria(inst, report);
