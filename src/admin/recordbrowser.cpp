@@ -56,8 +56,7 @@ BrowserRoster browserRoster(const Outcome<RosterLoadResult>& loaded, const Roste
     for (int b = 0; b < BrowserRoster::kStudents; ++b) {
         roster.names[static_cast<size_t>(b)] =
             trimHalfWidthSpaces(tables.nameByBangou[static_cast<size_t>(b)]);
-        roster.gradeLabels[static_cast<size_t>(b)] =
-            tables.gradeLabelByBangou[static_cast<size_t>(b)].trimmed();
+        roster.gradeLabels[static_cast<size_t>(b)] = tables.gradeLabelOf(b).trimmed();
     }
     roster.comboItems.reserve(tables.entries.size());
     for (const RosterEntry& entry : tables.entries)
@@ -161,24 +160,127 @@ int RecordListModel::rowAtOrAfter(qint32 recordNumber) const {
     return static_cast<int>(it - lines_.begin());
 }
 
+// ---- Where the records come from ---------------------------------------------------
+
+class RecordFiles {
+public:
+    RecordFiles() = default;
+    Q_DISABLE_COPY_MOVE(RecordFiles)
+    virtual ~RecordFiles() = default;
+
+    virtual QString siteCode() const = 0;
+    virtual QString siteName() const = 0;
+    // An interrupted change or removal finished; what to tell the teacher about it.
+    virtual QStringList finishInterruptedWork() = 0;
+    virtual Outcome<RosterLoadResult> readRoster(RosterTables* tables) = 0;
+    virtual Outcome<ResultsFileContents> readAllRecords() = 0;
+    virtual Outcome<ResultRecord> readRecord(qint32 recordNumber) = 0;
+    virtual Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                                const ResultRecord& replacement) = 0;
+    virtual Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) = 0;
+};
+
+namespace {
+
+// The program: the run's operations.
+class RunRecordFiles final : public RecordFiles {
+public:
+    explicit RunRecordFiles(ProgramRun& run) : run_(run) {}
+    QString siteCode() const override { return run_.state().settings.installation.siteCode; }
+    QString siteName() const override { return run_.state().settings.installation.siteName; }
+    QStringList finishInterruptedWork() override { return run_.finishInterruptedMaintenance(); }
+    Outcome<RosterLoadResult> readRoster(RosterTables* tables) override {
+        return run_.readRosterInto(tables);
+    }
+    Outcome<ResultsFileContents> readAllRecords() override { return run_.readAllRecords(); }
+    Outcome<ResultRecord> readRecord(qint32 recordNumber) override { return run_.readRecord(recordNumber); }
+    Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                        const ResultRecord& replacement) override {
+        return run_.changeRecord(recordNumber, expected, replacement);
+    }
+    Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) override {
+        return run_.removeRecord(recordNumber, expected);
+    }
+
+private:
+    ProgramRun& run_;
+};
+
+// The companion: the installation's files themselves.
+class InstallationRecordFiles final : public RecordFiles {
+public:
+    InstallationRecordFiles(RecordBrowserSetup setup, std::function<QDate()> today,
+                            MaintenanceOptions options)
+        : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
+    QString siteCode() const override { return setup_.siteCode; }
+    QString siteName() const override { return setup_.siteName; }
+    QStringList finishInterruptedWork() override {
+        return maintenanceNotices(setup_.resultsPath, setup_.copyPath, options_);
+    }
+    Outcome<RosterLoadResult> readRoster(RosterTables* tables) override {
+        return loadRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth, 0, tables);
+    }
+    Outcome<ResultsFileContents> readAllRecords() override { return readAllResults(setup_.resultsPath); }
+    Outcome<ResultRecord> readRecord(qint32 recordNumber) override {
+        return readResultAt(setup_.resultsPath, recordNumber);
+    }
+    Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                        const ResultRecord& replacement) override {
+        return correctResult(setup_.resultsPath, setup_.copyPath, recordNumber, expected, replacement,
+                             options_);
+    }
+    Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) override {
+        return removeResult(setup_.resultsPath, setup_.copyPath, recordNumber, expected, options_);
+    }
+
+private:
+    RecordBrowserSetup setup_;
+    std::function<QDate()> today_;
+    MaintenanceOptions options_;
+};
+
+} // namespace
+
+RecordBrowserSetup recordBrowserSetup(const Installation& inst) {
+    RecordBrowserSetup setup;
+    setup.resultsPath = inst.resultsPath();
+    setup.copyPath = inst.resultsTempPath();
+    setup.rosterPath = inst.rosterPath();
+    setup.schoolYearStartMonth = inst.schoolYearStartMonth;
+    setup.siteCode = inst.siteCode;
+    setup.siteName = inst.siteName;
+    return setup;
+}
+
 // ---- RecordBrowser ---------------------------------------------------------------------
 
-RecordBrowser::RecordBrowser(ProgramRun& run) : run_(run) {}
+RecordBrowser::RecordBrowser(ProgramRun& run) : files_(std::make_unique<RunRecordFiles>(run)) {}
+
+RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today,
+                             MaintenanceOptions options)
+    : files_(std::make_unique<InstallationRecordFiles>(std::move(setup), std::move(today),
+                                                       std::move(options))) {}
+
+RecordBrowser::~RecordBrowser() = default;
 
 Status RecordBrowser::build() {
+    // A change or removal that was interrupted (here or on another station) is finished
+    // before the records are listed.
+    notices_ = files_->finishInterruptedWork();
     {
         auto tables = std::make_unique<RosterTables>();
-        roster_ = browserRoster(run_.readRosterInto(tables.get()), *tables);
+        roster_ = browserRoster(files_->readRoster(tables.get()), *tables);
     }
-    const Outcome<ResultsFileContents> read = run_.readAllRecords();
+    const Outcome<ResultsFileContents> read = files_->readAllRecords();
     if (!read) {
         model_.setLines({});
         return read.error();
     }
     const ResultsFileContents& contents = *read;
-    const Installation& inst = run_.state().settings.installation;
+    const QString siteCode = files_->siteCode();
+    const QString siteName = files_->siteName();
     ResultRecord own;
-    own.setSiteCode(inst.siteCode);
+    own.setSiteCode(siteCode);
     const QString otherSite = QStringLiteral("他塾");
     std::vector<RecordListModel::Line> lines;
     lines.reserve(contents.records.size());
@@ -187,8 +289,7 @@ Status RecordBrowser::build() {
         if (r.level == 0)
             continue;
         const qint32 number = static_cast<qint32>(i + 1);
-        const QString& tag =
-            !inst.siteCode.isEmpty() && r.siteCode == own.siteCode ? inst.siteName : otherSite;
+        const QString& tag = !siteCode.isEmpty() && r.siteCode == own.siteCode ? siteName : otherSite;
         lines.push_back({number,
                          recordLine(number, r, roster_.nameOf(r.bangou), roster_.gradeLabelOf(r.bangou), tag),
                          r});
@@ -201,7 +302,7 @@ Outcome<RecordEditView> RecordBrowser::openForEdit(int row) {
     if (row < 0 || row >= model_.lineCount())
         return makeError(ErrorKind::Refused, QStringLiteral("記録が選ばれていません。"));
     const qint32 number = model_.line(row).recordNumber;
-    Outcome<ResultRecord> read = run_.readRecord(number);
+    Outcome<ResultRecord> read = files_->readRecord(number);
     if (!read)
         return read.error();
     buffer_ = *read;
@@ -240,7 +341,7 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
     ResultRecord changed = buffer_;
     changed.recordedTime = static_cast<qint32>(seconds);
     changed.bangou = static_cast<qint16>(*bangou);
-    if (Status s = run_.changeRecord(recordInEdit_, buffer_, changed); !s) {
+    if (Status s = files_->changeRecord(recordInEdit_, buffer_, changed); !s) {
         // The file may hold something else by now: show what it holds.
         recordInEdit_ = 0;
         (void)build();
@@ -258,7 +359,7 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     const RecordListModel::Line line = model_.line(row);
     // The record as it was read: from the edit panel when it is open on this record.
     const ResultRecord expected = recordInEdit_ == line.recordNumber ? buffer_ : line.record;
-    Outcome<RemovalResult> removed = run_.removeRecord(line.recordNumber, expected);
+    Outcome<RemovalResult> removed = files_->removeRecord(line.recordNumber, expected);
     recordInEdit_ = 0;
     if (!removed) {
         (void)build();
@@ -272,14 +373,10 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     return result;
 }
 
-std::optional<QString> RecordBrowser::leftoverCopyNotice() {
-    const Outcome<std::optional<LeftoverCopy>> found = run_.findLeftoverCopy();
-    if (!found)
-        return found.error().text();
-    if (!found.value())
+std::optional<QString> RecordBrowser::leftoverCopyNotice() const {
+    if (notices_.isEmpty())
         return std::nullopt;
-    const Installation& inst = run_.state().settings.installation;
-    return kz::leftoverCopyNotice(**found, inst.resultsPath(), inst.resultsTempPath());
+    return notices_.join(u'\n');
 }
 
 } // namespace kz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/installation.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/roster.h"
@@ -10,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -93,13 +96,33 @@ struct RecordEditView {
     QString studentText; // "17 /  テスト"
 };
 
-// Reads and changes the results file through the run (ProgramRun), whose installation
-// names the files and the school's own site.
+struct RecordBrowserSetup {
+    QString resultsPath;
+    QString copyPath; // "成績累積データtemp.dat" beside the results file
+    QString rosterPath;
+    int schoolYearStartMonth = 4;
+    QString siteCode;
+    QString siteName;
+};
+// The browser's files and settings of an installation (the companion's remove command).
+RecordBrowserSetup recordBrowserSetup(const Installation& installation);
+
+// Where the browser's records come from and go to (defined with the browser).
+class RecordFiles;
+
 class RecordBrowser {
 public:
     static constexpr int kScrollMaximum = 6000;
 
+    // In the program: every file access is an operation of the run, which waits while
+    // another station holds the results file; its installation names the files and the
+    // school's own site.
     explicit RecordBrowser(ProgramRun& run);
+    // In the companion: the installation's files themselves, waiting for the lock as
+    // options say.
+    RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today, MaintenanceOptions options = {});
+    ~RecordBrowser();
+    Q_DISABLE_COPY_MOVE(RecordBrowser)
 
     // Reads the roster and every record of the results file into the list. On an error
     // the list is left empty and the error says which file.
@@ -132,15 +155,17 @@ public:
     // the removal fails. The edit ends either way.
     Outcome<Removed> remove(int row);
 
-    // A copy left behind by an earlier, interrupted removal: what to tell the teacher.
-    std::optional<QString> leftoverCopyNotice();
+    // What the last build() found of an interrupted change or removal (finished then) or
+    // of a copy an older version left: what to tell the teacher.
+    std::optional<QString> leftoverCopyNotice() const;
 
 private:
-    ProgramRun& run_;
+    std::unique_ptr<RecordFiles> files_;
     BrowserRoster roster_;
     RecordListModel model_;
     qint32 recordInEdit_ = 0;
     ResultRecord buffer_; // the record in edit as read from the file
+    QStringList notices_;
 };
 
 } // namespace kz

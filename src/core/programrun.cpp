@@ -93,9 +93,7 @@ void ProgramRun::chooseStudent(int bangou) {
     student.sessionStartSeconds = static_cast<qint32>(qRound(clock_.secondsSinceMidnight()));
     student.currentBangou = static_cast<qint16>(bangou);
     student.currentName = roster.nameOf(bangou);
-    student.currentGradeLabel = bangou >= 0 && bangou < RosterTables::kStudents
-                                    ? roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
-                                    : QString();
+    student.currentGradeLabel = roster.gradeLabelOf(bangou);
     buildLevelCatalogue(*state_);
 }
 
@@ -240,11 +238,11 @@ Outcome<ResultRecord> ProgramRun::readRecord(qint32 recordNumber) {
 
 Status ProgramRun::changeRecord(qint32 recordNumber, const ResultRecord& expected,
                                 const ResultRecord& replacement) {
-    const QString path = state_->settings.installation.resultsPath();
-    OperationWait wait(waits_, resultsFile(), path);
+    const Installation& inst = state_->settings.installation;
+    OperationWait wait(waits_, resultsFile(), inst.resultsPath());
     MaintenanceOptions options;
     options.wait = wait.function();
-    return correctResult(path, recordNumber, expected, replacement, options);
+    return correctResult(inst.resultsPath(), inst.resultsTempPath(), recordNumber, expected, replacement, options);
 }
 
 Outcome<RemovalResult> ProgramRun::removeRecord(qint32 recordNumber, const ResultRecord& expected) {
@@ -255,9 +253,12 @@ Outcome<RemovalResult> ProgramRun::removeRecord(qint32 recordNumber, const Resul
     return removeResult(inst.resultsPath(), inst.resultsTempPath(), recordNumber, expected, options);
 }
 
-Outcome<std::optional<LeftoverCopy>> ProgramRun::findLeftoverCopy() {
+QStringList ProgramRun::finishInterruptedMaintenance() {
     const Installation& inst = state_->settings.installation;
-    return kz::findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
+    OperationWait wait(waits_, resultsFile(), inst.resultsPath());
+    MaintenanceOptions options;
+    options.wait = wait.function();
+    return maintenanceNotices(inst.resultsPath(), inst.resultsTempPath(), options);
 }
 
 } // namespace kz

@@ -127,13 +127,16 @@ public:
 
     // --- The record browser
     Outcome<ResultRecord> readRecord(qint32 recordNumber);
-    // Writes replacement over the record, which must still hold expected (else Refused).
+    // Writes replacement over the record, which must still hold expected (else Refused),
+    // journalled beside the copy so that an interruption is finished later.
     Status changeRecord(qint32 recordNumber, const ResultRecord& expected, const ResultRecord& replacement);
     // Removes the record, which must still hold expected (else Refused), through the copy
     // beside the results file.
     Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected);
-    // A copy left behind by an interrupted removal, if there is one.
-    Outcome<std::optional<LeftoverCopy>> findLeftoverCopy();
+    // Finishes a change or removal that was interrupted (here or on another station)
+    // and tells what the teacher should know about it and about a copy an older version
+    // left; empty when there was nothing.
+    QStringList finishInterruptedMaintenance();
 
 protected:
     const Clock& clock() const { return clock_; }

@@ -3,6 +3,7 @@
 #include "core/installation.h"
 #include "core/soundtable.h"
 #include "data/answerlog.h"
+#include "data/levels.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
@@ -20,8 +21,6 @@ struct Rgb {
     int blue = 0;
     bool operator==(const Rgb&) const = default;
 };
-
-inline constexpr int kLevelSlots = 36; // level slots 0..35
 
 // The program title and the level catalogue; rebuilt whenever a name is confirmed.
 struct CatalogueState {
@@ -88,8 +87,6 @@ struct TablesState {
 // (ProgramRun): screens read it, the run's operations change it. Nothing of it is saved
 // when the program ends.
 struct RunState {
-    static constexpr int kLevelSlots = kz::kLevelSlots;
-
     CatalogueState catalogue;
     StudentState student;
     AttemptState attempt;

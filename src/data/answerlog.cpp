@@ -1,5 +1,6 @@
 #include "data/answerlog.h"
 
+#include "data/levels.h"
 #include "platform/filelock.h"
 
 #include <QFile>
@@ -167,8 +168,8 @@ QString parseLine(const char* p, const char* end, const AnswerLogFilter& filter,
         return QStringLiteral("日付「%1」が 2004-03-15 のような日付ではありません").arg(fieldText(f[0]));
     if (!parseTime(f[1], &out->time))
         return QStringLiteral("時刻「%1」が 14:30:00 のような時刻ではありません").arg(fieldText(f[1]));
-    if (!parseInt(f[3], 1, 35, &out->level))
-        return QStringLiteral("レベル「%1」が 1～35 ではありません").arg(fieldText(f[3]));
+    if (!parseInt(f[3], 1, kLastSlotLevel, &out->level))
+        return QStringLiteral("レベル「%1」が 1～%2 ではありません").arg(fieldText(f[3])).arg(kLastSlotLevel);
     if (!parseInt(f[4], 1, 1000000, &out->question))
         return QStringLiteral("問題番号「%1」が通し番号ではありません").arg(fieldText(f[4]));
     if (!parseInt(f[5], 14, 16, &out->multiplicand))
@@ -368,14 +369,14 @@ AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter&
 }
 
 Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    SharedFile file;
+    if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened) {
         if (!QFileInfo::exists(path) && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
             AnswerLogContents empty;
             empty.fileMissing = true;
             return empty;
         }
-        return unreadable(path, file.errorString());
+        return unreadable(path, withMessage(opened.error(), QString()).text());
     }
     // Read in pieces into one buffer: a school's year is tens of megabytes, and a copy
     // of it all would cost more than reading it. A line cut by a piece's end moves to
@@ -385,12 +386,15 @@ Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFil
     AnswerLogContents out;
     qint64 lineNumber = 0;
     qsizetype kept = 0;
+    qint64 offset = 0;
     for (;;) {
         if (kept == buffer.size())
             buffer.resize(buffer.size() * 2); // a line longer than a piece: garbage, but whole
-        const qint64 got = file.read(buffer.data() + kept, buffer.size() - kept);
-        if (got < 0)
-            return unreadable(path, file.errorString());
+        const Outcome<qint64> read = file.readAt(offset, buffer.data() + kept, buffer.size() - kept);
+        if (!read)
+            return unreadable(path, withMessage(read.error(), QString()).text());
+        const qint64 got = *read;
+        offset += got;
         const bool atEnd = got == 0;
         const char* begin = buffer.constData();
         const char* end = begin + kept + got;

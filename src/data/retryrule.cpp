@@ -25,7 +25,8 @@ Status retryWhileHeld(const std::function<Status()>& tryOnce, const WaitFunction
         const bool notFound = !held && e.kind == ErrorKind::NotFound && rule.unreachableTries > 0;
         if (!held && !notFound)
             return status;
-        if (rule.giveUpAfterMs > 0 && r.waitedMs >= rule.giveUpAfterMs) {
+        if ((rule.giveUpAfterMs > 0 && r.waitedMs >= rule.giveUpAfterMs) ||
+            (rule.triesAtMost > 0 && r.tries >= rule.triesAtMost)) {
             r.gaveUp = true;
             return status;
         }

@@ -32,13 +32,15 @@ struct RetryRule {
     // > 0: once this much has been waited, the last error is reported (kind Locked or
     // NotFound); each wait is shortened so that the total does not pass it.
     int giveUpAfterMs = 0;
+    // > 0: no more tries than this; the last error is reported.
+    int triesAtMost = 0;
 };
 
 // How the tries went, for a caller whose message tells how long it waited.
 struct RetryReport {
     int tries = 0;
     int waitedMs = 0;
-    bool gaveUp = false; // giveUpAfterMs was reached
+    bool gaveUp = false; // giveUpAfterMs or triesAtMost was reached
 };
 
 // Runs tryOnce until it succeeds or fails in a way the rule does not wait for, and

@@ -3,11 +3,13 @@
 #include "data/passcriteria.h"
 #include "data/textio.h"
 #include "support/scriptedrun.h"
+#include "support/smalldisk.h"
 #include "support/testfiles.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,14 +39,17 @@ struct RunAt {
     const PassCriteriaTable& criteria() const { return run.state().tables.criteria; }
 };
 
-// A criteria file of five levels in a temporary folder, loaded into an editor.
+// A criteria file of five levels in a temporary folder (or in folder), loaded into an
+// editor through a run whose data folder it is.
 struct Fixture {
     QTemporaryDir dir;
-    RunAt school{dir.path()};
+    RunAt school;
     ProgramRun& run = school.run;
-    QString path = dir.filePath("タイム回数データ.txt");
+    QString path;
     CriteriaEditor editor;
-    Fixture() {
+    explicit Fixture(const QString& folder = {})
+        : school(folder.isEmpty() ? dir.path() : folder),
+          path((folder.isEmpty() ? dir.path() : folder) + QStringLiteral("/タイム回数データ.txt")) {
         if (const Status saved = savePassCriteria(path, levels(5)); !saved)
             qWarning("%s", qPrintable(saved.error().text()));
         if (!editor.load(run))
@@ -180,23 +185,42 @@ void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
 
 void TestCriteriaEditor::failedSaveKeepsEverything_data() {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("folderGone");
-    QTest::newRow("comma in a cell") << "1,5" << false;
-    QTest::newRow("no code in code page 932") << "1😀" << false;
-    QTest::newRow("folder gone") << "55" << true;
+    QTest::addColumn<QString>("where");
+    QTest::newRow("comma in a cell") << "1,5"
+                                     << "";
+    QTest::newRow("no code in code page 932") << "1😀"
+                                              << "";
+    QTest::newRow("folder gone") << "55"
+                                 << "gone";
+    // The disk fills up while the file is written: the file stays as it was.
+    QTest::newRow("disk full") << "55"
+                               << "full";
 }
 
 void TestCriteriaEditor::failedSaveKeepsEverything() {
     QFETCH(QString, typed);
-    QFETCH(bool, folderGone);
-    Fixture f;
+    QFETCH(QString, where);
+    test::SmallDisk disk(64);
+    std::unique_ptr<Fixture> fixture;
+    if (where == u"full") {
+        KZ_SKIP_UNLESS_MOUNTED(disk);
+        fixture = std::make_unique<Fixture>(QFileInfo(disk.path(QStringLiteral("filler"))).absolutePath());
+        QVERIFY(disk.fill(0));
+    } else {
+        fixture = std::make_unique<Fixture>();
+    }
+    Fixture& f = *fixture;
     const QByteArray before = bytesOf(f.path);
+    QVERIFY(!before.isEmpty());
     f.goTo(2, 5);
     f.editor.TextToGrid転送(typed);
     RunAt elsewhere(f.dir.filePath("gone"));
-    const Status saved = f.editor.save(folderGone ? elsewhere.run : f.run);
+    const Status saved = f.editor.save(where == u"gone" ? elsewhere.run : f.run);
     QVERIFY(!saved);
     QVERIFY(!saved.error().message.isEmpty());
+    if (where == u"full")
+        QVERIFY2(saved.error().text().contains(QDir::toNativeSeparators(f.path)),
+                 qPrintable(saved.error().text()));
     QVERIFY(f.editor.changed());
     QCOMPARE(f.editor.cellText(2, 5), typed);
     QVERIFY(f.editor.marked(2, 5));

@@ -14,6 +14,8 @@ private slots:
     void catalogueAfterConfirmation();
     void catalogueNames_data();
     void catalogueNames();
+    void titleSizes_data();
+    void titleSizes();
     void gradeMarks_data();
     void gradeMarks();
     void levelMenuFilter_data();
@@ -58,6 +60,20 @@ void TestCatalogue::catalogueNames() {
     QFETCH(int, level);
     QFETCH(QString, name);
     QCOMPARE(catalogueLevelName(level), name);
+}
+
+void TestCatalogue::titleSizes_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<double>("size"); // in the level menu's sizes 24 and 20
+    QTest::newRow("the program's title") << "カズリンその２" << 24.0;
+    QTest::newRow("nine characters") << "123456789" << 24.0;
+    QTest::newRow("ten characters") << "1234567890" << 20.0;
+}
+
+void TestCatalogue::titleSizes() {
+    QFETCH(QString, title);
+    QFETCH(double, size);
+    QCOMPARE(titlePointSize(title, 24, 20), size);
 }
 
 void TestCatalogue::gradeMarks_data() {

@@ -231,7 +231,10 @@ void TestRetryRule::everyReaderAndWriterSaysTheSame() {
     QCOMPARE(rewriteResult(path, 1, ResultRecord{}).error().message, written);
     MaintenanceOptions maintenance;
     maintenance.wait = noWait;
-    QCOMPARE(correctResult(path, 1, std::nullopt, ResultRecord{}, maintenance).error().message, written);
+    QCOMPARE(correctResult(path, dir.filePath("copy.dat"), 1, std::nullopt, ResultRecord{}, maintenance)
+                 .error()
+                 .message,
+             written);
     QCOMPARE(removeResult(path, dir.filePath("copy.dat"), 1, std::nullopt, maintenance).error().message,
              written);
 }

@@ -13,7 +13,7 @@
 
 class QTextStream;
 
-// The facts command of kazurin2-admin, in parts for the tests.
+// The facts command of kazurin2-admin (FactsCommand in commands.h), in parts.
 namespace kz::admin {
 
 struct FactsOptions {
@@ -24,9 +24,6 @@ struct FactsOptions {
     std::optional<QDateTime> now;
     QString pdf;
 };
-
-// The options of the facts command; a usage error is Refused.
-Outcome<FactsOptions> parseFactsArguments(const QStringList& arguments);
 
 // What the command shows: the products in question and one matrix per student.
 struct FactsReport {

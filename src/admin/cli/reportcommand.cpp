@@ -1,40 +1,31 @@
 // kazurin2-admin report: the personal reports of the graph panel, as the summary block
 // of one student at one level, or drawn into one PDF file for several students.
-#include "admin/cli/admincli.h"
 #include "admin/cli/cliarguments.h"
+#include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
-#include "core/runstate.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "platform/clock.h"
 #include "reports/draw/pagecanvas.h"
+#include "reports/draw/pdffile.h"
 #include "reports/draw/reportdrawing.h"
 #include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
 namespace {
-
-struct ReportOptions {
-    std::optional<int> level;
-    QString pdf;
-    QList<int> students;
-    QString gradeFilter;
-    QList<int> levels;
-};
 
 bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int>* out) {
     out->clear();
@@ -56,17 +47,76 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
     return !out->isEmpty();
 }
 
-Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
-    ReportOptions options;
-    ReportOptions* out = &options;
-    const QStringList& args = cli.commandArguments;
+// Everything a report is made from, read once for the whole command.
+struct ReportData {
+    PassCriteriaTable criteria;
+    RosterTables roster;
+    std::unique_ptr<StatisticsTables> statistics = std::make_unique<StatisticsTables>();
+    std::vector<ResultKeys> records;
+};
+
+bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* data, QTextStream& err,
+                    int waitSeconds) {
+    if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &data->criteria); !r) {
+        err << "kazurin2-admin: 合格基準のファイルを読めません "
+            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
+        return false;
+    }
+    const Outcome<RosterLoadResult> rosterLoad = loadRoster(
+        inst.rosterPath(), now.date(), inst.schoolYearStartMonth, inst.flagTwoListed, &data->roster);
+    if (!rosterLoad) {
+        err << "kazurin2-admin: " << rosterLoad.error().text() << "\n";
+        return false;
+    }
+    if (const Status e = refreshStatistics(inst.resultsPath(), data->criteria, now, data->statistics.get(),
+                                           pauseMs, waitLimitMs(waitSeconds));
+        !e) {
+        err << "kazurin2-admin: " << e.error().text() << "\n";
+        return false;
+    }
+    Outcome<std::vector<ResultKeys>> records =
+        readWaiting(waitSeconds, [&] { return loadReportRecords(inst.resultsPath(), kLevelCount, now); });
+    if (!records) {
+        err << "kazurin2-admin: " << records.error().text() << "\n";
+        return false;
+    }
+    data->records = std::move(records).value();
+    return true;
+}
+
+bool inRoster(const RosterTables& roster, int bangou) {
+    return std::any_of(roster.listed.begin(), roster.listed.end(),
+                       [bangou](const RosterEntry& e) { return e.bangou == bangou; });
+}
+
+} // namespace
+
+QString ReportCommand::summary() {
+    return QStringLiteral("個人成績表の集計欄を示すか、PDF ファイルに描きます");
+}
+
+Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
+    Options options;
+    Options* out = &options;
     for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!args[i].startsWith(u'-'))
+            return refuseArgument(args[i]);
         const Outcome<NamedValue> option = namedValue(args, &i);
         if (!option)
             return option.error();
         const QString& name = option->name;
         const QString& value = option->value;
-        if (name == u"--level") {
+        if (name == u"--now") {
+            const Outcome<QDateTime> now = dateTimeValue(name, value);
+            if (!now)
+                return now.error();
+            out->now = *now;
+        } else if (name == u"--student") {
+            const Outcome<int> student = numberValue(name, value, 1, 5000, QStringLiteral("番号"));
+            if (!student)
+                return student.error();
+            out->student = *student;
+        } else if (name == u"--level") {
             const Outcome<int> level = numberValue(name, value, 1, kLevelCount, QStringLiteral("レベル"));
             if (!level)
                 return level.error();
@@ -98,77 +148,31 @@ Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
                         .arg(gradeFilters().size() - 1)
                         .arg(value));
         } else {
-            return usage(QStringLiteral("%1 というオプションはありません").arg(name));
+            return refuseArgument(name);
         }
     }
     if (!out->students.isEmpty() && !out->gradeFilter.isEmpty())
         return usage(QStringLiteral("--students と --grade-filter は一緒に使えません"));
-    if (cli.student && !out->students.isEmpty())
+    if (out->student && !out->students.isEmpty())
         return usage(QStringLiteral("--student と --students はどちらか一つにしてください"));
     if (out->pdf.isEmpty()) {
-        if (!cli.student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
+        if (!out->student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
             !out->levels.isEmpty())
             return usage(QStringLiteral("report には --student N --level L か --pdf FILE が要ります"));
     } else {
         if (out->level)
             return usage(QStringLiteral("--pdf のときはレベルを --levels で選んでください"));
-        if (cli.student)
-            out->students = {*cli.student};
+        if (out->student)
+            out->students = {*out->student};
         if (out->levels.isEmpty())
             out->levels = {1, 2, 3};
     }
     return options;
 }
 
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
-}
-
-// Everything a report is made from, read once for the whole command.
-struct ReportData {
-    PassCriteriaTable criteria;
-    RosterTables roster;
-    std::unique_ptr<StatisticsTables> statistics = std::make_unique<StatisticsTables>();
-    std::vector<ResultKeys> records;
-};
-
-bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* data, QTextStream& err) {
-    if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &data->criteria); !r) {
-        err << "kazurin2-admin: 合格基準のファイルを読めません "
-            << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
-        return false;
-    }
-    const Outcome<RosterLoadResult> rosterLoad = loadRoster(
-        inst.rosterPath(), now.date(), inst.schoolYearStartMonth, inst.flagTwoListed, &data->roster);
-    if (!rosterLoad) {
-        err << "kazurin2-admin: " << rosterLoad.error().text() << "\n";
-        return false;
-    }
-    if (const Status e =
-            refreshStatistics(inst.resultsPath(), data->criteria, now, data->statistics.get(), shortWait);
-        !e) {
-        err << "kazurin2-admin: " << e.error().text() << "\n";
-        return false;
-    }
-    Outcome<std::vector<ResultKeys>> records = loadReportRecords(inst.resultsPath(), kLevelCount, now);
-    if (!records) {
-        err << "kazurin2-admin: " << records.error().text() << "\n";
-        return false;
-    }
-    data->records = std::move(records).value();
-    return true;
-}
-
-bool inRoster(const RosterTables& roster, int bangou) {
-    return std::any_of(roster.listed.begin(), roster.listed.end(),
-                       [bangou](const RosterEntry& e) { return e.bangou == bangou; });
-}
-
-} // namespace
-
-QString reportHelpText() {
+QString ReportCommand::help() {
     return QStringLiteral("  report --student N --level L [--now ...]\n"
-                          "               生徒 N のレベル L（1～25）の個人成績表の集計欄を、グラフの画面が\n"
+                          "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
                           "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
                           "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
                           "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
@@ -179,20 +183,20 @@ QString reportHelpText() {
                           "               数えた位置）、または名簿のすべての生徒を、グラフの画面の順に。\n"
                           "               --levels は 1-5 や 1,3,7 のような範囲と並び（省略時 1-3）。\n"
                           "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
-                          "               レベルメニューの順位です。\n");
+                          "               レベルメニューの順位です。\n")
+        .arg(kLevelCount);
 }
 
-int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& now, QTextStream& out,
-              QTextStream& err) {
-    const Outcome<ReportOptions> parsed = parseReportOptions(cli);
-    if (!parsed) {
-        err << "kazurin2-admin: " << parsed.error().text() << "\n"
-            << "使い方は kazurin2-admin --help で表示されます\n";
-        return ExitUsage;
-    }
-    const ReportOptions& options = *parsed;
+int ReportCommand::run(const Options& options, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    const Installation& inst = *installation;
+    const QDateTime now = options.now.value_or(systemClock().now());
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
     ReportData data;
-    if (!loadReportData(inst, now, &data, err))
+    if (!loadReportData(inst, now, &data, err, run.waitSeconds))
         return ExitProblems;
 
     // The ranks are read as the level menu would show them with the grade filter chosen,
@@ -202,18 +206,16 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     ReportSources sources;
     sources.records = data.records;
     sources.rankings = graphRankingSource(builder, PointsKind::SoFar, filter, 0);
-    RunState names;
-    initRunState(names);
-    sources.programTitle = names.catalogue.programTitle;
+    sources.programTitle = programTitle();
     sources.levelCaption = [](int level) { return catalogueLevelName(level); };
     sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
 
     if (options.pdf.isEmpty()) {
-        if (!inRoster(data.roster, *cli.student)) {
-            err << "kazurin2-admin: 番号 " << *cli.student << " の生徒は名簿にいません\n";
+        if (!inRoster(data.roster, *options.student)) {
+            err << "kazurin2-admin: 番号 " << *options.student << " の生徒は名簿にいません\n";
             return ExitProblems;
         }
-        const PersonalReport report = makePersonalReport(sources, *cli.student, *options.level);
+        const PersonalReport report = makePersonalReport(sources, *options.student, *options.level);
         for (const SummaryLine& line : report.lines)
             out << line.text << "\n";
         return ExitOk;
@@ -223,10 +225,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     if (students.isEmpty()) {
         for (const StudentListLine& line : graphStudentLines(data.roster)) {
             if (options.gradeFilter.isEmpty() ||
-                levelMenuGradeMatches(
-                    options.gradeFilter,
-                    gradeNumberOf(data.roster.schoolYear,
-                                  data.roster.birthYearByBangou[static_cast<size_t>(line.bangou)])))
+                levelMenuGradeMatches(options.gradeFilter, data.roster.gradeOf(line.bangou)))
                 students << line.bangou;
         }
     }
@@ -242,19 +241,14 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     }
 
     const QString path = QFileInfo(options.pdf).absoluteFilePath();
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に書き込めません（"
-                << probe.errorString() << "）\n";
-            return ExitProblems;
-        }
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(path)
+            << " に書き込めません（フォルダがありません）\n";
+        return ExitProblems;
     }
-    QPdfWriter writer(path);
-    writer.setResolution(600);
-    writer.setTitle(names.catalogue.programTitle);
-    writer.setCreator(QStringLiteral("kazurin2-admin"));
-    draw::PagedCanvas canvas(&writer);
+    // Drawn in memory and saved whole: a failure (a full disk) leaves no file behind.
+    draw::PdfFile pdf(600, programTitle(), QStringLiteral("kazurin2-admin"));
+    draw::PageCanvas& canvas = pdf.canvas();
     if (!canvas.isActive()) {
         err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
         return ExitProblems;
@@ -266,8 +260,8 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
         draw::drawStudentReports(canvas, reportStudentName(data.roster, bangou),
                                  makePersonalReports(sources, bangou, options.levels));
     }
-    if (!canvas.finish() || QFileInfo(path).size() == 0) {
-        err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " を書き終えられませんでした\n";
+    if (const Status saved = pdf.save(path); !saved) {
+        err << "kazurin2-admin: " << saved.error().text() << "\n";
         return ExitProblems;
     }
     out << QDir::toNativeSeparators(path) << ": 生徒 " << students.size() << " 人、レベル " << [&options] {

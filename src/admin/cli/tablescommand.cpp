@@ -1,36 +1,36 @@
-#include "admin/cli/tablescommand.h"
-
+// kazurin2-admin tables: the results lists of the level menu as text.
 #include "admin/cli/cliarguments.h"
+#include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "platform/clock.h"
 
 #include <QDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
-namespace {
+namespace {} // namespace
 
-// The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
+QString TablesCommand::summary() {
+    return QStringLiteral("レベルメニューの成績一覧を示します");
 }
 
-} // namespace
-
-Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
-    TablesOptions options;
+Outcome<TablesCommand::Options> TablesCommand::parse(const QStringList& args) {
+    Options options;
     bool levelGiven = false;
     bool displayGiven = false;
     bool tableGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!args[i].startsWith(u'-'))
+            return refuseArgument(args[i]);
         const Outcome<NamedValue> option = namedValue(args, &i);
         if (!option)
             return option.error();
@@ -38,7 +38,12 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
         const QString& value = option->value;
         TableChoice& c = options.choice;
         Outcome<int> n = 0;
-        if (name == u"--level") {
+        if (name == u"--now") {
+            const Outcome<QDateTime> now = dateTimeValue(name, value);
+            if (!now)
+                return now.error();
+            options.now = *now;
+        } else if (name == u"--level") {
             levelGiven = true;
             if (value != u"all" && !(n = numberValue(name, value, 1, kLevelCount)))
                 return n.error();
@@ -82,7 +87,8 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
                 return n.error();
             c.gradeFilter = gradeFilters().at(*n);
         } else {
-            return usage(QStringLiteral("tables に %1 というオプションはありません").arg(name));
+            return refuseArgument(name,
+                                  QStringLiteral("tables に %1 というオプションはありません").arg(name));
         }
     }
     if (!levelGiven || !displayGiven || !tableGiven)
@@ -92,7 +98,7 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
     return options;
 }
 
-QString tablesHelpText() {
+QString TablesCommand::help() {
     QString filters;
     for (qsizetype k = 0; k < gradeFilters().size(); ++k) {
         if (k > 0)
@@ -103,7 +109,7 @@ QString tablesHelpText() {
                           "         [--points-kind 1|2] [--period 1..5] [--current N] [--grade-filter K]\n"
                           "         [--now 2004-03-15T14:30:00]\n"
                           "               レベルメニューのレベル L の下の成績一覧を一行ずつ（UTF-8）、その\n"
-                          "               選び方でメニューが示すとおりに。--level all ではレベル 1～25 の\n"
+                          "               選び方でメニューが示すとおりに。--level all ではレベル 1～%1 の\n"
                           "               すべてを「# level L」の行の下に。\n"
                           "               --table best: 最高タイムの順位（time の表示）か点の順位\n"
                           "               （points の表示。--points-kind 1 はこれまでの点で省略時の値、\n"
@@ -114,18 +120,21 @@ QString tablesHelpText() {
                           "               （省略時の値）、4 一年、5 十年。--current N は生徒 N に ● を\n"
                           "               付けます（省略時はだれにも）。--grade-filter K: レベルメニューの\n"
                           "               K 番目の学年の選び方、0 から数えて（省略時 0）:\n"
-                          "               ") +
+                          "               ")
+               .arg(kLevelCount) +
            filters + QStringLiteral("。\n");
 }
 
-int runTables(const Installation& inst, const QStringList& arguments, const QDateTime& now, QTextStream& out,
-              QTextStream& err) {
-    const Outcome<TablesOptions> parsed = parseTablesArguments(arguments);
-    if (!parsed) {
-        err << "kazurin2-admin: " << parsed.error().text() << "\n";
-        return ExitUsage;
-    }
-    TablesOptions options = *parsed;
+int TablesCommand::run(const Options& given, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    const Installation& inst = *installation;
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
+    Options options = given;
+    const QDateTime now = options.now.value_or(systemClock().now());
+    const int waitSeconds = run.waitSeconds;
     options.choice.now = now;
 
     PassCriteriaTable criteria;
@@ -143,7 +152,8 @@ int runTables(const Installation& inst, const QStringList& arguments, const QDat
     }
     auto stats = std::make_unique<StatisticsTables>();
     if (options.choice.table == TableKind::Ranking) {
-        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), pauseMs,
+                                               waitLimitMs(waitSeconds));
             !e) {
             err << "kazurin2-admin: " << e.error().text() << "\n";
             return ExitProblems;
@@ -151,7 +161,8 @@ int runTables(const Installation& inst, const QStringList& arguments, const QDat
     }
 
     ResultsTableBuilder builder({roster, *stats, criteria, kLevelCount});
-    const Outcome<ResultsTables> tables = builder.buildFromFile(options.choice, inst.resultsPath());
+    const Outcome<ResultsTables> tables =
+        readWaiting(waitSeconds, [&] { return builder.buildFromFile(options.choice, inst.resultsPath()); });
     if (!tables) {
         err << "kazurin2-admin: " << tables.error().text() << "\n";
         return ExitProblems;

@@ -37,10 +37,6 @@ const QString& chooseNameText() {
 
 constexpr int kBangouRole = Qt::UserRole + 1;
 
-QColor toColor(const Rgb& rgb) {
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
 } // namespace
 
 NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
@@ -60,11 +56,19 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
     activate();
 }
 
+// QWidget deletes the children before the screen's QObject part lets go of their
+// signals: the list, emptied as it goes, would otherwise report a row change to labels
+// already deleted.
+NameScreen::~NameScreen() {
+    for (QObject* child : children())
+        child->disconnect(this);
+}
+
 void NameScreen::buildControls() {
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     const RunState& state = context_.run.state();
     setWindowTitle(state.catalogue.programTitle);
-    const QColor season = toColor(state.levelMenu.seasonColour);
+    const QColor season = kit::colour(state.levelMenu.seasonColour);
     kit::paint(this, season);
 
     // Title strip.

@@ -37,6 +37,7 @@ class NameScreen final : public QWidget {
 
 public:
     NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
+    ~NameScreen() override;
 
     // Rebuilds the list: statistics refresh, roster read with today's date, one line per
     // listed student passing the grade filter, in listing order; selects line 0.
