@@ -12,7 +12,6 @@
 
 #include <QPointer>
 
-
 namespace kz {
 
 class ProcessLauncher;

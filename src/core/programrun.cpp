@@ -242,7 +242,8 @@ Status ProgramRun::changeRecord(qint32 recordNumber, const ResultRecord& expecte
     OperationWait wait(waits_, resultsFile(), inst.resultsPath());
     MaintenanceOptions options;
     options.wait = wait.function();
-    return correctResult(inst.resultsPath(), inst.resultsTempPath(), recordNumber, expected, replacement, options);
+    return correctResult(inst.resultsPath(), inst.resultsTempPath(), recordNumber, expected, replacement,
+                         options);
 }
 
 Outcome<RemovalResult> ProgramRun::removeRecord(qint32 recordNumber, const ResultRecord& expected) {
