@@ -4,6 +4,8 @@
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "core/soundtable.h"
+#include "data/answerlog.h"
+#include "data/keptattempts.h"
 #include "data/resultmaintenance.h"
 #include "data/textio.h"
 
@@ -177,6 +179,7 @@ Status resolveInstallationPaths(const QString& executableFolder, Installation* o
     inst.programFolderName = folderPath.mid(folderPath.lastIndexOf(u'/') + 1);
     inst.programDataFolder = inst.dataRoot + inst.programFolderName + u'/';
     inst.soundFolder = inst.dataRoot + QStringLiteral("音フォルダ/");
+    inst.keptFolder = keptAttemptsFolder(userStateFolder(), inst.programDataFolder);
     *out = std::move(inst);
     return {};
 }
@@ -263,6 +266,15 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
     MaintenanceOptions recovery;
     recovery.lockTries = 5;
     notices.append(maintenanceNotices(inst.resultsPath(), inst.resultsTempPath(), recovery));
+
+    // Attempts this computer kept while the results file could not be written go in now,
+    // after that (their answer lines that the answer log does not take wait with the run).
+    const Outcome<ReplayResult> replayed = replayKeptAttempts(
+        inst.keptFolder, inst.resultsPath(), inst.programDataFolder + answerLogFileName());
+    if (replayed)
+        state.attempt.answerLogBacklog += replayed->unplacedAnswers;
+    if (const QString told = keptReplayNotice(replayed); !told.isEmpty())
+        notices.append(told);
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList)) {

@@ -12,6 +12,9 @@ struct Installation {
     QString programFolderName; // last component of appFolder
     QString programDataFolder; // dataRoot + programFolderName + "/"
     QString soundFolder;       // dataRoot + "音フォルダ/"
+    // This computer's store of attempts kept while the results file could not be written
+    // (keptAttemptsFolder: in the user's state folder, one per program data folder).
+    QString keptFolder;
 
     int schoolYearStartMonth = 0;
     QString siteCode; // up to 5 characters, empty when none

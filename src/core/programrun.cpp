@@ -4,6 +4,8 @@
 #include "core/catalogue.h"
 #include "core/season.h"
 #include "data/attemptrecording.h"
+#include "data/keptattempts.h"
+#include "data/oledate.h"
 #include "data/retryrule.h"
 #include "data/statistics.h"
 #include "platform/clock.h"
@@ -183,6 +185,37 @@ Status ProgramRun::recordEndedAttempt() {
     state.attempt.clearedBefore = recorded->judgement.clearedBefore;
     state.attempt.newPersonalBest = recorded->judgement.newPersonalBest;
     state.attempt.newSchoolBest = recorded->judgement.newSchoolBest;
+    // The results file takes records again: attempts kept on this computer go in now. What
+    // cannot go in stays kept for the next time; it is not this attempt's failure.
+    {
+        OperationWait wait(waits_, resultsFile(), path);
+        KeptOptions options;
+        options.wait = wait.function();
+        options.lockTries = 3;
+        if (const Outcome<ReplayResult> replayed = replayKeptAttempts(
+                inst.keptFolder, path, inst.programDataFolder + answerLogFileName(), options))
+            state.attempt.answerLogBacklog += replayed->unplacedAnswers;
+    }
+    return {};
+}
+
+Status ProgramRun::keepEndedAttempt() {
+    RunState& state = *state_;
+    const Installation& inst = state.settings.installation;
+    const ResultRecord record = makeResultRecord(clock_.now(), state.student.currentBangou,
+                                                 state.attempt.currentLevel, state.attempt.recordedTime,
+                                                 inst.siteCode);
+    const QByteArray answers = formatAttemptAnswers(QDateTime(dateFromOle(record.date), timeFromOle(record.time)),
+                                                    record.bangou, record.level, state.attempt.attemptAnswers);
+    if (const Status kept = keepAttempt(inst.keptFolder, inst.programDataFolder, record, answers); !kept)
+        return makeError(kept.error().kind,
+                         QStringLiteral("成績ファイルにも、このコンピューターにも書き込めませんでした。") +
+                             kept.error().message,
+                         kept.error().detail, kept.error().code);
+    state.attempt.attemptAnswers.clear();
+    state.attempt.clearedBefore = false;
+    state.attempt.newPersonalBest = false;
+    state.attempt.newSchoolBest = false;
     return {};
 }
 

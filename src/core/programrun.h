@@ -107,6 +107,14 @@ public:
     // never the student's to wait for). On a failure nothing is changed and the call may
     // be repeated: the attempt is stored once. Tests replace it with one of their own.
     virtual Status recordEndedAttempt();
+    // When the results file cannot be written: keeps the ended attempt on this computer
+    // (data/keptattempts.h), its record made now and its answer lines with it, to be
+    // appended to the results file later (at the next start-up, after the next attempt
+    // recorded). The attempt is not in the results file, so nothing pretends it is: the
+    // outcome flags stay cleared, the best times and every figure stay those of the
+    // results file. On a failure nothing is kept and the call may be repeated. Tests
+    // replace it with one of their own.
+    virtual Status keepEndedAttempt();
 
     // --- The results file, for the tables and the reports
     // The newest count records (all when count <= 0), as the results tables and the

@@ -17,12 +17,8 @@ namespace {
 constexpr int kRecordBytes = 44;
 const QByteArray kFormatLine = QByteArrayLiteral("kazurin2-journal 1");
 
-QByteArray checkOf(const QByteArray& entry) {
-    return QCryptographicHash::hash(entry, QCryptographicHash::Sha256).toHex().left(8);
-}
-
 QByteArray lineOf(const QByteArray& entry) {
-    return entry + ' ' + checkOf(entry) + '\n';
+    return checkedLine(entry);
 }
 
 QString shown(const QString& path) {
@@ -63,6 +59,17 @@ bool readRecordHex(const QByteArray& text, QByteArray* out) {
 
 } // namespace
 
+QByteArray checkedLine(const QByteArray& entry) {
+    return entry + ' ' + QCryptographicHash::hash(entry, QCryptographicHash::Sha256).toHex().left(8) + '\n';
+}
+
+std::optional<QByteArray> checkedEntry(const QByteArray& line) {
+    const qsizetype space = line.lastIndexOf(' ');
+    if (space < 0 || checkedLine(line.left(space)) != line + '\n')
+        return std::nullopt;
+    return line.left(space);
+}
+
 QString maintenanceJournalPath(const QString& copyPath) {
     if (copyPath.endsWith(QStringLiteral(".dat"), Qt::CaseInsensitive))
         return copyPath.left(copyPath.size() - 4) + QStringLiteral(".jnl");
@@ -88,15 +95,14 @@ Outcome<std::optional<MaintenanceJournal>> readMaintenanceJournal(const QString&
         const qsizetype end = bytes.indexOf('\n', start);
         if (end < 0)
             break; // cut short
-        const QByteArray line = bytes.mid(start, end - start);
-        const qsizetype space = line.lastIndexOf(' ');
-        if (space < 0 || checkOf(line.left(space)) != line.mid(space + 1))
+        const std::optional<QByteArray> entry = checkedEntry(bytes.mid(start, end - start));
+        if (!entry)
             break; // cut short or damaged: the journal ends before it
-        const QList<QByteArray> f = line.left(space).split(' ');
+        const QList<QByteArray> f = entry->split(' ');
         ++lineNumber;
         bool understood = true;
         if (lineNumber == 1) {
-            understood = line.left(space) == kFormatLine;
+            understood = *entry == kFormatLine;
         } else if (lineNumber == 2) {
             qint64 k = 0;
             if (f.size() == 4 && f[0] == "remove" && toNumber(f[1], &k) &&

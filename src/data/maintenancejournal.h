@@ -60,6 +60,12 @@ struct MaintenanceJournal {
     qint64 validBytes = 0; // length of the journal up to its last whole line
 };
 
+// A journal line: the entry, a space, its check value (8 hex digits of its SHA-256) and
+// "\n". The same form serves the store of kept attempts (keptattempts.h).
+QByteArray checkedLine(const QByteArray& entry);
+// The entry of a line without its "\n", when its check value matches.
+std::optional<QByteArray> checkedEntry(const QByteArray& line);
+
 // The journal's path for the copy's path: "成績累積データtemp.dat" gives "成績累積データtemp.jnl".
 QString maintenanceJournalPath(const QString& copyPath);
 

@@ -5,22 +5,28 @@
 
 namespace kz {
 
-RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
-                                const std::function<bool(const Error& error)>& askRetry, int* calls) {
+RecordingStatus recordWithRetry(const AttemptRecorder& recorder, const AttemptRecorder& keeper,
+                                const std::function<RecordingChoice(const Error& error)>& choose, int* calls) {
+    const auto run = [](const AttemptRecorder& step) -> Status {
+        if (!step)
+            return makeError(ErrorKind::Internal, QStringLiteral("成績を記録する手続きが用意されていません。"));
+        return step();
+    };
     for (;;) {
-        Status status;
-        if (recorder) {
-            if (calls)
-                ++*calls;
-            status = recorder();
-        } else {
-            status =
-                makeError(ErrorKind::Internal, QStringLiteral("成績を記録する手続きが用意されていません。"));
-        }
+        if (calls)
+            ++*calls;
+        Status status = run(recorder);
         if (status.ok())
             return RecordingStatus::Recorded;
-        if (!askRetry || !askRetry(status.error()))
-            return RecordingStatus::GivenUp;
+        for (;;) {
+            if (!choose)
+                return RecordingStatus::GivenUp;
+            if (choose(status.error()) == RecordingChoice::Retry)
+                break;
+            status = run(keeper);
+            if (status.ok())
+                return RecordingStatus::KeptHere;
+        }
     }
 }
 
@@ -31,12 +37,19 @@ void AttemptHandOff::finishAttempt(const DrillEnding& ending) {
         return;
     observer_.handOffBegun(ending.timedOut);
     const RecordingStatus status =
-        recordWithRetry([this] { return run_.recordEndedAttempt(); },
-                        [this](const Error& error) { return observer_.retryRecording(error); });
-    if (status == RecordingStatus::Recorded)
+        recordWithRetry([this] { return run_.recordEndedAttempt(); }, [this] { return run_.keepEndedAttempt(); },
+                        [this](const Error& error) { return observer_.chooseAfterFailure(error); });
+    switch (status) {
+    case RecordingStatus::Recorded:
         observer_.attemptRecorded();
-    else
+        break;
+    case RecordingStatus::KeptHere:
+        observer_.attemptKeptHere();
+        break;
+    case RecordingStatus::GivenUp:
         observer_.recordingGivenUp();
+        break;
+    }
 }
 
 } // namespace kz

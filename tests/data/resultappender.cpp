@@ -20,7 +20,11 @@
 //       removes record 1 again and again while it is one of students 1..own, after
 //       finishing whatever an earlier loop left; prints each step reached ("S<step>")
 //       and "removed" after each removal, for a test that kills it at random.
+//   resultappender replay-crash <kept-folder> <file> <answer-log> <step> <nth>
+//       appends the attempts kept in <kept-folder> and dies, without cleaning up, the
+//       nth time it reaches the named step of the replay; 0 when it never got there.
 #include "data/answerlog.h"
+#include "data/keptattempts.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 
@@ -168,7 +172,29 @@ int main(int argc, char** argv) {
             }
         }
     }
+    if (args.size() == 7 && args[1] == "replay-crash") {
+        const std::optional<kz::ReplayStep> step = kz::replayStepNamed(args[5]);
+        if (!step) {
+            std::fprintf(stderr, "no such step: %s\n", qPrintable(args[5]));
+            return 1;
+        }
+        int left = args[6].toInt();
+        kz::KeptOptions options;
+        options.wait = [](int) { QThread::usleep(100); };
+        options.checkpoint = [at = *step, &left](kz::ReplayStep reached) -> kz::Status {
+            if (reached == at && --left == 0)
+                std::_Exit(9);
+            return {};
+        };
+        const auto replayed = kz::replayKeptAttempts(args[2], args[3], args[4], options);
+        if (!replayed || replayed->stopped) {
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(replayed ? replayed->stopped->text() : replayed.error().text()));
+            return 2;
+        }
+        return 0;
+    }
     std::fprintf(stderr, "usage: resultappender append|answers|hold|remove-crash|change-crash|recover-crash|"
-                         "remove-loop ...\n");
+                         "remove-loop|replay-crash ...\n");
     return 1;
 }

@@ -10,7 +10,8 @@ using namespace kz;
 
 namespace {
 
-// Notes what the screen is told, and answers the retry question from a budget.
+// Notes what the screen is told, and answers the question after a failure: try again
+// while retries are allowed, then keep the attempt here.
 class NotingObserver final : public HandOffObserver {
 public:
     QStringList calls;
@@ -22,11 +23,12 @@ public:
         if (onBegun)
             onBegun();
     }
-    bool retryRecording(const Error& error) override {
+    RecordingChoice chooseAfterFailure(const Error& error) override {
         calls << QStringLiteral("retry?") + error.message;
-        return retriesAllowed-- > 0;
+        return retriesAllowed-- > 0 ? RecordingChoice::Retry : RecordingChoice::KeepHere;
     }
     void attemptRecorded() override { calls << QStringLiteral("recorded"); }
+    void attemptKeptHere() override { calls << QStringLiteral("kept"); }
     void recordingGivenUp() override { calls << QStringLiteral("givenUp"); }
 };
 
@@ -36,24 +38,38 @@ class TestAttemptHandOff : public QObject {
     Q_OBJECT
 
 private slots:
+    // After each failure the student chooses: the results file again, or this computer;
+    // when keeping fails too the student chooses again. Nothing is thrown away.
     void recordingRetry_data() {
         QTest::addColumn<int>("failures");
-        QTest::addColumn<int>("retriesAllowed");
+        QTest::addColumn<int>("keepFailures");
+        QTest::addColumn<QString>("choices"); // R: retry, K: keep here, in order
         QTest::addColumn<int>("calls");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<bool>("recorded");
-        QTest::newRow("first time") << 0 << 0 << 1 << 0 << true;
-        QTest::newRow("fails once, retried") << 1 << 5 << 2 << 1 << true;
-        QTest::newRow("fails three times, retried") << 3 << 5 << 4 << 3 << true;
-        QTest::newRow("fails, given up") << 1 << 0 << 1 << 1 << false;
-        QTest::newRow("keeps failing, given up on the third") << 99 << 2 << 3 << 3 << false;
+        QTest::addColumn<int>("keeps");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<int>("outcome");
+        const int recorded = int(RecordingStatus::Recorded);
+        const int kept = int(RecordingStatus::KeptHere);
+        QTest::newRow("first time") << 0 << 0 << "" << 1 << 0 << QStringList{} << recorded;
+        QTest::newRow("fails once, retried") << 1 << 0 << "R" << 2 << 0 << QStringList{"locked 1"} << recorded;
+        QTest::newRow("fails three times, retried")
+            << 3 << 0 << "RRR" << 4 << 0 << QStringList{"locked 1", "locked 2", "locked 3"} << recorded;
+        QTest::newRow("fails, kept here") << 1 << 0 << "K" << 1 << 1 << QStringList{"locked 1"} << kept;
+        QTest::newRow("keeps failing, kept on the third")
+            << 99 << 0 << "RRK" << 3 << 1 << QStringList{"locked 1", "locked 2", "locked 3"} << kept;
+        QTest::newRow("keeping fails, then retried")
+            << 1 << 1 << "KR" << 2 << 1 << QStringList{"locked 1", "keep 1"} << recorded;
+        QTest::newRow("keeping fails twice, then kept")
+            << 99 << 2 << "KKK" << 1 << 3 << QStringList{"locked 1", "keep 1", "keep 2"} << kept;
     }
     void recordingRetry() {
         QFETCH(int, failures);
-        QFETCH(int, retriesAllowed);
+        QFETCH(int, keepFailures);
+        QFETCH(QString, choices);
         int failed = 0;
-        int asked = 0;
-        QStringList errors;
+        int keepFailed = 0;
+        int keeperCalls = 0;
+        QStringList questions;
         const AttemptRecorder recorder = [&]() -> Status {
             if (failed < failures) {
                 ++failed;
@@ -61,32 +77,46 @@ private slots:
             }
             return {};
         };
+        const AttemptRecorder keeper = [&]() -> Status {
+            ++keeperCalls;
+            if (keepFailed < keepFailures) {
+                ++keepFailed;
+                return makeError(ErrorKind::WriteFailed, QStringLiteral("keep %1").arg(keepFailed));
+            }
+            return {};
+        };
         int recorderCalls = 0;
         const RecordingStatus status = recordWithRetry(
-            recorder,
+            recorder, keeper,
             [&](const Error& error) {
-                errors << error.message;
-                return ++asked <= retriesAllowed;
+                questions << error.message;
+                const qsizetype i = questions.size() - 1;
+                return i < choices.size() && choices[i] == u'K' ? RecordingChoice::KeepHere
+                                                                : RecordingChoice::Retry;
             },
             &recorderCalls);
         QFETCH(int, calls);
-        QFETCH(int, questions);
-        QFETCH(bool, recorded);
+        QFETCH(int, keeps);
+        QFETCH(QStringList, asked);
+        QFETCH(int, outcome);
         QCOMPARE(recorderCalls, calls);
-        QCOMPARE(asked, questions);
-        QCOMPARE(status == RecordingStatus::Recorded, recorded);
-        if (!errors.isEmpty())
-            QCOMPARE(errors.first(), QStringLiteral("locked 1"));
+        QCOMPARE(keeperCalls, keeps);
+        QCOMPARE(questions, asked);
+        QCOMPARE(int(status), outcome);
     }
 
-    void missingRecorderIsNoSuccess() {
+    // A missing step is a failure, never a silent success; without a way to ask nothing
+    // more is tried.
+    void missingStepIsNoSuccess() {
         QString error;
-        const RecordingStatus status = recordWithRetry(AttemptRecorder(), [&](const Error& e) {
-            error = e.message;
-            return false;
-        });
-        QCOMPARE(status, RecordingStatus::GivenUp);
+        const RecordingStatus kept =
+            recordWithRetry(AttemptRecorder(), [] { return Status(); }, [&](const Error& e) {
+                error = e.message;
+                return RecordingChoice::KeepHere;
+            });
+        QCOMPARE(kept, RecordingStatus::KeptHere);
         QVERIFY(!error.isEmpty());
+        QCOMPARE(recordWithRetry(AttemptRecorder(), AttemptRecorder(), {}), RecordingStatus::GivenUp);
     }
 
     // The ending goes into the run's attempt, the screen is covered before anything is
@@ -101,7 +131,7 @@ private slots:
         QTest::newRow("timed out") << true << 0 << 0 << 99999 << QStringList{"begun:timedOut", "recorded"};
         QTest::newRow("locked once, retried")
             << false << 1 << 1 << 61 << QStringList{"begun", "retry?使用中", "recorded"};
-        QTest::newRow("given up") << false << 1 << 0 << 61 << QStringList{"begun", "retry?使用中", "givenUp"};
+        QTest::newRow("kept here") << false << 1 << 0 << 61 << QStringList{"begun", "retry?使用中", "kept"};
     }
     void handOff() {
         QFETCH(bool, timedOut);
@@ -133,6 +163,7 @@ private slots:
         QCOMPARE(attempt.elapsedSeconds, 61);
         QCOMPARE(attempt.timedOut, timedOut);
         QVERIFY(attempt.recordingStarted);
+        QCOMPARE(run.keepings, calls.contains(QStringLiteral("kept")) ? 1 : 0);
     }
 
     // A time-out arriving while the last answer is being handed off (the screen runs

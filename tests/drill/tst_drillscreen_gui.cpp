@@ -377,6 +377,8 @@ private slots:
         QCOMPARE(rig.recorderCalls.first().recordedTime, 12);
     }
 
+    // After a failure the student tries again or keeps the attempt on this computer; no
+    // choice throws it away.
     void recordingFailure_data() {
         QTest::addColumn<int>("failures");
         QTest::addColumn<bool>("retry");
@@ -384,7 +386,7 @@ private slots:
         QTest::addColumn<QStringList>("navigation");
         QTest::newRow("retried until stored")
             << 2 << true << 3 << QStringList{"screenReady", "showEndScreen"};
-        QTest::newRow("given up: back to the menu")
+        QTest::newRow("kept here: told, back to the menu")
             << 1 << false << 1 << QStringList{"screenReady", "showLevelMenu"};
     }
     void recordingFailure() {
@@ -394,13 +396,19 @@ private slots:
         QFETCH(QStringList, navigation);
         Rig rig(4, 2);
         rig.failuresLeft = failures;
-        rig.messages.answer = retry ? MessageBox::Answer::Ok : MessageBox::Answer::Cancel;
+        rig.messages.answer = retry ? MessageBox::Answer::Yes : MessageBox::Answer::No;
         rig.open();
         for (int i = 0; i < 10; ++i)
             rig.tick();
         QCOMPARE(rig.recorderCalls.size(), recorderCalls);
-        QCOMPARE(rig.messages.shown.size(), qMin(failures, retry ? failures : 1));
-        QVERIFY(rig.messages.shown.first().text.contains("成績累積データ.dat は使用中です。"));
+        QCOMPARE(rig.run.keepings, retry ? 0 : 1);
+        QCOMPARE(rig.messages.shown.size(), retry ? failures : 2);
+        const QString question = rig.messages.shown.first().text;
+        QVERIFY(question.contains("成績累積データ.dat は使用中です。"));
+        QVERIFY(question.contains("いいえ：この成績をこのコンピューターに残し、あとで成績ファイルに記録します。"));
+        QVERIFY(!question.contains("キャンセル"));
+        if (!retry)
+            QVERIFY(rig.messages.shown.last().text.contains("この成績はこのコンピューターに残しました。"));
         QCOMPARE(rig.navigator.calls, navigation);
         QVERIFY(!rig.frm->isVisible());
     }

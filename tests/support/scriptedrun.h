@@ -47,7 +47,7 @@ inline FileWaits noFileWaits() {
     return fileWaitsCalling({});
 }
 
-// A run whose statistics refresh and recording step do what the test scripts: each is
+// A run whose statistics refresh, recording step and keeping step do what the test scripts: each is
 // counted, then runs the test's function (empty: nothing is read or written, success).
 // Tests that want the real step call ProgramRun's own (useRealRefresh, useRealRecording).
 class ScriptedRun final : public ProgramRun {
@@ -61,12 +61,15 @@ public:
     std::function<Status()> onRefresh;
     int recordings = 0;
     std::function<Status()> onRecord;
+    int keepings = 0;
+    std::function<Status()> onKeep;
 
     void useRealRefresh() {
         onRefresh = [this] { return ProgramRun::refreshStatistics(); };
     }
     void useRealRecording() {
         onRecord = [this] { return ProgramRun::recordEndedAttempt(); };
+        onKeep = [this] { return ProgramRun::keepEndedAttempt(); };
     }
 
     Status refreshStatistics() override {
@@ -76,6 +79,10 @@ public:
     Status recordEndedAttempt() override {
         ++recordings;
         return onRecord ? onRecord() : Status();
+    }
+    Status keepEndedAttempt() override {
+        ++keepings;
+        return onKeep ? onKeep() : Status();
     }
 };
 

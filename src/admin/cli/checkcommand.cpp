@@ -5,12 +5,14 @@
 #include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/answerlogaudit.h"
+#include "data/keptattempts.h"
 #include "data/maintenancejournal.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/roster.h"
+#include "data/statistics.h"
 #include "data/textio.h"
 #include "platform/datafile.h"
 #include "platform/sdlsoundplayer.h"
@@ -313,6 +315,43 @@ void checkResults(const Installation& inst, Report& report) {
     checkLeftovers(inst, report);
 }
 
+// Attempts this computer kept while the results file could not be written. The check sees
+// only the store of this computer's user running it: every other computer keeps its own.
+void checkKeptAttempts(const Installation& inst, Report& report) {
+    const QString store = inst.keptFolder + keptAttemptsFileName();
+    const Outcome<KeptAttempts> kept = readKeptAttempts(inst.keptFolder);
+    if (!kept) {
+        report.file(store, kept.error().text());
+        return;
+    }
+    if (kept->tornTail)
+        report.file(store, QStringLiteral("最後の行が途中で切れています（書いている途中で止まりました）。"
+                                          "その行は読まれず、次に書くときに削除されます"));
+    if (kept->waiting.empty())
+        return;
+    report.file(store,
+                QStringLiteral("このコンピューターに、成績ファイルにまだ書き込めていない成績が %1 件あります。"
+                               "プログラムの次の起動、次の成績の記録、または kazurin2-admin check --repair "
+                               "で書き込みます（調べたのはこのコンピューターのこのユーザーの控えだけです。"
+                               "ほかのコンピューターの控えは、そのコンピューターで check を実行すると分かります）")
+                    .arg(kept->waiting.size()));
+    qint64 number = 0;
+    for (const KeptAttempt& a : kept->waiting) {
+        const ResultRecord& r = a.record;
+        const qint64 answers = a.answerLines.count('\n');
+        report.atRecord(store, ++number,
+                        QStringLiteral("%1 %2 番号 %3 レベル %4 %5、解答 %6 行")
+                            .arg(dateFromOle(r.date).toString(Qt::ISODate),
+                                 timeFromOle(r.time).toString(QStringLiteral("HH:mm:ss")))
+                            .arg(r.bangou)
+                            .arg(r.level)
+                            .arg(r.recordedTime == StatisticsTables::kNoTime
+                                     ? QStringLiteral("時間切れ")
+                                     : QStringLiteral("%1 秒").arg(r.recordedTime))
+                            .arg(answers));
+    }
+}
+
 // The answer log: unreadable and torn lines, and how it matches the results file.
 void checkAnswerLog(const Installation& inst, Report& report) {
     const QString path = inst.programDataFolder + answerLogFileName();
@@ -387,6 +426,15 @@ void repairLeftovers(const Installation& inst, QTextStream& out, int waitSeconds
     for (const QString& removed : removeStaleSaveTemporaries(inst.programDataFolder))
         out << shortenForMessage(QDir::toNativeSeparators(removed), 200)
             << QStringLiteral(": 保存の途中で止まったときの一時ファイルを削除しました") << "\n";
+    KeptOptions kept;
+    kept.wait = pauseMs;
+    kept.retryMs = kWaitStepMs;
+    kept.lockTries = options.lockTries;
+    const Outcome<ReplayResult> replayed = replayKeptAttempts(
+        inst.keptFolder, inst.resultsPath(), inst.programDataFolder + answerLogFileName(), kept);
+    if (const QString told = keptReplayNotice(replayed); !told.isEmpty())
+        out << shortenForMessage(QDir::toNativeSeparators(inst.keptFolder + keptAttemptsFileName()), 200)
+            << ": " << QString(told).replace(u'\n', u' ') << "\n";
 }
 
 } // namespace
@@ -408,7 +456,11 @@ QString CheckCommand::help() {
         "               示します。問題があれば終了状態 1、なければ 0 です。\n"
         "               --repair: 先に、途中で止まった記録の消去や変更を終え（プログラムの\n"
         "               起動と同じです）、保存の途中で止まったときの一時ファイルを削除して、\n"
-        "               したことを一行ずつ示します。そのあと同じに調べます。\n");
+        "               したことを一行ずつ示します。そのあと同じに調べます。\n"
+        "               このコンピューターに残された成績（成績ファイルに書き込めなかったときの\n"
+        "               控え、ユーザーの状態フォルダ ~/.local/state/kazurin2/ にあります）も\n"
+        "               一件ずつ示します。調べるのは実行したコンピューターのこのユーザーの\n"
+        "               控えだけです。--repair はそれを成績ファイルに書き込みます。\n");
 }
 
 Outcome<CheckCommand::Options> CheckCommand::parse(const QStringList& options) {
@@ -440,6 +492,7 @@ int CheckCommand::run(const Options& options, const CommandRun& run) {
     checkSounds(inst, report);
     checkResults(inst, report);
     checkAnswerLog(inst, report);
+    checkKeptAttempts(inst, report);
     if (report.count() == 0) {
         out << QStringLiteral("問題はありません\n");
         return ExitOk;

@@ -428,18 +428,26 @@ void DrillScreen::handOffBegun(bool timedOut) {
     sTimer1_->stop();
 }
 
-bool DrillScreen::retryRecording(const Error& error) {
-    const QString text =
-        QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
-        QStringLiteral(
-            "\n\nＯＫ：もう一度記録します。\nキャンセル：この成績は記録せずにメニューに戻ります。");
-    return context_.messages.okCancel(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Ok;
+RecordingChoice DrillScreen::chooseAfterFailure(const Error& error) {
+    const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
+                         QStringLiteral("\n\nはい：もう一度記録します。\nいいえ：この成績をこのコンピューターに"
+                                        "残し、あとで成績ファイルに記録します。");
+    return context_.messages.yesNo(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Yes
+               ? RecordingChoice::Retry
+               : RecordingChoice::KeepHere;
 }
 
 void DrillScreen::attemptRecorded() {
     stopForGood();
     // The navigator covers the hand-over, pauses and puts the end screen in this one's place.
     context_.navigator.showEndScreen();
+}
+
+void DrillScreen::attemptKeptHere() {
+    context_.messages.inform(this, QStringLiteral("成績記録"),
+                             QStringLiteral("成績ファイルに書き込めなかったので、この成績はこのコンピューターに"
+                                            "残しました。成績ファイルに書き込めるようになったら記録します。"));
+    leaveToLevelMenu();
 }
 
 void DrillScreen::recordingGivenUp() {

@@ -75,8 +75,9 @@ private:
 
     // HandOffObserver
     void handOffBegun(bool timedOut) override;
-    bool retryRecording(const Error& error) override;
+    RecordingChoice chooseAfterFailure(const Error& error) override;
     void attemptRecorded() override;
+    void attemptKeptHere() override;
     void recordingGivenUp() override;
 
     void buildControls();
@@ -86,7 +87,8 @@ private:
     void showMinutes();
     // The run's attempt has ended (ProgramRun::endAttempt), or there was none to run.
     bool attemptOver() const;
-    // Leaves without an end screen (no questions, or the recording was given up).
+    // Leaves without an end screen (no questions, the attempt kept on this computer, or
+    // the recording given up).
     void leaveToLevelMenu();
     // No more ticks; the navigator may close the window now.
     void stopForGood();
