@@ -269,8 +269,8 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
 
     // Attempts this computer kept while the results file could not be written go in now,
     // after that (their answer lines that the answer log does not take wait with the run).
-    const Outcome<ReplayResult> replayed = replayKeptAttempts(
-        inst.keptFolder, inst.resultsPath(), inst.programDataFolder + answerLogFileName());
+    const Outcome<ReplayResult> replayed =
+        replayKeptAttempts(inst.keptFolder, inst.resultsPath(), inst.programDataFolder + answerLogFileName());
     if (replayed)
         state.attempt.answerLogBacklog += replayed->unplacedAnswers;
     if (const QString told = keptReplayNotice(replayed); !told.isEmpty())

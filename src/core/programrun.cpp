@@ -202,11 +202,12 @@ Status ProgramRun::recordEndedAttempt() {
 Status ProgramRun::keepEndedAttempt() {
     RunState& state = *state_;
     const Installation& inst = state.settings.installation;
-    const ResultRecord record = makeResultRecord(clock_.now(), state.student.currentBangou,
-                                                 state.attempt.currentLevel, state.attempt.recordedTime,
-                                                 inst.siteCode);
-    const QByteArray answers = formatAttemptAnswers(QDateTime(dateFromOle(record.date), timeFromOle(record.time)),
-                                                    record.bangou, record.level, state.attempt.attemptAnswers);
+    const ResultRecord record =
+        makeResultRecord(clock_.now(), state.student.currentBangou, state.attempt.currentLevel,
+                         state.attempt.recordedTime, inst.siteCode);
+    const QByteArray answers =
+        formatAttemptAnswers(QDateTime(dateFromOle(record.date), timeFromOle(record.time)), record.bangou,
+                             record.level, state.attempt.attemptAnswers);
     if (const Status kept = keepAttempt(inst.keptFolder, inst.programDataFolder, record, answers); !kept)
         return makeError(kept.error().kind,
                          QStringLiteral("成績ファイルにも、このコンピューターにも書き込めませんでした。") +

@@ -21,17 +21,18 @@ constexpr qint64 kRecord = ResultRecord::kSize;
 const QByteArray kFormatLine = QByteArrayLiteral("kazurin2-kept 1");
 constexpr int kStoreLockTries = 20;
 
-constexpr std::array<const char*, 6> kStepNames{"Noted", "Appended", "Recorded", "AnswersWritten", "Done",
-                                                "Emptied"};
+constexpr std::array<const char*, 6> kStepNames{"Noted",          "Appended", "Recorded",
+                                                "AnswersWritten", "Done",     "Emptied"};
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
 Error storeError(const QString& path, const QString& what, const Error& cause) {
-    return makeError(ErrorKind::WriteFailed,
-                     QStringLiteral("このコンピューターの成績の控え %1 を%2ことができません。").arg(shown(path), what),
-                     withMessage(cause, QString()).text(), cause.code);
+    return makeError(
+        ErrorKind::WriteFailed,
+        QStringLiteral("このコンピューターの成績の控え %1 を%2ことができません。").arg(shown(path), what),
+        withMessage(cause, QString()).text(), cause.code);
 }
 
 // The store as read: what waits, where its last whole line ends and the last number given.
@@ -347,8 +348,9 @@ Outcome<KeptAttempts> readKeptAttempts(const QString& folder) {
     if (!read) {
         if (read.error().kind == ErrorKind::NotFound)
             return none;
-        return withMessage(read.error(),
-                           QStringLiteral("このコンピューターの成績の控え %1 を読めません。").arg(shown(path)));
+        return withMessage(
+            read.error(),
+            QStringLiteral("このコンピューターの成績の控え %1 を読めません。").arg(shown(path)));
     }
     Outcome<ParsedStore> parsed = parseStore(path, *read);
     if (!parsed)
@@ -388,8 +390,8 @@ Outcome<ReplayResult> replayKeptAttempts(const QString& folder, const QString& r
                                          const QString& answerLogPath, const KeptOptions& options) {
     ReplayResult result;
     const QString path = folder + keptAttemptsFileName();
-    if (folder.isEmpty() || !QFileInfo::exists(path))
-        return result;
+    if (folder.isEmpty() || QFileInfo(path).size() == 0)
+        return result; // no store, or nothing kept since it was last emptied
     LockedStore store(path);
     const Outcome<ParsedStore> parsed = store.openAndRead(options);
     if (!parsed)

@@ -6,10 +6,12 @@
 namespace kz {
 
 RecordingStatus recordWithRetry(const AttemptRecorder& recorder, const AttemptRecorder& keeper,
-                                const std::function<RecordingChoice(const Error& error)>& choose, int* calls) {
+                                const std::function<RecordingChoice(const Error& error)>& choose,
+                                int* calls) {
     const auto run = [](const AttemptRecorder& step) -> Status {
         if (!step)
-            return makeError(ErrorKind::Internal, QStringLiteral("成績を記録する手続きが用意されていません。"));
+            return makeError(ErrorKind::Internal,
+                             QStringLiteral("成績を記録する手続きが用意されていません。"));
         return step();
     };
     for (;;) {
@@ -36,9 +38,9 @@ void AttemptHandOff::finishAttempt(const DrillEnding& ending) {
     if (!run_.endAttempt(ending.timedOut, ending.elapsedSeconds))
         return;
     observer_.handOffBegun(ending.timedOut);
-    const RecordingStatus status =
-        recordWithRetry([this] { return run_.recordEndedAttempt(); }, [this] { return run_.keepEndedAttempt(); },
-                        [this](const Error& error) { return observer_.chooseAfterFailure(error); });
+    const RecordingStatus status = recordWithRetry(
+        [this] { return run_.recordEndedAttempt(); }, [this] { return run_.keepEndedAttempt(); },
+        [this](const Error& error) { return observer_.chooseAfterFailure(error); });
     switch (status) {
     case RecordingStatus::Recorded:
         observer_.attemptRecorded();

@@ -1,6 +1,8 @@
 #include "admin/cli/admincli.h"
 #include "core/installation.h"
 #include "core/runstate.h"
+#include "data/answerlog.h"
+#include "data/keptattempts.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/sdlsoundplayer.h"
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -139,6 +142,7 @@ private slots:
     void removeRecord_data();
     void removeRecord();
     void checkRepairFinishesAnInterruptedRemoval();
+    void checkListsKeptAttempts();
     void removeKilledAtRandomWhileAStationAppends();
     void soundDevice_data();
     void soundDevice();
@@ -656,6 +660,46 @@ void TestAdminCli::checkRepairFinishesAnInterruptedRemoval() {
     QVERIFY2(run.out.endsWith(QStringLiteral("問題はありません\n")), qPrintable(run.out));
     QCOMPARE(run.status, 0);
     QCOMPARE(test::readBytes(results), before.left(44) + before.mid(88));
+}
+
+// Attempts this computer kept while the results file could not be written: check lists
+// them one by one and says that it sees only this computer's store; --repair appends them.
+void TestAdminCli::checkListsKeptAttempts() {
+    Fixture fx;
+    const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", fx.path("state").toUtf8());
+    const auto restore = qScopeGuard([&] { qputenv("XDG_STATE_HOME", savedState); });
+    Installation inst;
+    QVERIFY(resolveInstallationPaths(fx.programFolder(), &inst).ok());
+    const QString results = fx.path("data/drill2/成績累積データ.dat");
+    const QByteArray before = test::readBytes(results);
+    const ResultRecord first = rec(kNow.addSecs(600), 17, 2, 95);
+    const ResultRecord second = rec(kNow.addSecs(900), 21, 3, 99999);
+    const QByteArray answers =
+        formatAttemptAnswers(kNow.addSecs(600), 17, 2,
+                             QList<AnsweredQuestion>(3, AnsweredQuestion{14, 2, "28", true, false, 800}));
+    QVERIFY(keepAttempt(inst.keptFolder, inst.programDataFolder, first, answers).ok());
+    QVERIFY(keepAttempt(inst.keptFolder, inst.programDataFolder, second, {}).ok());
+
+    const QString store = QDir::toNativeSeparators(inst.keptFolder + keptAttemptsFileName());
+    Run run = companion(fx, {"check"});
+    QCOMPARE(run.status, 1);
+    for (const QString& line :
+         {store + QStringLiteral(
+                      ": このコンピューターに、成績ファイルにまだ書き込めていない成績が 2 件あります。"),
+          QStringLiteral("ほかのコンピューターの控えは、そのコンピューターで check を実行すると分かります"),
+          store + QStringLiteral(":記録 1: 2004-03-15 14:40:00 番号 17 レベル 2 95 秒、解答 3 行\n"),
+          store + QStringLiteral(":記録 2: 2004-03-15 14:45:00 番号 21 レベル 3 時間切れ、解答 0 行\n")})
+        QVERIFY2(run.out.contains(line), qPrintable(run.out));
+    QCOMPARE(test::readBytes(results), before);
+
+    run = companion(fx, {"check", "--repair"});
+    QVERIFY2(run.out.contains(
+                 QStringLiteral("このコンピューターに残していた成績 2 件を成績ファイルに記録しました。")),
+             qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("まだ書き込めていない")), qPrintable(run.out));
+    QCOMPARE(test::readBytes(results), before + encodeResultRecord(first) + encodeResultRecord(second));
+    QVERIFY(test::readBytes(fx.path("data/drill2/") + answerLogFileName()).contains(answers));
 }
 
 // The companion's remove, killed at random while another station appends; check

@@ -24,7 +24,8 @@ ResultRecord keptRecord(int i) {
     return makeResultRecord(kMoment.addSecs(60 * i), static_cast<qint16>(100 + i), 2, i, u"12345");
 }
 QByteArray keptAnswers(int i, int count = 3) {
-    const QList<AnsweredQuestion> answers(count, AnsweredQuestion{14, 11, QStringLiteral("154"), true, false, 900});
+    const QList<AnsweredQuestion> answers(count,
+                                          AnsweredQuestion{14, 11, QStringLiteral("154"), true, false, 900});
     return formatAttemptAnswers(kMoment.addSecs(60 * i), 100 + i, 2, answers);
 }
 
@@ -271,7 +272,8 @@ void TestKeptAttempts::killedAtEachStepIsFinishedOnce_data() {
         for (int nth : {1, 2}) {
             if (s == int(ReplayStep::Emptied) && nth == 2)
                 continue;
-            QTest::newRow(qPrintable(QStringLiteral("%1 #%2").arg(name).arg(nth))) << name << nth << false << 0;
+            QTest::newRow(qPrintable(QStringLiteral("%1 #%2").arg(name).arg(nth)))
+                << name << nth << false << 0;
             QTest::newRow(qPrintable(QStringLiteral("%1 #%2, killed again").arg(name).arg(nth)))
                 << name << nth << true << 0;
         }
@@ -289,7 +291,8 @@ void TestKeptAttempts::killedAtEachStepIsFinishedOnce() {
     const QByteArray before = others(3);
     writeBytes(scene.results, before);
     scene.keep(1, 3);
-    QCOMPARE(runHelper({"replay-crash", scene.kept, scene.results, scene.log, step, QString::number(nth)}), 9);
+    QCOMPARE(runHelper({"replay-crash", scene.kept, scene.results, scene.log, step, QString::number(nth)}),
+             9);
     if (tornBytes > 0) {
         QFile f(scene.results);
         QVERIFY(f.open(QIODevice::Append));

@@ -51,7 +51,8 @@ private slots:
         const int recorded = int(RecordingStatus::Recorded);
         const int kept = int(RecordingStatus::KeptHere);
         QTest::newRow("first time") << 0 << 0 << "" << 1 << 0 << QStringList{} << recorded;
-        QTest::newRow("fails once, retried") << 1 << 0 << "R" << 2 << 0 << QStringList{"locked 1"} << recorded;
+        QTest::newRow("fails once, retried")
+            << 1 << 0 << "R" << 2 << 0 << QStringList{"locked 1"} << recorded;
         QTest::newRow("fails three times, retried")
             << 3 << 0 << "RRR" << 4 << 0 << QStringList{"locked 1", "locked 2", "locked 3"} << recorded;
         QTest::newRow("fails, kept here") << 1 << 0 << "K" << 1 << 1 << QStringList{"locked 1"} << kept;
@@ -109,8 +110,9 @@ private slots:
     // more is tried.
     void missingStepIsNoSuccess() {
         QString error;
-        const RecordingStatus kept =
-            recordWithRetry(AttemptRecorder(), [] { return Status(); }, [&](const Error& e) {
+        const RecordingStatus kept = recordWithRetry(
+            AttemptRecorder(), [] { return Status(); },
+            [&](const Error& e) {
                 error = e.message;
                 return RecordingChoice::KeepHere;
             });

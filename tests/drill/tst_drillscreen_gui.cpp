@@ -405,7 +405,8 @@ private slots:
         QCOMPARE(rig.messages.shown.size(), retry ? failures : 2);
         const QString question = rig.messages.shown.first().text;
         QVERIFY(question.contains("成績累積データ.dat は使用中です。"));
-        QVERIFY(question.contains("いいえ：この成績をこのコンピューターに残し、あとで成績ファイルに記録します。"));
+        QVERIFY(question.contains(
+            "いいえ：この成績をこのコンピューターに残し、あとで成績ファイルに記録します。"));
         QVERIFY(!question.contains("キャンセル"));
         if (!retry)
             QVERIFY(rig.messages.shown.last().text.contains("この成績はこのコンピューターに残しました。"));

@@ -329,12 +329,13 @@ void checkKeptAttempts(const Installation& inst, Report& report) {
                                           "その行は読まれず、次に書くときに削除されます"));
     if (kept->waiting.empty())
         return;
-    report.file(store,
-                QStringLiteral("このコンピューターに、成績ファイルにまだ書き込めていない成績が %1 件あります。"
-                               "プログラムの次の起動、次の成績の記録、または kazurin2-admin check --repair "
-                               "で書き込みます（調べたのはこのコンピューターのこのユーザーの控えだけです。"
-                               "ほかのコンピューターの控えは、そのコンピューターで check を実行すると分かります）")
-                    .arg(kept->waiting.size()));
+    report.file(
+        store,
+        QStringLiteral("このコンピューターに、成績ファイルにまだ書き込めていない成績が %1 件あります。"
+                       "プログラムの次の起動、次の成績の記録、または kazurin2-admin check --repair "
+                       "で書き込みます（調べたのはこのコンピューターのこのユーザーの控えだけです。"
+                       "ほかのコンピューターの控えは、そのコンピューターで check を実行すると分かります）")
+            .arg(kept->waiting.size()));
     qint64 number = 0;
     for (const KeptAttempt& a : kept->waiting) {
         const ResultRecord& r = a.record;

@@ -429,9 +429,10 @@ void DrillScreen::handOffBegun(bool timedOut) {
 }
 
 RecordingChoice DrillScreen::chooseAfterFailure(const Error& error) {
-    const QString text = QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
-                         QStringLiteral("\n\nはい：もう一度記録します。\nいいえ：この成績をこのコンピューターに"
-                                        "残し、あとで成績ファイルに記録します。");
+    const QString text =
+        QStringLiteral("成績を記録できませんでした。\n\n") + error.text() +
+        QStringLiteral("\n\nはい：もう一度記録します。\nいいえ：この成績をこのコンピューターに"
+                       "残し、あとで成績ファイルに記録します。");
     return context_.messages.yesNo(this, QStringLiteral("成績記録"), text) == MessageBox::Answer::Yes
                ? RecordingChoice::Retry
                : RecordingChoice::KeepHere;
@@ -444,9 +445,10 @@ void DrillScreen::attemptRecorded() {
 }
 
 void DrillScreen::attemptKeptHere() {
-    context_.messages.inform(this, QStringLiteral("成績記録"),
-                             QStringLiteral("成績ファイルに書き込めなかったので、この成績はこのコンピューターに"
-                                            "残しました。成績ファイルに書き込めるようになったら記録します。"));
+    context_.messages.inform(
+        this, QStringLiteral("成績記録"),
+        QStringLiteral("成績ファイルに書き込めなかったので、この成績はこのコンピューターに"
+                       "残しました。成績ファイルに書き込めるようになったら記録します。"));
     leaveToLevelMenu();
 }
 
