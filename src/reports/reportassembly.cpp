@@ -1,11 +1,15 @@
 #include "reports/reportassembly.h"
 
+#include "core/catalogue.h"
+#include "core/runstate.h"
 #include "data/grade.h"
+#include "reports/graphrequest.h"
 
 #include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
+#include <memory>
 
 namespace kz {
 
@@ -25,6 +29,18 @@ QList<StudentListLine> graphStudentLines(const RosterTables& roster) {
                          return collator.compare(a.text, b.text) < 0;
                      });
     return lines;
+}
+
+QList<int> graphStudentsUnder(const RosterTables& roster, const QString& gradeFilter) {
+    QList<int> students;
+    for (const StudentListLine& line : graphStudentLines(roster)) {
+        if (gradeFilter.isEmpty() ||
+            levelMenuGradeMatches(
+                gradeFilter,
+                gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(line.bangou)])))
+            students << line.bangou;
+    }
+    return students;
 }
 
 int studentOfListLine(const QString& line) {
@@ -47,6 +63,22 @@ GraphRankingSource graphRankingSource(ResultsTableBuilder& builder, PointsKind p
             builder.ranking(level, RankingKind::BestTime, RankingStyle::Graph, gradeFilter, currentBangou);
         return lists;
     };
+}
+
+ReportSources teachersReportSources(std::span<const ResultKeys> records, ResultsTableBuilder& builder,
+                                    const RosterTables& roster, const QString& gradeFilter) {
+    static const QString title = [] {
+        auto names = std::make_unique<RunState>();
+        initRunState(*names);
+        return names->catalogue.programTitle;
+    }();
+    ReportSources sources;
+    sources.records = records;
+    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, gradeFilter, 0);
+    sources.programTitle = title;
+    sources.levelCaption = [](int level) { return catalogueLevelName(level); };
+    sources.studentName = [&roster](int bangou) { return reportStudentName(roster, bangou); };
+    return sources;
 }
 
 PersonalReport makePersonalReport(const ReportSources& sources, int bangou, int level) {

@@ -1,71 +1,29 @@
 #include "admin/cli/factsoptions.h"
 
-#include "core/catalogue.h"
-#include "reports/draw/factmap.h"
-#include "reports/draw/pagecanvas.h"
+#include "reports/draw/factspdf.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 
 namespace kz::admin {
 
-namespace {
-
-QString periodLine(const FactPeriod& period) {
-    QString days = QStringLiteral("全期間");
-    if (period.days > 0)
-        days = QStringLiteral("%1〜%2（%3日間）")
-                   .arg(period.since().toString(Qt::ISODate), period.today.toString(Qt::ISODate))
-                   .arg(period.days);
-    const QString levels =
-        period.level > 0
-            ? QStringLiteral("レベル%1 %2").arg(period.level).arg(catalogueLevelName(period.level))
-            : QStringLiteral("全レベル");
-    return days + QStringLiteral("・") + levels;
-}
-
-} // namespace
-
 Status writeFactsPdf(const FactsReport& report, const QString& file) {
-    const auto failed = [&](const QString& detail) {
-        return makeError(ErrorKind::WriteFailed,
-                         QStringLiteral("%1 に書き込めません").arg(QDir::toNativeSeparators(file)), detail);
-    };
+    const QString name = QDir::toNativeSeparators(file);
     {
-        QPdfWriter writer(file);
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("問題別の記録"));
-        writer.setCreator(QStringLiteral("kazurin2-admin"));
-        draw::PagedCanvas canvas(&writer);
-        if (!canvas.isActive())
-            return failed(QStringLiteral("PDF を開けません"));
-        for (size_t i = 0; i < report.students.size(); ++i) {
-            const FactsReport::Student& s = report.students[i];
-            if (i > 0 && !canvas.newPage())
-                return failed(QStringLiteral("改ページできません"));
-            draw::FactMapPage page;
-            page.studentLine = QString::number(s.bangou) + u'　' +
-                               (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
-            if (!s.gradeLabel.isEmpty())
-                page.studentLine += u'（' + s.gradeLabel + u'）';
-            page.periodLine = periodLine(report.period);
-            page.matrix = s.matrix;
-            for (const QuestionItem& q : report.products)
-                page.ask(q.tableNumber, q.factor);
-            draw::drawFactMapPage(canvas, page);
-        }
-        if (report.students.empty()) {
-            draw::FactMapPage page;
-            page.studentLine = QStringLiteral("答えのある生徒はいません");
-            page.periodLine = periodLine(report.period);
-            draw::drawFactMapPage(canvas, page);
-        }
-        if (!canvas.finish())
-            return failed(QStringLiteral("PDF を閉じられません"));
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return makeError(ErrorKind::WriteFailed, QStringLiteral("%1 に書き込めません").arg(name),
+                             out.errorString());
+        if (const Status drawn = draw::writeFactMapPdf(draw::factMapPages(report), &out, name); !drawn)
+            return drawn;
+        if (!out.flush())
+            return makeError(ErrorKind::WriteFailed, QStringLiteral("%1 に書き込めません").arg(name),
+                             out.errorString());
     }
     if (QFileInfo(file).size() == 0)
-        return failed(QStringLiteral("空のファイル"));
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("%1 に書き込めません").arg(name),
+                         QStringLiteral("空のファイル"));
     return {};
 }
 

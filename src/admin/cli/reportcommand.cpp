@@ -4,13 +4,11 @@
 #include "admin/cli/cliarguments.h"
 
 #include "core/catalogue.h"
-#include "core/runstate.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
-#include "reports/draw/pagecanvas.h"
-#include "reports/draw/reportdrawing.h"
+#include "reports/draw/reportspdf.h"
 #include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
@@ -18,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 #include <QTextStream>
 #include <QThread>
 
@@ -199,14 +196,7 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     // ranked by points so far, for no student in particular.
     const QString filter = options.gradeFilter.isEmpty() ? gradeFilters().first() : options.gradeFilter;
     ResultsTableBuilder builder(TableSources{data.roster, *data.statistics, data.criteria, kLevelCount});
-    ReportSources sources;
-    sources.records = data.records;
-    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, filter, 0);
-    RunState names;
-    initRunState(names);
-    sources.programTitle = names.catalogue.programTitle;
-    sources.levelCaption = [](int level) { return catalogueLevelName(level); };
-    sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
+    const ReportSources sources = teachersReportSources(data.records, builder, data.roster, filter);
 
     if (options.pdf.isEmpty()) {
         if (!inRoster(data.roster, *cli.student)) {
@@ -220,16 +210,8 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     }
 
     QList<int> students = options.students;
-    if (students.isEmpty()) {
-        for (const StudentListLine& line : graphStudentLines(data.roster)) {
-            if (options.gradeFilter.isEmpty() ||
-                levelMenuGradeMatches(
-                    options.gradeFilter,
-                    gradeNumberOf(data.roster.schoolYear,
-                                  data.roster.birthYearByBangou[static_cast<size_t>(line.bangou)])))
-                students << line.bangou;
-        }
-    }
+    if (students.isEmpty())
+        students = graphStudentsUnder(data.roster, options.gradeFilter);
     for (int bangou : students) {
         if (!inRoster(data.roster, bangou)) {
             err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
@@ -242,31 +224,25 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     }
 
     const QString path = QFileInfo(options.pdf).absoluteFilePath();
+    QList<draw::StudentReports> pages;
+    for (int bangou : students)
+        pages << draw::StudentReports{reportStudentName(data.roster, bangou),
+                                      makePersonalReports(sources, bangou, options.levels)};
     {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に書き込めません（"
-                << probe.errorString() << "）\n";
+                << file.errorString() << "）\n";
+            return ExitProblems;
+        }
+        const Status written =
+            draw::writeReportsPdf(pages, &file, QDir::toNativeSeparators(path), sources.programTitle);
+        if (!written) {
+            err << "kazurin2-admin: " << written.error().text() << "\n";
             return ExitProblems;
         }
     }
-    QPdfWriter writer(path);
-    writer.setResolution(600);
-    writer.setTitle(names.catalogue.programTitle);
-    writer.setCreator(QStringLiteral("kazurin2-admin"));
-    draw::PagedCanvas canvas(&writer);
-    if (!canvas.isActive()) {
-        err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
-        return ExitProblems;
-    }
-    for (qsizetype i = 0; i < students.size(); ++i) {
-        if (i > 0)
-            canvas.newPage();
-        const int bangou = students[i];
-        draw::drawStudentReports(canvas, reportStudentName(data.roster, bangou),
-                                 makePersonalReports(sources, bangou, options.levels));
-    }
-    if (!canvas.finish() || QFileInfo(path).size() == 0) {
+    if (QFileInfo(path).size() == 0) {
         err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " を書き終えられませんでした\n";
         return ExitProblems;
     }
