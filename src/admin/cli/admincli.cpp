@@ -17,11 +17,11 @@ namespace kz::admin {
 namespace {
 
 const QStringList& commands() {
-    static const QStringList list{QStringLiteral("check"),        QStringLiteral("export"),
-                                  QStringLiteral("stats"),        QStringLiteral("school-best"),
-                                  QStringLiteral("lock-test"),    QStringLiteral("sound"),
-                                  QStringLiteral("distribution"), QStringLiteral("tables"),
-                                  QStringLiteral("report"),       QStringLiteral("facts")};
+    static const QStringList list{
+        QStringLiteral("check"),        QStringLiteral("export"),    QStringLiteral("stats"),
+        QStringLiteral("school-best"),  QStringLiteral("lock-test"), QStringLiteral("sound"),
+        QStringLiteral("distribution"), QStringLiteral("tables"),    QStringLiteral("report"),
+        QStringLiteral("facts"),        QStringLiteral("serve")};
     return list;
 }
 
@@ -41,8 +41,8 @@ Outcome<CliOptions> parseCliArguments(const QStringList& args) {
             if (value->isEmpty())
                 return usage(QStringLiteral("--program-folder にはフォルダを指定してください"));
             out->programFolder = *value;
-        } else if (out->command == u"facts") {
-            out->commandArguments << arg; // facts reads its own options
+        } else if (out->command == u"facts" || out->command == u"serve") {
+            out->commandArguments << arg; // facts and serve read their own options
         } else if (isOption(arg, QStringLiteral("--now"))) {
             const Outcome<QDateTime> now = dateTimeOption(args, &i, QStringLiteral("--now"));
             if (!now)
@@ -163,7 +163,7 @@ QString cliHelpText() {
                "               画面と同じように: すべての成績（全成績、最後の幅は 1000 秒以上、\n"
                "               時間切れを含む）、空行、各生徒の最高タイム（最高タイム、300 秒\n"
                "               以上まで）。\n") +
-           tablesHelpText() + reportHelpText() + factsHelpText() +
+           tablesHelpText() + reportHelpText() + factsHelpText() + serveHelpText() +
            QStringLiteral("\n"
                           "エラーは標準エラーに出て、終了状態は 1 です（使い方の誤りは 2）。\n");
 }
@@ -212,6 +212,8 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
                         options.waitSeconds);
     if (options.command == u"facts")
         return runFacts(installation, options.commandArguments, out, err);
+    if (options.command == u"serve")
+        return runServe(installation, options.commandArguments, out, err);
     if (options.command == u"distribution")
         return runDistribution(installation, *options.level, out, err);
     if (options.command == u"report")
@@ -220,8 +222,9 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
 }
 
 bool cliNeedsDrawing(const QStringList& arguments) {
-    return std::any_of(arguments.begin(), arguments.end(),
-                       [](const QString& a) { return a == u"--pdf" || a.startsWith(u"--pdf="); });
+    return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
+        return a == u"--pdf" || a.startsWith(u"--pdf=") || a == u"serve";
+    });
 }
 
 QString csvField(const QString& text) {

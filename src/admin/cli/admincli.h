@@ -17,8 +17,8 @@ namespace kz::admin {
 enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 
 struct CliOptions {
-    QString
-        command; // check, export, stats, school-best, lock-test, sound, distribution, tables, report, facts
+    QString command; // check, export, stats, school-best, lock-test, sound, distribution, tables, report,
+                     // facts, serve
     QString programFolder;          // empty: the caller's default
     std::optional<QDateTime> now;   // --now
     std::optional<int> student;     // --student
@@ -58,7 +58,12 @@ QString factsHelpText();
 int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
               QTextStream& out, QTextStream& err);
 QString reportHelpText();
-// Whether the arguments ask for drawing (report --pdf), so main() must start Qt Gui.
+// serve (servecommand.cpp): the teachers' web pages until the process is ended; needs a
+// QGuiApplication.
+int runServe(const Installation& installation, const QStringList& arguments, QTextStream& out,
+             QTextStream& err);
+QString serveHelpText();
+// Whether the arguments ask for drawing (report --pdf, serve), so main() must start Qt Gui.
 bool cliNeedsDrawing(const QStringList& arguments);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.
