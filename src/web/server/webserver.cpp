@@ -16,6 +16,10 @@
 
 #include <csignal>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace kz::web {
 
 namespace {
@@ -52,6 +56,14 @@ QHostAddress hostAddress(const QString& host) {
 }
 
 } // namespace
+
+void keepMemoryForRereading() {
+#if defined(__GLIBC__)
+    // Blocks up to 64 MB come from the heap, and up to 256 MB of freed heap stay there.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+#endif
+}
 
 Outcome<ListenAddress> parseListenAddress(const QString& text) {
     const auto refused = [&text] {
@@ -104,6 +116,7 @@ int runWebServer(const Installation& installation, const ServeOptions& options, 
         }
     }
 
+    keepMemoryForRereading();
     SchoolData data(installation, systemClock());
     ReportsDrawing drawing;
     // The access rules need the port, known once listening; no request is read before the

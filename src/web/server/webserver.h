@@ -26,6 +26,13 @@ struct ServeOptions {
     QString passwordFile; // empty: a random password, printed at the start
 };
 
+// Every change of a data file makes the pages read the files again, with figures of a few
+// megabytes each time. The C library would hand that memory back to the system after each
+// reading and fault it in again for the next, which costs more than the reading itself on
+// a busy day; this keeps it for reuse instead (glibc; nothing elsewhere). Called by
+// runWebServer before it serves.
+void keepMemoryForRereading();
+
 // Listens and serves until the process is ended (SIGTERM, SIGINT, SIGHUP: status 0). On
 // an address other than this computer's own, the pages need a login: with the password of
 // the password file (its first line) or a random one. Tells on out where the pages are
