@@ -8,6 +8,7 @@
 #include "web/answerlogtail.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr qint64 kReadAgainAfterMs = 60000;
 constexpr int kRetryPauseMs = 100;
+constexpr qint64 kTryAgainAfterFailureMs = 5000;
 
 QByteArray stampText(const FileStamp& s) {
     return QByteArray::number(s.size) + ':' + QByteArray::number(s.modifiedMs) + ';';
@@ -45,20 +47,28 @@ SchoolData::Stamps SchoolData::currentStamps() const {
 
 Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::snapshot() {
     const Stamps stamps = currentStamps();
+    const qint64 nowMs = clock_.monotonicMs();
     const bool fresh = last_ && stamps == lastStamps_ && last_->asOf.date() == clock_.today() &&
-                       clock_.monotonicMs() - lastReadMs_ < kReadAgainAfterMs;
+                       nowMs - lastReadMs_ < kReadAgainAfterMs;
     if (fresh)
         return last_;
+    if (failed_ && stamps == failedStamps_ && nowMs - failedMs_ < kTryAgainAfterFailureMs)
+        return *failed_;
     Outcome<std::shared_ptr<const SchoolSnapshot>> read = this->read(stamps);
     if (read) {
+        failed_.reset();
         last_ = *read;
         lastStamps_ = stamps;
         lastReadMs_ = clock_.monotonicMs();
         return last_;
     }
-    if (!last_)
+    failedStamps_ = stamps;
+    failedMs_ = clock_.monotonicMs();
+    if (!last_) {
+        failed_ = read;
         return read.error();
-    // The figures read before stay, saying how old they are; the next request tries again.
+    }
+    // The figures read before stay, saying how old they are.
     auto kept = std::make_shared<SchoolSnapshot>();
     const SchoolSnapshot& old = *last_;
     kept->asOf = old.asOf;
@@ -74,15 +84,25 @@ Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::snapshot() {
     kept->notes = QStringList{read.error().text() + QStringLiteral("（%1 に読んだ内容を表示しています）")
                                                         .arg(old.asOf.toString(QStringLiteral("H:mm:ss")))};
     kept->token = old.token + "-kept";
-    return std::shared_ptr<const SchoolSnapshot>(std::move(kept));
+    failed_ = std::shared_ptr<const SchoolSnapshot>(std::move(kept));
+    return *failed_;
 }
 
 Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::read(const Stamps& stamps) {
     ++readings_;
+    const Installation& inst = installation_;
+    // Opening a FIFO for reading waits for a writer, and the pages would wait with it:
+    // only what is an ordinary file (or missing) is opened.
+    for (const QString& path : {inst.resultsPath(), inst.rosterPath(), inst.criteriaPath()}) {
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile())
+            return makeError(ErrorKind::Unreadable,
+                             QStringLiteral("ふつうのファイルではないので読みません: %1")
+                                 .arg(QDir::toNativeSeparators(path)));
+    }
     auto snap = std::make_shared<SchoolSnapshot>();
     const QDateTime now = clock_.now();
     snap->asOf = now;
-    const Installation& inst = installation_;
 
     if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &snap->criteria); !r)
         snap->notes << r.error().text();

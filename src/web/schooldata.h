@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kz {
@@ -60,7 +61,9 @@ public:
 
     // The figures as of now. They are read again when a data file has changed, the day has
     // turned or the last reading is a minute old. When reading fails, the last figures
-    // stay with a note saying so; without any, the error comes back.
+    // stay with a note saying so; without any, the error comes back. A failed reading is
+    // tried again once the files change, or after a few seconds: a file that stays in use
+    // does not keep every request waiting.
     Outcome<std::shared_ptr<const SchoolSnapshot>> snapshot();
 
     // How often the files were read (for tests and measurements).
@@ -84,6 +87,10 @@ private:
     std::shared_ptr<const SchoolSnapshot> last_;
     Stamps lastStamps_;
     qint64 lastReadMs_ = 0;
+    // The last failed reading: what it left to show, for which files, when.
+    std::optional<Outcome<std::shared_ptr<const SchoolSnapshot>>> failed_;
+    Stamps failedStamps_;
+    qint64 failedMs_ = 0;
     int readings_ = 0;
 };
 

@@ -17,8 +17,11 @@
 #include "data/statistics.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace kz;
 using namespace kz::web;
@@ -216,6 +219,8 @@ private slots:
     void wrongPasswordsAreThrottled();
     void logoutEndsTheSession();
     void nothingIsWritten();
+    void unreadableFilesKeepTheLastFigures();
+    void aFifoIsNeverOpened();
 };
 
 void TestWebApp::pathsOutsideTheTableAre404_data() {
@@ -573,6 +578,41 @@ void TestWebApp::nothingIsWritten() {
             QVERIFY(server.get(QString::fromLatin1(path)).status < 400);
     }
     QCOMPARE(school.dataFolderState(), before);
+}
+
+void TestWebApp::unreadableFilesKeepTheLastFigures() {
+    School school;
+    Server server(school);
+    QCOMPARE(server.get("/").status, 200);
+    // The results file turns into something that cannot be read: the pages keep what they
+    // read last and say so on the status line.
+    QVERIFY(QFile::rename(school.resultsPath(), school.resultsPath() + ".moved"));
+    QVERIFY(QDir().mkdir(school.resultsPath()));
+    const QString html = text(server.get("/"));
+    QVERIFY(html.contains(QStringLiteral("data-record=\"6\"")));
+    QVERIFY(html.contains(QStringLiteral("に読んだ内容を表示しています")));
+    const int readings = server.data.readings();
+    QVERIFY(server.get("/api/status").body.contains("に読んだ内容を表示しています"));
+    QCOMPARE(server.data.readings(), readings); // not tried again for every request
+    // Readable again: the figures are current and the note is gone.
+    QVERIFY(QDir().rmdir(school.resultsPath()));
+    QVERIFY(QFile::rename(school.resultsPath() + ".moved", school.resultsPath()));
+    school.add(rec(kNow, 17, 5, 50));
+    const QString again = text(server.get("/"));
+    QVERIFY(again.contains(QStringLiteral("data-record=\"7\"")));
+    QVERIFY(!again.contains(QStringLiteral("に読んだ内容を表示しています")));
+}
+
+void TestWebApp::aFifoIsNeverOpened() {
+    School school;
+    QVERIFY(QFile::remove(school.resultsPath()));
+    QCOMPARE(::mkfifo(QFile::encodeName(school.resultsPath()).constData(), 0600), 0);
+    Server server(school);
+    // Refused at once instead of waiting for a writer that never comes.
+    const Response r = server.get("/");
+    QCOMPARE(r.status, 503);
+    QVERIFY(text(r).contains(QStringLiteral("ふつうのファイルではないので読みません")));
+    QCOMPARE(server.get("/api/status").status, 503);
 }
 
 QTEST_GUILESS_MAIN(TestWebApp)

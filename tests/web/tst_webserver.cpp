@@ -8,9 +8,11 @@
 
 #include "core/installation.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTextStream>
 
 using namespace kz;
 using namespace kz::web;
@@ -69,6 +71,8 @@ private slots:
     void readsListenAddresses();
     void answersOnlyItsOwnPaths_data();
     void answersOnlyItsOwnPaths();
+    void refusesToStartUnsafely_data();
+    void refusesToStartUnsafely();
 };
 
 void TestWebServer::readsListenAddresses_data() {
@@ -142,6 +146,45 @@ void TestWebServer::answersOnlyItsOwnPaths() {
     QVERIFY2(answer.startsWith("HTTP/1.1 " + status), answer.left(300).constData());
     QVERIFY(!answer.contains("root:"));
     QVERIFY(answer.contains("Content-Security-Policy: default-src 'none'; script-src 'self'"));
+}
+
+void TestWebServer::refusesToStartUnsafely_data() {
+    QTest::addColumn<QString>("listen");
+    QTest::addColumn<QByteArray>("password"); // written to the password file; "-" for none
+    QTest::addColumn<QString>("message");
+    QTest::newRow("the teachers' 4 digits") << "0.0.0.0:0" << QByteArray("1414\n") << "8 文字以上";
+    QTest::newRow("too short") << "0.0.0.0:0" << QByteArray("abc\r\n") << "8 文字以上";
+    QTest::newRow("the teachers' password") << "0.0.0.0:0" << QByteArray("pass-sakura\n") << "使わないで";
+    QTest::newRow("no such file") << "0.0.0.0:0" << QByteArray("-") << "パスワードのファイルがありません";
+    QTest::newRow("an address of another computer")
+        << "192.0.2.1:0" << QByteArray("sakura-2004\n") << "待ち受けられません";
+}
+
+void TestWebServer::refusesToStartUnsafely() {
+    QFETCH(QString, listen);
+    QFETCH(QByteArray, password);
+    QFETCH(QString, message);
+    School school;
+    Installation inst;
+    QVERIFY(resolveInstallationPaths(school.programFolder(), &inst));
+    inst.teacherPassword = QStringLiteral("pass-sakura");
+    ServeOptions options;
+    options.listen = *parseListenAddress(listen);
+    options.passwordFile = school.path("web-password");
+    if (password != "-") {
+        QFile f(options.passwordFile);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(password);
+    }
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    // Refused before serving anything: the call returns instead of running the event loop.
+    QCOMPARE(runWebServer(inst, options, o, e), 1);
+    e.flush();
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY(!out.contains(QStringLiteral("http://")));
 }
 
 QTEST_GUILESS_MAIN(TestWebServer)
