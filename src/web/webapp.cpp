@@ -129,15 +129,17 @@ QByteArray sessionCookieName() {
 
 struct WebApp::Route {
     const char16_t* path;
-    enum Kind { Page, Asset, Login, Logout } kind;
+    // Page: a page of its own (without a login: to the login page); Part: what a page's
+    // script fetches (without a login: 401); Asset: a built-in file, open to everybody.
+    enum Kind { Page, Part, Asset, Login, Logout } kind;
     Response (WebApp::*get)(const Request&);
 };
 
 const WebApp::Route* WebApp::routeFor(const QString& path) {
     static const Route routes[] = {
-        {u"/", Route::Page, nullptr},
-        {u"/classroom/live", Route::Page, nullptr},
-        {u"/api/status", Route::Page, &WebApp::status},
+        {u"/", Route::Page, &WebApp::classroomPage},
+        {u"/classroom/live", Route::Part, &WebApp::classroomLivePart},
+        {u"/api/status", Route::Part, &WebApp::status},
         {u"/tables", Route::Page, &WebApp::tables},
         {u"/students", Route::Page, &WebApp::students},
         {u"/student", Route::Page, &WebApp::student},
@@ -225,7 +227,7 @@ Response WebApp::dispatch(const Request& request, bool loggedIn) {
     if (route->kind == Route::Asset)
         return asset(request);
     if (!loggedIn) {
-        if (request.path == u"/api/status" || request.path == u"/classroom/live") {
+        if (route->kind == Route::Part) {
             Response r;
             r.status = 401;
             r.contentType = "text/plain; charset=utf-8";
@@ -234,10 +236,6 @@ Response WebApp::dispatch(const Request& request, bool loggedIn) {
         }
         return redirect("/login");
     }
-    if (request.path == u"/")
-        return classroom(request, false);
-    if (request.path == u"/classroom/live")
-        return classroom(request, true);
     return (this->*(route->get))(request);
 }
 
@@ -337,6 +335,14 @@ Response WebApp::logout(const Request& request) {
 Response WebApp::unavailable(const Error& error) {
     return page(503, QStringLiteral("読めません"), Section::None,
                 messageBody(QStringLiteral("データを読めません"), error.text()));
+}
+
+Response WebApp::classroomPage(const Request& request) {
+    return classroom(request, false);
+}
+
+Response WebApp::classroomLivePart(const Request& request) {
+    return classroom(request, true);
 }
 
 Response WebApp::classroom(const Request& request, bool live) {

@@ -52,6 +52,8 @@ private:
     Response login(const Request& request);
     Response logout(const Request& request);
     Response asset(const Request& request);
+    Response classroomPage(const Request& request);
+    Response classroomLivePart(const Request& request);
     Response classroom(const Request& request, bool live);
     Response status(const Request& request);
     Response tables(const Request& request);

@@ -59,7 +59,7 @@ def free_port():
         return s.getsockname()[1]
 
 
-def wait_until(what, condition, seconds=20.0, pause=0.1):
+def wait_until(what, condition, seconds=60.0, pause=0.1):
     """Polls condition() until it gives something true; fails after `seconds`."""
     end = time.monotonic() + seconds
     while True:
@@ -279,19 +279,19 @@ def check_live_classroom(driver, server, station, program_folder):
     number = record_attempt(station, program_folder, HOSTILE_BANGOU, 3, 42, 2)
     row = 'tr[data-record="%d"]' % number
     wait_until("the new attempt on the open page",
-               lambda: driver.script("return document.querySelector(arguments[0]) !== null;", row), seconds=30)
+               lambda: driver.script("return document.querySelector(arguments[0]) !== null;", row), seconds=60)
     seen_after = time.monotonic() - started
     check(driver.script("return window.kzSamePage;") == "yes", "the page was loaded again")
     check(driver.script("return document.querySelector(arguments[0]).classList.contains('wrong');", row),
           "an attempt with wrong answers is not marked")
     check(driver.text(row + " a") == HOSTILE_NAME, "the hostile name is not shown as its text")
     wait_until("the status line to count the new record", lambda: driver.text("#status-records") != records_before,
-               seconds=30)
+               seconds=60)
     # A time-out recorded now is shown as one.
     number = record_attempt(station, program_folder, 5, 1, 99999, 0)
     wait_until("the time-out on the open page", lambda: driver.script(
         "const r = document.querySelector(arguments[0]); return r !== null && r.classList.contains('timeout');",
-        'tr[data-record="%d"]' % number), seconds=30)
+        'tr[data-record="%d"]' % number), seconds=60)
     check(driver.script("return window.kzSamePage;") == "yes", "the page was loaded again")
     print("new attempt seen on the open page after %.1f s" % seen_after)
 
@@ -371,7 +371,7 @@ def check_login(driver, admin, program_folder, work):
         driver.type_into("#password", PASSWORD)
         driver.click("#login-button")
         try:
-            wait_until("the classroom after the login", lambda: driver.url() == url + "/", seconds=10)
+            wait_until("the classroom after the login", lambda: driver.url() == url + "/", seconds=60)
         except Failure:
             raise Failure("no classroom after the login: %s %r" % (driver.url(), driver.script(
                 "return document.body.innerText;")[:500]))
