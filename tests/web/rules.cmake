@@ -19,5 +19,11 @@ add_test(NAME web_browser
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/browser_test.py
                  --admin $<TARGET_FILE:kazurin2-admin> --station $<TARGET_FILE:kz_webstation>
                  --source-dir ${PROJECT_SOURCE_DIR} --work-dir ${PROJECT_BINARY_DIR}/web-browser-test)
-set_tests_properties(web_browser PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77
-                     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false")
+set(web_browser_env "QT_QPA_PLATFORM=offscreen" "QT_LOGGING_RULES=qt.qpa.*=false")
+if(KZ_SANITIZE)
+  # The server and the station run under the sanitizers as the tests' own programs do.
+  list(APPEND web_browser_env "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1"
+                              "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+                              "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+endif()
+set_tests_properties(web_browser PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 ENVIRONMENT "${web_browser_env}")

@@ -12,8 +12,8 @@ namespace kz::web {
 namespace {
 
 // The chart's picture: wide enough for a tablet held either way, labels at a readable size.
-constexpr QSize kChartSize(720, 360);
-constexpr qreal kChartFontPixels = 18;
+constexpr QSize kChartSize(600, 320);
+constexpr qreal kChartFontPixels = 17;
 constexpr qreal kChartLineWidth = 3;
 // A fact map in the proportions of its A4 page.
 constexpr QSize kFactMapSize(700, 990);
