@@ -17,7 +17,7 @@ const QDateTime kNow(QDate(2004, 3, 15), QTime(14, 30, 0));
 
 PassCriteriaTable benchCriteria() {
     PassCriteriaTable t;
-    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level < kLevelSlots; ++level) {
         PassCriteria& c = t.row(level);
         c.targetTime = 60 + level;
         c.pointMultiplier = DecimalMultiplier::fromText(u"1.5");

@@ -56,8 +56,7 @@ BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int scho
     for (int b = 0; b < BrowserRoster::kStudents; ++b) {
         roster.names[static_cast<size_t>(b)] =
             trimHalfWidthSpaces(tables.nameByBangou[static_cast<size_t>(b)]);
-        roster.gradeLabels[static_cast<size_t>(b)] =
-            tables.gradeLabelByBangou[static_cast<size_t>(b)].trimmed();
+        roster.gradeLabels[static_cast<size_t>(b)] = tables.gradeLabelOf(b).trimmed();
     }
     roster.comboItems.reserve(tables.entries.size());
     for (const RosterEntry& entry : tables.entries)

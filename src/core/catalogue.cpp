@@ -4,8 +4,16 @@
 
 namespace kz {
 
+QString programTitle() {
+    return QStringLiteral("カズリンその２");
+}
+
 void initRunState(RunState& state) {
-    state.catalogue.programTitle = QStringLiteral("カズリンその２");
+    state.catalogue.programTitle = programTitle();
+}
+
+double titlePointSize(const QString& title, double usualSize, double longTitleSize) {
+    return title.size() > 9 ? longTitleSize : usualSize;
 }
 
 QString catalogueLevelName(int level) {
@@ -43,7 +51,7 @@ QString catalogueLevelName(int level) {
 void buildLevelCatalogue(RunState& state) {
     state.catalogue.levelCount = kLevelCount;
     state.catalogue.finalLevel = kLevelCount;
-    for (int level = 0; level < RunState::kLevelSlots; ++level) {
+    for (int level = 0; level < kLevelSlots; ++level) {
         state.catalogue.levelNames[static_cast<size_t>(level)] = catalogueLevelName(level);
         state.catalogue.levelTimed[static_cast<size_t>(level)] = level >= 1 && level <= kLevelCount;
     }

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "core/runstate.h"
+#include "data/levels.h"
 
 namespace kz {
 
-inline constexpr int kLevelCount = 25;
-
-// programTitle := "カズリンその２".
+// The program title "カズリンその２".
+QString programTitle();
+// programTitle := programTitle().
 void initRunState(RunState& state);
+// A screen's point size for the program title: its usual size, or its smaller size when the
+// title is longer than nine characters.
+double titlePointSize(const QString& title, double usualSize, double longTitleSize);
 // levelCount, finalLevel, levelNames and levelTimed of the 25-level catalogue. The caller
 // (the name screen) then shows the level menu.
 void buildLevelCatalogue(RunState& state);

@@ -3,6 +3,7 @@
 #include "core/installation.h"
 #include "core/soundtable.h"
 #include "data/answerlog.h"
+#include "data/levels.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
@@ -20,8 +21,6 @@ struct Rgb {
     int blue = 0;
     bool operator==(const Rgb&) const = default;
 };
-
-inline constexpr int kLevelSlots = 36; // level slots 0..35
 
 // The program title and the level catalogue; rebuilt whenever a name is confirmed.
 struct CatalogueState {
@@ -91,8 +90,6 @@ struct TablesState {
 // The one shared state of a run. Created once at start-up; each screen is handed the
 // parts it changes. Nothing of it is saved when the program ends.
 struct RunState {
-    static constexpr int kLevelSlots = kz::kLevelSlots;
-
     CatalogueState catalogue;
     StudentState student;
     AttemptState attempt;

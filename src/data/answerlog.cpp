@@ -1,5 +1,6 @@
 #include "data/answerlog.h"
 
+#include "data/levels.h"
 #include "platform/filelock.h"
 
 #include <QFile>
@@ -167,8 +168,8 @@ QString parseLine(const char* p, const char* end, const AnswerLogFilter& filter,
         return QStringLiteral("日付「%1」が 2004-03-15 のような日付ではありません").arg(fieldText(f[0]));
     if (!parseTime(f[1], &out->time))
         return QStringLiteral("時刻「%1」が 14:30:00 のような時刻ではありません").arg(fieldText(f[1]));
-    if (!parseInt(f[3], 1, 35, &out->level))
-        return QStringLiteral("レベル「%1」が 1～35 ではありません").arg(fieldText(f[3]));
+    if (!parseInt(f[3], 1, kLastSlotLevel, &out->level))
+        return QStringLiteral("レベル「%1」が 1～%2 ではありません").arg(fieldText(f[3])).arg(kLastSlotLevel);
     if (!parseInt(f[4], 1, 1000000, &out->question))
         return QStringLiteral("問題番号「%1」が通し番号ではありません").arg(fieldText(f[4]));
     if (!parseInt(f[5], 14, 16, &out->multiplicand))

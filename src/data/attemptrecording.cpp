@@ -7,7 +7,7 @@ namespace kz {
 namespace {
 
 bool fitsTables(int level, int bangou) {
-    return level >= 1 && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
+    return level >= 1 && level <= kLastSlotLevel && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
 }
 } // namespace
 

@@ -180,13 +180,13 @@ const PassCriteria& emptyRow() {
 } // namespace
 
 const PassCriteria& PassCriteriaTable::operator[](int slot) const {
-    if (slot < 0 || slot >= kSlots)
+    if (slot < 0 || slot >= kLevelSlots)
         return emptyRow();
     return rows_[static_cast<size_t>(slot)];
 }
 
 const PassCriteria& PassCriteriaTable::level(int level) const {
-    if (level < 1 || level >= kSlots)
+    if (level < 1 || level >= kLevelSlots)
         return emptyRow();
     return rows_[static_cast<size_t>(level)];
 }
@@ -199,19 +199,18 @@ Outcome<CriteriaLoadResult> loadPassCriteria(const QString& path, PassCriteriaTa
     CriteriaLoadResult result;
     result.encodingProblems = text.encodingProblems();
     for (const TextLine& line : text.lines()) {
-        if (line.number >= 2 && line.number <= PassCriteriaTable::kSlots &&
-            line.values.size() < PassCriteria::kFieldCount)
+        if (line.number >= 2 && line.number <= kLevelSlots && line.values.size() < PassCriteria::kFieldCount)
             result.incompleteLevels.append(line.number - 1);
     }
     ValueStream stream(text);
     int slot = -1;
     while (!stream.atEnd()) {
-        if (slot + 1 >= PassCriteriaTable::kSlots) {
+        if (slot + 1 >= kLevelSlots) {
             result.truncated = true;
             result.message =
                 QStringLiteral("%1 に %2 を超えるレベルの行があります。先頭の %2 レベルだけを読みました。")
                     .arg(shortenForMessage(path))
-                    .arg(PassCriteriaTable::kSlots - 1);
+                    .arg(kLastSlotLevel);
             break;
         }
         ++slot;
@@ -226,10 +225,10 @@ Outcome<CriteriaLoadResult> loadPassCriteria(const QString& path, PassCriteriaTa
 }
 
 Status savePassCriteria(const QString& path, const QList<std::array<QString, 12>>& rows) {
-    if (rows.size() > PassCriteriaTable::kSlots - 1)
+    if (rows.size() > kLastSlotLevel)
         return makeError(ErrorKind::Refused,
                          QStringLiteral("レベルは %1 までしか保存できません（%2 行あります）。")
-                             .arg(PassCriteriaTable::kSlots - 1)
+                             .arg(kLastSlotLevel)
                              .arg(rows.size()));
     QList<QString> lines;
     lines.reserve(rows.size() + 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/levels.h"
 #include "data/textio.h"
 
 #include <QList>
@@ -60,8 +61,7 @@ struct PassCriteria {
 
 class PassCriteriaTable {
 public:
-    static constexpr int kSlots = 36; // 0 (header) and levels 1..35
-    int levelLines = 0;               // number of level lines read by the last load
+    int levelLines = 0; // number of level lines read by the last load
 
     // Slot 0 is the header row; a slot outside 0..35 reads as an empty row.
     const PassCriteria& operator[](int slot) const;
@@ -72,7 +72,7 @@ public:
     PassCriteria& row(int slot) { return rows_.at(static_cast<size_t>(slot)); }
 
 private:
-    std::array<PassCriteria, kSlots> rows_;
+    std::array<PassCriteria, kLevelSlots> rows_; // 0 (header) and levels 1..35
 };
 
 // What a load of the file leaves to tell besides the table.

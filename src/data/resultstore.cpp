@@ -79,7 +79,7 @@ bool ResultKeys::isAttempt() const {
 }
 
 bool ResultKeys::isCountable() const {
-    return isAttempt() && level <= ResultRecord::kLevels && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
+    return isAttempt() && level <= kLastSlotLevel && bangou >= 1 && bangou <= ResultRecord::kMaxBangou;
 }
 
 bool ResultRecord::isAttempt() const {

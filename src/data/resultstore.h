@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/levels.h"
 #include "platform/filelock.h"
 #include "platform/outcome.h"
 
@@ -22,7 +23,6 @@ class Clock;
 struct ResultRecord {
     static constexpr int kSize = 44;
     static constexpr int kTextSize = 5;
-    static constexpr int kLevels = 35;      // levels 1..35 fit the tables
     static constexpr int kMaxBangou = 5000; // Bangou 1..5000 fit the tables
     using Text5 = std::array<char, kTextSize>;
 

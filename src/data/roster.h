@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/grade.h"
 #include "platform/outcome.h"
 
 #include <QDate>
@@ -39,6 +40,18 @@ struct RosterTables {
     int rosterCount() const { return static_cast<int>(listed.size()); }
     QString nameOf(int bangou) const {
         return bangou >= 0 && bangou < kStudents ? nameByBangou[static_cast<size_t>(bangou)] : QString();
+    }
+    // The grade of a student in this school year (gradeNumberOf); a number the roster
+    // does not hold counts as born in year 0.
+    int gradeOf(int bangou) const {
+        return gradeNumberOf(schoolYear, bangou >= 0 && bangou < kStudents
+                                             ? birthYearByBangou[static_cast<size_t>(bangou)]
+                                             : 0);
+    }
+    // "小１" and the like; empty for a number the roster does not hold or a grade outside 0..10.
+    QString gradeLabelOf(int bangou) const {
+        return bangou >= 0 && bangou < kStudents ? gradeLabelByBangou[static_cast<size_t>(bangou)]
+                                                 : QString();
     }
 };
 

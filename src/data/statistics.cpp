@@ -13,26 +13,26 @@
 namespace kz {
 
 StatisticsTables::StatisticsTables()
-    : figures_(static_cast<size_t>(FigureCount) * kLevels * kStudents, 0),
-      bestTime_(static_cast<size_t>(kLevels) * kStudents, kNoTime) {
+    : figures_(static_cast<size_t>(FigureCount) * kLevelSlots * kStudents, 0),
+      bestTime_(static_cast<size_t>(kLevelSlots) * kStudents, kNoTime) {
     schoolBestTime_.fill(kNoTime);
 }
 
 qint32 StatisticsTables::figure(Figure f, int level, int bangou) const {
     if (!inRange(level, bangou) || f < 0 || f >= FigureCount)
         return 0;
-    return figures_[static_cast<size_t>(f) * kLevels * kStudents + index(level, bangou)];
+    return figures_[static_cast<size_t>(f) * kLevelSlots * kStudents + index(level, bangou)];
 }
 
 void StatisticsTables::add(Figure f, int level, int bangou, qint32 amount) {
     if (!inRange(level, bangou) || f < 0 || f >= FigureCount)
         return;
-    figures_[static_cast<size_t>(f) * kLevels * kStudents + index(level, bangou)] += amount;
+    figures_[static_cast<size_t>(f) * kLevelSlots * kStudents + index(level, bangou)] += amount;
 }
 
 qint32 StatisticsTables::sumOverLevels(Figure f, int bangou) const {
     qint32 sum = 0;
-    for (int level = 1; level < kLevels; ++level)
+    for (int level = 1; level < kLevelSlots; ++level)
         sum += figure(f, level, bangou);
     return sum;
 }
@@ -47,11 +47,11 @@ void StatisticsTables::setBestTime(int level, int bangou, qint32 seconds) {
 }
 
 qint32 StatisticsTables::schoolBestTime(int level) const {
-    return level >= 1 && level < kLevels ? schoolBestTime_[static_cast<size_t>(level)] : kNoTime;
+    return level >= 1 && level < kLevelSlots ? schoolBestTime_[static_cast<size_t>(level)] : kNoTime;
 }
 
 void StatisticsTables::setSchoolBestTime(int level, qint32 seconds) {
-    if (level >= 1 && level < kLevels)
+    if (level >= 1 && level < kLevelSlots)
         schoolBestTime_[static_cast<size_t>(level)] = seconds;
 }
 
@@ -104,8 +104,7 @@ class StatisticsBuilder {
 public:
     explicit StatisticsBuilder(StatisticsTables& t) : t_(t) {}
     qint32* figureCell(StatisticsTables::Figure f, size_t cell) {
-        return &t_.figures_[static_cast<size_t>(f) * StatisticsTables::kLevels * StatisticsTables::kStudents +
-                            cell];
+        return &t_.figures_[static_cast<size_t>(f) * kLevelSlots * StatisticsTables::kStudents + cell];
     }
     qint32& bestTime(size_t cell) { return t_.bestTime_[cell]; }
     static size_t cell(int level, int bangou) { return StatisticsTables::index(level, bangou); }
@@ -220,7 +219,7 @@ Status loadResults(const QString& resultsPath, StatisticsTables* tables, const W
         tables->loaded.append(loaded);
     }
 
-    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+    for (int level = 1; level < kLevelSlots; ++level) {
         qint32 school = StatisticsTables::kNoTime;
         for (int bangou = 1; bangou <= kSchoolBestLastBangou; ++bangou)
             school = qMin(school, b.bestTime(StatisticsBuilder::cell(level, bangou)));
@@ -236,7 +235,7 @@ bool withinPeriod(double recordDate, double nowOle, double periodDays) {
 }
 
 qint32 attemptPoints(qint32 recordedTime, int level, const PassCriteriaTable& criteria) {
-    if (level < 1 || level >= PassCriteriaTable::kSlots)
+    if (level < 1 || level >= kLevelSlots)
         return 0;
     return saturate(attemptPoints(recordedTime, criteria.level(level)).gainedPoints);
 }
@@ -253,9 +252,9 @@ Status refreshStatistics(const QString& resultsPath, const PassCriteriaTable& cr
 
     const double nowOle = oleFromDateTime(now);
     const double today = oleFromDate(now.date());
-    std::array<double, StatisticsTables::kLevels> passDays{};
-    std::array<double, StatisticsTables::kLevels> overdoDays{};
-    for (int level = 1; level < StatisticsTables::kLevels; ++level) {
+    std::array<double, kLevelSlots> passDays{};
+    std::array<double, kLevelSlots> overdoDays{};
+    for (int level = 1; level < kLevelSlots; ++level) {
         passDays[static_cast<size_t>(level)] = criteria.level(level).passPeriodDays;
         overdoDays[static_cast<size_t>(level)] = criteria.level(level).overdoPeriodDays;
     }

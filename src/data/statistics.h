@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/levels.h"
 #include "data/passcriteria.h"
 #include "data/resultstore.h"
 
@@ -24,7 +25,6 @@ struct LoadedResult {
 
 class StatisticsTables {
 public:
-    static constexpr int kLevels = 36;     // slots 0..35 (0 unused)
     static constexpr int kStudents = 5001; // Bangou 0..5000
     static constexpr qint32 kNoTime = 99999;
 
@@ -76,12 +76,12 @@ public:
 private:
     friend class StatisticsBuilder;
     static bool inRange(int level, int bangou) {
-        return level >= 1 && level < kLevels && bangou >= 1 && bangou < kStudents;
+        return level >= 1 && level < kLevelSlots && bangou >= 1 && bangou < kStudents;
     }
     static size_t index(int level, int bangou) { return static_cast<size_t>(level) * kStudents + bangou; }
-    std::vector<qint32> figures_;  // FigureCount x kLevels x kStudents
-    std::vector<qint32> bestTime_; // kLevels x kStudents
-    std::array<qint32, kLevels> schoolBestTime_{};
+    std::vector<qint32> figures_;  // FigureCount x kLevelSlots x kStudents
+    std::vector<qint32> bestTime_; // kLevelSlots x kStudents
+    std::array<qint32, kLevelSlots> schoolBestTime_{};
 };
 
 // The newest records the statistics look at.

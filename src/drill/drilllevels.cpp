@@ -22,7 +22,7 @@ constexpr OrderMode kIn = OrderMode::InOrder;
 constexpr OrderMode kShuf = OrderMode::Shuffled;
 
 // Levels 3 and 4 ask 11..15 and level 6 asks 16..20, whatever their names read.
-constexpr std::array<DrillLevelSpec, 24> kSingleTableLevels = {
+constexpr std::array<DrillLevelSpec, kLevelCount - 1> kSingleTableLevels = {
     row(1, 14, 1, 10, kIn, 10, 30),    row(2, 14, 1, 10, kShuf, 10, 10), row(3, 14, 11, 15, kIn, 5, 15),
     row(4, 14, 11, 15, kShuf, 5, 5),   row(5, 14, 16, 20, kIn, 5, 15),   row(6, 14, 16, 20, kShuf, 5, 5),
     row(7, 14, 1, 20, kIn, 20, 60),    row(8, 14, 1, 20, kShuf, 20, 20), row(9, 15, 1, 10, kIn, 10, 30),
@@ -34,7 +34,7 @@ constexpr std::array<DrillLevelSpec, 24> kSingleTableLevels = {
 };
 
 constexpr DrillLevelSpec allTablesLevel() {
-    DrillLevelSpec entry = row(25, 14, 1, 20, kShuf, 60, 60);
+    DrillLevelSpec entry = row(kLevelCount, 14, 1, 20, kShuf, 60, 60);
     entry.tables = {14, 15, 16};
     entry.tableCount = 3;
     return entry;
@@ -51,9 +51,9 @@ QList<QuestionItem> DrillLevelSpec::items() const {
 }
 
 std::optional<DrillLevelSpec> drillLevelSpec(int level) {
-    if (level >= 1 && level <= 24)
+    if (level >= 1 && level < kLevelCount)
         return kSingleTableLevels[static_cast<size_t>(level - 1)];
-    if (level == kLastDrillLevel)
+    if (level == kLevelCount)
         return allTablesLevel();
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/levels.h"
+
 #include <QList>
 
 #include <array>
@@ -37,9 +39,6 @@ struct DrillLevelSpec {
     // The item list in table order: each table number in turn, its factors ascending.
     QList<QuestionItem> items() const;
 };
-
-inline constexpr int kFirstDrillLevel = 1;
-inline constexpr int kLastDrillLevel = 25;
 
 // The row of a level 1..25; nothing for any other number (such a level has no questions).
 std::optional<DrillLevelSpec> drillLevelSpec(int level);

@@ -6,10 +6,6 @@
 
 namespace kz {
 
-double titlePointSize(const QString& title) {
-    return title.size() > 9 ? 14.0 : 16.8;
-}
-
 AttemptNumbers attemptNumbers(const StatisticsTables& statistics, int level, int bangou) {
     AttemptNumbers numbers;
     numbers.atLevel = statistics.todayAttempts(level, bangou) + 1;

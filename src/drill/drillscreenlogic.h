@@ -10,10 +10,6 @@ namespace kz {
 
 class StatisticsTables;
 
-// Point size of the program title on the status strip: 14 when it is longer than nine
-// characters, else 16.8.
-double titlePointSize(const QString& title);
-
 // The attempt numbers shown on the status strip: this one at the level (today's attempts
 // there + 1) and this one today (1 + today's attempts at every level 1..35, as the end
 // screen counts them).

@@ -8,10 +8,6 @@
 
 namespace kz {
 
-int titleFontSize(const QString& title) {
-    return title.size() > 9 ? 20 : 24;
-}
-
 QString studentText(const QString& gradeLabel, const QString& name) {
     return gradeLabel + u' ' + trimHalfWidthSpaces(name);
 }

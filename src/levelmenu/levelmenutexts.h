@@ -10,8 +10,6 @@
 namespace kz {
 
 // ---- Header -------------------------------------------------------------------------
-// Point size of the title label: 20 when the title is longer than 9 characters, else 24.
-int titleFontSize(const QString& title);
 // Grade label, one space, the name without surrounding spaces.
 QString studentText(const QString& gradeLabel, const QString& name);
 // Site name, ":", student number.

@@ -56,8 +56,9 @@ inline const Error& noError() {
 // A value or the error that kept it from being made.
 template <class T> class [[nodiscard]] Outcome {
 public:
-    Outcome(T value) : state_(std::move(value)) {}     // NOLINT(google-explicit-constructor)
-    Outcome(Error error) : state_(std::move(error)) {} // NOLINT(google-explicit-constructor)
+    // Implicit, so that a function returns its value or its error as it is.
+    Outcome(T value) : state_(std::move(value)) {}
+    Outcome(Error error) : state_(std::move(error)) {}
 
     bool ok() const { return std::holds_alternative<T>(state_); }
     explicit operator bool() const { return ok(); }
@@ -83,7 +84,7 @@ private:
 template <> class [[nodiscard]] Outcome<void> {
 public:
     Outcome() = default;
-    Outcome(Error error) : error_(std::move(error)) {} // NOLINT(google-explicit-constructor)
+    Outcome(Error error) : error_(std::move(error)) {}
 
     bool ok() const { return !error_.has_value(); }
     explicit operator bool() const { return ok(); }

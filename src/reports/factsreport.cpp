@@ -96,9 +96,7 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsSelec
         FactsReport::Student s;
         s.bangou = student;
         s.name = trimHalfWidthSpaces(roster.nameOf(student));
-        s.gradeLabel = student >= 0 && student < RosterTables::kStudents
-                           ? roster.gradeLabelByBangou[static_cast<size_t>(student)]
-                           : QString();
+        s.gradeLabel = roster.gradeLabelOf(student);
         if (it != matrices.end())
             s.matrix = it->second;
         report.students.push_back(std::move(s));

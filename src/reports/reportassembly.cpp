@@ -1,7 +1,6 @@
 #include "reports/reportassembly.h"
 
 #include "core/catalogue.h"
-#include "core/runstate.h"
 #include "data/grade.h"
 #include "reports/graphrequest.h"
 
@@ -9,7 +8,6 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <memory>
 
 namespace kz {
 
@@ -34,10 +32,7 @@ QList<StudentListLine> graphStudentLines(const RosterTables& roster) {
 QList<int> graphStudentsUnder(const RosterTables& roster, const QString& gradeFilter) {
     QList<int> students;
     for (const StudentListLine& line : graphStudentLines(roster)) {
-        if (gradeFilter.isEmpty() ||
-            levelMenuGradeMatches(
-                gradeFilter,
-                gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(line.bangou)])))
+        if (gradeFilter.isEmpty() || levelMenuGradeMatches(gradeFilter, roster.gradeOf(line.bangou)))
             students << line.bangou;
     }
     return students;
@@ -67,15 +62,10 @@ GraphRankingSource graphRankingSource(ResultsTableBuilder& builder, PointsKind p
 
 ReportSources teachersReportSources(std::span<const ResultKeys> records, ResultsTableBuilder& builder,
                                     const RosterTables& roster, const QString& gradeFilter) {
-    static const QString title = [] {
-        auto names = std::make_unique<RunState>();
-        initRunState(*names);
-        return names->catalogue.programTitle;
-    }();
     ReportSources sources;
     sources.records = records;
     sources.rankings = graphRankingSource(builder, PointsKind::SoFar, gradeFilter, 0);
-    sources.programTitle = title;
+    sources.programTitle = programTitle();
     sources.levelCaption = [](int level) { return catalogueLevelName(level); };
     sources.studentName = [&roster](int bangou) { return reportStudentName(roster, bangou); };
     return sources;

@@ -393,8 +393,7 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
             continue;
         Met& who = met[static_cast<size_t>(r.bangou)];
         if (!who.known) {
-            const int grade =
-                gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(r.bangou)]);
+            const int grade = roster.gradeOf(r.bangou);
             who.known = true;
             who.shown = levelMenuGradeMatches(choice.gradeFilter, grade);
             const QString mark = r.bangou == choice.currentBangou ? kCurrentMark : gradeMark(grade);

@@ -13,7 +13,7 @@ constexpr qint32 kNoRecordFrom = 99998; // 99999 marks a time-out; 99998 and up 
 constexpr qint16 kNeverCleared = 9999;  // a clearCount that marks a level nobody is meant to clear
 
 bool someLevelNeverCleared(const PassCriteriaTable& table) {
-    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level < kLevelSlots; ++level) {
         if (table.level(level).clearCount == kNeverCleared)
             return true;
     }

@@ -10,10 +10,7 @@ void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
     state.student.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
     state.student.currentBangou = static_cast<qint16>(bangou);
     state.student.currentName = state.tables.roster.nameOf(bangou);
-    state.student.currentGradeLabel =
-        bangou >= 0 && bangou < RosterTables::kStudents
-            ? state.tables.roster.gradeLabelByBangou[static_cast<size_t>(bangou)]
-            : QString();
+    state.student.currentGradeLabel = state.tables.roster.gradeLabelOf(bangou);
     buildLevelCatalogue(state);
 }
 

@@ -42,8 +42,7 @@ Classroom buildClassroom(const SchoolSnapshot& snap, const QString& gradeFilter)
             continue;
         if (std::floor(r.date) != today)
             continue;
-        const int grade =
-            gradeNumberOf(roster.schoolYear, roster.birthYearByBangou[static_cast<size_t>(r.bangou)]);
+        const int grade = roster.gradeOf(r.bangou);
         if (!levelMenuGradeMatches(gradeFilter, grade))
             continue;
         ClassroomAttempt a;
@@ -51,7 +50,7 @@ Classroom buildClassroom(const SchoolSnapshot& snap, const QString& gradeFilter)
         a.time = timeFromOle(r.time);
         a.bangou = r.bangou;
         a.name = trimHalfWidthSpaces(roster.nameOf(r.bangou));
-        a.gradeLabel = roster.gradeLabelByBangou[static_cast<size_t>(r.bangou)];
+        a.gradeLabel = roster.gradeLabelOf(r.bangou);
         a.level = r.level;
         a.levelCaption = catalogueLevelName(r.level);
         a.recordedTime = r.recordedTime;

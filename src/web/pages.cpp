@@ -1,7 +1,6 @@
 #include "web/pages.h"
 
 #include "core/catalogue.h"
-#include "core/runstate.h"
 #include "data/grade.h"
 #include "reports/resultsdisplay.h"
 #include "web/html.h"
@@ -10,20 +9,9 @@
 #include <QJsonObject>
 #include <QLocale>
 
-#include <memory>
-
 namespace kz::web {
 
 namespace {
-
-const QString& programTitle() {
-    static const QString title = [] {
-        auto names = std::make_unique<RunState>();
-        initRunState(*names);
-        return names->catalogue.programTitle;
-    }();
-    return title;
-}
 
 QLocale japanese() {
     return QLocale(QLocale::Japanese, QLocale::Japan);

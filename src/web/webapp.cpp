@@ -101,7 +101,7 @@ QList<StudentLink> studentLinks(const SchoolSnapshot& snap, const QList<int>& ba
         StudentLink link;
         link.bangou = bangou;
         link.name = reportStudentName(snap.roster, bangou);
-        link.gradeLabel = snap.roster.gradeLabelByBangou[static_cast<size_t>(bangou)];
+        link.gradeLabel = snap.roster.gradeLabelOf(bangou);
         link.attemptsToday = snap.statistics->sumOverLevels(StatisticsTables::TodayAttempts, bangou);
         links << link;
     }
@@ -437,7 +437,7 @@ Response WebApp::student(const Request& request) {
     StudentView view;
     view.bangou = *bangou;
     view.name = reportStudentName(snap.roster, *bangou);
-    view.gradeLabel = snap.roster.gradeLabelByBangou[static_cast<size_t>(*bangou)];
+    view.gradeLabel = snap.roster.gradeLabelOf(*bangou);
     view.days = *days;
     ResultsTableBuilder builder(TableSources{snap.roster, *snap.statistics, snap.criteria, kLevelCount});
     const ReportSources sources =

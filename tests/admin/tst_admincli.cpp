@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cmath>
 
 #include <unistd.h>
@@ -108,6 +109,12 @@ private slots:
     void parsesArguments_data();
     void parsesArguments();
     void helpDocumentsEverything();
+    void everyCommandHelps_data();
+    void everyCommandHelps();
+    void usageRefused_data();
+    void usageRefused();
+    void drawsOnlyForPdf_data();
+    void drawsOnlyForPdf();
     void exportsAttemptsInFileOrder();
     void statsAsOfNow();
     void statsOfOneStudent();
@@ -164,10 +171,10 @@ void TestAdminCli::parsesArguments() {
     QFETCH(QStringList, args);
     QFETCH(bool, ok);
     QFETCH(QString, command);
-    const Outcome<admin::CliOptions> options = admin::parseCliArguments(args);
+    const Outcome<admin::CommandLine> options = admin::parseCommandLine(args);
     QCOMPARE(options.ok(), ok);
     if (ok)
-        QCOMPARE(options->command, command);
+        QCOMPARE(options->command ? options->command->name : QString(), command);
     else
         QVERIFY(!options.error().message.isEmpty());
 }
@@ -180,6 +187,77 @@ void TestAdminCli::helpDocumentsEverything() {
          {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder", "--now",
           "--student", "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
+}
+
+void TestAdminCli::everyCommandHelps_data() {
+    QTest::addColumn<QString>("name");
+    for (const admin::Command& command : admin::commandTable())
+        QTest::newRow(qPrintable(command.name)) << command.name;
+}
+
+// The table drives --help: every command's part is in the whole help, and COMMAND --help
+// gives that part alone without reading any installation.
+void TestAdminCli::everyCommandHelps() {
+    QFETCH(QString, name);
+    const auto& table = admin::commandTable();
+    const auto row = std::find_if(table.begin(), table.end(), [&](const auto& c) { return c.name == name; });
+    QVERIFY(row != table.end());
+    QVERIFY(!row->summary.isEmpty() && !row->summary.contains(u'\n'));
+    QVERIFY(row->help.startsWith("  " + name));
+    QVERIFY(test::runCompanionHere({"--help"}).out.contains(row->help));
+    for (const QStringList& args : {QStringList{name, "--help"}, QStringList{"-h", name}}) {
+        const Run run = test::runCompanionHere(QStringList{"--program-folder", "/nonexistent"} + args);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, admin::commandHelpText(*row));
+        QVERIFY(run.err.isEmpty());
+    }
+}
+
+void TestAdminCli::usageRefused_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown command") << QStringList{"purge"} << "purge というコマンドはありません";
+    QTest::newRow("help of an unknown command")
+        << QStringList{"purge", "--help"} << "purge というコマンドはありません";
+    QTest::newRow("no command") << QStringList{"--wait", "3"} << "コマンドがありません";
+    QTest::newRow("unknown option") << QStringList{"check", "--force"}
+                                    << "--force というオプションはありません";
+    QTest::newRow("extra argument") << QStringList{"sound", "now"} << "余分な引数があります: now";
+    QTest::newRow("another command's option")
+        << QStringList{"export", "--now=2004-03-15T14:30:00"}
+        << "--now は stats、school-best、tables、report だけのオプションです";
+    QTest::newRow("given before the command")
+        << QStringList{"--hold", "5", "check"} << "--hold は lock-test だけのオプションです";
+    QTest::newRow("to a command reading its own") << QStringList{"facts", "--student", "17", "--hold", "5"}
+                                                  << "--hold は lock-test だけのオプションです";
+    QTest::newRow("a command's own check") << QStringList{"report", "--student", "17"}
+                                           << "report には --student N --level L か --pdf FILE が要ります";
+}
+
+// Refused before any file is read: status 2, nothing on standard output, the way to --help.
+void TestAdminCli::usageRefused() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const Run run = test::runCompanionHere(QStringList{"--program-folder", "/nonexistent"} + args);
+    QCOMPARE(run.status, int(admin::ExitUsage));
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err, "kazurin2-admin: " + message + "\n使い方は kazurin2-admin --help で表示されます\n");
+}
+
+void TestAdminCli::drawsOnlyForPdf_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("draws");
+    QTest::newRow("report to a PDF file") << QStringList{"report", "--pdf=x.pdf"} << true;
+    QTest::newRow("report's summary") << QStringList{"report", "--student", "1", "--level", "1"} << false;
+    QTest::newRow("facts to a PDF file") << QStringList{"facts", "--student", "1", "--pdf", "x.pdf"} << true;
+    QTest::newRow("refused") << QStringList{"check", "--pdf", "x.pdf"} << false;
+    QTest::newRow("help") << QStringList{"report", "--pdf=x.pdf", "--help"} << false;
+}
+
+void TestAdminCli::drawsOnlyForPdf() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, draws);
+    QCOMPARE(admin::cliNeedsDrawing(args), draws);
 }
 
 void TestAdminCli::exportsAttemptsInFileOrder() {

@@ -1,4 +1,5 @@
 #include "admin/cli/admincli.h"
+#include "admin/cli/commands.h"
 #include "admin/cli/locktest.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
@@ -117,15 +118,15 @@ void TestLockTest::createsAMissingResultsFileEmpty() {
 }
 
 void TestLockTest::holdBelongsToLockTest() {
-    Outcome<CliOptions> options = parseCliArguments({"lock-test"});
+    Outcome<LockTestCommand::Options> options = LockTestCommand::parse({});
     QVERIFY(options.ok());
     QVERIFY(!options->holdSeconds);
-    options = parseCliArguments({"lock-test", "--hold=5"});
+    options = LockTestCommand::parse({"--hold=5"});
     QVERIFY(options.ok());
     QCOMPARE(*options->holdSeconds, 5);
-    QVERIFY(!parseCliArguments({"lock-test", "--hold", "-1"}).ok());
-    QVERIFY(!parseCliArguments({"lock-test", "--hold", "x"}).ok());
-    QVERIFY(!parseCliArguments({"check", "--hold", "5"}).ok());
+    QVERIFY(!parseCommandLine({"lock-test", "--hold", "-1"}).ok());
+    QVERIFY(!parseCommandLine({"lock-test", "--hold", "x"}).ok());
+    QVERIFY(!parseCommandLine({"check", "--hold", "5"}).ok());
 }
 
 void TestLockTest::mountOfAPath_data() {

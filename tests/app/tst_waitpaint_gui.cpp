@@ -6,6 +6,7 @@
 // program runs with main()'s wiring; the grab notices from outside when it is held up.
 #include "app/appnavigator.h"
 #include "app/programwiring.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
@@ -251,8 +252,7 @@ void TestWaitPaint::grabsDuringWaits() {
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     HeldPlayer held;
     test::RefusingLauncher launcher;
-    const QColor season(state->levelMenu.seasonColour.red, state->levelMenu.seasonColour.green,
-                        state->levelMenu.seasonColour.blue);
+    const QColor season = kit::colour(state->levelMenu.seasonColour);
     const QString results = state->settings.installation.resultsPath();
     QVERIFY(QFile::remove(results));
     QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);

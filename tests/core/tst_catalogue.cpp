@@ -24,6 +24,8 @@ private slots:
     void catalogueAfterConfirmation();
     void catalogueNames_data();
     void catalogueNames();
+    void titleSizes_data();
+    void titleSizes();
     void gradeMarks_data();
     void gradeMarks();
     void levelMenuFilter_data();
@@ -49,7 +51,7 @@ void TestCatalogue::catalogueAfterConfirmation() {
     QCOMPARE(state.catalogue.levelNames[26], QString());
     QCOMPARE(state.catalogue.levelNames[30], QString());
     QCOMPARE(state.catalogue.levelNames[0], QString());
-    for (int level = 0; level < RunState::kLevelSlots; ++level)
+    for (int level = 0; level < kLevelSlots; ++level)
         QCOMPARE(state.catalogue.levelTimed[static_cast<size_t>(level)], level >= 1 && level <= 25);
 }
 
@@ -71,6 +73,20 @@ void TestCatalogue::catalogueNames() {
     QFETCH(int, level);
     QFETCH(QString, name);
     QCOMPARE(catalogueLevelName(level), name);
+}
+
+void TestCatalogue::titleSizes_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<double>("size"); // in the level menu's sizes 24 and 20
+    QTest::newRow("the program's title") << "カズリンその２" << 24.0;
+    QTest::newRow("nine characters") << "123456789" << 24.0;
+    QTest::newRow("ten characters") << "1234567890" << 20.0;
+}
+
+void TestCatalogue::titleSizes() {
+    QFETCH(QString, title);
+    QFETCH(double, size);
+    QCOMPARE(titlePointSize(title, 24, 20), size);
 }
 
 void TestCatalogue::gradeMarks_data() {

@@ -35,7 +35,7 @@ inline void writeRecords(const QString& path, const QList<ResultRecord>& records
 inline PassCriteriaTable criteria(qint32 target = 60, const char* multiplier = "1", double passDays = 7,
                                   double overdoDays = 1) {
     PassCriteriaTable t;
-    for (int level = 1; level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level < kLevelSlots; ++level) {
         PassCriteria& c = t.row(level);
         c.targetTime = target;
         c.minimumTime = target * 2;

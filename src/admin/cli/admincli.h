@@ -1,69 +1,46 @@
 #pragma once
 
-#include "core/installation.h"
+#include "admin/cli/command.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include <vector>
 
 class QTextStream;
 
 // kazurin2-admin: checks and exports of an installation's data from the command line,
-// built on the program's own readers and rules.
+// built on the program's own readers and rules. The commands are in commands.h.
 namespace kz::admin {
 
-enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
+// The commands, in the order --help lists them.
+const std::vector<Command>& commandTable();
 
-struct CliOptions {
-    QString command; // check, export, stats, school-best, lock-test, sound, distribution, tables, report,
-                     // facts, serve
-    QString programFolder;          // empty: the caller's default
-    std::optional<QDateTime> now;   // --now
-    std::optional<int> student;     // --student
-    std::optional<int> holdSeconds; // --hold (lock-test)
-    int waitSeconds = 10;           // --wait: how long a refused read of the results file is retried
-    std::optional<int> level;       // --level (distribution)
-    QStringList commandArguments;   // options of a command that reads its own (tables, report)
-    bool help = false;
+// A command line read: the general options and the command with its options.
+struct CommandLine {
+    QString programFolder;            // --program-folder; empty: the caller's default
+    int waitSeconds = 10;             // --wait
+    bool help = false;                // --help: the whole help, or the command's own
+    const Command* command = nullptr; // none only with --help
+    PreparedCommand prepared;         // the command with its options (not with --help)
 };
 
-// Parses the arguments after the program name; a usage error is Refused.
-Outcome<CliOptions> parseCliArguments(const QStringList& arguments);
-QString cliHelpText();
+// Reads the arguments after the program name; a usage error is Refused. The general
+// options (--program-folder, --wait, --help) may stand anywhere; the command's options
+// follow its name, or stand before it as "--name=value" or "--name value".
+Outcome<CommandLine> parseCommandLine(const QStringList& arguments);
 
-// The whole companion: parse, resolve the installation of the program folder (default
-// defaultProgramFolder), run the command. Returns the exit status.
+// kazurin2-admin --help: the general options and every command's help.
+QString cliHelpText();
+// kazurin2-admin COMMAND --help.
+QString commandHelpText(const Command& command);
+
+// The whole companion: read the command line, run the command for the program folder
+// (default defaultProgramFolder). Returns the exit status.
 int runCompanion(const QStringList& arguments, const QString& defaultProgramFolder, QTextStream& out,
                  QTextStream& err);
 
-// The commands over an installation already resolved. pathFile is the path file that
-// was read (for check).
-int runCheck(const Installation& installation, const QString& pathFile, QTextStream& out, QTextStream& err);
-int runExport(const Installation& installation, QTextStream& out, QTextStream& err);
-// stats and school-best retry a results file that is in use or cannot be read for at
-// most waitSeconds, then report it on err and return ExitProblems.
-int runStats(const Installation& installation, const QDateTime& now, std::optional<int> student,
-             QTextStream& out, QTextStream& err, int waitSeconds = 10);
-int runSchoolBest(const Installation& installation, QTextStream& out, QTextStream& err, int waitSeconds = 10);
-// Opens the sound device the program would play on (SDL_AUDIODRIVER counts), plays nothing.
-int runSoundCheck(QTextStream& out, QTextStream& err);
-int runDistribution(const Installation& installation, int level, QTextStream& out, QTextStream& err);
-// facts: per-product answers, wrong answers and median response times (factscommand.cpp).
-int runFacts(const Installation& installation, const QStringList& arguments, QTextStream& out,
-             QTextStream& err);
-QString factsHelpText();
-// report (reportcommand.cpp); drawing a PDF file needs a QGuiApplication.
-int runReport(const Installation& installation, const CliOptions& options, const QDateTime& now,
-              QTextStream& out, QTextStream& err);
-QString reportHelpText();
-// serve (servecommand.cpp): the teachers' web pages until the process is ended; needs a
-// QGuiApplication.
-int runServe(const Installation& installation, const QStringList& arguments, QTextStream& out,
-             QTextStream& err);
-QString serveHelpText();
-// Whether the arguments ask for drawing (report --pdf, serve), so main() must start Qt Gui.
+// Whether the arguments ask for drawing, so main() must start Qt Gui.
 bool cliNeedsDrawing(const QStringList& arguments);
 
 // A CSV field: quoted (with doubled quotes) when it holds a comma, a quote or a line break.

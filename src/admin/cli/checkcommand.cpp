@@ -1,4 +1,4 @@
-#include "admin/cli/admincli.h"
+#include "admin/cli/commands.h"
 
 #include "core/catalogue.h"
 #include "core/soundtable.h"
@@ -169,13 +169,14 @@ void checkCriteria(const Installation& inst, Report& report) {
         return;
     }
     if (loaded->truncated)
-        report.file(path, QStringLiteral("レベルの行が 35 を超えています。先頭の 35 行だけが読まれます"));
+        report.file(path, QStringLiteral("レベルの行が %1 を超えています。先頭の %1 行だけが読まれます")
+                              .arg(kLastSlotLevel));
     if (table.levelLines < kLevelCount)
         report.file(path, QStringLiteral("レベルの行が %1 行しかありません（%2 レベル分の %2 行が必要です）")
                               .arg(table.levelLines)
                               .arg(kLevelCount));
     const std::array<QString, 12> titles = passCriteriaHeader();
-    for (int level = 1; level <= table.levelLines && level < PassCriteriaTable::kSlots; ++level) {
+    for (int level = 1; level <= table.levelLines && level < kLevelSlots; ++level) {
         const PassCriteria& c = table.level(level);
         const qsizetype firstValue = qsizetype(level) * kCriteriaFields;
         const int line = firstValue < text.valueCount() ? text.lineOfValue(firstValue) : level + 1;
@@ -293,8 +294,8 @@ void checkResults(const Installation& inst, Report& report) {
             wrong << QStringLiteral("日付 %1 はカレンダーの日付になりません").arg(r.date);
         if (!(r.time >= 0 && r.time < 1))
             wrong << QStringLiteral("時刻 %1 が 0～1 の外です").arg(r.time);
-        if (r.level < 1 || r.level > ResultRecord::kLevels)
-            wrong << QStringLiteral("レベル %1 が 1～35 の外です").arg(r.level);
+        if (r.level < 1 || r.level > kLastSlotLevel)
+            wrong << QStringLiteral("レベル %1 が 1～%2 の外です").arg(r.level).arg(kLastSlotLevel);
         if (r.bangou < 1 || r.bangou > ResultRecord::kMaxBangou)
             wrong << QStringLiteral("番号 %1 が 1～5000 の外です").arg(r.bangou);
         if (r.recordedTime < 0)
@@ -369,10 +370,37 @@ void checkAnswerLog(const Installation& inst, Report& report) {
 
 } // namespace
 
-int runCheck(const Installation& inst, const QString& pathFile, QTextStream& out, QTextStream& err) {
-    Q_UNUSED(err);
+QString CheckCommand::summary() {
+    return QStringLiteral("インストールのデータファイルをすべて読み、問題を一つずつ示します");
+}
+
+QString CheckCommand::help() {
+    return QStringLiteral(
+        "  check        インストールのデータファイル（パスデータ、共通データ、名簿 新名簿.txt、\n"
+        "               合格基準、音の設定、成績ファイル、解答の記録 問題別記録.csv）をすべて\n"
+        "               読み、問題を一つずつ FILE:LINE: 内容 の形で示します（成績ファイルは\n"
+        "               FILE:record N: …）。解答の記録がない成績と、成績のない解答の記録も\n"
+        "               示します。記録の消去が途中で終わって残ったコピー\n"
+        "               成績累積データtemp.dat は、コピーと成績ファイルの記録の数とともに\n"
+        "               示します。問題があれば終了状態 1、なければ 0 です。\n");
+}
+
+Outcome<CheckCommand::Options> CheckCommand::parse(const QStringList& options) {
+    if (!options.isEmpty())
+        return refuseArgument(options.first());
+    return Options{};
+}
+
+int CheckCommand::run(const Options&, const CommandRun& run) {
+    QTextStream& out = run.out;
+    // An installation that cannot be resolved is one of the problems check tells.
+    Installation inst;
+    if (const Status resolved = resolveInstallationPaths(run.programFolder, &inst); !resolved) {
+        out << installationProblem(resolved.error()) << "\n";
+        return ExitProblems;
+    }
     Report report(out);
-    checkPathFile(pathFile, report);
+    checkPathFile(QDir::cleanPath(run.programFolder + QStringLiteral("/../パスデータ.txt")), report);
     checkSettings(inst, report);
     checkRoster(inst, report);
     checkCriteria(inst, report);

@@ -1,9 +1,8 @@
 // kazurin2-admin facts: which products a student misses or answers slowly, from the
 // answer log, as CSV (and as a heat map in a PDF).
 #include "admin/cli/admincli.h"
-
 #include "admin/cli/cliarguments.h"
-#include "admin/cli/factsoptions.h"
+#include "admin/cli/commands.h"
 #include "data/grade.h"
 #include "drill/drilllevels.h"
 #include "platform/clock.h"
@@ -12,8 +11,12 @@
 
 namespace kz::admin {
 
-Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
-    FactsOptions options;
+QString FactsCommand::summary() {
+    return QStringLiteral("どの九九をまちがえ、どれに時間がかかるかを、解答の記録から示します");
+}
+
+Outcome<FactsCommand::Options> FactsCommand::parse(const QStringList& args) {
+    Options options;
     const auto number = [&](qsizetype* i, const QString& name, int low, int high,
                             std::optional<int>* into) -> Status {
         const Outcome<int> n = numberOption(args, i, name, low, high);
@@ -31,9 +34,7 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
             if (const Status s = number(&i, QStringLiteral("--days"), 1, 36500, &options.days); !s)
                 return s.error();
         } else if (isOption(arg, QStringLiteral("--level"))) {
-            if (const Status s =
-                    number(&i, QStringLiteral("--level"), kFirstDrillLevel, kLastDrillLevel, &options.level);
-                !s)
+            if (const Status s = number(&i, QStringLiteral("--level"), 1, kLevelCount, &options.level); !s)
                 return s.error();
         } else if (isOption(arg, QStringLiteral("--grade-filter"))) {
             const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--grade-filter"));
@@ -58,7 +59,7 @@ Outcome<FactsOptions> parseFactsArguments(const QStringList& args) {
                 return now.error();
             options.now = *now;
         } else {
-            return usage(QStringLiteral("facts に余分な引数があります: %1").arg(arg));
+            return refuseArgument(arg, QStringLiteral("facts に余分な引数があります: %1").arg(arg));
         }
     }
     if (options.student.has_value() == !options.gradeFilter.isEmpty())
@@ -88,16 +89,14 @@ void writeFactsCsv(const FactsReport& report, QTextStream& out) {
     }
 }
 
-int runFacts(const Installation& inst, const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const Outcome<FactsOptions> parsed = parseFactsArguments(arguments);
-    if (!parsed) {
-        err << "kazurin2-admin: " << parsed.error().text() << "\n"
-            << "使い方は kazurin2-admin --help で表示されます\n";
-        return ExitUsage;
-    }
-    const FactsOptions& options = *parsed;
-    const Outcome<FactsReport> report =
-        buildFactsReport(inst, factsSelection(options, options.now.value_or(systemClock().now()).date()));
+int FactsCommand::run(const Options& options, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
+    const Outcome<FactsReport> report = buildFactsReport(
+        *installation, factsSelection(options, options.now.value_or(systemClock().now()).date()));
     if (!report) {
         err << "kazurin2-admin: " << report.error().text() << "\n";
         return ExitProblems;
@@ -116,7 +115,7 @@ int runFacts(const Installation& inst, const QStringList& arguments, QTextStream
     return ExitOk;
 }
 
-QString factsHelpText() {
+QString FactsCommand::help() {
     return QStringLiteral(
         "  facts --student N | --grade-filter K  [--days D] [--level L] [--now ...]\n"
         "        [--pdf FILE]\n"

@@ -11,7 +11,7 @@
 
 class QTextStream;
 
-// The facts command of kazurin2-admin, in parts for the tests.
+// The facts command of kazurin2-admin (FactsCommand in commands.h), in parts.
 namespace kz::admin {
 
 struct FactsOptions {
@@ -23,12 +23,8 @@ struct FactsOptions {
     QString pdf;
 };
 
-// The options of the facts command; a usage error is Refused.
-Outcome<FactsOptions> parseFactsArguments(const QStringList& arguments);
-
 // The selection of the report the options ask for, as of today.
 FactsSelection factsSelection(const FactsOptions& options, QDate today);
-
 void writeFactsCsv(const FactsReport& report, QTextStream& out);
 // The heat map pages, one per student (factspdf.cpp).
 Status writeFactsPdf(const FactsReport& report, const QString& file);

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "core/installation.h"
-
 #include <QString>
 
-class QTextStream;
-
-// kazurin2-admin lock-test: takes the results file's lock, the one every append takes,
-// and holds it for a while, so that a second computer can show whether the share carries
-// the lock across to it.
+// kazurin2-admin lock-test (LockTestCommand): takes the results file's lock, the one every
+// append takes, and holds it for a while, so that a second computer can show whether the
+// share carries the lock across to it. Without waiting for the lock; the file is created
+// empty when missing, no record is ever written. Exit status: 0 lock taken and released,
+// ExitLockHeld another station holds it, 1 locking does not work or the file cannot be
+// opened.
 namespace kz::admin {
 
 // Exit status of lock-test when another station holds the lock.
@@ -32,11 +31,5 @@ QString lockingConcern(const MountFacts& mount);
 
 // Whether the file system is reached over the network.
 bool isNetworkFileSystem(const QString& fileSystem);
-
-// Takes the lock of the results file without waiting and holds it holdSeconds seconds
-// (the file is created empty when missing; no record is ever written). Exit status: 0
-// lock taken and released, ExitLockHeld another station holds it, 1 locking does not work
-// or the file cannot be opened.
-int runLockTest(const Installation& installation, int holdSeconds, QTextStream& out, QTextStream& err);
 
 } // namespace kz::admin

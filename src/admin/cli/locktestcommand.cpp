@@ -1,5 +1,7 @@
-#include "admin/cli/admincli.h"
 #include "admin/cli/locktest.h"
+
+#include "admin/cli/cliarguments.h"
+#include "admin/cli/commands.h"
 
 #include "platform/filelock.h"
 
@@ -115,7 +117,43 @@ QString lockingConcern(const MountFacts& m) {
     return {};
 }
 
-int runLockTest(const Installation& inst, int holdSeconds, QTextStream& out, QTextStream& err) {
+QString LockTestCommand::summary() {
+    return QStringLiteral("成績ファイルのロックがコンピューターの間で働くか試します");
+}
+
+QString LockTestCommand::help() {
+    return QStringLiteral("  lock-test [--hold SECONDS]\n"
+                          "               成績を記録するたびに使う成績ファイルのロックを取り、SECONDS 秒\n"
+                          "               （省略時 60）持ちます。一台目のコンピューターで実行し、データ\n"
+                          "               フォルダを共有する二台目でも実行してください。二台目は\n"
+                          "               「ほかのコンピューターがロックしています」と知らせるはずです\n"
+                          "               （終了状態 3）。フォルダでロックが働かないときはそう知らせます\n"
+                          "               （終了状態 1）。成績は書きません。成績ファイルがないときは空の\n"
+                          "               ファイルを作ります。\n");
+}
+
+Outcome<LockTestCommand::Options> LockTestCommand::parse(const QStringList& args) {
+    Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!isOption(args[i], QStringLiteral("--hold")))
+            return refuseArgument(args[i]);
+        const Outcome<int> n =
+            numberOption(args, &i, QStringLiteral("--hold"), 0, 86400, QStringLiteral("秒数"));
+        if (!n)
+            return n.error();
+        options.holdSeconds = *n;
+    }
+    return options;
+}
+
+int LockTestCommand::run(const Options& options, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    const Installation& inst = *installation;
+    const int holdSeconds = options.holdSeconds.value_or(60);
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
     const QString path = inst.resultsPath();
     const QString shown = QDir::toNativeSeparators(path);
     out << "成績ファイル: " << shown << "\n";

@@ -1,13 +1,14 @@
 // kazurin2-admin report: the personal reports of the graph panel, as the summary block
 // of one student at one level, or drawn into one PDF file for several students.
-#include "admin/cli/admincli.h"
 #include "admin/cli/cliarguments.h"
+#include "admin/cli/commands.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "platform/clock.h"
 #include "reports/draw/reportspdf.h"
 #include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
@@ -24,14 +25,6 @@
 namespace kz::admin {
 
 namespace {
-
-struct ReportOptions {
-    std::optional<int> level;
-    QString pdf;
-    QList<int> students;
-    QString gradeFilter;
-    QList<int> levels;
-};
 
 bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int>* out) {
     out->clear();
@@ -51,70 +44,6 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
         }
     }
     return !out->isEmpty();
-}
-
-Outcome<ReportOptions> parseReportOptions(const CliOptions& cli) {
-    ReportOptions options;
-    ReportOptions* out = &options;
-    const QStringList& args = cli.commandArguments;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const Outcome<NamedValue> option = namedValue(args, &i);
-        if (!option)
-            return option.error();
-        const QString& name = option->name;
-        const QString& value = option->value;
-        if (name == u"--level") {
-            const Outcome<int> level = numberValue(name, value, 1, kLevelCount, QStringLiteral("レベル"));
-            if (!level)
-                return level.error();
-            out->level = *level;
-        } else if (name == u"--pdf") {
-            if (value.isEmpty())
-                return usage(QStringLiteral("--pdf にはファイルを指定してください"));
-            out->pdf = value;
-        } else if (name == u"--students") {
-            if (!parseNumbers(value, 1, 5000, false, &out->students))
-                return usage(QStringLiteral("--students には番号 1～5000 をコンマで区切って指定してください"
-                                            "（「%1」は使えません）")
-                                 .arg(value));
-        } else if (name == u"--levels") {
-            if (!parseNumbers(value, 1, kLevelCount, true, &out->levels))
-                return usage(
-                    QStringLiteral("--levels にはレベル 1～%1 を 1-5 や 1,3,7 のように指定してください"
-                                   "（「%2」は使えません）")
-                        .arg(kLevelCount)
-                        .arg(value));
-        } else if (name == u"--grade-filter") {
-            if (const std::optional<QString> filter = gradeFilterNamed(value))
-                out->gradeFilter = *filter;
-            else
-                return usage(
-                    QStringLiteral("--grade-filter には %1 のどれか（または 0～%2 の位置）を指定してください"
-                                   "（「%3」は使えません）")
-                        .arg(gradeFilters().join(u' '))
-                        .arg(gradeFilters().size() - 1)
-                        .arg(value));
-        } else {
-            return usage(QStringLiteral("%1 というオプションはありません").arg(name));
-        }
-    }
-    if (!out->students.isEmpty() && !out->gradeFilter.isEmpty())
-        return usage(QStringLiteral("--students と --grade-filter は一緒に使えません"));
-    if (cli.student && !out->students.isEmpty())
-        return usage(QStringLiteral("--student と --students はどちらか一つにしてください"));
-    if (out->pdf.isEmpty()) {
-        if (!cli.student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
-            !out->levels.isEmpty())
-            return usage(QStringLiteral("report には --student N --level L か --pdf FILE が要ります"));
-    } else {
-        if (out->level)
-            return usage(QStringLiteral("--pdf のときはレベルを --levels で選んでください"));
-        if (cli.student)
-            out->students = {*cli.student};
-        if (out->levels.isEmpty())
-            out->levels = {1, 2, 3};
-    }
-    return options;
 }
 
 void shortWait(int ms) {
@@ -163,9 +92,88 @@ bool inRoster(const RosterTables& roster, int bangou) {
 
 } // namespace
 
-QString reportHelpText() {
+QString ReportCommand::summary() {
+    return QStringLiteral("個人成績表の集計欄を示すか、PDF ファイルに描きます");
+}
+
+Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
+    Options options;
+    Options* out = &options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!args[i].startsWith(u'-'))
+            return refuseArgument(args[i]);
+        const Outcome<NamedValue> option = namedValue(args, &i);
+        if (!option)
+            return option.error();
+        const QString& name = option->name;
+        const QString& value = option->value;
+        if (name == u"--now") {
+            const Outcome<QDateTime> now = dateTimeValue(name, value);
+            if (!now)
+                return now.error();
+            out->now = *now;
+        } else if (name == u"--student") {
+            const Outcome<int> student = numberValue(name, value, 1, 5000, QStringLiteral("番号"));
+            if (!student)
+                return student.error();
+            out->student = *student;
+        } else if (name == u"--level") {
+            const Outcome<int> level = numberValue(name, value, 1, kLevelCount, QStringLiteral("レベル"));
+            if (!level)
+                return level.error();
+            out->level = *level;
+        } else if (name == u"--pdf") {
+            if (value.isEmpty())
+                return usage(QStringLiteral("--pdf にはファイルを指定してください"));
+            out->pdf = value;
+        } else if (name == u"--students") {
+            if (!parseNumbers(value, 1, 5000, false, &out->students))
+                return usage(QStringLiteral("--students には番号 1～5000 をコンマで区切って指定してください"
+                                            "（「%1」は使えません）")
+                                 .arg(value));
+        } else if (name == u"--levels") {
+            if (!parseNumbers(value, 1, kLevelCount, true, &out->levels))
+                return usage(
+                    QStringLiteral("--levels にはレベル 1～%1 を 1-5 や 1,3,7 のように指定してください"
+                                   "（「%2」は使えません）")
+                        .arg(kLevelCount)
+                        .arg(value));
+        } else if (name == u"--grade-filter") {
+            if (const std::optional<QString> filter = gradeFilterNamed(value))
+                out->gradeFilter = *filter;
+            else
+                return usage(
+                    QStringLiteral("--grade-filter には %1 のどれか（または 0～%2 の位置）を指定してください"
+                                   "（「%3」は使えません）")
+                        .arg(gradeFilters().join(u' '))
+                        .arg(gradeFilters().size() - 1)
+                        .arg(value));
+        } else {
+            return refuseArgument(name);
+        }
+    }
+    if (!out->students.isEmpty() && !out->gradeFilter.isEmpty())
+        return usage(QStringLiteral("--students と --grade-filter は一緒に使えません"));
+    if (out->student && !out->students.isEmpty())
+        return usage(QStringLiteral("--student と --students はどちらか一つにしてください"));
+    if (out->pdf.isEmpty()) {
+        if (!out->student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
+            !out->levels.isEmpty())
+            return usage(QStringLiteral("report には --student N --level L か --pdf FILE が要ります"));
+    } else {
+        if (out->level)
+            return usage(QStringLiteral("--pdf のときはレベルを --levels で選んでください"));
+        if (out->student)
+            out->students = {*out->student};
+        if (out->levels.isEmpty())
+            out->levels = {1, 2, 3};
+    }
+    return options;
+}
+
+QString ReportCommand::help() {
     return QStringLiteral("  report --student N --level L [--now ...]\n"
-                          "               生徒 N のレベル L（1～25）の個人成績表の集計欄を、グラフの画面が\n"
+                          "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
                           "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
                           "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
                           "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
@@ -176,18 +184,18 @@ QString reportHelpText() {
                           "               数えた位置）、または名簿のすべての生徒を、グラフの画面の順に。\n"
                           "               --levels は 1-5 や 1,3,7 のような範囲と並び（省略時 1-3）。\n"
                           "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
-                          "               レベルメニューの順位です。\n");
+                          "               レベルメニューの順位です。\n")
+        .arg(kLevelCount);
 }
 
-int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& now, QTextStream& out,
-              QTextStream& err) {
-    const Outcome<ReportOptions> parsed = parseReportOptions(cli);
-    if (!parsed) {
-        err << "kazurin2-admin: " << parsed.error().text() << "\n"
-            << "使い方は kazurin2-admin --help で表示されます\n";
-        return ExitUsage;
-    }
-    const ReportOptions& options = *parsed;
+int ReportCommand::run(const Options& options, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    const Installation& inst = *installation;
+    const QDateTime now = options.now.value_or(systemClock().now());
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
     ReportData data;
     if (!loadReportData(inst, now, &data, err))
         return ExitProblems;
@@ -199,11 +207,11 @@ int runReport(const Installation& inst, const CliOptions& cli, const QDateTime& 
     const ReportSources sources = teachersReportSources(data.records, builder, data.roster, filter);
 
     if (options.pdf.isEmpty()) {
-        if (!inRoster(data.roster, *cli.student)) {
-            err << "kazurin2-admin: 番号 " << *cli.student << " の生徒は名簿にいません\n";
+        if (!inRoster(data.roster, *options.student)) {
+            err << "kazurin2-admin: 番号 " << *options.student << " の生徒は名簿にいません\n";
             return ExitProblems;
         }
-        const PersonalReport report = makePersonalReport(sources, *cli.student, *options.level);
+        const PersonalReport report = makePersonalReport(sources, *options.student, *options.level);
         for (const SummaryLine& line : report.lines)
             out << line.text << "\n";
         return ExitOk;

@@ -1,36 +1,40 @@
 // kazurin2-admin serve: the teachers' web pages of the installation (see src/web).
-#include "admin/cli/admincli.h"
 #include "admin/cli/cliarguments.h"
-
-#include "web/server/webserver.h"
-
-#include <QTextStream>
+#include "admin/cli/commands.h"
 
 namespace kz::admin {
 
-Outcome<web::ServeOptions> parseServeArguments(const QStringList& args) {
-    web::ServeOptions options;
+QString ServeCommand::summary() {
+    return QStringLiteral("先生用のページ（今日の教室、成績一覧、生徒ごとの成績）をブラウザーに出します");
+}
+
+Outcome<ServeCommand::Options> ServeCommand::parse(const QStringList& args) {
+    Options options;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        const Outcome<NamedValue> option = namedValue(args, &i);
-        if (!option)
-            return option.error();
-        if (option->name == u"--listen") {
-            const Outcome<web::ListenAddress> address = web::parseListenAddress(option->value);
+        const QString& arg = args[i];
+        if (isOption(arg, QStringLiteral("--listen"))) {
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--listen"));
+            if (!value)
+                return value.error();
+            const Outcome<web::ListenAddress> address = web::parseListenAddress(*value);
             if (!address)
                 return usage(address.error().message);
             options.listen = *address;
-        } else if (option->name == u"--password-file") {
-            if (option->value.isEmpty())
+        } else if (isOption(arg, QStringLiteral("--password-file"))) {
+            const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--password-file"));
+            if (!value)
+                return value.error();
+            if (value->isEmpty())
                 return usage(QStringLiteral("--password-file にはファイルを指定してください"));
-            options.passwordFile = option->value;
+            options.passwordFile = *value;
         } else {
-            return usage(QStringLiteral("serve に %1 というオプションはありません").arg(option->name));
+            return refuseArgument(arg);
         }
     }
     return options;
 }
 
-QString serveHelpText() {
+QString ServeCommand::help() {
     return QStringLiteral(
         "  serve [--listen ADDR:PORT] [--password-file FILE]\n"
         "               先生用のページ（今日の教室、成績一覧、生徒ごとの成績表と問題別の記録、\n"
@@ -42,14 +46,11 @@ QString serveHelpText() {
         "               省略すると始めに作って表示します。\n");
 }
 
-int runServe(const Installation& inst, const QStringList& arguments, QTextStream& out, QTextStream& err) {
-    const Outcome<web::ServeOptions> options = parseServeArguments(arguments);
-    if (!options) {
-        err << "kazurin2-admin: " << options.error().text() << "\n"
-            << "使い方は kazurin2-admin --help で表示されます\n";
-        return ExitUsage;
-    }
-    return web::runWebServer(inst, *options, out, err);
+int ServeCommand::run(const Options& options, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    return web::runWebServer(*installation, options, run.out, run.err);
 }
 
 } // namespace kz::admin

@@ -1,12 +1,13 @@
-#include "admin/cli/tablescommand.h"
-
+// kazurin2-admin tables: the results lists of the level menu as text.
 #include "admin/cli/cliarguments.h"
+#include "admin/cli/commands.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
 #include "data/passcriteria.h"
 #include "data/roster.h"
 #include "data/statistics.h"
+#include "platform/clock.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -25,12 +26,18 @@ void shortWait(int ms) {
 
 } // namespace
 
-Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
-    TablesOptions options;
+QString TablesCommand::summary() {
+    return QStringLiteral("レベルメニューの成績一覧を示します");
+}
+
+Outcome<TablesCommand::Options> TablesCommand::parse(const QStringList& args) {
+    Options options;
     bool levelGiven = false;
     bool displayGiven = false;
     bool tableGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
+        if (!args[i].startsWith(u'-'))
+            return refuseArgument(args[i]);
         const Outcome<NamedValue> option = namedValue(args, &i);
         if (!option)
             return option.error();
@@ -38,7 +45,12 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
         const QString& value = option->value;
         TableChoice& c = options.choice;
         Outcome<int> n = 0;
-        if (name == u"--level") {
+        if (name == u"--now") {
+            const Outcome<QDateTime> now = dateTimeValue(name, value);
+            if (!now)
+                return now.error();
+            options.now = *now;
+        } else if (name == u"--level") {
             levelGiven = true;
             if (value != u"all" && !(n = numberValue(name, value, 1, kLevelCount)))
                 return n.error();
@@ -82,7 +94,8 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
                 return n.error();
             c.gradeFilter = gradeFilters().at(*n);
         } else {
-            return usage(QStringLiteral("tables に %1 というオプションはありません").arg(name));
+            return refuseArgument(name,
+                                  QStringLiteral("tables に %1 というオプションはありません").arg(name));
         }
     }
     if (!levelGiven || !displayGiven || !tableGiven)
@@ -92,7 +105,7 @@ Outcome<TablesOptions> parseTablesArguments(const QStringList& args) {
     return options;
 }
 
-QString tablesHelpText() {
+QString TablesCommand::help() {
     QString filters;
     for (qsizetype k = 0; k < gradeFilters().size(); ++k) {
         if (k > 0)
@@ -103,7 +116,7 @@ QString tablesHelpText() {
                           "         [--points-kind 1|2] [--period 1..5] [--current N] [--grade-filter K]\n"
                           "         [--now 2004-03-15T14:30:00]\n"
                           "               レベルメニューのレベル L の下の成績一覧を一行ずつ（UTF-8）、その\n"
-                          "               選び方でメニューが示すとおりに。--level all ではレベル 1～25 の\n"
+                          "               選び方でメニューが示すとおりに。--level all ではレベル 1～%1 の\n"
                           "               すべてを「# level L」の行の下に。\n"
                           "               --table best: 最高タイムの順位（time の表示）か点の順位\n"
                           "               （points の表示。--points-kind 1 はこれまでの点で省略時の値、\n"
@@ -114,18 +127,20 @@ QString tablesHelpText() {
                           "               （省略時の値）、4 一年、5 十年。--current N は生徒 N に ● を\n"
                           "               付けます（省略時はだれにも）。--grade-filter K: レベルメニューの\n"
                           "               K 番目の学年の選び方、0 から数えて（省略時 0）:\n"
-                          "               ") +
+                          "               ")
+               .arg(kLevelCount) +
            filters + QStringLiteral("。\n");
 }
 
-int runTables(const Installation& inst, const QStringList& arguments, const QDateTime& now, QTextStream& out,
-              QTextStream& err) {
-    const Outcome<TablesOptions> parsed = parseTablesArguments(arguments);
-    if (!parsed) {
-        err << "kazurin2-admin: " << parsed.error().text() << "\n";
-        return ExitUsage;
-    }
-    TablesOptions options = *parsed;
+int TablesCommand::run(const Options& given, const CommandRun& run) {
+    const std::optional<Installation> installation = installationOrTell(run);
+    if (!installation)
+        return ExitProblems;
+    const Installation& inst = *installation;
+    QTextStream& out = run.out;
+    QTextStream& err = run.err;
+    Options options = given;
+    const QDateTime now = options.now.value_or(systemClock().now());
     options.choice.now = now;
 
     PassCriteriaTable criteria;

@@ -1,5 +1,7 @@
 #include "core/gui/screenkit.h"
 
+#include "core/runstate.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -7,6 +9,10 @@
 #include <QScreen>
 
 namespace kz::kit {
+
+QColor colour(const Rgb& rgb) {
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 
 void paint(QWidget* widget, const QColor& background, const QColor& text) {
     QPalette pal = widget->palette();

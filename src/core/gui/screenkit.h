@@ -12,6 +12,10 @@ class QLabel;
 class QPushButton;
 class QWidget;
 
+namespace kz {
+struct Rgb;
+}
+
 // What every screen builds its look from: the Japanese gothic faces (screenkitfonts.h),
 // background and text colours, labels and buttons with their object names, centring, and
 // the program's icon.
@@ -20,6 +24,9 @@ namespace kz::kit {
 // Every screen of the program fills a 1024 × 768 window.
 inline constexpr int kScreenWidth = 1024;
 inline constexpr int kScreenHeight = 768;
+
+// The colour of an RGB triple of the run state or the rules.
+QColor colour(const Rgb& rgb);
 
 // Fills the widget's background with a colour (an invalid colour leaves it as it is) and
 // sets its text colour when one is given.

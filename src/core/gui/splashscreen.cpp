@@ -2,6 +2,7 @@
 
 #include "core/gui/screenkit.h"
 
+#include "core/catalogue.h"
 #include "core/eradate.h"
 
 #include <QCoreApplication>
@@ -73,7 +74,7 @@ QPixmap SplashScreen::titlePicture() {
     p.drawText(QRectF(382, tileY - 40, 46, 80), Qt::AlignCenter, QStringLiteral("×"));
 
     // The program title with an outline and a soft shadow.
-    const QString title = QStringLiteral("カズリンその２");
+    const QString title = programTitle();
     QFont titleFont = kit::gothicPixelFont(76, true);
     QPainterPath path;
     path.addText(0, 0, titleFont, title);

@@ -3,6 +3,7 @@
 #include "core/session.h"
 #include "data/roster.h"
 
+#include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
 #include "core/gui/screenkit.h"
@@ -273,7 +274,7 @@ void DrillScreen::showStatusFigures() {
     const int level = state.attempt.currentLevel;
     sLabel2_->setText(state.catalogue.programTitle);
     QFont titleFont = sLabel2_->font();
-    titleFont.setPointSizeF(titlePointSize(state.catalogue.programTitle));
+    titleFont.setPointSizeF(titlePointSize(state.catalogue.programTitle, 16.8, 14.0));
     sLabel2_->setFont(titleFont);
     sLabel7_->setText(trimHalfWidthSpaces(state.student.currentName));
     sLabel8_->setText(state.catalogue.levelName(level));

@@ -87,9 +87,9 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
     // and the wait panel take the season colour and the wait panel covers the screen.
     const Rgb& season = context_.state.levelMenu.seasonColour;
-    kit::paint(this, QColor(season.red, season.green, season.blue));
+    kit::paint(this, kit::colour(season));
 
-    const int levels = std::clamp<int>(context_.state.catalogue.levelCount, 0, RunState::kLevelSlots - 1);
+    const int levels = std::clamp<int>(context_.state.catalogue.levelCount, 0, kLastSlotLevel);
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
     topRows_.assign(static_cast<size_t>(levels) + 1, 0);
@@ -270,7 +270,7 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setGeometry(0, kNameRowY, kit::kScreenWidth, kScrollY - kNameRowY);
     picture6_->setFrameShape(QFrame::Box);
     const Rgb& season = context_.state.levelMenu.seasonColour;
-    kit::paint(picture6_, QColor(season.red, season.green, season.blue));
+    kit::paint(picture6_, kit::colour(season));
     progressBar2_ = new QProgressBar(picture6_);
     progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
     progressBar2_->setGeometry(312, 260, 400, 24);
@@ -333,7 +333,7 @@ void LevelMenuScreen::buildPanels() {
     picture2_ = new QFrame(this);
     picture2_->setObjectName(QStringLiteral("Picture2"));
     picture2_->setGeometry(0, 0, kit::kScreenWidth, kit::kScreenHeight);
-    kit::paint(picture2_, QColor(season.red, season.green, season.blue));
+    kit::paint(picture2_, kit::colour(season));
     label19_ = kit::makeLabel(picture2_, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
     label19_->setGeometry(0, 300, kit::kScreenWidth, 60);
     label19_->setAlignment(Qt::AlignCenter);
@@ -457,7 +457,7 @@ void LevelMenuScreen::activate() {
     label12_->setText(studentText(state.student.currentGradeLabel, state.student.currentName));
     label13_->setText(siteText(state.settings.installation.siteName, bangou));
     label11_->setText(state.catalogue.programTitle);
-    label11_->setFont(kit::gothicFont(titleFontSize(state.catalogue.programTitle), true));
+    label11_->setFont(kit::gothicFont(titlePointSize(state.catalogue.programTitle, 24, 20), true));
 
     // 7. Scroll to where the last level menu was left.
     const int first = geometry_.scrollBar
@@ -659,7 +659,7 @@ void LevelMenuScreen::showTables(const ResultsTables& tables) {
         if (list.colour != ListColour::Unchanged) {
             const Rgb rgb = listColourRgb(list.colour);
             QPalette palette = c.list5->palette();
-            palette.setColor(QPalette::Base, QColor(rgb.red, rgb.green, rgb.blue));
+            palette.setColor(QPalette::Base, kit::colour(rgb));
             c.list5->setPalette(palette);
         }
         if (!rebuilding_ && list.topRow < c.results->rowCount())
@@ -680,11 +680,7 @@ void LevelMenuScreen::showPersonalTimes() {
         context_.messages.inform(this, state.catalogue.programTitle, records.error().text());
     } else {
         const int bangou = state.student.currentBangou;
-        const int grade =
-            gradeNumberOf(state.tables.roster.schoolYear,
-                          bangou >= 0 && bangou < RosterTables::kStudents
-                              ? state.tables.roster.birthYearByBangou[static_cast<size_t>(bangou)]
-                              : 0);
+        const int grade = state.tables.roster.gradeOf(bangou);
         if (levelMenuGradeMatches(gradeFilterText(), grade)) {
             const std::vector<QList<TableLine>> lists = personalHistoryLists(*records, bangou, levelCount());
             for (int level = 1; level <= levelCount(); ++level)

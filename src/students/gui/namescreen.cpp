@@ -37,10 +37,6 @@ const QString& chooseNameText() {
 
 constexpr int kBangouRole = Qt::UserRole + 1;
 
-QColor toColor(const Rgb& rgb) {
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
 } // namespace
 
 NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
@@ -63,7 +59,7 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
 void NameScreen::buildControls() {
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setWindowTitle(context_.state.catalogue.programTitle);
-    const QColor season = toColor(context_.state.levelMenu.seasonColour);
+    const QColor season = kit::colour(context_.state.levelMenu.seasonColour);
     kit::paint(this, season);
 
     // Title strip.
