@@ -1,8 +1,7 @@
 #include "data/textio.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/datafile.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
@@ -109,19 +108,11 @@ FreeValueText FreeValueText::parse(const QString& s) {
 }
 
 Outcome<FreeValueText> FreeValueText::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(path))
-            return makeError(ErrorKind::NotFound, QStringLiteral("ファイルがありません: %1").arg(path));
-        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
-                         file.errorString());
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
-                         file.errorString());
-    FreeValueText text = fromCp932(bytes);
-    text.encodingProblems_ = cp932Problems(bytes);
+    const Outcome<QByteArray> bytes = readDataFile(path);
+    if (!bytes)
+        return bytes.error();
+    FreeValueText text = fromCp932(*bytes);
+    text.encodingProblems_ = cp932Problems(*bytes);
     return text;
 }
 
@@ -275,11 +266,7 @@ Status writeCp932Lines(const QString& path, const QList<QString>& lines) {
     const Outcome<QByteArray> bytes = encodeCp932(text);
     if (!bytes)
         return bytes.error();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        return makeError(ErrorKind::WriteFailed, QStringLiteral("ファイルを書けません: %1").arg(path),
-                         file.errorString());
-    return {};
+    return writeFileSafely(path, *bytes);
 }
 
 } // namespace kz

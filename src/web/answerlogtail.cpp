@@ -1,6 +1,7 @@
 #include "web/answerlogtail.h"
 
-#include <QFile>
+#include "platform/filelock.h"
+
 #include <QFileInfo>
 
 namespace kz::web {
@@ -26,7 +27,7 @@ QDate dateAt(const QByteArray& bytes, qsizetype offset) {
 
 Outcome<AnswerLogContents> readAnswerLogSince(const QString& path, QDate since) {
     const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!info.exists() && !info.isSymLink()) {
         if (QFileInfo(info.absolutePath()).isDir()) {
             AnswerLogContents empty;
             empty.fileMissing = true;
@@ -35,31 +36,25 @@ Outcome<AnswerLogContents> readAnswerLogSince(const QString& path, QDate since) 
         return makeError(ErrorKind::NotFound,
                          QStringLiteral("%1のフォルダがありません: %2").arg(answerLogFileName(), path));
     }
-    // Opening a FIFO for reading would wait for a writer: only ordinary files are opened.
-    if (!info.isFile())
-        return unreadable(path, QStringLiteral("ふつうのファイルではありません"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return unreadable(path, file.errorString());
-    const qint64 size = file.size();
+    // The shared files' reader: a folder or a FIFO in the file's place is refused, never
+    // waited on.
+    SharedFile file;
+    if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened)
+        return unreadable(path, opened.error().text());
+    const Outcome<qint64> measured = file.size();
+    if (!measured)
+        return unreadable(path, measured.error().text());
+    const qint64 size = *measured;
     QByteArray bytes;
     qint64 start = size;
     qsizetype firstLine = 0;
     for (qint64 piece = kFirstPiece;; piece *= 2) {
         const qint64 from = qMax<qint64>(0, size - piece);
-        if (!file.seek(from))
-            return unreadable(path, file.errorString());
         QByteArray more(start - from, Qt::Uninitialized);
-        qint64 got = 0;
-        while (got < more.size()) {
-            const qint64 n = file.read(more.data() + got, more.size() - got);
-            if (n < 0)
-                return unreadable(path, file.errorString());
-            if (n == 0)
-                break; // shortened meanwhile: what was read is all there is
-            got += n;
-        }
-        more.truncate(got);
+        const Outcome<qint64> got = file.readAt(from, more.data(), more.size());
+        if (!got)
+            return unreadable(path, got.error().text());
+        more.truncate(*got); // shortened meanwhile: what was read is all there is
         bytes.prepend(more);
         start = from;
         if (start == 0) {
@@ -78,6 +73,7 @@ Outcome<AnswerLogContents> readAnswerLogSince(const QString& path, QDate since) 
             break;
         }
     }
+    (void)file.close();
     AnswerLogFilter filter;
     filter.since = since;
     return parseAnswerLog(bytes.mid(firstLine), filter);

@@ -8,7 +8,6 @@
 #include "web/answerlogtail.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFileInfo>
 #include <QThread>
 
@@ -91,15 +90,6 @@ Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::snapshot() {
 Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::read(const Stamps& stamps) {
     ++readings_;
     const Installation& inst = installation_;
-    // Opening a FIFO for reading waits for a writer, and the pages would wait with it:
-    // only what is an ordinary file (or missing) is opened.
-    for (const QString& path : {inst.resultsPath(), inst.rosterPath(), inst.criteriaPath()}) {
-        const QFileInfo info(path);
-        if (info.exists() && !info.isFile())
-            return makeError(ErrorKind::Unreadable,
-                             QStringLiteral("ふつうのファイルではないので読みません: %1")
-                                 .arg(QDir::toNativeSeparators(path)));
-    }
     auto snap = std::make_shared<SchoolSnapshot>();
     const QDateTime now = clock_.now();
     snap->asOf = now;

@@ -19,3 +19,11 @@ if(TARGET tst_recordbrowserflow_gui)
   add_dependencies(tst_recordbrowserflow_gui kz_resultappender)
   target_compile_definitions(tst_recordbrowserflow_gui PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
 endif()
+# The record browser and the companion finishing a removal that a station switched off
+# in the middle, with another station appending.
+foreach(name tst_recordbrowser tst_admincli)
+  if(TARGET ${name})
+    add_dependencies(${name} kz_resultappender)
+    target_compile_definitions(${name} PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
+  endif()
+endforeach()

@@ -14,7 +14,7 @@ const std::vector<Command>& commandTable() {
         commandRow<CheckCommand>(),        commandRow<ExportCommand>(),   commandRow<StatsCommand>(),
         commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(), commandRow<SoundCommand>(),
         commandRow<DistributionCommand>(), commandRow<TablesCommand>(),   commandRow<ReportCommand>(),
-        commandRow<FactsCommand>(),        commandRow<ServeCommand>(),
+        commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),   commandRow<ServeCommand>(),
     };
     return table;
 }
@@ -118,15 +118,16 @@ QString cliHelpText() {
     QString text =
         QStringLiteral("使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
                        "\n"
-                       "カズリンその２ のインストールのデータを調べ、書き出します。何も書き込みません\n"
-                       "（lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf は\n"
-                       "指定された PDF ファイルを書きます）。\n"
+                       "カズリンその２ のインストールのデータを調べ、書き出します。remove と\n"
+                       "check --repair のほかは何も書き込みません（lock-test は成績ファイルがないときに\n"
+                       "空のファイルを作ります。report --pdf と facts --pdf は指定された PDF ファイルを\n"
+                       "書きます。書けなかったときは何も残しません）。\n"
                        "\n"
                        "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
                        "                        パスデータ.txt があるフォルダです（省略すると\n"
                        "                        kazurin2-admin 自身のフォルダ）\n"
-                       "  --wait SECONDS        stats と school-best が、使用中または読めない成績ファイルを\n"
-                       "                        読み直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
+                       "  --wait SECONDS        どのコマンドも、使用中または読めないデータファイルを読み\n"
+                       "                        直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
                        "                        終了状態 1 で終わります\n"
                        "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
                        "\n"

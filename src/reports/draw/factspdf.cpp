@@ -2,9 +2,6 @@
 
 #include "reports/draw/pagecanvas.h"
 
-#include <QIODevice>
-#include <QPdfWriter>
-
 namespace kz::draw {
 
 FactMapPage factMapPage(const FactsReport& report, const FactsReport::Student& s) {
@@ -37,32 +34,13 @@ QList<FactMapPage> factMapPages(const FactsReport& report) {
     return pages;
 }
 
-Status writeFactMapPdf(const QList<FactMapPage>& pages, QIODevice* device, const QString& name) {
-    const auto failed = [&](const QString& detail) {
-        return makeError(ErrorKind::WriteFailed, QStringLiteral("%1 に書き込めません").arg(name), detail);
-    };
-    if (!device || !device->isWritable())
-        return failed(QStringLiteral("開けません"));
-    const qint64 before = device->pos();
-    {
-        QPdfWriter writer(device);
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("問題別の記録"));
-        writer.setCreator(QStringLiteral("kazurin2-admin"));
-        PagedCanvas canvas(&writer);
-        if (!canvas.isActive())
-            return failed(QStringLiteral("PDF を開けません"));
-        for (qsizetype i = 0; i < pages.size(); ++i) {
-            if (i > 0 && !canvas.newPage())
-                return failed(QStringLiteral("改ページできません"));
-            drawFactMapPage(canvas, pages[i]);
-        }
-        if (!canvas.finish())
-            return failed(QStringLiteral("PDF を閉じられません"));
+bool drawFactMapPages(PageCanvas& canvas, const QList<FactMapPage>& pages) {
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !canvas.newPage())
+            return false;
+        drawFactMapPage(canvas, pages[i]);
     }
-    if (device->pos() == before)
-        return failed(QStringLiteral("空のファイル"));
-    return {};
+    return true;
 }
 
 } // namespace kz::draw

@@ -1,25 +1,23 @@
 #pragma once
 
-#include "platform/outcome.h"
 #include "reports/personalreport.h"
 
 #include <QList>
 #include <QString>
 
-class QIODevice;
-
-// The personal reports of several students as one PDF document, as the graph panel
-// prints them: each student from a new page, three reports a page.
+// The personal reports of several students in one document, as the graph panel prints
+// them: each student from a new page, three reports a page.
 namespace kz::draw {
+
+class PageCanvas;
 
 struct StudentReports {
     QString name; // as shown: trimmed
     QList<PersonalReport> reports;
 };
 
-// Draws the students' reports (A4 portrait, 600 dots an inch) into a PDF document written
-// to the open device. name names the document in error messages; title is the document's.
-Status writeReportsPdf(const QList<StudentReports>& students, QIODevice* device, const QString& name,
-                       const QString& title);
+// Draws the students' reports from the canvas's current page on (a PDF file's canvas:
+// the companion's report --pdf and the teachers' web pages).
+void drawReportsDocument(PageCanvas& canvas, const QList<StudentReports>& students);
 
 } // namespace kz::draw

@@ -1,11 +1,10 @@
 #include "web/draw/drawing.h"
 
 #include "reports/draw/factspdf.h"
+#include "reports/draw/pdffile.h"
 #include "reports/draw/reportdrawing.h"
 #include "reports/draw/reportspdf.h"
 #include "web/draw/svgcanvas.h"
-
-#include <QBuffer>
 
 namespace kz::web {
 
@@ -41,21 +40,20 @@ Outcome<QByteArray> ReportsDrawing::reportsPdf(const QList<StudentReportSet>& st
     QList<draw::StudentReports> pages;
     for (const StudentReportSet& s : students)
         pages << draw::StudentReports{s.name, s.reports};
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (const Status written = draw::writeReportsPdf(pages, &buffer, QStringLiteral("PDF"), title); !written)
-        return written.error();
-    return buffer.data();
+    // As the companion's report --pdf draws it, into memory.
+    draw::PdfFile pdf(600, title, QStringLiteral("kazurin2-admin"));
+    if (!pdf.canvas().isActive())
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("PDF を作れませんでした。"));
+    draw::drawReportsDocument(pdf.canvas(), pages);
+    return pdf.bytes();
 }
 
 Outcome<QByteArray> ReportsDrawing::factsPdf(const FactsReport& report) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (const Status written =
-            draw::writeFactMapPdf(draw::factMapPages(report), &buffer, QStringLiteral("PDF"));
-        !written)
-        return written.error();
-    return buffer.data();
+    // As the companion's facts --pdf draws it, into memory.
+    draw::PdfFile pdf(300, QStringLiteral("問題別の記録"), QStringLiteral("kazurin2-admin"));
+    if (!pdf.canvas().isActive() || !draw::drawFactMapPages(pdf.canvas(), draw::factMapPages(report)))
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("PDF を作れませんでした。"));
+    return pdf.bytes();
 }
 
 } // namespace kz::web

@@ -1,6 +1,7 @@
 #include "web/server/webserver.h"
 
 #include "platform/clock.h"
+#include "platform/datafile.h"
 #include "platform/quitsignals.h"
 #include "web/draw/drawing.h"
 #include "web/schooldata.h"
@@ -9,8 +10,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHostAddress>
 #include <QTextStream>
 
@@ -28,23 +27,20 @@ constexpr qint64 kLongestPasswordFile = 4096;
 
 Outcome<QString> readPasswordFile(const QString& path) {
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    // Only an ordinary file: a FIFO would keep the start waiting for a writer.
-    if (!info.isFile())
+    // The data files' reader: nothing that is no ordinary file is waited on, nothing long read.
+    const Outcome<QByteArray> read = readDataFile(path, kLongestPasswordFile);
+    if (!read && read.error().kind == ErrorKind::NotFound)
         return makeError(ErrorKind::NotFound,
                          QStringLiteral("パスワードのファイルがありません: %1").arg(shown));
-    if (info.size() > kLongestPasswordFile)
+    if (!read)
         return makeError(
-            ErrorKind::Malformed,
-            QStringLiteral("パスワードのファイルが大きすぎます（一行目だけを書いてください）: %1")
-                .arg(shown));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("パスワードのファイルを読めません: %1").arg(shown),
-                         file.errorString());
-    QByteArray line = file.readLine(kLongestPasswordFile);
-    while (line.endsWith('\n') || line.endsWith('\r'))
+            ErrorKind::Unreadable,
+            QStringLiteral("パスワードのファイルを読めません（一行目だけを書いてください）: %1").arg(shown),
+            read.error().text());
+    QByteArray line = *read;
+    if (const qsizetype end = line.indexOf('\n'); end >= 0)
+        line.truncate(end);
+    while (line.endsWith('\r'))
         line.chop(1);
     return QString::fromUtf8(line);
 }
