@@ -2,6 +2,8 @@
 
 #include "core/catalogue.h"
 #include "data/oledate.h"
+#include "data/resultstore.h"
+#include "data/retryrule.h"
 #include "platform/clock.h"
 #include "platform/filelock.h"
 #include "reports/personalreport.h"
@@ -102,17 +104,16 @@ Outcome<std::shared_ptr<const SchoolSnapshot>> SchoolData::read(const Stamps& st
         snap->notes << r.error().text();
 
     // The newest records, retried for a while when another station holds the file.
-    int waited = 0;
-    Outcome<ResultsWindow> window = readResultsWindow(inst.resultsPath(), kStatisticsWindow);
-    while (!window && mayBeHeldByAnotherStation(window.error()) && waited < giveUpMs_) {
-        wait_(kRetryPauseMs);
-        waited += kRetryPauseMs;
-        window = readResultsWindow(inst.resultsPath(), kStatisticsWindow);
-    }
+    RetryRule rule;
+    rule.heldWaitMs = kRetryPauseMs;
+    rule.giveUpAfterMs = qMax(1, giveUpMs_);
+    RetryReport tried;
+    Outcome<ResultsWindow> window = retryWhileHeld<ResultsWindow>(
+        [&] { return readResultsWindow(inst.resultsPath(), kStatisticsWindow); }, wait_, rule, &tried);
     if (!window)
-        return resultsFileError(window.error(), inst.resultsPath(), QStringLiteral("読む"));
+        return resultsFileError(window.error(), inst.resultsPath(), FileAccess::Read);
     if (const Status s = refreshStatistics(inst.resultsPath(), snap->criteria, now, snap->statistics.get(),
-                                           wait_, qMax(1, giveUpMs_ - waited));
+                                           wait_, qMax(1, giveUpMs_ - tried.waitedMs));
         !s)
         return s.error();
 
