@@ -22,9 +22,9 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-// The system's text and number of a file error, for a message of our own.
+// The system's text of a file error, for a message of our own (with the error's number).
 QString detailOf(const Error& e) {
-    return withMessage(e, QString()).text();
+    return e.systemText();
 }
 
 ErrorKind kindOf(const Error& e) {
@@ -62,7 +62,7 @@ Status openLocked(const QString& path, SharedFile& file, const MaintenanceOption
         if (e.error().kind != ErrorKind::Locked || (options.lockTries > 0 && tried >= options.lockTries))
             return makeError(kindOf(e.error()),
                              QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
-                             detailOf(e.error()));
+                             detailOf(e.error()), e.error().code);
         wait(options.retryMs);
     }
 }
@@ -102,7 +102,7 @@ Status readWhole(const QString& path, const SharedFile& file, QByteArray* bytes)
     if (!e)
         return makeError(ErrorKind::Unreadable,
                          QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+                         detailOf(e.error()), e.error().code);
     return {};
 }
 
@@ -342,7 +342,7 @@ Outcome<QString> finishChange(Maintenance& m, MaintenanceJournal& journal, Journ
         if (!got)
             return makeError(ErrorKind::Unreadable,
                              QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(m.path())),
-                             detailOf(got.error()));
+                             detailOf(got.error()), got.error().code);
         if (*got != kRecord || !recordFitsEither(current, journal.oldRecord, journal.newRecord))
             return makeError(ErrorKind::Malformed,
                              QStringLiteral("記録 %1 の変更が途中で止まっていますが、成績ファイル %2 "
