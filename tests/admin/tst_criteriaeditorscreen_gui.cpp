@@ -149,8 +149,10 @@ void TestFrmTimeData::failedSaveStaysWithTheEdits() {
     f.type(" 1,5");
     f.messages.answer = MessageBox::Answer::Yes;
     f.screen->goBack();
-    QCOMPARE(f.messages.shown.size(), 2); // the question, then why nothing was written
-    QVERIFY(f.messages.shown[1].text.contains(QStringLiteral("記録できませんでした")));
+    // The question, the cell that reads as no number, then why nothing was written.
+    QCOMPARE(f.messages.shown.size(), 3);
+    QVERIFY(f.messages.shown[1].text.contains(QStringLiteral("レベル3 の ﾎﾟｲﾝﾄ倍率: 「1,5」")));
+    QVERIFY(f.messages.shown[2].text.contains(QStringLiteral("記録できませんでした")));
     QVERIFY(f.navigator.calls.isEmpty());
     QVERIFY(!f.screen->waitPanelShown());
     QCOMPARE(f.cell(3, 5)->text(), QString("1,5"));
