@@ -187,7 +187,7 @@ void LevelMenuScreen::buildHeader() {
     command17_->setGeometry(630, kHeadingY - 3, 110, 28);
     command17_->hide();
     connect(command17_, &QPushButton::clicked, this, [this] {
-        if (!rebuilding_ && !leaving_)
+        if (!rebuilding_ && !leaving_ && display_.display() == ResultsDisplay::Display::PersonalTimes)
             graphPanel_->open();
     });
 
@@ -542,6 +542,9 @@ void LevelMenuScreen::tableChosen(int option1) {
     if (settingOptions_ || rebuilding_ || leaving_ || activating_)
         return;
     display_.chooseTable(option1);
+    // A table leaves the personal times: their graph button and panel go with them.
+    graphPanel_->hide();
+    command17_->hide();
     // After the personal times the table comes in the display kind shown before them.
     const int shown = static_cast<int>(display_.display());
     if (option2Group_->checkedId() != shown) {
