@@ -1,6 +1,7 @@
 // The graph panel on its own: drawing on the screen, printing one job per student.
 #include "core/catalogue.h"
 #include "core/runstate.h"
+#include "platform/gui/folderpicker.h"
 #include "platform/gui/messagebox.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/reportdrawing.h"
@@ -28,6 +29,7 @@ namespace {
 class PdfFolderPrinter final : public ReportPrinter {
 public:
     explicit PdfFolderPrinter(QString folder) : folder_(std::move(folder)) {}
+    bool hasPrinter() const override { return present; }
     bool choosePrinter(QWidget*) override {
         ++choices;
         return accept;
@@ -40,6 +42,7 @@ public:
         return std::make_unique<draw::PagedCanvas>(std::move(writer));
     }
 
+    bool present = true;
     bool accept = true;
     int choices = 0;
     QStringList files;
@@ -125,7 +128,7 @@ struct Panel {
           builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
                                school.state->tables.criteria, school.state->catalogue.levelCount}),
           panel(
-              GraphPanelContext{*school.state, school.clock, school.messages, printer,
+              GraphPanelContext{*school.state, school.clock, school.messages, printer, folders,
                                 graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17)},
               nullptr) {
         panel.setPrintAllowed(true);
@@ -134,6 +137,7 @@ struct Panel {
     template <class W> W* child(const QString& name) { return panel.findChild<W*>(name); }
 
     PdfFolderPrinter printer;
+    PresetFolderPicker folders;
     ResultsTableBuilder builder;
     GraphPanel panel;
 };

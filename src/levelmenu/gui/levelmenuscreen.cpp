@@ -8,6 +8,7 @@
 #include "data/grade.h"
 #include "levelmenu/teacheraccess.h"
 #include "platform/clock.h"
+#include "platform/gui/folderpicker.h"
 #include "platform/gui/messagebox.h"
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
@@ -283,8 +284,13 @@ void LevelMenuScreen::buildPanels() {
         ownPrinter_ = std::make_unique<SystemReportPrinter>();
         printer = ownPrinter_.get();
     }
+    FolderPicker* folders = hooks_.folders;
+    if (!folders) {
+        ownFolders_ = std::make_unique<DialogFolderPicker>();
+        folders = ownFolders_.get();
+    }
     graphPanel_ = new GraphPanel(
-        GraphPanelContext{context_.state, context_.clock, context_.messages, *printer,
+        GraphPanelContext{context_.state, context_.clock, context_.messages, *printer, *folders,
                           [this](int level) {
                               // Ranked as the lists of this menu rank: its grade filter, its
                               // points kind and its student.

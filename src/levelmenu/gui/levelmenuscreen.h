@@ -25,6 +25,7 @@ class QScrollBar;
 
 namespace kz {
 
+class FolderPicker;
 class GraphPanel;
 class ReportPrinter;
 class ResultsListModel;
@@ -35,6 +36,8 @@ struct LevelMenuHooks {
     std::function<void()> refreshStatistics;
     // Where the graph panel prints; null: the system's printers through the print dialog.
     ReportPrinter* printer = nullptr;
+    // Where the graph panel saves PDF files without a printer; null: the folder dialog.
+    FolderPicker* folders = nullptr;
 };
 
 // The widgets of one level column (element L of each control array).
@@ -177,6 +180,7 @@ private:
     GraphPanel* graphPanel_ = nullptr;          // Picture11
     QPushButton* command17_ = nullptr;          // "グラフ"
     std::unique_ptr<ReportPrinter> ownPrinter_; // when the hooks bring none
+    std::unique_ptr<FolderPicker> ownFolders_;  // when the hooks bring none
 };
 
 } // namespace kz
