@@ -102,14 +102,17 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
     RosterTables roster;
     const Outcome<RosterLoadResult> loaded = loadRoster(
         inst.rosterPath(), report.period.today, inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
-    if (!loaded && !options.student)
+    if (!loaded && !options.student && options.students.isEmpty())
         return loaded.error();
     if (!loaded)
         report.notes << QStringLiteral("名前は空欄です: ") + loaded.error().text();
 
     QList<int> students;
+    const bool named = options.student || !options.students.isEmpty();
     if (options.student) {
         students << *options.student;
+    } else if (!options.students.isEmpty()) {
+        students = options.students;
     } else {
         for (const RosterEntry& e : inListingOrder(roster.listed))
             if (matchesFilter(options.gradeFilter, e.gradeNumber) && !students.contains(e.bangou))
@@ -127,7 +130,7 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
     for (int student : students) {
         const auto it = matrices.find(student);
         // One student is always shown; of a group, those who answered anything.
-        if (it == matrices.end() && !options.student)
+        if (it == matrices.end() && !named)
             continue;
         FactsReport::Student s;
         s.bangou = student;

@@ -4,6 +4,7 @@
 #include "data/factsummary.h"
 #include "drill/drilllevels.h"
 #include "platform/outcome.h"
+#include "reports/draw/factmap.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -18,6 +19,7 @@ namespace kz::admin {
 
 struct FactsOptions {
     std::optional<int> student;
+    QList<int> students; // several students by number (the report command); each gets a matrix
     QString gradeFilter; // one of the twelve filter texts, or empty
     std::optional<int> days;
     std::optional<int> level;
@@ -43,5 +45,7 @@ Outcome<FactsReport> buildFactsReport(const Installation& installation, const Fa
 void writeFactsCsv(const FactsReport& report, QTextStream& out);
 // The heat map pages, one per student (factspdf.cpp).
 Status writeFactsPdf(const FactsReport& report, const QString& file);
+// The heat map page of one of the report's students.
+draw::FactMapPage factMapPage(const FactsReport& report, const FactsReport::Student& student);
 
 } // namespace kz::admin

@@ -27,6 +27,19 @@ QString periodLine(const FactPeriod& period) {
 
 } // namespace
 
+draw::FactMapPage factMapPage(const FactsReport& report, const FactsReport::Student& s) {
+    draw::FactMapPage page;
+    page.studentLine =
+        QString::number(s.bangou) + u'　' + (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
+    if (!s.gradeLabel.isEmpty())
+        page.studentLine += u'（' + s.gradeLabel + u'）';
+    page.periodLine = periodLine(report.period);
+    page.matrix = s.matrix;
+    for (const QuestionItem& q : report.products)
+        page.ask(q.tableNumber, q.factor);
+    return page;
+}
+
 Status writeFactsPdf(const FactsReport& report, const QString& file) {
     const auto failed = [&](const QString& detail) {
         return makeError(ErrorKind::WriteFailed,
@@ -38,19 +51,9 @@ Status writeFactsPdf(const FactsReport& report, const QString& file) {
     if (!canvas.isActive())
         return failed(QStringLiteral("PDF を開けません"));
     for (size_t i = 0; i < report.students.size(); ++i) {
-        const FactsReport::Student& s = report.students[i];
         if (i > 0 && !canvas.newPage())
             return failed(QStringLiteral("改ページできません"));
-        draw::FactMapPage page;
-        page.studentLine = QString::number(s.bangou) + u'　' +
-                           (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
-        if (!s.gradeLabel.isEmpty())
-            page.studentLine += u'（' + s.gradeLabel + u'）';
-        page.periodLine = periodLine(report.period);
-        page.matrix = s.matrix;
-        for (const QuestionItem& q : report.products)
-            page.ask(q.tableNumber, q.factor);
-        draw::drawFactMapPage(canvas, page);
+        draw::drawFactMapPage(canvas, factMapPage(report, report.students[i]));
     }
     if (report.students.empty()) {
         draw::FactMapPage page;

@@ -3,6 +3,7 @@
 #include "reports/personalreport.h"
 
 #include <QList>
+#include <QRectF>
 #include <QString>
 
 // Drawing of personal reports, the same on the screen, on the printer and in PDF files.
@@ -14,6 +15,11 @@ class PageCanvas;
 // title with the student's name at the right, the summary block at the left and the
 // chart of the student's times in record order at the right.
 void drawReportBand(PageCanvas& canvas, const PersonalReport& report, qreal top, qreal height);
+
+// The chart of the student's times at the level in record order, in area: the scale of
+// seconds at the left, the school's best as a dashed line, attempts whose time ran out
+// as crosses at the top; "記録なし" without attempts. Labels are 0.9 of fontPixels.
+void drawTimesChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& area, qreal fontPixels);
 
 // The reports of one student, one level after the other in bands of 0.3 of the page
 // height, three to a page; a fourth report starts a new page (on the screen: a cleared
