@@ -1,6 +1,6 @@
 #include "app/programwiring.h"
-#include "core/runstate.h"
-#include "core/startup.h"
+#include "core/gui/retrynotice.h"
+#include "core/programrun.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "platform/processlauncher.h"
@@ -12,7 +12,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <memory>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -21,16 +20,18 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "kazurin2: %s を読めません。Qt の表示の一部が英語になります。\n", qPrintable(missing));
     kz::installQuitSignalHandlers();
 
-    auto state = std::make_unique<kz::RunState>();
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::WidgetMessageBox messages;
     kz::SdlSoundPlayer soundPlayer;
     kz::SystemProcessLauncher launcher;
-    kz::prepareRun(*state, clock, random);
+    // Every operation on a shared data file waits with the screens alive and says so on
+    // the screen when another station holds the file for long.
+    kz::ProgramRun run(clock, kz::retryNoticeWaits());
+    run.prepareRun(random);
 
     kz::ProgramWiring wiring(
-        *state, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
+        run, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
     wiring.start(QCoreApplication::applicationDirPath());
     return wiring.exitStatus(QApplication::exec());
 }

@@ -1,18 +1,6 @@
 #include "core/startup.h"
 
-#include "core/runstate.h"
-#include "core/season.h"
-#include "platform/clock.h"
-#include "platform/randomsource.h"
-
-#include <cmath>
-
 namespace kz {
-
-void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
-    seedFromClock(random, clock);
-    state.levelMenu.seasonColour = seasonColour(clock.today().month());
-}
 
 QString versionText() {
     return QStringLiteral("Version%1.%2.%3")
