@@ -54,15 +54,15 @@ struct ColumnRange {
 };
 
 const ColumnRange kRanges[] = {
-    {1, 9999, true, false},    // 目標Time: 0 would give every attempt 0 points
-    {1, 9999, true, false},    // 最低Time
-    {0, 99999, true, false},   // ｸﾘｱﾎﾟｲﾝﾄ
-    {0, 9999, true, false},    // ｸﾘｱ回数
-    {0, 100, false, false},    // ﾎﾟｲﾝﾄ倍率
-    {0, 9999, true, true},     // 禁回
-    {0, 999999, true, true},   // 禁点
-    {1, 3650, false, false},   // 判期間: 0 days would never let a level be cleared
-    {0, 3650, false, false},   // 禁期間
+    {1, 9999, true, false},  // 目標Time: 0 would give every attempt 0 points
+    {1, 9999, true, false},  // 最低Time
+    {0, 99999, true, false}, // ｸﾘｱﾎﾟｲﾝﾄ
+    {0, 9999, true, false},  // ｸﾘｱ回数
+    {0, 100, false, false},  // ﾎﾟｲﾝﾄ倍率
+    {0, 9999, true, true},   // 禁回
+    {0, 999999, true, true}, // 禁点
+    {1, 3650, false, false}, // 判期間: 0 days would never let a level be cleared
+    {0, 3650, false, false}, // 禁期間
 };
 
 QString expectedText(const ColumnRange& r) {
@@ -114,9 +114,11 @@ QString CriteriaEditor::doubtfulCellsQuestion(const QList<DoubtfulCell>& cells) 
     lines << QStringLiteral("数として読めない値か、範囲を外れた値があります。");
     for (qsizetype i = 0; i < cells.size() && i < kNamed; ++i) {
         const DoubtfulCell& c = cells[i];
-        const QString shown = c.text.trimmed().isEmpty() ? QStringLiteral("（空欄）")
-                                                         : QStringLiteral("「%1」").arg(c.text);
-        lines << QStringLiteral("　レベル%1 の %2: %3（%4）").arg(c.row).arg(headerText(c.column), shown, c.expected);
+        const QString shown =
+            c.text.trimmed().isEmpty() ? QStringLiteral("（空欄）") : QStringLiteral("「%1」").arg(c.text);
+        lines << QStringLiteral("　レベル%1 の %2: %3（%4）")
+                     .arg(c.row)
+                     .arg(headerText(c.column), shown, c.expected);
     }
     if (cells.size() > kNamed)
         lines << QStringLiteral("　ほか %1 か所").arg(cells.size() - kNamed);

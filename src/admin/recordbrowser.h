@@ -47,8 +47,8 @@ std::optional<int> studentNumberOfChoice(const QString& text);
 
 // The recorded time of the edit panel's time box: a whole number of seconds 0..99999
 // (99999 marks a time that ran out), digits only, half- or full-width, spaces around
-// and the unit "秒" after them ignored. Anything else (letters, an empty box, a sign, a point) is no time: a typo must
-// not become a 0-second record worth the most points.
+// and the unit "秒" after them ignored. Anything else (letters, an empty box, a sign, a point) is no time: a
+// typo must not become a 0-second record worth the most points.
 std::optional<qint32> recordedTimeOfText(const QString& text);
 
 // The tag at the end of a line: the site name when the record was made by this
@@ -94,12 +94,12 @@ private:
 // What the edit panel shows for the record opened.
 struct RecordEditView {
     qint32 recordNumber = 0;
-    QString levelText;   // "ﾚﾍﾞﾙ2"
-    QString dateText;    // "2004/03/15"
-    QString gradeText;   // grade label of the student, trimmed
-    QString timeText;    // recorded time in decimal, as stored (99999 too)
-    int scrollValue = 0; // recorded time placed on 0..6000
-    QString studentText; // "17 /  テスト"
+    QString levelText;    // "ﾚﾍﾞﾙ2"
+    QString dateText;     // "2004/03/15"
+    QString gradeText;    // grade label of the student, trimmed
+    QString timeText;     // recorded time in decimal, as stored (99999 too)
+    int scrollValue = 0;  // recorded time placed on 0..6000
+    QString studentText;  // "17 /  テスト"
     int studentItem = -1; // the pick-list item of the record's student; -1 when the roster has none
 };
 

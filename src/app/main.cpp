@@ -17,7 +17,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kazurin2"));
     for (const QString& missing : kz::installJapaneseTranslations(app))
-        std::fprintf(stderr, "kazurin2: %s を読めません。Qt の表示の一部が英語になります。\n", qPrintable(missing));
+        std::fprintf(stderr, "kazurin2: %s を読めません。Qt の表示の一部が英語になります。\n",
+                     qPrintable(missing));
     kz::installQuitSignalHandlers();
 
     kz::SystemClock clock;

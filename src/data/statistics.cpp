@@ -169,8 +169,9 @@ Status loadResults(const QString& resultsPath, StatisticsTables* tables, const W
         failure.progress = progressOf(step);
         failure.number = e.code;
         // The number follows in the message: the advice with the system's text alone.
-        failure.description = e.code != 0 ? systemErrorAdvice(e.code) + QStringLiteral("（%1）").arg(e.systemText())
-                                          : e.systemText();
+        failure.description = e.code != 0
+                                  ? systemErrorAdvice(e.code) + QStringLiteral("（%1）").arg(e.systemText())
+                                  : e.systemText();
         if (e.kind == ErrorKind::NotFound)
             return makeError(ErrorKind::NotFound, failure.notFoundMessage());
         return makeError(e.kind == ErrorKind::Internal ? ErrorKind::Unreadable : e.kind,

@@ -56,7 +56,8 @@ const Advice kAdvice[] = {
     {EEXIST, u"同じ名前のものがすでにあります。"},
     {EFBIG, u"ファイルが大きすぎます。管理者に相談してください。"},
     {ENOMEM, u"メモリが足りません。ほかのプログラムを閉じてから、もう一度してください。"},
-    {ENOLCK, u"ファイルのロックが使えません。ネットワークのフォルダの設定を管理者に確かめてもらってください。"},
+    {ENOLCK,
+     u"ファイルのロックが使えません。ネットワークのフォルダの設定を管理者に確かめてもらってください。"},
     {ELOOP, u"フォルダの場所が循環しています（リンクが多すぎます）。管理者に相談してください。"},
     {EXDEV, u"別のディスクへは移せません。管理者に相談してください。"},
     {EINTR, u"操作が途中で止められました。もう一度してください。"},
@@ -79,7 +80,8 @@ QString systemErrorAdvice(int code) {
         return systemErrorAdvice(EOPNOTSUPP);
     if (code == EWOULDBLOCK)
         return systemErrorAdvice(EAGAIN);
-    return QStringLiteral("システムのエラーが起きました。もう一度して、直らなければ管理者に相談してください。");
+    return QStringLiteral(
+        "システムのエラーが起きました。もう一度して、直らなければ管理者に相談してください。");
 }
 
 QString explainedSystemError(int code, const QString& systemText) {

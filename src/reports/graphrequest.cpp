@@ -83,7 +83,8 @@ QString savedPdfReportsMessage(const SavedPdfReports& saved) {
     if (saved.failure) {
         if (!lines.isEmpty())
             lines << QString();
-        lines << QStringLiteral("%1 さんの成績表を %2 に保存できませんでした。").arg(saved.failedStudent, folder);
+        lines << QStringLiteral("%1 さんの成績表を %2 に保存できませんでした。")
+                     .arg(saved.failedStudent, folder);
         lines << saved.failure->text();
     }
     if (lines.isEmpty())

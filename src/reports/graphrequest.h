@@ -53,8 +53,8 @@ QString unusedFilePath(const QString& folder, const QString& fileName);
 // What the saving of the PDF files came to, and what the teacher is told of it.
 struct SavedPdfReports {
     QString folder;
-    QStringList files;         // the names of the files written, in order
-    QString failedStudent;     // the student whose file could not be written (the rest were not tried)
+    QStringList files;     // the names of the files written, in order
+    QString failedStudent; // the student whose file could not be written (the rest were not tried)
     std::optional<Error> failure;
 };
 QString savedPdfReportsMessage(const SavedPdfReports& saved);

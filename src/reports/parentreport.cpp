@@ -41,8 +41,8 @@ ParentReportHeader parentReportHeader(const ParentReportFacts& facts, std::span<
     ParentReportHeader header;
     header.title = facts.programTitle + QStringLiteral("　成績表");
     header.school = facts.school.trimmed();
-    header.student = facts.name.isEmpty() ? QStringLiteral("（名簿にない番号）")
-                                          : facts.name + QStringLiteral(" さん");
+    header.student =
+        facts.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : facts.name + QStringLiteral(" さん");
     header.grade = facts.gradeLabel.trimmed();
     header.number = QStringLiteral("番号 %1").arg(facts.bangou);
     double oldest = 0;
@@ -72,8 +72,9 @@ ParentLevelBlock parentLevelBlock(const PersonalReport& report, int level, const
     }
     const qsizetype timedOut =
         std::count_if(f.chart.begin(), f.chart.end(), [](qint32 t) { return t >= kTimedOut; });
-    add(QStringLiteral("回数"), timedOut > 0 ? QStringLiteral("%1回（うち時間切れ %2回）").arg(f.chart.size()).arg(timedOut)
-                                             : QStringLiteral("%1回").arg(f.chart.size()));
+    add(QStringLiteral("回数"),
+        timedOut > 0 ? QStringLiteral("%1回（うち時間切れ %2回）").arg(f.chart.size()).arg(timedOut)
+                     : QStringLiteral("%1回").arg(f.chart.size()));
     const bool hasTime = f.count > 0;
     add(QStringLiteral("最高タイム"), hasTime ? seconds(f.best) : QStringLiteral("記録なし"));
     if (hasTime) {

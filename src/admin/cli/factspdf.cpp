@@ -29,8 +29,8 @@ QString periodLine(const FactPeriod& period) {
 
 draw::FactMapPage factMapPage(const FactsReport& report, const FactsReport::Student& s) {
     draw::FactMapPage page;
-    page.studentLine =
-        QString::number(s.bangou) + u'　' + (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
+    page.studentLine = QString::number(s.bangou) + u'　' +
+                       (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
     if (!s.gradeLabel.isEmpty())
         page.studentLine += u'（' + s.gradeLabel + u'）';
     page.periodLine = periodLine(report.period);

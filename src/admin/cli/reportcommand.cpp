@@ -178,24 +178,25 @@ Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
 }
 
 QString ReportCommand::help() {
-    return QStringLiteral("  report --student N --level L [--now ...]\n"
-                          "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
-                          "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
-                          "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
-                          "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
-                          "         [--with-facts] [--now ...]\n"
-                          "               保護者と先生に渡す成績表を一つの PDF ファイル（A4 縦）に描きます。\n"
-                          "               生徒ごとに新しいページから、どのページにも塾の名前、生徒、学年、\n"
-                          "               対象期間と印刷日を書き、一ページに三レベルずつ: 回数、最高と平均の\n"
-                          "               タイム、順位、ポイントを塾全体と比べて、タイムのグラフと一緒に。\n"
-                          "               記録のないレベルは「記録なし」。生徒は、指定した生徒、学年の選び方\n"
-                          "               K の生徒（小３ のような選び方の文字か、tables と同じく 0 から\n"
-                          "               数えた位置）、または名簿の先生（名前に ★ か 先生）以外の\n"
-                          "               すべての生徒を、グラフの画面の順に。先生は --students で指定すると\n"
-                          "               入ります。--levels は 1-5 や 1,3,7 のような範囲と並び（省略時\n"
-                          "               1-3）。--with-facts は生徒ごとに問題別の記録のページを足します。\n"
-                          "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
-                          "               レベルメニューの順位です。\n")
+    return QStringLiteral(
+               "  report --student N --level L [--now ...]\n"
+               "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
+               "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
+               "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
+               "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
+               "         [--with-facts] [--now ...]\n"
+               "               保護者と先生に渡す成績表を一つの PDF ファイル（A4 縦）に描きます。\n"
+               "               生徒ごとに新しいページから、どのページにも塾の名前、生徒、学年、\n"
+               "               対象期間と印刷日を書き、一ページに三レベルずつ: 回数、最高と平均の\n"
+               "               タイム、順位、ポイントを塾全体と比べて、タイムのグラフと一緒に。\n"
+               "               記録のないレベルは「記録なし」。生徒は、指定した生徒、学年の選び方\n"
+               "               K の生徒（小３ のような選び方の文字か、tables と同じく 0 から\n"
+               "               数えた位置）、または名簿の先生（名前に ★ か 先生）以外の\n"
+               "               すべての生徒を、グラフの画面の順に。先生は --students で指定すると\n"
+               "               入ります。--levels は 1-5 や 1,3,7 のような範囲と並び（省略時\n"
+               "               1-3）。--with-facts は生徒ごとに問題別の記録のページを足します。\n"
+               "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
+               "               レベルメニューの順位です。\n")
         .arg(kLevelCount);
 }
 
@@ -297,7 +298,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
         about.printed = now.date();
         pages.header = parentReportHeader(about, data.records);
         for (const PersonalReport& report : makePersonalReports(sources, bangou, options.levels))
-            pages.levels << parentLevelBlock(report, report.figures.level, catalogueLevelName(report.figures.level));
+            pages.levels << parentLevelBlock(report, report.figures.level,
+                                             catalogueLevelName(report.figures.level));
         draw::drawParentReport(canvas, pages);
         if (facts) {
             for (const FactsReport::Student& s : facts->students) {

@@ -332,7 +332,8 @@ bool CriteriaEditorScreen::save() {
     // Cells that hold no sensible number are saved only once the teacher confirms them.
     if (const QList<CriteriaEditor::DoubtfulCell> doubtful = editor_.doubtfulCells(); !doubtful.isEmpty()) {
         if (context_.messages.yesNo(this, QStringLiteral("注意"),
-                                    CriteriaEditor::doubtfulCellsQuestion(doubtful)) != MessageBox::Answer::Yes) {
+                                    CriteriaEditor::doubtfulCellsQuestion(doubtful)) !=
+            MessageBox::Answer::Yes) {
             input_->setFocus();
             return false;
         }

@@ -102,7 +102,8 @@ void drawLevel(PageCanvas& canvas, const ParentLevelBlock& block, const QRectF& 
     }
 
     const qreal chartLeft = valueRight + 8 * mm;
-    const QRectF chart(chartLeft, rule + pad, band.right() - pad - chartLeft, band.bottom() - pad - rule - pad);
+    const QRectF chart(chartLeft, rule + pad, band.right() - pad - chartLeft,
+                       band.bottom() - pad - rule - pad);
     if (chart.width() > 20 * mm && chart.height() > 15 * mm)
         drawTimesChart(canvas, block.figures, chart, pt * kParentBodyPoints / 0.9);
 }

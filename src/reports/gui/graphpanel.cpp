@@ -212,10 +212,11 @@ void GraphPanel::savePdfFiles(const ReportSources& sources, const GraphRequest& 
     const QString folder = context_.folders.chooseFolder(this, pdfFolderTitle(), defaultReportFolder());
     if (folder.isEmpty())
         return;
-    const SavedPdfReports saved = draw::saveStudentReportPdfs(sources, request.students, request.levels, folder,
-                                                              context_.clock.now().date());
+    const SavedPdfReports saved = draw::saveStudentReportPdfs(sources, request.students, request.levels,
+                                                              folder, context_.clock.now().date());
     if (!request.students.isEmpty())
-        selectedStudent_ = saved.failure ? request.students.value(saved.files.size()) : request.students.last();
+        selectedStudent_ =
+            saved.failure ? request.students.value(saved.files.size()) : request.students.last();
     context_.messages.inform(this, QStringLiteral("印刷"), savedPdfReportsMessage(saved));
 }
 
