@@ -3,7 +3,6 @@
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
 #include "admin/cli/datawait.h"
-#include "admin/cli/factsoptions.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
@@ -11,10 +10,11 @@
 #include "data/roster.h"
 #include "data/statistics.h"
 #include "platform/clock.h"
-#include "reports/draw/factmap.h"
+#include "reports/draw/factspdf.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/parentpages.h"
 #include "reports/draw/pdffile.h"
+#include "reports/factsreport.h"
 #include "reports/graphrequest.h"
 #include "reports/parentreport.h"
 #include "reports/reportassembly.h"
@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <map>
 #include <memory>
 
 namespace kz::admin {
@@ -216,12 +217,7 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     // ranked by points so far, for no student in particular.
     const QString filter = options.gradeFilter.isEmpty() ? gradeFilters().first() : options.gradeFilter;
     ResultsTableBuilder builder(TableSources{data.roster, *data.statistics, data.criteria, kLevelCount});
-    ReportSources sources;
-    sources.records = data.records;
-    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, filter, 0);
-    sources.programTitle = programTitle();
-    sources.levelCaption = [](int level) { return catalogueLevelName(level); };
-    sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
+    const ReportSources sources = teachersReportSources(data.records, builder, data.roster, filter);
 
     if (options.pdf.isEmpty()) {
         if (!inRoster(data.roster, *options.student)) {
@@ -237,13 +233,9 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     // Everybody but the teachers, unless they are named.
     QList<int> students = options.students;
     if (students.isEmpty()) {
-        for (const StudentListLine& line : graphStudentLines(data.roster)) {
-            if (isTeacherName(data.roster.nameOf(line.bangou)))
-                continue;
-            if (options.gradeFilter.isEmpty() ||
-                levelMenuGradeMatches(options.gradeFilter, data.roster.gradeOf(line.bangou)))
-                students << line.bangou;
-        }
+        for (int bangou : graphStudentsUnder(data.roster, options.gradeFilter))
+            if (!isTeacherName(data.roster.nameOf(bangou)))
+                students << bangou;
     }
     for (int bangou : students) {
         if (!inRoster(data.roster, bangou)) {
@@ -262,19 +254,23 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
             << " に書き込めません（フォルダがありません）\n";
         return ExitProblems;
     }
-    std::optional<FactsReport> facts;
+    // Each student's fact map: one facts report per student (a student is always listed).
+    std::map<int, FactsReport> facts;
     if (options.withFacts) {
-        FactsOptions factsOptions;
-        factsOptions.students = students;
-        factsOptions.now = now;
-        Outcome<FactsReport> built = buildFactsReport(inst, factsOptions);
-        if (!built) {
-            err << "kazurin2-admin: " << built.error().text() << "\n";
-            return ExitProblems;
+        for (int bangou : students) {
+            FactsSelection selection;
+            selection.student = bangou;
+            selection.period.today = now.date();
+            Outcome<FactsReport> built = buildFactsReport(inst, selection);
+            if (!built) {
+                err << "kazurin2-admin: " << built.error().text() << "\n";
+                return ExitProblems;
+            }
+            for (const QString& note : built->notes)
+                if (bangou == students.first()) // the same notes for every student
+                    err << "kazurin2-admin: " << note << "\n";
+            facts.emplace(bangou, std::move(built).value());
         }
-        facts = std::move(built).value();
-        for (const QString& note : facts->notes)
-            err << "kazurin2-admin: " << note << "\n";
     }
 
     // Drawn in memory and saved whole: a failure (a full disk) leaves no file behind.
@@ -301,13 +297,9 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
             pages.levels << parentLevelBlock(report, report.figures.level,
                                              catalogueLevelName(report.figures.level));
         draw::drawParentReport(canvas, pages);
-        if (facts) {
-            for (const FactsReport::Student& s : facts->students) {
-                if (s.bangou != bangou)
-                    continue;
-                canvas.newPage();
-                draw::drawFactMapPage(canvas, factMapPage(*facts, s));
-            }
+        if (const auto it = facts.find(bangou); it != facts.end()) {
+            canvas.newPage();
+            draw::drawFactMapPages(canvas, draw::factMapPages(it->second));
         }
     }
     if (const Status saved = pdf.save(path); !saved) {

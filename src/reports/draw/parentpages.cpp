@@ -105,7 +105,7 @@ void drawLevel(PageCanvas& canvas, const ParentLevelBlock& block, const QRectF& 
     const QRectF chart(chartLeft, rule + pad, band.right() - pad - chartLeft,
                        band.bottom() - pad - rule - pad);
     if (chart.width() > 20 * mm && chart.height() > 15 * mm)
-        drawTimesChart(canvas, block.figures, chart, pt * kParentBodyPoints / 0.9);
+        drawReportChart(canvas, block.figures, chart, pt * kParentBodyPoints / 0.9);
 }
 
 } // namespace

@@ -31,7 +31,7 @@ qint64 roundScale(qint64 value) {
 
 } // namespace
 
-void drawTimesChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& area, qreal fontPixels) {
+void drawReportChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& area, qreal fontPixels) {
     QPainter& p = canvas.painter();
     const QFont font = fixedPitchFont(fontPixels * 0.9);
     const QFontMetricsF fm(font, p.device());
@@ -170,7 +170,7 @@ void drawReportBand(PageCanvas& canvas, const PersonalReport& report, qreal top,
     }
 
     const qreal chartLeft = frame.left() + pad * 3 + blockWidth;
-    drawTimesChart(
+    drawReportChart(
         canvas, report.figures,
         QRectF(chartLeft, rule + pad, frame.right() - pad - chartLeft, frame.bottom() - pad - rule - pad), f);
     p.restore();
