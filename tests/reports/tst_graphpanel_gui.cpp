@@ -169,7 +169,7 @@ QStringList englishWords(QWidget* dialog, const QStringList& names = {}) {
 // is kept, and a screenshot of it taken.
 class DialogAnswerer : public QObject {
 public:
-    explicit DialogAnswerer(QString folder) : folder_(std::move(folder)) {
+    DialogAnswerer(QString folder, QString shots) : folder_(std::move(folder)), shots_(std::move(shots)) {
         connect(&timer_, &QTimer::timeout, this, [this] { answer(); });
         timer_.start(10);
     }
@@ -195,7 +195,7 @@ private:
                    englishWords(box, {QDir::toNativeSeparators(folder_), QStringLiteral(".pdf")})};
             for (QAbstractButton* b : box->buttons())
                 s.buttons << b->text();
-            test::saveScreenshot(box, QStringLiteral("noprinter_box_%1").arg(seen.size() + 1));
+            test::saveScreenshot(box, QStringLiteral("%1_box_%2").arg(shots_).arg(seen.size() + 1));
             seen << s;
             QAbstractButton* yes = box->button(QMessageBox::Yes);
             (yes ? yes : box->button(QMessageBox::Ok))->click();
@@ -205,12 +205,13 @@ private:
                 if (b->isVisibleTo(dialog) && !b->text().isEmpty())
                     s.buttons << b->text();
             dialog->setDirectory(folder_);
-            test::saveScreenshot(dialog, QStringLiteral("noprinter_folder_dialog"));
+            test::saveScreenshot(dialog, shots_ + QStringLiteral("_folder_dialog"));
             seen << s;
             static_cast<QDialog*>(dialog)->accept(); // the dialog's own accept, as its button does
         }
     }
     QString folder_;
+    QString shots_; // names of the screenshots
     QTimer timer_;
     QPointer<QWidget> last_;
 };
@@ -429,7 +430,7 @@ void TestGraphPanel::noPrinterPathInJapanese() {
     panel.setPrintAllowed(true);
     panel.fillLists();
     panel.open();
-    DialogAnswerer answerer(folder);
+    DialogAnswerer answerer(folder, QStringLiteral("noprinter"));
     panel.findChild<QPushButton*>("Command24_1")->click();
 
     QCOMPARE(answerer.seen.size(), 3);
@@ -455,7 +456,7 @@ void TestGraphPanel::noPrinterPathInJapanese() {
 
     // The question boxes of the screens (OK and Cancel, Yes and No) in Japanese too.
     answerer.stop();
-    DialogAnswerer more(folder);
+    DialogAnswerer more(folder, QStringLiteral("question"));
     QCOMPARE(boxes.okCancel(nullptr, QStringLiteral("注意"), QStringLiteral("本当に消去しますか")),
              MessageBox::Answer::Ok);
     QCOMPARE(more.seen.size(), 1);
