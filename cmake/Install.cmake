@@ -62,4 +62,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.36), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), \
 libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6network6 (>= 6.4), libqt6httpserver6 (>= 6.4), \
 libqt6websockets6 (>= 6.4), qt6-qpa-plugins, libicu72, libsdl2-2.0-0, fonts-ipafont-gothic")
+# Qt's Japanese translations: the buttons of message boxes, the print and file dialogs.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-translations-l10n")
 include(CPack)

@@ -16,6 +16,7 @@ PKGS=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 xvfb xauth clang-format x11-apps
   poppler-utils
+  qt6-translations-l10n
   chromium chromium-driver
 )
 missing=()

@@ -2,7 +2,9 @@
 
 #include "core/programrun.h"
 #include "data/passcriteria.h"
+#include "data/textio.h"
 
+#include <cmath>
 #include <memory>
 
 namespace kz {
@@ -36,6 +38,92 @@ QStringList CriteriaEditor::columnHelp(int column) {
     if (column < 1 || column > help.size())
         return {};
     return help[column - 1];
+}
+
+namespace {
+
+// What a numeric column sensibly holds. Times are seconds of an attempt (five times the
+// minimum line is its limit); points and counts are what a student gathers within the
+// pass or overdoing period; periods are days, at most the ten years the reports look
+// back. 0 in a limit means no limit.
+struct ColumnRange {
+    double low;
+    double high;
+    bool whole;      // a count, points or seconds: no fraction
+    bool emptyMeans; // empty is read as 0, which the column takes ("no limit")
+};
+
+const ColumnRange kRanges[] = {
+    {1, 9999, true, false},  // 目標Time: 0 would give every attempt 0 points
+    {1, 9999, true, false},  // 最低Time
+    {0, 99999, true, false}, // ｸﾘｱﾎﾟｲﾝﾄ
+    {0, 9999, true, false},  // ｸﾘｱ回数
+    {0, 100, false, false},  // ﾎﾟｲﾝﾄ倍率
+    {0, 9999, true, true},   // 禁回
+    {0, 999999, true, true}, // 禁点
+    {1, 3650, false, false}, // 判期間: 0 days would never let a level be cleared
+    {0, 3650, false, false}, // 禁期間
+};
+
+QString expectedText(const ColumnRange& r) {
+    const QString range = QStringLiteral("%1～%2 の%3")
+                              .arg(r.low)
+                              .arg(r.high)
+                              .arg(r.whole ? QStringLiteral("整数") : QStringLiteral("数"));
+    return r.emptyMeans ? QStringLiteral("空欄か ") + range : range;
+}
+
+} // namespace
+
+QString CriteriaEditor::doubtAbout(int column, const QString& text) {
+    if (column < 1 || column > static_cast<int>(std::size(kRanges)))
+        return {};
+    const ColumnRange& r = kRanges[column - 1];
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return r.emptyMeans ? QString() : expectedText(r);
+    bool complete = false;
+    const double value = leadingNumber(trimmed, &complete);
+    const bool fits = complete && std::isfinite(value) && value >= r.low && value <= r.high &&
+                      (!r.whole || value == std::floor(value));
+    return fits ? QString() : expectedText(r);
+}
+
+bool CriteriaEditor::doubtful(int row, int column) const {
+    if (row < 1 || row > lastRow() || column < 1 || column > kFieldColumns)
+        return false;
+    return !doubtAbout(column, rows_[row - 1][static_cast<size_t>(column - 1)]).isEmpty();
+}
+
+QList<CriteriaEditor::DoubtfulCell> CriteriaEditor::doubtfulCells() const {
+    QList<DoubtfulCell> cells;
+    for (int row = 1; row <= lastRow(); ++row) {
+        for (int column = 1; column <= kFieldColumns; ++column) {
+            const QString& text = rows_[row - 1][static_cast<size_t>(column - 1)];
+            const QString expected = doubtAbout(column, text);
+            if (!expected.isEmpty())
+                cells.append({row, column, text, expected});
+        }
+    }
+    return cells;
+}
+
+QString CriteriaEditor::doubtfulCellsQuestion(const QList<DoubtfulCell>& cells) {
+    constexpr qsizetype kNamed = 12;
+    QStringList lines;
+    lines << QStringLiteral("数として読めない値か、範囲を外れた値があります。");
+    for (qsizetype i = 0; i < cells.size() && i < kNamed; ++i) {
+        const DoubtfulCell& c = cells[i];
+        const QString shown =
+            c.text.trimmed().isEmpty() ? QStringLiteral("（空欄）") : QStringLiteral("「%1」").arg(c.text);
+        lines << QStringLiteral("　レベル%1 の %2: %3（%4）")
+                     .arg(c.row)
+                     .arg(headerText(c.column), shown, c.expected);
+    }
+    if (cells.size() > kNamed)
+        lines << QStringLiteral("　ほか %1 か所").arg(cells.size() - kNamed);
+    lines << QStringLiteral("このまま記録しますか？");
+    return lines.join(u'\n');
 }
 
 Status CriteriaEditor::load(ProgramRun& run) {

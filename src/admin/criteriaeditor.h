@@ -79,6 +79,23 @@ public:
     // The level whose results the distribution shows: the current row.
     int currentLevel() const { return row_; }
 
+    // A cell that holds no number where the program reads one, or a number beyond what
+    // the column can sensibly mean. The teacher is asked before such cells are saved;
+    // what they confirm is saved as typed.
+    struct DoubtfulCell {
+        int row = 0;
+        int column = 0;
+        QString text;     // as the cell holds it
+        QString expected; // what the column takes, "1～9999 の整数"
+    };
+    // What the column takes when text does not fit it; empty when it fits (and for the
+    // columns 10 to 12, which hold anything).
+    static QString doubtAbout(int column, const QString& text);
+    bool doubtful(int row, int column) const;
+    QList<DoubtfulCell> doubtfulCells() const;
+    // The question "更新記録" asks about them, naming each cell by level and column.
+    static QString doubtfulCellsQuestion(const QList<DoubtfulCell>& cells);
+
     // Explanation of a grid column (empty for the level column and columns 10 to 12).
     static QStringList columnHelp(int column);
     // Text of the header row's cell in a column.

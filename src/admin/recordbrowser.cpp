@@ -79,6 +79,26 @@ std::optional<int> studentNumberOfChoice(const QString& text) {
     return static_cast<int>(number);
 }
 
+std::optional<qint32> recordedTimeOfText(const QString& text) {
+    QString trimmed = text.trimmed();
+    if (trimmed.endsWith(u'秒')) // the unit the box is labelled with
+        trimmed = trimmed.chopped(1).trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 5)
+        return std::nullopt;
+    qint32 seconds = 0;
+    for (const QChar c : trimmed) {
+        int digit = -1;
+        if (c >= u'0' && c <= u'9')
+            digit = c.unicode() - u'0';
+        else if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) // full-width ０..９
+            digit = c.unicode() - 0xFF10;
+        if (digit < 0)
+            return std::nullopt;
+        seconds = seconds * 10 + digit;
+    }
+    return seconds;
+}
+
 QString siteTagOf(const ResultRecord& record, const QString& siteCode, const QString& siteName) {
     if (siteCode.isEmpty())
         return QStringLiteral("他塾");
@@ -316,6 +336,13 @@ Outcome<RecordEditView> RecordBrowser::openForEdit(int row) {
     view.timeText = QString::number(buffer_.recordedTime);
     view.scrollValue = qBound(0, buffer_.recordedTime, kScrollMaximum);
     view.studentText = studentChoiceText(buffer_.bangou, roster_.nameOf(buffer_.bangou));
+    // The item of the record's own student, so that the pick list opens on it.
+    for (qsizetype i = 0; i < roster_.comboItems.size(); ++i) {
+        if (studentNumberOfChoice(roster_.comboItems[i]) == int(buffer_.bangou)) {
+            view.studentItem = static_cast<int>(i);
+            break;
+        }
+    }
     return view;
 }
 
@@ -334,12 +361,14 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
             ErrorKind::Refused,
             QStringLiteral("生徒の番号がわかりません。「17 /  名前」のように、番号と「/」のある名前を"
                            "一覧から選んでください。記録は変えていません。"));
-    const double seconds = std::nearbyint(leadingNumber(timeText));
-    if (!(seconds >= 0 && seconds <= 99999))
+    const std::optional<qint32> seconds = recordedTimeOfText(timeText);
+    if (!seconds)
         return makeError(ErrorKind::Refused,
-                         QStringLiteral("時間は 0～99999 秒で入れてください。記録は変えていません。"));
+                         QStringLiteral("時間「%1」は使えません。0～99999 の整数（秒）で入れてください。"
+                                        "記録は変えていません。")
+                             .arg(timeText.trimmed()));
     ResultRecord changed = buffer_;
-    changed.recordedTime = static_cast<qint32>(seconds);
+    changed.recordedTime = *seconds;
     changed.bangou = static_cast<qint16>(*bangou);
     if (Status s = files_->changeRecord(recordInEdit_, buffer_, changed); !s) {
         // The file may hold something else by now: show what it holds.

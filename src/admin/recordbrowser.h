@@ -45,6 +45,12 @@ QString studentChoiceText(int bangou, const QString& name);
 // the text has no "/" or no number 1..5000 stands before it.
 std::optional<int> studentNumberOfChoice(const QString& text);
 
+// The recorded time of the edit panel's time box: a whole number of seconds 0..99999
+// (99999 marks a time that ran out), digits only, half- or full-width, spaces around
+// and the unit "秒" after them ignored. Anything else (letters, an empty box, a sign, a point) is no time: a
+// typo must not become a 0-second record worth the most points.
+std::optional<qint32> recordedTimeOfText(const QString& text);
+
 // The tag at the end of a line: the site name when the record was made by this
 // installation (its five-byte site code field is the installation's code as written
 // into a record), otherwise "他塾". An installation without a site code has no records
@@ -88,12 +94,13 @@ private:
 // What the edit panel shows for the record opened.
 struct RecordEditView {
     qint32 recordNumber = 0;
-    QString levelText;   // "ﾚﾍﾞﾙ2"
-    QString dateText;    // "2004/03/15"
-    QString gradeText;   // grade label of the student, trimmed
-    QString timeText;    // recorded time in decimal, as stored (99999 too)
-    int scrollValue = 0; // recorded time placed on 0..6000
-    QString studentText; // "17 /  テスト"
+    QString levelText;    // "ﾚﾍﾞﾙ2"
+    QString dateText;     // "2004/03/15"
+    QString gradeText;    // grade label of the student, trimmed
+    QString timeText;     // recorded time in decimal, as stored (99999 too)
+    int scrollValue = 0;  // recorded time placed on 0..6000
+    QString studentText;  // "17 /  テスト"
+    int studentItem = -1; // the pick-list item of the record's student; -1 when the roster has none
 };
 
 struct RecordBrowserSetup {
@@ -138,9 +145,9 @@ public:
     // The trimmed grade label of the student a pick-list text names (empty when none).
     QString gradeLabelOfChoice(const QString& choiceText) const;
 
-    // "変更して記録": the number at the start of timeText (0 when none, rounded) and the
-    // student of choiceText into the record in edit; the list is built again. Returns
-    // the row to select. A text without a student number, or a time that does not fit
+    // "変更して記録": the time of timeText (recordedTimeOfText) and the student of
+    // choiceText into the record in edit; the list is built again. Returns the row to
+    // select. A text without a student number, or a time box that holds no whole number
     // 0..99999, is refused with nothing written and the record still in edit. When the
     // file cannot be written, or the record was changed by another station meanwhile,
     // the edit ends and the list is built again from what the file holds.

@@ -7,12 +7,18 @@
 #include "platform/quitsignals.h"
 #include "platform/randomsource.h"
 #include "platform/sdlsoundplayer.h"
+#include "platform/translations.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kazurin2"));
+    for (const QString& missing : kz::installJapaneseTranslations(app))
+        std::fprintf(stderr, "kazurin2: %s を読めません。Qt の表示の一部が英語になります。\n",
+                     qPrintable(missing));
     kz::installQuitSignalHandlers();
 
     kz::SystemClock clock;

@@ -354,9 +354,10 @@ const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerL
     return p;
 }
 
-Error unreadable(const QString& path, const QString& detail) {
+Error unreadable(const QString& path, const Error& cause) {
     return makeError(ErrorKind::Unreadable,
-                     QStringLiteral("%1を読むことができません: %2").arg(fileName(), path), detail);
+                     QStringLiteral("%1を読むことができません: %2").arg(fileName(), path), cause.systemText(),
+                     cause.code);
 }
 
 } // namespace
@@ -376,7 +377,7 @@ Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFil
             empty.fileMissing = true;
             return empty;
         }
-        return unreadable(path, withMessage(opened.error(), QString()).text());
+        return unreadable(path, opened.error());
     }
     // Read in pieces into one buffer: a school's year is tens of megabytes, and a copy
     // of it all would cost more than reading it. A line cut by a piece's end moves to
@@ -392,7 +393,7 @@ Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFil
             buffer.resize(buffer.size() * 2); // a line longer than a piece: garbage, but whole
         const Outcome<qint64> read = file.readAt(offset, buffer.data() + kept, buffer.size() - kept);
         if (!read)
-            return unreadable(path, withMessage(read.error(), QString()).text());
+            return unreadable(path, read.error());
         const qint64 got = *read;
         offset += got;
         const bool atEnd = got == 0;

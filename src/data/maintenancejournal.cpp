@@ -28,7 +28,7 @@ QString shown(const QString& path) {
 Error journalError(const QString& path, const Error& cause) {
     return makeError(ErrorKind::WriteFailed,
                      QStringLiteral("記録の変更の控え %1 を書けませんでした。").arg(shown(path)),
-                     withMessage(cause, QString()).text(), cause.code);
+                     cause.systemText(), cause.code);
 }
 
 Error malformed(const QString& path, const QString& what) {

@@ -41,6 +41,10 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
 
 } // namespace
 
+bool isTeacherName(const QString& name) {
+    return name.contains(QStringLiteral("★")) || name.contains(QStringLiteral("先生"));
+}
+
 QString trimHalfWidthSpaces(const QString& text) {
     qsizetype start = 0;
     qsizetype end = text.size();

@@ -91,4 +91,7 @@ QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed);
 // The name with leading and trailing half-width spaces removed, as it is shown.
 QString trimHalfWidthSpaces(const QString& text);
 
+// Whether a roster name is a teacher's: it contains "★" or "先生".
+bool isTeacherName(const QString& name);
+
 } // namespace kz

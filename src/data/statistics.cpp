@@ -3,6 +3,7 @@
 #include "data/oledate.h"
 #include "data/points.h"
 #include "data/textio.h"
+#include "platform/systemerror.h"
 
 #include <cmath>
 #include <cstring>
@@ -117,7 +118,7 @@ namespace {
 struct LoadFailure {
     int progress = 0;    // how far the load got: 3 opening, 5 measuring, 7 reading the file
     int number = 0;      // the system's error number
-    QString description; // the system's text
+    QString description; // what the system said, with its advice when it gave a number
     qint32 position = 0; // loaded position of the record being loaded
     ResultRecord record; // the record being loaded (zeros before the first)
 
@@ -167,7 +168,10 @@ Status loadResults(const QString& resultsPath, StatisticsTables* tables, const W
         LoadFailure failure;
         failure.progress = progressOf(step);
         failure.number = e.code;
-        failure.description = e.detail;
+        // The number follows in the message: the advice with the system's text alone.
+        failure.description = e.code != 0
+                                  ? systemErrorAdvice(e.code) + QStringLiteral("（%1）").arg(e.systemText())
+                                  : e.systemText();
         if (e.kind == ErrorKind::NotFound)
             return makeError(ErrorKind::NotFound, failure.notFoundMessage());
         return makeError(e.kind == ErrorKind::Internal ? ErrorKind::Unreadable : e.kind,

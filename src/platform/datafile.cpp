@@ -45,7 +45,7 @@ QString temporaryBeside(const QString& path) {
 }
 
 QString systemDetail(const Error& e) {
-    return withMessage(e, QString()).text();
+    return e.systemText();
 }
 
 } // namespace
@@ -195,10 +195,12 @@ Status syncFolder(const QString& folder) {
     do {
         h = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     } while (h < 0 && errno == EINTR);
-    if (h < 0)
+    if (h < 0) {
+        const int number = errno;
         return makeError(ErrorKind::WriteFailed,
                          QStringLiteral("フォルダを開けません: %1").arg(shown(folder)),
-                         QString::fromLocal8Bit(std::strerror(errno)), errno);
+                         QString::fromLocal8Bit(std::strerror(number)), number);
+    }
     int rc;
     do {
         rc = ::fsync(h);

@@ -83,8 +83,7 @@ Error notOpen() {
 } // namespace
 
 Error withMessage(const Error& error, QString message) {
-    return makeError(error.kind, std::move(message), error.detail.isEmpty() ? error.message : error.detail,
-                     error.code);
+    return makeError(error.kind, std::move(message), error.systemText(), error.code);
 }
 
 bool mayBeHeldByAnotherStation(const Error& error) {

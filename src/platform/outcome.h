@@ -27,20 +27,17 @@ enum class ErrorKind {
 struct Error {
     ErrorKind kind = ErrorKind::Internal;
     QString message;
-    QString detail;
-    int code = 0; // the system's error number (errno); 0 when there is none
+    QString detail; // the system's own text, or what the message leaves to say
+    int code = 0;   // the system's error number (errno); 0 when there is none
 
-    // The message with the system's text and number in brackets.
-    QString text() const {
-        QString system = detail;
-        if (code != 0)
-            system += (system.isEmpty() ? QStringLiteral("(%1)") : QStringLiteral(" (%1)")).arg(code);
-        if (system.isEmpty())
-            return message;
-        if (message.isEmpty())
-            return system;
-        return message + QStringLiteral("（") + system + QStringLiteral("）");
-    }
+    // The message and its detail in brackets. With a system error number, the detail is
+    // the number's Japanese advice (what happened, what to do) on a line of its own, the
+    // system's text and number in brackets after it (systemerror.h).
+    QString text() const;
+    // What a caller that puts the error under a message of its own passes on as detail:
+    // the detail, or the message when there is none (never the advice, which text()
+    // adds once for the code).
+    QString systemText() const { return detail.isEmpty() ? message : detail; }
     bool operator==(const Error&) const = default;
 };
 

@@ -63,6 +63,8 @@ struct Fixture {
 class TestCriteriaEditor : public QObject {
     Q_OBJECT
 private slots:
+    void doubtfulCells_data();
+    void doubtfulCells();
     void keys_data();
     void keys();
     void shiftDownCopiesWithoutMarking();
@@ -72,6 +74,32 @@ private slots:
     void failedSaveKeepsEverything_data();
     void failedSaveKeepsEverything();
 };
+
+void TestCriteriaEditor::doubtfulCells_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("doubtful");
+    QTest::newRow("a target time") << 1 << "60" << false;
+    QTest::newRow("letters") << 1 << "abc" << true;
+    QTest::newRow("an empty target time") << 1 << "" << true;
+    QTest::newRow("a target time of 0") << 1 << "0" << true;
+    QTest::newRow("the largest number") << 1 << "2147483647" << true;
+    QTest::newRow("number then letters") << 2 << "90s" << true;
+    QTest::newRow("a fraction of a count") << 4 << "2.5" << true;
+    QTest::newRow("a fractional factor") << 5 << "1.5" << false;
+    QTest::newRow("a negative factor") << 5 << "-1" << true;
+    QTest::newRow("no overdoing limit") << 6 << "" << false;
+    QTest::newRow("spaces around") << 7 << " 100 " << false;
+    QTest::newRow("an empty pass period") << 8 << "" << true;
+    QTest::newRow("free columns hold anything") << 10 << "abc" << false;
+}
+
+void TestCriteriaEditor::doubtfulCells() {
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, doubtful);
+    QCOMPARE(!CriteriaEditor::doubtAbout(column, text).isEmpty(), doubtful);
+}
 
 void TestCriteriaEditor::keys_data() {
     QTest::addColumn<int>("row");

@@ -70,6 +70,7 @@ private slots:
     void copyingDownLeavesWithoutAsking();
     void saveIsUsedAtOnce();
     void failedSaveStaysWithTheEdits();
+    void doubtfulCellsAreNamedOnceBeforeSaving();
 };
 
 void TestCriteriaEditorScreen::opensOnLevelOne() {
@@ -149,12 +150,45 @@ void TestCriteriaEditorScreen::failedSaveStaysWithTheEdits() {
     f.type(" 1,5");
     f.messages.answer = MessageBox::Answer::Yes;
     f.screen->goBack();
-    QCOMPARE(f.messages.shown.size(), 2); // the question, then why nothing was written
-    QVERIFY(f.messages.shown[1].text.contains(QStringLiteral("記録できませんでした")));
+    // The question, the cell that reads as no number, then why nothing was written.
+    QCOMPARE(f.messages.shown.size(), 3);
+    QVERIFY(f.messages.shown[1].text.contains(QStringLiteral("レベル3 の ﾎﾟｲﾝﾄ倍率: 「1,5」")));
+    QVERIFY(f.messages.shown[2].text.contains(QStringLiteral("記録できませんでした")));
     QVERIFY(f.navigator.calls.isEmpty());
     QVERIFY(!f.screen->waitPanelShown());
     QCOMPARE(f.cell(3, 5)->text(), QString("1,5"));
     QCOMPARE(bytesOf(f.criteriaPath()), before);
+}
+
+// Cells that read as no number are marked, and 更新記録 asks once, naming them; what the
+// teacher confirms is saved as typed.
+void TestCriteriaEditorScreen::doubtfulCellsAreNamedOnceBeforeSaving() {
+    Fixture f;
+    const QByteArray before = bytesOf(f.criteriaPath());
+    f.screen->clickCell(3, 1);
+    f.type(" abc");
+    QCOMPARE(f.cell(3, 1)->foreground().color(), QColor(192, 0, 0));
+    QCOMPARE(f.cell(3, 1)->background().color(), QColor(255, 255, 0)); // typed: still yellow
+    f.screen->clickCell(4, 8);
+    f.type(" ");
+    f.screen->clickCell(5, 2);
+    f.type(" 45"); // a sound number is not named
+    QCOMPARE(f.cell(5, 2)->foreground().color(), QColor(0, 0, 0));
+
+    f.messages.answer = MessageBox::Answer::No;
+    QVERIFY(!f.screen->save());
+    QCOMPARE(f.messages.shown.size(), 1);
+    const QString question = f.messages.shown[0].text;
+    QVERIFY2(question.contains(QStringLiteral("レベル3 の 目標Time: 「abc」")), qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("レベル4 の 判期間: （空欄）")), qPrintable(question));
+    QVERIFY(!question.contains(QStringLiteral("レベル5")));
+    QCOMPARE(bytesOf(f.criteriaPath()), before);
+
+    f.messages.answer = MessageBox::Answer::Yes;
+    QVERIFY(f.screen->save());
+    QCOMPARE(f.messages.shown.size(), 2); // asked once, then saved
+    QVERIFY(bytesOf(f.criteriaPath()).contains("\r\nabc,90,10,3,1,20,100,7,1,,,\r\n"));
+    QVERIFY(bytesOf(f.criteriaPath()).contains("\r\n34,90,10,3,1,20,100,,1,,,\r\n"));
 }
 
 QTEST_MAIN(TestCriteriaEditorScreen)

@@ -89,6 +89,8 @@ private slots:
     void removeLeavesTheFollowingRecordSelected();
     void changeTouchesOnlyTimeAndStudent();
     void refusedChangesWriteNothing_data();
+    void timeOfTheTimeBox_data();
+    void timeOfTheTimeBox();
     void refusedChangesWriteNothing();
     void removalDropsAPartialTail();
     void interruptedRemovalIsFinishedWhenOpened();
@@ -205,6 +207,36 @@ void TestRecordBrowser::refusedChangesWriteNothing_data() {
                                        << "17 /  テスト";
     QTest::newRow("negative time") << "-5"
                                    << "17 /  テスト";
+    // No whole number of seconds: refused like a negative time, never a 0-second record.
+    QTest::newRow("letters") << "abc"
+                             << "17 /  テスト";
+    QTest::newRow("empty time box") << "  "
+                                    << "17 /  テスト";
+    QTest::newRow("number then letters") << "8o"
+                                         << "17 /  テスト";
+    QTest::newRow("a fraction") << "1.5"
+                                << "17 /  テスト";
+}
+
+void TestRecordBrowser::timeOfTheTimeBox_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("seconds"); // -1: no time
+    QTest::newRow("plain") << "80" << 80;
+    QTest::newRow("spaces and the unit") << " 80秒 " << 80;
+    QTest::newRow("full-width digits") << QStringLiteral("８０") << 80;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("timed out") << "99999" << 99999;
+    QTest::newRow("too long") << "100000" << -1;
+    QTest::newRow("sign") << "+5" << -1;
+    QTest::newRow("unit alone") << QStringLiteral("秒") << -1;
+    QTest::newRow("empty") << "" << -1;
+}
+
+void TestRecordBrowser::timeOfTheTimeBox() {
+    QFETCH(QString, text);
+    QFETCH(int, seconds);
+    const std::optional<qint32> time = recordedTimeOfText(text);
+    QCOMPARE(time.has_value() ? *time : -1, seconds);
 }
 
 void TestRecordBrowser::refusedChangesWriteNothing() {

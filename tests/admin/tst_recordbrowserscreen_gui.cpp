@@ -117,6 +117,10 @@ void TestRecordBrowserScreen::doubleClickOpensTheEditPanel() {
     auto* bar = child<QScrollBar>(screen.get(), "VScroll1");
     QCOMPARE(bar->value(), 6000);
     QCOMPARE(child<QComboBox>(screen.get(), "Combo1")->currentText(), QStringLiteral("21 /  鈴木一郎"));
+    // The drop-down opens on the record's own student, not on the roster's first entry.
+    auto* combo = child<QComboBox>(screen.get(), "Combo1");
+    QCOMPARE(combo->itemText(combo->currentIndex()), QStringLiteral("21 /  鈴木一郎"));
+    QVERIFY(combo->currentIndex() > 0);
     QVERIFY(child<QPushButton>(screen.get(), "Command3")->isEnabled());
     QVERIFY(test::saveScreenshot(screen.get(), "recordbrowser_editpanel"));
 

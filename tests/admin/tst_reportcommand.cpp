@@ -143,7 +143,10 @@ void TestReportCommand::pdfPages_data() {
         << QStringList{"--students", "17,21", "--levels", "1,2"} << 2;
     QTest::newRow("grade 3, five levels") << QStringList{"--grade-filter", "小３", "--levels", "1-5"} << 8;
     QTest::newRow("grade 3 by its place") << QStringList{"--grade-filter", "9", "--levels", "4"} << 4;
-    QTest::newRow("everybody, levels 1 to 3") << QStringList{} << 5;
+    // The teacher (5 先生★) is left out unless named.
+    QTest::newRow("everybody, levels 1 to 3") << QStringList{} << 4;
+    QTest::newRow("a teacher when named") << QStringList{"--students", "5,17"} << 2;
+    QTest::newRow("with the fact map pages") << QStringList{"--students", "17,21", "--with-facts"} << 4;
 }
 
 void TestReportCommand::pdfPages() {

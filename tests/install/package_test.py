@@ -82,7 +82,7 @@ def main():
         if len(debs) != 1:
             fail("expected one package, found %s" % debs)
         depends = run(["dpkg-deb", "-f", debs[0], "Depends"])
-        for needed in ("libqt6widgets6", "libicu72", "libsdl2-2.0-0", "fonts-ipafont-gothic"):
+        for needed in ("libqt6widgets6", "libicu72", "libsdl2-2.0-0", "fonts-ipafont-gothic", "qt6-translations-l10n"):
             if needed not in depends:
                 fail("the package does not depend on %s: %s" % (needed, depends))
 

@@ -2,23 +2,37 @@
 #include "core/catalogue.h"
 #include "core/programrun.h"
 #include "core/runstate.h"
+#include "platform/gui/folderpicker.h"
 #include "platform/gui/messagebox.h"
+#include "platform/translations.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/reportdrawing.h"
+#include "reports/graphrequest.h"
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
 #include "support/fakes.h"
 #include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPdfWriter>
+#include <QPointer>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -30,6 +44,7 @@ namespace {
 class PdfFolderPrinter final : public ReportPrinter {
 public:
     explicit PdfFolderPrinter(QString folder) : folder_(std::move(folder)) {}
+    bool hasPrinter() const override { return present; }
     bool choosePrinter(QWidget*) override {
         ++choices;
         return accept;
@@ -42,6 +57,7 @@ public:
         return std::make_unique<draw::PagedCanvas>(std::move(writer));
     }
 
+    bool present = true;
     bool accept = true;
     int choices = 0;
     QStringList files;
@@ -109,6 +125,97 @@ struct School {
     PresetMessageBox messages;
 };
 
+// The words of Latin letters among what a dialog shows its user (captions, labels,
+// buttons, choices and its title); names of files and folders in its views are not
+// looked at. "OK", "PDF" and the paper sizes are written so in Japanese too.
+QStringList englishWords(QWidget* dialog, const QStringList& names = {}) {
+    QStringList texts{dialog->windowTitle()};
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(dialog))
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            texts << group->title();
+        else if (auto* combo = qobject_cast<QComboBox*>(w);
+                 combo && !combo->isEditable() && combo->objectName() != u"lookInCombo") { // folders
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        }
+    }
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    static const QStringList allowed{"OK", "PDF", "Letter", "Legal", "Executive", "Tabloid", "Ledger",
+                                     "mm", "cm",  "pt",     "in",    "inch",      "px",      "Env",
+                                     "DL", "JIS", "ISO",    "Folio", "Quarto",    "Comm",    "Custom"};
+    QStringList found;
+    for (const QString& text : texts) {
+        QString plain = text;
+        for (const QString& name : names) // the folder and files the teacher is told of
+            plain.remove(name);
+        plain.remove(QRegularExpression(QStringLiteral("<[^>]*>"))); // markup of rich text
+        for (auto it = word.globalMatch(plain); it.hasNext();) {
+            const QString w = it.next().captured();
+            if (!allowed.contains(w))
+                found << w;
+        }
+    }
+    return found;
+}
+
+// Answers the real modal dialogs as a teacher would, one after the other: a message box
+// with its Yes (or OK) button, a folder dialog with the folder given. What each showed
+// is kept, and a screenshot of it taken.
+class DialogAnswerer : public QObject {
+public:
+    DialogAnswerer(QString folder, QString shots) : folder_(std::move(folder)), shots_(std::move(shots)) {
+        connect(&timer_, &QTimer::timeout, this, [this] { answer(); });
+        timer_.start(10);
+    }
+    struct Seen {
+        QString kind; // "box" or "folder"
+        QString text;
+        QStringList buttons;
+        QStringList english;
+    };
+    QList<Seen> seen;
+    void stop() { timer_.stop(); }
+
+private:
+    void answer() {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w == last_)
+            return;
+        last_ = w;
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            Seen s{QStringLiteral("box"),
+                   box->text(),
+                   {},
+                   englishWords(box, {QDir::toNativeSeparators(folder_), QStringLiteral(".pdf")})};
+            for (QAbstractButton* b : box->buttons())
+                s.buttons << b->text();
+            test::saveScreenshot(box, QStringLiteral("%1_box_%2").arg(shots_).arg(seen.size() + 1));
+            seen << s;
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            (yes ? yes : box->button(QMessageBox::Ok))->click();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(w)) {
+            Seen s{QStringLiteral("folder"), dialog->windowTitle(), {}, englishWords(dialog)};
+            for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+                if (b->isVisibleTo(dialog) && !b->text().isEmpty())
+                    s.buttons << b->text();
+            dialog->setDirectory(folder_);
+            test::saveScreenshot(dialog, shots_ + QStringLiteral("_folder_dialog"));
+            seen << s;
+            static_cast<QDialog*>(dialog)->accept(); // the dialog's own accept, as its button does
+        }
+    }
+    QString folder_;
+    QString shots_; // names of the screenshots
+    QTimer timer_;
+    QPointer<QWidget> last_;
+};
+
 } // namespace
 
 class TestGraphPanel : public QObject {
@@ -118,6 +225,10 @@ private slots:
     void printsOneJobPerStudent();
     void cancelledPrintingPrintsNothing();
     void systemPrinterPrintsIntoAFile();
+    void withoutAPrinterSavesPdfFiles();
+    void withoutAPrinterCancelledSavesNothing();
+    void noPrinterPathInJapanese();
+    void printDialogInJapanese();
 };
 
 struct Panel {
@@ -126,7 +237,7 @@ struct Panel {
           builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
                                school.state->tables.criteria, school.state->catalogue.levelCount}),
           panel(
-              GraphPanelContext{school.run, school.clock, school.messages, printer,
+              GraphPanelContext{school.run, school.clock, school.messages, printer, folders,
                                 graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17)},
               nullptr) {
         panel.setPrintAllowed(true);
@@ -135,6 +246,7 @@ struct Panel {
     template <class W> W* child(const QString& name) { return panel.findChild<W*>(name); }
 
     PdfFolderPrinter printer;
+    PresetFolderPicker folders;
     ResultsTableBuilder builder;
     GraphPanel panel;
 };
@@ -230,6 +342,143 @@ void TestGraphPanel::systemPrinterPrintsIntoAFile() {
     draw::drawStudentReports(*job, QStringLiteral("テスト"), makePersonalReports(sources, 17, {1, 2, 3, 4}));
     QVERIFY(job->finish());
     QCOMPARE(pageCount(file), 2);
+}
+
+// Without any printer "印刷" asks, lets the teacher pick a folder (starting at the
+// desktop) and writes one PDF file per student there, never over an earlier one, then
+// says which files went where.
+void TestGraphPanel::withoutAPrinterSavesPdfFiles() {
+    School school;
+    Panel p(school);
+    p.printer.present = false;
+    const QString folder = school.dir.path() + QStringLiteral("/保存先");
+    QVERIFY(QDir().mkpath(folder));
+    p.folders.folder = folder;
+    school.messages.answer = MessageBox::Answer::Yes;
+    p.panel.open();
+    p.child<QPushButton>("Command25")->click();
+    for (const QString& line :
+         {QStringLiteral("小３ /  テスト/17"), QStringLiteral("小３ /  たかはしけんたろう/21")})
+        p.child<QListWidget>("List2")->findItems(line, Qt::MatchExactly).first()->setSelected(true);
+    p.child<QPushButton>("Command24_1")->click();
+    QCOMPARE(p.printer.choices, 0); // no print dialog
+    QCOMPARE(p.folders.asked.size(), 1);
+    QCOMPARE(p.folders.asked[0].start, defaultReportFolder());
+    const QString day = school.clock.today().toString(QStringLiteral("yyyy-MM-dd"));
+    const QStringList files{QStringLiteral("成績表_21_たかはしけんたろう_%1.pdf").arg(day),
+                            QStringLiteral("成績表_17_テスト_%1.pdf").arg(day)};
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), (QStringList{files[1], files[0]}));
+    for (const QString& file : files)
+        QCOMPARE(pageCount(folder + u'/' + file), 1);
+    QCOMPARE(school.messages.shown.size(), 2);
+    QVERIFY(school.messages.shown[0].text.contains(QStringLiteral("プリンターがありません")));
+    const QString told = school.messages.shown[1].text;
+    QVERIFY2(told.contains(QDir::toNativeSeparators(folder)) && told.contains(files[0]) &&
+                 told.contains(files[1]),
+             qPrintable(told));
+
+    // Again: new files beside the earlier ones.
+    p.child<QPushButton>("Command24_1")->click();
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 4);
+    QVERIFY(QFile::exists(folder + u'/' + numberedJobFile(files[0], 2)));
+
+    // A folder that cannot be written: told in Japanese, which student failed and why.
+    p.folders.folder = school.dir.path() + QStringLiteral("/ない/フォルダ");
+    p.child<QPushButton>("Command24_1")->click();
+    const QString failed = school.messages.shown.last().text;
+    QVERIFY2(failed.contains(QStringLiteral("たかはしけんたろう さんの成績表を")) &&
+                 failed.contains(QStringLiteral("見つかりません")),
+             qPrintable(failed));
+}
+
+void TestGraphPanel::withoutAPrinterCancelledSavesNothing() {
+    School school;
+    Panel p(school);
+    p.printer.present = false;
+    p.folders.folder = school.dir.path();
+    school.messages.answer = MessageBox::Answer::No;
+    p.panel.open();
+    p.child<QPushButton>("Command24_1")->click();
+    QVERIFY(p.folders.asked.isEmpty());
+    school.messages.answer = MessageBox::Answer::Yes;
+    p.folders.folder.clear(); // the folder dialog cancelled
+    p.child<QPushButton>("Command24_1")->click();
+    QCOMPARE(p.folders.asked.size(), 1);
+    QCOMPARE(school.messages.shown.size(), 2); // the two questions, no report of files
+    QCOMPARE(QDir(school.dir.path()).entryList({"*.pdf"}, QDir::Files), QStringList());
+}
+
+// Under Qt's Japanese translation, as the program runs: the real message boxes and the
+// real folder dialog of the no-printer path, their captions read back.
+void TestGraphPanel::noPrinterPathInJapanese() {
+    QVERIFY2(installJapaneseTranslations(*QCoreApplication::instance()).isEmpty(),
+             "Qt's Japanese translation (qt6-translations-l10n) is not installed");
+    School school;
+    const QString folder = school.dir.path() + QStringLiteral("/保存先");
+    QVERIFY(QDir().mkpath(folder));
+    PdfFolderPrinter printer(school.dir.path());
+    printer.present = false;
+    WidgetMessageBox boxes;
+    DialogFolderPicker folders;
+    ResultsTableBuilder builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
+                                             school.state->tables.criteria,
+                                             school.state->catalogue.levelCount});
+    GraphPanel panel(
+        GraphPanelContext{school.run, school.clock, boxes, printer, folders,
+                          graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17)},
+        nullptr);
+    panel.setPrintAllowed(true);
+    panel.fillLists();
+    panel.open();
+    DialogAnswerer answerer(folder, QStringLiteral("noprinter"));
+    panel.findChild<QPushButton*>("Command24_1")->click();
+
+    QCOMPARE(answerer.seen.size(), 3);
+    const auto& question = answerer.seen[0];
+    QCOMPARE(question.text, noPrinterQuestion());
+    QCOMPARE(question.buttons.size(), 2);
+    for (const QString& caption : question.buttons)
+        QVERIFY2(caption.startsWith(QStringLiteral("はい")) || caption.startsWith(QStringLiteral("いいえ")),
+                 qPrintable(caption));
+    const auto& dialog = answerer.seen[1];
+    QCOMPARE(dialog.kind, QStringLiteral("folder"));
+    QCOMPARE(dialog.text, pdfFolderTitle());
+    QVERIFY(dialog.buttons.contains(QStringLiteral("このフォルダに保存")));
+    QVERIFY(dialog.buttons.contains(QStringLiteral("キャンセル")));
+    const auto& told = answerer.seen[2];
+    QVERIFY2(told.text.contains(QStringLiteral("保存しました")) &&
+                 told.text.contains(QStringLiteral("成績表_17_")),
+             qPrintable(told.text));
+    QCOMPARE(told.buttons, QStringList{QStringLiteral("OK")});
+    for (const auto& s : answerer.seen)
+        QVERIFY2(s.english.isEmpty(), qPrintable(s.kind + u':' + s.english.join(u',')));
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+
+    // The question boxes of the screens (OK and Cancel, Yes and No) in Japanese too.
+    answerer.stop();
+    DialogAnswerer more(folder, QStringLiteral("question"));
+    QCOMPARE(boxes.okCancel(nullptr, QStringLiteral("注意"), QStringLiteral("本当に消去しますか")),
+             MessageBox::Answer::Ok);
+    QCOMPARE(more.seen.size(), 1);
+    QVERIFY2(more.seen[0].buttons.contains(QStringLiteral("キャンセル")),
+             qPrintable(more.seen[0].buttons.join(u',')));
+    QVERIFY(more.seen[0].english.isEmpty());
+}
+
+// With a printer, the print dialog as Qt makes it, in Japanese: no English caption left.
+void TestGraphPanel::printDialogInJapanese() {
+    QVERIFY(installJapaneseTranslations(*QCoreApplication::instance()).isEmpty());
+    QPrinter printer;
+    QPrintDialog dialog(&printer);
+    dialog.show();
+    // Every part of it: the options too.
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>())
+        if (b->text().contains(QStringLiteral("オプション")) || b->text().contains(QStringLiteral("Options")))
+            b->click();
+    test::saveScreenshot(&dialog, QStringLiteral("print_dialog"));
+    const QStringList english = englishWords(&dialog);
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(u',')));
+    dialog.hide();
 }
 
 QTEST_MAIN(TestGraphPanel)

@@ -96,6 +96,7 @@ private slots:
     void listsTheStudentsOwnAttempts();
     void graphPanelOpensOnThreeLevels_data();
     void graphPanelOpensOnThreeLevels();
+    void aTableTakesTheGraphButtonAway();
 };
 
 void TestPersonalTimes::listsTheStudentsOwnAttempts() {
@@ -153,6 +154,23 @@ void TestPersonalTimes::graphPanelOpensOnThreeLevels() {
     m.child<QPushButton>("Command17")->click();
     QVERIFY(panel->isVisible());
     m.child<QRadioButton>("Option2_1")->click();
+    QVERIFY(!panel->isVisible());
+}
+
+// Choosing 累計順 (or 本日順) after 個人ﾀｲﾑ brings back a table: the graph button and an
+// open panel go, and the button cannot open the panel over the table.
+void TestPersonalTimes::aTableTakesTheGraphButtonAway() {
+    Menu m(QStringLiteral("テスト"));
+    auto* graph = m.child<QPushButton>("Command17");
+    m.child<QRadioButton>("Option2_2")->click();
+    graph->click();
+    GraphPanel* panel = m.menu->graphPanel();
+    QVERIFY(panel->isVisible());
+    m.child<QRadioButton>("Option1_1")->click();
+    QVERIFY(graph->isHidden());
+    QVERIFY(!panel->isVisible());
+    QVERIFY(!m.lines(1).isEmpty());
+    graph->click(); // a hidden button clicked from outside
     QVERIFY(!panel->isVisible());
 }
 

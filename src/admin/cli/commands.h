@@ -130,6 +130,7 @@ struct ReportCommand {
         QList<int> students;
         QString gradeFilter;
         QList<int> levels;
+        bool withFacts = false; // --with-facts: each student's fact map page after the levels
     };
     static QString name() { return QStringLiteral("report"); }
     static QString summary();

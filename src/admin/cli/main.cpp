@@ -1,5 +1,6 @@
 // kazurin2-admin: the command-line companion of the program (see --help).
 #include "admin/cli/admincli.h"
+#include "platform/translations.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
+    // Qt's own texts (a file's or a process's error) in Japanese, as the program shows
+    // them; without the translation files they stay English, which the output tolerates.
+    (void)kz::installJapaneseTranslations(app);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
     const int status = kz::admin::runCompanion(arguments, QCoreApplication::applicationDirPath(), out, err);

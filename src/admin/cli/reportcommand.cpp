@@ -10,10 +10,13 @@
 #include "data/roster.h"
 #include "data/statistics.h"
 #include "platform/clock.h"
+#include "reports/draw/factspdf.h"
 #include "reports/draw/pagecanvas.h"
+#include "reports/draw/parentpages.h"
 #include "reports/draw/pdffile.h"
-#include "reports/draw/reportspdf.h"
+#include "reports/factsreport.h"
 #include "reports/graphrequest.h"
+#include "reports/parentreport.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
 
@@ -21,6 +24,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <map>
 #include <memory>
 
 namespace kz::admin {
@@ -101,6 +105,10 @@ Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (!args[i].startsWith(u'-'))
             return refuseArgument(args[i]);
+        if (args[i] == u"--with-facts") {
+            out->withFacts = true;
+            continue;
+        }
         const Outcome<NamedValue> option = namedValue(args, &i);
         if (!option)
             return option.error();
@@ -157,7 +165,7 @@ Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
         return usage(QStringLiteral("--student と --students はどちらか一つにしてください"));
     if (out->pdf.isEmpty()) {
         if (!out->student || !out->level || !out->students.isEmpty() || !out->gradeFilter.isEmpty() ||
-            !out->levels.isEmpty())
+            !out->levels.isEmpty() || out->withFacts)
             return usage(QStringLiteral("report には --student N --level L か --pdf FILE が要ります"));
     } else {
         if (out->level)
@@ -171,19 +179,25 @@ Outcome<ReportCommand::Options> ReportCommand::parse(const QStringList& args) {
 }
 
 QString ReportCommand::help() {
-    return QStringLiteral("  report --student N --level L [--now ...]\n"
-                          "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
-                          "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
-                          "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
-                          "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
-                          "         [--now ...]\n"
-                          "               個人成績表を一つの PDF ファイル（A4 縦）に描きます。一ページに\n"
-                          "               三レベル、生徒ごとに新しいページから: 指定した生徒、学年の選び方\n"
-                          "               K の生徒（小３ のような選び方の文字か、tables と同じく 0 から\n"
-                          "               数えた位置）、または名簿のすべての生徒を、グラフの画面の順に。\n"
-                          "               --levels は 1-5 や 1,3,7 のような範囲と並び（省略時 1-3）。\n"
-                          "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
-                          "               レベルメニューの順位です。\n")
+    return QStringLiteral(
+               "  report --student N --level L [--now ...]\n"
+               "               生徒 N のレベル L（1～%1）の個人成績表の集計欄を、グラフの画面が\n"
+               "               描くとおりに: 回数、順位、塾全体と比べた最高タイムと平均タイム、\n"
+               "               点の順位、点と塾の平均点を一行ずつ（UTF-8）。\n"
+               "  report --pdf FILE [--students N,M,...|--grade-filter K] [--levels 1-5]\n"
+               "         [--with-facts] [--now ...]\n"
+               "               保護者と先生に渡す成績表を一つの PDF ファイル（A4 縦）に描きます。\n"
+               "               生徒ごとに新しいページから、どのページにも塾の名前、生徒、学年、\n"
+               "               対象期間と印刷日を書き、一ページに三レベルずつ: 回数、最高と平均の\n"
+               "               タイム、順位、ポイントを塾全体と比べて、タイムのグラフと一緒に。\n"
+               "               記録のないレベルは「記録なし」。生徒は、指定した生徒、学年の選び方\n"
+               "               K の生徒（小３ のような選び方の文字か、tables と同じく 0 から\n"
+               "               数えた位置）、または名簿の先生（名前に ★ か 先生）以外の\n"
+               "               すべての生徒を、グラフの画面の順に。先生は --students で指定すると\n"
+               "               入ります。--levels は 1-5 や 1,3,7 のような範囲と並び（省略時\n"
+               "               1-3）。--with-facts は生徒ごとに問題別の記録のページを足します。\n"
+               "               順位は、選んだ学年（ないときは全学年）でこれまでの点の順に並べた\n"
+               "               レベルメニューの順位です。\n")
         .arg(kLevelCount);
 }
 
@@ -216,9 +230,13 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
         return ExitOk;
     }
 
+    // Everybody but the teachers, unless they are named.
     QList<int> students = options.students;
-    if (students.isEmpty())
-        students = graphStudentsUnder(data.roster, options.gradeFilter);
+    if (students.isEmpty()) {
+        for (int bangou : graphStudentsUnder(data.roster, options.gradeFilter))
+            if (!isTeacherName(data.roster.nameOf(bangou)))
+                students << bangou;
+    }
     for (int bangou : students) {
         if (!inRoster(data.roster, bangou)) {
             err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
@@ -236,18 +254,54 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
             << " に書き込めません（フォルダがありません）\n";
         return ExitProblems;
     }
+    // Each student's fact map: one facts report per student (a student is always listed).
+    std::map<int, FactsReport> facts;
+    if (options.withFacts) {
+        for (int bangou : students) {
+            FactsSelection selection;
+            selection.student = bangou;
+            selection.period.today = now.date();
+            Outcome<FactsReport> built = buildFactsReport(inst, selection);
+            if (!built) {
+                err << "kazurin2-admin: " << built.error().text() << "\n";
+                return ExitProblems;
+            }
+            for (const QString& note : built->notes)
+                if (bangou == students.first()) // the same notes for every student
+                    err << "kazurin2-admin: " << note << "\n";
+            facts.emplace(bangou, std::move(built).value());
+        }
+    }
+
     // Drawn in memory and saved whole: a failure (a full disk) leaves no file behind.
-    draw::PdfFile pdf(600, programTitle(), QStringLiteral("kazurin2-admin"));
+    draw::PdfFile pdf(300, programTitle() + QStringLiteral(" 成績表"), QStringLiteral("kazurin2-admin"));
     draw::PageCanvas& canvas = pdf.canvas();
     if (!canvas.isActive()) {
         err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
         return ExitProblems;
     }
-    QList<draw::StudentReports> pages;
-    for (int bangou : students)
-        pages << draw::StudentReports{reportStudentName(data.roster, bangou),
-                                      makePersonalReports(sources, bangou, options.levels)};
-    draw::drawReportsDocument(canvas, pages);
+    for (qsizetype i = 0; i < students.size(); ++i) {
+        if (i > 0)
+            canvas.newPage();
+        const int bangou = students[i];
+        draw::ParentStudentPages pages;
+        ParentReportFacts about;
+        about.programTitle = programTitle();
+        about.school = inst.siteName;
+        about.bangou = bangou;
+        about.name = reportStudentName(data.roster, bangou);
+        about.gradeLabel = data.roster.gradeLabelOf(bangou);
+        about.printed = now.date();
+        pages.header = parentReportHeader(about, data.records);
+        for (const PersonalReport& report : makePersonalReports(sources, bangou, options.levels))
+            pages.levels << parentLevelBlock(report, report.figures.level,
+                                             catalogueLevelName(report.figures.level));
+        draw::drawParentReport(canvas, pages);
+        if (const auto it = facts.find(bangou); it != facts.end()) {
+            canvas.newPage();
+            draw::drawFactMapPages(canvas, draw::factMapPages(it->second));
+        }
+    }
     if (const Status saved = pdf.save(path); !saved) {
         err << "kazurin2-admin: " << saved.error().text() << "\n";
         return ExitProblems;

@@ -35,6 +35,9 @@ const QColor kCellColour(255, 255, 255);
 const QColor kFixedColour(224, 224, 224);
 const QColor kTextColour(0, 0, 0);
 const QColor kNoticeColour(192, 0, 0);
+// A cell that holds no sensible number: red text on pink (on yellow when typed).
+const QColor kDoubtColour(255, 200, 200);
+const QColor kDoubtTextColour(192, 0, 0);
 
 QListWidget* makeList(QWidget* parent, const QString& name, const QRect& place) {
     auto* list = new QListWidget(parent);
@@ -216,10 +219,13 @@ void CriteriaEditorScreen::showCell(int row, int column) {
         grid_->setItem(row - 1, column, item);
     }
     item->setText(editor_.cellText(row, column));
+    const bool doubtful = editor_.doubtful(row, column);
     const QColor background = column == 0                   ? kFixedColour
                               : editor_.marked(row, column) ? kMarkColour
+                              : doubtful                    ? kDoubtColour
                                                             : kCellColour;
     item->setBackground(background);
+    item->setForeground(doubtful ? kDoubtTextColour : kTextColour);
 }
 
 void CriteriaEditorScreen::positionInput() {
@@ -241,6 +247,7 @@ void CriteriaEditorScreen::positionInput() {
 void CriteriaEditorScreen::showInputText() {
     input_->setText(editor_.inputText());
     input_->setCursorPosition(editor_.caretPosition());
+    markInput();
 }
 
 void CriteriaEditorScreen::fillDistribution() {
@@ -266,6 +273,12 @@ void CriteriaEditorScreen::fillDistribution() {
 void CriteriaEditorScreen::storeTypedText(const QString& text) {
     editor_.TextToGrid転送(text);
     showCell(editor_.currentRow(), editor_.currentColumn());
+    markInput();
+}
+
+void CriteriaEditorScreen::markInput() {
+    const bool doubtful = editor_.doubtful(editor_.currentRow(), editor_.currentColumn());
+    kit::paintPanel(input_, kInputColour, doubtful ? kDoubtTextColour : kTextColour);
 }
 
 bool CriteriaEditorScreen::eventFilter(QObject* watched, QEvent* event) {
@@ -316,6 +329,15 @@ void CriteriaEditorScreen::revert() {
 bool CriteriaEditorScreen::save() {
     if (leaving_)
         return false;
+    // Cells that hold no sensible number are saved only once the teacher confirms them.
+    if (const QList<CriteriaEditor::DoubtfulCell> doubtful = editor_.doubtfulCells(); !doubtful.isEmpty()) {
+        if (context_.messages.yesNo(this, QStringLiteral("注意"),
+                                    CriteriaEditor::doubtfulCellsQuestion(doubtful)) !=
+            MessageBox::Answer::Yes) {
+            input_->setFocus();
+            return false;
+        }
+    }
     showWaitPanel();
     const Status saved = editor_.save(context_.run);
     hideWaitPanel();

@@ -50,6 +50,7 @@ private:
     void showWaitPanel();
     void hideWaitPanel();
     void storeTypedText(const QString& text);
+    void markInput(); // the input box's text red while the cell holds no sensible number
 
     AppContext context_;
     CriteriaEditor editor_;

@@ -198,6 +198,9 @@ void RecordBrowserScreen::openRow(int row) {
     vscroll1_->setValue(view->scrollValue);
     vscroll1_->blockSignals(false);
     text1_->setText(view->timeText);
+    // The pick list opens on the record's own student.
+    if (view->studentItem >= 0)
+        combo1_->setCurrentIndex(view->studentItem);
     combo1_->setEditText(view->studentText);
     label2_[4]->setText(view->gradeText);
     picture3_->show();

@@ -9,6 +9,7 @@
 #include "data/grade.h"
 #include "levelmenu/teacheraccess.h"
 #include "platform/clock.h"
+#include "platform/gui/folderpicker.h"
 #include "platform/gui/messagebox.h"
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
@@ -188,7 +189,7 @@ void LevelMenuScreen::buildHeader() {
     command17_->setGeometry(630, kHeadingY - 3, 110, 28);
     command17_->hide();
     connect(command17_, &QPushButton::clicked, this, [this] {
-        if (!rebuilding_ && !leaving_)
+        if (!rebuilding_ && !leaving_ && display_.display() == ResultsDisplay::Display::PersonalTimes)
             graphPanel_->open();
     });
 
@@ -284,8 +285,13 @@ void LevelMenuScreen::buildPanels() {
         ownPrinter_ = std::make_unique<SystemReportPrinter>();
         printer = ownPrinter_.get();
     }
+    FolderPicker* folders = hooks_.folders;
+    if (!folders) {
+        ownFolders_ = std::make_unique<DialogFolderPicker>();
+        folders = ownFolders_.get();
+    }
     graphPanel_ = new GraphPanel(
-        GraphPanelContext{context_.run, context_.clock, context_.messages, *printer,
+        GraphPanelContext{context_.run, context_.clock, context_.messages, *printer, *folders,
                           [this](int level) {
                               // Ranked as the lists of this menu rank: its grade filter, its
                               // points kind and its student.
@@ -544,6 +550,9 @@ void LevelMenuScreen::tableChosen(int option1) {
     if (settingOptions_ || rebuilding_ || leaving_ || activating_)
         return;
     display_.chooseTable(option1);
+    // A table leaves the personal times: their graph button and panel go with them.
+    graphPanel_->hide();
+    command17_->hide();
     // After the personal times the table comes in the display kind shown before them.
     const int shown = static_cast<int>(display_.display());
     if (option2Group_->checkedId() != shown) {

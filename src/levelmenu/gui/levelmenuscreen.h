@@ -24,6 +24,7 @@ class QScrollBar;
 
 namespace kz {
 
+class FolderPicker;
 class GraphPanel;
 class ReportPrinter;
 class ResultsListModel;
@@ -32,6 +33,8 @@ class ResultsListModel;
 struct LevelMenuHooks {
     // Where the graph panel prints; null: the system's printers through the print dialog.
     ReportPrinter* printer = nullptr;
+    // Where the graph panel saves PDF files without a printer; null: the folder dialog.
+    FolderPicker* folders = nullptr;
 };
 
 // The widgets of one level column (element L of each control array).
@@ -174,6 +177,7 @@ private:
     GraphPanel* graphPanel_ = nullptr;          // Picture11
     QPushButton* command17_ = nullptr;          // "グラフ"
     std::unique_ptr<ReportPrinter> ownPrinter_; // when the hooks bring none
+    std::unique_ptr<FolderPicker> ownFolders_;  // when the hooks bring none
 };
 
 } // namespace kz

@@ -4,9 +4,11 @@
 #include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
+#include "platform/gui/folderpicker.h"
 #include "platform/gui/messagebox.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/reportdrawing.h"
+#include "reports/draw/reportpdfs.h"
 #include "reports/graphrequest.h"
 #include "reports/gui/reportprinter.h"
 
@@ -182,6 +184,8 @@ void GraphPanel::showReports(int target) {
             selectedStudent_ = bangou;
             drawOnScreen(sources, request->levels);
         }
+    } else if (!context_.printer.hasPrinter()) {
+        savePdfFiles(sources, *request);
     } else if (context_.printer.choosePrinter(this)) {
         for (int bangou : request->students) {
             selectedStudent_ = bangou;
@@ -200,6 +204,20 @@ void GraphPanel::drawOnScreen(const ReportSources& sources, const QList<int>& le
                              makePersonalReports(sources, selectedStudent_, levels));
     canvas.finish();
     picture12_->update();
+}
+
+void GraphPanel::savePdfFiles(const ReportSources& sources, const GraphRequest& request) {
+    if (context_.messages.yesNo(this, QStringLiteral("印刷"), noPrinterQuestion()) != MessageBox::Answer::Yes)
+        return;
+    const QString folder = context_.folders.chooseFolder(this, pdfFolderTitle(), defaultReportFolder());
+    if (folder.isEmpty())
+        return;
+    const SavedPdfReports saved = draw::saveStudentReportPdfs(sources, request.students, request.levels,
+                                                              folder, context_.clock.now().date());
+    if (!request.students.isEmpty())
+        selectedStudent_ =
+            saved.failure ? request.students.value(saved.files.size()) : request.students.last();
+    context_.messages.inform(this, QStringLiteral("印刷"), savedPdfReportsMessage(saved));
 }
 
 bool GraphPanel::printStudent(const ReportSources& sources, const QList<int>& levels) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 
 #include <QFrame>
@@ -15,6 +16,7 @@ namespace kz {
 
 class ProgramRun;
 class Clock;
+class FolderPicker;
 class MessageBox;
 class ReportPrinter;
 
@@ -24,6 +26,7 @@ struct GraphPanelContext {
     Clock& clock;
     MessageBox& messages;
     ReportPrinter& printer;
+    FolderPicker& folders; // where PDF files go on a computer without a printer
     // The graph ranking lists of a level, built as the level menu ranks its students
     // now (grade filter, points kind, current student).
     std::function<GraphRankingLists(int level)> rankings;
@@ -73,6 +76,7 @@ private:
     void showStudentList(); // "他の人のデータを見る"
     void drawOnScreen(const ReportSources& sources, const QList<int>& levels);
     bool printStudent(const ReportSources& sources, const QList<int>& levels);
+    void savePdfFiles(const ReportSources& sources, const GraphRequest& request);
     QString studentTitle(int bangou) const;
 
     GraphPanelContext context_;

@@ -4,6 +4,7 @@
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace kz {
 
@@ -13,6 +14,10 @@ SystemReportPrinter::SystemReportPrinter() : printer_(std::make_unique<QPrinter>
 }
 
 SystemReportPrinter::~SystemReportPrinter() = default;
+
+bool SystemReportPrinter::hasPrinter() const {
+    return !QPrinterInfo::availablePrinters().isEmpty();
+}
 
 bool SystemReportPrinter::choosePrinter(QWidget* parent) {
     QPrintDialog dialog(printer_.get(), parent);

@@ -19,6 +19,8 @@ class ReportPrinter {
 public:
     ReportPrinter() = default;
     virtual ~ReportPrinter() = default;
+    // Whether the computer has any printer. Without one, reports are saved as PDF files.
+    virtual bool hasPrinter() const { return true; }
     // Lets the user choose the printer (the print dialog); false when they cancel.
     virtual bool choosePrinter(QWidget* parent) = 0;
     // Starts one print job of A4 portrait pages; the job is sent when the canvas is
@@ -35,6 +37,7 @@ public:
     SystemReportPrinter();
     ~SystemReportPrinter() override;
 
+    bool hasPrinter() const override;
     bool choosePrinter(QWidget* parent) override;
     std::unique_ptr<draw::PageCanvas> startJob(const QString& documentName) override;
     QPrinter& printer() { return *printer_; }
