@@ -1,4 +1,5 @@
 #include "app/programwiring.h"
+#include "core/gui/screenkit.h"
 #include "core/runstate.h"
 #include "core/startup.h"
 #include "platform/clock.h"
@@ -9,12 +10,32 @@
 #include "platform/sdlsoundplayer.h"
 
 #include <QApplication>
+#include <QIcon>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // Answered before any window system is reached, so they work on a console as well.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kazurin2 %s\n", qPrintable(kz::versionNumber()));
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "使い方: kazurin2 [--version]\n"
+                "カズリンその２ を起動します。データフォルダは、プログラムのフォルダの一つ上の\n"
+                "パスデータ.txt の最初の値です。先生の道具は kazurin2-admin --help を見てください。\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kazurin2"));
+    // The menu entry's icon is every window's icon (and names the entry on Wayland).
+    QApplication::setDesktopFileName(QStringLiteral("kazurin2"));
+    QApplication::setWindowIcon(QIcon(kz::kit::programIcon(128)));
     kz::installQuitSignalHandlers();
 
     auto state = std::make_unique<kz::RunState>();

@@ -14,11 +14,12 @@ void prepareRun(RunState& state, const Clock& clock, RandomSource& random) {
     state.levelMenu.seasonColour = seasonColour(clock.today().month());
 }
 
+QString versionNumber() {
+    return QStringLiteral("%1.%2.%3").arg(KZ_VERSION_MAJOR).arg(KZ_VERSION_MINOR).arg(KZ_VERSION_PATCH);
+}
+
 QString versionText() {
-    return QStringLiteral("Version%1.%2.%3")
-        .arg(KZ_VERSION_MAJOR)
-        .arg(KZ_VERSION_MINOR)
-        .arg(KZ_VERSION_PATCH);
+    return QStringLiteral("Version") + versionNumber();
 }
 
 } // namespace kz
