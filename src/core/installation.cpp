@@ -1,9 +1,11 @@
 #include "core/installation.h"
 
 #include "core/catalogue.h"
+#include "core/recordingrights.h"
 #include "core/runstate.h"
 #include "core/soundtable.h"
 #include "data/resultmaintenance.h"
+#include "data/roster.h"
 #include "data/textio.h"
 
 #include <QDir>
@@ -138,6 +140,8 @@ Status resolveInstallationPaths(const QString& executableFolder, Installation* o
                 .arg(shortenForMessage(root, 60)));
     if (QDir::isRelativePath(root))
         root = commonFolder + root;
+    if (!root.endsWith(u'/'))
+        root += u'/';
     inst.dataRoot = root;
     if (notices && !pathValues.encodingProblems().isEmpty())
         notices->append(describeEncodingProblems(pathFile, pathValues.encodingProblems()));
@@ -253,9 +257,13 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
     notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
     // The roster is read again at every name list; here only its encoding is told, once.
-    if (const Outcome<FreeValueText> roster = FreeValueText::load(inst.rosterPath());
+    if (const Outcome<FreeValueText> roster = FreeValueText::loadAcceptingUtf8(inst.rosterPath());
         roster && !roster->encodingProblems().isEmpty())
-        notices.append(describeEncodingProblems(inst.rosterPath(), roster->encodingProblems()));
+        notices.append(rosterEncodingSummary(inst.rosterPath(), roster->encodingFacts()));
+
+    // Rights are checked as the user who runs, before any student plays.
+    if (const QString rights = rightsNotice(checkWriteRights(inst)); !rights.isEmpty())
+        notices.append(rights);
 
     // A removal of a record that was interrupted leaves the copy of every record behind.
     const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());

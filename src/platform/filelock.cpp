@@ -82,7 +82,11 @@ SharedFile::~SharedFile() {
 Status SharedFile::open(const QString& path, Mode mode) {
     (void)close();
     const QByteArray name = QFile::encodeName(path);
-    const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT);
+    int flags = O_RDONLY;
+    if (mode == Mode::ReadWriteCreate)
+        flags = O_RDWR | O_CREAT;
+    else if (mode == Mode::ReadWrite)
+        flags = O_RDWR;
     int h;
     do {
         h = ::open(name.constData(), flags | O_CLOEXEC, 0666);

@@ -33,8 +33,9 @@ Error withMessage(const Error& error, QString message);
 class SharedFile {
 public:
     enum class Mode {
-        Read,           // read only; a missing file is NotFound
-        ReadWriteCreate // read and write; created when missing
+        Read,            // read only; a missing file is NotFound
+        ReadWriteCreate, // read and write; created when missing
+        ReadWrite,       // read and write; a missing file is NotFound
     };
 
     SharedFile() = default;

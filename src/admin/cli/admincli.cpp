@@ -2,8 +2,10 @@
 
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
+#include "core/startup.h"
 #include "data/textio.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
 
@@ -11,10 +13,10 @@ namespace kz::admin {
 
 const std::vector<Command>& commandTable() {
     static const std::vector<Command> table{
-        commandRow<CheckCommand>(),        commandRow<ExportCommand>(),   commandRow<StatsCommand>(),
-        commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(), commandRow<SoundCommand>(),
-        commandRow<DistributionCommand>(), commandRow<TablesCommand>(),   commandRow<ReportCommand>(),
-        commandRow<FactsCommand>(),
+        commandRow<InitCommand>(),   commandRow<CheckCommand>(),        commandRow<ExportCommand>(),
+        commandRow<StatsCommand>(),  commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(),
+        commandRow<SoundCommand>(),  commandRow<DistributionCommand>(), commandRow<TablesCommand>(),
+        commandRow<ReportCommand>(), commandRow<FactsCommand>(),
     };
     return table;
 }
@@ -75,6 +77,8 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
         const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             line.help = true;
+        } else if (arg == u"--version") {
+            line.version = true;
         } else if (isOption(arg, QStringLiteral("--program-folder"))) {
             const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--program-folder"));
             if (!value)
@@ -103,7 +107,7 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
             return usage(QStringLiteral("%1 というコマンドはありません").arg(arg));
         }
     }
-    if (line.help)
+    if (line.help || line.version)
         return line;
     if (!line.command)
         return usage(QStringLiteral("コマンドがありません"));
@@ -118,9 +122,10 @@ QString cliHelpText() {
     QString text =
         QStringLiteral("使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
                        "\n"
-                       "カズリンその２ のインストールのデータを調べ、書き出します。何も書き込みません\n"
-                       "（lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf は\n"
-                       "指定された PDF ファイルを書きます）。\n"
+                       "カズリンその２ のインストールのデータを調べ、書き出します。データは書き換えません\n"
+                       "（init は新しい塾のないファイルだけを作ります。check は書き込みの権限を確かめる\n"
+                       "一時ファイルを作って消します。lock-test は成績ファイルがないときに空のファイルを\n"
+                       "作ります。report --pdf と facts --pdf は指定された PDF ファイルを書きます）。\n"
                        "\n"
                        "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
                        "                        パスデータ.txt があるフォルダです（省略すると\n"
@@ -129,6 +134,7 @@ QString cliHelpText() {
                        "                        読み直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
                        "                        終了状態 1 で終わります\n"
                        "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
+                       "  --version             版（kazurin2-admin 1.0.1 の形）\n"
                        "\n"
                        "コマンド:\n");
     for (const Command& command : commandTable())
@@ -153,17 +159,23 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
             << "使い方は kazurin2-admin --help で表示されます\n";
         return ExitUsage;
     }
+    if (line->version) {
+        out << "kazurin2-admin " << versionNumber() << "\n";
+        return ExitOk;
+    }
     if (line->help) {
         out << (line->command ? commandHelpText(*line->command) : cliHelpText());
         return ExitOk;
     }
-    const QString folder = line->programFolder.isEmpty() ? defaultProgramFolder : line->programFolder;
-    return line->prepared.run(CommandRun{QDir(folder).absolutePath(), line->waitSeconds, out, err});
+    const QString own =
+        defaultProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : defaultProgramFolder;
+    const QString folder = line->programFolder.isEmpty() ? own : line->programFolder;
+    return line->prepared.run(CommandRun{QDir(folder).absolutePath(), line->waitSeconds, out, err, own});
 }
 
 bool cliNeedsDrawing(const QStringList& arguments) {
     const Outcome<CommandLine> line = parseCommandLine(arguments);
-    return line && !line->help && line->prepared.needsGui;
+    return line && !line->help && !line->version && line->prepared.needsGui;
 }
 
 QString csvField(const QString& text) {

@@ -104,6 +104,9 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptio
         return loaded.error();
     if (!loaded)
         report.notes << QStringLiteral("名前は空欄です: ") + loaded.error().text();
+    // One student the roster does not list is refused as the report refuses them.
+    else if (options.student && !roster.isListed(*options.student))
+        return makeError(ErrorKind::NotFound, notInRosterText(*options.student));
 
     QList<int> students;
     if (options.student) {

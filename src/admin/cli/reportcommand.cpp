@@ -87,11 +87,6 @@ bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* 
     return true;
 }
 
-bool inRoster(const RosterTables& roster, int bangou) {
-    return std::any_of(roster.listed.begin(), roster.listed.end(),
-                       [bangou](const RosterEntry& e) { return e.bangou == bangou; });
-}
-
 } // namespace
 
 QString ReportCommand::summary() {
@@ -214,8 +209,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
 
     if (options.pdf.isEmpty()) {
-        if (!inRoster(data.roster, *options.student)) {
-            err << "kazurin2-admin: 番号 " << *options.student << " の生徒は名簿にいません\n";
+        if (!data.roster.isListed(*options.student)) {
+            err << "kazurin2-admin: " << notInRosterText(*options.student) << "\n";
             return ExitProblems;
         }
         const PersonalReport report = makePersonalReport(sources, *options.student, *options.level);
@@ -233,8 +228,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
         }
     }
     for (int bangou : students) {
-        if (!inRoster(data.roster, bangou)) {
-            err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
+        if (!data.roster.isListed(bangou)) {
+            err << "kazurin2-admin: " << notInRosterText(bangou) << "\n";
             return ExitProblems;
         }
     }
