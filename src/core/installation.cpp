@@ -262,8 +262,10 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
         notices.append(rosterEncodingSummary(inst.rosterPath(), roster->encodingFacts()));
 
     // Rights are checked as the user who runs, before any student plays.
-    if (const QString rights = rightsNotice(checkWriteRights(inst)); !rights.isEmpty())
-        notices.append(rights);
+    const QList<RightsProblem> rights = checkWriteRights(inst);
+    state.settings.recordingProblem = recordingBlockedShortNotice(rights);
+    if (const QString told = rightsNotice(rights); !told.isEmpty())
+        notices.append(told);
 
     // A removal of a record that was interrupted leaves the copy of every record behind.
     const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());

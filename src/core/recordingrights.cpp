@@ -146,6 +146,13 @@ bool recordingBlocked(const QList<RightsProblem>& problems) {
                        [](const RightsProblem& p) { return p.blocksRecording; });
 }
 
+QString recordingBlockedShortNotice(const QList<RightsProblem>& problems) {
+    if (!recordingBlocked(problems))
+        return {};
+    return QStringLiteral("成績を記録できません（データフォルダに書き込めません）。練習はできますが、成績は"
+                          "残りません。先生に知らせてください。");
+}
+
 QString rightsNotice(const QList<RightsProblem>& problems) {
     if (problems.isEmpty())
         return {};

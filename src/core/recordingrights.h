@@ -29,4 +29,7 @@ bool recordingBlocked(const QList<RightsProblem>& problems);
 // For the start-up: what the problems mean for the class and each problem with its path.
 QString rightsNotice(const QList<RightsProblem>& problems);
 
+// A few words for a screen while attempts cannot be recorded; empty when they can.
+QString recordingBlockedShortNotice(const QList<RightsProblem>& problems);
+
 } // namespace kz

@@ -19,4 +19,8 @@ void makeStudentCurrent(RunState& state, int bangou, const Clock& clock);
 // were skipped, empty when there is nothing to say.
 QString rosterNoticeText(const Outcome<RosterLoadResult>& loaded, const QString& rosterPath);
 
+// What stays on the name screen while it holds: attempts that cannot be recorded, a
+// roster that is not Shift-JIS (read as UTF-8, or with garbled names). Empty: nothing.
+QString standingNameScreenNotice(const RunState& state, const Outcome<RosterLoadResult>& loaded);
+
 } // namespace kz
