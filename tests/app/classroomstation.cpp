@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
     kz::SdlSoundPlayer sound;
     kz::SystemProcessLauncher launcher;
     kz::prepareRun(*state, clock, random);
-    kz::ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, &kz::SdlSoundPlayer::probeFile});
+    kz::ProgramWiring wiring(*state,
+                             {clock, random, messages, sound, launcher, &kz::SdlSoundPlayer::probeFile});
     kz::AppNavigator& navigator = wiring.navigator();
     wiring.start(args[1]);
 
@@ -98,7 +99,8 @@ int main(int argc, char** argv) {
     const QPointer<kz::DrillScreen> drill = navigator.drillScreen();
     for (int answered = 0; drill && !drill->handOffBegun() && answered < 400; ++answered) {
         const auto question = drill->engine().currentQuestion();
-        QTest::keyClicks(drill, QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
+        QTest::keyClicks(drill,
+                         QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
         QCoreApplication::processEvents();
     }
     if (!waitUntil([&] { return navigator.endScreen() != nullptr; }))
