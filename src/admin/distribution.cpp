@@ -1,5 +1,7 @@
 #include "admin/distribution.h"
 
+#include "platform/filelock.h"
+
 #include <algorithm>
 
 namespace kz {
@@ -41,9 +43,12 @@ ResultsDistribution ResultsDistribution::build(const std::vector<ResultRecord>& 
 
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath) {
     const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
-    if (!contents)
-        return makeError(ErrorKind::Unreadable, QStringLiteral("成績ファイルを読めません。"),
-                         contents.error().text());
+    if (!contents) {
+        // A file in use stays one, so that a reader can wait for it.
+        const Error& e = contents.error();
+        return makeError(mayBeHeldByAnotherStation(e) ? ErrorKind::Locked : ErrorKind::Unreadable,
+                         QStringLiteral("成績ファイルを読めません。"), e.text());
+    }
     return ResultsDistribution::build(contents->records);
 }
 

@@ -166,7 +166,21 @@ RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> to
                              MaintenanceOptions options)
     : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
 
+RecordBrowserSetup recordBrowserSetup(const Installation& inst) {
+    RecordBrowserSetup setup;
+    setup.resultsPath = inst.resultsPath();
+    setup.copyPath = inst.resultsTempPath();
+    setup.rosterPath = inst.rosterPath();
+    setup.schoolYearStartMonth = inst.schoolYearStartMonth;
+    setup.siteCode = inst.siteCode;
+    setup.siteName = inst.siteName;
+    return setup;
+}
+
 Status RecordBrowser::build() {
+    // A change or removal that was interrupted (here or on another station) is finished
+    // before the records are listed.
+    notices_ = maintenanceNotices(setup_.resultsPath, setup_.copyPath, options_);
     roster_ = loadBrowserRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth);
     const Outcome<ResultsFileContents> read = readAllResults(setup_.resultsPath);
     if (!read) {
@@ -240,7 +254,9 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
     ResultRecord changed = buffer_;
     changed.recordedTime = static_cast<qint32>(seconds);
     changed.bangou = static_cast<qint16>(*bangou);
-    if (Status s = correctResult(setup_.resultsPath, recordInEdit_, buffer_, changed, options_); !s) {
+    if (Status s =
+            correctResult(setup_.resultsPath, setup_.copyPath, recordInEdit_, buffer_, changed, options_);
+        !s) {
         // The file may hold something else by now: show what it holds.
         recordInEdit_ = 0;
         (void)build();
@@ -274,12 +290,9 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
 }
 
 std::optional<QString> RecordBrowser::leftoverCopyNotice() const {
-    const Outcome<std::optional<LeftoverCopy>> found = findLeftoverCopy(setup_.resultsPath, setup_.copyPath);
-    if (!found)
-        return found.error().text();
-    if (!found.value())
+    if (notices_.isEmpty())
         return std::nullopt;
-    return kz::leftoverCopyNotice(**found, setup_.resultsPath, setup_.copyPath);
+    return notices_.join(u'\n');
 }
 
 } // namespace kz

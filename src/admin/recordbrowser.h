@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/installation.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "platform/outcome.h"
@@ -98,6 +99,9 @@ struct RecordBrowserSetup {
     QString siteCode;
     QString siteName;
 };
+// The browser's files and settings of an installation (the screen and the companion's
+// remove command).
+RecordBrowserSetup recordBrowserSetup(const Installation& installation);
 
 class RecordBrowser {
 public:
@@ -137,7 +141,8 @@ public:
     // the removal fails. The edit ends either way.
     Outcome<Removed> remove(int row);
 
-    // A copy left behind by an earlier, interrupted removal: what to tell the teacher.
+    // What the last build() found of an interrupted change or removal (finished then) or
+    // of a copy an older version left: what to tell the teacher.
     std::optional<QString> leftoverCopyNotice() const;
 
 private:
@@ -148,6 +153,7 @@ private:
     RecordListModel model_;
     qint32 recordInEdit_ = 0;
     ResultRecord buffer_; // the record in edit as read from the file
+    QStringList notices_;
 };
 
 } // namespace kz

@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "core/recordingrights.h"
 #include "core/runstate.h"
+#include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/resultmaintenance.h"
 #include "data/roster.h"
@@ -267,19 +268,20 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
     if (const QString told = rightsNotice(rights); !told.isEmpty())
         notices.append(told);
 
-    // A removal of a record that was interrupted leaves the copy of every record behind.
-    const auto leftover = findLeftoverCopy(inst.resultsPath(), inst.resultsTempPath());
-    if (!leftover)
-        notices.append(leftover.error().text());
-    else if (leftover.value())
-        notices.append(leftoverCopyNotice(**leftover, inst.resultsPath(), inst.resultsTempPath()));
+    // A change or removal of records that was interrupted is finished now, under the
+    // append lock (not waiting long for it: the next start tries again).
+    MaintenanceOptions recovery;
+    recovery.lockTries = 5;
+    notices.append(maintenanceNotices(inst.resultsPath(), inst.resultsTempPath(), recovery));
 
     const QString soundList = inst.soundListPath();
     if (!QFileInfo::exists(soundList)) {
         notices.append(QStringLiteral("音の設定ファイル %1 がありません。音なしで続けます。")
                            .arg(shortenForMessage(soundList)));
-    } else if (const Outcome<FreeValueText> listText = FreeValueText::load(soundList);
-               listText && !listText->encodingProblems().isEmpty()) {
+    } else if (const Outcome<FreeValueText> listText = FreeValueText::load(soundList); !listText) {
+        notices.append(QStringLiteral("音の設定ファイルを読めません。音なしで続けます。\n%1")
+                           .arg(shortenForMessage(listText.error().text())));
+    } else if (!listText->encodingProblems().isEmpty()) {
         notices.append(describeEncodingProblems(soundList, listText->encodingProblems()));
     }
     loadSoundTable(soundList, &state.settings.soundTable);
@@ -296,9 +298,9 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
             if (broken.size() > shown)
                 list += QStringLiteral("\nほか %1 個").arg(broken.size() - shown);
             notices.append(
-                QStringLiteral("再生できない音のファイルがあります。正解・間違いの音が 4 回続けて出ないと、"
-                               "プログラムは終わります。音のファイルを入れ直してください。\n%1")
-                    .arg(list));
+                QStringLiteral(
+                    "再生できない音のファイルがあります。%1。音のファイルを入れ直してください。\n%2")
+                    .arg(unplayableSoundMeaning(), list));
         }
     }
     return notices;

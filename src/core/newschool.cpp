@@ -2,11 +2,10 @@
 
 #include "core/installation.h"
 #include "data/textio.h"
+#include "platform/datafile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kz {
 
@@ -20,14 +19,6 @@ QString quoted(const QString& value) {
     return u'"' + value + u'"';
 }
 
-Status writeNewBytes(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return makeError(ErrorKind::WriteFailed, QStringLiteral("ファイルを書けません: %1").arg(path),
-                         file.errorString());
-    return {};
-}
-
 Status makeOne(const NewFile& f) {
     if (!QDir().mkpath(QFileInfo(f.path).absolutePath()))
         return makeError(ErrorKind::WriteFailed,
@@ -35,13 +26,11 @@ Status makeOne(const NewFile& f) {
     if (!f.lines.isEmpty())
         return writeCp932Lines(f.path, f.lines);
     if (f.empty)
-        return writeNewBytes(f.path, {});
-    QFile source(f.copyFrom);
-    if (!source.open(QIODevice::ReadOnly))
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("元のファイルを読めません: %1").arg(f.copyFrom),
-                         source.errorString());
-    return writeNewBytes(f.path, source.readAll());
+        return writeFileSafely(f.path, {});
+    const Outcome<QByteArray> source = readDataFile(f.copyFrom);
+    if (!source)
+        return source.error();
+    return writeFileSafely(f.path, *source);
 }
 
 } // namespace

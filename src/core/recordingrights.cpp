@@ -106,7 +106,7 @@ QList<RightsProblem> checkWriteRights(const Installation& inst) {
         folder +
         QStringLiteral(".権限の確認-%1-%2.tmp").arg(computerName()).arg(QCoreApplication::applicationPid());
     SharedFile made;
-    if (const Status created = made.open(scratch, SharedFile::Mode::ReadWriteCreate); !created) {
+    if (const Status created = made.open(scratch, SharedFile::Mode::CreateNew); !created) {
         problems.append(problem(folderPath, true,
                                 resultsExist ? QStringLiteral("フォルダに新しいファイルを作れないので、記録の"
                                                               "消去（成績累積データtemp.dat）と合格基準の"

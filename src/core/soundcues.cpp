@@ -21,6 +21,11 @@ QString soundFailureTitle() {
     return QStringLiteral("音声エラー");
 }
 
+QString unplayableSoundMeaning() {
+    return QStringLiteral("その音の代わりに同じ種類のほかの音を鳴らし、ほかにないときは鳴らしません。"
+                          "プログラムは止まりません");
+}
+
 QString soundFailureMessage(const QString& failureText) {
     return QStringLiteral("音声がでません。先生を呼びなさい。") + u'\n' + failureText;
 }
@@ -65,26 +70,53 @@ void SoundCues::playKind(int kind, Counting counting) {
     // A count of 0 still picks slot 1, which holds no name: that play fails.
     const double r = random_.next();
     const int slot = sounds.count == 0 ? 1 : pickOneBased(r, sounds.count);
-    const QString& name = sounds.files[slot];
-    if (name.isEmpty()) {
+    if (sounds.files[slot].isEmpty()) {
         if (counting == Counting::Counted)
             count(makeError(
                 ErrorKind::NotFound,
                 QStringLiteral("「%1」の%2番目の音声ファイル名がありません").arg(sounds.name).arg(slot)));
         return;
     }
-    playNamed(name, counting);
+    // The file picked, else the others of its kind in list order, until one plays.
+    for (int tried = 0; tried < sounds.count; ++tried) {
+        const int s = (slot - 1 + tried) % sounds.count + 1;
+        const QString& name = sounds.files[s];
+        if (name.isEmpty())
+            continue;
+        bool fileFailed = false;
+        const Status result = playFile(name, &fileFailed);
+        if (fileFailed)
+            continue;
+        if (counting == Counting::Counted)
+            count(result);
+        return;
+    }
 }
 
 void SoundCues::playNamed(const QString& name, Counting counting) {
     if (ended_)
         return;
+    bool fileFailed = false;
+    const Status result = playFile(name, &fileFailed);
+    if (counting == Counting::Counted && !fileFailed)
+        count(result);
+}
+
+Status SoundCues::playFile(const QString& name, bool* fileFailed) {
     // Names in the list may use the other platform's folder separator.
     QString relative = name;
     relative.replace(u'\\', u'/');
-    const Status result = player_.playFile(soundFolder_ + relative + QStringLiteral(".wav"));
-    if (counting == Counting::Counted)
-        count(result);
+    const QString path = soundFolder_ + relative + QStringLiteral(".wav");
+    if (unplayable_.contains(path)) {
+        *fileFailed = true;
+        return makeError(ErrorKind::NotFound, path);
+    }
+    const Status result = player_.playFile(path);
+    // Only the device's failures are the computer's; a missing or broken file is not.
+    *fileFailed = !result.ok() && result.error().kind != ErrorKind::Device;
+    if (*fileFailed)
+        unplayable_.insert(path);
+    return result;
 }
 
 void SoundCues::count(const Status& result) {

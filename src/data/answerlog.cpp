@@ -369,14 +369,14 @@ AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter&
 }
 
 Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    SharedFile file;
+    if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened) {
         if (!QFileInfo::exists(path) && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
             AnswerLogContents empty;
             empty.fileMissing = true;
             return empty;
         }
-        return unreadable(path, file.errorString());
+        return unreadable(path, withMessage(opened.error(), QString()).text());
     }
     // Read in pieces into one buffer: a school's year is tens of megabytes, and a copy
     // of it all would cost more than reading it. A line cut by a piece's end moves to
@@ -386,12 +386,15 @@ Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFil
     AnswerLogContents out;
     qint64 lineNumber = 0;
     qsizetype kept = 0;
+    qint64 offset = 0;
     for (;;) {
         if (kept == buffer.size())
             buffer.resize(buffer.size() * 2); // a line longer than a piece: garbage, but whole
-        const qint64 got = file.read(buffer.data() + kept, buffer.size() - kept);
-        if (got < 0)
-            return unreadable(path, file.errorString());
+        const Outcome<qint64> read = file.readAt(offset, buffer.data() + kept, buffer.size() - kept);
+        if (!read)
+            return unreadable(path, withMessage(read.error(), QString()).text());
+        const qint64 got = *read;
+        offset += got;
         const bool atEnd = got == 0;
         const char* begin = buffer.constData();
         const char* end = begin + kept + got;

@@ -1,9 +1,9 @@
 #include "data/textio.h"
 
+#include "platform/datafile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
@@ -112,21 +112,6 @@ FreeValueText FreeValueText::parse(const QString& s) {
 
 namespace {
 
-Outcome<QByteArray> readTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(path))
-            return makeError(ErrorKind::NotFound, QStringLiteral("ファイルがありません: %1").arg(path));
-        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
-                         file.errorString());
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを読めません: %1").arg(path),
-                         file.errorString());
-    return bytes;
-}
-
 // Whether the whole file reads as UTF-8 and would read differently as code page 932.
 bool isUtf8Beyond7Bit(QByteArrayView bytes) {
     bool high = false;
@@ -165,14 +150,14 @@ FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptU
 }
 
 Outcome<FreeValueText> FreeValueText::load(const QString& path) {
-    const Outcome<QByteArray> bytes = readTextFile(path);
+    const Outcome<QByteArray> bytes = readDataFile(path);
     if (!bytes)
         return bytes.error();
     return fromFileBytes(*bytes, false);
 }
 
 Outcome<FreeValueText> FreeValueText::loadAcceptingUtf8(const QString& path) {
-    const Outcome<QByteArray> bytes = readTextFile(path);
+    const Outcome<QByteArray> bytes = readDataFile(path);
     if (!bytes)
         return bytes.error();
     return fromFileBytes(*bytes, true);
@@ -378,11 +363,7 @@ Status writeCp932Lines(const QString& path, const QList<QString>& lines) {
     const Outcome<QByteArray> bytes = encodeCp932(text);
     if (!bytes)
         return bytes.error();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
-        return makeError(ErrorKind::WriteFailed, QStringLiteral("ファイルを書けません: %1").arg(path),
-                         file.errorString());
-    return {};
+    return writeFileSafely(path, *bytes);
 }
 
 } // namespace kz

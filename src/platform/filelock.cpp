@@ -60,6 +60,22 @@ Error writeError(int number) {
     return errorFrom(number, ErrorKind::WriteFailed, QStringLiteral("ファイルに書き込めません。"));
 }
 
+// A path that holds something other than a regular file. The detail says what is there.
+Error notRegular(mode_t type) {
+    QString what;
+    if (S_ISDIR(type))
+        what = QStringLiteral("ファイルではなくフォルダです");
+    else if (S_ISFIFO(type))
+        what = QStringLiteral("ファイルではなく名前付きパイプ（FIFO）です");
+    else if (S_ISCHR(type) || S_ISBLK(type))
+        what = QStringLiteral("ファイルではなくデバイスです");
+    else if (S_ISSOCK(type))
+        what = QStringLiteral("ファイルではなくソケットです");
+    else
+        what = QStringLiteral("普通のファイルではありません");
+    return makeError(ErrorKind::Unreadable, QStringLiteral("ファイルを開けません。"), what);
+}
+
 Error notOpen() {
     return errorFrom(EBADF, ErrorKind::Internal, QStringLiteral("ファイルが開かれていません。"));
 }
@@ -87,12 +103,33 @@ Status SharedFile::open(const QString& path, Mode mode) {
         flags = O_RDWR | O_CREAT;
     else if (mode == Mode::ReadWrite)
         flags = O_RDWR;
+    else if (mode == Mode::CreateNew)
+        flags = O_RDWR | O_CREAT | O_EXCL;
+    // Non-blocking, so that a named pipe or a device in place of a data file cannot hold
+    // the program in open(); what is there is looked at before anything is read.
     int h;
     do {
-        h = ::open(name.constData(), flags | O_CLOEXEC, 0666);
+        h = ::open(name.constData(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     } while (h < 0 && errno == EINTR);
-    if (h < 0)
+    if (h < 0) {
+        if (errno == EISDIR)
+            return notRegular(S_IFDIR);
         return openError(errno);
+    }
+    struct stat st {};
+    if (::fstat(h, &st) != 0) {
+        const int number = errno;
+        ::close(h);
+        return openError(number);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(h);
+        return notRegular(st.st_mode);
+    }
+    // Regular files never block; reads and writes behave as usual without the flag.
+    const int current = ::fcntl(h, F_GETFL);
+    if (current != -1)
+        (void)::fcntl(h, F_SETFL, current & ~O_NONBLOCK);
     handle_ = h;
     return {};
 }
@@ -209,6 +246,23 @@ Status SharedFile::unlock() {
     if (::fcntl(fd(handle_), F_SETLK, &lock) != 0)
         return errorFrom(errno, ErrorKind::Internal, QStringLiteral("ファイルのロックを解けません。"));
     return {};
+}
+
+Outcome<bool> SharedFile::heldByAnotherProcess() const {
+    if (handle_ < 0)
+        return notOpen();
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    int rc;
+    do {
+        rc = ::fcntl(fd(handle_), F_GETLK, &lock);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0)
+        return errorFrom(errno, ErrorKind::Internal, QStringLiteral("ファイルのロックを調べられません。"));
+    return lock.l_type != F_UNLCK;
 }
 
 Status SharedFile::close() {

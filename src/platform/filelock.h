@@ -36,6 +36,7 @@ public:
         Read,            // read only; a missing file is NotFound
         ReadWriteCreate, // read and write; created when missing
         ReadWrite,       // read and write; a missing file is NotFound
+        CreateNew,       // read and write; a new file, an error when the name exists
     };
 
     SharedFile() = default;
@@ -43,6 +44,9 @@ public:
     SharedFile(const SharedFile&) = delete;
     SharedFile& operator=(const SharedFile&) = delete;
 
+    // Opens without ever waiting for a writer or a device: anything but a regular file
+    // (a folder, a named pipe, a device) is refused (kind Unreadable) with a detail that
+    // says what is there instead.
     Status open(const QString& path, Mode mode);
     bool isOpen() const { return handle_ >= 0; }
 
@@ -61,6 +65,8 @@ public:
     // process.
     Status tryLockExclusive();
     Status unlock();
+    // Whether another process holds a lock on the file now (works on a read-only handle).
+    Outcome<bool> heldByAnotherProcess() const;
 
     // Closes the file; errors the system reports only now (network shares) come back.
     Status close();

@@ -3,8 +3,9 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include "platform/datafile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -36,6 +37,23 @@ QString existingFile(const QString& path) {
             return folder.filePath(name);
     }
     return path;
+}
+
+// The bytes of a sound file (found: the name on disk, path: as asked for). Reading never
+// waits on a named pipe or a device in place of the file. A missing file is NotFound, one
+// that cannot be read (a folder, a pipe, no rights) of the kind unreadable, an empty one
+// Malformed; the message names path.
+Outcome<QByteArray> readSoundFile(const QString& found, const QString& path, const QString& what,
+                                  ErrorKind unreadable) {
+    const Outcome<QByteArray> read = readDataFile(found, std::numeric_limits<int>::max());
+    if (!read)
+        return makeError(read.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound : unreadable,
+                         QStringLiteral("%1を開けません: %2").arg(what, path),
+                         read.error().detail.isEmpty() ? read.error().message : read.error().detail);
+    if (read->isEmpty())
+        return makeError(ErrorKind::Malformed, QStringLiteral("%1を再生できません: %2").arg(what, path),
+                         QStringLiteral("0 バイト"));
+    return read;
 }
 
 struct WavBuffer {
@@ -84,14 +102,11 @@ Status SdlSoundPlayer::probeFile(const QString& path) {
     if (QFileInfo(found).isDir())
         return makeError(ErrorKind::Malformed,
                          QStringLiteral("音のファイルではなくフォルダです: %1").arg(path));
-    QFile file(found);
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(QFileInfo::exists(found) ? ErrorKind::Unreadable : ErrorKind::NotFound,
-                         QStringLiteral("音のファイルを開けません: %1").arg(path), file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
-        return makeError(ErrorKind::Malformed, QStringLiteral("音のファイルを再生できません: %1").arg(path),
-                         QStringLiteral("%1 バイト").arg(bytes.size()));
+    const Outcome<QByteArray> read =
+        readSoundFile(found, path, QStringLiteral("音のファイル"), ErrorKind::Unreadable);
+    if (!read)
+        return read.error();
+    const QByteArray& bytes = *read;
     SDL_AudioSpec spec{};
     WavBuffer wav;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
@@ -126,17 +141,11 @@ Status SdlSoundPlayer::probeDevice() {
 }
 
 Status SdlSoundPlayer::playFile(const QString& path) {
-    // The file is read through Qt so that its name is encoded the way every other file of
-    // the program is opened.
-    QFile file(existingFile(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return makeError(ErrorKind::NotFound, QStringLiteral("音声ファイルを開けません: %1").arg(path),
-                         file.errorString());
-    const QByteArray bytes = file.readAll();
-    file.close();
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int>::max())
-        return makeError(ErrorKind::Malformed, QStringLiteral("音声ファイルを再生できません: %1").arg(path),
-                         QStringLiteral("%1 バイト").arg(bytes.size()));
+    const Outcome<QByteArray> read =
+        readSoundFile(existingFile(path), path, QStringLiteral("音声ファイル"), ErrorKind::NotFound);
+    if (!read)
+        return read.error();
+    const QByteArray& bytes = *read;
 
     if (Status started = ensureAudio(); !started)
         return started;

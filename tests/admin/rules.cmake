@@ -26,3 +26,11 @@ if(TARGET tst_admincli)
   target_compile_definitions(tst_admincli PRIVATE KZ_PROGRAM_EXE="$<TARGET_FILE:kazurin2>"
                                                   KZ_PROJECT_VERSION="${PROJECT_VERSION}")
 endif()
+# The record browser and the companion finishing a removal that a station switched off
+# in the middle, with another station appending.
+foreach(name tst_recordbrowser tst_admincli)
+  if(TARGET ${name})
+    add_dependencies(${name} kz_resultappender)
+    target_compile_definitions(${name} PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
+  endif()
+endforeach()

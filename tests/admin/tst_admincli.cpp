@@ -5,17 +5,21 @@
 #include "data/textio.h"
 #include "platform/sdlsoundplayer.h"
 #include "support/commandrun.h"
+#include "support/smalldisk.h"
 #include "support/smallinstallation.h"
 #include "support/soundtestsupport.h"
+#include "support/testfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -80,6 +84,11 @@ Run companion(const Fixture& fx, QStringList args) {
 
 constexpr auto process = &test::runProcess;
 
+// The record the helper program's "append" writes as the i-th of student tag.
+QByteArray appendedByHelper(int tag, int i) {
+    return encodeResultRecord(rec(QDateTime(QDate(2004, 3, 15), QTime(14, 30)), tag, i % 35 + 1, i));
+}
+
 // Every file of the installation with its contents' hash: readers change nothing.
 QMap<QString, QByteArray> snapshot(const QString& root) {
     QMap<QString, QByteArray> files;
@@ -125,7 +134,12 @@ private slots:
     void missingPathFile();
     void brokenInstallations_data();
     void brokenInstallations();
+    void companionGivesUpOnRefusedResults_data();
     void companionGivesUpOnRefusedResults();
+    void removeRecord_data();
+    void removeRecord();
+    void checkRepairFinishesAnInterruptedRemoval();
+    void removeKilledAtRandomWhileAStationAppends();
     void soundDevice_data();
     void soundDevice();
     void csvQuoting_data();
@@ -167,6 +181,14 @@ void TestAdminCli::parsesArguments_data() {
     QTest::newRow("tables level 0") << QStringList{"tables", "--level=0", "--display=time", "--table=best"}
                                     << false << "";
     QTest::newRow("now on check") << QStringList{"check", "--now", "2004-03-15T14:30:00"} << false << "";
+    QTest::newRow("remove") << QStringList{"remove", "--record", "3", "--student", "17"} << true << "remove";
+    QTest::newRow("remove without record") << QStringList{"remove", "--student", "17"} << false << "";
+    QTest::newRow("record 0") << QStringList{"remove", "--record", "0"} << false << "";
+    QTest::newRow("record on check") << QStringList{"check", "--record", "3"} << false << "";
+    QTest::newRow("check --repair") << QStringList{"check", "--repair", "--wait", "0"} << true << "check";
+    QTest::newRow("repair on export") << QStringList{"export", "--repair"} << false << "";
+    QTest::newRow("wait on facts") << QStringList{"facts", "--student", "17", "--wait", "2"} << true
+                                   << "facts";
 }
 
 void TestAdminCli::parsesArguments() {
@@ -187,7 +209,8 @@ void TestAdminCli::helpDocumentsEverything() {
     QCOMPARE(run.status, 0);
     for (const char* word :
          {"check", "export", "stats", "school-best", "distribution", "--level", "--program-folder", "--now",
-          "--student", "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time"})
+          "--student", "パスデータ.txt", "level,school_best_time", "points,site_code", "best_time", "remove",
+          "--record", "--repair", "--wait"})
         QVERIFY2(run.out.contains(QString::fromUtf8(word)), word);
 }
 
@@ -372,16 +395,25 @@ void TestAdminCli::checkReportsEachProblem() {
         crit + ": レベルの行が 24 行しかありません（25 レベル分の 25 行が必要です）",
         crit + ":4: レベル 3: ﾎﾟｲﾝﾄ倍率「x1」が数ではありません",
         crit + ":4: レベル 3: 目標タイム 0 ではポイントが付きません",
-        QDir::toNativeSeparators(fx.path("data/音フォルダ/合格.wav")) + ": 音のファイルがありません",
+        QDir::toNativeSeparators(fx.path("data/音フォルダ/合格.wav")) +
+            ": "
+            "音のファイルがありません。その音の代わりに同じ種類のほかの音を鳴らし、ほかにないときは鳴らしませ"
+            "ん。"
+            "プログラムは止まりません",
         res + ":記録 2: レベル 0 が 1～35 の外です、番号 0 が 1～5000 の外です",
         res + ":記録 3: レベル 36 が 1～35 の外です",
         res + ":記録 4: 日付が数ではありません",
         res + ":記録 5: 番号 -5 が 1～5000 の外です、タイム -1 が負の数です",
         res + ": 記録 5 の後ろに 10 バイトの切れた記録があります。次の成績がその上に書かれます",
         QDir::toNativeSeparators(fx.path("data/drill2/成績累積データtemp.dat")) +
-            ": 記録の消去が途中で終わったときのコピーが残っています。コピーの記録は 6 "
-            "件、成績ファイルの記録は 5 "
-            "件です。コピーには消去の前のすべての記録があります",
+            ": 記録の消去が途中で終わったときのコピー " +
+            QDir::toNativeSeparators(fx.path("data/drill2/成績累積データtemp.dat")) +
+            " が残っています（記録 6 件）。成績ファイルの記録は 5 "
+            "件です。このコピーには記録の消去の控えがありませ"
+            "ん（前の版のプログラムが作ったコピーです）。消去の前のすべての記録があるかどうかは確かめられませ"
+            "ん。"
+            "成績ファイルと比べてから、先生がこのコピーを別の場所に移してください。移すまで、記録は消去できま"
+            "せん。",
         "問題 15 件",
     };
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
@@ -445,6 +477,22 @@ void TestAdminCli::brokenInstallations_data() {
                                  << "bubu.wav: 再生できません";
     QTest::newRow("folder as wav") << "data/音フォルダ/合格.wav" << QByteArray("DIR") << "再生できない音"
                                    << "合格.wav: 再生できません";
+    // A folder where the results file belongs is no empty results file.
+    QTest::newRow("folder as results") << "data/drill2/成績累積データ.dat" << QByteArray("DIR") << ""
+                                       << "成績累積データ.dat（ファイルではなくフォルダです）";
+    // A named pipe where a data file belongs: the program and every command answer at
+    // once; check names the file.
+    const QString pipe = QStringLiteral("名前付きパイプ");
+    QTest::newRow("pipe as path file") << "common/パスデータ.txt" << QByteArray("FIFO") << pipe << pipe;
+    QTest::newRow("pipe as settings") << "data/共通データ.txt" << QByteArray("FIFO") << pipe << pipe;
+    QTest::newRow("pipe as roster") << "data/新名簿.txt" << QByteArray("FIFO") << "" << pipe;
+    QTest::newRow("pipe as criteria")
+        << "data/drill2/タイム回数データ.txt" << QByteArray("FIFO") << pipe << pipe;
+    QTest::newRow("pipe as sound list")
+        << "data/音フォルダ/新音ファイル.txt" << QByteArray("FIFO") << pipe << pipe;
+    QTest::newRow("pipe as sound") << "data/音フォルダ/bubu.wav" << QByteArray("FIFO") << pipe << pipe;
+    QTest::newRow("pipe as results") << "data/drill2/成績累積データ.dat" << QByteArray("FIFO") << "" << pipe;
+    QTest::newRow("pipe as answer log") << "data/drill2/問題別記録.csv" << QByteArray("FIFO") << "" << pipe;
 }
 
 void TestAdminCli::brokenInstallations() {
@@ -456,6 +504,9 @@ void TestAdminCli::brokenInstallations() {
     QFile::remove(fx.path(file));
     if (content == "DIR") {
         QVERIFY(QDir().mkpath(fx.path(file)));
+    } else if (content == "FIFO") {
+        QVERIFY(test::makeFifo(fx.path(file)));
+        ::alarm(120); // a reader that waits on the pipe ends the test here
     } else {
         QFile f(fx.path(file));
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -482,32 +533,190 @@ void TestAdminCli::brokenInstallations() {
     QVERIFY2(run.out.contains(checkSays), qPrintable(run.out.left(3000)));
     QCOMPARE(run.status, checkSays == QStringLiteral("問題はありません") ? 0 : 1);
     QVERIFY2(run.out.size() < 3000, "check prints broken values in full");
+    QVERIFY2(!run.out.contains(QStringLiteral("切れた記録")), qPrintable(run.out.left(3000)));
+    if (content == "FIFO") {
+        // Every other command answers too (with a message, or without needing the file).
+        for (const QStringList& command :
+             {QStringList{"export"}, QStringList{"stats"}, QStringList{"school-best"},
+              QStringList{"distribution", "--level", "2"},
+              QStringList{"tables", "--level", "2", "--display", "time", "--table", "best"},
+              QStringList{"tables", "--level", "2", "--display", "time", "--table", "today"},
+              QStringList{"report", "--student", "17", "--level", "2"},
+              QStringList{"facts", "--student", "17"},
+              QStringList{"remove", "--record", "1", "--student", "4999"}}) {
+            const Run other = companion(fx, command + QStringList{"--wait", "0"});
+            QVERIFY2(other.status >= 0 && other.status <= 1,
+                     qPrintable(command.join(' ') + ": " + other.err.left(500)));
+        }
+        ::alarm(0);
+    }
     QCOMPARE(snapshot(fx.dir.path()), before);
 }
 
+// A results file that may not be read (as another station's lock looks on a share):
+// every command tries again for --wait seconds and then says so.
+void TestAdminCli::companionGivesUpOnRefusedResults_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("file"); // the file that may not be read
+    const QString results = QStringLiteral("data/drill2/成績累積データ.dat");
+    QTest::newRow("stats") << QStringList{"stats"} << results;
+    QTest::newRow("school-best") << QStringList{"school-best"} << results;
+    QTest::newRow("check") << QStringList{"check"} << results;
+    QTest::newRow("export") << QStringList{"export"} << results;
+    QTest::newRow("distribution") << QStringList{"distribution", "--level", "2"} << results;
+    QTest::newRow("tables of best times")
+        << QStringList{"tables", "--level", "2", "--display", "time", "--table", "best"} << results;
+    QTest::newRow("tables of today") << QStringList{"tables", "--level", "2",    "--display",
+                                                    "time",   "--table", "today"}
+                                     << results;
+    QTest::newRow("report") << QStringList{"report", "--student", "17", "--level", "2"} << results;
+    QTest::newRow("remove") << QStringList{"remove", "--record", "1"} << results;
+    QTest::newRow("facts") << QStringList{"facts", "--student", "17"} << "data/drill2/問題別記録.csv";
+}
+
 void TestAdminCli::companionGivesUpOnRefusedResults() {
+    QFETCH(QStringList, command);
+    QFETCH(QString, file);
     Fixture fx;
-    const QString results = fx.path("data/drill2/成績累積データ.dat");
-    QVERIFY(QFile::setPermissions(results, QFileDevice::Permissions()));
-    QStringList command{QStringLiteral(KZ_ADMIN_EXE)};
+    const QString refused = fx.path(file);
+    fx.touch(file);
+    QVERIFY(QFile::setPermissions(refused, QFileDevice::Permissions()));
+    QStringList program{QStringLiteral(KZ_ADMIN_EXE)};
     if (::geteuid() == 0) {
         // root reads any file: the companion runs as an ordinary user, who may read
-        // everything of the installation but the results file.
+        // everything of the installation but that file.
         QDirIterator it(fx.dir.path(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
         QFile::setPermissions(fx.dir.path(), QFileDevice::Permissions(0x7755));
         while (it.hasNext())
             QFile::setPermissions(it.next(), QFileDevice::Permissions(0x7755));
-        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+        program = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + program;
     }
-    for (const char* what : {"stats", "school-best"}) {
-        const Run run =
-            process(command.first(), command.mid(1) + QStringList{"--program-folder", fx.programFolder(),
-                                                                  "--wait", "1", QString::fromUtf8(what)});
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.out.isEmpty());
-        QVERIFY2(run.err.contains(QStringLiteral("成績ファイルを読めません")), qPrintable(run.err));
-        QVERIFY2(run.err.contains(results), qPrintable(run.err));
+    const Run run = process(program.first(),
+                            program.mid(1) +
+                                QStringList{"--program-folder", fx.programFolder(), "--wait", "1"} + command);
+    QCOMPARE(run.status, 1);
+    const QString told = run.out + run.err;
+    QVERIFY2(told.contains(QDir::toNativeSeparators(refused)), qPrintable(told.left(2000)));
+}
+
+// remove takes a record out exactly as the record browser does, refusing when the
+// record is not the student's or does not exist.
+void TestAdminCli::removeRecord_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QList<int>>("left"); // students of the records afterwards
+    QTest::addColumn<QString>("says");
+    QTest::newRow("record of the student") << QStringList{"--record", "2", "--student", "21"} << 0
+                                           << QList<int>{17, 1200, 17} << "記録 2（番号 21、レベル 2、";
+    QTest::newRow("without student") << QStringList{"--record", "4"} << 0 << QList<int>{17, 21, 1200}
+                                     << "成績ファイルの記録は 3 件です";
+    QTest::newRow("another student's") << QStringList{"--record", "2", "--student", "17"} << 1
+                                       << QList<int>{17, 21, 1200, 17} << "番号 21 の記録です";
+    QTest::newRow("no such record") << QStringList{"--record", "9"} << 1 << QList<int>{17, 21, 1200, 17}
+                                    << "記録 9 は成績ファイルにありません";
+}
+
+void TestAdminCli::removeRecord() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QList<int>, left);
+    QFETCH(QString, says);
+    Fixture fx;
+    const Run run = companion(fx, QStringList{"remove"} + args);
+    QCOMPARE(run.status, status);
+    QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
+    const Outcome<ResultsFileContents> after = readAllResults(fx.path("data/drill2/成績累積データ.dat"));
+    QVERIFY(after.ok());
+    QList<int> students;
+    for (const ResultRecord& r : after->records)
+        students << r.bangou;
+    QCOMPARE(students, left);
+    QVERIFY(!QFile::exists(fx.path("data/drill2/成績累積データtemp.dat")));
+    QVERIFY(!QFile::exists(fx.path("data/drill2/成績累積データtemp.jnl")));
+}
+
+// A removal a station was switched off in the middle of: check tells it (the copy is
+// checked against its digest), check --repair finishes it, and check is content.
+void TestAdminCli::checkRepairFinishesAnInterruptedRemoval() {
+    Fixture fx;
+    const QString results = fx.path("data/drill2/成績累積データ.dat");
+    const QString copy = fx.path("data/drill2/成績累積データtemp.dat");
+    const QByteArray before = test::readBytes(results);
+    const Run crash =
+        process(QStringLiteral(KZ_RESULT_APPENDER), {"remove-crash", results, copy, "2", "Marked"});
+    QCOMPARE(crash.status, 9);
+    fx.write("data/drill2/タイム回数データ.txt.saving-0badf00d.tmp", {"half a save"});
+
+    Run run = companion(fx, {"check"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.out.contains(QStringLiteral("記録 2 の消去が途中で止まっています")) &&
+                 run.out.contains(QStringLiteral("すべての記録（4 件）があります")) &&
+                 run.out.contains(QStringLiteral("saving-0badf00d.tmp: 保存の途中で止まった")),
+             qPrintable(run.out));
+
+    run = companion(fx, {"check", "--repair"});
+    QVERIFY2(run.out.contains(QStringLiteral("記録 2 の消去を最後まで行いました")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("一時ファイルを削除しました")), qPrintable(run.out));
+    QVERIFY2(run.out.endsWith(QStringLiteral("問題はありません\n")), qPrintable(run.out));
+    QCOMPARE(run.status, 0);
+    QCOMPARE(test::readBytes(results), before.left(44) + before.mid(88));
+}
+
+// The companion's remove, killed at random while another station appends; check
+// --repair after each kill. No record is lost, duplicated or torn.
+void TestAdminCli::removeKilledAtRandomWhileAStationAppends() {
+    Fixture fx;
+    const QString results = fx.path("data/drill2/成績累積データ.dat");
+    constexpr int kOwn = 60;
+    constexpr int kAppended = 80;
+    QList<ResultRecord> own;
+    for (int k = 1; k <= kOwn; ++k)
+        own << rec(kNow, k, 2, k);
+    fx.results(own);
+    const QString go = fx.path("go");
+    fx.touch("go");
+    QProcess station;
+    station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    station.start(QStringLiteral(KZ_RESULT_APPENDER),
+                  {"append", results, "4999", QString::number(kAppended), go});
+    QVERIFY(station.waitForStarted());
+    QRandomGenerator random(1503);
+    for (int kill = 0; kill < 8; ++kill) {
+        QProcess remove;
+        remove.start(QStringLiteral(KZ_ADMIN_EXE),
+                     {"--program-folder", fx.programFolder(), "remove", "--record", "1"});
+        QVERIFY(remove.waitForStarted());
+        QThread::msleep(random.bounded(5, 120));
+        remove.kill();
+        QVERIFY(remove.waitForFinished(30000));
+        const Run repaired = process(QStringLiteral(KZ_ADMIN_EXE),
+                                     {"--program-folder", fx.programFolder(), "check", "--repair"});
+        QVERIFY2(repaired.status == 0 || repaired.status == 1, qPrintable(repaired.err));
     }
+    QVERIFY(station.waitForFinished(60000));
+    QCOMPARE(station.exitCode(), 0);
+    const Outcome<ResultsFileContents> after = readAllResults(results);
+    QVERIFY(after.ok());
+    QCOMPARE(after->tailBytes, 0);
+    QList<int> ownLeft;
+    QList<int> appended;
+    for (const ResultRecord& r : after->records) {
+        if (r.bangou == 4999 && encodeResultRecord(r) == appendedByHelper(4999, r.recordedTime))
+            appended << r.recordedTime;
+        else if (r.bangou >= 1 && r.bangou <= kOwn &&
+                 encodeResultRecord(r) == encodeResultRecord(own[r.bangou - 1]))
+            ownLeft << r.bangou;
+        else
+            QFAIL("a torn or unknown record");
+    }
+    QList<int> all;
+    for (int i = 1; i <= kAppended; ++i)
+        all << i;
+    QCOMPARE(appended, all); // none lost, none twice
+    QList<int> suffix;
+    for (int k = kOwn - int(ownLeft.size()) + 1; k <= kOwn; ++k)
+        suffix << k;
+    QCOMPARE(ownLeft, suffix);
 }
 
 // The demo falls back to the silent driver when this says no device can be opened.

@@ -1,6 +1,7 @@
 #include "admin/criteriaeditor.h"
 #include "data/passcriteria.h"
 #include "data/textio.h"
+#include "support/smalldisk.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -31,7 +32,9 @@ struct Fixture {
     QTemporaryDir dir;
     QString path = dir.filePath("タイム回数データ.txt");
     CriteriaEditor editor;
-    Fixture() {
+    explicit Fixture(const QString& file = {}) {
+        if (!file.isEmpty())
+            path = file;
         if (const Status saved = savePassCriteria(path, levels(5)); !saved)
             qWarning("%s", qPrintable(saved.error().text()));
         if (!editor.load(path))
@@ -167,23 +170,42 @@ void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
 
 void TestCriteriaEditor::failedSaveKeepsEverything_data() {
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("folderGone");
-    QTest::newRow("comma in a cell") << "1,5" << false;
-    QTest::newRow("no code in code page 932") << "1😀" << false;
-    QTest::newRow("folder gone") << "55" << true;
+    QTest::addColumn<QString>("where");
+    QTest::newRow("comma in a cell") << "1,5"
+                                     << "";
+    QTest::newRow("no code in code page 932") << "1😀"
+                                              << "";
+    QTest::newRow("folder gone") << "55"
+                                 << "gone";
+    // The disk fills up while the file is written: the file stays as it was.
+    QTest::newRow("disk full") << "55"
+                               << "full";
 }
 
 void TestCriteriaEditor::failedSaveKeepsEverything() {
     QFETCH(QString, typed);
-    QFETCH(bool, folderGone);
-    Fixture f;
+    QFETCH(QString, where);
+    test::SmallDisk disk(64);
+    std::unique_ptr<Fixture> fixture;
+    if (where == u"full") {
+        KZ_SKIP_UNLESS_MOUNTED(disk);
+        fixture = std::make_unique<Fixture>(disk.path(QStringLiteral("タイム回数データ.txt")));
+        QVERIFY(disk.fill(0));
+    } else {
+        fixture = std::make_unique<Fixture>();
+    }
+    Fixture& f = *fixture;
     const QByteArray before = bytesOf(f.path);
+    QVERIFY(!before.isEmpty());
     f.goTo(2, 5);
     f.editor.TextToGrid転送(typed);
-    const QString path = folderGone ? f.dir.filePath("gone/タイム回数データ.txt") : f.path;
+    const QString path = where == u"gone" ? f.dir.filePath("gone/タイム回数データ.txt") : f.path;
     const Status saved = f.editor.save(path, nullptr);
     QVERIFY(!saved);
     QVERIFY(!saved.error().message.isEmpty());
+    if (where == u"full")
+        QVERIFY2(saved.error().text().contains(QDir::toNativeSeparators(f.path)),
+                 qPrintable(saved.error().text()));
     QVERIFY(f.editor.changed());
     QCOMPARE(f.editor.cellText(2, 5), typed);
     QVERIFY(f.editor.marked(2, 5));

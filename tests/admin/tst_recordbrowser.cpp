@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,6 +77,7 @@ private slots:
     void refusedChangesWriteNothing_data();
     void refusedChangesWriteNothing();
     void removalDropsAPartialTail();
+    void interruptedRemovalIsFinishedWhenOpened();
     void linesKeepTheirRecordNumbersBeyond9999();
 };
 
@@ -236,6 +238,27 @@ void TestRecordBrowser::linesKeepTheirRecordNumbersBeyond9999() {
     QCOMPARE(after.size(), 10009 * 44);
     QCOMPARE(decodeResultRecord(after.constData() + 10003 * 44).recordedTime, 10004);
     QCOMPARE(decodeResultRecord(after.constData() + 10004 * 44).recordedTime, 10006);
+}
+
+// A removal that a station switched off in the middle: the browser finishes it before
+// listing the records, and says so.
+void TestRecordBrowser::interruptedRemovalIsFinishedWhenOpened() {
+    School school;
+    school.results(bytesOf({rec(17), rec(21), rec(5)}));
+    QProcess station;
+    station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    station.start(QStringLiteral(KZ_RESULT_APPENDER),
+                  {"remove-crash", school.resultsPath(), school.copyPath(), "2", "Rewritten"});
+    QVERIFY(station.waitForFinished(30000));
+    QCOMPARE(station.exitCode(), 9);
+    RecordBrowser browser(school.setup(), [] { return kToday; });
+    QVERIFY(browser.build().ok());
+    QCOMPARE(school.results(), bytesOf({rec(17), rec(5)}));
+    QCOMPARE(recordNumbers(browser.model()), (QList<qint32>{1, 2}));
+    const std::optional<QString> notice = browser.leftoverCopyNotice();
+    QVERIFY(notice.has_value());
+    QVERIFY2(notice->contains(QStringLiteral("記録 2 の消去を最後まで行いました")), qPrintable(*notice));
+    QVERIFY(!QFile::exists(school.copyPath()));
 }
 
 QTEST_GUILESS_MAIN(TestRecordBrowser)

@@ -2,7 +2,9 @@
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "support/commandrun.h"
+#include "support/smalldisk.h"
 #include "support/smallinstallation.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,6 +76,8 @@ private slots:
     void firstPageLooksDrawn();
     void refusesWrongUse_data();
     void refusesWrongUse();
+    void pdfOntoAFullDiskLeavesNothing_data();
+    void pdfOntoAFullDiskLeavesNothing();
 };
 
 void TestReportCommand::summary_data() {
@@ -204,6 +208,37 @@ void TestReportCommand::refusesWrongUse() {
     QCOMPARE(r.status, status);
     QVERIFY(!r.err.isEmpty());
     QVERIFY(r.out.isEmpty());
+}
+
+// A PDF file that does not fit on the disk: the command fails with status 1 and leaves
+// neither a truncated file nor a temporary; a file it was to replace stays as it was.
+void TestReportCommand::pdfOntoAFullDiskLeavesNothing_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("existing");
+    const QStringList report{"report", "--students", "17,21,22", "--levels", "1-3"};
+    const QStringList facts{"facts", "--student", "17"};
+    QTest::newRow("report, new file") << report << false;
+    QTest::newRow("report, replacing a file") << report << true;
+    QTest::newRow("facts, new file") << facts << false;
+}
+
+void TestReportCommand::pdfOntoAFullDiskLeavesNothing() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, existing);
+    test::SmallDisk disk(64);
+    KZ_SKIP_UNLESS_MOUNTED(disk);
+    School school;
+    const QString pdf = disk.path(QStringLiteral("class.pdf"));
+    if (existing)
+        test::writeBytes(pdf, QByteArray("%PDF-1.4 an earlier report"));
+    QVERIFY(disk.fill(8));
+    const Run r = school.companion(args + QStringList{"--pdf", pdf});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QDir::toNativeSeparators(pdf)), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(test::readBytes(pdf), existing ? QByteArray("%PDF-1.4 an earlier report") : QByteArray());
+    QCOMPARE(QFile::exists(pdf), existing);
+    QCOMPARE(QDir(disk.path(QString())).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)

@@ -127,7 +127,7 @@ void TestTablesCommand::refusesWrongChoices_data() {
                               << "1～5";
     QTest::newRow("stray option") << QStringList{"--level", "1",    "--display", "time",
                                                  "--table", "best", "--student", "3"}
-                                  << "--student は stats と report だけのオプションです";
+                                  << "--student は stats、report、remove だけのオプションです";
 }
 
 void TestTablesCommand::refusesWrongChoices() {

@@ -1,7 +1,7 @@
 // What a student sees while the program waits, grabbed from outside the program on a
 // real X server (Xvfb, xcb platform, no window manager): the name screen and the level
-// menu show their wait panel while the results file is held up, and the drill screen
-// shows the correct answer in red while the wrong-answer sound plays. The offscreen
+// menu show their wait panel while the results file is held up (as by another station),
+// and the drill screen shows the correct answer in red while the wrong-answer sound plays. The offscreen
 // platform cannot show this: it has no window system to hand the pictures to. The
 // program runs with main()'s wiring; the grab notices from outside when it is held up.
 #include "app/appnavigator.h"
@@ -20,10 +20,9 @@
 #include <QThread>
 
 #include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
-#include <sys/stat.h>
-#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -100,60 +99,45 @@ QImage readXwd(const QByteArray& d) {
     return image;
 }
 
-// The text at `address` in this process, up to its terminating zero (at most 4 KiB).
-QByteArray textAt(quintptr address) {
-    const int fd = ::open("/proc/self/mem", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray buffer(4096, '\0');
-    const ssize_t got = ::pread(fd, buffer.data(), size_t(buffer.size()), off_t(address));
-    ::close(fd);
-    if (got <= 0)
-        return {};
-    buffer.truncate(int(got));
-    const qsizetype end = buffer.indexOf('\0');
-    return end < 0 ? QByteArray() : buffer.left(end);
-}
+// Holds the results file up as another station's lock does on a share: a write lease on
+// it makes every open of it answer "try again" (EAGAIN), so the program waits and tries
+// again, keeping its screens alive. The lease shows when somebody tried to open the file.
+class HeldResults {
+public:
+    explicit HeldResults(const QString& path) {
+        ::signal(SIGIO, SIG_IGN); // the lease's notice to this process; polled below instead
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        if (fd_ >= 0 && ::fcntl(fd_, F_SETLEASE, F_WRLCK) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~HeldResults() { release(); }
+    bool holding() const { return fd_ >= 0; }
+    // True once somebody has tried to open the file: the lease is being broken.
+    bool triedByProgram() const { return fd_ >= 0 && ::fcntl(fd_, F_GETLEASE) != F_WRLCK; }
+    void release() {
+        if (fd_ < 0)
+            return;
+        (void)::fcntl(fd_, F_SETLEASE, F_UNLCK);
+        ::close(fd_);
+        fd_ = -1;
+    }
 
-// True while the program's main thread sleeps in opening `path`, as a reader of a FIFO
-// does until a writer comes: read from the thread's current system call in /proc.
-bool mainThreadWaitsToOpen(const QByteArray& path) {
-    const int fd = ::open(QStringLiteral("/proc/self/task/%1/syscall").arg(::getpid()).toLatin1().constData(),
-                          O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char line[256] = {};
-    const ssize_t got = ::read(fd, line, sizeof line - 1);
-    ::close(fd);
-    if (got <= 0)
-        return false;
-    // "number arg1 arg2 ..." while in a system call; open(path, ...) or openat(dir, path, ...).
-    const QList<QByteArray> fields = QByteArray(line, int(got)).trimmed().split(' ');
-    bool ok = false;
-    const long number = fields.value(0).toLong(&ok);
-    int pathField = 0;
-    if (ok && number == SYS_openat)
-        pathField = 2;
-#ifdef SYS_open
-    if (ok && number == SYS_open)
-        pathField = 1;
-#endif
-    if (pathField == 0)
-        return false;
-    const quintptr address = fields.value(pathField).toULongLong(&ok, 16);
-    return ok && textAt(address) == path;
-}
+private:
+    int fd_ = -1;
+};
 
 // Grabs the screen from another thread once the program waits, then runs release()
 // (which ends the wait). The program is waiting once arm() has been called from it, or,
-// with a FIFO to watch, once its main thread sleeps in opening that FIFO.
+// with held results, once it has tried to open them.
 class OutsideGrab {
 public:
-    explicit OutsideGrab(std::function<void()> release, QString fifo = {})
-        : release_(std::move(release)), fifo_(QFile::encodeName(fifo)) {
+    explicit OutsideGrab(std::function<void()> release, HeldResults* held = nullptr)
+        : release_(std::move(release)), held_(held) {
         thread_ = std::thread([this] {
             for (int i = 0; i < 1500 && !armed_; ++i) {
-                if (!fifo_.isEmpty() && mainThreadWaitsToOpen(fifo_))
+                if (held_ && held_->triedByProgram())
                     armed_ = true;
                 else
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -182,7 +166,7 @@ public:
 
 private:
     std::function<void()> release_;
-    QByteArray fifo_;
+    HeldResults* held_;
     std::atomic<bool> armed_{false};
     QByteArray dump_;
     std::thread thread_;
@@ -217,15 +201,6 @@ QString waitPanelProblem(const QImage& window, QColor season) {
     return text > 300 ? QString() : QStringLiteral("no text across the middle");
 }
 
-// Holds the results file up: a FIFO in its place blocks the reader in open() until the
-// grab has been taken and a writer comes and goes.
-void releaseFifo(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd >= 0)
-        ::close(fd);
-}
-
 // Keeps a grab as waitpaint_<name>.png in KZ_SCREENSHOT_DIR, when that is set.
 void saveGrab(const QImage& image, const QString& name) {
     const QString folder = qEnvironmentVariable("KZ_SCREENSHOT_DIR");
@@ -254,15 +229,15 @@ void TestWaitPaint::grabsDuringWaits() {
     test::RefusingLauncher launcher;
     const QColor season = kit::colour(state->levelMenu.seasonColour);
     const QString results = state->settings.installation.resultsPath();
-    QVERIFY(QFile::remove(results));
-    QCOMPARE(::mkfifo(QFile::encodeName(results).constData(), 0644), 0);
 
     ProgramWiring wiring(*state, {clock, random, messages, held, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.
     {
-        OutsideGrab g([&] { releaseFifo(results); }, results);
+        HeldResults holder(results);
+        QVERIFY(holder.holding());
+        OutsideGrab g([&] { holder.release(); }, &holder);
         navigator.showNameScreen();
         QWidget* names = navigator.nameScreen();
         QVERIFY(names);
@@ -278,7 +253,9 @@ void TestWaitPaint::grabsDuringWaits() {
     list->setCurrentRow(5);
     emit list->itemClicked(list->item(5));
     {
-        OutsideGrab g([&] { releaseFifo(results); }, results);
+        HeldResults holder(results);
+        QVERIFY(holder.holding());
+        OutsideGrab g([&] { holder.release(); }, &holder);
         QTest::keyClick(list, Qt::Key_1);
         QTRY_VERIFY_WITH_TIMEOUT(navigator.levelMenu() && navigator.levelMenu()->isActivated(), 30000);
         const QImage shot = g.finish().copy(navigator.levelMenu()->geometry());

@@ -1,7 +1,8 @@
 // A small program with three windows whose answer sounds go through the real player,
 // the real cues and the real fatal handler (only the message box is preset).
-//   soundfatal_helper fatal <sound folder>  right answers whose sound cannot play
-//   soundfatal_helper reset <sound folder>  three failures, a success, three failures
+//   soundfatal_helper fatal <sound folder>  five right answers (the program ends when
+//                                           their sound fails)
+//   soundfatal_helper reset <sound folder>  three right answers, a wrong one, three right
 // Prints what happened on stdout ("box:", "closed:", "failures:", "exit:") and returns
 // the event loop's exit status.
 #include "core/gui/fatalsound.h"
@@ -81,6 +82,8 @@ int main(int argc, char* argv[]) {
         if (mode == QStringLiteral("fatal")) {
             for (int i = 0; i < 5; ++i) // the fifth must not play or show anything
                 cues.playRightSound();
+            // Only reached while the program goes on (the sounds did not stop it).
+            QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
         } else {
             for (int i = 0; i < 3; ++i)
                 cues.playRightSound();

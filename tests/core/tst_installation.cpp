@@ -1,6 +1,16 @@
 #include "core/installation.h"
 #include "core/runstate.h"
+#include "data/answerlog.h"
+#include "data/resultmaintenance.h"
+#include "data/resultstore.h"
+#include "data/roster.h"
+#include "data/statistics.h"
 #include "data/textio.h"
+#include "platform/sdlsoundplayer.h"
+#include "support/smalldisk.h"
+
+#include <memory>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -50,6 +60,9 @@ private slots:
     void twoProgramFoldersShareOneDataRoot();
     void resolveLoadsCriteriaAndReportsMissingFiles();
     void resolveReportsTruncatedCriteria();
+    void startFinishesAnInterruptedRemoval();
+    void namedPipeInPlaceOfADataFile_data();
+    void namedPipeInPlaceOfADataFile();
 };
 
 void TestInstallation::siteText_data() {
@@ -299,6 +312,94 @@ void TestInstallation::resolveReportsTruncatedCriteria() {
     QCOMPARE(r->size(), 2);
     QVERIFY((*r)[0].contains(QStringLiteral("13")));
     QVERIFY((*r)[1].contains(s.data() + "drill2/タイム回数データ.txt"));
+}
+
+// A removal that could neither finish nor be undone while it ran (the disk failed on
+// the way) is undone when the next station starts, under the append lock.
+void TestInstallation::startFinishesAnInterruptedRemoval() {
+    School s;
+    QVERIFY(s.build(s.data()));
+    RunState state;
+    QVERIFY(resolveInstallation(s.exe(), state).ok());
+    const Installation& inst = state.settings.installation;
+    QByteArray records;
+    for (int k = 1; k <= 3; ++k)
+        records += encodeResultRecord(
+            makeResultRecord(QDateTime(QDate(2004, 3, 15), QTime(9, 0)), qint16(k), 1, 60, u"00123"));
+    QVERIFY(QDir().mkpath(inst.programDataFolder));
+    QFile file(inst.resultsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(records);
+    file.close();
+    MaintenanceOptions failing;
+    failing.checkpoint = [](RemovalStep step) -> Status {
+        if (step == RemovalStep::Rewritten)
+            return makeError(ErrorKind::WriteFailed, QStringLiteral("I/O エラー"));
+        return {};
+    };
+    QVERIFY(!removeResult(inst.resultsPath(), inst.resultsTempPath(), 2, std::nullopt, failing).ok());
+    QVERIFY(QFile::exists(inst.resultsTempPath()));
+
+    RunState next;
+    const Outcome<QStringList> started = resolveInstallation(s.exe(), next);
+    QVERIFY(started.ok());
+    QVERIFY2(started->join(u'\n').contains(QStringLiteral("消去の前に戻しました")),
+             qPrintable(started->join(u'\n')));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), records);
+    QVERIFY(!QFile::exists(inst.resultsTempPath()));
+}
+
+// A named pipe where a data file belongs: the start-up and every reader of the program
+// answer at once with a message naming the file (a pipe without a writer would hold them
+// in open() for ever, where not even a signal to quit ends the program).
+void TestInstallation::namedPipeInPlaceOfADataFile_data() {
+    QTest::addColumn<QString>("file"); // below the common folder
+    QTest::newRow("path file") << "パスデータ.txt";
+    QTest::newRow("common settings") << "data/共通データ.txt";
+    QTest::newRow("criteria") << "data/drill2/タイム回数データ.txt";
+    QTest::newRow("sound list") << "data/音フォルダ/新音ファイル.txt";
+    QTest::newRow("sound") << "data/音フォルダ/pinpon.wav";
+    QTest::newRow("roster") << "data/新名簿.txt";
+    QTest::newRow("results") << "data/drill2/成績累積データ.dat";
+    QTest::newRow("answer log") << "data/drill2/問題別記録.csv";
+}
+
+void TestInstallation::namedPipeInPlaceOfADataFile() {
+    QFETCH(QString, file);
+    School s;
+    QVERIFY(s.build(s.data()));
+    QString criteria = QStringLiteral("h,,,,,,,,,,,");
+    for (int level = 1; level <= 25; ++level)
+        criteria += QStringLiteral("\n600,60,10,3,1.5,20,100,7,1,,,");
+    QVERIFY(s.writeText(s.data() + "drill2/タイム回数データ.txt", criteria));
+    QVERIFY(s.writeText(s.data() + "音フォルダ/新音ファイル.txt", QStringLiteral("正解音2,pinpon,*")));
+    QVERIFY(s.writeText(s.data() + "新名簿.txt", QStringLiteral("17,1996,0,0,テスト,0,,")));
+    const QString pipe = s.common() + file;
+    QVERIFY(test::makeFifo(pipe));
+    ::alarm(60); // a reader that waits on the pipe ends the test here
+
+    RunState state;
+    const Outcome<QStringList> started = resolveInstallation(s.exe(), state, &SdlSoundPlayer::probeFile);
+    const QString told = started ? started->join(u'\n') : started.error().text() + started.error().detail;
+    const Installation& inst = state.settings.installation;
+    QStringList errors{told};
+    if (started) {
+        RosterTables roster;
+        errors << loadRoster(inst.rosterPath(), QDate(2004, 3, 15), 4, 0, &roster).error().text();
+        auto stats = std::make_unique<StatisticsTables>();
+        errors << refreshStatistics(inst.resultsPath(), state.tables.criteria,
+                                    QDateTime(QDate(2004, 3, 15), QTime(9, 0)), stats.get())
+                      .error()
+                      .text();
+        errors << appendResult(inst.resultsPath(), ResultRecord{}).error().text();
+        const QString log = inst.programDataFolder + answerLogFileName();
+        errors << readAnswerLog(log).error().text() << appendAnswerLines(log, "x\n").error().text();
+    }
+    ::alarm(0);
+    const QString all = errors.join(u'\n');
+    QVERIFY2(all.contains(QFileInfo(pipe).fileName()) && all.contains(QStringLiteral("名前付きパイプ")),
+             qPrintable(all));
 }
 
 QTEST_GUILESS_MAIN(TestInstallation)

@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +26,17 @@ void configure(SoundTable& table, int kind, const QStringList& names, int count)
         table.kinds[kind].files[s + 1] = names[s];
     table.kinds[kind].count = count;
 }
+
+// Plays by path: the files named in broken fail with their error, the others play.
+class PathPlayer final : public SoundPlayer {
+public:
+    QMap<QString, Status> broken;
+    QList<QString> played;
+    Status playFile(const QString& path) override {
+        played.append(path);
+        return broken.value(path);
+    }
+};
 
 using Cue = void (Cues::*)();
 
@@ -64,9 +76,11 @@ private slots:
     void kindWithZeroCountFails();
     void readsTheRunStateAtEveryPlay();
     void bothFilesArePlayedAtRandom();
+    void brokenFileFallsBackToItsPair_data();
+    void brokenFileFallsBackToItsPair();
     void fourthFailureEndsTheProgram_data();
     void fourthFailureEndsTheProgram();
-    void successInBetweenKeepsTheProgramRunning();
+    void missingFilesNeverEndTheProgram();
 
 private:
     std::unique_ptr<RunState> state_;
@@ -312,22 +326,65 @@ QStringList linesStarting(const QStringList& lines, const QString& prefix) {
 
 } // namespace
 
+// A right-answer sound whose file is missing or cannot be decoded: the other file of the
+// kind plays instead, or nothing; the student's attempt goes on, however many answers
+// pick it. The device's own failures still count.
+void TestSoundCues::brokenFileFallsBackToItsPair_data() {
+    QTest::addColumn<QStringList>(
+        "broken"); // files that fail: "name:kind" (N missing, M undecodable, D device)
+    QTest::addColumn<QStringList>("expected"); // the files played by four answers (0.2, 0.7, 0.2, 0.7)
+    QTest::addColumn<int>("failures");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("one of the pair missing")
+        << QStringList{"pinpon:N"} << QStringList{"pinpon", "seikai2", "seikai2", "seikai2", "seikai2"} << 0
+        << false;
+    QTest::newRow("one of the pair undecodable")
+        << QStringList{"seikai2:M"} << QStringList{"pinpon", "seikai2", "pinpon", "pinpon", "pinpon"} << 0
+        << false;
+    QTest::newRow("both missing") << QStringList{"pinpon:N", "seikai2:N"} << QStringList{"pinpon", "seikai2"}
+                                  << 0 << false;
+    QTest::newRow("the device fails") << QStringList{"pinpon:D", "seikai2:D"}
+                                      << QStringList{"pinpon", "seikai2", "pinpon", "seikai2"} << 3 << true;
+}
+
+void TestSoundCues::brokenFileFallsBackToItsPair() {
+    QFETCH(QStringList, broken);
+    QFETCH(QStringList, expected);
+    QFETCH(int, failures);
+    QFETCH(bool, ends);
+    PathPlayer player;
+    for (const QString& b : broken) {
+        const QString name = b.section(u':', 0, 0);
+        const QChar kind = b.section(u':', 1)[0];
+        player.broken[kFolder + name + ".wav"] = makeError(kind == u'N'   ? ErrorKind::NotFound
+                                                           : kind == u'M' ? ErrorKind::Malformed
+                                                                          : ErrorKind::Device,
+                                                           name);
+    }
+    SoundCues cues(*state_, player, random_, [this](const QString& message) { fatal_.append(message); });
+    random_.values = {0.2, 0.7, 0.2, 0.7};
+    for (int i = 0; i < 4; ++i)
+        cues.playRightSound();
+    QList<QString> files;
+    for (const QString& name : expected)
+        files << kFolder + name + ".wav";
+    QCOMPARE(player.played, files);
+    QCOMPARE(int(state_->settings.soundFailures), failures);
+    QCOMPARE(fatal_.size(), ends ? 1 : 0);
+}
+
 void TestSoundCues::fourthFailureEndsTheProgram_data() {
-    QTest::addColumn<bool>("filesPresent");
     QTest::addColumn<QByteArray>("driver");
     QTest::addColumn<QString>("reasonPart");
-    QTest::newRow("file missing") << false << QByteArray("dummy") << "right.wav";
-    QTest::newRow("no sound device") << true << QByteArray("no-such-driver") << "音声装置";
+    QTest::newRow("no sound device") << QByteArray("no-such-driver") << "音声装置";
 }
 
 void TestSoundCues::fourthFailureEndsTheProgram() {
-    QFETCH(bool, filesPresent);
     QFETCH(QByteArray, driver);
     QFETCH(QString, reasonPart);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    if (filesPresent)
-        QVERIFY(kz::test::writeToneWav(dir.filePath("right.wav")));
+    QVERIFY(kz::test::writeToneWav(dir.filePath("right.wav")));
     const HelperRun run = runHelper(QStringLiteral("fatal"), dir.path() + u'/', driver);
     QCOMPARE(run.status, QProcess::NormalExit);
     QCOMPARE(run.exitCode, kSoundFailureExitCode);
@@ -340,18 +397,20 @@ void TestSoundCues::fourthFailureEndsTheProgram() {
     QCOMPARE(linesStarting(run.lines, "closed:"), (QStringList{"third", "second", "first"}));
 }
 
-void TestSoundCues::successInBetweenKeepsTheProgramRunning() {
+// With the real player: right answers whose sound file is missing never stop the
+// program, however many there are; the wrong-answer sound that exists plays.
+void TestSoundCues::missingFilesNeverEndTheProgram() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(kz::test::writeToneWav(dir.filePath("wrong.wav"), {22050, 16, 0.05, 440.0}));
-    const HelperRun run = runHelper(QStringLiteral("reset"), dir.path() + u'/', "dummy");
-    QCOMPARE(run.status, QProcess::NormalExit);
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(linesStarting(run.lines, "play:"),
-             (QStringList{"failed", "failed", "failed", "ok", "failed", "failed", "failed"}));
-    QVERIFY(linesStarting(run.lines, "box:").isEmpty());
-    QVERIFY(linesStarting(run.lines, "closed:").isEmpty());
-    QCOMPARE(linesStarting(run.lines, "failures:"), QStringList{"3"});
+    for (const QString& mode : {QStringLiteral("fatal"), QStringLiteral("reset")}) {
+        const HelperRun run = runHelper(mode, dir.path() + u'/', "dummy");
+        QCOMPARE(run.status, QProcess::NormalExit);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(linesStarting(run.lines, "box:").isEmpty());
+        QVERIFY(linesStarting(run.lines, "closed:").isEmpty());
+        QCOMPARE(linesStarting(run.lines, "failures:"), QStringList{"0"});
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSoundCues)

@@ -16,7 +16,7 @@ const std::vector<Command>& commandTable() {
         commandRow<InitCommand>(),   commandRow<CheckCommand>(),        commandRow<ExportCommand>(),
         commandRow<StatsCommand>(),  commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(),
         commandRow<SoundCommand>(),  commandRow<DistributionCommand>(), commandRow<TablesCommand>(),
-        commandRow<ReportCommand>(), commandRow<FactsCommand>(),
+        commandRow<ReportCommand>(), commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),
     };
     return table;
 }
@@ -119,24 +119,25 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
 }
 
 QString cliHelpText() {
-    QString text =
-        QStringLiteral("使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-                       "\n"
-                       "カズリンその２ のインストールのデータを調べ、書き出します。データは書き換えません\n"
-                       "（init は新しい塾のないファイルだけを作ります。check は書き込みの権限を確かめる\n"
-                       "一時ファイルを作って消します。lock-test は成績ファイルがないときに空のファイルを\n"
-                       "作ります。report --pdf と facts --pdf は指定された PDF ファイルを書きます）。\n"
-                       "\n"
-                       "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
-                       "                        パスデータ.txt があるフォルダです（省略すると\n"
-                       "                        kazurin2-admin 自身のフォルダ）\n"
-                       "  --wait SECONDS        stats と school-best が、使用中または読めない成績ファイルを\n"
-                       "                        読み直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
-                       "                        終了状態 1 で終わります\n"
-                       "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
-                       "  --version             版（kazurin2-admin 1.0.1 の形）\n"
-                       "\n"
-                       "コマンド:\n");
+    QString text = QStringLiteral(
+        "使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+        "\n"
+        "カズリンその２ のインストールのデータを調べ、書き出します。remove と\n"
+        "check --repair のほかはデータを書き換えません（init は新しい塾のないファイルだけを\n"
+        "作ります。check は書き込みの権限を確かめる一時ファイルを作って消します。\n"
+        "lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf と\n"
+        "facts --pdf は指定された PDF ファイルを書きます。書けなかったときは何も残しません）。\n"
+        "\n"
+        "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
+        "                        パスデータ.txt があるフォルダです（省略すると\n"
+        "                        kazurin2-admin 自身のフォルダ）\n"
+        "  --wait SECONDS        どのコマンドも、使用中または読めないデータファイルを読み\n"
+        "                        直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
+        "                        終了状態 1 で終わります\n"
+        "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
+        "  --version             版（kazurin2-admin 1.0.1 の形）\n"
+        "\n"
+        "コマンド:\n");
     for (const Command& command : commandTable())
         text += command.help;
     return text + QStringLiteral("\n"

@@ -1,15 +1,19 @@
 #include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "core/recordingrights.h"
+#include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/answerlogaudit.h"
+#include "data/maintenancejournal.h"
 #include "data/oledate.h"
 #include "data/passcriteria.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
 #include "data/roster.h"
 #include "data/textio.h"
+#include "platform/datafile.h"
 #include "platform/sdlsoundplayer.h"
 #include "students/programmenu.h"
 
@@ -28,7 +32,8 @@ constexpr int kCriteriaFields = PassCriteria::kFieldCount;
 class Report {
 public:
     static constexpr int kLineChars = 700; // long enough for a fix with its command
-    explicit Report(QTextStream& out) : out_(out) {}
+    Report(QTextStream& out, int waitSeconds) : out_(out), waitSeconds_(waitSeconds) {}
+    int waitSeconds() const { return waitSeconds_; } // --wait, for a results file in use
     void file(const QString& path, const QString& what) { line(path, QString(), what); }
     void atLine(const QString& path, int number, const QString& what) {
         line(path, QString::number(number), what);
@@ -53,6 +58,7 @@ private:
         ++count_;
     }
     QTextStream& out_;
+    int waitSeconds_ = 10;
     int count_ = 0;
 };
 
@@ -199,8 +205,12 @@ void checkCriteria(const Installation& inst, Report& report) {
 
 void checkSounds(const Installation& inst, Report& report) {
     const QString path = inst.soundListPath();
+    const QString meaning = QStringLiteral("。") + unplayableSoundMeaning();
+    const Outcome<FreeValueText> listText = FreeValueText::load(path);
     if (!QFileInfo::exists(path)) {
         report.file(path, QStringLiteral("音の設定ファイルがありません。プログラムは音を出しません"));
+    } else if (!listText) {
+        report.file(path, listText.error().text() + QStringLiteral("。プログラムは音を出しません"));
     } else {
         SoundTable table;
         loadSoundTable(path, &table);
@@ -220,14 +230,15 @@ void checkSounds(const Installation& inst, Report& report) {
                 if (!QFileInfo::exists(wav))
                     report.file(
                         path,
-                        QStringLiteral("%1 の %2 がありません").arg(k.name, QDir::toNativeSeparators(wav)));
+                        QStringLiteral("%1 の %2 がありません").arg(k.name, QDir::toNativeSeparators(wav)) +
+                            meaning);
             }
         }
     }
     for (const QString& fixed :
          {QStringLiteral("最高1.wav"), QStringLiteral("合格.wav"), QStringLiteral("警告1.wav")}) {
         if (!QFileInfo::exists(inst.soundFolder + fixed))
-            report.file(inst.soundFolder + fixed, QStringLiteral("音のファイルがありません"));
+            report.file(inst.soundFolder + fixed, QStringLiteral("音のファイルがありません") + meaning);
     }
     // Every file that exists is opened with the program's own decoder.
     SoundTable table;
@@ -238,38 +249,28 @@ void checkSounds(const Installation& inst, Report& report) {
         const Status played = SdlSoundPlayer::probeFile(wav);
         if (!played.ok() && played.error().kind != ErrorKind::NotFound)
             report.file(wav, QStringLiteral("再生できません（%1）")
-                                 .arg(played.error().detail.isEmpty() ? played.error().message
-                                                                      : played.error().detail));
+                                     .arg(played.error().detail.isEmpty() ? played.error().message
+                                                                          : played.error().detail) +
+                                 meaning);
     }
 }
 
-// The copy "成績累積データtemp.dat" exists only while a record is being removed.
-void checkLeftoverCopy(const Installation& inst, Report& report) {
-    const QString copyPath = inst.resultsTempPath();
-    const auto found = findLeftoverCopy(inst.resultsPath(), copyPath);
-    if (!found) {
-        report.file(copyPath, found.error().text());
-        return;
-    }
-    if (!found.value())
-        return;
-    const LeftoverCopy& copy = **found;
-    const QString tail = copy.copyTailBytes > 0
-                             ? QStringLiteral("と %1 バイトの切れた記録").arg(copy.copyTailBytes)
-                             : QString();
-    const QString results = copy.resultsMissing
-                                ? QStringLiteral("成績ファイルはありません")
-                                : QStringLiteral("成績ファイルの記録は %1 件").arg(copy.resultsRecords);
-    report.file(copyPath, QStringLiteral(
-                              "記録の消去が途中で終わったときのコピーが残っています。コピーの記録は %1 件%2、"
-                              "%3です。コピーには消去の前のすべての記録があります")
-                              .arg(copy.copyRecords)
-                              .arg(tail, results));
+// What an interrupted change or removal of records left beside the results file, and
+// temporaries of whole-file saves that were killed.
+void checkLeftovers(const Installation& inst, Report& report) {
+    for (const MaintenanceFinding& found :
+         inspectMaintenanceLeftovers(inst.resultsPath(), inst.resultsTempPath()))
+        report.file(found.path, found.text);
+    for (const QString& stale : staleSaveTemporaries(inst.programDataFolder))
+        report.file(stale,
+                    QStringLiteral("保存の途中で止まったときの一時ファイルです。元のファイルはそのままです。"
+                                   "次の保存か kazurin2-admin check --repair で削除されます"));
 }
 
 void checkResults(const Installation& inst, Report& report) {
     const QString path = inst.resultsPath();
-    const Outcome<ResultsFileContents> read = readAllResults(path);
+    const Outcome<ResultsFileContents> read =
+        readWaiting(report.waitSeconds(), [&] { return readAllResults(path); });
     if (!read) {
         report.file(path, read.error().text());
         return;
@@ -301,13 +302,14 @@ void checkResults(const Installation& inst, Report& report) {
             QStringLiteral("記録 %2 の後ろに %1 バイトの切れた記録があります。次の成績がその上に書かれます")
                 .arg(contents.tailBytes)
                 .arg(contents.records.size()));
-    checkLeftoverCopy(inst, report);
+    checkLeftovers(inst, report);
 }
 
 // The answer log: unreadable and torn lines, and how it matches the results file.
 void checkAnswerLog(const Installation& inst, Report& report) {
     const QString path = inst.programDataFolder + answerLogFileName();
-    const Outcome<AnswerLogContents> log = readAnswerLog(path);
+    const Outcome<AnswerLogContents> log =
+        readWaiting(report.waitSeconds(), [&] { return readAnswerLog(path); });
     if (!log) {
         report.file(path, log.error().text());
         return;
@@ -321,7 +323,8 @@ void checkAnswerLog(const Installation& inst, Report& report) {
     for (const AnswerLogProblem& p : log->problems)
         report.atLine(path, static_cast<int>(p.line),
                       p.torn ? p.what + QStringLiteral("（この行は読み飛ばされます）") : p.what);
-    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    const Outcome<ResultsFileContents> read =
+        readWaiting(report.waitSeconds(), [&] { return readAllResults(inst.resultsPath()); });
     if (!read)
         return; // reported with the results file
     const ResultsFileContents& results = *read;
@@ -360,6 +363,24 @@ void checkAnswerLog(const Installation& inst, Report& report) {
                               .arg(audit.answersWithoutAttempt.size() - kListed));
 }
 
+// check --repair: finishes what an interrupted change or removal of records left and
+// removes the temporaries of killed saves, telling each on out; the check that follows
+// reports whatever is still there.
+void repairLeftovers(const Installation& inst, QTextStream& out, int waitSeconds) {
+    MaintenanceOptions options;
+    options.wait = pauseMs;
+    options.retryMs = kWaitStepMs;
+    options.lockTries = qMax(1, waitLimitMs(waitSeconds) / kWaitStepMs);
+    const QString journal = maintenanceJournalPath(inst.resultsTempPath());
+    const Outcome<std::optional<QString>> recovered =
+        recoverResultsFile(inst.resultsPath(), inst.resultsTempPath(), options);
+    if (recovered && recovered.value())
+        out << shortenForMessage(QDir::toNativeSeparators(journal), 200) << ": " << **recovered << "\n";
+    for (const QString& removed : removeStaleSaveTemporaries(inst.programDataFolder))
+        out << shortenForMessage(QDir::toNativeSeparators(removed), 200)
+            << QStringLiteral(": 保存の途中で止まったときの一時ファイルを削除しました") << "\n";
+}
+
 } // namespace
 
 QString CheckCommand::summary() {
@@ -368,28 +389,38 @@ QString CheckCommand::summary() {
 
 QString CheckCommand::help() {
     return QStringLiteral(
-        "  check        インストールのデータファイル（パスデータ、共通データ、名簿 新名簿.txt、\n"
+        "  check [--repair]\n"
+        "               インストールのデータファイル（パスデータ、共通データ、名簿 新名簿.txt、\n"
         "               合格基準、音の設定、成績ファイル、解答の記録 問題別記録.csv）をすべて\n"
         "               読み、問題を一つずつ FILE:LINE: 内容 の形で示します（成績ファイルは\n"
         "               FILE:record N: …）。解答の記録がない成績と、成績のない解答の記録も\n"
-        "               示します。記録の消去が途中で終わって残ったコピー\n"
-        "               成績累積データtemp.dat は、コピーと成績ファイルの記録の数とともに\n"
+        "               示します。記録の消去や変更が途中で止まって残った控え\n"
+        "               成績累積データtemp.jnl とコピー 成績累積データtemp.dat（コピーが控えの\n"
+        "               検査値と合うかどうか）、保存の途中で止まったときの一時ファイルも\n"
         "               示します。実行する利用者として、プログラムが書き込むことを確かめます:\n"
         "               成績ファイルを書き込みのために開いてロックを取って放し（何も書きま\n"
         "               せん）、成績のフォルダに一時ファイルを作って消し、合格基準と解答の\n"
         "               記録に書き込めるかを見ます。書き込めなければ、ファイル、利用者と\n"
         "               直し方（所有者、権限、共有のマウントのオプション）を示します。\n"
         "               問題があれば終了状態 1、なければ 0 です（「注意:」の行は問題に\n"
-        "               数えません）。\n");
+        "               数えません）。\n"
+        "               --repair: 先に、途中で止まった記録の消去や変更を終え（プログラムの\n"
+        "               起動と同じです）、保存の途中で止まったときの一時ファイルを削除して、\n"
+        "               したことを一行ずつ示します。そのあと同じに調べます。\n");
 }
 
 Outcome<CheckCommand::Options> CheckCommand::parse(const QStringList& options) {
-    if (!options.isEmpty())
-        return refuseArgument(options.first());
-    return Options{};
+    Options parsed;
+    for (const QString& option : options) {
+        if (option == u"--repair")
+            parsed.repair = true;
+        else
+            return refuseArgument(option);
+    }
+    return parsed;
 }
 
-int CheckCommand::run(const Options&, const CommandRun& run) {
+int CheckCommand::run(const Options& options, const CommandRun& run) {
     QTextStream& out = run.out;
     // An installation that cannot be resolved is one of the problems check tells.
     Installation inst;
@@ -397,7 +428,9 @@ int CheckCommand::run(const Options&, const CommandRun& run) {
         out << installationProblem(resolved.error()) << "\n";
         return ExitProblems;
     }
-    Report report(out);
+    if (options.repair)
+        repairLeftovers(inst, out, run.waitSeconds);
+    Report report(out, run.waitSeconds);
     checkPathFile(QDir::cleanPath(run.programFolder + QStringLiteral("/../パスデータ.txt")), report);
     checkSettings(inst, report);
     checkRoster(inst, report);

@@ -36,7 +36,7 @@ enum ExitCode { ExitOk = 0, ExitProblems = 1, ExitUsage = 2 };
 // What every command runs with: the general options of the command line and the output.
 struct CommandRun {
     QString programFolder; // absolute
-    int waitSeconds = 10;  // --wait: how long a refused read of the results file is retried
+    int waitSeconds = 10;  // --wait: how long a data file in use is waited for
     QTextStream& out;
     QTextStream& err;
     QString companionFolder; // the folder of kazurin2-admin itself (the package's files beside it)

@@ -11,9 +11,13 @@
 // The commands of kazurin2-admin, each with its options (the shape is in command.h).
 namespace kz::admin {
 
-// Every data file of the installation, each problem with its line or record (checkcommand.cpp).
+// Every data file of the installation, each problem with its line or record
+// (checkcommand.cpp). With --repair, what an interrupted change or removal of records
+// left is finished first and temporaries of killed saves are removed, each told.
 struct CheckCommand {
-    struct Options {};
+    struct Options {
+        bool repair = false; // --repair
+    };
     static QString name() { return QStringLiteral("check"); }
     static QString summary();
     static QString help();
@@ -162,6 +166,22 @@ struct FactsCommand {
     static QString help();
     static Outcome<Options> parse(const QStringList& options);
     static bool needsGui(const Options& options) { return !options.pdf.isEmpty(); }
+    static int run(const Options& options, const CommandRun& run);
+};
+
+// One record removed exactly as the record browser removes it, through its code
+// (removecommand.cpp); refused when --student is given and the record is not that
+// student's.
+struct RemoveCommand {
+    struct Options {
+        int record = 0;             // --record, required
+        std::optional<int> student; // --student
+    };
+    static QString name() { return QStringLiteral("remove"); }
+    static QString summary();
+    static QString help();
+    static QStringList sharedOptions() { return {QStringLiteral("--student"), QStringLiteral("--record")}; }
+    static Outcome<Options> parse(const QStringList& options);
     static int run(const Options& options, const CommandRun& run);
 };
 

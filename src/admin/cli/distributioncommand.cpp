@@ -1,4 +1,5 @@
 #include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "admin/cli/cliarguments.h"
 #include "admin/distribution.h"
@@ -40,7 +41,8 @@ int DistributionCommand::run(const Options& options, const CommandRun& run) {
     const std::optional<Installation> installation = installationOrTell(run);
     if (!installation)
         return ExitProblems;
-    const Outcome<ResultsDistribution> distribution = readResultsDistribution(installation->resultsPath());
+    const Outcome<ResultsDistribution> distribution =
+        readWaiting(run.waitSeconds, [&] { return readResultsDistribution(installation->resultsPath()); });
     if (!distribution) {
         run.err << "kazurin2-admin: " << distribution.error().text() << "\n";
         return ExitProblems;

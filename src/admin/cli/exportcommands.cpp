@@ -1,6 +1,7 @@
 #include "admin/cli/admincli.h"
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/oledate.h"
@@ -13,22 +14,12 @@
 
 #include <QDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
 namespace {
-
-// The loader waits while the results file is in use or may not be read; the companion
-// gives up after --wait seconds instead of waiting for ever.
-void sleepWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-int giveUpAfterMs(int waitSeconds) {
-    return qMax(1, waitSeconds * 1000);
-}
 
 bool loadCriteria(const Installation& inst, PassCriteriaTable* table, QTextStream& err) {
     const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), table);
@@ -75,10 +66,12 @@ int ExportCommand::run(const Options&, const CommandRun& run) {
     const Installation& inst = *installation;
     QTextStream& out = run.out;
     QTextStream& err = run.err;
+    const int waitSeconds = run.waitSeconds;
     PassCriteriaTable criteria;
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
-    const Outcome<ResultsFileContents> read = readAllResults(inst.resultsPath());
+    const Outcome<ResultsFileContents> read =
+        readWaiting(waitSeconds, [&] { return readAllResults(inst.resultsPath()); });
     if (!read) {
         err << "kazurin2-admin: " << shortenForMessage(read.error().text(), 400) << "\n";
         return ExitProblems;
@@ -159,8 +152,8 @@ int StatsCommand::run(const Options& options, const CommandRun& run) {
     if (!loadCriteria(inst, &criteria, err))
         return ExitProblems;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), sleepWait,
-                                           giveUpAfterMs(waitSeconds));
+    if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), pauseMs,
+                                           waitLimitMs(waitSeconds));
         !e) {
         err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;
@@ -221,7 +214,7 @@ int SchoolBestCommand::run(const Options&, const CommandRun& run) {
     QTextStream& out = run.out;
     QTextStream& err = run.err;
     auto stats = std::make_unique<StatisticsTables>();
-    if (const Status e = loadResults(inst.resultsPath(), stats.get(), sleepWait, giveUpAfterMs(waitSeconds));
+    if (const Status e = loadResults(inst.resultsPath(), stats.get(), pauseMs, waitLimitMs(waitSeconds));
         !e) {
         err << "kazurin2-admin: " << shortenForMessage(e.error().text(), 400) << "\n";
         return ExitProblems;

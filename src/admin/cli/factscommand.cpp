@@ -1,6 +1,8 @@
 // kazurin2-admin facts: which products a student misses or answers slowly, from the
 // answer log, as CSV (and as a heat map in a PDF).
 #include "admin/cli/admincli.h"
+#include "admin/cli/datawait.h"
+
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
 #include "data/factsummary.h"
@@ -159,7 +161,8 @@ int FactsCommand::run(const Options& options, const CommandRun& run) {
         return ExitProblems;
     QTextStream& out = run.out;
     QTextStream& err = run.err;
-    const Outcome<FactsReport> report = buildFactsReport(*installation, options);
+    const Outcome<FactsReport> report =
+        readWaiting(run.waitSeconds, [&] { return buildFactsReport(*installation, options); });
     if (!report) {
         err << "kazurin2-admin: " << report.error().text() << "\n";
         return ExitProblems;

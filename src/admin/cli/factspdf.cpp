@@ -3,10 +3,10 @@
 #include "core/catalogue.h"
 #include "reports/draw/factmap.h"
 #include "reports/draw/pagecanvas.h"
+#include "reports/draw/pdffile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPdfWriter>
 
 namespace kz::admin {
 
@@ -32,41 +32,33 @@ Status writeFactsPdf(const FactsReport& report, const QString& file) {
         return makeError(ErrorKind::WriteFailed,
                          QStringLiteral("%1 に書き込めません").arg(QDir::toNativeSeparators(file)), detail);
     };
-    {
-        QPdfWriter writer(file);
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("問題別の記録"));
-        writer.setCreator(QStringLiteral("kazurin2-admin"));
-        draw::PagedCanvas canvas(&writer);
-        if (!canvas.isActive())
-            return failed(QStringLiteral("PDF を開けません"));
-        for (size_t i = 0; i < report.students.size(); ++i) {
-            const FactsReport::Student& s = report.students[i];
-            if (i > 0 && !canvas.newPage())
-                return failed(QStringLiteral("改ページできません"));
-            draw::FactMapPage page;
-            page.studentLine = QString::number(s.bangou) + u'　' +
-                               (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
-            if (!s.gradeLabel.isEmpty())
-                page.studentLine += u'（' + s.gradeLabel + u'）';
-            page.periodLine = periodLine(report.period);
-            page.matrix = s.matrix;
-            for (const QuestionItem& q : report.products)
-                page.ask(q.tableNumber, q.factor);
-            draw::drawFactMapPage(canvas, page);
-        }
-        if (report.students.empty()) {
-            draw::FactMapPage page;
-            page.studentLine = QStringLiteral("答えのある生徒はいません");
-            page.periodLine = periodLine(report.period);
-            draw::drawFactMapPage(canvas, page);
-        }
-        if (!canvas.finish())
-            return failed(QStringLiteral("PDF を閉じられません"));
+    // Drawn in memory and saved whole: a failure leaves no file behind.
+    draw::PdfFile pdf(300, QStringLiteral("問題別の記録"), QStringLiteral("kazurin2-admin"));
+    draw::PageCanvas& canvas = pdf.canvas();
+    if (!canvas.isActive())
+        return failed(QStringLiteral("PDF を開けません"));
+    for (size_t i = 0; i < report.students.size(); ++i) {
+        const FactsReport::Student& s = report.students[i];
+        if (i > 0 && !canvas.newPage())
+            return failed(QStringLiteral("改ページできません"));
+        draw::FactMapPage page;
+        page.studentLine = QString::number(s.bangou) + u'　' +
+                           (s.name.isEmpty() ? QStringLiteral("（名簿にない番号）") : s.name);
+        if (!s.gradeLabel.isEmpty())
+            page.studentLine += u'（' + s.gradeLabel + u'）';
+        page.periodLine = periodLine(report.period);
+        page.matrix = s.matrix;
+        for (const QuestionItem& q : report.products)
+            page.ask(q.tableNumber, q.factor);
+        draw::drawFactMapPage(canvas, page);
     }
-    if (QFileInfo(file).size() == 0)
-        return failed(QStringLiteral("空のファイル"));
-    return {};
+    if (report.students.empty()) {
+        draw::FactMapPage page;
+        page.studentLine = QStringLiteral("答えのある生徒はいません");
+        page.periodLine = periodLine(report.period);
+        draw::drawFactMapPage(canvas, page);
+    }
+    return pdf.save(file);
 }
 
 } // namespace kz::admin

@@ -4,6 +4,7 @@
 #include "admin/cli/commands.h"
 
 #include "platform/account.h"
+#include "platform/datafile.h"
 #include "platform/filelock.h"
 
 #include <QCoreApplication>
@@ -96,15 +97,12 @@ QByteArray lockHolderText(const LockHolder& holder) {
 }
 
 std::optional<LockHolder> readLockHolder(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxLockHolderBytes)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const Outcome<QByteArray> bytes = readDataFile(path, kMaxLockHolderBytes);
+    if (!bytes)
         return std::nullopt;
     LockHolder holder;
     bool named = false;
-    for (const QByteArray& line : file.read(kMaxLockHolderBytes).split('\n')) {
+    for (const QByteArray& line : bytes->split('\n')) {
         const QString text = QString::fromUtf8(line).trimmed();
         const QString value = text.section(u'=', 1);
         if (text.startsWith(u"computer=")) {
@@ -290,19 +288,11 @@ int LockTestCommand::run(const Options& options, const CommandRun& run) {
     }
 
     // Which computer holds the lock, for a second run to tell; removed before letting go.
-    bool holderWritten = false;
-    {
-        QFile note(holderPath);
-        if (note.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            const QByteArray text = lockHolderText(thisComputer());
-            holderWritten = note.write(text) == text.size() && note.flush();
-            note.close();
-        }
-        if (!holderWritten)
-            err << "kazurin2-admin: " << QDir::toNativeSeparators(holderPath)
-                << " にこのコンピューターの名前を書けませんでした。二台目のコンピューターは、ロックしている"
-                   "のがどのコンピューターかを知らせられません\n";
-    }
+    const bool holderWritten = writeFileSafely(holderPath, lockHolderText(thisComputer())).ok();
+    if (!holderWritten)
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(holderPath)
+            << " にこのコンピューターの名前を書けませんでした。二台目のコンピューターは、ロックしている"
+               "のがどのコンピューターかを知らせられません\n";
     out << "ロックしました（コンピューター " << computerName() << "）。" << holdSeconds
         << " 秒のあいだロックしたままにします。今、ほかのコンピューターで \"kazurin2-admin lock-test\" "
         << "を実行してください。「ほかのコンピューターがロックしています」と出れば正しく働いています。\n";

@@ -2,6 +2,7 @@
 // of one student at one level, or drawn into one PDF file for several students.
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
@@ -10,17 +11,15 @@
 #include "data/statistics.h"
 #include "platform/clock.h"
 #include "reports/draw/pagecanvas.h"
+#include "reports/draw/pdffile.h"
 #include "reports/draw/reportdrawing.h"
 #include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QPdfWriter>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
@@ -48,10 +47,6 @@ bool parseNumbers(const QString& text, int low, int high, bool ranges, QList<int
     return !out->isEmpty();
 }
 
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
-}
-
 // Everything a report is made from, read once for the whole command.
 struct ReportData {
     PassCriteriaTable criteria;
@@ -60,7 +55,8 @@ struct ReportData {
     std::vector<ResultKeys> records;
 };
 
-bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* data, QTextStream& err) {
+bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* data, QTextStream& err,
+                    int waitSeconds) {
     if (const Outcome<CriteriaLoadResult> r = loadPassCriteria(inst.criteriaPath(), &data->criteria); !r) {
         err << "kazurin2-admin: 合格基準のファイルを読めません "
             << QDir::toNativeSeparators(inst.criteriaPath()) << ": " << r.error().text() << "\n";
@@ -72,13 +68,14 @@ bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* 
         err << "kazurin2-admin: " << rosterLoad.error().text() << "\n";
         return false;
     }
-    if (const Status e =
-            refreshStatistics(inst.resultsPath(), data->criteria, now, data->statistics.get(), shortWait);
+    if (const Status e = refreshStatistics(inst.resultsPath(), data->criteria, now, data->statistics.get(),
+                                           pauseMs, waitLimitMs(waitSeconds));
         !e) {
         err << "kazurin2-admin: " << e.error().text() << "\n";
         return false;
     }
-    Outcome<std::vector<ResultKeys>> records = loadReportRecords(inst.resultsPath(), kLevelCount, now);
+    Outcome<std::vector<ResultKeys>> records =
+        readWaiting(waitSeconds, [&] { return loadReportRecords(inst.resultsPath(), kLevelCount, now); });
     if (!records) {
         err << "kazurin2-admin: " << records.error().text() << "\n";
         return false;
@@ -194,7 +191,7 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     QTextStream& out = run.out;
     QTextStream& err = run.err;
     ReportData data;
-    if (!loadReportData(inst, now, &data, err))
+    if (!loadReportData(inst, now, &data, err, run.waitSeconds))
         return ExitProblems;
 
     // The ranks are read as the level menu would show them with the grade filter chosen,
@@ -239,19 +236,14 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     }
 
     const QString path = QFileInfo(options.pdf).absoluteFilePath();
-    {
-        QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に書き込めません（"
-                << probe.errorString() << "）\n";
-            return ExitProblems;
-        }
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(path)
+            << " に書き込めません（フォルダがありません）\n";
+        return ExitProblems;
     }
-    QPdfWriter writer(path);
-    writer.setResolution(600);
-    writer.setTitle(programTitle());
-    writer.setCreator(QStringLiteral("kazurin2-admin"));
-    draw::PagedCanvas canvas(&writer);
+    // Drawn in memory and saved whole: a failure (a full disk) leaves no file behind.
+    draw::PdfFile pdf(600, programTitle(), QStringLiteral("kazurin2-admin"));
+    draw::PageCanvas& canvas = pdf.canvas();
     if (!canvas.isActive()) {
         err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
         return ExitProblems;
@@ -263,8 +255,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
         draw::drawStudentReports(canvas, reportStudentName(data.roster, bangou),
                                  makePersonalReports(sources, bangou, options.levels));
     }
-    if (!canvas.finish() || QFileInfo(path).size() == 0) {
-        err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " を書き終えられませんでした\n";
+    if (const Status saved = pdf.save(path); !saved) {
+        err << "kazurin2-admin: " << saved.error().text() << "\n";
         return ExitProblems;
     }
     out << QDir::toNativeSeparators(path) << ": 生徒 " << students.size() << " 人、レベル " << [&options] {

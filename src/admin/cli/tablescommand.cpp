@@ -1,6 +1,7 @@
 // kazurin2-admin tables: the results lists of the level menu as text.
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
+#include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
 #include "data/grade.h"
@@ -11,20 +12,12 @@
 
 #include <QDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <memory>
 
 namespace kz::admin {
 
-namespace {
-
-// The loader waits while the results file is in use; on the command line short waits do.
-void shortWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(qMin(ms, 250)));
-}
-
-} // namespace
+namespace {} // namespace
 
 QString TablesCommand::summary() {
     return QStringLiteral("レベルメニューの成績一覧を示します");
@@ -141,6 +134,7 @@ int TablesCommand::run(const Options& given, const CommandRun& run) {
     QTextStream& err = run.err;
     Options options = given;
     const QDateTime now = options.now.value_or(systemClock().now());
+    const int waitSeconds = run.waitSeconds;
     options.choice.now = now;
 
     PassCriteriaTable criteria;
@@ -158,7 +152,8 @@ int TablesCommand::run(const Options& given, const CommandRun& run) {
     }
     auto stats = std::make_unique<StatisticsTables>();
     if (options.choice.table == TableKind::Ranking) {
-        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), shortWait);
+        if (const Status e = refreshStatistics(inst.resultsPath(), criteria, now, stats.get(), pauseMs,
+                                               waitLimitMs(waitSeconds));
             !e) {
             err << "kazurin2-admin: " << e.error().text() << "\n";
             return ExitProblems;
@@ -166,7 +161,8 @@ int TablesCommand::run(const Options& given, const CommandRun& run) {
     }
 
     ResultsTableBuilder builder({roster, *stats, criteria, kLevelCount});
-    const Outcome<ResultsTables> tables = builder.buildFromFile(options.choice, inst.resultsPath());
+    const Outcome<ResultsTables> tables =
+        readWaiting(waitSeconds, [&] { return builder.buildFromFile(options.choice, inst.resultsPath()); });
     if (!tables) {
         err << "kazurin2-admin: " << tables.error().text() << "\n";
         return ExitProblems;

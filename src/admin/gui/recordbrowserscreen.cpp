@@ -24,23 +24,12 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& place, int 
     return kit::makeLabel(parent, name, QString(), place, kit::gothicFont(points));
 }
 
-RecordBrowserSetup setupOf(const Installation& inst) {
-    RecordBrowserSetup setup;
-    setup.resultsPath = inst.resultsPath();
-    setup.copyPath = inst.resultsTempPath();
-    setup.rosterPath = inst.rosterPath();
-    setup.schoolYearStartMonth = inst.schoolYearStartMonth;
-    setup.siteCode = inst.siteCode;
-    setup.siteName = inst.siteName;
-    return setup;
-}
-
 } // namespace
 
 RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions options, QWidget* parent)
     : QWidget(parent), context_(context),
       browser_(std::make_unique<RecordBrowser>(
-          setupOf(context.state.settings.installation),
+          recordBrowserSetup(context.state.settings.installation),
           [&clock = context.clock] { return clock.now().date(); }, std::move(options))) {
     setObjectName(QStringLiteral("FrmData"));
     buildControls();
