@@ -4,7 +4,7 @@
 // to the last list filled.
 #include "benchsupport.h"
 #include "core/catalogue.h"
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -50,6 +50,7 @@ struct Bench : kz::test::ScreenContext {
         fileWritten =
             kz::bench::writeSampleResults(state->settings.installation.resultsPath(),
                                           {.records = records, .students = students, .now = clock.now()});
+        run.onRefresh = [this] { return refresh(); };
     }
 
     // The listed students of the roster, in grades 1 to 9.
@@ -61,11 +62,12 @@ struct Bench : kz::test::ScreenContext {
             kz::test::listStudent(roster, b, QStringLiteral("生徒%1").arg(b), 1 + b % 9);
     }
 
-    // The refresh the program runs at every activation.
-    void refresh() {
-        const kz::Status error = kz::refreshStatistics(*state, clock);
+    // The refresh the program runs at every activation: the run's own, over the file.
+    kz::Status refresh() {
+        const kz::Status error = run.ProgramRun::refreshStatistics();
         if (!error.ok())
             qFatal("%s", qPrintable(error.error().text()));
+        return error;
     }
 };
 
@@ -85,9 +87,7 @@ void runActivation(benchmark::State& st, int students, bool lists) {
     if (lists)
         bench.fillRoster();
     for (auto _ : st) {
-        kz::LevelMenuHooks hooks;
-        hooks.refreshStatistics = [&bench] { bench.refresh(); };
-        kz::LevelMenuScreen menu(bench.context, hooks);
+        kz::LevelMenuScreen menu(bench.context, kz::LevelMenuHooks{});
         menu.show();
         menu.activate();
         benchmark::DoNotOptimize(menu.isActivated());
@@ -118,9 +118,7 @@ void runTableSwitch(benchmark::State& st, int students, int display, int table) 
     if (!ready(st, bench))
         return;
     bench.fillRoster();
-    kz::LevelMenuHooks hooks;
-    hooks.refreshStatistics = [&bench] { bench.refresh(); };
-    kz::LevelMenuScreen menu(bench.context, hooks);
+    kz::LevelMenuScreen menu(bench.context, kz::LevelMenuHooks{});
     menu.show();
     menu.activate();
     QCoreApplication::processEvents();
@@ -161,7 +159,7 @@ void BM_RefreshOnly_20000Records(benchmark::State& st) {
     if (!ready(st, bench))
         return;
     for (auto _ : st)
-        bench.refresh();
+        benchmark::DoNotOptimize(bench.refresh().ok());
 }
 
 } // namespace
@@ -181,7 +179,7 @@ void BM_BuilderOnly(benchmark::State& st) {
     if (!ready(st, bench))
         return;
     bench.fillRoster();
-    bench.refresh();
+    (void)bench.refresh();
     kz::ResultsTableBuilder builder(
         {bench.state->tables.roster, bench.state->tables.statistics, bench.state->tables.criteria, 25});
     kz::TableChoice c;
@@ -190,7 +188,7 @@ void BM_BuilderOnly(benchmark::State& st) {
     c.now = bench.clock.now();
     c.currentBangou = 1;
     for (auto _ : st) {
-        const auto tables = builder.buildFromFile(c, bench.state->settings.installation.resultsPath());
+        const auto tables = builder.buildReading(c, bench.run.newestResultsReader());
         benchmark::DoNotOptimize(tables.ok());
     }
 }

@@ -6,14 +6,15 @@
 #include "app/appnavigator.h"
 #include "benchsupport.h"
 #include "core/catalogue.h"
+#include "core/gui/retrynotice.h"
 #include "core/gui/startupsteps.h"
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
-#include "core/startup.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -86,26 +87,16 @@ struct School {
     QString rosterPath() const { return data + QStringLiteral("新名簿.txt"); }
 };
 
-// The statistics refresh and the recording step on the school's results file, as the
-// program's data access runs them but without its retry notice and its paint before each
-// read: the figures are the reading and the screens, not the window system.
-kz::AppNavigator::DataAccess directDataAccess(kz::RunState& state, const kz::Clock& clock) {
-    kz::AppNavigator::DataAccess data;
-    data.refreshStatistics = [&state, &clock]() -> kz::Status {
-        return kz::refreshStatistics(state, clock, kz::waitKeepingScreensAlive);
-    };
-    data.recordAttempt = [&state, &clock]() -> kz::Status {
-        return kz::recordingStatus(
-            kz::Seisekikiroku(state, state.attempt.currentLevel, clock, kz::waitKeepingScreensAlive));
-    };
-    return data;
-}
-
-// The program's navigator with a fixed clock, no sounds or boxes, and the data access above.
+// The program's navigator with a fixed clock, no sounds or boxes, and a run whose waits
+// keep the screens alive without the retry notice: the figures are the reading and the
+// screens, not the window system.
 struct Program {
     School& school;
-    std::unique_ptr<kz::RunState> state = std::make_unique<kz::RunState>();
     kz::test::FakeClock clock{kNow};
+    kz::ProgramRun run{clock, kz::test::fileWaitsCalling([](const QString&, const QString&, int ms) {
+                           kz::waitKeepingScreensAlive(ms);
+                       })};
+    kz::RunState* state = &kz::RunStateSetUp::of(run);
     kz::test::ScriptedRandom random;
     kz::PresetMessageBox messages;
     kz::test::NullCues cues;
@@ -113,11 +104,10 @@ struct Program {
     std::unique_ptr<kz::AppNavigator> navigator;
 
     explicit Program(School& s) : school(s) {
-        kz::prepareRun(*state, clock, random);
-        if (!kz::resolveAndReport(school.programFolder, *state, messages, nullptr))
+        run.prepareRun(random);
+        if (!kz::resolveAndReport(school.programFolder, run, messages, nullptr))
             qFatal("the benchmark school does not resolve");
-        navigator = std::make_unique<kz::AppNavigator>(*state, clock, random, messages, cues, launcher,
-                                                       directDataAccess(*state, clock));
+        navigator = std::make_unique<kz::AppNavigator>(run, clock, random, messages, cues, launcher);
     }
 
     // The current student, as the name screen's confirmation sets it.
@@ -230,8 +220,8 @@ void BM_DrillKeyPressToRepaint(benchmark::State& st) {
     School school(500, kRecords);
     Program program(school);
     program.chooseStudent(7);
-    program.state->attempt.currentLevel = 1;
-    program.navigator->launchDrill();
+    program.run.chooseLevel(1);
+    program.navigator->showDrillScreen();
     kz::DrillScreen* drill = nullptr;
     if (!spinUntil([&] {
             drill = program.navigator->drillScreen();
@@ -261,7 +251,7 @@ void BM_StatisticsRefresh(benchmark::State& st) {
     School school(5000, kRecords);
     Program program(school);
     for (auto _ : st) {
-        const kz::Status e = kz::refreshStatistics(*program.state, program.clock);
+        const kz::Status e = program.run.refreshStatistics();
         benchmark::DoNotOptimize(e.ok());
     }
 }

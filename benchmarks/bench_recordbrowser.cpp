@@ -73,13 +73,7 @@ void BM_BuildList_25000Records(benchmark::State& st) {
         st.SkipWithError("could not write the data files");
         return;
     }
-    kz::RecordBrowserSetup setup{bench.state->settings.installation.resultsPath(),
-                                 bench.state->settings.installation.resultsTempPath(),
-                                 bench.state->settings.installation.rosterPath(),
-                                 4,
-                                 QStringLiteral("12345"),
-                                 QStringLiteral("さくら塾")};
-    kz::RecordBrowser browser(setup, [] { return QDate(2004, 3, 15); });
+    kz::RecordBrowser browser(bench.run);
     for (auto _ : st) {
         const kz::Status built = browser.build();
         benchmark::DoNotOptimize(built.ok());

@@ -1,5 +1,6 @@
 #include "admin/criteriaeditor.h"
 
+#include "core/programrun.h"
 #include "data/passcriteria.h"
 
 #include <memory>
@@ -37,9 +38,9 @@ QStringList CriteriaEditor::columnHelp(int column) {
     return help[column - 1];
 }
 
-Status CriteriaEditor::load(const QString& path) {
+Status CriteriaEditor::load(ProgramRun& run) {
     auto table = std::make_unique<PassCriteriaTable>();
-    const Outcome<CriteriaLoadResult> loaded = loadPassCriteria(path, table.get());
+    const Outcome<CriteriaLoadResult> loaded = run.readCriteria(table.get());
     if (!loaded)
         return makeError(loaded.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound
                                                                     : ErrorKind::Unreadable,
@@ -66,23 +67,16 @@ void CriteriaEditor::setRows(const QList<Row>& rows) {
     GridToText転送();
 }
 
-Status CriteriaEditor::save(const QString& path, PassCriteriaTable* shared) {
+Status CriteriaEditor::save(ProgramRun& run) {
     // A grid that never got its rows would write a file of the header alone: every
     // level's criteria would be gone for every station.
     if (rows_.isEmpty())
         return makeError(ErrorKind::Refused, QStringLiteral("記録するレベルの行がありません。"));
-    if (const Status saved = savePassCriteria(path, rows_); !saved)
-        return makeError(ErrorKind::WriteFailed, QStringLiteral("合格タイムデータを記録できませんでした。"),
-                         saved.error().text());
-    changed_ = false;
-    if (shared) {
-        const Outcome<CriteriaLoadResult> reloaded = loadPassCriteria(path, shared);
-        if (!reloaded)
-            return makeError(ErrorKind::Unreadable,
-                             QStringLiteral("合格タイムデータは記録しましたが、読み直せませんでした。"),
-                             reloaded.error().text());
-    }
-    return {};
+    const Status saved = run.saveCriteria(rows_);
+    // Unreadable: written, only not read back; the file holds the edits.
+    if (saved || saved.error().kind == ErrorKind::Unreadable)
+        changed_ = false;
+    return saved;
 }
 
 CriteriaEditor::KeyResult CriteriaEditor::keyDown(Key key) {

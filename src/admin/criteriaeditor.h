@@ -10,7 +10,7 @@
 
 namespace kz {
 
-struct PassCriteriaTable;
+class ProgramRun;
 
 // The state of the pass-criteria editor: the grid of texts (one row per level, twelve
 // field columns), the yellow marks of typed changes, the current cell, the selection's
@@ -37,18 +37,19 @@ public:
         bool currentMoved = false; // the current cell changed
     };
 
-    // "元に戻す": reads the criteria file into the grid (rows 1..N, no yellow marks).
-    // The changed flag is left as it was; the current cell stays, held within the new rows,
-    // and the input box takes its text. A file that cannot be read leaves the grid as it was.
-    Status load(const QString& path);
+    // "元に戻す": reads the criteria file through the run into the grid (rows 1..N, no
+    // yellow marks). The changed flag is left as it was; the current cell stays, held
+    // within the new rows, and the input box takes its text. A file that cannot be read
+    // leaves the grid as it was.
+    Status load(ProgramRun& run);
     // Fills the grid from rows already read (tests, and load()).
     void setRows(const QList<Row>& rows);
 
-    // "更新記録": writes header and rows 1..N to the file, replacing it only once the
-    // whole file is written, then clears the changed flag. When shared is given, it is
-    // loaded again from the file just written. A failed write leaves the file, the grid,
+    // "更新記録": writes header and rows 1..N to the file through the run, replacing it
+    // only once the whole file is written, then clears the changed flag; the run reads it
+    // back into the table the next attempt uses. A failed write leaves the file, the grid,
     // its marks and the changed flag as they were.
-    Status save(const QString& path, PassCriteriaTable* shared);
+    Status save(ProgramRun& run);
 
     // A key pressed in the input box. Space empties the input box (and with it the cell).
     KeyResult keyDown(Key key);

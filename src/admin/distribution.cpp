@@ -1,6 +1,6 @@
 #include "admin/distribution.h"
 
-#include "platform/filelock.h"
+#include "core/programrun.h"
 
 #include <algorithm>
 
@@ -41,14 +41,17 @@ ResultsDistribution ResultsDistribution::build(const std::vector<ResultRecord>& 
     return d;
 }
 
+Outcome<ResultsDistribution> readResultsDistribution(ProgramRun& run) {
+    const Outcome<ResultsFileContents> contents = run.readAllRecords();
+    if (!contents)
+        return contents.error();
+    return ResultsDistribution::build(contents->records);
+}
+
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath) {
     const Outcome<ResultsFileContents> contents = readAllResults(resultsPath);
-    if (!contents) {
-        // A file in use stays one, so that a reader can wait for it.
-        const Error& e = contents.error();
-        return makeError(mayBeHeldByAnotherStation(e) ? ErrorKind::Locked : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めません。"), e.text());
-    }
+    if (!contents)
+        return contents.error();
     return ResultsDistribution::build(contents->records);
 }
 

@@ -48,8 +48,12 @@ private:
     std::vector<Bands> best_ = std::vector<Bands>(kBandLevels + 1, Bands{});
 };
 
-// Reads every record of the results file in record order and counts them. A missing
-// results file counts as no records.
+class ProgramRun;
+
+// Reads every record of the results file in record order and counts them, through the
+// run (the criteria editor) or straight from the file (the companion). A missing results
+// file counts as no records.
+Outcome<ResultsDistribution> readResultsDistribution(ProgramRun& run);
 Outcome<ResultsDistribution> readResultsDistribution(const QString& resultsPath);
 
 // The scale of a list: a tenth of its largest band count, at least 1.

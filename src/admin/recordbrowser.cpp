@@ -1,11 +1,13 @@
 #include "admin/recordbrowser.h"
 
+#include "core/programrun.h"
 #include "data/oledate.h"
 #include "data/roster.h"
 #include "data/textio.h"
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace kz {
 
@@ -47,10 +49,8 @@ QString BrowserRoster::gradeLabelOf(int bangou) const {
     return inRoster(bangou) ? gradeLabels[static_cast<size_t>(bangou)] : QString();
 }
 
-BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth) {
+BrowserRoster browserRoster(const Outcome<RosterLoadResult>& loaded, const RosterTables& tables) {
     BrowserRoster roster;
-    RosterTables tables;
-    const Outcome<RosterLoadResult> loaded = loadRoster(rosterPath, today, schoolYearStartMonth, 0, &tables);
     if (!loaded)
         roster.problem = loaded.error().text();
     for (int b = 0; b < BrowserRoster::kStudents; ++b) {
@@ -160,11 +160,86 @@ int RecordListModel::rowAtOrAfter(qint32 recordNumber) const {
     return static_cast<int>(it - lines_.begin());
 }
 
-// ---- RecordBrowser ---------------------------------------------------------------------
+// ---- Where the records come from ---------------------------------------------------
 
-RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today,
-                             MaintenanceOptions options)
-    : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
+class RecordFiles {
+public:
+    RecordFiles() = default;
+    Q_DISABLE_COPY_MOVE(RecordFiles)
+    virtual ~RecordFiles() = default;
+
+    virtual QString siteCode() const = 0;
+    virtual QString siteName() const = 0;
+    // An interrupted change or removal finished; what to tell the teacher about it.
+    virtual QStringList finishInterruptedWork() = 0;
+    virtual Outcome<RosterLoadResult> readRoster(RosterTables* tables) = 0;
+    virtual Outcome<ResultsFileContents> readAllRecords() = 0;
+    virtual Outcome<ResultRecord> readRecord(qint32 recordNumber) = 0;
+    virtual Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                                const ResultRecord& replacement) = 0;
+    virtual Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) = 0;
+};
+
+namespace {
+
+// The program: the run's operations.
+class RunRecordFiles final : public RecordFiles {
+public:
+    explicit RunRecordFiles(ProgramRun& run) : run_(run) {}
+    QString siteCode() const override { return run_.state().settings.installation.siteCode; }
+    QString siteName() const override { return run_.state().settings.installation.siteName; }
+    QStringList finishInterruptedWork() override { return run_.finishInterruptedMaintenance(); }
+    Outcome<RosterLoadResult> readRoster(RosterTables* tables) override {
+        return run_.readRosterInto(tables);
+    }
+    Outcome<ResultsFileContents> readAllRecords() override { return run_.readAllRecords(); }
+    Outcome<ResultRecord> readRecord(qint32 recordNumber) override { return run_.readRecord(recordNumber); }
+    Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                        const ResultRecord& replacement) override {
+        return run_.changeRecord(recordNumber, expected, replacement);
+    }
+    Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) override {
+        return run_.removeRecord(recordNumber, expected);
+    }
+
+private:
+    ProgramRun& run_;
+};
+
+// The companion: the installation's files themselves.
+class InstallationRecordFiles final : public RecordFiles {
+public:
+    InstallationRecordFiles(RecordBrowserSetup setup, std::function<QDate()> today,
+                            MaintenanceOptions options)
+        : setup_(std::move(setup)), today_(std::move(today)), options_(std::move(options)) {}
+    QString siteCode() const override { return setup_.siteCode; }
+    QString siteName() const override { return setup_.siteName; }
+    QStringList finishInterruptedWork() override {
+        return maintenanceNotices(setup_.resultsPath, setup_.copyPath, options_);
+    }
+    Outcome<RosterLoadResult> readRoster(RosterTables* tables) override {
+        return loadRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth, 0, tables);
+    }
+    Outcome<ResultsFileContents> readAllRecords() override { return readAllResults(setup_.resultsPath); }
+    Outcome<ResultRecord> readRecord(qint32 recordNumber) override {
+        return readResultAt(setup_.resultsPath, recordNumber);
+    }
+    Status changeRecord(qint32 recordNumber, const ResultRecord& expected,
+                        const ResultRecord& replacement) override {
+        return correctResult(setup_.resultsPath, setup_.copyPath, recordNumber, expected, replacement,
+                             options_);
+    }
+    Outcome<RemovalResult> removeRecord(qint32 recordNumber, const ResultRecord& expected) override {
+        return removeResult(setup_.resultsPath, setup_.copyPath, recordNumber, expected, options_);
+    }
+
+private:
+    RecordBrowserSetup setup_;
+    std::function<QDate()> today_;
+    MaintenanceOptions options_;
+};
+
+} // namespace
 
 RecordBrowserSetup recordBrowserSetup(const Installation& inst) {
     RecordBrowserSetup setup;
@@ -177,22 +252,35 @@ RecordBrowserSetup recordBrowserSetup(const Installation& inst) {
     return setup;
 }
 
+// ---- RecordBrowser ---------------------------------------------------------------------
+
+RecordBrowser::RecordBrowser(ProgramRun& run) : files_(std::make_unique<RunRecordFiles>(run)) {}
+
+RecordBrowser::RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today,
+                             MaintenanceOptions options)
+    : files_(std::make_unique<InstallationRecordFiles>(std::move(setup), std::move(today),
+                                                       std::move(options))) {}
+
+RecordBrowser::~RecordBrowser() = default;
+
 Status RecordBrowser::build() {
     // A change or removal that was interrupted (here or on another station) is finished
     // before the records are listed.
-    notices_ = maintenanceNotices(setup_.resultsPath, setup_.copyPath, options_);
-    roster_ = loadBrowserRoster(setup_.rosterPath, today_(), setup_.schoolYearStartMonth);
-    const Outcome<ResultsFileContents> read = readAllResults(setup_.resultsPath);
+    notices_ = files_->finishInterruptedWork();
+    {
+        auto tables = std::make_unique<RosterTables>();
+        roster_ = browserRoster(files_->readRoster(tables.get()), *tables);
+    }
+    const Outcome<ResultsFileContents> read = files_->readAllRecords();
     if (!read) {
         model_.setLines({});
-        Error e = read.error();
-        if (e.kind != ErrorKind::NotFound)
-            e.kind = ErrorKind::Unreadable;
-        return e;
+        return read.error();
     }
     const ResultsFileContents& contents = *read;
+    const QString siteCode = files_->siteCode();
+    const QString siteName = files_->siteName();
     ResultRecord own;
-    own.setSiteCode(setup_.siteCode);
+    own.setSiteCode(siteCode);
     const QString otherSite = QStringLiteral("他塾");
     std::vector<RecordListModel::Line> lines;
     lines.reserve(contents.records.size());
@@ -201,8 +289,7 @@ Status RecordBrowser::build() {
         if (r.level == 0)
             continue;
         const qint32 number = static_cast<qint32>(i + 1);
-        const QString& tag =
-            !setup_.siteCode.isEmpty() && r.siteCode == own.siteCode ? setup_.siteName : otherSite;
+        const QString& tag = !siteCode.isEmpty() && r.siteCode == own.siteCode ? siteName : otherSite;
         lines.push_back({number,
                          recordLine(number, r, roster_.nameOf(r.bangou), roster_.gradeLabelOf(r.bangou), tag),
                          r});
@@ -215,7 +302,7 @@ Outcome<RecordEditView> RecordBrowser::openForEdit(int row) {
     if (row < 0 || row >= model_.lineCount())
         return makeError(ErrorKind::Refused, QStringLiteral("記録が選ばれていません。"));
     const qint32 number = model_.line(row).recordNumber;
-    Outcome<ResultRecord> read = readResultAt(setup_.resultsPath, number);
+    Outcome<ResultRecord> read = files_->readRecord(number);
     if (!read)
         return read.error();
     buffer_ = *read;
@@ -254,9 +341,7 @@ Outcome<int> RecordBrowser::change(const QString& timeText, const QString& choic
     ResultRecord changed = buffer_;
     changed.recordedTime = static_cast<qint32>(seconds);
     changed.bangou = static_cast<qint16>(*bangou);
-    if (Status s =
-            correctResult(setup_.resultsPath, setup_.copyPath, recordInEdit_, buffer_, changed, options_);
-        !s) {
+    if (Status s = files_->changeRecord(recordInEdit_, buffer_, changed); !s) {
         // The file may hold something else by now: show what it holds.
         recordInEdit_ = 0;
         (void)build();
@@ -274,8 +359,7 @@ Outcome<RecordBrowser::Removed> RecordBrowser::remove(int row) {
     const RecordListModel::Line line = model_.line(row);
     // The record as it was read: from the edit panel when it is open on this record.
     const ResultRecord expected = recordInEdit_ == line.recordNumber ? buffer_ : line.record;
-    Outcome<RemovalResult> removed =
-        removeResult(setup_.resultsPath, setup_.copyPath, line.recordNumber, expected, options_);
+    Outcome<RemovalResult> removed = files_->removeRecord(line.recordNumber, expected);
     recordInEdit_ = 0;
     if (!removed) {
         (void)build();

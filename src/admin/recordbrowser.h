@@ -3,6 +3,7 @@
 #include "core/installation.h"
 #include "data/resultmaintenance.h"
 #include "data/resultstore.h"
+#include "data/roster.h"
 #include "platform/outcome.h"
 
 #include <QAbstractListModel>
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,6 +20,8 @@
 // the results file, one fixed-pitch line each, and the correction and removal of the
 // record whose line was chosen.
 namespace kz {
+
+class ProgramRun;
 
 // The browser's own roster tables, filled from every entry of the roster whatever its
 // listing flag: trimmed names and full-width grade labels by Bangou 0..5000, and the
@@ -32,7 +36,8 @@ struct BrowserRoster {
     QString nameOf(int bangou) const;
     QString gradeLabelOf(int bangou) const;
 };
-BrowserRoster loadBrowserRoster(const QString& rosterPath, QDate today, int schoolYearStartMonth);
+// From the roster tables as read (loaded tells why there are none, when it failed).
+BrowserRoster browserRoster(const Outcome<RosterLoadResult>& loaded, const RosterTables& tables);
 
 // "17 /  テスト": the number, space, slash, two spaces, the trimmed name.
 QString studentChoiceText(int bangou, const QString& name);
@@ -99,22 +104,31 @@ struct RecordBrowserSetup {
     QString siteCode;
     QString siteName;
 };
-// The browser's files and settings of an installation (the screen and the companion's
-// remove command).
+// The browser's files and settings of an installation (the companion's remove command).
 RecordBrowserSetup recordBrowserSetup(const Installation& installation);
+
+// Where the browser's records come from and go to (defined with the browser).
+class RecordFiles;
 
 class RecordBrowser {
 public:
     static constexpr int kScrollMaximum = 6000;
 
+    // In the program: every file access is an operation of the run, which waits while
+    // another station holds the results file; its installation names the files and the
+    // school's own site.
+    explicit RecordBrowser(ProgramRun& run);
+    // In the companion: the installation's files themselves, waiting for the lock as
+    // options say.
     RecordBrowser(RecordBrowserSetup setup, std::function<QDate()> today, MaintenanceOptions options = {});
+    ~RecordBrowser();
+    Q_DISABLE_COPY_MOVE(RecordBrowser)
 
     // Reads the roster and every record of the results file into the list. On an error
     // the list is left empty and the error says which file.
     Status build();
     RecordListModel& model() { return model_; }
     const BrowserRoster& roster() const { return roster_; }
-    const RecordBrowserSetup& setup() const { return setup_; }
 
     // Reads the record of the row afresh and makes it the record in edit.
     Outcome<RecordEditView> openForEdit(int row);
@@ -146,9 +160,7 @@ public:
     std::optional<QString> leftoverCopyNotice() const;
 
 private:
-    RecordBrowserSetup setup_;
-    std::function<QDate()> today_;
-    MaintenanceOptions options_;
+    std::unique_ptr<RecordFiles> files_;
     BrowserRoster roster_;
     RecordListModel model_;
     qint32 recordInEdit_ = 0;

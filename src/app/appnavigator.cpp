@@ -1,13 +1,11 @@
 #include "app/appnavigator.h"
 
-#include "core/gui/paintnow.h"
-#include "core/gui/retrynotice.h"
-
 #include "admin/gui/recordbrowserscreen.h"
 #include "core/gui/fatalsound.h"
+#include "core/gui/retrynotice.h"
 #include "core/gui/versionwindow.h"
 #include "core/gui/waitwindow.h"
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
@@ -17,13 +15,12 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
 
 namespace kz {
 
-AppNavigator::AppNavigator(RunState& state, Clock& clock, RandomSource& random, MessageBox& messages,
-                           Cues& cues, ProcessLauncher& launcher, DataAccess data)
-    : context_{state, clock, random, messages, cues, *this}, launcher_(launcher), data_(std::move(data)) {}
+AppNavigator::AppNavigator(ProgramRun& run, Clock& clock, RandomSource& random, MessageBox& messages,
+                           Cues& cues, ProcessLauncher& launcher)
+    : context_{run, clock, random, messages, cues, *this}, launcher_(launcher) {}
 
 AppNavigator::~AppNavigator() {
     // Screens still up belong to the application; they must not call back into a
@@ -36,14 +33,11 @@ AppNavigator::~AppNavigator() {
     }
 }
 
-void AppNavigator::refreshStatistics() {
-    if (quitRequested_ || !data_.refreshStatistics)
+void AppNavigator::endAfterStatisticsFailure(const Error& error) {
+    if (quitRequested_)
         return;
-    const Status refreshed = data_.refreshStatistics();
-    if (refreshed)
-        return;
-    context_.messages.inform(QApplication::activeWindow(), context_.state.catalogue.programTitle,
-                             refreshed.error().text());
+    context_.messages.inform(QApplication::activeWindow(), context_.run.state().catalogue.programTitle,
+                             error.text());
     quitProgram(1);
 }
 
@@ -51,9 +45,8 @@ void AppNavigator::showNameScreen() {
     if (quitRequested_)
         return;
     NameSelSeams seams;
-    seams.refreshStatistics = [this] { refreshStatistics(); };
     seams.openVersionWindow = [this](QWidget* over) {
-        VersionWindow::showModal(context_.state.catalogue.programTitle, over);
+        VersionWindow::showModal(context_.run.state().catalogue.programTitle, over);
     };
     seams.launcher = &launcher_;
     auto* screen = new NameScreen(context_, std::move(seams));
@@ -75,9 +68,7 @@ void AppNavigator::showLevelMenu() {
         showWaitWindow();
         drill_->close();
     }
-    LevelMenuHooks hooks;
-    hooks.refreshStatistics = [this] { refreshStatistics(); };
-    auto* menu = new LevelMenuScreen(context_, std::move(hooks));
+    auto* menu = new LevelMenuScreen(context_, LevelMenuHooks{});
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<LevelMenuScreen> previous = levelMenu_;
     levelMenu_ = menu;
@@ -97,37 +88,39 @@ void AppNavigator::showLevelMenu() {
     closeWaitWindow();
 }
 
-void AppNavigator::launchDrill() {
+void AppNavigator::showDrillScreen() {
     if (quitRequested_)
         return;
-    AttemptRecorder recorder = [this]() -> Status {
-        if (!data_.recordAttempt)
-            return makeError(ErrorKind::Internal, QStringLiteral("記録先がありません"));
-        return data_.recordAttempt();
-    };
     // A retry from the end screen: the wait window covers the hand-over until the new
     // drill has drawn its first question.
     if (endScreen_) {
         showWaitWindow();
         endScreen_->close();
     }
-    drill_ = kz::launchDrill(context_, std::move(recorder));
+    // Pending screen updates run before the drill screen shows.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    auto* screen = new DrillScreen(context_);
+    drill_ = screen;
+    screen->show();
+    screen->raise();
+    screen->activateWindow();
     // The drill screen closes the level menu it was started from.
     if (levelMenu_)
         levelMenu_->close();
 }
 
-void AppNavigator::attemptRecorded() {
-    // Up while the drill pauses and until the end screen has evaluated the attempt.
-    showWaitWindow();
-}
-
 void AppNavigator::showEndScreen() {
+    // The closing message stays up, and repaints, while the wait window covers the
+    // hand-over for a moment; then the end screen takes the drill screen's place.
+    if (!quitRequested_) {
+        showWaitWindow();
+        waitKeepingScreensAlive(kResultPauseMs);
+    }
     if (drill_)
         drill_->close();
     if (quitRequested_)
         return;
-    auto* screen = new EndScreen(context_, [this] { refreshStatistics(); });
+    auto* screen = new EndScreen(context_);
     endScreen_ = screen;
     screen->show();
 }
@@ -147,9 +140,7 @@ void AppNavigator::showCriteriaEditor() {
 void AppNavigator::showRecordBrowser() {
     if (quitRequested_)
         return;
-    MaintenanceOptions options;
-    options.wait = waitKeepingScreensAlive; // another station is appending: keep the screen alive
-    auto* screen = new RecordBrowserScreen(context_, std::move(options));
+    auto* screen = new RecordBrowserScreen(context_);
     screen->setAttribute(Qt::WA_DeleteOnClose);
     recordBrowser_ = screen;
     screen->show();
@@ -184,37 +175,6 @@ void AppNavigator::quitProgram(int exitCode) {
     exitCode_ = exitCode;
     closeAllWindowsLastOpenedFirst();
     QCoreApplication::exit(exitCode);
-}
-
-void waitKeepingScreensAlive(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-AppNavigator::DataAccess programDataAccess(RunState& state, const Clock& clock) {
-    AppNavigator::DataAccess data;
-    // What the screen shows is handed to the window system before the file is read. A
-    // results file that stays refused is retried without end; after a few seconds the
-    // screen says so, and the notice goes when the read or the append has succeeded.
-    data.refreshStatistics = [&state, &clock]() -> Status {
-        paintNow();
-        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
-        return refreshStatistics(state, clock, notice.waitFunction());
-    };
-    data.recordAttempt = [&state, &clock]() -> Status {
-        paintNow();
-        RetryNotice notice(state.settings.installation.resultsPath(), waitKeepingScreensAlive);
-        return recordingStatus(
-            Seisekikiroku(state, state.attempt.currentLevel, clock, notice.waitFunction()));
-    };
-    return data;
-}
-
-Status recordingStatus(const Outcome<RecordedAttempt>& outcome) {
-    if (outcome)
-        return {};
-    return outcome.error();
 }
 
 } // namespace kz

@@ -1,6 +1,7 @@
 #include "app/programwiring.h"
+#include "core/gui/retrynotice.h"
 #include "core/gui/screenkit.h"
-#include "core/runstate.h"
+#include "core/programrun.h"
 #include "core/startup.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -14,7 +15,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 int main(int argc, char* argv[]) {
     // Answered before any window system is reached, so they work on a console as well.
@@ -38,16 +38,18 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon(kz::kit::programIcon(128)));
     kz::installQuitSignalHandlers();
 
-    auto state = std::make_unique<kz::RunState>();
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::WidgetMessageBox messages;
     kz::SdlSoundPlayer soundPlayer;
     kz::SystemProcessLauncher launcher;
-    kz::prepareRun(*state, clock, random);
+    // Every operation on a shared data file waits with the screens alive and says so on
+    // the screen when another station holds the file for long.
+    kz::ProgramRun run(clock, kz::retryNoticeWaits());
+    run.prepareRun(random);
 
     kz::ProgramWiring wiring(
-        *state, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
+        run, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
     wiring.start(QCoreApplication::applicationDirPath());
     return wiring.exitStatus(QApplication::exec());
 }

@@ -3,22 +3,24 @@
 #include "core/gui/fatalsound.h"
 #include "core/gui/splashscreen.h"
 #include "core/gui/startupsteps.h"
-#include "core/runstate.h"
+#include "core/programrun.h"
 #include "platform/clock.h"
 
 #include <QCoreApplication>
 
 namespace kz {
 
-ProgramWiring::ProgramWiring(RunState& state, const ProgramSeams& seams)
-    : state_(state), seams_(seams), paintingPlayer_(seams.sound),
-      cues_(state, paintingPlayer_, seams.random, {}),
-      navigator_(state, seams.clock, seams.random, seams.messages, cues_, seams.launcher,
-                 programDataAccess(state, seams.clock)) {
+ProgramWiring::ProgramWiring(ProgramRun& run, const ProgramSeams& seams)
+    : run_(run), seams_(seams), paintingPlayer_(seams.sound),
+      cues_(run.state(), paintingPlayer_, seams.random, {}),
+      navigator_(run, seams.clock, seams.random, seams.messages, cues_, seams.launcher) {
     cues_.setFatalHandler(makeSoundFatalHandler(seams.messages, &navigator_));
+    run_.setStatisticsFailureHandler(
+        [this](const Error& error) { navigator_.endAfterStatisticsFailure(error); });
 }
 
 ProgramWiring::~ProgramWiring() {
+    run_.setStatisticsFailureHandler({});
     delete splash_.data();
 }
 
@@ -27,7 +29,7 @@ void ProgramWiring::start(const QString& appFolder) {
     // status is kept here so that closing the last window cannot turn a failed start
     // into a success.
     splash_ = new SplashScreen(seams_.clock.today(), [this, appFolder] {
-        if (!resolveAndReport(appFolder, state_, seams_.messages, splash_, seams_.probeSound)) {
+        if (!resolveAndReport(appFolder, run_, seams_.messages, splash_, seams_.probeSound)) {
             startStatus_ = 1;
             QCoreApplication::exit(startStatus_);
             return;

@@ -16,7 +16,7 @@ class ProcessLauncher;
 class RandomSource;
 class SoundPlayer;
 class SplashScreen;
-struct RunState;
+class ProgramRun;
 
 // The outside world as the program meets it; main() passes the real ones, the
 // whole-program tests their fakes.
@@ -29,12 +29,13 @@ struct ProgramSeams {
     SoundProbe probeSound; // checks a sound file at start-up; empty: no check
 };
 
-// The program's wiring, built once by main() and by the whole-program tests: the cues
-// (the screen painted before every sound), the navigator with the program's data access,
-// and a failing sound device that ends the run through the navigator.
+// The program's wiring, built once by main() and by the whole-program tests around the
+// run: the cues (the screen painted before every sound), the navigator, and the two
+// failures that end the run through the navigator: statistics that cannot be rebuilt and
+// a failing sound device.
 class ProgramWiring final {
 public:
-    ProgramWiring(RunState& state, const ProgramSeams& seams);
+    ProgramWiring(ProgramRun& run, const ProgramSeams& seams);
     Q_DISABLE_COPY_MOVE(ProgramWiring)
     ~ProgramWiring();
 
@@ -48,7 +49,7 @@ public:
     int exitStatus(int loopStatus) const;
 
 private:
-    RunState& state_;
+    ProgramRun& run_;
     ProgramSeams seams_;
     PaintFirstPlayer paintingPlayer_;
     SoundCues cues_;

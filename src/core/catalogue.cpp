@@ -51,10 +51,8 @@ QString catalogueLevelName(int level) {
 void buildLevelCatalogue(RunState& state) {
     state.catalogue.levelCount = kLevelCount;
     state.catalogue.finalLevel = kLevelCount;
-    for (int level = 0; level < kLevelSlots; ++level) {
+    for (int level = 0; level < kLevelSlots; ++level)
         state.catalogue.levelNames[static_cast<size_t>(level)] = catalogueLevelName(level);
-        state.catalogue.levelTimed[static_cast<size_t>(level)] = level >= 1 && level <= kLevelCount;
-    }
 }
 
 QString gradeMark(int grade) {

@@ -12,8 +12,8 @@ void initRunState(RunState& state);
 // A screen's point size for the program title: its usual size, or its smaller size when the
 // title is longer than nine characters.
 double titlePointSize(const QString& title, double usualSize, double longTitleSize);
-// levelCount, finalLevel, levelNames and levelTimed of the 25-level catalogue. The caller
-// (the name screen) then shows the level menu.
+// levelCount, finalLevel and levelNames of the 25-level catalogue; the run builds it
+// whenever a student is chosen.
 void buildLevelCatalogue(RunState& state);
 // Name of a catalogue level 1..25; empty otherwise.
 QString catalogueLevelName(int level);

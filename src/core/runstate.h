@@ -28,7 +28,6 @@ struct CatalogueState {
     qint16 levelCount = 0;
     int finalLevel = 0;
     std::array<QString, kLevelSlots> levelNames;
-    std::array<bool, kLevelSlots> levelTimed{};
 
     // Name of level 1..35 in the catalogue; empty for any other number.
     QString levelName(int level) const {
@@ -48,14 +47,13 @@ struct StudentState {
     }
 };
 
-// The level being practised and how its attempt went; the level menu sets the level, the
-// drill launch clears the flags, the drill and the hand-off fill in the rest.
+// The level being practised and how its attempt went; the level menu chooses the level,
+// the start of an attempt clears the rest, its end and its recording fill it in.
 struct AttemptState {
     qint16 currentLevel = 0;
-    qint32 elapsedSeconds = 0;
-    bool timedOut = false;
-    bool finished = false;
-    bool recordingStarted = false;
+    qint32 elapsedSeconds = 0;     // the time the attempt took, once it has ended
+    bool timedOut = false;         // it ended because its time ran out
+    bool recordingStarted = false; // it has ended and is being handed off: set once per attempt
     qint32 recordedTime = 0;
     bool clearedBefore = false;
     bool newPersonalBest = false;
@@ -71,13 +69,11 @@ struct SettingsState {
     // start-up; empty when they can be recorded.
     QString recordingProblem;
     SoundTable soundTable;
-    qint16 soundFailures = 0;
 };
 
 // What the name screen and the level menu show and hand each other.
 struct LevelMenuState {
     Rgb seasonColour;
-    bool finalCleared = false;
     qint16 firstVisibleLevel = 0;
     QString handedOverFilter = QStringLiteral("全学年"); // name screen -> level menu grade filter
 };
@@ -90,8 +86,9 @@ struct TablesState {
     bool statisticsRefreshRunning = false; // a refresh is waiting for or reading the results file
 };
 
-// The one shared state of a run. Created once at start-up; each screen is handed the
-// parts it changes. Nothing of it is saved when the program ends.
+// The one shared state of a run. Created once at start-up and owned by the run
+// (ProgramRun): screens read it, the run's operations change it. Nothing of it is saved
+// when the program ends.
 struct RunState {
     CatalogueState catalogue;
     StudentState student;

@@ -13,7 +13,7 @@ constexpr int kRightKind = 2;
 constexpr int kWrongKind = 4;
 constexpr int kPersonalBestKind = 8;
 constexpr int kMinimumLineKind = 10;
-constexpr qint16 kSilentFailures = 3;
+constexpr int kSilentFailures = 3;
 
 } // namespace
 
@@ -30,14 +30,15 @@ QString soundFailureMessage(const QString& failureText) {
     return QStringLiteral("音声がでません。先生を呼びなさい。") + u'\n' + failureText;
 }
 
-SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures,
-                     SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
-    : table_(table), soundFolder_(soundFolder), failures_(failures), player_(player), random_(random),
+SoundCues::SoundCues(const SoundTable& table, const QString& soundFolder, SoundPlayer& player,
+                     RandomSource& random, SoundFatalHandler onFatal)
+    : table_(table), soundFolder_(soundFolder), player_(player), random_(random),
       onFatal_(std::move(onFatal)) {}
 
-SoundCues::SoundCues(RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal)
-    : SoundCues(state.settings.soundTable, state.settings.installation.soundFolder,
-                state.settings.soundFailures, player, random, std::move(onFatal)) {}
+SoundCues::SoundCues(const RunState& state, SoundPlayer& player, RandomSource& random,
+                     SoundFatalHandler onFatal)
+    : SoundCues(state.settings.soundTable, state.settings.installation.soundFolder, player, random,
+                std::move(onFatal)) {}
 
 void SoundCues::playRightSound() {
     playKind(kRightKind, Counting::Counted);

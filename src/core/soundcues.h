@@ -42,14 +42,16 @@ QString soundFailureMessage(const QString& failureText); // the call for the tea
 // silent, because the program is ending.
 class SoundCues final : public Cues {
 public:
-    // The table, the folder and the counter are kept by reference and read at every play.
-    SoundCues(const SoundTable& table, const QString& soundFolder, qint16& failures, SoundPlayer& player,
-              RandomSource& random, SoundFatalHandler onFatal);
-    // Uses the run state's sound table, sound folder and failure counter.
-    SoundCues(RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal);
+    // The table and the folder are kept by reference and read at every play.
+    SoundCues(const SoundTable& table, const QString& soundFolder, SoundPlayer& player, RandomSource& random,
+              SoundFatalHandler onFatal);
+    // Uses the run state's sound table and sound folder (filled in at start-up, later).
+    SoundCues(const RunState& state, SoundPlayer& player, RandomSource& random, SoundFatalHandler onFatal);
 
     void setFatalHandler(SoundFatalHandler onFatal) { onFatal_ = std::move(onFatal); }
     bool ended() const { return ended_; }
+    // Answer sounds that failed in a row since the last one that played.
+    int consecutiveFailures() const { return failures_; }
 
     void playRightSound() override;
     void playWrongSound() override;
@@ -69,7 +71,7 @@ private:
 
     const SoundTable& table_;
     const QString& soundFolder_;
-    qint16& failures_;
+    int failures_ = 0;
     SoundPlayer& player_;
     RandomSource& random_;
     SoundFatalHandler onFatal_;

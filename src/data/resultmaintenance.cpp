@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
 #include <array>
@@ -48,23 +47,23 @@ constexpr std::array<const char*, 11> kStepNames{"Begun",    "Copied",      "Cop
 // Opens the results file and takes the exclusive lock, waiting while another station
 // holds it (at most options.lockTries times when set).
 Status openLocked(const QString& path, SharedFile& file, const MaintenanceOptions& options) {
-    const WaitFunction wait =
-        options.wait ? options.wait
-                     : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
-    for (int tried = 1;; ++tried) {
-        Status e = file.open(path, SharedFile::Mode::ReadWriteCreate);
-        if (e) {
-            e = file.tryLockExclusive();
-            if (e)
-                return {};
-            (void)file.close();
-        }
-        if (e.error().kind != ErrorKind::Locked || (options.lockTries > 0 && tried >= options.lockTries))
-            return makeError(kindOf(e.error()),
-                             QStringLiteral("成績ファイルを開けませんでした: %1").arg(shown(path)),
-                             detailOf(e.error()));
-        wait(options.retryMs);
-    }
+    RetryRule rule;
+    rule.access = FileAccess::Write;
+    rule.heldWaitMs = options.retryMs;
+    rule.triesAtMost = options.lockTries;
+    const Status opened = retryWhileHeld(
+        [&]() -> Status {
+            if (Status e = file.open(path, SharedFile::Mode::ReadWriteCreate); !e)
+                return e;
+            Status locked = file.tryLockExclusive();
+            if (!locked)
+                (void)file.close();
+            return locked;
+        },
+        options.wait, rule);
+    if (!opened)
+        return resultsFileError(opened.error(), path, FileAccess::Write);
+    return {};
 }
 
 // Record k must exist, and when expected is given it must still hold the bytes that
@@ -100,9 +99,7 @@ Status readWhole(const QString& path, const SharedFile& file, QByteArray* bytes)
             bytes->truncate(*got);
     }
     if (!e)
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     return {};
 }
 
@@ -340,9 +337,7 @@ Outcome<QString> finishChange(Maintenance& m, MaintenanceJournal& journal, Journ
         QByteArray current(kRecord, '\0');
         const Outcome<qint64> got = m.live().readAt(offset, current.data(), kRecord);
         if (!got)
-            return makeError(ErrorKind::Unreadable,
-                             QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(m.path())),
-                             detailOf(got.error()));
+            return resultsFileError(got.error(), m.path(), FileAccess::Read);
         if (*got != kRecord || !recordFitsEither(current, journal.oldRecord, journal.newRecord))
             return makeError(ErrorKind::Malformed,
                              QStringLiteral("記録 %1 の変更が途中で止まっていますが、成績ファイル %2 "
@@ -534,9 +529,7 @@ Outcome<ResultRecord> readResultAt(const QString& path, qint32 recordNumber) {
             e = got.error();
     }
     if (!e)
-        return makeError(e.error().kind == ErrorKind::NotFound ? ErrorKind::NotFound : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     if (!exists)
         return checkUnchanged(length / kRecord, recordNumber, nullptr, std::nullopt).error();
     return decodeResultRecord(bytes);
@@ -565,9 +558,7 @@ Status correctResult(const QString& path, const QString& copyPath, qint32 record
             e = got.error();
     }
     if (!e)
-        return makeError(ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めませんでした: %1").arg(shown(path)),
-                         detailOf(e.error()));
+        return resultsFileError(e.error(), path, FileAccess::Read);
     if (Status s = checkUnchanged(length / kRecord, recordNumber, current.constData(), expected); !s)
         return s;
     const QByteArray bytes = encodeResultRecord(replacement);

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 
 #include <bit>
 #include <cmath>
@@ -55,16 +54,15 @@ ResultRecord::Text5 getText(const char* in) {
     return text;
 }
 
-void defaultWait(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-
 bool folderExists(const QString& path) {
     return QFileInfo(QFileInfo(path).absolutePath()).isDir();
 }
 
-Error failure(const Error& error, const QString& path, const QString& operation) {
-    return resultsFileError(error, path, operation);
+Error readFailure(const Error& error, const QString& path) {
+    return resultsFileError(error, path, FileAccess::Read);
+}
+Error writeFailure(const Error& error, const QString& path) {
+    return resultsFileError(error, path, FileAccess::Write);
 }
 
 // An open that fails because the file is missing from a folder that exists.
@@ -171,40 +169,59 @@ ResultRecord decodeResultRecord(const char* in) {
     return r;
 }
 
-Error resultsFileError(const Error& cause, const QString& path, const QString& operation) {
-    return withMessage(cause, QStringLiteral("成績ファイルを%1ことができません。\n%2")
-                                  .arg(operation, QDir::toNativeSeparators(path)));
+Error resultsFileError(const Error& cause, const QString& path, FileAccess access) {
+    // A refused request (a record that is not there) is no failure of the file.
+    if (cause.kind == ErrorKind::Refused)
+        return cause;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (cause.kind == ErrorKind::NotFound)
+        return withMessage(cause, QStringLiteral("成績ファイルがありません: %1").arg(shown));
+    const bool held =
+        access == FileAccess::Read ? mayBeHeldByAnotherStation(cause) : cause.kind == ErrorKind::Locked;
+    Error e = withMessage(cause, access == FileAccess::Read
+                                     ? QStringLiteral("成績ファイルを読めません: %1").arg(shown)
+                                     : QStringLiteral("成績ファイルに書き込めません: %1").arg(shown));
+    e.kind = held                         ? ErrorKind::Locked
+             : access == FileAccess::Read ? ErrorKind::Unreadable
+                                          : ErrorKind::WriteFailed;
+    return e;
+}
+
+Error resultsFileWaitedError(const Error& cause, const QString& path, int waitedMs) {
+    Error e = resultsFileError(cause, path, FileAccess::Read);
+    const QString waited = QStringLiteral("%1 秒待ちました").arg((waitedMs + 999) / 1000);
+    e.detail = e.detail.isEmpty() ? waited : waited + QStringLiteral("。") + e.detail;
+    return e;
 }
 
 Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record, const AppendOptions& options) {
-    const WaitFunction wait = options.wait ? options.wait : WaitFunction(defaultWait);
     SharedFile file;
-    for (;;) {
-        if (const Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened) {
-            if (opened.error().kind == ErrorKind::Locked) {
-                wait(options.retryMs);
-                continue;
-            }
-            return failure(opened.error(), path, QStringLiteral("開く"));
-        }
-        const Status locked = file.tryLockExclusive();
-        if (locked)
-            break;
-        (void)file.close();
-        if (locked.error().kind != ErrorKind::Locked)
-            return failure(locked.error(), path, QStringLiteral("ロックする"));
-        wait(options.retryMs);
-    }
+    // Opened and locked, or the reason why not; a lock held by another station is waited for.
+    RetryRule rule;
+    rule.access = FileAccess::Write;
+    rule.heldWaitMs = options.retryMs;
+    const Status lockedOpen = retryWhileHeld(
+        [&]() -> Status {
+            if (Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened)
+                return opened;
+            Status locked = file.tryLockExclusive();
+            if (!locked)
+                (void)file.close();
+            return locked;
+        },
+        options.wait, rule);
+    if (!lockedOpen)
+        return writeFailure(lockedOpen.error(), path);
     const Outcome<qint64> length = file.size();
     if (!length) {
         (void)file.close();
-        return failure(length.error(), path, QStringLiteral("調べる"));
+        return writeFailure(length.error(), path);
     }
     const qint64 recordIndex = *length / ResultRecord::kSize;
     if (recordIndex >= std::numeric_limits<qint32>::max()) {
         (void)file.close();
-        return failure(makeError(ErrorKind::WriteFailed, QStringLiteral("記録番号が上限に達しました")), path,
-                       QStringLiteral("書き込む"));
+        return writeFailure(makeError(ErrorKind::WriteFailed, QStringLiteral("記録番号が上限に達しました")),
+                            path);
     }
     if (options.stampClock)
         record.stamp(options.stampClock->now());
@@ -217,7 +234,7 @@ Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record, c
         // Leave the file as it was, so that a retry appends the record once.
         (void)file.truncate(*length);
         (void)file.close();
-        return failure(written.error(), path, QStringLiteral("書き込む"));
+        return writeFailure(written.error(), path);
     }
     (void)file.unlock();
     // The record is on the storage now: an error that only closing reports must not
@@ -229,31 +246,31 @@ Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record, c
 Status rewriteResult(const QString& path, qint32 recordNumber, const ResultRecord& record) {
     SharedFile file;
     if (const Status opened = file.open(path, SharedFile::Mode::ReadWriteCreate); !opened)
-        return failure(opened.error(), path, QStringLiteral("開く"));
+        return writeFailure(opened.error(), path);
     const Outcome<qint64> length = file.size();
     if (!length)
-        return failure(length.error(), path, QStringLiteral("調べる"));
+        return writeFailure(length.error(), path);
     if (recordNumber < 1 || recordNumber > *length / ResultRecord::kSize)
-        return failure(
-            makeError(ErrorKind::Refused, QStringLiteral("記録 %1 はありません").arg(recordNumber)), path,
-            QStringLiteral("書き込む"));
+        return makeError(
+            ErrorKind::Refused,
+            QStringLiteral("記録 %1 はありません: %2").arg(recordNumber).arg(QDir::toNativeSeparators(path)));
     char bytes[ResultRecord::kSize];
     encodeResultRecord(record, bytes);
     if (const Status written =
             file.writeAt(qint64(recordNumber - 1) * ResultRecord::kSize, bytes, ResultRecord::kSize);
         !written)
-        return failure(written.error(), path, QStringLiteral("書き込む"));
+        return writeFailure(written.error(), path);
     if (const Status closed = file.close(); !closed)
-        return failure(closed.error(), path, QStringLiteral("書き込む"));
+        return writeFailure(closed.error(), path);
     return {};
 }
 
 Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords, ReadStep* failedStep) {
     ResultsWindow out;
-    auto fail = [&](ReadStep step, const Error& e, const QString& operation) {
+    auto fail = [&](ReadStep step, const Error& e) {
         if (failedStep)
             *failedStep = step;
-        return failure(e, path, operation);
+        return readFailure(e, path);
     };
     SharedFile file;
     if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened) {
@@ -261,11 +278,11 @@ Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
             out.fileMissing = true;
             return out;
         }
-        return fail(ReadStep::Open, opened.error(), QStringLiteral("開く"));
+        return fail(ReadStep::Open, opened.error());
     }
     const Outcome<qint64> length = file.size();
     if (!length)
-        return fail(ReadStep::Measure, length.error(), QStringLiteral("調べる"));
+        return fail(ReadStep::Measure, length.error());
     const qint64 n = *length / ResultRecord::kSize;
     out.totalRecords = n;
     out.tailBytes = *length - n * ResultRecord::kSize;
@@ -277,13 +294,17 @@ Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
         const Outcome<qint64> got =
             file.readAt(start * ResultRecord::kSize, out.bytes.data(), out.bytes.size());
         if (!got)
-            return fail(ReadStep::Read, got.error(), QStringLiteral("読む"));
+            return fail(ReadStep::Read, got.error());
         // The file may have been shortened meanwhile: keep whole records only.
         out.bytes.truncate(*got - *got % ResultRecord::kSize);
     }
     if (const Status closed = file.close(); !closed)
-        return fail(ReadStep::Read, closed.error(), QStringLiteral("読む"));
+        return fail(ReadStep::Read, closed.error());
     return out;
+}
+
+NewestResultsReader resultsFileReader(const QString& path) {
+    return [path](qint64 maxRecords) { return readResultsWindow(path, maxRecords); };
 }
 
 Outcome<ResultsFileContents> readAllResults(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/levels.h"
+#include "data/retryrule.h"
 #include "platform/filelock.h"
 #include "platform/outcome.h"
 
@@ -76,14 +77,21 @@ struct ResultKeys {
 };
 ResultKeys decodeResultKeys(const char* in44);
 
-// Called while the file is held by another station; the program passes a wait that
-// keeps its screens alive, the default sleeps.
-using WaitFunction = std::function<void(int milliseconds)>;
-
-// A failed operation on the results file: the kind of the system's error, a message
-// naming the file and what was being done ("開く", "ロックする", "書き込む", …) and the
-// system's text as detail.
-Error resultsFileError(const Error& cause, const QString& path, const QString& operation);
+// A failure on the results file as the program reports it, whichever reader or writer
+// met it: one message for each kind of failure, followed by the file's path, with the
+// system's text and number kept as detail.
+//   "成績ファイルがありません"      the file or its folder cannot be reached (NotFound)
+//   "成績ファイルを読めません"      it cannot be read (Unreadable; Locked when another
+//                                   station may hold it, see RetryRule)
+//   "成績ファイルに書き込めません"  it cannot be changed (WriteFailed; Locked when
+//                                   another station holds its lock)
+// The operations wait for a held file first (retryWhileHeld); it is reported only by one
+// that stops waiting. The statistics loader that ends the program has messages of its
+// own (loadResults).
+Error resultsFileError(const Error& cause, const QString& path, FileAccess access);
+// The same after waiting that long for the file: the seconds waited go before the
+// system's text.
+Error resultsFileWaitedError(const Error& cause, const QString& path, int waitedMs);
 
 struct AppendedRecord {
     qint32 recordNumber = 0; // 1-based number the record received
@@ -97,8 +105,8 @@ struct AppendOptions {
 };
 
 // Appends one record at record number (length div 44) + 1 under the exclusive
-// whole-file lock, creating the file when missing. While another station holds the
-// lock it waits options.retryMs and tries again, without limit. Any other failure
+// whole-file lock, creating the file when missing. While another station may hold the
+// file it waits options.retryMs and tries again, without limit (retryWhileHeld). Any other failure
 // (folder unreachable, disk full, short write, …) comes back as an error; a failed
 // write is undone as far as possible, so a retry appends the record exactly once.
 Outcome<AppendedRecord> appendResult(const QString& path, ResultRecord record,
@@ -128,9 +136,16 @@ enum class ReadStep { Open, Measure, Read };
 
 // Reads the newest maxRecords records (all when maxRecords <= 0) with one seek and one
 // read. A missing file in an existing folder reads as empty; a folder that cannot be
-// reached is NotFound. *failedStep tells where an error happened.
+// reached is NotFound. Errors as resultsFileError gives them; *failedStep tells where
+// an error happened.
 Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
                                          ReadStep* failedStep = nullptr);
+
+// Reads the newest maxRecords records (all when maxRecords <= 0) as readResultsWindow
+// does. In the program this is the run's operation, which waits while another station
+// holds the file; the companion reads the file itself (resultsFileReader).
+using NewestResultsReader = std::function<Outcome<ResultsWindow>(qint64 maxRecords)>;
+NewestResultsReader resultsFileReader(const QString& path);
 
 // Every record of the file in file order (valid or not), for the companion, the
 // reports and the record browser.

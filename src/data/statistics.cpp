@@ -4,8 +4,6 @@
 #include "data/points.h"
 #include "data/textio.h"
 
-#include <QThread>
-
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -146,56 +144,36 @@ struct LoadFailure {
 
 } // namespace
 
-Status loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& waitFn,
+Status loadResults(const QString& resultsPath, StatisticsTables* tables, const WaitFunction& wait,
                    int giveUpAfterMs) {
-    const WaitFunction wait =
-        waitFn ? waitFn : WaitFunction([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
     tables->clearBestTimes();
     tables->loaded.clear();
 
-    // The file is read in one go; a failed read is tried again from the start.
-    ResultsWindow window;
-    int notFoundRetries = 0;
-    int waitedMs = 0;
-    for (;;) {
-        ReadStep step = ReadStep::Open;
-        Outcome<ResultsWindow> read = readResultsWindow(resultsPath, kStatisticsWindow, &step);
-        if (read) {
-            window = std::move(read).value();
-            break;
-        }
+    // The file is read in one go; a read held up by another station is tried again from
+    // the start, and so is one whose folder cannot be reached, four times.
+    ReadStep step = ReadStep::Open;
+    RetryRule rule;
+    rule.heldWaitMs = kInUseWaitMs;
+    rule.unreachableTries = kNotFoundRetries;
+    rule.unreachableWaitMs = kNotFoundWaitMs;
+    rule.giveUpAfterMs = giveUpAfterMs;
+    RetryReport report;
+    Outcome<ResultsWindow> read = retryWhileHeld<ResultsWindow>(
+        [&] { return readResultsWindow(resultsPath, kStatisticsWindow, &step); }, wait, rule, &report);
+    if (!read) {
         const Error& e = read.error();
-        const bool inUse = mayBeHeldByAnotherStation(e);
-        const bool notFound = e.kind == ErrorKind::NotFound;
-        if (giveUpAfterMs > 0 && waitedMs >= giveUpAfterMs && (inUse || notFound))
-            return makeError(inUse ? ErrorKind::Locked : ErrorKind::NotFound,
-                             QStringLiteral("成績ファイルを読めません（%1 秒待ちました）: %2")
-                                 .arg((waitedMs + 999) / 1000)
-                                 .arg(shortenForMessage(resultsPath)),
-                             e.detail, e.code);
-        const auto waitStep = [&](int ms) {
-            if (giveUpAfterMs > 0)
-                ms = qMax(1, qMin(ms, giveUpAfterMs - waitedMs));
-            wait(ms);
-            waitedMs += ms;
-        };
-        if (inUse) {
-            waitStep(kInUseWaitMs);
-            continue;
-        }
+        if (report.gaveUp)
+            return resultsFileWaitedError(e, resultsPath, report.waitedMs);
         LoadFailure failure;
         failure.progress = progressOf(step);
         failure.number = e.code;
         failure.description = e.detail;
-        if (notFound) {
-            waitStep(kNotFoundWaitMs);
-            if (++notFoundRetries < kNotFoundRetries)
-                continue;
+        if (e.kind == ErrorKind::NotFound)
             return makeError(ErrorKind::NotFound, failure.notFoundMessage());
-        }
         return makeError(e.kind == ErrorKind::Internal ? ErrorKind::Unreadable : e.kind,
                          failure.otherMessage());
     }
+    const ResultsWindow window = std::move(read).value();
 
     StatisticsBuilder b(*tables);
     const qint64 count = window.count();

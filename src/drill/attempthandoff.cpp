@@ -1,7 +1,7 @@
 #include "drill/attempthandoff.h"
 
-#include "core/runstate.h"
-#include "data/statistics.h"
+#include "core/programrun.h"
+#include "drill/drillengine.h"
 
 namespace kz {
 
@@ -24,46 +24,19 @@ RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
     }
 }
 
-void resetAttemptFlags(AttemptState& attempt) {
-    attempt.finished = false;
-    attempt.recordingStarted = false;
-    attempt.timedOut = false;
-    attempt.attemptAnswers.clear();
-}
+AttemptHandOff::AttemptHandOff(ProgramRun& run, HandOffObserver& observer) : run_(run), observer_(observer) {}
 
-qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds) {
-    return timedOut ? StatisticsTables::kNoTime : elapsedSeconds;
-}
-
-AttemptHandOff::AttemptHandOff(AttemptState& attempt, AttemptRecorder recorder, HandOffObserver& observer)
-    : attempt_(attempt), recorder_(std::move(recorder)), observer_(observer) {}
-
-void AttemptHandOff::attemptEnded(bool finished, bool timedOut, qint32 elapsedSeconds) {
-    if (begun_)
+void AttemptHandOff::finishAttempt(const DrillEnding& ending) {
+    if (!run_.endAttempt(ending.timedOut, ending.elapsedSeconds))
         return;
-    attempt_.elapsedSeconds = elapsedSeconds;
-    attempt_.finished = finished;
-    attempt_.timedOut = timedOut;
-    finishAttempt();
-}
-
-bool AttemptHandOff::finishAttempt() {
-    if (begun_ || attempt_.recordingStarted)
-        return false;
-    begun_ = true;
-    attempt_.recordingStarted = true;
-
-    const bool timedOut = attempt_.timedOut;
-    observer_.handOffBegun(timedOut);
-    attempt_.recordedTime = recordedTimeFor(timedOut, attempt_.elapsedSeconds);
-
-    const RecordingStatus status = recordWithRetry(
-        recorder_, [this](const Error& error) { return observer_.retryRecording(error); }, &calls_);
+    observer_.handOffBegun(ending.timedOut);
+    const RecordingStatus status =
+        recordWithRetry([this] { return run_.recordEndedAttempt(); },
+                        [this](const Error& error) { return observer_.retryRecording(error); });
     if (status == RecordingStatus::Recorded)
         observer_.attemptRecorded();
     else
         observer_.recordingGivenUp();
-    return true;
 }
 
 } // namespace kz

@@ -6,16 +6,16 @@
 
 #include <functional>
 
-// The end of an attempt: the attempt flags, the recorded time, storing the attempt with
-// the student's choice to try again after a failure, and what the screen is told on the
-// way to the end screen or back to the level menu.
+// The end of an attempt: the run's attempt ends, the screen is covered, the attempt is
+// stored with the student's choice to try again after a failure, and the screen is told
+// the way on: to the end screen or back to the level menu.
 namespace kz {
 
-struct AttemptState;
+class ProgramRun;
+struct DrillEnding;
 
-// Stores the attempt that the run state describes (currentBangou, currentLevel,
-// recordedTime, the site code) with its answer log and sets the outcome flags. Called
-// again after a failure, it must still store the attempt exactly once.
+// Stores the attempt that has ended; called again after a failure, it must still store
+// the attempt exactly once (ProgramRun::recordEndedAttempt).
 using AttemptRecorder = std::function<Status()>;
 
 enum class RecordingStatus { Recorded, GivenUp };
@@ -25,12 +25,6 @@ enum class RecordingStatus { Recorded, GivenUp };
 RecordingStatus recordWithRetry(const AttemptRecorder& recorder,
                                 const std::function<bool(const Error& error)>& askRetry,
                                 int* calls = nullptr);
-
-// The launch of a drill: finished, recordingStarted and timedOut back to false, no answers yet.
-void resetAttemptFlags(AttemptState& attempt);
-
-// The time written for an attempt: 99999 after a time-out, else the elapsed seconds.
-qint32 recordedTimeFor(bool timedOut, qint32 elapsedSeconds);
 
 // What the screen of the attempt is told while it is handed off.
 class HandOffObserver {
@@ -50,28 +44,21 @@ public:
     virtual void recordingGivenUp() = 0;
 };
 
-// One attempt's hand-off. Runs once: a second call (a time-out arriving while the last
-// answer is handled, or the other way round) finds recordingStarted set and does nothing.
+// The end-of-attempt hand-off of one drill screen.
 class AttemptHandOff final {
 public:
-    AttemptHandOff(AttemptState& attempt, AttemptRecorder recorder, HandOffObserver& observer);
+    AttemptHandOff(ProgramRun& run, HandOffObserver& observer);
     Q_DISABLE_COPY_MOVE(AttemptHandOff)
 
-    // The engine's ending: elapsedSeconds, finished and timedOut into the attempt, then
-    // the hand-off.
-    void attemptEnded(bool finished, bool timedOut, qint32 elapsedSeconds);
-    // The hand-off on the attempt as it stands; false when it had begun already.
-    bool finishAttempt();
-
-    bool begun() const { return begun_; }
-    int recorderCalls() const { return calls_; }
+    // The drill's ending: the run's attempt ends with its time (ProgramRun::endAttempt),
+    // the screen is covered, the attempt is recorded. Runs once per attempt: an ending
+    // that finds the attempt ended already (a time-out arriving while the last answer is
+    // handed off, or the other way round) does nothing.
+    void finishAttempt(const DrillEnding& ending);
 
 private:
-    AttemptState& attempt_;
-    AttemptRecorder recorder_;
+    ProgramRun& run_;
     HandOffObserver& observer_;
-    bool begun_ = false;
-    int calls_ = 0;
 };
 
 } // namespace kz

@@ -52,8 +52,6 @@ void DrillEngine::初期設定(int level, qint32 minimumTime) {
     clockRunning_ = false;
     finished_ = false;
     timedOut_ = false;
-    recordingStarted_ = false;
-    handOffCalled_ = false;
 
     // A row without a positive minimum-line time has no limit at all: such an attempt
     // never times out (five times nothing would end it at the first tick).
@@ -136,7 +134,7 @@ void DrillEngine::問題作成表示() {
                 ++used;
         setRemaining(questionTotal_ - used);
         if (used >= count) {
-            finishAttempt();
+            allAnswered();
             return;
         }
         position_ = drawOpenItem();
@@ -231,7 +229,7 @@ void DrillEngine::判定後処理() {
             ++correctCount_;
             setRemaining(questionTotal_ - correctCount_);
             if (correctCount_ >= questionTotal_) {
-                finishAttempt();
+                allAnswered();
                 return;
             }
         } else {
@@ -271,11 +269,10 @@ void DrillEngine::onClockTick() {
     penaltySinceTick_ = 0;
     observer_.elapsedChanged(elapsedSeconds_);
     // A time-out that falls due during a judgement waits for the first tick after it.
-    if (hasTimeLimit_ && elapsedSeconds_ >= timeLimit_ && !recordingStarted_ && !finished_ && !timedOut_ &&
-        !judging_) {
+    if (hasTimeLimit_ && elapsedSeconds_ >= timeLimit_ && !finished_ && !timedOut_ && !judging_) {
         timedOut_ = true;
         stopClock();
-        handOff();
+        tellEnding();
     }
 }
 
@@ -290,19 +287,18 @@ void DrillEngine::stopClock() {
     observer_.clockRunningChanged(false);
 }
 
-void DrillEngine::finishAttempt() {
+void DrillEngine::allAnswered() {
+    if (ended())
+        return;
     stopClock();
     finished_ = true;
     // A penalty taken since the last tick still belongs to the recorded time.
     elapsedSeconds_ += penaltySinceTick_;
     penaltySinceTick_ = 0;
-    handOff();
+    tellEnding();
 }
 
-void DrillEngine::handOff() {
-    if (handOffCalled_ || recordingStarted_)
-        return;
-    handOffCalled_ = true;
+void DrillEngine::tellEnding() {
     observer_.attemptEnded(DrillEnding{finished_, timedOut_, elapsedSeconds_});
 }
 

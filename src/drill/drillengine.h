@@ -54,9 +54,9 @@ public:
     // question appearing to the judgement (the wrong-answer penalty is not part of it).
     // An attempt's last right answer is told before attemptEnded.
     virtual void answerJudged(const AnsweredQuestion& /*answer*/) {}
-    // The end-of-attempt hand-off: called exactly once per attempt, after the clock has
-    // stopped, unless markRecordingStarted() was called before the end. The engine
-    // must outlive this call (close the screen later, not from inside it).
+    // The attempt has ended (finished or timed out): called exactly once per attempt, after
+    // the clock has stopped; the screen hands the attempt off from here. The engine must
+    // outlive this call (close the screen later, not from inside it).
     virtual void attemptEnded(const DrillEnding& ending) = 0;
 };
 
@@ -121,8 +121,6 @@ public:
     void onKeyDown(int keyCode);
     // Once a second while the clock runs.
     void onClockTick();
-    // The hand-off has begun (recordingStarted): no time-out and no further hand-off.
-    void markRecordingStarted() { recordingStarted_ = true; }
 
     DrillState state() const;
     bool hasQuestions() const { return levelSpec_.has_value(); }
@@ -148,7 +146,8 @@ public:
     bool clockRunning() const { return clockRunning_; }
     bool finished() const { return finished_; }
     bool timedOut() const { return timedOut_; }
-    bool recordingStarted() const { return recordingStarted_; }
+    // The attempt has ended: every question answered right, or the time ran out. Keys,
+    // ticks and next-question requests do nothing from here on.
     bool ended() const { return finished_ || timedOut_; }
 
 private:
@@ -162,9 +161,10 @@ private:
     void setTypedAnswer(const QString& text);
     void setRemaining(int remaining);
     void stopClock();
-    // Every question answered right: the clock stops and the attempt is handed off.
-    void finishAttempt();
-    void handOff();
+    // Every question answered right: the clock stops and the ending is told.
+    void allAnswered();
+    // attemptEnded, at the one moment the attempt ends.
+    void tellEnding();
     int drawOpenItem();
     qint32 elapsedNow() const;
 
@@ -204,8 +204,6 @@ private:
 
     bool finished_ = false;
     bool timedOut_ = false;
-    bool recordingStarted_ = false;
-    bool handOffCalled_ = false;
 };
 
 } // namespace kz

@@ -1,6 +1,5 @@
 #include "levelmenu/availability.h"
 
-#include "core/runstate.h"
 #include "data/levelrules.h"
 
 namespace kz {
@@ -32,14 +31,6 @@ AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
             slot.locked = true;
         }
     }
-    return decision;
-}
-
-AvailabilityDecision decideLevelAvailability(RunState& state) {
-    AvailabilityDecision decision =
-        decideLevelAvailability(state.tables.criteria, state.tables.statistics, state.student.currentBangou,
-                                state.catalogue.levelCount, state.catalogue.finalLevel);
-    state.levelMenu.finalCleared = decision.finalCleared;
     return decision;
 }
 

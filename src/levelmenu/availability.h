@@ -7,8 +7,6 @@
 
 namespace kz {
 
-struct RunState;
-
 // Whether one level's start button may be used.
 struct LevelAvailability {
     bool enabled = false; // the start button answers clicks and keys
@@ -35,9 +33,5 @@ struct AvailabilityDecision {
 AvailabilityDecision decideLevelAvailability(const PassCriteriaTable& criteria,
                                              const StatisticsTables& statistics, int bangou, int levelCount,
                                              int finalLevel);
-
-// The same for the current student of the run; also stores finalCleared (1 or 0) in the
-// run state, which the end screen reads after the next attempt.
-AvailabilityDecision decideLevelAvailability(RunState& state);
 
 } // namespace kz

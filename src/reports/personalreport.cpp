@@ -35,16 +35,17 @@ std::vector<ResultKeys> reportRecords(const ResultsWindow& window, int levelCoun
     return taken;
 }
 
+Outcome<std::vector<ResultKeys>> readReportRecords(const NewestResultsReader& read, int levelCount,
+                                                   const QDateTime& now) {
+    const Outcome<ResultsWindow> window = read(kReportWindow);
+    if (!window)
+        return window.error();
+    return reportRecords(*window, levelCount, now);
+}
+
 Outcome<std::vector<ResultKeys>> loadReportRecords(const QString& resultsPath, int levelCount,
                                                    const QDateTime& now) {
-    const Outcome<ResultsWindow> window = readResultsWindow(resultsPath, kReportWindow);
-    if (!window) {
-        const Error& e = window.error();
-        return makeError(e.kind == ErrorKind::NotFound || e.kind == ErrorKind::Locked ? e.kind
-                                                                                      : ErrorKind::Unreadable,
-                         QStringLiteral("成績ファイルを読めません: %1").arg(resultsPath), e.text());
-    }
-    return reportRecords(*window, levelCount, now);
+    return readReportRecords(resultsFileReader(resultsPath), levelCount, now);
 }
 
 ReportRanks readReportRanks(const QList<TableLine>& timeLines, const QList<TableLine>& pointsLines,

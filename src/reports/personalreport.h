@@ -26,7 +26,11 @@ inline constexpr qint32 kReportAverageLimit = 1800;
 // the attempts whose level is at most levelCount and whose date is later than now minus
 // 3650 days, in file order.
 std::vector<ResultKeys> reportRecords(const ResultsWindow& window, int levelCount, const QDateTime& now);
-// The same, read from the results file. A missing file reads as no records.
+// The same, read through read (the run's operation in the program). A missing file
+// reads as no records; a file that cannot be read is the reader's error.
+Outcome<std::vector<ResultKeys>> readReportRecords(const NewestResultsReader& read, int levelCount,
+                                                   const QDateTime& now);
+// The same straight from the results file (the companion).
 Outcome<std::vector<ResultKeys>> loadReportRecords(const QString& resultsPath, int levelCount,
                                                    const QDateTime& now);
 

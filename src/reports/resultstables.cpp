@@ -502,26 +502,27 @@ ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<co
     return tables;
 }
 
-Outcome<ResultsTables> ResultsTableBuilder::buildFromFile(const TableChoice& choice,
-                                                          const QString& resultsPath,
-                                                          const TableProgress& progress) {
+Outcome<ResultsTables> ResultsTableBuilder::buildReading(const TableChoice& choice,
+                                                         const NewestResultsReader& read,
+                                                         const TableProgress& progress) {
     std::vector<ResultKeys> records;
     if (choice.table != TableKind::Ranking) {
         const qint64 window = choice.table == TableKind::Today ? kTodayTableWindow : kPeriodTableWindow;
-        const Outcome<ResultsWindow> read = readResultsWindow(resultsPath, window);
-        if (!read) {
-            const Error& e = read.error();
-            return makeError(e.kind == ErrorKind::NotFound  ? ErrorKind::NotFound
-                             : mayBeHeldByAnotherStation(e) ? ErrorKind::Locked
-                                                            : ErrorKind::Unreadable,
-                             QStringLiteral("成績ファイルを読めませんでした"), e.text());
-        }
-        const qint64 count = read->count();
+        const Outcome<ResultsWindow> newest = read(window);
+        if (!newest)
+            return newest.error();
+        const qint64 count = newest->count();
         records.reserve(static_cast<size_t>(count));
         for (qint64 i = 0; i < count; ++i)
-            records.push_back(decodeResultKeys(read->bytes.constData() + i * ResultRecord::kSize));
+            records.push_back(decodeResultKeys(newest->bytes.constData() + i * ResultRecord::kSize));
     }
     return build(choice, records, progress);
+}
+
+Outcome<ResultsTables> ResultsTableBuilder::buildFromFile(const TableChoice& choice,
+                                                          const QString& resultsPath,
+                                                          const TableProgress& progress) {
+    return buildReading(choice, resultsFileReader(resultsPath), progress);
 }
 
 } // namespace kz

@@ -121,8 +121,12 @@ public:
     ResultsTables build(const TableChoice& choice, std::span<const ResultKeys> records,
                         const TableProgress& progress = {});
 
-    // The same, reading the records the choice needs from the results file. A missing
-    // file reads as empty; a file that cannot be read is an error.
+    // The same, reading the records the choice needs through read (the newest 1000 for
+    // today's table, 20000 for the period table, none for the rankings). A missing file
+    // reads as empty; a file that cannot be read is the reader's error.
+    Outcome<ResultsTables> buildReading(const TableChoice& choice, const NewestResultsReader& read,
+                                        const TableProgress& progress = {});
+    // The same straight from the results file (the companion).
     Outcome<ResultsTables> buildFromFile(const TableChoice& choice, const QString& resultsPath,
                                          const TableProgress& progress = {});
 

@@ -32,7 +32,7 @@ QString bannerText() {
     return QStringLiteral("目標レベルクリア。おめでとう！");
 }
 
-AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& refreshStatistics) {
+AttemptVerdict evaluateAttempt(const RunState& state, const std::function<void()>& refreshStatistics) {
     // 1. Every figure below includes the attempt just stored.
     if (refreshStatistics)
         refreshStatistics();
@@ -95,11 +95,13 @@ AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& ref
     } else {
         v.banner = false;
     }
-
-    // 8. The records have been told.
-    state.attempt.newPersonalBest = false;
-    state.attempt.newSchoolBest = false;
     return v;
+}
+
+bool finalLevelCleared(const RunState& state) {
+    const int finalLevel = state.catalogue.finalLevel;
+    return clearedInPassPeriod(state.tables.criteria.level(finalLevel), state.tables.statistics, finalLevel,
+                               state.student.currentBangou);
 }
 
 FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
@@ -114,7 +116,7 @@ FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict) {
         return f;
     if (level == state.catalogue.finalLevel) {
         f.clearedLine = FollowUp::ClearedLine::Emptied;
-    } else if (!state.levelMenu.finalCleared) {
+    } else if (!finalLevelCleared(state)) {
         f.clearedLine = FollowUp::ClearedLine::NextLevelHint;
         f.retryOffered = false;
     }

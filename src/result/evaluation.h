@@ -60,13 +60,19 @@ QString nextLevelHintText(); // "次のレベルへ進みましょう"
 QString bannerText();        // "目標レベルクリア。おめでとう！"
 
 // Judges the attempt that has just been stored. Refreshes the statistics first (so every
-// figure includes this attempt), reads the level's criteria and the student's figures, and
-// finally clears the new-personal-best and new-school-best flags of the run state. Plays
-// nothing: the verdict lists the cues. refreshStatistics may be empty (nothing refreshed).
-AttemptVerdict evaluateAttempt(RunState& state, const std::function<void()>& refreshStatistics);
+// figure includes this attempt), then reads the level's criteria, the student's figures
+// and the outcome flags of the recording; changes nothing else (the flags are cleared when
+// the next attempt starts). Plays nothing: the verdict lists the cues. refreshStatistics
+// may be empty (nothing refreshed).
+AttemptVerdict evaluateAttempt(const RunState& state, const std::function<void()>& refreshStatistics);
+
+// Whether the final level of the catalogue counts as cleared for the current student:
+// its pass-period figures reach its clearing targets.
+bool finalLevelCleared(const RunState& state);
 
 // Whether the retry is offered, from the overdoing limits of the level, the student's figures
-// within the overdoing period and whether the final level counted as cleared before.
+// within the overdoing period and whether the final level counted as cleared before this
+// attempt (an attempt at another level leaves the final level's figures as they were).
 FollowUp decideFollowUp(const RunState& state, const AttemptVerdict& verdict);
 
 // Plays one cue through the sound seam.

@@ -32,10 +32,6 @@ QString programMenuFailureText(const ProgramMenuStart& start) {
         .arg(start.launcherPath, start.reason);
 }
 
-} // namespace kz
-
-namespace kz {
-
 QString missingProgramMenuNote(const Installation& installation) {
     if (hasProgramMenu(installation))
         return {};

@@ -1,15 +1,17 @@
 #include "admin/criteriaeditor.h"
+#include "core/programrun.h"
 #include "data/passcriteria.h"
 #include "data/textio.h"
+#include "support/scriptedrun.h"
 #include "support/smalldisk.h"
 #include "support/testfiles.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace kz;
 using Key = CriteriaEditor::Key;
@@ -27,17 +29,30 @@ QList<CriteriaEditor::Row> levels(int count) {
 
 constexpr auto bytesOf = &test::readBytes;
 
-// A criteria file of five levels in a temporary folder, loaded into an editor.
+// A run whose data folder is `folder`.
+struct RunAt {
+    test::FakeClock clock;
+    ProgramRun run{clock, test::noFileWaits()};
+    explicit RunAt(const QString& folder) {
+        RunStateSetUp::of(run).settings.installation.programDataFolder = folder + u'/';
+    }
+    const PassCriteriaTable& criteria() const { return run.state().tables.criteria; }
+};
+
+// A criteria file of five levels in a temporary folder (or in folder), loaded into an
+// editor through a run whose data folder it is.
 struct Fixture {
     QTemporaryDir dir;
-    QString path = dir.filePath("タイム回数データ.txt");
+    RunAt school;
+    ProgramRun& run = school.run;
+    QString path;
     CriteriaEditor editor;
-    explicit Fixture(const QString& file = {}) {
-        if (!file.isEmpty())
-            path = file;
+    explicit Fixture(const QString& folder = {})
+        : school(folder.isEmpty() ? dir.path() : folder),
+          path((folder.isEmpty() ? dir.path() : folder) + QStringLiteral("/タイム回数データ.txt")) {
         if (const Status saved = savePassCriteria(path, levels(5)); !saved)
             qWarning("%s", qPrintable(saved.error().text()));
-        if (!editor.load(path))
+        if (!editor.load(run))
             qWarning("criteria file not loaded");
     }
     void goTo(int row, int column) { editor.click(row, column); }
@@ -138,33 +153,33 @@ void TestCriteriaEditor::revertKeepsChangedFlag() {
     Fixture f;
     f.goTo(5, 2);
     f.editor.TextToGrid転送("7");
-    QVERIFY(f.editor.load(f.path));
+    QVERIFY(f.editor.load(f.run));
     QCOMPARE(f.editor.cellText(5, 2), QString("100"));
     QCOMPARE(f.editor.inputText(), QString("100"));
     QVERIFY(!f.editor.marked(5, 2));
     QVERIFY(f.editor.changed());
     // A file that cannot be read leaves the grid as it was.
     f.editor.TextToGrid転送("8");
-    QCOMPARE(f.editor.load(f.dir.filePath("gone.txt")).error().kind, ErrorKind::NotFound);
+    RunAt elsewhere(f.dir.filePath("gone"));
+    QCOMPARE(f.editor.load(elsewhere.run).error().kind, ErrorKind::NotFound);
     QCOMPARE(f.editor.cellText(5, 2), QString("8"));
     QVERIFY(f.editor.marked(5, 2));
 }
 
 void TestCriteriaEditor::saveIsReadBackAndReloadsTable() {
     Fixture f;
-    auto shared = std::make_unique<PassCriteriaTable>();
-    QVERIFY(loadPassCriteria(f.path, shared.get()).ok());
     f.goTo(3, 1);
     f.editor.TextToGrid転送("45");
     f.goTo(3, 11);
     f.editor.TextToGrid転送("memo");
-    QVERIFY(f.editor.save(f.path, shared.get()));
+    QVERIFY(f.editor.save(f.run));
     QVERIFY(!f.editor.changed());
     QVERIFY(f.editor.marked(3, 1)); // marks stay after saving
-    QCOMPARE(shared->row(3).targetTime, 45);
-    QCOMPARE(shared->row(3).texts[10], QString("memo"));
+    // The run's table is read back from the file: the next attempt uses it.
+    QCOMPARE(f.school.criteria().level(3).targetTime, 45);
+    QCOMPARE(f.school.criteria().level(3).texts[10], QString("memo"));
     CriteriaEditor again;
-    QVERIFY(again.load(f.path));
+    QVERIFY(again.load(f.run));
     QCOMPARE(again.rows(), f.editor.rows());
 }
 
@@ -189,7 +204,7 @@ void TestCriteriaEditor::failedSaveKeepsEverything() {
     std::unique_ptr<Fixture> fixture;
     if (where == u"full") {
         KZ_SKIP_UNLESS_MOUNTED(disk);
-        fixture = std::make_unique<Fixture>(disk.path(QStringLiteral("タイム回数データ.txt")));
+        fixture = std::make_unique<Fixture>(QFileInfo(disk.path(QStringLiteral("filler"))).absolutePath());
         QVERIFY(disk.fill(0));
     } else {
         fixture = std::make_unique<Fixture>();
@@ -199,8 +214,8 @@ void TestCriteriaEditor::failedSaveKeepsEverything() {
     QVERIFY(!before.isEmpty());
     f.goTo(2, 5);
     f.editor.TextToGrid転送(typed);
-    const QString path = where == u"gone" ? f.dir.filePath("gone/タイム回数データ.txt") : f.path;
-    const Status saved = f.editor.save(path, nullptr);
+    RunAt elsewhere(f.dir.filePath("gone"));
+    const Status saved = f.editor.save(where == u"gone" ? elsewhere.run : f.run);
     QVERIFY(!saved);
     QVERIFY(!saved.error().message.isEmpty());
     if (where == u"full")
@@ -212,7 +227,7 @@ void TestCriteriaEditor::failedSaveKeepsEverything() {
     QCOMPARE(bytesOf(f.path), before);
     // A grid without rows never overwrites the file with a header alone.
     CriteriaEditor empty;
-    QCOMPARE(empty.save(f.path, nullptr).error().kind, ErrorKind::Refused);
+    QCOMPARE(empty.save(f.run).error().kind, ErrorKind::Refused);
     QCOMPARE(bytesOf(f.path), before);
 }
 

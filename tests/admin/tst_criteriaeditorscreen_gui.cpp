@@ -62,7 +62,7 @@ struct Fixture : test::ScreenContext {
 
 } // namespace
 
-class TestFrmTimeData : public QObject {
+class TestCriteriaEditorScreen : public QObject {
     Q_OBJECT
 private slots:
     void opensOnLevelOne();
@@ -72,7 +72,7 @@ private slots:
     void failedSaveStaysWithTheEdits();
 };
 
-void TestFrmTimeData::opensOnLevelOne() {
+void TestCriteriaEditorScreen::opensOnLevelOne() {
     Fixture f;
     QCOMPARE(f.input()->text(), QString("31"));
     QCOMPARE(f.screen->findChild<QLabel*>("Label3")->text(),
@@ -89,7 +89,7 @@ void TestFrmTimeData::opensOnLevelOne() {
         f.screen->findChild<QLabel*>("Label3")->text().startsWith(QStringLiteral("合格最低ラインタイム")));
 }
 
-void TestFrmTimeData::typedChangeAsksAndNoLeavesFileAlone() {
+void TestCriteriaEditorScreen::typedChangeAsksAndNoLeavesFileAlone() {
     Fixture f;
     const QByteArray before = bytesOf(f.criteriaPath());
     f.key(Qt::Key_Down);
@@ -115,7 +115,7 @@ void TestFrmTimeData::typedChangeAsksAndNoLeavesFileAlone() {
     QCOMPARE(bytesOf(f.criteriaPath()), before);
 }
 
-void TestFrmTimeData::copyingDownLeavesWithoutAsking() {
+void TestCriteriaEditorScreen::copyingDownLeavesWithoutAsking() {
     Fixture f;
     f.key(Qt::Key_Down);
     for (int i = 0; i < 3; ++i)
@@ -129,7 +129,7 @@ void TestFrmTimeData::copyingDownLeavesWithoutAsking() {
     QCOMPARE(f.navigator.calls, QStringList{"showLevelMenu"});
 }
 
-void TestFrmTimeData::saveIsUsedAtOnce() {
+void TestCriteriaEditorScreen::saveIsUsedAtOnce() {
     Fixture f;
     f.screen->clickCell(4, 2);
     f.type(" 45");
@@ -142,7 +142,7 @@ void TestFrmTimeData::saveIsUsedAtOnce() {
     QVERIFY(f.messages.shown.isEmpty());
 }
 
-void TestFrmTimeData::failedSaveStaysWithTheEdits() {
+void TestCriteriaEditorScreen::failedSaveStaysWithTheEdits() {
     Fixture f;
     const QByteArray before = bytesOf(f.criteriaPath());
     f.screen->clickCell(3, 5);
@@ -157,5 +157,5 @@ void TestFrmTimeData::failedSaveStaysWithTheEdits() {
     QCOMPARE(bytesOf(f.criteriaPath()), before);
 }
 
-QTEST_MAIN(TestFrmTimeData)
+QTEST_MAIN(TestCriteriaEditorScreen)
 #include "tst_criteriaeditorscreen_gui.moc"

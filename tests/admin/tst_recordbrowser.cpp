@@ -1,11 +1,16 @@
 #include "admin/recordbrowser.h"
+#include "core/programrun.h"
 #include "data/textio.h"
+#include "support/scriptedrun.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 using namespace kz;
 
@@ -46,15 +51,24 @@ public:
     }
     QString resultsPath() const { return dir.filePath("成績累積データ.dat"); }
     QString copyPath() const { return dir.filePath("成績累積データtemp.dat"); }
-    RecordBrowserSetup setup() const {
-        return {resultsPath(),
-                copyPath(),
-                dir.filePath("新名簿.txt"),
-                4,
-                QStringLiteral("12345"),
-                QStringLiteral("さくら塾")};
+    // A run on this folder as the program makes one: site 12345 さくら塾, the school year
+    // starting in April, its clock standing on `today`.
+    ProgramRun& run(QDate today = kToday, const QString& siteCode = QStringLiteral("12345")) {
+        clock_ = std::make_unique<test::FakeClock>(QDateTime(today, QTime(12, 0)));
+        run_ = std::make_unique<ProgramRun>(*clock_, test::noFileWaits());
+        Installation& inst = RunStateSetUp::of(*run_).settings.installation;
+        inst.dataRoot = dir.path() + u'/';
+        inst.programDataFolder = inst.dataRoot;
+        inst.schoolYearStartMonth = 4;
+        inst.siteCode = siteCode;
+        inst.siteName = QStringLiteral("さくら塾");
+        return *run_;
     }
     QTemporaryDir dir;
+
+private:
+    std::unique_ptr<test::FakeClock> clock_;
+    std::unique_ptr<ProgramRun> run_;
 };
 
 QList<qint32> recordNumbers(const RecordListModel& model) {
@@ -115,9 +129,7 @@ void TestRecordBrowser::lines() {
         records << ResultRecord{}; // level 0: no line
     records << record;
     school.results(bytesOf(records));
-    RecordBrowserSetup setup = school.setup();
-    setup.siteCode = siteCode;
-    RecordBrowser browser(setup, [] { return QDate(2003, 9, 1); });
+    RecordBrowser browser(school.run(QDate(2003, 9, 1), siteCode));
     QVERIFY(browser.build().ok());
     QCOMPARE(browser.model().lineCount(), 1);
     QCOMPARE(browser.model().line(0).text, line);
@@ -139,7 +151,7 @@ void TestRecordBrowser::removeLeavesTheFollowingRecordSelected() {
     QFETCH(int, selected);
     School school;
     school.results(bytesOf({rec(17), rec(21), rec(5)}));
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     QVERIFY(browser.openForEdit(row).ok());
     const Outcome<RecordBrowser::Removed> removed = browser.remove(row);
@@ -159,7 +171,7 @@ void TestRecordBrowser::changeTouchesOnlyTimeAndStudent() {
     School school;
     const QByteArray before = bytesOf({rec(3), rec(4), rec(6), rec(7), rec(17, 95, 9, "54321")});
     school.results(before);
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     const Outcome<RecordEditView> view = browser.openForEdit(4);
     QVERIFY(view.ok());
@@ -201,7 +213,7 @@ void TestRecordBrowser::refusedChangesWriteNothing() {
     School school;
     const QByteArray before = bytesOf({rec(17), rec(21)});
     school.results(before);
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     QVERIFY(browser.openForEdit(0).ok());
     const Outcome<int> row = browser.change(time, student);
@@ -213,7 +225,7 @@ void TestRecordBrowser::refusedChangesWriteNothing() {
 void TestRecordBrowser::removalDropsAPartialTail() {
     School school;
     school.results(bytesOf({rec(17), rec(21), rec(5)}) + QByteArray(12, 'x'));
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     QCOMPARE(browser.model().lineCount(), 3);
     QVERIFY(browser.remove(0).ok());
@@ -226,7 +238,7 @@ void TestRecordBrowser::linesKeepTheirRecordNumbersBeyond9999() {
     for (int k = 1; k <= 10010; ++k)
         records << rec(1 + k % 4000, k);
     school.results(bytesOf(records));
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     const int row = browser.model().rowOfRecord(10005);
     QVERIFY(browser.model().line(row).text.startsWith(QStringLiteral("0005 ")));
@@ -251,7 +263,7 @@ void TestRecordBrowser::interruptedRemovalIsFinishedWhenOpened() {
                   {"remove-crash", school.resultsPath(), school.copyPath(), "2", "Rewritten"});
     QVERIFY(station.waitForFinished(30000));
     QCOMPARE(station.exitCode(), 9);
-    RecordBrowser browser(school.setup(), [] { return kToday; });
+    RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     QCOMPARE(school.results(), bytesOf({rec(17), rec(5)}));
     QCOMPARE(recordNumbers(browser.model()), (QList<qint32>{1, 2}));

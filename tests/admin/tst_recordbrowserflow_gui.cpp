@@ -37,13 +37,13 @@ private slots:
 void TestRecordBrowserFlow::teacherCorrectsAndRemovesWhileAnotherStationAppends() {
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     QTemporaryDir& dir = school.dir;
     test::ScriptedPlayer sound;
     test::RefusingLauncher launcher;
     const QString resultsPath = state->settings.installation.resultsPath();
     // main()'s wiring, with the demo program's fakes and a scripted sound device.
-    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    ProgramWiring wiring(run, {clock, random, messages, sound, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     // The teacher ★山本　恵子 picks their name and opens the data-change panel.

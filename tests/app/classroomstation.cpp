@@ -8,8 +8,8 @@
 // recorded without a message box, else 1 (2: wrong arguments).
 #include "app/appnavigator.h"
 #include "app/programwiring.h"
-#include "core/runstate.h"
-#include "core/startup.h"
+#include "core/gui/retrynotice.h"
+#include "core/programrun.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/clock.h"
@@ -28,7 +28,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <memory>
 
 namespace {
 
@@ -63,15 +62,14 @@ int main(int argc, char** argv) {
     const int student = args[2].toInt();
     const int level = args[3].toInt();
 
-    auto state = std::make_unique<kz::RunState>();
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::PresetMessageBox messages;
     kz::SdlSoundPlayer sound;
     kz::SystemProcessLauncher launcher;
-    kz::prepareRun(*state, clock, random);
-    kz::ProgramWiring wiring(*state,
-                             {clock, random, messages, sound, launcher, &kz::SdlSoundPlayer::probeFile});
+    kz::ProgramRun run(clock, kz::retryNoticeWaits());
+    run.prepareRun(random);
+    kz::ProgramWiring wiring(run, {clock, random, messages, sound, launcher, &kz::SdlSoundPlayer::probeFile});
     kz::AppNavigator& navigator = wiring.navigator();
     wiring.start(args[1]);
 
@@ -97,7 +95,7 @@ int main(int argc, char** argv) {
 
     // The hand-off closes the drill screen while the last answer is still being handled.
     const QPointer<kz::DrillScreen> drill = navigator.drillScreen();
-    for (int answered = 0; drill && !drill->handOffBegun() && answered < 400; ++answered) {
+    for (int answered = 0; drill && !run.state().attempt.recordingStarted && answered < 400; ++answered) {
         const auto question = drill->engine().currentQuestion();
         QTest::keyClicks(drill,
                          QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
@@ -105,7 +103,7 @@ int main(int argc, char** argv) {
     }
     if (!waitUntil([&] { return navigator.endScreen() != nullptr; }))
         return fail("the end screen did not open", messages);
-    std::printf("student %d, level %d: recorded %d s\n", student, level, state->attempt.recordedTime);
+    std::printf("student %d, level %d: recorded %d s\n", student, level, run.state().attempt.recordedTime);
     if (!messages.shown.isEmpty())
         return fail("the program showed message boxes", messages);
     return 0;

@@ -6,11 +6,8 @@
 //       recorded times 1..count in order, at levels 1..4 in turn.
 //   stationhelper remove <program-folder> <k> <go-file>
 //       waits for <go-file>, then removes record k as the record browser does.
-#include "core/installation.h"
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
-#include "core/startup.h"
-#include "data/resultmaintenance.h"
 #include "platform/clock.h"
 #include "platform/randomsource.h"
 
@@ -25,9 +22,11 @@ void waitFor(const QString& path) {
     while (!QFile::exists(path))
         QThread::usleep(200);
 }
-void shortWait(int) {
-    QThread::usleep(100);
-}
+// A station that waits only briefly for the others, so that they meet often.
+class ShortWait final : public kz::FileWait {
+public:
+    void wait(int) override { QThread::usleep(100); }
+};
 } // namespace
 
 int main(int argc, char** argv) {
@@ -37,22 +36,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: stationhelper record|remove ...\n");
         return 1;
     }
-    kz::RunState state;
     kz::SystemClock clock;
     kz::SystemRandom random;
-    kz::prepareRun(state, clock, random);
-    const kz::Outcome<QStringList> started = kz::resolveInstallation(args[2], state);
+    kz::ProgramRun run(clock, [](const QString&, const QString&) -> std::unique_ptr<kz::FileWait> {
+        return std::make_unique<ShortWait>();
+    });
+    run.prepareRun(random);
+    const kz::Outcome<QStringList> started = run.resolveInstallation(args[2]);
     if (!started) {
         std::fprintf(stderr, "%s\n", qPrintable(started.error().text()));
         return 2;
     }
     if (args[1] == u"remove" && args.size() == 5) {
         waitFor(args[4]);
-        kz::MaintenanceOptions options;
-        options.wait = shortWait;
-        const auto removed = kz::removeResult(state.settings.installation.resultsPath(),
-                                              state.settings.installation.resultsTempPath(), args[3].toInt(),
-                                              std::nullopt, options);
+        const qint32 k = args[3].toInt();
+        const kz::Outcome<kz::ResultRecord> shown = run.readRecord(k);
+        const auto removed =
+            shown ? run.removeRecord(k, *shown) : kz::Outcome<kz::RemovalResult>(shown.error());
         if (!removed) {
             std::fprintf(stderr, "%s\n", qPrintable(removed.error().text()));
             return 3;
@@ -61,18 +61,18 @@ int main(int argc, char** argv) {
     }
     if (args.size() != 6)
         return 1;
-    if (const kz::Status e = kz::refreshStatistics(state, clock, shortWait); !e) {
+    if (const kz::Status e = run.refreshStatistics(); !e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.error().text()));
         return 4;
     }
-    state.student.currentBangou = static_cast<qint16>(args[3].toInt());
+    run.chooseStudent(args[3].toInt());
     const int count = args[4].toInt();
     waitFor(args[5]);
     for (int i = 1; i <= count; ++i) {
-        state.attempt.recordedTime = i;
-        const kz::Outcome<kz::RecordedAttempt> out =
-            kz::Seisekikiroku(state, (i - 1) % 4 + 1, clock, shortWait);
-        if (!out) {
+        run.chooseLevel((i - 1) % 4 + 1);
+        run.startAttempt();
+        (void)run.endAttempt(false, i);
+        if (const kz::Status out = run.recordEndedAttempt(); !out) {
             std::fprintf(stderr, "%s\n", qPrintable(out.error().text()));
             return 5;
         }

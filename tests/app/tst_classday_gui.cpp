@@ -56,7 +56,7 @@ void TestClassDay::aDayOfAClass() {
     // and a recording launcher.
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     test::ScriptedPlayer sound;
     test::RecordingLauncher launcher;
@@ -68,7 +68,7 @@ void TestClassDay::aDayOfAClass() {
     PassCriteriaTable criteriaBefore;
     QVERIFY(loadPassCriteria(criteriaPath, &criteriaBefore).ok());
 
-    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    ProgramWiring wiring(run, {clock, random, messages, sound, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     std::vector<ResultRecord> appended; // the day's attempts, as the file holds them
@@ -85,7 +85,7 @@ void TestClassDay::aDayOfAClass() {
             drill->tickClock();
         }
         bool mistakeMade = !oneMistake;
-        for (int guard = 0; !drill->handOffBegun() && guard < 50; ++guard) {
+        for (int guard = 0; !state->attempt.recordingStarted && guard < 50; ++guard) {
             const auto question = drill->engine().currentQuestion();
             clock.advanceMs(3000);
             drill->tickClock();
@@ -99,7 +99,7 @@ void TestClassDay::aDayOfAClass() {
             }
             QTest::keyClicks(drill, QString::number(question.tableNumber * question.factor) + u' ');
         }
-        QVERIFY(drill->handOffBegun());
+        QVERIFY(state->attempt.recordingStarted);
         const Outcome<ResultsFileContents> now = readAllResults(resultsPath);
         QVERIFY(now.ok());
         QCOMPARE(now->records.size(), original->records.size() + appended.size() + 1);

@@ -2,7 +2,6 @@
 // school, saves, returns to the level menu, and the next attempt at that level already
 // runs with the new time limit.
 #include "app/appnavigator.h"
-#include "core/catalogue.h"
 #include "core/runstate.h"
 #include "support/demoprogram.h"
 #include "support/fakes.h"
@@ -22,13 +21,14 @@ private slots:
 void TestCriteriaFlow::savedCriteriaServeTheNextAttempt() {
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     test::NullCues cues;
     test::RefusingLauncher launcher;
-    AppNavigator navigator(*state, clock, random, messages, cues, launcher, {[] { return Status{}; }, {}});
-    buildLevelCatalogue(*state); // as the name screen does
-    state->student.currentBangou = 1002;
-    state->student.currentName = "田中先生";
+    AppNavigator navigator(run, clock, random, messages, cues, launcher);
+    // As the name screen does when the teacher confirms their name.
+    QVERIFY(run.readRoster().ok());
+    run.chooseStudent(1002);
+    QCOMPARE(state->student.currentName, QStringLiteral("田中先生"));
 
     navigator.showLevelMenu();
     QTRY_VERIFY(navigator.levelMenu() && navigator.levelMenu()->isActivated());

@@ -37,7 +37,7 @@ private slots:
 void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     test::ScriptedPlayer sound;
     test::RefusingLauncher launcher;
@@ -47,7 +47,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
 
     // main()'s own wiring (cues, data access on the demo school's real results file, the
     // fatal sound handler) with fakes for the clock, the sound device and the message boxes.
-    ProgramWiring wiring(*state, {clock, random, messages, sound, launcher, {}});
+    ProgramWiring wiring(run, {clock, random, messages, sound, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     // Name screen: pick the first listed student and confirm with "1".
@@ -79,7 +79,7 @@ void TestProgramFlow::nameToLevelMenuToDrillToEndScreenAndBack() {
     // Drill: one wrong answer acknowledged with "+" "+", every other answer right.
     bool wrongGiven = false;
     int guard = 0;
-    while (navigator.drillScreen() && !drill->handOffBegun() && ++guard < 50) {
+    while (navigator.drillScreen() && !state->attempt.recordingStarted && ++guard < 50) {
         const auto question = drill->engine().currentQuestion();
         clock.advanceMs(3000);
         drill->tickClock();

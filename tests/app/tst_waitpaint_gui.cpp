@@ -223,14 +223,14 @@ void TestWaitPaint::grabsDuringWaits() {
         QSKIP("Xvfb could not be started; the screens were not grabbed");
     test::DemoProgram demo;
     QVERIFY2(demo.ready(), qPrintable(demo.failure()));
-    auto& [school, state, clock, random, messages] = demo;
+    auto& [school, clock, random, messages, run, state] = demo;
     random.values = {0.1, 0.3, 0.5, 0.7, 0.9};
     HeldPlayer held;
     test::RefusingLauncher launcher;
     const QColor season = kit::colour(state->levelMenu.seasonColour);
     const QString results = state->settings.installation.resultsPath();
 
-    ProgramWiring wiring(*state, {clock, random, messages, held, launcher, {}});
+    ProgramWiring wiring(run, {clock, random, messages, held, launcher, {}});
     AppNavigator& navigator = wiring.navigator();
 
     // 1. The name screen reads the results held up: its wait panel is on the screen.

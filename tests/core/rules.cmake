@@ -5,3 +5,8 @@ target_link_libraries(kz_soundfatal_helper PRIVATE kzcore_gui kz_testsupport kz_
 target_include_directories(kz_soundfatal_helper PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 add_dependencies(tst_soundcues kz_soundfatal_helper)
 target_compile_definitions(tst_soundcues PRIVATE KZ_SOUNDFATAL_HELPER="$<TARGET_FILE:kz_soundfatal_helper>")
+# Another station holding the results file, for the test of the run's operations.
+if(TARGET tst_programrun)
+  add_dependencies(tst_programrun kz_resultappender)
+  target_compile_definitions(tst_programrun PRIVATE KZ_RESULT_APPENDER="$<TARGET_FILE:kz_resultappender>")
+endif()

@@ -65,11 +65,9 @@ int main(int argc, char* argv[]) {
     table.kinds[2].count = 1;
     table.kinds[4].files[1] = QStringLiteral("wrong");
     table.kinds[4].count = 1;
-    qint16 failures = 0;
     kz::PresetMessageBox messages;
     CountingPlayer player;
-    kz::SoundCues cues(table, folder, failures, player, kz::systemRandom(),
-                       kz::makeSoundFatalHandler(messages));
+    kz::SoundCues cues(table, folder, player, kz::systemRandom(), kz::makeSoundFatalHandler(messages));
 
     LoggedWindow first(QStringLiteral("first"));
     LoggedWindow second(QStringLiteral("second"));
@@ -97,7 +95,7 @@ int main(int argc, char* argv[]) {
     for (const auto& box : messages.shown)
         out() << "box:" << box.title << '|' << QString(box.text).replace(u'\n', QStringLiteral("\\n"))
               << Qt::endl;
-    out() << "failures:" << failures << Qt::endl;
+    out() << "failures:" << cues.consecutiveFailures() << Qt::endl;
     out() << "plays:" << player.plays << Qt::endl;
     out() << "exit:" << code << Qt::endl;
     return code;

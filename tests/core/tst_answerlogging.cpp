@@ -1,14 +1,13 @@
 // The recording step writes the attempt's answers after its record, and never fails
 // the recording for them.
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "data/answerlogaudit.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace kz;
 
@@ -32,14 +31,18 @@ private slots:
 
 void TestAnswerLogging::answersFollowTheirRecord() {
     QTemporaryDir dir;
-    auto state = std::make_unique<RunState>();
+    test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 7)));
+    ProgramRun run(clock, test::noFileWaits());
+    RunState* state = &RunStateSetUp::of(run);
     state->settings.installation.programDataFolder = dir.path() + u'/';
     state->student.currentBangou = 17;
-    state->attempt.recordedTime = 42;
-    state->attempt.attemptAnswers = answers(16);
-    test::FakeClock clock(QDateTime(QDate(2004, 3, 15), QTime(14, 30, 7)));
+    run.chooseLevel(3);
+    run.startAttempt();
+    for (const AnsweredQuestion& answer : answers(16))
+        run.recordAnswer(answer);
+    QVERIFY(run.endAttempt(false, 42));
 
-    QVERIFY(Seisekikiroku(*state, 3, clock).ok());
+    QVERIFY(run.recordEndedAttempt().ok());
     QVERIFY(state->attempt.attemptAnswers.isEmpty());
     QVERIFY(state->attempt.answerLogBacklog.isEmpty());
     const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
@@ -55,21 +58,27 @@ void TestAnswerLogging::answersFollowTheirRecord() {
 
 void TestAnswerLogging::unwritableLogKeepsTheLinesForTheNextAttempt() {
     QTemporaryDir dir;
-    auto state = std::make_unique<RunState>();
+    test::FakeClock clock;
+    ProgramRun run(clock, test::noFileWaits());
+    RunState* state = &RunStateSetUp::of(run);
     state->settings.installation.programDataFolder = dir.path() + u'/';
     state->student.currentBangou = 17;
-    state->attempt.recordedTime = 42;
-    test::FakeClock clock;
+    run.chooseLevel(1);
+    const auto attempt = [&run](int answered) {
+        run.startAttempt();
+        for (const AnsweredQuestion& answer : answers(answered))
+            run.recordAnswer(answer);
+        (void)run.endAttempt(false, 42);
+        return run.recordEndedAttempt();
+    };
     // Something in the way of the log: a folder of its name.
     QVERIFY(QDir(dir.path()).mkdir(answerLogFileName()));
-    state->attempt.attemptAnswers = answers(5);
-    QVERIFY(Seisekikiroku(*state, 1, clock).ok()); // the attempt is recorded all the same
+    QVERIFY(attempt(5).ok()); // the attempt is recorded all the same
     QVERIFY(!state->attempt.answerLogBacklog.isEmpty());
 
     QVERIFY(QDir(dir.path()).rmdir(answerLogFileName()));
     clock.advanceMs(60000);
-    state->attempt.attemptAnswers = answers(3);
-    QVERIFY(Seisekikiroku(*state, 1, clock).ok());
+    QVERIFY(attempt(3).ok());
     QVERIFY(state->attempt.answerLogBacklog.isEmpty());
     const AnswerLogContents log = *readAnswerLog(dir.filePath(answerLogFileName()));
     QCOMPARE(log.lines.size(), size_t(8));

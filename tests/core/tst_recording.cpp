@@ -1,9 +1,10 @@
-#include "core/recording.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/oledate.h"
 #include "data/resultstore.h"
 #include "data/statistics.h"
 #include "support/resultsfixture.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -18,7 +19,8 @@
 using namespace kz;
 using namespace kz::test::results;
 
-// The recording step: the attempt goes to the results file and the figures move with it.
+// The run's recording step: the attempt goes to the results file and the figures move
+// with it; and its statistics refresh.
 class TestRecording : public QObject {
     Q_OBJECT
 private slots:
@@ -63,7 +65,9 @@ void TestRecording::recordingFlags() {
     QFETCH(int, bestAfter);
     QFETCH(int, schoolAfter);
     QTemporaryDir dir;
-    RunState state;
+    test::FakeClock clock;
+    ProgramRun run(clock, test::noFileWaits());
+    RunState& state = RunStateSetUp::of(run);
     state.settings.installation.programDataFolder = dir.path() + "/";
     state.settings.installation.siteCode = "12345";
     state.tables.criteria = criteria();
@@ -75,16 +79,14 @@ void TestRecording::recordingFlags() {
     if (otherBest != 99999)
         earlier << rec(5, 2, otherBest, 1);
     writeRecords(state.settings.installation.resultsPath(), earlier);
-    test::FakeClock clock;
-    QVERIFY(refreshStatistics(state, clock).ok());
+    QVERIFY(run.refreshStatistics().ok());
 
     state.student.currentBangou = static_cast<qint16>(bangou);
-    state.attempt.recordedTime = time;
-    state.attempt.newPersonalBest = false;
-    state.attempt.newSchoolBest = false;
-    const Outcome<RecordedAttempt> out = Seisekikiroku(state, 2, clock);
+    run.chooseLevel(2);
+    run.startAttempt();
+    QVERIFY(run.endAttempt(time == 99999, time));
+    const Status out = run.recordEndedAttempt();
     QVERIFY2(out.ok(), qPrintable(out.error().text()));
-    QCOMPARE(out->append.recordNumber, int(earlier.size()) + 1);
     QCOMPARE(state.attempt.clearedBefore, clearedBefore != 0);
     QCOMPARE(int(state.attempt.newPersonalBest), personal);
     QCOMPARE(int(state.attempt.newSchoolBest), school);
@@ -94,25 +96,31 @@ void TestRecording::recordingFlags() {
     // The record is in the file as the attempt of this student and level.
     const Outcome<ResultsFileContents> all = readAllResults(state.settings.installation.resultsPath());
     QVERIFY(all.ok());
+    QCOMPARE(all->records.size(), size_t(earlier.size()) + 1);
     QCOMPARE(all->records.back(), rec(bangou, 2, time));
 
-    // Flags are raised, never lowered, by the recording step.
-    state.attempt.recordedTime = 99999;
-    QVERIFY(Seisekikiroku(state, 2, clock).ok());
-    QCOMPARE(int(state.attempt.newPersonalBest), personal);
-    QCOMPARE(int(state.attempt.newSchoolBest), school);
+    // The flags belong to their attempt: the next one starts without them, and a time-out
+    // raises none.
+    run.startAttempt();
+    QVERIFY(!state.attempt.newPersonalBest && !state.attempt.newSchoolBest);
+    QVERIFY(run.endAttempt(true, 300));
+    QVERIFY(run.recordEndedAttempt().ok());
+    QCOMPARE(state.attempt.newPersonalBest, false);
+    QCOMPARE(state.attempt.newSchoolBest, false);
 }
 
 void TestRecording::recordingFailureChangesNothing() {
     QTemporaryDir dir;
-    RunState state;
+    test::FakeClock clock;
+    ProgramRun run(clock, test::noFileWaits());
+    RunState& state = RunStateSetUp::of(run);
     state.settings.installation.programDataFolder = dir.path() + "/gone/";
     state.tables.criteria = criteria();
     state.student.currentBangou = 17;
-    state.attempt.recordedTime = 42;
-    state.attempt.clearedBefore = true; // left from the attempt before
-    test::FakeClock clock;
-    const Outcome<RecordedAttempt> out = Seisekikiroku(state, 2, clock);
+    run.chooseLevel(2);
+    QVERIFY(run.endAttempt(false, 42));
+    state.attempt.clearedBefore = true; // as if from the attempt before
+    const Status out = run.recordEndedAttempt();
     QVERIFY(!out.ok());
     QCOMPARE(out.error().kind, ErrorKind::NotFound);
     QCOMPARE(state.attempt.clearedBefore, true);
@@ -120,28 +128,31 @@ void TestRecording::recordingFailureChangesNothing() {
     QCOMPARE(state.tables.statistics.bestTime(2, 17), 99999);
     // The folder comes back: the retry records the attempt once, with its flags.
     QVERIFY(QDir(dir.path()).mkdir("gone"));
-    QVERIFY(Seisekikiroku(state, 2, clock).ok());
+    QVERIFY(run.recordEndedAttempt().ok());
     QCOMPARE(state.attempt.newPersonalBest, true);
     QCOMPARE(QFileInfo(state.settings.installation.resultsPath()).size(), 44);
 }
 
 void TestRecording::refreshEnteredAgainDuringTheWaitCountsOnce() {
     QTemporaryDir dir;
-    RunState state;
-    state.settings.installation.programDataFolder = dir.path() + "/later/";
-    state.tables.criteria = criteria();
     test::FakeClock clock(kNow);
     int waits = 0;
     Status inner;
+    ProgramRun* running = nullptr;
     // The folder is out of reach at first; during the wait it comes back with one record
     // and a screen asks for a refresh of its own.
-    const Status outer = refreshStatistics(state, clock, [&](int) {
-        if (++waits > 1)
-            return;
-        QVERIFY(QDir(dir.path()).mkdir("later"));
-        writeRecords(state.settings.installation.resultsPath(), {rec(3, 3, 30)});
-        inner = refreshStatistics(state, clock, [](int) {});
-    });
+    ProgramRun run(clock, test::fileWaitsCalling([&](const QString&, const QString& path, int) {
+                       if (++waits > 1)
+                           return;
+                       QVERIFY(QDir(dir.path()).mkdir("later"));
+                       writeRecords(path, {rec(3, 3, 30)});
+                       inner = running->refreshStatistics();
+                   }));
+    running = &run;
+    RunState& state = RunStateSetUp::of(run);
+    state.settings.installation.programDataFolder = dir.path() + "/later/";
+    state.tables.criteria = criteria();
+    const Status outer = run.refreshStatistics();
     QVERIFY(outer.ok());
     QVERIFY(inner.ok());
     QCOMPARE(waits, 1);

@@ -29,9 +29,10 @@ private slots:
 void TestRetryNotice::toldAfterAFewSecondsUntilDone() {
     int waitedMs = 0;
     {
-        RetryNotice notice(QStringLiteral("/school/data/drill2/成績累積データ.dat"),
+        RetryNotice notice(QStringLiteral("成績ファイル"),
+                           QStringLiteral("/school/data/drill2/成績累積データ.dat"),
                            [&](int ms) { waitedMs += ms; });
-        const WaitFunction wait = notice.waitFunction();
+        const auto wait = [&notice](int ms) { notice.wait(ms); };
         for (int i = 0; i < 3; ++i)
             wait(1000);
         QVERIFY(!shownNotice()); // a station's short lock passes without a word

@@ -71,7 +71,7 @@ private slots:
     void pickIsFloorOfRandomTimesCount();
     void failureCounting_data();
     void failureCounting();
-    void countCarriedInRunState();
+    void countCarriedAcrossKinds();
     void kindWithoutCountPlaysNothing();
     void kindWithZeroCountFails();
     void readsTheRunStateAtEveryPlay();
@@ -182,7 +182,7 @@ void TestSoundCues::failureCounting() {
         (cues_.get()->*cueFor(list[i][0]))();
         QCOMPARE(fatal_.size(), fatalAtPlay >= 0 && i >= fatalAtPlay ? 1 : 0);
     }
-    QCOMPARE(int(state_->settings.soundFailures), failuresAfter);
+    QCOMPARE(cues_->consecutiveFailures(), failuresAfter);
     if (fatalAtPlay >= 0) {
         QCOMPARE(fatal_.first(),
                  QStringLiteral("音声がでません。先生を呼びなさい。\n失敗%1").arg(fatalAtPlay));
@@ -196,27 +196,38 @@ void TestSoundCues::failureCounting() {
     QCOMPARE(fatal_.size(), fatalAtPlay >= 0 ? 1 : 0);
 }
 
-void TestSoundCues::countCarriedInRunState() {
-    state_->settings.soundFailures = 3;
-    player_.results = {makeError(ErrorKind::Device, QString(), QStringLiteral("エラー番号 5"))};
+void TestSoundCues::countCarriedAcrossKinds() {
+    for (int i = 0; i < 3; ++i)
+        player_.results.append(makeError(ErrorKind::Device, QStringLiteral("失敗")));
+    player_.results.append(makeError(ErrorKind::Device, QString(), QStringLiteral("エラー番号 5")));
+    random_.values = {0.0, 0.0, 0.0, 0.0};
+    for (int i = 0; i < 3; ++i)
+        cues_->playRightSound();
+    QCOMPARE(cues_->consecutiveFailures(), 3);
+    QVERIFY(fatal_.isEmpty());
     cues_->playWrongSound();
     QCOMPARE(fatal_, QStringList{QStringLiteral("音声がでません。先生を呼びなさい。\nエラー番号 5")});
     QCOMPARE(soundFailureTitle(), QStringLiteral("音声エラー"));
 }
 
 void TestSoundCues::kindWithoutCountPlaysNothing() {
+    player_.results = {makeError(ErrorKind::Device, QStringLiteral("失敗")),
+                       makeError(ErrorKind::Device, QStringLiteral("失敗"))};
+    cues_->playWrongSound();
+    cues_->playWrongSound();
+    QCOMPARE(cues_->consecutiveFailures(), 2);
+    player_.played.clear();
     // A group never closed by "*" still has names, but no count.
     configure(state_->settings.soundTable, 2, {"a", "b"}, -1);
     configure(state_->settings.soundTable, 10, {"c"}, -1);
     state_->settings.soundTable.kinds[8] = SoundTable::Kind{};
-    state_->settings.soundFailures = 2;
     for (int i = 0; i < 6; ++i) {
         cues_->playRightSound();
         cues_->playPersonalBestSound();
         cues_->playMinimumLineSound();
     }
     QVERIFY(player_.played.isEmpty());
-    QCOMPARE(int(state_->settings.soundFailures), 2); // neither a failure nor a success
+    QCOMPARE(cues_->consecutiveFailures(), 2); // neither a failure nor a success
     QVERIFY(fatal_.isEmpty());
 }
 
@@ -226,7 +237,7 @@ void TestSoundCues::kindWithZeroCountFails() {
     cues_->playPersonalBestSound(); // fails, but is not counted
     for (int i = 0; i < 3; ++i)
         cues_->playRightSound();
-    QCOMPARE(int(state_->settings.soundFailures), 3);
+    QCOMPARE(cues_->consecutiveFailures(), 3);
     QVERIFY(fatal_.isEmpty());
     cues_->playRightSound();
     QCOMPARE(fatal_.size(), 1);
@@ -276,7 +287,7 @@ void TestSoundCues::bothFilesArePlayedAtRandom() {
         (a ? first : second)++;
     }
     QVERIFY2(first > 0 && second > 0, qPrintable(QStringLiteral("%1/%2").arg(first).arg(second)));
-    QCOMPARE(int(state_->settings.soundFailures), 0);
+    QCOMPARE(cues.consecutiveFailures(), 0);
 
     // Many picks: about half each.
     ScriptedPlayer recorder;
@@ -369,7 +380,7 @@ void TestSoundCues::brokenFileFallsBackToItsPair() {
     for (const QString& name : expected)
         files << kFolder + name + ".wav";
     QCOMPARE(player.played, files);
-    QCOMPARE(int(state_->settings.soundFailures), failures);
+    QCOMPARE(cues.consecutiveFailures(), failures);
     QCOMPARE(fatal_.size(), ends ? 1 : 0);
 }
 

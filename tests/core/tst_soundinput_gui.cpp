@@ -127,7 +127,7 @@ void TestSoundInputGui::keysDuringPlaybackWaitForItsEnd() {
 
     QVERIFY(postedWhilePlaying);
     QCOMPARE(log.all(), (QStringList{"key a", "play start", "typed", "play end", "key b", "key c"}));
-    QCOMPARE(int(state->settings.soundFailures), 0);
+    QCOMPARE(cues.consecutiveFailures(), 0);
 }
 
 void TestSoundInputGui::fatalHandlerTellsAndQuitsThroughTheNavigator() {

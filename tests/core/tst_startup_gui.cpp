@@ -2,10 +2,12 @@
 #include "core/gui/startupsteps.h"
 #include "core/gui/versionwindow.h"
 #include "core/gui/waitwindow.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "support/demoschool.h"
 #include "support/fakes.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,15 +124,16 @@ void TestStartupGui::resolveAndReportOnDemoSchool() {
     QTemporaryDir dir;
     const QString failure = test::makeDemoSchool(dir.path());
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    RunState state;
+    test::FakeClock clock;
+    ProgramRun run(clock);
     PresetMessageBox boxes;
-    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), run, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 0);
-    QCOMPARE(state.catalogue.programTitle, QStringLiteral("カズリンその２"));
+    QCOMPARE(run.state().catalogue.programTitle, QStringLiteral("カズリンその２"));
 
     // A notice (here: the criteria file gone) does not hold the program up for ever.
     QVERIFY(QFile::remove(dir.filePath(QStringLiteral("data/kazurin2/タイム回数データ.txt"))));
-    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QVERIFY(resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), run, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].closeAfterMs, kStartupNoticeCloseMs);
 }
@@ -138,9 +141,10 @@ void TestStartupGui::resolveAndReportOnDemoSchool() {
 void TestStartupGui::resolveAndReportNamesMissingFile() {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kazurin2")));
-    RunState state;
+    test::FakeClock clock;
+    ProgramRun run(clock);
     PresetMessageBox boxes;
-    QVERIFY(!resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), state, boxes, nullptr));
+    QVERIFY(!resolveAndReport(dir.filePath(QStringLiteral("kazurin2")), run, boxes, nullptr));
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(boxes.shown[0].text.contains(dir.filePath(QStringLiteral("パスデータ.txt"))));
     QCOMPARE(boxes.shown[0].closeAfterMs, 0); // the program cannot start: the box waits for OK

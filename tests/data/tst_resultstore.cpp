@@ -226,7 +226,7 @@ void TestResultStore::appendToFullDiskIsAnError() {
     QCOMPARE(readBytes(path), before); // a retry appends the record once
     // A device where the file belongs is refused before anything is written.
     if (QFile::exists("/dev/full"))
-        QCOMPARE(appendResult(QStringLiteral("/dev/full"), sample()).error().kind, ErrorKind::Unreadable);
+        QCOMPARE(appendResult(QStringLiteral("/dev/full"), sample()).error().kind, ErrorKind::WriteFailed);
 }
 
 void TestResultStore::appendWaitsWhileAnotherProcessHoldsTheLock() {

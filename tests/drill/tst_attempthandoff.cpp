@@ -1,9 +1,10 @@
 #include "core/runstate.h"
 #include "drill/attempthandoff.h"
+#include "drill/drillengine.h"
+#include "support/scriptedrun.h"
+#include "support/testsupport.h"
 
 #include <QTest>
-
-#include <memory>
 
 using namespace kz;
 
@@ -35,24 +36,6 @@ class TestAttemptHandOff : public QObject {
     Q_OBJECT
 
 private slots:
-    void recordedTime() {
-        QCOMPARE(recordedTimeFor(false, 73), 73);
-        QCOMPARE(recordedTimeFor(true, 73), 99999);
-    }
-
-    void resetFlags() {
-        AttemptState attempt;
-        attempt.finished = true;
-        attempt.recordingStarted = true;
-        attempt.timedOut = true;
-        attempt.recordedTime = 42;
-        resetAttemptFlags(attempt);
-        QCOMPARE(attempt.finished, false);
-        QCOMPARE(attempt.recordingStarted, false);
-        QCOMPARE(attempt.timedOut, false);
-        QCOMPARE(attempt.recordedTime, 42);
-    }
-
     void recordingRetry_data() {
         QTest::addColumn<int>("failures");
         QTest::addColumn<int>("retriesAllowed");
@@ -106,8 +89,8 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
-    // The ending goes into the attempt, the screen is covered before anything is stored,
-    // and the recorder sees the recorded time; a time-out stores 99999.
+    // The ending goes into the run's attempt, the screen is covered before anything is
+    // stored, and the recording sees the recorded time; a time-out stores 99999.
     void handOff_data() {
         QTest::addColumn<bool>("timedOut");
         QTest::addColumn<int>("failures");
@@ -124,22 +107,23 @@ private slots:
         QFETCH(bool, timedOut);
         QFETCH(int, failures);
         QFETCH(int, retriesAllowed);
-        AttemptState attempt;
+        test::FakeClock clock;
+        test::ScriptedRun run(clock);
+        const AttemptState& attempt = run.state().attempt;
+        run.startAttempt();
         NotingObserver observer;
         observer.retriesAllowed = retriesAllowed;
         QList<qint32> seen;
         bool coveredFirst = true;
-        AttemptHandOff handOff(
-            attempt,
-            [&]() -> Status {
-                coveredFirst = coveredFirst && !observer.calls.isEmpty();
-                seen << attempt.recordedTime;
-                if (failures-- > 0)
-                    return makeError(ErrorKind::Locked, QStringLiteral("使用中"));
-                return {};
-            },
-            observer);
-        handOff.attemptEnded(!timedOut, timedOut, 61);
+        run.onRecord = [&]() -> Status {
+            coveredFirst = coveredFirst && !observer.calls.isEmpty();
+            seen << attempt.recordedTime;
+            if (failures-- > 0)
+                return makeError(ErrorKind::Locked, QStringLiteral("使用中"));
+            return {};
+        };
+        AttemptHandOff handOff(run, observer);
+        handOff.finishAttempt(DrillEnding{!timedOut, timedOut, 61});
         QFETCH(qint32, recordedTime);
         QFETCH(QStringList, calls);
         QCOMPARE(observer.calls, calls);
@@ -148,7 +132,6 @@ private slots:
         QCOMPARE(attempt.recordedTime, recordedTime);
         QCOMPARE(attempt.elapsedSeconds, 61);
         QCOMPARE(attempt.timedOut, timedOut);
-        QCOMPARE(attempt.finished, !timedOut);
         QVERIFY(attempt.recordingStarted);
     }
 
@@ -156,23 +139,19 @@ private slots:
     // events while it shows the closing message) stores nothing a second time and leaves
     // the ending that came first.
     void secondEndingInsideTheFirstIsIgnored() {
-        AttemptState attempt;
+        test::FakeClock clock;
+        test::ScriptedRun run(clock);
+        const AttemptState& attempt = run.state().attempt;
+        run.startAttempt();
         NotingObserver observer;
-        int stored = 0;
-        AttemptHandOff handOff(
-            attempt,
-            [&]() -> Status {
-                ++stored;
-                return {};
-            },
-            observer);
-        observer.onBegun = [&] { handOff.attemptEnded(false, true, 300); };
-        handOff.attemptEnded(true, false, 45);
-        QCOMPARE(stored, 1);
-        QCOMPARE(handOff.recorderCalls(), 1);
+        AttemptHandOff handOff(run, observer);
+        observer.onBegun = [&] { handOff.finishAttempt(DrillEnding{false, true, 300}); };
+        handOff.finishAttempt(DrillEnding{true, false, 45});
+        QCOMPARE(run.recordings, 1);
         QCOMPARE(attempt.recordedTime, 45);
         QCOMPARE(attempt.timedOut, false);
-        QVERIFY(!handOff.finishAttempt());
+        handOff.finishAttempt(DrillEnding{true, false, 50});
+        QCOMPARE(run.recordings, 1);
         QCOMPARE(observer.calls, (QStringList{"begun", "recorded"}));
     }
 };

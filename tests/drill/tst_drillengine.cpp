@@ -139,7 +139,6 @@ private slots:
     void judgementThatFinishesWinsOverTimeOut();
     void handOffRunsOnce_data();
     void handOffRunsOnce();
-    void recordingStartedElsewhereStopsTheEngine();
     void keysAfterTheEndDoNothing_data();
     void keysAfterTheEndDoNothing();
     void everyLevelFinishes_data();
@@ -691,19 +690,6 @@ void TestDrillEngine::handOffRunsOnce() {
     QCOMPARE(rig.observer.endings[0].finished, !byTimeOut);
     QCOMPARE(rig.engine.timedOut(), byTimeOut);
     QCOMPARE(rig.engine.finished(), !byTimeOut);
-}
-
-void TestDrillEngine::recordingStartedElsewhereStopsTheEngine() {
-    Rig rig;
-    QVERIFY(rig.engine.startAttempt(1, 12));
-    rig.engine.markRecordingStarted();
-    QVERIFY(rig.engine.recordingStarted());
-    rig.tickUntil(70);
-    QVERIFY(!rig.engine.timedOut()); // no time-out once the hand-off has begun
-    while (!rig.engine.ended())
-        rig.answerRight();
-    QVERIFY(rig.engine.finished());
-    QVERIFY(rig.observer.endings.isEmpty()); // and no second hand-off
 }
 
 void TestDrillEngine::keysAfterTheEndDoNothing_data() {

@@ -4,6 +4,7 @@
 #include "drill/gui/drillscreen.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 using namespace kz;
 using kz::test::FakeClock;
@@ -39,15 +39,17 @@ struct RecorderCall {
     qint16 recordingStarted = 0;
 };
 
-// One drill screen with fakes all round, for the level given.
+// One drill screen with fakes all round, for the level given; the run's recording step is
+// scripted.
 struct Rig {
     FakeClock clock;
     ScriptedRandom random;
     RecordingCues cues;
     PresetMessageBox messages;
     RecordingNavigator navigator;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
-    AppContext context{*state, clock, random, messages, cues, navigator};
+    test::ScriptedRun run{clock};
+    RunState* state = &run.setUp();
+    AppContext context{run, clock, random, messages, cues, navigator};
     QList<RecorderCall> recorderCalls;
     int failuresLeft = 0;
     std::function<void()> duringRecording;
@@ -57,7 +59,8 @@ struct Rig {
         navigator.onCall = [this](const QString& call) { closeLikeTheNavigator(call); };
         initRunState(*state);
         buildLevelCatalogue(*state);
-        state->attempt.currentLevel = static_cast<qint16>(level);
+        run.chooseLevel(level);
+        run.onRecord = recorder();
         state->student.currentBangou = 12;
         state->student.currentName = "  山田　花子  ";
         state->settings.installation.siteName = "さくら塾";
@@ -73,7 +76,7 @@ struct Rig {
             frm->close();
     }
 
-    AttemptRecorder recorder() {
+    std::function<Status()> recorder() {
         return [this] {
             RecorderCall call;
             call.recordedTime = state->attempt.recordedTime;
@@ -96,10 +99,9 @@ struct Rig {
         };
     }
 
-    // As the launch does: the flags are reset before the screen is made.
+    // As the navigator does; the screen's activation starts the attempt.
     DrillScreen* open() {
-        resetAttemptFlags(state->attempt);
-        frm = new DrillScreen(context, recorder());
+        frm = new DrillScreen(context);
         frm->show();
         return frm;
     }
@@ -124,7 +126,7 @@ struct Rig {
 
 } // namespace
 
-class TestMainFrm : public QObject {
+class TestDrillScreen : public QObject {
     Q_OBJECT
 
 private slots:
@@ -198,7 +200,7 @@ private slots:
         QCOMPARE(rig.cues.played, (QStringList{"right", "wrong"}));
         rig.tick();
         QCOMPARE(rig.text("sLabel10"), QStringLiteral("12")); // 2 s and the 10 s penalty
-        QCOMPARE(rig.state->attempt.elapsedSeconds, 12);
+        QCOMPARE(rig.frm->engine().elapsedSeconds(), 12);
 
         rig.type("+1");
         QVERIFY(rig.visible("Commandkakunin2")); // "1" starts the count again
@@ -239,14 +241,14 @@ private slots:
         QVERIFY(!call.timeOutLabelVisible);
         QVERIFY(!call.clockRunning);
         QCOMPARE(call.recordingStarted, 1);
-        QCOMPARE(rig.state->attempt.finished, true);
+        QCOMPARE(rig.state->attempt.recordingStarted, true);
         QCOMPARE(rig.state->attempt.timedOut, false);
-        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "showEndScreen"}));
 
-        // Keys after the end reach nothing; the screen goes once the event loop runs.
+        // Keys and ticks after the end reach nothing; the screen goes once the event loop runs.
         rig.type("9");
         QCOMPARE(rig.text("inputLabel"), QString());
-        frm->finishAttempt();
+        frm->tickClock();
         QCOMPARE(rig.recorderCalls.size(), 1);
         Rig::flushDeletes();
         QVERIFY(rig.frm.isNull());
@@ -348,7 +350,7 @@ private slots:
         QCOMPARE(rig.state->attempt.timedOut, timeOut);
         QCOMPARE(panelText, timeOut ? QStringLiteral("時間切れ") : QStringLiteral("成績記録中"));
         QVERIFY(rig.recorderCalls.first().panelVisible);
-        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "attemptRecorded", "showEndScreen"}));
+        QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "showEndScreen"}));
         QVERIFY(!frm->isVisible());
         Rig::flushDeletes();
         QVERIFY(rig.frm.isNull());
@@ -381,7 +383,7 @@ private slots:
         QTest::addColumn<int>("recorderCalls");
         QTest::addColumn<QStringList>("navigation");
         QTest::newRow("retried until stored")
-            << 2 << true << 3 << QStringList{"screenReady", "attemptRecorded", "showEndScreen"};
+            << 2 << true << 3 << QStringList{"screenReady", "showEndScreen"};
         QTest::newRow("given up: back to the menu")
             << 1 << false << 1 << QStringList{"screenReady", "showLevelMenu"};
     }
@@ -492,18 +494,22 @@ private slots:
         QCOMPARE(rig.text("sLabel13"), QStringLiteral("14"));
     }
 
-    void launchResetsTheAttempt() {
+    // The attempt before (ended, timed out) is not this screen's: its activation starts a
+    // clean one.
+    void activationStartsTheAttempt() {
         Rig rig(4);
-        rig.state->attempt.finished = true;
         rig.state->attempt.recordingStarted = true;
         rig.state->attempt.timedOut = true;
-        rig.frm = launchDrill(rig.context, rig.recorder());
+        rig.state->attempt.elapsedSeconds = 80;
+        rig.open();
         QVERIFY(rig.frm->isVisible());
         QVERIFY(rig.frm->attemptRunning());
-        QCOMPARE(rig.state->attempt.finished, false);
         QCOMPARE(rig.state->attempt.recordingStarted, false);
         QCOMPARE(rig.state->attempt.timedOut, false);
+        QCOMPARE(rig.state->attempt.elapsedSeconds, 0);
         QCOMPARE(rig.text("qLabel1"), QStringLiteral("14"));
+        QTest::keyClick(rig.frm, Qt::Key_5);
+        QCOMPARE(rig.text("inputLabel"), QStringLiteral("5"));
     }
 
     void levelWithoutQuestions() {
@@ -528,5 +534,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainFrm)
+QTEST_MAIN(TestDrillScreen)
 #include "tst_drillscreen_gui.moc"

@@ -1,5 +1,3 @@
-#include "core/catalogue.h"
-#include "core/runstate.h"
 #include "levelmenu/availability.h"
 
 #include <QTest>
@@ -40,7 +38,7 @@ private slots:
     void decision();
     void onlyThePeriodCounts();
     void singleLevelIsNeverExamined();
-    void runStateKeepsFinalCleared();
+    void finalClearedFollowsTheFinalLevelsFigures();
     void otherStudentsDoNotCount();
 };
 
@@ -144,19 +142,16 @@ void TestAvailability::singleLevelIsNeverExamined() {
     QVERIFY(!none.level(1).enabled);
 }
 
-void TestAvailability::runStateKeepsFinalCleared() {
-    auto state = std::make_unique<RunState>();
-    buildLevelCatalogue(*state);
-    state->student.currentBangou = kStudent;
-    state->tables.criteria.row(25).clearPoints = 10;
-    state->tables.criteria.row(25).clearCount = 1;
-    state->levelMenu.finalCleared = true;
-    decideLevelAvailability(*state);
-    QCOMPARE(state->levelMenu.finalCleared, false);
-    state->tables.statistics.add(StatisticsTables::PassPeriodPoints, 25, kStudent, 10);
-    state->tables.statistics.add(StatisticsTables::PassPeriodAttempts, 25, kStudent, 1);
-    QVERIFY(decideLevelAvailability(*state).finalCleared);
-    QCOMPARE(state->levelMenu.finalCleared, true);
+// Decided afresh from the final level's figures every time, never carried over.
+void TestAvailability::finalClearedFollowsTheFinalLevelsFigures() {
+    auto criteria = std::make_unique<PassCriteriaTable>();
+    auto statistics = std::make_unique<StatisticsTables>();
+    criteria->row(25).clearPoints = 10;
+    criteria->row(25).clearCount = 1;
+    QCOMPARE(decideLevelAvailability(*criteria, *statistics, kStudent, 25, 25).finalCleared, false);
+    statistics->add(StatisticsTables::PassPeriodPoints, 25, kStudent, 10);
+    statistics->add(StatisticsTables::PassPeriodAttempts, 25, kStudent, 1);
+    QVERIFY(decideLevelAvailability(*criteria, *statistics, kStudent, 25, 25).finalCleared);
 }
 
 void TestAvailability::otherStudentsDoNotCount() {

@@ -1,5 +1,6 @@
 // The graph panel on its own: drawing on the screen, printing one job per student.
 #include "core/catalogue.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "reports/draw/pagecanvas.h"
@@ -7,6 +8,7 @@
 #include "reports/gui/graphpanel.h"
 #include "reports/gui/reportprinter.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QListWidget>
@@ -97,14 +99,13 @@ struct School {
                 f.write(encodeResultRecord(r));
         }
         f.close();
-        QVERIFY(refreshStatistics(state->settings.installation.resultsPath(), state->tables.criteria, now,
-                                  &state->tables.statistics)
-                    .ok());
+        QVERIFY(run.refreshStatistics().ok());
     }
 
     QTemporaryDir dir;
     test::FakeClock clock;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
+    ProgramRun run{clock, test::noFileWaits()};
+    RunState* state = &RunStateSetUp::of(run);
     PresetMessageBox messages;
 };
 
@@ -125,7 +126,7 @@ struct Panel {
           builder(TableSources{school.state->tables.roster, school.state->tables.statistics,
                                school.state->tables.criteria, school.state->catalogue.levelCount}),
           panel(
-              GraphPanelContext{*school.state, school.clock, school.messages, printer,
+              GraphPanelContext{school.run, school.clock, school.messages, printer,
                                 graphRankingSource(builder, PointsKind::SoFar, QStringLiteral("全学年"), 17)},
               nullptr) {
         panel.setPrintAllowed(true);

@@ -62,12 +62,12 @@ struct Menu : test::ScreenContext {
             f.write(encodeResultRecord(makeResultRecord(now.addSecs(-200), 21, 1, 30, u"")));
         }
         f.close();
-        LevelMenuHooks hooks;
-        hooks.refreshStatistics = [this] {
-            QVERIFY(refreshStatistics(state->settings.installation.resultsPath(), state->tables.criteria,
-                                      clock.now(), &state->tables.statistics)
-                        .ok());
+        run.onRefresh = [this] {
+            const Status refreshed = run.ProgramRun::refreshStatistics();
+            [&] { QVERIFY(refreshed.ok()); }();
+            return refreshed;
         };
+        LevelMenuHooks hooks;
         hooks.printer = &printer;
         menu = std::make_unique<LevelMenuScreen>(context, hooks);
         menu->show();

@@ -1,5 +1,4 @@
 #include "core/catalogue.h"
-#include "core/recording.h"
 #include "core/runstate.h"
 #include "levelmenu/gui/levelmenuscreen.h"
 #include "platform/gui/messagebox.h"
@@ -82,8 +81,12 @@ struct School : test::ScreenContext {
         f.write(bytes);
     }
     std::unique_ptr<LevelMenuScreen> open() {
-        auto menu = std::make_unique<LevelMenuScreen>(
-            context, LevelMenuHooks{[this] { QVERIFY(refreshStatistics(*state, clock).ok()); }});
+        run.onRefresh = [this] {
+            const Status refreshed = run.ProgramRun::refreshStatistics();
+            [&] { QVERIFY(refreshed.ok()); }();
+            return refreshed;
+        };
+        auto menu = std::make_unique<LevelMenuScreen>(context, LevelMenuHooks{});
         menu->show();
         if (!QTest::qWaitFor([&] { return menu->isActivated(); }))
             qWarning("level menu did not activate");

@@ -4,6 +4,7 @@
 #include "platform/gui/messagebox.h"
 #include "result/gui/endscreen.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -13,8 +14,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 using namespace kz;
 
 namespace {
@@ -23,25 +22,35 @@ constexpr int kStudent = 12;
 
 // One run with everything the end screen needs; a student who has just practised a level.
 struct Rig {
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
     test::FakeClock clock;
+    test::ScriptedRun run{clock};
+    RunState* state = &run.setUp();
     test::ScriptedRandom random;
     PresetMessageBox messages;
     test::RecordingCues cues;
     test::RecordingNavigator navigator;
-    QList<int> drillLevels; // the current level at every launchDrill
-    AppContext context{*state, clock, random, messages, cues, navigator};
-    std::function<void()> refresh; // what the statistics refresh adds
-    int refreshes = 0;
+    QList<int> drillLevels; // the current level at every showDrillScreen
+    AppContext context{run, clock, random, messages, cues, navigator};
+    std::function<void()> refresh;  // what the statistics refresh adds
+    bool finalLevelCleared = false; // the refreshed figures clear the final level
 
     Rig(int level, qint32 time) {
         initRunState(*state);
         buildLevelCatalogue(*state);
+        run.onRefresh = [this] {
+            if (refresh)
+                refresh();
+            if (finalLevelCleared) {
+                state->tables.statistics.add(StatisticsTables::PassPeriodPoints, 25, kStudent, 100);
+                state->tables.statistics.add(StatisticsTables::PassPeriodAttempts, 25, kStudent, 5);
+            }
+            return Status();
+        };
         navigator.onCall = [this](const QString& call) {
-            if (call == QStringLiteral("launchDrill"))
+            if (call == QStringLiteral("showDrillScreen"))
                 drillLevels << state->attempt.currentLevel;
             // The program's navigator closes the end screen that the next screen replaces.
-            if (call == QStringLiteral("launchDrill") || call == QStringLiteral("showLevelMenu"))
+            if (call == QStringLiteral("showDrillScreen") || call == QStringLiteral("showLevelMenu"))
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (auto* end = qobject_cast<EndScreen*>(w))
                         end->close();
@@ -74,11 +83,7 @@ struct Rig {
     }
     // A screen evaluated synchronously, with no events let through (the timer cannot fire yet).
     QPointer<EndScreen> openScreen() {
-        auto* w = new EndScreen(context, [this] {
-            ++refreshes;
-            if (refresh)
-                refresh();
-        });
+        auto* w = new EndScreen(context);
         w->setEventPump([] {});
         w->show();
         w->activate();
@@ -112,7 +117,7 @@ void closeScreen(QPointer<EndScreen>& w) {
 
 } // namespace
 
-class TestFrmSyuuryou : public QObject {
+class TestEndScreen : public QObject {
     Q_OBJECT
 private slots:
     void layout_data();
@@ -129,7 +134,7 @@ private slots:
     void screenshots();
 };
 
-void TestFrmSyuuryou::layout_data() {
+void TestEndScreen::layout_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("place");
     QTest::newRow("Image1") << "Image1" << QRect(0, 0, 1024, 768);
@@ -147,7 +152,7 @@ void TestFrmSyuuryou::layout_data() {
     QTest::newRow("Command5") << "Command5" << QRect(537, 555, 349, 67);
 }
 
-void TestFrmSyuuryou::layout() {
+void TestEndScreen::layout() {
     QFETCH(QString, name);
     QFETCH(QRect, place);
     Rig rig(3, 40);
@@ -165,12 +170,12 @@ void TestFrmSyuuryou::layout() {
     QCOMPARE(child<QLabel>(&w, "Image1")->pixmap().size(), QSize(1024, 768));
 }
 
-void TestFrmSyuuryou::showsTheVerdict() {
+void TestEndScreen::showsTheVerdict() {
     Rig rig(3, 30);
     rig.state->attempt.newPersonalBest = true;
     rig.figures(3, 40, 2, 0);
     QPointer<EndScreen> w = rig.openScreen();
-    QCOMPARE(rig.refreshes, 1);
+    QCOMPARE(rig.run.refreshes, 1);
     QCOMPARE(text(w, "Label15"), QStringLiteral("カズリンその２"));
     QCOMPARE(text(w, "Label16"), QStringLiteral("１４(10-15)"));
     QCOMPARE(text(w, "Label17"), QStringLiteral("佐藤　花子"));
@@ -187,11 +192,10 @@ void TestFrmSyuuryou::showsTheVerdict() {
     QVERIFY(w->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
     QCOMPARE(rig.cues.played, QStringList{"personalBest"});
     QCOMPARE(rig.navigator.calls, QStringList{"screenReady"});
-    QCOMPARE(rig.state->attempt.newPersonalBest, false);
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::timedOutAttempt() {
+void TestEndScreen::timedOutAttempt() {
     Rig rig(5, 99999);
     rig.state->attempt.timedOut = true;
     rig.state->tables.criteria.row(5).minimumTime = 200000;
@@ -205,7 +209,7 @@ void TestFrmSyuuryou::timedOutAttempt() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::followUp_data() {
+void TestEndScreen::followUp_data() {
     QTest::addColumn<int>("level");
     QTest::addColumn<int>("passPoints");
     QTest::addColumn<int>("overdoAttempts");
@@ -224,7 +228,7 @@ void TestFrmSyuuryou::followUp_data() {
     QTest::newRow("final level overdone and cleared") << 25 << 120 << 10 << 0 << true << false << "";
 }
 
-void TestFrmSyuuryou::followUp() {
+void TestEndScreen::followUp() {
     QFETCH(int, level);
     QFETCH(int, passPoints);
     QFETCH(int, overdoAttempts);
@@ -234,7 +238,7 @@ void TestFrmSyuuryou::followUp() {
     QFETCH(QString, line);
 
     Rig rig(level, 50);
-    rig.state->levelMenu.finalCleared = finalCleared != 0;
+    rig.finalLevelCleared = finalCleared != 0;
     rig.figures(2, passPoints, 6, overdoAttempts);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -248,7 +252,7 @@ void TestFrmSyuuryou::followUp() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::bannerUntilTimer() {
+void TestEndScreen::bannerUntilTimer() {
     Rig rig(25, 50);
     rig.figures(1, 100, 5, 0);
     QPointer<EndScreen> w = rig.openScreen();
@@ -263,7 +267,7 @@ void TestFrmSyuuryou::bannerUntilTimer() {
     closeScreen(w);
 }
 
-void TestFrmSyuuryou::menuButton() {
+void TestEndScreen::menuButton() {
     Rig rig(3, 50);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -273,7 +277,7 @@ void TestFrmSyuuryou::menuButton() {
     QTRY_VERIFY(w.isNull()); // closed and discarded
 }
 
-void TestFrmSyuuryou::retryButton() {
+void TestEndScreen::retryButton() {
     Rig rig(7, 50);
     QPointer<EndScreen> w = rig.openScreen();
     QVERIFY(waitForButtons(w));
@@ -282,19 +286,19 @@ void TestFrmSyuuryou::retryButton() {
     QVERIFY(retry->isVisible());
     QTest::mouseClick(retry, Qt::LeftButton);
     QVERIFY(!menu->isEnabled());
-    QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "launchDrill"}));
+    QCOMPARE(rig.navigator.calls, (QStringList{"screenReady", "showDrillScreen"}));
     QCOMPARE(rig.drillLevels, QList<int>{7});
     QVERIFY(!w->isVisible());
     QTRY_VERIFY(w.isNull());
 }
 
-void TestFrmSyuuryou::leavingWhileSoundsPlay() {
+void TestEndScreen::leavingWhileSoundsPlay() {
     // A record and the final level's pass sound; the student presses "メニューへ" after the
     // first sound. The rest of the evaluation must not touch the screen, nor play on.
     Rig rig(25, 50);
     rig.state->attempt.newSchoolBest = true;
     rig.figures(1, 100, 5, 0);
-    auto* w = new EndScreen(rig.context, rig.refresh);
+    auto* w = new EndScreen(rig.context);
     QPointer<EndScreen> guard(w);
     int pumps = 0;
     w->setEventPump([&] {
@@ -311,9 +315,9 @@ void TestFrmSyuuryou::leavingWhileSoundsPlay() {
     QCOMPARE(rig.navigator.calls.size(), 1);
 }
 
-void TestFrmSyuuryou::evaluatesOnceWhenShown() {
+void TestEndScreen::evaluatesOnceWhenShown() {
     Rig rig(3, 50);
-    auto* w = new EndScreen(rig.context, [&rig] { ++rig.refreshes; });
+    auto* w = new EndScreen(rig.context);
     QPointer<EndScreen> guard(w);
     w->show();
     QTRY_VERIFY(w->isActivated());
@@ -321,12 +325,12 @@ void TestFrmSyuuryou::evaluatesOnceWhenShown() {
     w->show();
     w->activate();
     QVERIFY(waitForButtons(w));
-    QCOMPARE(rig.refreshes, 1);
+    QCOMPARE(rig.run.refreshes, 1);
     QCOMPARE(rig.navigator.calls.count(QStringLiteral("screenReady")), 1);
     closeScreen(guard);
 }
 
-void TestFrmSyuuryou::screenshots() {
+void TestEndScreen::screenshots() {
     {
         Rig rig(10, 30);
         rig.state->attempt.newPersonalBest = true;
@@ -364,5 +368,5 @@ void TestFrmSyuuryou::screenshots() {
     }
 }
 
-QTEST_MAIN(TestFrmSyuuryou)
+QTEST_MAIN(TestEndScreen)
 #include "tst_endscreen_gui.moc"

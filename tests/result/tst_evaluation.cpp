@@ -61,7 +61,7 @@ private slots:
     void clearedAndBanner_data();
     void clearedAndBanner();
     void attemptTextsCountTodayAfterTheRefresh();
-    void recordFlagsClearedAfterwards();
+    void evaluationOnlyReads();
     void followUp_data();
     void followUp();
     void cuesPlayInOrderAndStopWhenLeft();
@@ -261,7 +261,9 @@ void TestEvaluation::attemptTextsCountTodayAfterTheRefresh() {
     QCOMPARE(v.totalAttemptText, QStringLiteral("（9回目)"));
 }
 
-void TestEvaluation::recordFlagsClearedAfterwards() {
+// The evaluation only reads: the outcome flags belong to the attempt until the next one
+// starts (ProgramRun::startAttempt), so judging it again gives the same verdict.
+void TestEvaluation::evaluationOnlyReads() {
     auto state = makeState();
     state->attempt.newPersonalBest = true;
     state->attempt.newSchoolBest = true;
@@ -269,11 +271,10 @@ void TestEvaluation::recordFlagsClearedAfterwards() {
     state->attempt.timedOut = false;
     const AttemptVerdict v = evaluateAttempt(*state, {});
     QCOMPARE(v.record, RecordMessage::NewSchoolBest);
-    QCOMPARE(state->attempt.newPersonalBest, false);
-    QCOMPARE(state->attempt.newSchoolBest, false);
+    QCOMPARE(state->attempt.newPersonalBest, true);
+    QCOMPARE(state->attempt.newSchoolBest, true);
     QCOMPARE(state->attempt.clearedBefore, true);
-    // A second end screen for the same state has nothing left to celebrate.
-    QCOMPARE(evaluateAttempt(*state, {}).record, RecordMessage::None);
+    QCOMPARE(evaluateAttempt(*state, {}).record, RecordMessage::NewSchoolBest);
 }
 
 void TestEvaluation::followUp_data() {
@@ -321,16 +322,20 @@ void TestEvaluation::followUp() {
 
     auto state = makeState();
     state->attempt.currentLevel = qint16(level);
-    state->levelMenu.finalCleared = finalCleared != 0;
     PassCriteria& c = state->tables.criteria.row(level);
     c.overdoCount = overdoCount;
     c.overdoPoints = overdoPoints;
     const AttemptVerdict v = evaluateAttempt(*state, [&] {
+        // The final level's figures, as they stood before this attempt at another level.
+        if (finalCleared != 0)
+            setPassFigures(*state, 25, 100, 5);
         setPassFigures(*state, level, cleared ? 100 : 0, cleared ? 5 : 0);
         state->tables.statistics.add(StatisticsTables::OverdoPeriodAttempts, level, kStudent, periodAttempts);
         state->tables.statistics.add(StatisticsTables::OverdoPeriodPoints, level, kStudent, periodPoints);
     });
     QCOMPARE(v.levelCleared, cleared);
+    if (level != 25)
+        QCOMPARE(finalLevelCleared(*state), finalCleared != 0);
     const FollowUp f = decideFollowUp(*state, v);
     QCOMPARE(f.overdone, overdone);
     QCOMPARE(f.retryOffered, retry);

@@ -5,6 +5,7 @@
 #include "platform/processlauncher.h"
 #include "students/gui/namescreen.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
 
 #include <QButtonGroup>
@@ -33,15 +34,16 @@ QString rec(int bangou, int birthYear, const QString& name, int flag = 0) {
 // so birth year 2000 is 小1, 2001 幼3, 1994 中1.
 struct Harness {
     QTemporaryDir dir;
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
     test::FakeClock clock{QDateTime(QDate(2007, 9, 12), QTime(14, 30, 0, 600))};
+    test::ScriptedRun run{clock};
+    RunState* state = &run.setUp();
     test::ScriptedRandom random;
     PresetMessageBox messages;
     test::RecordingCues cues;
     test::RecordingNavigator navigator;
     SystemProcessLauncher launcher;
-    AppContext context{*state, clock, random, messages, cues, navigator};
-    int refreshes = 0;
+    AppContext context{run, clock, random, messages, cues, navigator};
+    int& refreshes = run.refreshes;
     std::function<void()> duringRefresh; // runs inside the refresh, as events do while it waits
     QWidget* versionOver = nullptr;
     std::unique_ptr<NameScreen> screen;
@@ -55,6 +57,11 @@ struct Harness {
         state->settings.installation.dataRoot = dir.filePath("data") + "/";
         state->settings.installation.schoolYearStartMonth = 4;
         state->settings.installation.flagTwoListed = 0;
+        run.onRefresh = [this] {
+            if (duringRefresh)
+                duringRefresh();
+            return Status();
+        };
     }
 
     void writeRoster(const QStringList& lines) {
@@ -70,11 +77,6 @@ struct Harness {
 
     NameScreen* open() {
         NameSelSeams seams;
-        seams.refreshStatistics = [this] {
-            ++refreshes;
-            if (duringRefresh)
-                duringRefresh();
-        };
         seams.openVersionWindow = [this](QWidget* over) { versionOver = over; };
         seams.launcher = &launcher;
         screen = std::make_unique<NameScreen>(context, std::move(seams));
@@ -108,7 +110,7 @@ struct Harness {
 
 } // namespace
 
-class TestNameSelGui : public QObject {
+class TestNameScreen : public QObject {
     Q_OBJECT
 private slots:
     void opensWithFullList();
@@ -132,7 +134,7 @@ private slots:
     void screenshots();
 };
 
-void TestNameSelGui::opensWithFullList() {
+void TestNameScreen::opensWithFullList() {
     Harness h;
     h.writeStandardRoster();
     h.open();
@@ -166,7 +168,7 @@ void TestNameSelGui::opensWithFullList() {
     QVERIFY(h.messages.shown.isEmpty());
 }
 
-void TestNameSelGui::gradeFilter_data() {
+void TestNameScreen::gradeFilter_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("prefixes");
     QTest::newRow("小学生全体") << "小学生全体" << QStringList{"小1", "小1"};
@@ -175,7 +177,7 @@ void TestNameSelGui::gradeFilter_data() {
     QTest::newRow("小２") << "小２" << QStringList{};
 }
 
-void TestNameSelGui::gradeFilter() {
+void TestNameScreen::gradeFilter() {
     QFETCH(QString, filter);
     QFETCH(QStringList, prefixes);
     Harness h;
@@ -194,7 +196,7 @@ void TestNameSelGui::gradeFilter() {
     QCOMPARE(h.find<QLabel>("Label1")->text(), QString("名前を選びなさい"));
 }
 
-void TestNameSelGui::modeRebuildsList() {
+void TestNameScreen::modeRebuildsList() {
     Harness h;
     h.writeStandardRoster();
     h.state->tables.statistics.add(StatisticsTables::TodayAttempts, 1, 3, 2);
@@ -211,7 +213,7 @@ void TestNameSelGui::modeRebuildsList() {
 
 // The refresh may wait for the results file with events running; a confirmation or the
 // "0" key arriving meanwhile must not pull the screen away from under the rebuild.
-void TestNameSelGui::noHandOverWhileRebuilding() {
+void TestNameScreen::noHandOverWhileRebuilding() {
     Harness h;
     h.writeStandardRoster();
     h.open();
@@ -237,7 +239,7 @@ void TestNameSelGui::noHandOverWhileRebuilding() {
     QCOMPARE(h.navigator.calls.count("showLevelMenu"), 1);
 }
 
-void TestNameSelGui::confirmWithoutName_data() {
+void TestNameScreen::confirmWithoutName_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("key 1") << "1";
     QTest::newRow("O.K. button") << "button";
@@ -245,7 +247,7 @@ void TestNameSelGui::confirmWithoutName_data() {
     QTest::newRow("separator double-clicked") << "double";
 }
 
-void TestNameSelGui::confirmWithoutName() {
+void TestNameScreen::confirmWithoutName() {
     QFETCH(QString, how);
     Harness h;
     h.writeStandardRoster();
@@ -272,7 +274,7 @@ void TestNameSelGui::confirmWithoutName() {
     QVERIFY(h.find<QWidget>("Picture5")->isHidden());
 }
 
-void TestNameSelGui::confirmSetsCurrentStudent_data() {
+void TestNameScreen::confirmSetsCurrentStudent_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("label1");
     QTest::newRow("key 1 in list") << "1"
@@ -289,7 +291,7 @@ void TestNameSelGui::confirmSetsCurrentStudent_data() {
                                   << "小1 青木　　　　  40";
 }
 
-void TestNameSelGui::confirmSetsCurrentStudent() {
+void TestNameScreen::confirmSetsCurrentStudent() {
     QFETCH(QString, how);
     QFETCH(QString, label1);
     Harness h;
@@ -338,7 +340,7 @@ void TestNameSelGui::confirmSetsCurrentStudent() {
     QCOMPARE(h.cues.played.count("wrong"), 0);
 }
 
-void TestNameSelGui::missingRoster() {
+void TestNameScreen::missingRoster() {
     Harness h;
     h.open();
     QCOMPARE(h.lines(), QStringList{"－－－－－－"});
@@ -353,7 +355,7 @@ void TestNameSelGui::missingRoster() {
     QCOMPARE(h.navigator.calls.count("showLevelMenu"), 0);
 }
 
-void TestNameSelGui::badRecordsAreReported() {
+void TestNameScreen::badRecordsAreReported() {
     Harness h;
     h.writeRoster({rec(1, 2000, "山田"), "2,2000,0,0,壊れた", rec(3, 2000, "川口")});
     h.open();
@@ -362,7 +364,7 @@ void TestNameSelGui::badRecordsAreReported() {
     QVERIFY2(h.messages.shown[0].text.contains("2 行目"), qPrintable(h.messages.shown[0].text));
 }
 
-void TestNameSelGui::titleOpensVersionWindow() {
+void TestNameScreen::titleOpensVersionWindow() {
     Harness h;
     h.writeStandardRoster();
     h.open();
@@ -370,13 +372,13 @@ void TestNameSelGui::titleOpensVersionWindow() {
     QCOMPARE(h.versionOver, static_cast<QWidget*>(h.screen.get()));
 }
 
-void TestNameSelGui::handsOverToLauncher_data() {
+void TestNameScreen::handsOverToLauncher_data() {
     QTest::addColumn<bool>("byKey");
     QTest::newRow("key 0") << true;
     QTest::newRow("button") << false;
 }
 
-void TestNameSelGui::handsOverToLauncher() {
+void TestNameScreen::handsOverToLauncher() {
     QFETCH(bool, byKey);
     Harness h;
     h.writeStandardRoster();
@@ -408,7 +410,7 @@ void TestNameSelGui::handsOverToLauncher() {
     QCOMPARE(QDir(got[2]).canonicalPath(), QDir(h.dir.filePath("共通/起動")).canonicalPath());
 }
 
-void TestNameSelGui::unreachableLauncher() {
+void TestNameScreen::unreachableLauncher() {
     Harness h;
     h.writeStandardRoster();
     // The folder "起動" is there, its launcher is not: the menu is broken.
@@ -424,7 +426,7 @@ void TestNameSelGui::unreachableLauncher() {
 }
 
 // A school without the sibling programs has no folder "起動": "0" just ends the program.
-void TestNameSelGui::noProgramMenuEndsQuietly() {
+void TestNameScreen::noProgramMenuEndsQuietly() {
     Harness h;
     h.writeStandardRoster();
     h.open();
@@ -435,7 +437,7 @@ void TestNameSelGui::noProgramMenuEndsQuietly() {
 
 // What keeps being true stays on the screen: attempts cannot be recorded, the roster is
 // read as UTF-8 (its names intact).
-void TestNameSelGui::standingNotice_data() {
+void TestNameScreen::standingNotice_data() {
     QTest::addColumn<bool>("recordingBlocked");
     QTest::addColumn<bool>("utf8Roster");
     QTest::addColumn<QStringList>("says"); // empty: no notice
@@ -445,7 +447,7 @@ void TestNameSelGui::standingNotice_data() {
     QTest::newRow("both") << true << true << QStringList{"成績を記録できません", "UTF-8"};
 }
 
-void TestNameSelGui::standingNotice() {
+void TestNameScreen::standingNotice() {
     QFETCH(bool, recordingBlocked);
     QFETCH(bool, utf8Roster);
     QFETCH(QStringList, says);
@@ -477,7 +479,7 @@ void TestNameSelGui::standingNotice() {
                                      QStringLiteral("namescreen_notice_") + QTest::currentDataTag()));
 }
 
-void TestNameSelGui::screenshots() {
+void TestNameScreen::screenshots() {
     Harness h;
     const QStringList names = {"佐藤",   "鈴木一郎", "高橋",       "田中", "伊藤さくら", "渡辺",
                                "山本",   "中村",     "小林ひろし", "加藤", "吉田",       "山田",
@@ -507,5 +509,5 @@ void TestNameSelGui::screenshots() {
     QCOMPARE(h.list()->count(), names.size() + 1);
 }
 
-QTEST_MAIN(TestNameSelGui)
+QTEST_MAIN(TestNameScreen)
 #include "tst_namescreen_gui.moc"

@@ -34,7 +34,7 @@ private:
     void record(const QString& cue);
 };
 
-// Records every hand-over by the name of the call ("showNameScreen", "launchDrill",
+// Records every hand-over by the name of the call ("showNameScreen", "showDrillScreen",
 // "quitProgram", ...) and the exit codes of quitProgram.
 class RecordingNavigator final : public Navigator {
 public:
@@ -45,11 +45,10 @@ public:
 
     void showNameScreen() override { record(QStringLiteral("showNameScreen")); }
     void showLevelMenu() override { record(QStringLiteral("showLevelMenu")); }
-    void launchDrill() override { record(QStringLiteral("launchDrill")); }
+    void showDrillScreen() override { record(QStringLiteral("showDrillScreen")); }
     void showEndScreen() override { record(QStringLiteral("showEndScreen")); }
     void showCriteriaEditor() override { record(QStringLiteral("showCriteriaEditor")); }
     void showRecordBrowser() override { record(QStringLiteral("showRecordBrowser")); }
-    void attemptRecorded() override { record(QStringLiteral("attemptRecorded")); }
     void screenReady() override { record(QStringLiteral("screenReady")); }
     void quitProgram(int exitCode) override {
         exitCodes << exitCode;

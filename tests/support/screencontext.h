@@ -1,28 +1,30 @@
 #pragma once
 
-// One screen's surroundings without the program: a run state and the fakes every screen
-// is given (a clock standing still, scripted randomness, preset message boxes, silent cues,
-// a navigator that records where the screen wants to go), bundled as its AppContext.
-// Header only; the screens' own libraries come with the target that includes it.
+// One screen's surroundings without the program: a run whose statistics refresh and
+// recording are scripted, and the fakes every screen is given (a clock standing still,
+// scripted randomness, preset message boxes, silent cues, a navigator that records where
+// the screen wants to go), bundled as its AppContext. `state` is the way in to set the
+// scene; the screen itself only reads it. Header only; the screens' own libraries come
+// with the target that includes it.
 
 #include "core/gui/appcontext.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 #include "support/fakes.h"
+#include "support/scriptedrun.h"
 #include "support/testsupport.h"
-
-#include <memory>
 
 namespace kz::test {
 
 struct ScreenContext {
-    std::unique_ptr<RunState> state = std::make_unique<RunState>();
     FakeClock clock;
     ScriptedRandom random;
     PresetMessageBox messages;
     NullCues cues;
     RecordingNavigator navigator;
-    AppContext context{*state, clock, random, messages, cues, navigator};
+    ScriptedRun run{clock};
+    RunState* state = &run.setUp();
+    AppContext context{run, clock, random, messages, cues, navigator};
 };
 
 } // namespace kz::test

@@ -4,6 +4,7 @@
 #include "admin/distribution.h"
 #include "core/gui/navigator.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/gui/messagebox.h"
 
@@ -73,14 +74,14 @@ CriteriaEditorScreen::CriteriaEditorScreen(const AppContext& context, QWidget* p
     : QWidget(parent), context_(context) {
     setObjectName(QStringLiteral("FrmTimeData"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(context_.state.catalogue.programTitle);
+    setWindowTitle(context_.run.state().catalogue.programTitle);
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     buildControls();
 
     // Opening: the grid from the file, cell (1, 1) current, the input box over it with the
     // column's help, its text, and the distribution of level 1.
     label4_->clear();
-    const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath());
+    const Status loaded = editor_.load(context_.run);
     notice_ = openingNotice(loaded, editor_.loadNotice());
     label4_->setText(notice_);
     showGrid();
@@ -251,8 +252,7 @@ void CriteriaEditorScreen::fillDistribution() {
     list4_->clear();
     if (level < 1)
         return;
-    const Outcome<ResultsDistribution> distribution =
-        readResultsDistribution(context_.state.settings.installation.resultsPath());
+    const Outcome<ResultsDistribution> distribution = readResultsDistribution(context_.run);
     const Status read = distribution ? Status() : Status(distribution.error());
     label4_->setText(noticeWithDistribution(notice_, read));
     if (!distribution)
@@ -299,8 +299,8 @@ void CriteriaEditorScreen::clickCell(int row, int column) {
 void CriteriaEditorScreen::revert() {
     if (leaving_)
         return;
-    if (const Status loaded = editor_.load(context_.state.settings.installation.criteriaPath()); !loaded) {
-        context_.messages.inform(this, context_.state.catalogue.programTitle,
+    if (const Status loaded = editor_.load(context_.run); !loaded) {
+        context_.messages.inform(this, context_.run.state().catalogue.programTitle,
                                  revertFailedText(loaded.error()));
         input_->setFocus();
         return;
@@ -317,11 +317,11 @@ bool CriteriaEditorScreen::save() {
     if (leaving_)
         return false;
     showWaitPanel();
-    const Status saved =
-        editor_.save(context_.state.settings.installation.criteriaPath(), &context_.state.tables.criteria);
+    const Status saved = editor_.save(context_.run);
     hideWaitPanel();
     if (!saved)
-        context_.messages.inform(this, context_.state.catalogue.programTitle, saveFailedText(saved.error()));
+        context_.messages.inform(this, context_.run.state().catalogue.programTitle,
+                                 saveFailedText(saved.error()));
     input_->setFocus();
     return saved.ok();
 }

@@ -2,8 +2,8 @@
 
 #include "core/gui/navigator.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
-#include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 
 #include <QComboBox>
@@ -26,11 +26,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QRect& place, int 
 
 } // namespace
 
-RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions options, QWidget* parent)
-    : QWidget(parent), context_(context),
-      browser_(std::make_unique<RecordBrowser>(
-          recordBrowserSetup(context.state.settings.installation),
-          [&clock = context.clock] { return clock.now().date(); }, std::move(options))) {
+RecordBrowserScreen::RecordBrowserScreen(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), browser_(std::make_unique<RecordBrowser>(context.run)) {
     setObjectName(QStringLiteral("FrmData"));
     buildControls();
 
@@ -38,7 +35,8 @@ RecordBrowserScreen::RecordBrowserScreen(AppContext& context, MaintenanceOptions
     list1_->show();
     rebuild();
     if (!browser_->roster().problem.isEmpty())
-        context_.messages.inform(this, context_.state.catalogue.programTitle, browser_->roster().problem);
+        context_.messages.inform(this, context_.run.state().catalogue.programTitle,
+                                 browser_->roster().problem);
     if (const std::optional<QString> notice = browser_->leftoverCopyNotice())
         context_.messages.inform(this, QStringLiteral("注意"), *notice);
 }
@@ -51,7 +49,7 @@ RecordBrowserScreen::~RecordBrowserScreen() {
 
 void RecordBrowserScreen::buildControls() {
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
-    setWindowTitle(context_.state.catalogue.programTitle);
+    setWindowTitle(context_.run.state().catalogue.programTitle);
     kit::paint(this, QColor(224, 236, 248));
 
     auto* label5 = makeLabel(this, QStringLiteral("Label5"), QRect(20, 12, 640, 36), 16);
@@ -164,7 +162,7 @@ void RecordBrowserScreen::hideEditPanel() {
 }
 
 void RecordBrowserScreen::showError(const Error& error) {
-    context_.messages.inform(this, context_.state.catalogue.programTitle, error.text());
+    context_.messages.inform(this, context_.run.state().catalogue.programTitle, error.text());
 }
 
 void RecordBrowserScreen::selectRow(int row) {

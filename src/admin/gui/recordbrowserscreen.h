@@ -25,10 +25,8 @@ class RecordBrowserScreen final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RecordBrowserScreen)
 public:
-    // options: how a change or removal waits while another station holds the results
-    // file (the program passes a wait that keeps the screens alive).
-    explicit RecordBrowserScreen(AppContext& context, MaintenanceOptions options = {},
-                                 QWidget* parent = nullptr);
+    // The browser reads and changes the results file through the context's run.
+    explicit RecordBrowserScreen(AppContext& context, QWidget* parent = nullptr);
     ~RecordBrowserScreen() override;
 
     RecordBrowser& browser() { return *browser_; }

@@ -2,16 +2,17 @@
 
 namespace kz {
 
-struct RunState;
+class ProgramRun;
 class Clock;
 class RandomSource;
 class MessageBox;
 class Cues;
 class Navigator;
 
-// What every screen is given: the run state and the seams to the outside world.
+// What every screen is given: the run (its state to read, its operations to call for
+// every change and every file access) and the seams to the outside world.
 struct AppContext {
-    RunState& state;
+    ProgramRun& run;
     Clock& clock;
     RandomSource& random;
     MessageBox& messages;

@@ -4,31 +4,41 @@
 #include "data/textio.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 
 namespace kz {
 
-RetryNotice::RetryNotice(QString path, WaitFunction wait, int showAfterMs)
-    : path_(std::move(path)), wait_(std::move(wait)), showAfterMs_(showAfterMs) {}
+void waitKeepingScreensAlive(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+RetryNotice::RetryNotice(QString file, QString path, WaitFunction wait, int showAfterMs)
+    : file_(std::move(file)), path_(std::move(path)), wait_(std::move(wait)), showAfterMs_(showAfterMs) {}
 
 RetryNotice::~RetryNotice() {
     delete window_.data();
 }
 
-WaitFunction RetryNotice::waitFunction() {
-    return [this](int milliseconds) { waited(milliseconds); };
+FileWaits retryNoticeWaits() {
+    return [](const QString& file, const QString& path) -> std::unique_ptr<FileWait> {
+        return std::make_unique<RetryNotice>(file, path, waitKeepingScreensAlive);
+    };
 }
 
-void RetryNotice::waited(int milliseconds) {
+void RetryNotice::wait(int milliseconds) {
     if (!window_ && waitedMs_ >= showAfterMs_) {
         auto* label = new QLabel;
         label->setObjectName(QStringLiteral("retryNotice"));
         label->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         label->setAttribute(Qt::WA_ShowWithoutActivating);
-        label->setText(QStringLiteral("成績ファイルを読めません。再試行しています…\n%1")
-                           .arg(shortenForMessage(QDir::toNativeSeparators(path_), 90)));
+        label->setText(QStringLiteral("%1を読めません。再試行しています…\n%2")
+                           .arg(file_, shortenForMessage(QDir::toNativeSeparators(path_), 90)));
         label->setAlignment(Qt::AlignCenter);
         label->setWordWrap(true);
         label->setMargin(16);

@@ -1,14 +1,14 @@
 #include "core/gui/startupsteps.h"
 
-#include "core/runstate.h"
+#include "core/programrun.h"
 #include "data/textio.h"
 #include "platform/gui/messagebox.h"
 
 namespace kz {
 
-bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
+bool resolveAndReport(const QString& executableFolder, ProgramRun& run, MessageBox& messages, QWidget* parent,
                       const SoundProbe& probeSound) {
-    const Outcome<QStringList> notices = resolveInstallation(executableFolder, state, probeSound);
+    const Outcome<QStringList> notices = run.resolveInstallation(executableFolder, probeSound);
     if (!notices) {
         messages.inform(parent, QStringLiteral("起動できません"),
                         QStringLiteral("%1\n\nファイル: %2")

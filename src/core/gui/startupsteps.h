@@ -8,7 +8,7 @@ class QWidget;
 
 namespace kz {
 
-struct RunState;
+class ProgramRun;
 class MessageBox;
 
 // The splash timer's first step: resolves the installation from the program's folder and
@@ -21,7 +21,7 @@ class MessageBox;
 // box of a program that cannot start waits for OK.
 inline constexpr int kStartupNoticeCloseMs = 60 * 1000;
 
-bool resolveAndReport(const QString& executableFolder, RunState& state, MessageBox& messages, QWidget* parent,
+bool resolveAndReport(const QString& executableFolder, ProgramRun& run, MessageBox& messages, QWidget* parent,
                       const SoundProbe& probeSound = {});
 
 } // namespace kz

@@ -6,7 +6,9 @@
 #include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -14,12 +16,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPointer>
 #include <QTimer>
 
 #include <cmath>
@@ -87,14 +87,14 @@ void setShapeWidth(QFrame* shape, int width) {
 
 } // namespace
 
-DrillScreen::DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent)
+DrillScreen::DrillScreen(const AppContext& context, QWidget* parent)
     : QWidget(parent), context_(context),
       engine_(std::make_unique<DrillEngine>(context.clock, context.random, context.cues,
                                             static_cast<DrillObserver&>(*this))),
-      handOff_(context_.state.attempt, std::move(recorder), static_cast<HandOffObserver&>(*this)) {
+      handOff_(context_.run, static_cast<HandOffObserver&>(*this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MainFrm"));
-    setWindowTitle(context_.state.catalogue.programTitle);
+    setWindowTitle(context_.run.state().catalogue.programTitle);
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setFocusPolicy(Qt::StrongFocus);
     setBackground(false);
@@ -240,11 +240,11 @@ void DrillScreen::activate() {
     if (activated_)
         return;
     activated_ = true;
-    RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     sPicture2_->move(0, 0);
 
-    // 初期設定: the launch has already reset the attempt flags; the clock starts at zero.
-    state.attempt.elapsedSeconds = 0;
+    // 初期設定: a clean attempt at the chosen level; the clock starts at zero.
+    context_.run.startAttempt();
     const int level = state.attempt.currentLevel;
     engine_->初期設定(level, state.tables.criteria.level(level).minimumTime);
     context_.navigator.screenReady();
@@ -257,7 +257,7 @@ void DrillScreen::activate() {
             this,
             [this] {
                 context_.messages.inform(
-                    this, context_.state.catalogue.programTitle,
+                    this, context_.run.state().catalogue.programTitle,
                     QStringLiteral("このレベルの問題はありません。メニューに戻ります。"));
                 leaveToLevelMenu();
             },
@@ -270,7 +270,7 @@ void DrillScreen::activate() {
 }
 
 void DrillScreen::showStatusFigures() {
-    const RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const int level = state.attempt.currentLevel;
     sLabel2_->setText(state.catalogue.programTitle);
     QFont titleFont = sLabel2_->font();
@@ -287,12 +287,16 @@ void DrillScreen::showStatusFigures() {
 }
 
 void DrillScreen::showMinutes() {
-    sLabel13_->setText(QString::number(minutesSinceSessionStart(context_.state.student.sessionStartSeconds,
-                                                                context_.clock.secondsSinceMidnight())));
+    sLabel13_->setText(QString::number(minutesSinceSessionStart(
+        context_.run.state().student.sessionStartSeconds, context_.clock.secondsSinceMidnight())));
+}
+
+bool DrillScreen::attemptOver() const {
+    return !engine_->hasQuestions() || context_.run.state().attempt.recordingStarted;
 }
 
 bool DrillScreen::attemptRunning() const {
-    return activated_ && engine_->hasQuestions() && !handOffBegun_;
+    return activated_ && !attemptOver();
 }
 
 bool DrillScreen::eventFilter(QObject* watched, QEvent* event) {
@@ -308,21 +312,20 @@ bool DrillScreen::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DrillScreen::handleKey(int qtKey, const QString& text) {
-    if (!activated_ || handOffBegun_)
+    if (!attemptRunning())
         return;
     const DrillKey key = drillKeyFor(qtKey, text);
     if (key.keyDownCode != 0)
         engine_->onKeyDown(key.keyDownCode);
-    // The key-down may have ended the hand-off's wait already; the character then has
-    // nowhere to go.
-    if (key.charCode != 0 && !handOffBegun_)
+    // The key-down may have ended the attempt already; the character then has nowhere to go.
+    if (key.charCode != 0 && attemptRunning())
         engine_->onKeyPress(key.charCode);
 }
 
 void DrillScreen::closeEvent(QCloseEvent* event) {
     // Closing mid-attempt would lose the attempt and leave the run without a screen:
     // only the navigator closes this window, once the hand-off has stopped it.
-    if (activated_ && !closing_) {
+    if (activated_ && !closeAllowed_) {
         event->ignore();
         return;
     }
@@ -340,7 +343,8 @@ void DrillScreen::showMinutesSinceStart() {
 // --- what the engine reports ---
 
 void DrillScreen::timeLimitSet(qint32 seconds, bool hasLimit) {
-    const PassCriteria& row = context_.state.tables.criteria.level(context_.state.attempt.currentLevel);
+    const RunState& state = context_.run.state();
+    const PassCriteria& row = state.tables.criteria.level(state.attempt.currentLevel);
     bar_ = timeBarLayout(kTimeBarWidth, seconds, hasLimit, row.minimumTime, row.targetTime);
     timeBar_->setVisible(bar_.visible);
     setShapeWidth(sShape5_, kTimeBarWidth);
@@ -397,35 +401,30 @@ void DrillScreen::clockRunningChanged(bool running) {
 }
 
 void DrillScreen::elapsedChanged(qint32 seconds) {
-    context_.state.attempt.elapsedSeconds = seconds;
     sLabel10_->setText(QString::number(seconds));
     setShapeWidth(sShape2_, bar_.elapsedWidth(seconds));
 }
 
 // Kept for the answer log, which the recording step writes after the attempt's record.
 void DrillScreen::answerJudged(const AnsweredQuestion& answer) {
-    context_.state.attempt.attemptAnswers.append(answer);
+    context_.run.recordAnswer(answer);
 }
 
 void DrillScreen::attemptEnded(const DrillEnding& ending) {
-    handOff_.attemptEnded(ending.finished, ending.timedOut, ending.elapsedSeconds);
+    handOff_.finishAttempt(ending);
 }
 
-// --- the hand-off ---
-
-void DrillScreen::finishAttempt() {
-    handOff_.finishAttempt();
-}
+// --- the hand-off
 
 void DrillScreen::handOffBegun(bool timedOut) {
-    handOffBegun_ = true;
-    engine_->markRecordingStarted();
     lblsss1_->setVisible(!timedOut);
     lblsss2_->setVisible(timedOut);
     sPicture2_->show();
     sPicture2_->raise();
-    if (isVisible())
+    if (isVisible()) {
         repaint();
+        paintNow(); // on the screen before the results file is touched
+    }
     sTimer1_->stop();
 }
 
@@ -438,33 +437,13 @@ bool DrillScreen::retryRecording(const Error& error) {
 }
 
 void DrillScreen::attemptRecorded() {
-    context_.navigator.attemptRecorded();
-    pauseThenShowResult(kResultPauseMs);
+    stopForGood();
+    // The navigator covers the hand-over, pauses and puts the end screen in this one's place.
+    context_.navigator.showEndScreen();
 }
 
 void DrillScreen::recordingGivenUp() {
     leaveToLevelMenu();
-}
-
-void DrillScreen::setPause(std::function<void(int milliseconds)> pause) {
-    pause_ = std::move(pause);
-}
-
-void DrillScreen::pauseThenShowResult(int milliseconds) {
-    Navigator& navigator = context_.navigator;
-    const QPointer<DrillScreen> self(this);
-    const std::function<void(int)> pause = pause_;
-    if (pause) {
-        pause(milliseconds);
-    } else {
-        // The screen stays alive (repaints, ignores keys) while the closing message shows.
-        QEventLoop loop;
-        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    if (self)
-        stopForGood();
-    navigator.showEndScreen();
 }
 
 void DrillScreen::leaveToLevelMenu() {
@@ -473,20 +452,9 @@ void DrillScreen::leaveToLevelMenu() {
 }
 
 void DrillScreen::stopForGood() {
-    closing_ = true;
-    handOffBegun_ = true;
+    closeAllowed_ = true;
     sTimer1_->stop();
     sTimer2_->stop();
-}
-
-DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder) {
-    resetAttemptFlags(context.state.attempt);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    auto* screen = new DrillScreen(context, std::move(recorder));
-    screen->show();
-    screen->raise();
-    screen->activateWindow();
-    return screen;
 }
 
 } // namespace kz

@@ -7,7 +7,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QFrame;
@@ -16,14 +15,15 @@ class QTimer;
 
 namespace kz {
 
-// The drill screen: one timed attempt at the current level. It owns a fresh drill engine,
-// gives it every key before any control sees it and one clock tick a second, and shows
-// what the engine reports. When the attempt ends its hand-off (AttemptHandOff) covers the
-// screen with the recording panel and records the attempt; the screen then pauses a
-// second and asks the navigator for the end screen, which closes this one.
+// The drill screen: one timed attempt at the chosen level. Its activation starts the run's
+// attempt; it owns a fresh drill engine, gives it every key before any control sees it and
+// one clock tick a second, and shows what the engine reports. When the attempt ends its
+// hand-off (AttemptHandOff) ends the run's attempt, covers the screen with the recording
+// panel and records the attempt; the screen then asks the navigator for the end screen,
+// which closes this one after a pause.
 //
-// Created anew for every attempt (see launchDrill); deleted once closed. The window cannot
-// be closed while the attempt runs: only the navigator closes it after the hand-off.
+// Created by the navigator for every attempt; deleted once closed. The window cannot be
+// closed while the attempt runs: only the navigator closes it after the hand-off.
 class DrillScreen final : public QWidget, private DrillObserver, private HandOffObserver {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DrillScreen)
@@ -31,31 +31,19 @@ class DrillScreen final : public QWidget, private DrillObserver, private HandOff
 public:
     static constexpr int kTimer1IntervalMs = 1000;
     static constexpr int kTimer2IntervalMs = 10000;
-    static constexpr int kResultPauseMs = 1000;
-
-    // Replaces the wait of kResultPauseMs before the end screen (tests); empty: a real wait
-    // with events running.
-    void setPause(std::function<void(int milliseconds)> pause);
     static constexpr int kTimeBarWidth = 1001;
 
-    // recorder stores the attempt once it has ended (the results store's recording step).
-    DrillScreen(const AppContext& context, AttemptRecorder recorder, QWidget* parent = nullptr);
+    explicit DrillScreen(const AppContext& context, QWidget* parent = nullptr);
     ~DrillScreen() override;
 
-    // The setup of a shown screen: engine steps, status strip, first question. Showing the
-    // screen runs it once; later calls do nothing.
+    // The setup of a shown screen: the run's attempt started, engine steps, status strip,
+    // first question. Showing the screen runs it once; later calls do nothing.
     void activate();
     bool isActivated() const { return activated_; }
 
     const DrillEngine& engine() const { return *engine_; }
-    // The attempt is under way: shown, with questions, and not yet handed off.
+    // The attempt is under way: shown, with questions, and not yet ended.
     bool attemptRunning() const;
-    bool handOffBegun() const { return handOffBegun_; }
-
-    // The end-of-attempt hand-off; runs once per screen, later calls do nothing.
-    void finishAttempt();
-    // Waits the given time while the screen stays alive, then asks for the end screen.
-    void pauseThenShowResult(int milliseconds);
 
     // One press of a key as the engine takes it (key-down first, then the character).
     void handleKey(int qtKey, const QString& text);
@@ -96,9 +84,11 @@ private:
     void setBackground(bool retry);
     void showStatusFigures();
     void showMinutes();
+    // The run's attempt has ended (ProgramRun::endAttempt), or there was none to run.
+    bool attemptOver() const;
     // Leaves without an end screen (no questions, or the recording was given up).
     void leaveToLevelMenu();
-    // No more ticks or keys; the navigator closes the window.
+    // No more ticks; the navigator may close the window now.
     void stopForGood();
 
     AppContext context_;
@@ -106,8 +96,7 @@ private:
     AttemptHandOff handOff_;
     TimeBarLayout bar_;
     bool activated_ = false;
-    bool handOffBegun_ = false;
-    bool closing_ = false;
+    bool closeAllowed_ = false;
 
     QFrame* sPicture1_ = nullptr; // the status strip along the top
     QLabel* sLabel2_ = nullptr;   // program title
@@ -140,14 +129,8 @@ private:
     QLabel* lblsss1_ = nullptr;   // "成績記録中"
     QLabel* lblsss2_ = nullptr;   // "時間切れ"
 
-    QTimer* sTimer1_ = nullptr;      // the attempt clock, one tick a second
-    QTimer* sTimer2_ = nullptr;      // refreshes the minutes since the start
-    std::function<void(int)> pause_; // the wait before the end screen; empty: a real wait
+    QTimer* sTimer1_ = nullptr; // the attempt clock, one tick a second
+    QTimer* sTimer2_ = nullptr; // refreshes the minutes since the start
 };
-
-// The drill launch: a clean attempt state (finished, recordingStarted, timedOut false),
-// pending screen updates run, then a new drill screen for currentLevel is shown and
-// returned. The screen is deleted once the navigator has closed it.
-DrillScreen* launchDrill(const AppContext& context, AttemptRecorder recorder);
 
 } // namespace kz

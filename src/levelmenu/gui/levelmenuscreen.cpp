@@ -4,6 +4,7 @@
 #include "core/gui/navigator.h"
 #include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "levelmenu/teacheraccess.h"
@@ -80,20 +81,20 @@ QString indexed(const char16_t* base, int index) {
 LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWidget* parent)
     : QWidget(parent), context_(context), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("seisekitime1"));
-    setWindowTitle(context_.state.catalogue.programTitle);
+    const RunState& state = context_.run.state();
+    setWindowTitle(state.catalogue.programTitle);
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
     setFont(kit::gothicFont(10));
 
     // Loading: the period of the all-attempts table starts at 3 (ResultsDisplay); the form
     // and the wait panel take the season colour and the wait panel covers the screen.
-    const Rgb& season = context_.state.levelMenu.seasonColour;
+    const Rgb& season = state.levelMenu.seasonColour;
     kit::paint(this, kit::colour(season));
 
-    const int levels = std::clamp<int>(context_.state.catalogue.levelCount, 0, kLastSlotLevel);
+    const int levels = std::clamp<int>(state.catalogue.levelCount, 0, kLastSlotLevel);
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
     topRows_.assign(static_cast<size_t>(levels) + 1, 0);
-    const RunState& state = context_.state;
     builder_ = std::make_unique<ResultsTableBuilder>(
         TableSources{state.tables.roster, state.tables.statistics, state.tables.criteria, levels});
 
@@ -141,7 +142,7 @@ void LevelMenuScreen::buildHeader() {
     combo1_->setObjectName(QStringLiteral("Combo1"));
     combo1_->setGeometry(16, 80, 140, 26);
     combo1_->addItems(gradeFilters());
-    const int handedOver = combo1_->findText(context_.state.levelMenu.handedOverFilter);
+    const int handedOver = combo1_->findText(context_.run.state().levelMenu.handedOverFilter);
     combo1_->setCurrentIndex(handedOver >= 0 ? handedOver : 0);
     connect(combo1_, &QComboBox::activated, this, &LevelMenuScreen::gradeFilterChosen);
 
@@ -202,7 +203,7 @@ void LevelMenuScreen::buildHeader() {
 }
 
 void LevelMenuScreen::buildColumns() {
-    const RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const QFont listFont = kit::fixedPitch(kit::gothicPixelFont(12));
     for (int level = 1; level <= levelCount(); ++level) {
         LevelColumn& c = columns_[static_cast<size_t>(level)];
@@ -269,7 +270,7 @@ void LevelMenuScreen::buildPanels() {
     picture6_->setObjectName(QStringLiteral("Picture6"));
     picture6_->setGeometry(0, kNameRowY, kit::kScreenWidth, kScrollY - kNameRowY);
     picture6_->setFrameShape(QFrame::Box);
-    const Rgb& season = context_.state.levelMenu.seasonColour;
+    const Rgb& season = context_.run.state().levelMenu.seasonColour;
     kit::paint(picture6_, kit::colour(season));
     progressBar2_ = new QProgressBar(picture6_);
     progressBar2_->setObjectName(QStringLiteral("ProgressBar2"));
@@ -284,11 +285,11 @@ void LevelMenuScreen::buildPanels() {
         printer = ownPrinter_.get();
     }
     graphPanel_ = new GraphPanel(
-        GraphPanelContext{context_.state, context_.clock, context_.messages, *printer,
+        GraphPanelContext{context_.run, context_.clock, context_.messages, *printer,
                           [this](int level) {
                               // Ranked as the lists of this menu rank: its grade filter, its
                               // points kind and its student.
-                              const RunState& state = context_.state;
+                              const RunState& state = context_.run.state();
                               const TableChoice choice = display_.choice(
                                   gradeFilterText(), state.student.currentBangou, context_.clock.now());
                               return graphRankingSource(*builder_, choice.pointsKind, choice.gradeFilter,
@@ -357,7 +358,7 @@ QString LevelMenuScreen::gradeFilterText() const {
 }
 
 int LevelMenuScreen::firstVisibleLevel() const {
-    return context_.state.levelMenu.firstVisibleLevel;
+    return context_.run.state().levelMenu.firstVisibleLevel;
 }
 
 bool LevelMenuScreen::teacherPanelOpen() const {
@@ -369,7 +370,7 @@ bool LevelMenuScreen::waitPanelShown() const {
 }
 
 void LevelMenuScreen::placeColumns() {
-    const int first = std::max<int>(1, context_.state.levelMenu.firstVisibleLevel);
+    const int first = std::max<int>(1, context_.run.state().levelMenu.firstVisibleLevel);
     const double widthPx = static_cast<double>(geometry_.widthTwips) / kTwipsPerPixel;
     const int inner = std::max(40, static_cast<int>(widthPx) - kColumnGap);
     const int numberWidth = inner / 5;
@@ -393,8 +394,7 @@ void LevelMenuScreen::placeColumns() {
 }
 
 void LevelMenuScreen::scrollColumnsTo(int value) {
-    context_.state.levelMenu.firstVisibleLevel =
-        static_cast<qint16>(firstVisibleFromScroll(value, levelCount()));
+    context_.run.setFirstVisibleLevel(firstVisibleFromScroll(value, levelCount()));
     placeColumns();
 }
 
@@ -413,7 +413,7 @@ void LevelMenuScreen::activate() {
     if (activating_ || leaving_)
         return;
     activating_ = true;
-    RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const int bangou = state.student.currentBangou;
 
     // 1. Teachers' buttons.
@@ -431,8 +431,7 @@ void LevelMenuScreen::activate() {
         paintNow(); // the panel is on the screen before the results file is read
 
     // 3. Fresh statistics and today's total.
-    if (hooks_.refreshStatistics)
-        hooks_.refreshStatistics();
+    (void)context_.run.refreshStatistics();
     label18_->setText(
         todayTotalText(state.tables.statistics.sumOverLevels(StatisticsTables::TodayAttempts, bangou)));
 
@@ -463,7 +462,7 @@ void LevelMenuScreen::activate() {
     const int first = geometry_.scrollBar
                           ? openingFirstVisible(state.levelMenu.firstVisibleLevel, geometry_.scrollMaximum)
                           : 1;
-    state.levelMenu.firstVisibleLevel = static_cast<qint16>(first);
+    context_.run.setFirstVisibleLevel(first);
     {
         const QSignalBlocker blocker(hscroll1_);
         hscroll1_->setValue(first);
@@ -497,7 +496,10 @@ void LevelMenuScreen::activate() {
 }
 
 void LevelMenuScreen::applyAvailability() {
-    availability_ = decideLevelAvailability(context_.state);
+    const RunState& state = context_.run.state();
+    availability_ =
+        decideLevelAvailability(state.tables.criteria, state.tables.statistics, state.student.currentBangou,
+                                state.catalogue.levelCount, state.catalogue.finalLevel);
     for (int level = 1; level <= levelCount(); ++level) {
         const LevelColumn& c = columns_[static_cast<size_t>(level)];
         const LevelAvailability a = availability_.level(level);
@@ -617,7 +619,7 @@ void LevelMenuScreen::clearLists() {
 
 void LevelMenuScreen::rebuildResults() {
     beginRebuild();
-    RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const TableChoice choice =
         display_.choice(gradeFilterText(), state.student.currentBangou, context_.clock.now());
     // The bar advances per level or per record read. It paints itself as its value
@@ -632,7 +634,7 @@ void LevelMenuScreen::rebuildResults() {
         sincePaint.restart();
     };
     const Outcome<ResultsTables> tables =
-        builder_->buildFromFile(choice, state.settings.installation.resultsPath(), progress);
+        builder_->buildReading(choice, context_.run.newestResultsReader(), progress);
     if (tables) {
         display_.built(choice);
         showTables(*tables);
@@ -669,13 +671,13 @@ void LevelMenuScreen::showTables(const ResultsTables& tables) {
 
 void LevelMenuScreen::showPersonalTimes() {
     beginRebuild();
-    RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     graphPanel_->fillLists();
     display_.setTableKind(TableKind::Period);
     clearLists();
     label5_->setText(QStringLiteral("個人別ﾀｲﾑ"));
-    const Outcome<std::vector<ResultKeys>> records = loadReportRecords(
-        state.settings.installation.resultsPath(), state.catalogue.levelCount, context_.clock.now());
+    const Outcome<std::vector<ResultKeys>> records = readReportRecords(
+        context_.run.newestResultsReader(), state.catalogue.levelCount, context_.clock.now());
     if (!records) {
         context_.messages.inform(this, state.catalogue.programTitle, records.error().text());
     } else {
@@ -722,17 +724,17 @@ void LevelMenuScreen::startLevelFromName(int level) {
 void LevelMenuScreen::startSelectedLevel(int level, LevelStart how) {
     if (!mayStart(level))
         return;
-    context_.state.attempt.currentLevel = static_cast<qint16>(level);
+    context_.run.chooseLevel(level);
     if (how == LevelStart::NameClick) {
         // A click on the level's name leaves at once, without the wait panel.
-        leaveThrough(&Navigator::launchDrill);
+        leaveThrough(&Navigator::showDrillScreen);
         return;
     }
     // The wait panel stays in front until the navigator closes this screen for the drill.
     showWaitPanel();
     keysAccepted_ = false;
     leaving_ = true;
-    context_.navigator.launchDrill();
+    context_.navigator.showDrillScreen();
 }
 
 void LevelMenuScreen::goBack() {
@@ -750,7 +752,7 @@ void LevelMenuScreen::leaveThrough(void (Navigator::*handOver)()) {
 }
 
 void LevelMenuScreen::openTeacherPanel() {
-    if (!context_.state.student.currentIsTeacher() || leaving_ || activating_)
+    if (!context_.run.state().student.currentIsTeacher() || leaving_ || activating_)
         return;
     picture7_->show();
     picture7_->raise();
@@ -761,8 +763,9 @@ void LevelMenuScreen::teacherChoice(int k) {
     if (!teacherPanelOpen() || leaving_ || activating_)
         return;
     const QString typed = text3_->text();
-    if (!teacherPasswordAccepted(typed, context_.state.settings.installation.teacherPassword)) {
-        context_.messages.inform(this, context_.state.catalogue.programTitle,
+    const RunState& state = context_.run.state();
+    if (!teacherPasswordAccepted(typed, state.settings.installation.teacherPassword)) {
+        context_.messages.inform(this, state.catalogue.programTitle,
                                  QStringLiteral("パスワードを入力して下さい"));
         return;
     }

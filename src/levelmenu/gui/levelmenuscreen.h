@@ -8,7 +8,6 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,10 +28,8 @@ class GraphPanel;
 class ReportPrinter;
 class ResultsListModel;
 
-// What the level menu calls outside itself besides the navigator.
+// What the level menu calls outside itself besides the run and the navigator.
 struct LevelMenuHooks {
-    // Rebuilds state.statistics from the results file; run at every activation.
-    std::function<void()> refreshStatistics;
     // Where the graph panel prints; null: the system's printers through the print dialog.
     ReportPrinter* printer = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "reports/gui/graphpanel.h"
 
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
@@ -107,7 +108,7 @@ void GraphPanel::setPrintAllowed(bool allowed) {
 }
 
 void GraphPanel::fillLists() {
-    const RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     list3_->clear();
     for (int level = 1; level <= state.catalogue.levelCount; ++level)
         list3_->addItem(QString::number(level));
@@ -119,7 +120,7 @@ void GraphPanel::fillLists() {
 }
 
 void GraphPanel::open() {
-    selectedStudent_ = context_.state.student.currentBangou;
+    selectedStudent_ = context_.run.state().student.currentBangou;
     list2_->hide();
     command25_->show();
     list2_->clearSelection();
@@ -141,13 +142,13 @@ const QImage& GraphPanel::picture() const {
 }
 
 QString GraphPanel::studentTitle(int bangou) const {
-    return reportStudentName(context_.state.tables.roster, bangou);
+    return reportStudentName(context_.run.state().tables.roster, bangou);
 }
 
 void GraphPanel::showReports(int target) {
     if (drawing_)
         return;
-    const RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const bool printing = target == 1;
     QStringList chosenLines;
     for (int row : selectedRows(list2_))
@@ -160,8 +161,8 @@ void GraphPanel::showReports(int target) {
     }
     drawing_ = true;
 
-    Outcome<std::vector<ResultKeys>> records = loadReportRecords(
-        state.settings.installation.resultsPath(), state.catalogue.levelCount, context_.clock.now());
+    Outcome<std::vector<ResultKeys>> records = readReportRecords(
+        context_.run.newestResultsReader(), state.catalogue.levelCount, context_.clock.now());
     if (!records) {
         context_.messages.inform(this, state.catalogue.programTitle, records.error().text());
         drawing_ = false;
@@ -204,7 +205,7 @@ void GraphPanel::drawOnScreen(const ReportSources& sources, const QList<int>& le
 bool GraphPanel::printStudent(const ReportSources& sources, const QList<int>& levels) {
     const QString name = studentTitle(selectedStudent_);
     std::unique_ptr<draw::PageCanvas> job =
-        context_.printer.startJob(context_.state.catalogue.programTitle + u' ' + name);
+        context_.printer.startJob(context_.run.state().catalogue.programTitle + u' ' + name);
     bool ok = job && job->isActive();
     if (ok) {
         draw::drawStudentReports(*job, name, makePersonalReports(sources, selectedStudent_, levels));
@@ -212,7 +213,7 @@ bool GraphPanel::printStudent(const ReportSources& sources, const QList<int>& le
     }
     if (!ok) {
         context_.messages.inform(
-            this, context_.state.catalogue.programTitle,
+            this, context_.run.state().catalogue.programTitle,
             QStringLiteral("%1 さんの成績を印刷できませんでした。プリンターを確かめてください。").arg(name));
     }
     return ok;

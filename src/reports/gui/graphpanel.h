@@ -13,14 +13,14 @@ class QLabel;
 
 namespace kz {
 
-struct RunState;
+class ProgramRun;
 class Clock;
 class MessageBox;
 class ReportPrinter;
 
 // What the graph panel needs from the level menu that holds it.
 struct GraphPanelContext {
-    RunState& state;
+    ProgramRun& run; // the state to read, the records of the reports to read
     Clock& clock;
     MessageBox& messages;
     ReportPrinter& printer;

@@ -2,7 +2,9 @@
 
 #include "core/cues.h"
 #include "core/gui/navigator.h"
+#include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/roster.h"
 
@@ -65,9 +67,8 @@ QPainterPath starPath(QPointF centre, double r) {
 
 } // namespace
 
-EndScreen::EndScreen(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent)
-    : QWidget(parent), context_(context), refreshStatistics_(std::move(refreshStatistics)),
-      pump_([] { QCoreApplication::processEvents(); }) {
+EndScreen::EndScreen(const AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), pump_([] { QCoreApplication::processEvents(); }) {
     setObjectName(QStringLiteral("FrmSyuuryou"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("終了"));
@@ -145,7 +146,11 @@ void EndScreen::activate() {
         return;
     activated_ = true;
 
-    verdict_ = evaluateAttempt(context_.state, refreshStatistics_);
+    // The screen is on the display before the results file is read for the verdict.
+    if (isVisible())
+        paintNow();
+    ProgramRun& run = context_.run;
+    verdict_ = evaluateAttempt(run.state(), [&run] { (void)run.refreshStatistics(); });
     showVerdict();
     timer1_->start();
 
@@ -165,7 +170,7 @@ void EndScreen::activate() {
 }
 
 void EndScreen::showVerdict() {
-    const RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     const int level = verdict_.level;
     const QString levelName = state.catalogue.levelName(level);
 
@@ -191,7 +196,7 @@ void EndScreen::offerWayOn() {
     command4_->show();
     command4_->setFocus();
 
-    const FollowUp follow = decideFollowUp(context_.state, verdict_);
+    const FollowUp follow = decideFollowUp(context_.run.state(), verdict_);
     switch (follow.clearedLine) {
     case FollowUp::ClearedLine::Unchanged:
         break;
@@ -223,7 +228,7 @@ void EndScreen::retryLevel() {
     command4_->setEnabled(false);
     command5_->setEnabled(false);
     // The navigator covers the hand-over and closes this screen for the new drill.
-    context_.navigator.launchDrill();
+    context_.navigator.showDrillScreen();
 }
 
 QPixmap EndScreen::drawBackground() {

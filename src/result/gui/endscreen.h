@@ -27,8 +27,7 @@ class EndScreen final : public QWidget {
 public:
     static constexpr int kTimer1IntervalMs = 500;
 
-    // refreshStatistics rebuilds the statistics of the run state from the results file.
-    EndScreen(const AppContext& context, std::function<void()> refreshStatistics, QWidget* parent = nullptr);
+    explicit EndScreen(const AppContext& context, QWidget* parent = nullptr);
     ~EndScreen() override;
 
     // Replaces the way pending events are let run between sounds (tests).
@@ -53,7 +52,6 @@ private:
     void retryLevel(); // Command5 "もう一度"
 
     AppContext context_;
-    std::function<void()> refreshStatistics_;
     std::function<void()> pump_;
     AttemptVerdict verdict_;
     bool activated_ = false;

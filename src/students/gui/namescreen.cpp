@@ -1,19 +1,19 @@
 #include "students/gui/namescreen.h"
 
-#include "core/catalogue.h"
 #include "core/cues.h"
 #include "core/gui/navigator.h"
 #include "core/gui/paintnow.h"
 #include "core/gui/screenkit.h"
+#include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/grade.h"
 #include "data/roster.h"
 #include "platform/clock.h"
 #include "platform/gui/messagebox.h"
 #include "platform/randomsource.h"
-#include "students/currentstudent.h"
 #include "students/nameline.h"
 #include "students/programmenu.h"
+#include "students/rosternotice.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -56,10 +56,19 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
     activate();
 }
 
+// QWidget deletes the children before the screen's QObject part lets go of their
+// signals: the list, emptied as it goes, would otherwise report a row change to labels
+// already deleted.
+NameScreen::~NameScreen() {
+    for (QObject* child : children())
+        child->disconnect(this);
+}
+
 void NameScreen::buildControls() {
     setFixedSize(kit::kScreenWidth, kit::kScreenHeight);
-    setWindowTitle(context_.state.catalogue.programTitle);
-    const QColor season = kit::colour(context_.state.levelMenu.seasonColour);
+    const RunState& state = context_.run.state();
+    setWindowTitle(state.catalogue.programTitle);
+    const QColor season = kit::colour(state.levelMenu.seasonColour);
     kit::paint(this, season);
 
     // Title strip.
@@ -85,7 +94,7 @@ void NameScreen::buildControls() {
     label4_->setGeometry(116, 10, 560, 84);
     label4_->setFont(kit::gothicFont(48, true));
     label4_->setAlignment(Qt::AlignCenter);
-    label4_->setText(context_.state.catalogue.programTitle);
+    label4_->setText(state.catalogue.programTitle);
     label4_->setStyleSheet(QStringLiteral("color: rgb(0, 40, 110); background: transparent;"));
     label4_->setCursor(Qt::PointingHandCursor);
 
@@ -201,7 +210,7 @@ void NameScreen::activate() {
         combo1_->setCurrentIndex(0);
     }
     handedOverFilter_ = gradeFilters().first();
-    context_.state.levelMenu.handedOverFilter = handedOverFilter_;
+    context_.run.setGradeFilter(handedOverFilter_);
     名簿表示();
     label1_->setText(chooseNameText());
     picture5_->hide();
@@ -215,7 +224,7 @@ QString NameScreen::gradeFilter() const {
 void NameScreen::名簿表示() {
     if (rebuilding_)
         return;
-    RunState& state = context_.state;
+    const RunState& state = context_.run.state();
     rebuilding_ = true;
     const bool panelWasUp = picture5_->isVisible();
     if (!panelWasUp) {
@@ -225,16 +234,13 @@ void NameScreen::名簿表示() {
     // The wait panel is on the screen before the results and the roster are read.
     if (isVisible())
         paintNow();
-    if (seams_.refreshStatistics) {
+    {
         const QPointer<NameScreen> self(this);
-        seams_.refreshStatistics();
+        (void)context_.run.refreshStatistics();
         if (!self)
             return;
     }
-    const Installation& inst = state.settings.installation;
-    const Outcome<RosterLoadResult> loaded =
-        loadRoster(inst.rosterPath(), context_.clock.today(), inst.schoolYearStartMonth, inst.flagTwoListed,
-                   &state.tables.roster);
+    const Outcome<RosterLoadResult> loaded = context_.run.readRoster();
     rebuilding_ = false;
     if (!panelWasUp)
         picture5_->hide();
@@ -257,7 +263,7 @@ void NameScreen::名簿表示() {
 
     if (rosterNoticeShown_)
         return;
-    const QString notice = rosterNoticeText(loaded, inst.rosterPath());
+    const QString notice = rosterNoticeText(loaded, state.settings.installation.rosterPath());
     if (!notice.isEmpty()) {
         rosterNoticeShown_ = true;
         context_.messages.inform(this, state.catalogue.programTitle, notice);
@@ -291,7 +297,7 @@ void NameScreen::chooseMode(int mode) {
 void NameScreen::pickFilter(int index) {
     Q_UNUSED(index);
     handedOverFilter_ = combo1_->currentText();
-    context_.state.levelMenu.handedOverFilter = handedOverFilter_;
+    context_.run.setGradeFilter(handedOverFilter_);
     名簿表示();
     list1_->setFocus();
 }
@@ -299,7 +305,6 @@ void NameScreen::pickFilter(int index) {
 void NameScreen::confirm() {
     if (handingOver_ || rebuilding_)
         return;
-    RunState& state = context_.state;
     const QString shown = label1_->text();
     const int bangou = chosenBangou_;
     if (shown.isEmpty() || shown == chooseNameText() || bangou < 0 || bangou >= RosterTables::kStudents) {
@@ -307,8 +312,8 @@ void NameScreen::confirm() {
         return;
     }
     handingOver_ = true;
-    state.levelMenu.handedOverFilter = handedOverFilter_;
-    makeStudentCurrent(state, bangou, context_.clock);
+    context_.run.setGradeFilter(handedOverFilter_);
+    context_.run.chooseStudent(bangou);
 
     command14_->hide();
     picture5_->show();
@@ -322,11 +327,12 @@ void NameScreen::leaveForProgramMenu() {
     if (handingOver_ || rebuilding_)
         return;
     handingOver_ = true;
+    const RunState& state = context_.run.state();
     ProgramMenuStart start;
     if (seams_.launcher) {
-        start = startProgramMenu(context_.state.settings.installation, *seams_.launcher);
+        start = startProgramMenu(state.settings.installation, *seams_.launcher);
     } else {
-        start.launcherPath = context_.state.settings.installation.launcherPath();
+        start.launcherPath = state.settings.installation.launcherPath();
         start.reason = QStringLiteral("起動の手段がありません");
     }
     // Without a program menu (no folder "起動") there is nothing to start: just end.
@@ -334,7 +340,7 @@ void NameScreen::leaveForProgramMenu() {
         context_.navigator.quitProgram(0);
         return;
     }
-    context_.messages.inform(this, context_.state.catalogue.programTitle, programMenuFailureText(start));
+    context_.messages.inform(this, state.catalogue.programTitle, programMenuFailureText(start));
     context_.navigator.quitProgram(1);
 }
 

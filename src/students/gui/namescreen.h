@@ -21,8 +21,6 @@ class ProcessLauncher;
 
 // What the name screen needs beyond the application context.
 struct NameSelSeams {
-    // Rebuilds context.state.statistics from the results file. May be empty (no refresh).
-    std::function<void()> refreshStatistics;
     // Opens the version window modally, centred over the given screen. May be empty.
     std::function<void(QWidget* over)> openVersionWindow;
     // Starts the program-menu launcher. Required for leaving to the program menu.
@@ -39,8 +37,9 @@ class NameScreen final : public QWidget {
 
 public:
     NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent = nullptr);
+    ~NameScreen() override;
 
-    // Rebuilds the list: statistics refresh, roster load with today's date, one line per
+    // Rebuilds the list: statistics refresh, roster read with today's date, one line per
     // listed student passing the grade filter, in listing order; selects line 0.
     void 名簿表示();
     // Makes the chosen student current and hands over to the level menu; without a

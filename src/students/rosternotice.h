@@ -1,18 +1,11 @@
 #pragma once
 
+#include "core/runstate.h"
 #include "data/roster.h"
 
 #include <QString>
 
 namespace kz {
-
-struct RunState;
-class Clock;
-
-// Makes the student with number `bangou` (0..5000) current: the start time in whole
-// seconds since midnight (rounded), the number, the name and grade label from the
-// roster, and the level catalogue the level menu shows.
-void makeStudentCurrent(RunState& state, int bangou, const Clock& clock);
 
 // The notice the name screen shows about a roster load: the reader's message when the
 // file could not be read, the first ten unreadable lines (and how many more) when some

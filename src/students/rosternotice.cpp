@@ -1,18 +1,6 @@
-#include "students/currentstudent.h"
-
-#include "core/catalogue.h"
-#include "core/runstate.h"
-#include "platform/clock.h"
+#include "students/rosternotice.h"
 
 namespace kz {
-
-void makeStudentCurrent(RunState& state, int bangou, const Clock& clock) {
-    state.student.sessionStartSeconds = static_cast<qint32>(qRound(clock.secondsSinceMidnight()));
-    state.student.currentBangou = static_cast<qint16>(bangou);
-    state.student.currentName = state.tables.roster.nameOf(bangou);
-    state.student.currentGradeLabel = state.tables.roster.gradeLabelOf(bangou);
-    buildLevelCatalogue(state);
-}
 
 QString rosterNoticeText(const Outcome<RosterLoadResult>& load, const QString& rosterPath) {
     if (!load)
