@@ -1,6 +1,7 @@
 #include "core/newschool.h"
 
 #include "core/installation.h"
+#include "data/answerlog.h"
 #include "data/textio.h"
 #include "platform/datafile.h"
 
@@ -25,8 +26,8 @@ Status makeOne(const NewFile& f) {
                          QStringLiteral("フォルダを作れません: %1").arg(QFileInfo(f.path).absolutePath()));
     if (!f.lines.isEmpty())
         return writeCp932Lines(f.path, f.lines);
-    if (f.empty)
-        return writeFileSafely(f.path, {});
+    if (f.asBytes)
+        return writeFileSafely(f.path, f.bytes);
     const Outcome<QByteArray> source = readDataFile(f.copyFrom);
     if (!source)
         return source.error();
@@ -112,12 +113,15 @@ Outcome<QList<NewFile>> dataFolderFiles(const NewSchool& school, const QString& 
     const QString data = school.dataFolder;
     const QString program = data + school.programFolderName + u'/';
     QList<NewFile> files;
-    files.append({data + QStringLiteral("共通データ.txt"), commonSettingsLines(school), {}, false});
-    files.append({data + QStringLiteral("新名簿.txt"), rosterTemplateLines(), {}, false});
+    files.append({data + QStringLiteral("共通データ.txt"), commonSettingsLines(school), {}, false, {}});
+    files.append({data + QStringLiteral("新名簿.txt"), rosterTemplateLines(), {}, false, {}});
     for (const QString& name : soundFiles)
-        files.append({data + kSoundFolder + u'/' + name, {}, sounds.filePath(name), false});
-    files.append({program + kCriteriaFile, {}, bundled + kCriteriaFile, false});
-    files.append({program + QStringLiteral("成績累積データ.dat"), {}, {}, true});
+        files.append({data + kSoundFolder + u'/' + name, {}, sounds.filePath(name), false, {}});
+    files.append({program + kCriteriaFile, {}, bundled + kCriteriaFile, false, {}});
+    files.append({program + QStringLiteral("成績累積データ.dat"), {}, {}, true, {}});
+    // Made now, so that the rights the administrator gives the data folder cover it too;
+    // else the first station to log answers makes it with its own user's group and mode.
+    files.append({program + answerLogFileName(), {}, {}, true, answerLogHeader() + '\n'});
     return files;
 }
 

@@ -9,7 +9,8 @@
 
 // The files of a new school's installation, made by the companion's init: the data
 // folder (common settings, a roster with one teacher, the bundled sounds and default
-// criteria, an empty results file) and the path file of a computer's common folder.
+// criteria, an empty results file, the answer log with its header line) and the path
+// file of a computer's common folder.
 // Existing files are never replaced.
 namespace kz {
 
@@ -43,9 +44,10 @@ QStringList pathFileLines(const QString& dataFolder);
 // One file of the new school: its text lines, or the bytes of a bundled file.
 struct NewFile {
     QString path;
-    QStringList lines;  // a CP932 text file when not empty ...
-    QString copyFrom;   // ... else a copy of this file ...
-    bool empty = false; // ... or an empty file
+    QStringList lines;    // a CP932 text file when not empty ...
+    QString copyFrom;     // ... else a copy of this file ...
+    bool asBytes = false; // ... or exactly bytes (an empty file when there are none)
+    QByteArray bytes;
 };
 
 // Every file of the data folder, in the order they are made. bundledFolder holds

@@ -126,18 +126,21 @@ void TestNewSchool::existingFilesAreKept() {
     const QString target = dir.path() + "/elsewhere.txt";
     QVERIFY(QFile::link(target, dir.path() + "/data/共通データ.txt")); // dangling
     const QList<NewFile> files{
-        {dir.path() + "/data/共通データ.txt", {QStringLiteral("4,x,0,,,p,,,,")}, {}, false},
-        {kept, rosterTemplateLines(), {}, false},
-        {dir.path() + "/data/drill2/成績累積データ.dat", {}, {}, true}};
+        {dir.path() + "/data/共通データ.txt", {QStringLiteral("4,x,0,,,p,,,,")}, {}, false, {}},
+        {kept, rosterTemplateLines(), {}, false, {}},
+        {dir.path() + "/data/drill2/成績累積データ.dat", {}, {}, true, {}},
+        {dir.path() + "/data/drill2/問題別記録.csv", {}, {}, true, "header\n"}};
     const QList<MadeFile> made = makeFiles(files);
-    QCOMPARE(made.size(), 3);
+    QCOMPARE(made.size(), 4);
     QCOMPARE(made[0].result, MadeFile::Kept);
     QCOMPARE(made[1].result, MadeFile::Kept);
     QCOMPARE(made[2].result, MadeFile::Made);
+    QCOMPARE(made[3].result, MadeFile::Made);
     QVERIFY(!QFile::exists(target));
     QCOMPARE(test::readBytes(kept), QByteArray("17,1996,0,0,old,0,,\r\n"));
     QVERIFY(QFileInfo(dir.path() + "/data/drill2/成績累積データ.dat").isFile());
     QCOMPARE(QFileInfo(dir.path() + "/data/drill2/成績累積データ.dat").size(), 0);
+    QCOMPARE(test::readBytes(dir.path() + "/data/drill2/問題別記録.csv"), QByteArray("header\n"));
 }
 
 void TestNewSchool::missingBundledFilesAreTold() {

@@ -138,8 +138,10 @@ def new_school(deb, work, station, version):
     records = [line.split(",") for line in exported[1:]]
     if sorted(r[3] for r in records) != ["1", "2"] or any(r[9] != "00123" or r[5] != "1" for r in records):
         fail("the results are not the two attempts at level 1 of school 00123:\n" + "\n".join(exported))
-    if not os.path.isfile(os.path.join(data, "kazurin2", "問題別記録.csv")):
-        fail("the answers of the attempts were not logged")
+    with open(os.path.join(data, "kazurin2", "問題別記録.csv"), encoding="utf-8") as f:
+        logged = f.read().splitlines()
+    if len(logged) < 3 or sorted({line.split(",")[2] for line in logged[1:]}) != ["1", "2"]:
+        fail("the answers of the attempts were not logged:\n" + "\n".join(logged[:5]))
     run([admin_a, "check"])
 
 

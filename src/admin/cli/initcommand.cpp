@@ -151,7 +151,7 @@ int InitCommand::run(const Options& options, const CommandRun& run) {
         pathFile = QDir(options.installFolder).absoluteFilePath(QStringLiteral("パスデータ.txt"));
         if (QFileInfo::exists(pathFile))
             otherFolder = otherDataFolder(pathFile, school.dataFolder);
-        files.append({pathFile, pathFileLines(school.dataFolder), {}, false});
+        files.append({pathFile, pathFileLines(school.dataFolder), {}, false, {}});
     }
 
     const QList<MadeFile> made = makeFiles(files);
@@ -192,11 +192,14 @@ int InitCommand::run(const Options& options, const CommandRun& run) {
     out << "\n次にすること:\n";
     int step = 0;
     out << ++step << ". 名簿 " << data << "新名簿.txt に生徒を書いてください（Shift-JIS、CR LF。一行に一人: "
-        << "番号 1～1000,生まれた年,0,0,名前,0,,）。名前に ★ か 先生 がある行は先生です。\n";
+        << "番号,生まれた年,0,0,名前,0,,。番号は 1～5000、塾の最高記録に入るのは 1～1000）。名前に ★ か 先生 "
+           "がある行は先生です。\n";
     out << ++step << ". 教室でプログラムを使う利用者が、データフォルダに書き込めるようにしてください。例: "
         << "sudo chown -R 利用者 '" << data << "' または sudo chgrp -R グループ '" << data
-        << "' && sudo chmod -R g+rwX '" << data << "'（共有フォルダでは、サーバーの所有者とマウントの"
-        << "オプション）。\n";
+        << "' && sudo chmod -R g+rwX '" << data << "' && sudo find '" << data
+        << "' -type d -exec chmod g+s {} +（フォルダの g+s "
+           "で、あとから作られるファイルもそのグループになります。"
+        << "共有フォルダでは、サーバーの所有者とマウントのオプション）。\n";
     if (pathFile.isEmpty())
         out << ++step
             << ". この塾のどのコンピューターでも、プログラムのフォルダの一つ上に パスデータ.txt を作ります: "
