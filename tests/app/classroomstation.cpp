@@ -5,7 +5,8 @@
 // Starts up (splash, installation, name screen), picks the student, starts the level by
 // its key, answers every question right and waits for the end screen. Prints the recorded
 // time and every message box the program showed; exit status 0 when the attempt was
-// recorded without a message box, else 1 (2: wrong arguments).
+// recorded without a message box, else 1 (2: wrong arguments). A failed recording is
+// given up (the question answered with キャンセル).
 #include "app/appnavigator.h"
 #include "app/programwiring.h"
 #include "core/gui/retrynotice.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
     kz::SystemClock clock;
     kz::SystemRandom random;
     kz::PresetMessageBox messages;
+    // A recording that fails is given up at once, as a student may choose: back to the menu.
+    messages.answer = kz::MessageBox::Answer::Cancel;
     kz::SdlSoundPlayer sound;
     kz::SystemProcessLauncher launcher;
     kz::ProgramRun run(clock, kz::retryNoticeWaits());
@@ -101,8 +104,14 @@ int main(int argc, char** argv) {
                          QString::number(question.tableNumber * question.factor) + QStringLiteral(" "));
         QCoreApplication::processEvents();
     }
-    if (!waitUntil([&] { return navigator.endScreen() != nullptr; }))
-        return fail("the end screen did not open", messages);
+    if (!waitUntil([&] {
+            return navigator.endScreen() != nullptr ||
+                   ((!drill || !drill->isVisible()) && navigator.levelMenu() &&
+                    navigator.levelMenu()->isVisible());
+        }))
+        return fail("neither the end screen nor the level menu opened after the attempt", messages);
+    if (!navigator.endScreen())
+        return fail("the attempt was not recorded: back to the level menu", messages);
     std::printf("student %d, level %d: recorded %d s\n", student, level, run.state().attempt.recordedTime);
     if (!messages.shown.isEmpty())
         return fail("the program showed message boxes", messages);

@@ -275,6 +275,8 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY((*r)[1].startsWith(QStringLiteral("成績を記録できません")));
     QVERIFY((*r)[1].contains(QDir::cleanPath(state.settings.installation.programDataFolder)));
     QVERIFY((*r)[2].contains(state.settings.installation.soundListPath()));
+    // ... and keeps saying so on the name screen.
+    QVERIFY(state.settings.recordingProblem.startsWith(QStringLiteral("成績を記録できません")));
 
     QString criteria = QStringLiteral("h,,,,,,,,,,,");
     for (int level = 1; level <= 25; ++level)
@@ -286,6 +288,7 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(r.ok());
     QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
     QCOMPARE(second.tables.criteria[1].timeLimit(), 300);
+    QVERIFY(second.settings.recordingProblem.isEmpty());
 
     // A copy left by an interrupted removal of a record is told, not passed over.
     QVERIFY(s.writeText(second.settings.installation.resultsTempPath(), QString(88, u'x')));
