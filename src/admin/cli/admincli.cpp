@@ -17,6 +17,7 @@ const std::vector<Command>& commandTable() {
         commandRow<StatsCommand>(),  commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(),
         commandRow<SoundCommand>(),  commandRow<DistributionCommand>(), commandRow<TablesCommand>(),
         commandRow<ReportCommand>(), commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),
+        commandRow<ServeCommand>(),
     };
     return table;
 }
