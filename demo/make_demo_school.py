@@ -13,8 +13,10 @@ TARGET becomes the common folder of the installation:
   TARGET/data/共通データ.txt             common settings (site 00123さくら塾, password 1414)
   TARGET/data/新名簿.txt                 roster: students from kindergarten to high school
                                          and two teachers
-  TARGET/data/音フォルダ/                sound list and short synthesised WAV files
-  TARGET/data/kazurin2/タイム回数データ.txt   pass criteria of the 25 levels
+  TARGET/data/音フォルダ/                sound list and short synthesised WAV files (the
+                                         package's, packaging/make_school_template.py)
+  TARGET/data/kazurin2/タイム回数データ.txt   pass criteria of the 25 levels (the package's
+                                              defaults)
   TARGET/data/kazurin2/成績累積データ.dat     a few hundred results of the recent weeks
   TARGET/data/kazurin2/問題別記録.csv         the judged answers of those results (UTF-8)
 
@@ -29,20 +31,16 @@ import random
 import stat
 import struct
 import sys
-import wave
+
+# The sounds and the default criteria are the ones the package gives every new school.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "packaging"))
+from make_school_template import criteria_rows, write_cp932, write_criteria, write_sound_folder  # noqa: E402
 
 PROGRAM_FOLDER = "kazurin2"
 SITE_TEXT = "00123さくら塾"
 SITE_CODE = "00123"
 TEACHER_PASSWORD = "1414"
 SCHOOL_YEAR_START_MONTH = 4
-SAMPLE_RATE = 22050
-
-# Question totals of the 25 levels, from which sensible target times follow.
-QUESTION_TOTALS = [30, 10, 15, 5, 15, 5, 60, 20,
-                   30, 10, 15, 5, 15, 5, 60, 20,
-                   30, 10, 15, 5, 15, 5, 60, 20,
-                   60]
 
 # (family name, given name) of the students; grades are spread over them below.
 STUDENTS = [
@@ -61,97 +59,12 @@ GRADES = [-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 3, 4, 5, 6, 7, 8, 9, 2, 5, 6
           7, 8, 1, 3, 5, 6, 8, 9, 12, 6, 7, 8, 5, 7]
 
 
-def write_cp932(path, lines):
-    with open(path, "wb") as f:
-        for line in lines:
-            f.write(line.encode("cp932") + b"\r\n")
-
-
 def school_year(today):
     return today.year - 1 if today.month < SCHOOL_YEAR_START_MONTH else today.year
 
 
 def ole_date(day):
     return float((day - datetime.date(1899, 12, 30)).days)
-
-
-# ---------------------------------------------------------------- sounds
-
-def tone(frequencies, seconds, volume=0.5, shape="sine"):
-    """Samples of a tone whose frequency glides through the given list."""
-    n = int(SAMPLE_RATE * seconds)
-    samples = []
-    phase = 0.0
-    for i in range(n):
-        pos = i / max(1, n - 1) * (len(frequencies) - 1)
-        k = min(int(pos), len(frequencies) - 2) if len(frequencies) > 1 else 0
-        frac = pos - k
-        f = frequencies[k] if len(frequencies) == 1 else frequencies[k] * (1 - frac) + frequencies[k + 1] * frac
-        phase += 2 * math.pi * f / SAMPLE_RATE
-        if shape == "square":
-            v = 1.0 if math.sin(phase) >= 0 else -1.0
-            v *= 0.5
-        else:
-            v = math.sin(phase)
-        # Short fade in and out against clicks.
-        env = min(1.0, i / (0.005 * SAMPLE_RATE), (n - 1 - i) / (0.02 * SAMPLE_RATE))
-        samples.append(v * env * volume)
-    return samples
-
-
-def write_wav(path, samples):
-    with wave.open(path, "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(2)
-        w.setframerate(SAMPLE_RATE)
-        w.writeframes(b"".join(struct.pack("<h", int(max(-1.0, min(1.0, s)) * 32000)) for s in samples))
-
-
-SOUNDS = {
-    "pinpon": tone([1319], 0.12) + tone([1047], 0.2),
-    "seikai2": tone([880, 1760], 0.18),
-    "bubu": tone([180], 0.15, 0.4, "square") + [0.0] * int(0.05 * SAMPLE_RATE) + tone([150], 0.15, 0.4, "square"),
-    "jikosaikou": tone([784], 0.1) + tone([988], 0.1) + tone([1175], 0.18),
-    "zannen": tone([660, 440], 0.3),
-    "最高1": tone([523], 0.08) + tone([659], 0.08) + tone([784], 0.08) + tone([1047], 0.16),
-    "合格": tone([784], 0.12) + tone([1047], 0.25),
-    "警告1": tone([2000], 0.1, 0.4, "square"),
-}
-
-SOUND_GROUPS = [
-    ("正解音1", []),
-    ("正解音2", ["pinpon", "seikai2"]),
-    ("間違い音1", []),
-    ("間違い音2", ["bubu"]),
-    ("最高音1", []),
-    ("最高音2", []),
-    ("自己最高音1", []),
-    ("自己最高音2", ["jikosaikou"]),
-    ("自己最高音3", []),
-    ("不合格音1", ["zannen"]),
-]
-
-
-# ---------------------------------------------------------------- criteria
-
-def criteria_rows():
-    rows = []
-    for level, total in enumerate(QUESTION_TOTALS, start=1):
-        target = total * 3 + 15          # 30 s for 5 questions, 195 s for 60
-        minimum = int(target * 1.4)      # the slowest acceptable time
-        if level == 25:
-            multiplier = "1.5"
-        elif total >= 60:
-            multiplier = "1.3"
-        else:
-            multiplier = "1"
-        rows.append([str(target), str(minimum), "10", "3", multiplier, "20", "100", "7", "1", "", "", ""])
-    return rows
-
-
-def criteria_lines():
-    header = ["目標Time", "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数", "ﾎﾟｲﾝﾄ倍率", "禁回", "禁点", "判期間", "禁期間", "", "", ""]
-    return [",".join(row) for row in [header] + criteria_rows()]
 
 
 # ---------------------------------------------------------------- roster
@@ -329,12 +242,8 @@ def make_school(target, today):
                 ["%d,%s,0,,,%s,,,," % (SCHOOL_YEAR_START_MONTH, SITE_TEXT, TEACHER_PASSWORD)])
     write_cp932(os.path.join(data, "新名簿.txt"), roster_lines(today))
 
-    for name, samples in SOUNDS.items():
-        write_wav(os.path.join(sounds, name + ".wav"), samples)
-    write_cp932(os.path.join(sounds, "新音ファイル.txt"),
-                [",".join([kind] + files + ["*"]) for kind, files in SOUND_GROUPS])
-
-    write_cp932(os.path.join(program_data, "タイム回数データ.txt"), criteria_lines())
+    write_sound_folder(sounds)
+    write_criteria(os.path.join(program_data, "タイム回数データ.txt"))
     with open(os.path.join(program_data, "成績累積データ.dat"), "wb") as f:
         f.write(b"".join(results_records(today)))
     with open(os.path.join(program_data, "問題別記録.csv"), "w", encoding="utf-8", newline="\n") as f:

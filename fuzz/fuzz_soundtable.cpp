@@ -55,5 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         cues.playMinimumLineSound();
     }
     KZ_FUZZ_CHECK(fatal <= 1);
+    KZ_FUZZ_CHECK(cues.consecutiveFailures() >= 0);
     return 0;
 }

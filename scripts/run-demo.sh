@@ -29,8 +29,11 @@ cp build/src/app/kazurin2 "$school/kazurin2/kazurin2"
 cp build/src/kazurin2-admin "$school/kazurin2/kazurin2-admin"
 # A machine without a sound device would end the program at the fourth answer (a failing
 # device means a broken classroom computer); the demo runs silently there instead.
-if ! reason=$("$school/kazurin2/kazurin2-admin" sound 2>&1 >/dev/null); then
-  echo "音声装置を開けないので、音なしで起動します（${reason#kazurin2-admin: }）。"
+# The sound library writes its own lines to stderr; only the companion's reason is told.
+if ! said=$("$school/kazurin2/kazurin2-admin" sound 2>&1 >/dev/null); then
+  reason=$(printf '%s\n' "$said" | grep -m1 '^kazurin2-admin: ' || true)
+  reason=${reason#kazurin2-admin: }
+  echo "音声装置を開けないので、音なしで起動します（${reason:-理由はわかりません}）。"
   export SDL_AUDIODRIVER=dummy
 fi
 exec "$school/kazurin2/kazurin2"

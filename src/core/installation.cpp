@@ -1,12 +1,14 @@
 #include "core/installation.h"
 
 #include "core/catalogue.h"
+#include "core/recordingrights.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/answerlog.h"
 #include "data/keptattempts.h"
 #include "data/resultmaintenance.h"
+#include "data/roster.h"
 #include "data/textio.h"
 
 #include <QDir>
@@ -141,6 +143,8 @@ Status resolveInstallationPaths(const QString& executableFolder, Installation* o
                 .arg(shortenForMessage(root, 60)));
     if (QDir::isRelativePath(root))
         root = commonFolder + root;
+    if (!root.endsWith(u'/'))
+        root += u'/';
     inst.dataRoot = root;
     if (notices && !pathValues.encodingProblems().isEmpty())
         notices->append(describeEncodingProblems(pathFile, pathValues.encodingProblems()));
@@ -257,9 +261,15 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
     notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
     // The roster is read again at every name list; here only its encoding is told, once.
-    if (const Outcome<FreeValueText> roster = FreeValueText::load(inst.rosterPath());
+    if (const Outcome<FreeValueText> roster = FreeValueText::loadAcceptingUtf8(inst.rosterPath());
         roster && !roster->encodingProblems().isEmpty())
-        notices.append(describeEncodingProblems(inst.rosterPath(), roster->encodingProblems()));
+        notices.append(rosterEncodingSummary(inst.rosterPath(), roster->encodingFacts()));
+
+    // Rights are checked as the user who runs, before any student plays.
+    const QList<RightsProblem> rights = checkWriteRights(inst);
+    state.settings.recordingProblem = recordingBlockedShortNotice(rights);
+    if (const QString told = rightsNotice(rights); !told.isEmpty())
+        notices.append(told);
 
     // A change or removal of records that was interrupted is finished now, under the
     // append lock (not waiting long for it: the next start tries again).

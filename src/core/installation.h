@@ -8,7 +8,7 @@ namespace kz {
 // Every folder path ends with "/".
 struct Installation {
     QString appFolder;         // folder of the executable
-    QString dataRoot;          // value 1 of "パスデータ.txt", as written
+    QString dataRoot;          // value 1 of "パスデータ.txt", with "/" as separator and at its end
     QString programFolderName; // last component of appFolder
     QString programDataFolder; // dataRoot + programFolderName + "/"
     QString soundFolder;       // dataRoot + "音フォルダ/"
@@ -63,10 +63,10 @@ void splitSiteText(const QString& siteText, QString* siteCode, QString* siteName
 // settings), or when the data folder is empty or longer than kMaxPathChars (Malformed);
 // *out is then left as it was. The error's message gives the reason and what to do and
 // names the file by its name; its detail is the file's full path. A "\" in the data root counts as "/"; a
-// relative data root counts from the folder of the path file; otherwise the data root is used as written
-// (without a trailing separator the file names run into it). A site text longer than kMaxSiteTextChars is not
-// used. What is worth telling but does not stop the start (a site text too long, text that is not code page
-// 932) goes to *notices when given.
+// relative data root counts from the folder of the path file; a data root without its closing separator gets
+// one. Values 2 to 10 of the path file are not used: a path file of one value is complete. A site text longer
+// than kMaxSiteTextChars is not used. What is worth telling but does not stop the start (a site text too
+// long, text that is not code page 932) goes to *notices when given.
 Status resolveInstallationPaths(const QString& executableFolder, Installation* out,
                                 QStringList* notices = nullptr);
 
@@ -84,7 +84,8 @@ using SoundProbe = std::function<Status(const QString& path)>;
 
 // The whole start-up resolution: paths and settings, initRunState, pass criteria, sounds.
 // The value is what to tell the user before going on (criteria file missing, …); an
-// error (as resolveInstallationPaths gives it) means the program cannot start. With
+// error (as resolveInstallationPaths gives it) means the program cannot start. The write
+// rights of the running user are checked (checkWriteRights) and told among the notices. With
 // probeSound, every sound file that will be played is opened once and those that cannot
 // be played are told in one notice.
 Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunState& state,

@@ -65,6 +65,9 @@ struct AttemptState {
 // Where the data lives and the common settings; resolved once at start-up.
 struct SettingsState {
     Installation installation;
+    // What keeps attempts from being recorded (the running user's write rights), found at
+    // start-up; empty when they can be recorded.
+    QString recordingProblem;
     SoundTable soundTable;
 };
 

@@ -4,7 +4,10 @@
 
 namespace kz {
 
-// "Version" followed by major.minor.revision of this build ("Version1.0.1").
+// major.minor.revision of this build ("1.0.1"): the project's version, the one of the
+// package, of both programs' --version and of the version window.
+QString versionNumber();
+// "Version" followed by versionNumber() ("Version1.0.1").
 QString versionText();
 
 } // namespace kz

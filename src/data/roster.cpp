@@ -57,7 +57,7 @@ QString trimHalfWidthSpaces(const QString& text) {
 
 Outcome<RosterLoadResult> loadRoster(const QString& path, QDate today, int schoolYearStartMonth,
                                      int flagTwoListed, RosterTables* tables) {
-    const Outcome<FreeValueText> text = FreeValueText::load(path);
+    const Outcome<FreeValueText> text = FreeValueText::loadAcceptingUtf8(path);
     if (!text) {
         tables->listed.clear();
         tables->entries.clear();
@@ -66,7 +66,34 @@ Outcome<RosterLoadResult> loadRoster(const QString& path, QDate today, int schoo
             return makeError(ErrorKind::NotFound, QStringLiteral("名簿ファイルがありません: %1").arg(path));
         return text.error();
     }
-    return loadParsedRoster(*text, today, schoolYearStartMonth, flagTwoListed, tables);
+    RosterLoadResult loaded = loadParsedRoster(*text, today, schoolYearStartMonth, flagTwoListed, tables);
+    loaded.encoding = text->encodingFacts();
+    return loaded;
+}
+
+bool RosterTables::isListed(int bangou) const {
+    return std::any_of(listed.cbegin(), listed.cend(),
+                       [bangou](const RosterEntry& e) { return e.bangou == bangou; });
+}
+
+QString notInRosterText(int bangou) {
+    return QStringLiteral("番号 %1 の生徒は名簿にいません").arg(bangou);
+}
+
+QString rosterEncodingSummary(const QString& path, const TextEncodingFacts& encoding) {
+    const QString summary = encodingSummary(path, encoding);
+    return summary.isEmpty() ? summary : shortenForMessage(path) + QStringLiteral(" の ") + summary;
+}
+
+QString rosterEncodingShortNotice(const TextEncodingFacts& loaded) {
+    if (loaded.problems.isEmpty())
+        return {};
+    if (loaded.encoding == TextEncoding::Utf8)
+        return QStringLiteral("名簿 新名簿.txt が UTF-8 で書かれています（UTF-8 として読んでいます）。"
+                              "Shift-JIS に直してください: kazurin2-admin check がその方法を示します。");
+    return QStringLiteral("名簿 新名簿.txt の %1 行目が Shift-JIS ではないため、名前が文字化けしています。"
+                          "kazurin2-admin check で確かめてください。")
+        .arg(lineRanges(loaded.problems));
 }
 
 RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,

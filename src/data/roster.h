@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/grade.h"
+#include "data/textio.h"
 #include "platform/outcome.h"
 
 #include <QDate>
@@ -38,6 +39,8 @@ struct RosterTables {
     int schoolYear = 0;
 
     int rosterCount() const { return static_cast<int>(listed.size()); }
+    // Whether a listed entry has this number: the students the screens and reports offer.
+    bool isListed(int bangou) const;
     QString nameOf(int bangou) const {
         return bangou >= 0 && bangou < kStudents ? nameByBangou[static_cast<size_t>(bangou)] : QString();
     }
@@ -64,9 +67,22 @@ struct RosterProblem {
 // What a roster load leaves to tell besides the tables.
 struct RosterLoadResult {
     QList<RosterProblem> problems; // records skipped, in file order
+    // How the file was read: a roster saved as UTF-8 by another tool is read as UTF-8
+    // (its names stay readable here, while the sibling programs read it garbled); the
+    // lines beyond ASCII of such a file, or the lines of a code page 932 file that are
+    // not code page 932 (read garbled), are its problems.
+    TextEncodingFacts encoding;
 };
 
-// Reads the roster at path into *tables (the file is only read, never written).
+// What a roster's encoding means, in one text naming the file and its lines, with the
+// command that converts a UTF-8 roster to code page 932; empty when the file is code
+// page 932 throughout.
+QString rosterEncodingSummary(const QString& path, const TextEncodingFacts& encoding);
+// The same in a few words, for a notice that stays on a screen; empty when nothing to say.
+QString rosterEncodingShortNotice(const TextEncodingFacts& encoding);
+
+// Reads the roster at path into *tables (the file is only read, never written). A file
+// that is UTF-8 throughout is read as UTF-8 (FreeValueText::loadAcceptingUtf8).
 //
 // One record per line, eight values in the free value syntax; blank lines are passed
 // over. The listed entries are replaced; the lookup tables by Bangou are overwritten
@@ -87,6 +103,9 @@ RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolY
 // trimmed) under the Japanese collation of ICU, which gives the same order on every
 // computer whatever its language settings; equal names keep their file order.
 QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed);
+
+// "番号 N の生徒は名簿にいません": a student the reports are asked for who is not listed.
+QString notInRosterText(int bangou);
 
 // The name with leading and trailing half-width spaces removed, as it is shown.
 QString trimHalfWidthSpaces(const QString& text);

@@ -2,10 +2,13 @@
 
 #include "platform/datafile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -107,13 +110,57 @@ FreeValueText FreeValueText::parse(const QString& s) {
     return result;
 }
 
+namespace {
+
+// Whether the whole file reads as UTF-8 and would read differently as code page 932.
+bool isUtf8Beyond7Bit(QByteArrayView bytes) {
+    bool high = false;
+    for (char c : bytes)
+        high = high || static_cast<unsigned char>(c) >= 0x80;
+    if (!high)
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(utf8.decode(bytes));
+    return !utf8.hasError();
+}
+
+} // namespace
+
+FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptUtf8) {
+    const bool utf8 = isUtf8Beyond7Bit(bytes);
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    if (!acceptUtf8 || !utf8) {
+        FreeValueText text = fromCp932(bytes);
+        text.encodingProblems_ = cp932Problems(bytes);
+        text.utf8Throughout_ = utf8;
+        text.byteOrderMark_ = mark;
+        return text;
+    }
+    const QByteArrayView body = QByteArrayView(bytes).sliced(mark ? 3 : 0);
+    FreeValueText text = parse(QString::fromUtf8(body));
+    text.encoding_ = TextEncoding::Utf8;
+    text.utf8Throughout_ = true;
+    text.byteOrderMark_ = mark;
+    // Every line beyond ASCII is one that other programs of the installation read garbled.
+    for (const EncodingProblem& p : cp932Problems(body.toByteArray()))
+        text.encodingProblems_.append({p.line, EncodingProblem::LooksUtf8});
+    if (mark && (text.encodingProblems_.isEmpty() || text.encodingProblems_.first().line != 1))
+        text.encodingProblems_.prepend({1, EncodingProblem::LooksUtf8});
+    return text;
+}
+
 Outcome<FreeValueText> FreeValueText::load(const QString& path) {
     const Outcome<QByteArray> bytes = readDataFile(path);
     if (!bytes)
         return bytes.error();
-    FreeValueText text = fromCp932(*bytes);
-    text.encodingProblems_ = cp932Problems(*bytes);
-    return text;
+    return fromFileBytes(*bytes, false);
+}
+
+Outcome<FreeValueText> FreeValueText::loadAcceptingUtf8(const QString& path) {
+    const Outcome<QByteArray> bytes = readDataFile(path);
+    if (!bytes)
+        return bytes.error();
+    return fromFileBytes(*bytes, true);
 }
 
 QString ValueStream::next() {
@@ -238,22 +285,72 @@ QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
     return problems;
 }
 
+QString lineRanges(const QList<int>& lines, int maxRanges) {
+    QList<int> sorted = lines;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QStringList ranges;
+    qsizetype i = 0;
+    while (i < sorted.size() && ranges.size() < maxRanges) {
+        qsizetype j = i;
+        while (j + 1 < sorted.size() && sorted[j + 1] == sorted[j] + 1)
+            ++j;
+        ranges << (j == i ? QString::number(sorted[i])
+                          : QStringLiteral("%1～%2").arg(sorted[i]).arg(sorted[j]));
+        i = j + 1;
+    }
+    if (i < sorted.size())
+        ranges << QStringLiteral("ほか %1 行").arg(sorted.size() - i);
+    return ranges.join(QStringLiteral("、"));
+}
+
+QString lineRanges(const QList<EncodingProblem>& problems, int maxRanges) {
+    QList<int> lines;
+    for (const EncodingProblem& p : problems)
+        lines << p.line;
+    return lineRanges(lines, maxRanges);
+}
+
+QString encodingSummary(const QString& path, const TextEncodingFacts& facts) {
+    if (facts.problems.isEmpty())
+        return {};
+    const QString lines = lineRanges(facts.problems);
+    if (facts.utf8Throughout) {
+        const QFileInfo info(path);
+        const QString name = info.fileName();
+        // A byte order mark has no code in CP932: it goes first.
+        const QString convert =
+            facts.byteOrderMark
+                ? QStringLiteral("sed '1s/^\\xEF\\xBB\\xBF//' %1 | iconv -f UTF-8 -t CP932").arg(name)
+                : QStringLiteral("iconv -f UTF-8 -t CP932 %1").arg(name);
+        return QStringLiteral("%1 行目が Shift-JIS（CP932）ではなく UTF-8 で書かれています。%2"
+                              "Shift-JIS に変換してください: cd '%3' && %4 > %5.sjis && mv %5.sjis %5")
+            .arg(lines,
+                 facts.encoding == TextEncoding::Utf8
+                     ? QStringLiteral("このプログラムは UTF-8 として読みますが、同じファイルを使うほかの"
+                                      "プログラムでは文字化けします。")
+                     : QStringLiteral("文字化けして読まれます。"),
+                 QDir::toNativeSeparators(info.absolutePath()), convert, name);
+    }
+    bool invalid = false;
+    for (const EncodingProblem& p : facts.problems)
+        invalid = invalid || p.kind == EncodingProblem::InvalidBytes;
+    return QStringLiteral("%1 行目%2。文字化けして読まれます。その行を Shift-JIS（CP932）で書き直して"
+                          "ください（メモ帳などで「ANSI」または「Shift-JIS」を選んで保存）。")
+        .arg(lines, invalid ? QStringLiteral("に Shift-JIS（CP932）にない文字のバイトがあります")
+                            : QStringLiteral("が UTF-8 で書かれています（ほかの行は Shift-JIS です）"));
+}
+
 QString describeEncodingProblems(const QString& path, const QList<EncodingProblem>& problems) {
     if (problems.isEmpty())
         return {};
-    QStringList lines;
     bool utf8 = false;
-    for (const EncodingProblem& p : problems) {
+    for (const EncodingProblem& p : problems)
         utf8 = utf8 || p.kind == EncodingProblem::LooksUtf8;
-        if (lines.size() < 5)
-            lines << QString::number(p.line);
-    }
-    if (problems.size() > lines.size())
-        lines << QStringLiteral("ほか %1 行").arg(problems.size() - lines.size());
     return QStringLiteral(
                "%1 の %2 行目が Shift-JIS（CP932）の文字になっていません%3。文字化けして読まれます。"
                "メモ帳などで「ANSI」または「Shift-JIS」を選んで保存し直してください。")
-        .arg(shortenForMessage(path), lines.join(QStringLiteral("、")),
+        .arg(shortenForMessage(path), lineRanges(problems),
              utf8 ? QStringLiteral("（UTF-8 で保存されているようです）") : QString());
 }
 

@@ -32,6 +32,29 @@ struct EncodingProblem {
 QList<EncodingProblem> cp932Problems(const QByteArray& bytes);
 // One message naming the file and its first lines with problems; empty when none.
 QString describeEncodingProblems(const QString& path, const QList<EncodingProblem>& problems);
+// Line numbers as ranges in ascending order: "1～45、47、50～52"; past maxRanges ranges
+// "ほか N 行" closes the text.
+QString lineRanges(const QList<int>& lines, int maxRanges = 6);
+QString lineRanges(const QList<EncodingProblem>& problems, int maxRanges = 6);
+
+// How the bytes of a text file were turned into text.
+enum class TextEncoding {
+    Cp932, // the installation's own encoding
+    Utf8,  // the whole file is UTF-8 (files saved by other tools); read as such
+};
+
+// How a file was read, and its lines that are not code page 932.
+struct TextEncodingFacts {
+    TextEncoding encoding = TextEncoding::Cp932;
+    bool utf8Throughout = false; // every byte is UTF-8, with characters beyond ASCII
+    bool byteOrderMark = false;  // it starts with the UTF-8 byte order mark EF BB BF
+    QList<EncodingProblem> problems;
+};
+
+// One text about a file's encoding, for the companion's check: its lines that are not
+// code page 932, what the program makes of them, and the fix (for a file that is UTF-8
+// throughout, the command that converts it). Empty when there is nothing to tell.
+QString encodingSummary(const QString& path, const TextEncodingFacts& facts);
 
 // A text for a message or a report line: a value longer than maxChars keeps its start
 // and its end around "…", so a path still shows its file name.
@@ -49,6 +72,17 @@ public:
     // Reads and parses a file. NotFound when there is no such file, else Unreadable; the
     // message names the file, the system's text follows.
     static Outcome<FreeValueText> load(const QString& path);
+    // The same for a file that other programs may have saved as UTF-8: when every byte of
+    // it is valid UTF-8 and it holds characters beyond ASCII (or starts with the UTF-8
+    // byte order mark), it is read as UTF-8 without the mark, and encodingProblems()
+    // lists its lines beyond ASCII as LooksUtf8; anything else is read as code page 932.
+    static Outcome<FreeValueText> loadAcceptingUtf8(const QString& path);
+    // The bytes of a file, read as load() (acceptUtf8 false) or loadAcceptingUtf8() do.
+    static FreeValueText fromFileBytes(const QByteArray& bytes, bool acceptUtf8);
+
+    TextEncodingFacts encodingFacts() const {
+        return {encoding_, utf8Throughout_, byteOrderMark_, encodingProblems_};
+    }
 
     const QList<TextLine>& lines() const { return lines_; }
     // Lines that were not code page 932 (filled by load()).
@@ -68,6 +102,9 @@ private:
     QList<TextLine> lines_;
     QList<StreamValue> stream_;
     QList<EncodingProblem> encodingProblems_;
+    TextEncoding encoding_ = TextEncoding::Cp932;
+    bool utf8Throughout_ = false;
+    bool byteOrderMark_ = false;
 };
 
 // Cursor over the stream view.

@@ -100,6 +100,8 @@ Status SharedFile::open(const QString& path, Mode mode) {
     int flags = O_RDONLY;
     if (mode == Mode::ReadWriteCreate)
         flags = O_RDWR | O_CREAT;
+    else if (mode == Mode::ReadWrite)
+        flags = O_RDWR;
     else if (mode == Mode::CreateNew)
         flags = O_RDWR | O_CREAT | O_EXCL;
     // Non-blocking, so that a named pipe or a device in place of a data file cannot hold

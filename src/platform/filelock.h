@@ -35,6 +35,7 @@ public:
     enum class Mode {
         Read,            // read only; a missing file is NotFound
         ReadWriteCreate, // read and write; created when missing
+        ReadWrite,       // read and write; a missing file is NotFound
         CreateNew,       // read and write; a new file, an error when the name exists
     };
 

@@ -52,6 +52,9 @@ Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsSelec
         return loaded.error();
     if (!loaded)
         report.notes << QStringLiteral("名前は空欄です: ") + loaded.error().text();
+    // One student the roster does not list is refused as the personal report refuses them.
+    else if (selection.student && !roster.isListed(*selection.student))
+        return makeError(ErrorKind::NotFound, notInRosterText(*selection.student));
 
     QList<int> students;
     if (selection.student) {

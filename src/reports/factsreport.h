@@ -48,7 +48,8 @@ QString factPeriodLine(const FactPeriod& period);
 
 // Reads the roster and the answer log of the installation. One student is always listed;
 // of a group, those who answered anything (a whole group: one matrix, also when empty).
-// A roster that cannot be read is an error for a group and a note for one student.
+// A roster that cannot be read is an error for a group and a note for one student; one
+// student the roster does not list is an error (NotFound).
 Outcome<FactsReport> buildFactsReport(const Installation& installation, const FactsSelection& selection);
 
 } // namespace kz

@@ -18,4 +18,14 @@ QString rosterNoticeText(const Outcome<RosterLoadResult>& load, const QString& r
     return text;
 }
 
+QString standingNameScreenNotice(const RunState& state, const Outcome<RosterLoadResult>& loaded) {
+    QStringList notices;
+    if (!state.settings.recordingProblem.isEmpty())
+        notices << state.settings.recordingProblem;
+    if (loaded)
+        if (const QString roster = rosterEncodingShortNotice(loaded->encoding); !roster.isEmpty())
+            notices << roster;
+    return notices.join(u'\n');
+}
+
 } // namespace kz

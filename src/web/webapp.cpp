@@ -3,6 +3,7 @@
 #include "core/catalogue.h"
 #include "data/grade.h"
 #include "data/levelrules.h"
+#include "data/roster.h"
 #include "platform/clock.h"
 #include "reports/graphrequest.h"
 #include "reports/personalhistory.h"
@@ -573,7 +574,7 @@ Response WebApp::classFactsPdf(const Request& request) {
 }
 
 Response WebApp::studentNotListed(int bangou) {
-    return notFound(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(bangou));
+    return notFound(notInRosterText(bangou) + u'。');
 }
 
 Response WebApp::pdfOrFailure(const Outcome<QByteArray>& bytes, const QByteArray& fileName) {

@@ -78,6 +78,8 @@ private slots:
     void usageErrors();
     void checkHoldsTheLogAgainstTheResults();
     void classPdfHasOnePagePerStudent();
+    void studentNotInTheRoster();
+    void pdfWithoutARuntimeFolderSaysNothingOfIt();
 };
 
 void TestFactsCommand::oneStudentAtOneLevel() {
@@ -191,6 +193,39 @@ void TestFactsCommand::classPdfHasOnePagePerStudent() {
                                                  pdf, QString::fromLocal8Bit(shots) + "/factmap_pdf_page1"})
                 .status == 0);
     }
+}
+
+// As report does: a number the roster does not list is refused, not sixty zero rows.
+void TestFactsCommand::studentNotInTheRoster() {
+    School school;
+    const Run run = school.run({"facts", "--student", "999"});
+    QCOMPARE(run.status, int(admin::ExitProblems));
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err, QStringLiteral("kazurin2-admin: 番号 999 の生徒は名簿にいません\n"));
+    QStringList criteria{"h,,,,,,,,,,,"};
+    for (int level = 1; level <= 25; ++level)
+        criteria << "60,60,10,3,1.5,20,100,7,1,,,";
+    school.write("data/drill2/タイム回数データ.txt", criteria);
+    const Run report = school.run({"report", "--student", "999", "--level", "1"});
+    QCOMPARE(report.err, run.err);
+}
+
+// A root shell or cron has no XDG_RUNTIME_DIR; drawing a PDF file says nothing about it.
+void TestFactsCommand::pdfWithoutARuntimeFolderSaysNothingOfIt() {
+    School school;
+    school.attempt(kNow.addSecs(-900), 17, 3, 60, {a(14, 11, true, 900)});
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    p.setProcessEnvironment(env);
+    const QString pdf = school.dir.filePath("one.pdf");
+    p.start(QStringLiteral(KZ_ADMIN_EXE), {"--program-folder", school.dir.path() + "/common/drill2", "facts",
+                                           "--student", "17", "--pdf", pdf});
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QVERIFY(QFileInfo(pdf).size() > 0);
 }
 
 QTEST_GUILESS_MAIN(TestFactsCommand)

@@ -3,10 +3,12 @@
 #include "admin/cli/locktest.h"
 #include "data/resultstore.h"
 #include "data/textio.h"
+#include "platform/filelock.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +40,7 @@ public:
     }
     QString programFolder() const { return dir.path() + "/common/drill2"; }
     QString resultsPath() const { return dir.path() + "/data/drill2/成績累積データ.dat"; }
+    QString holderPath() const { return dir.path() + "/data/drill2/" + lockHolderFileName(); }
     QByteArray resultsBytes() const {
         QFile f(resultsPath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
@@ -73,6 +76,8 @@ class TestLockTest : public QObject {
 
 private slots:
     void secondStationSeesTheLock();
+    void whoHoldsTheLock_data();
+    void whoHoldsTheLock();
     void createsAMissingResultsFileEmpty();
     void holdBelongsToLockTest();
     void mountOfAPath_data();
@@ -97,16 +102,59 @@ void TestLockTest::secondStationSeesTheLock() {
     }
     QVERIFY2(holderOut.contains("ロックしました"), qPrintable(holderOut + holder.readAllStandardError()));
 
+    // Both on this computer: the lock works, but nothing is known about the share.
+    QVERIFY(QFileInfo::exists(school.holderPath()));
     const Finished second = runToEnd(lockTestArgs(school, 0));
-    QCOMPARE(second.status, ExitLockHeld);
-    QVERIFY2(second.out.contains("ほかのコンピューターがロックしています"), qPrintable(second.out));
+    QCOMPARE(second.status, ExitLockHeldUntold);
+    QVERIFY2(second.out.contains("このコンピューターがロックしています"), qPrintable(second.out));
+    QVERIFY2(second.out.contains("二台目"), qPrintable(second.out));
+    QVERIFY(!second.out.contains("ロックはコンピューターの間で働いています"));
 
+    // Ended early, it lets go and takes its note away.
     holder.terminate();
     QVERIFY(holder.waitForFinished(30000));
+    QVERIFY(!QFileInfo::exists(school.holderPath()));
     const Finished afterwards = runToEnd(lockTestArgs(school, 0));
     QCOMPARE(afterwards.status, int(ExitOk));
     QVERIFY2(afterwards.out.contains("ロックを解きました"), qPrintable(afterwards.out));
     QCOMPARE(school.resultsBytes(), school.records);
+}
+
+// Only a note from another computer lets the second run say that the lock crosses
+// computers; a lock without a note (a recording station) is told as unknown.
+void TestLockTest::whoHoldsTheLock_data() {
+    QTest::addColumn<QByteArray>("note"); // empty: none
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("another computer")
+        << QByteArray("computer=pc-b\nmachine-id=0123456789abcdef\npid=77\n") << int(ExitLockHeld)
+        << "ほかのコンピューターがロックしています: コンピューター pc-b";
+    QTest::newRow("no note") << QByteArray() << int(ExitLockHeldUntold) << "lock-test ではない";
+    QTest::newRow("a note without a name")
+        << QByteArray("pid=77\n") << int(ExitLockHeldUntold) << "lock-test ではない";
+    const LockHolder here = thisComputer();
+    QTest::newRow("this computer, holder gone") << lockHolderText({here.computer, here.machineId, 0})
+                                                << int(ExitLockHeldUntold) << "もう動いていません";
+}
+
+void TestLockTest::whoHoldsTheLock() {
+    QFETCH(QByteArray, note);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    School school;
+    if (!note.isEmpty()) {
+        QFile f(school.holderPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(note);
+    }
+    SharedFile held;
+    QVERIFY(held.open(school.resultsPath(), SharedFile::Mode::ReadWrite).ok());
+    QVERIFY(held.tryLockExclusive().ok());
+    const Finished second = runToEnd(lockTestArgs(school, 0));
+    QCOMPARE(second.status, status);
+    QVERIFY2(second.out.contains(says), qPrintable(second.out));
+    if (status != ExitLockHeld)
+        QVERIFY(!second.out.contains("ロックはコンピューターの間で働いています"));
 }
 
 void TestLockTest::createsAMissingResultsFileEmpty() {

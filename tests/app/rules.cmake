@@ -6,3 +6,8 @@ if(TARGET tst_multistation)
   add_dependencies(tst_multistation kz_stationhelper)
   target_compile_definitions(tst_multistation PRIVATE KZ_STATION_HELPER="$<TARGET_FILE:kz_stationhelper>")
 endif()
+
+# A classroom computer playing one attempt through the program's wiring, offscreen: the
+# package test drives a new school's first attempts with it.
+add_executable(kz_classroomstation ${CMAKE_CURRENT_LIST_DIR}/classroomstation.cpp)
+target_link_libraries(kz_classroomstation PRIVATE kzapp Qt6::Test kz_settings)

@@ -51,7 +51,8 @@ private slots:
     void pathsFromTheProgramFolder();
     void windowsStyleDataRoot();
     void relativeDataRootCountsFromPathFileFolder();
-    void dataRootWithoutSeparatorRunsTogether();
+    void dataRootGetsItsSeparator_data();
+    void dataRootGetsItsSeparator();
     void valuesOnSeparateLines();
     void fatalFiles_data();
     void fatalFiles();
@@ -156,20 +157,29 @@ void TestInstallation::relativeDataRootCountsFromPathFileFolder() {
     QCOMPARE(QFileInfo(inst.rosterPath()).absoluteFilePath(), s.data() + "新名簿.txt");
 }
 
-void TestInstallation::dataRootWithoutSeparatorRunsTogether() {
+void TestInstallation::dataRootGetsItsSeparator_data() {
+    QTest::addColumn<QString>("pathFile"); // DATA stands for the data folder without separator
+    QTest::newRow("no separator, ten values") << "DATA,0,0,0,0,0,0,0,0,0";
+    QTest::newRow("no separator, one value") << "DATA";
+    QTest::newRow("windows separator") << "DATA\\";
+    QTest::newRow("separator, one value") << "DATA/";
+    QTest::newRow("quoted, one value") << "\"DATA\"";
+}
+
+// A data folder written without its closing separator could never have worked (the file
+// names run into it): it gets one. Values 2 to 10 are not used: one value is enough.
+void TestInstallation::dataRootGetsItsSeparator() {
+    QFETCH(QString, pathFile);
     School s;
     QVERIFY(s.build(s.data()));
     const QString root = s.common() + "data";
-    QVERIFY(s.writeText(s.common() + "パスデータ.txt", root));
+    QVERIFY(s.writeText(s.common() + "パスデータ.txt", QString(pathFile).replace("DATA", root)));
     Installation inst;
-    const Status refused = resolveInstallationPaths(s.exe(), &inst);
-    QVERIFY(!refused);
-    QCOMPARE(refused.error().detail, root + "共通データ.txt");
-    // A settings file at the run-together path is what gets used.
-    QVERIFY(s.writeText(root + "共通データ.txt", QStringLiteral("4,x,0,,,p,,,,")));
-    QVERIFY(resolveInstallationPaths(s.exe(), &inst).ok());
-    QCOMPARE(inst.dataRoot, root);
-    QCOMPARE(inst.programDataFolder, root + "drill2/");
+    const Status resolved = resolveInstallationPaths(s.exe(), &inst);
+    QVERIFY2(resolved.ok(), qPrintable(resolved.error().text()));
+    QCOMPARE(inst.dataRoot, root + "/");
+    QCOMPARE(inst.programDataFolder, root + "/drill2/");
+    QCOMPARE(inst.soundFolder, root + "/音フォルダ/");
 }
 
 void TestInstallation::valuesOnSeparateLines() {
@@ -259,9 +269,14 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QCOMPARE(state.catalogue.programTitle, QStringLiteral("カズリンその２"));
     QCOMPARE(state.settings.installation.siteCode, QStringLiteral("00123"));
     QCOMPARE(state.tables.criteria[1].targetTime, 0);
-    QCOMPARE(r->size(), 2);
+    // No program data folder either: nothing could be recorded, and the start-up says so.
+    QCOMPARE(r->size(), 3);
     QVERIFY((*r)[0].contains(state.settings.installation.criteriaPath()));
-    QVERIFY((*r)[1].contains(state.settings.installation.soundListPath()));
+    QVERIFY((*r)[1].startsWith(QStringLiteral("成績を記録できません")));
+    QVERIFY((*r)[1].contains(QDir::cleanPath(state.settings.installation.programDataFolder)));
+    QVERIFY((*r)[2].contains(state.settings.installation.soundListPath()));
+    // ... and keeps saying so on the name screen.
+    QVERIFY(state.settings.recordingProblem.startsWith(QStringLiteral("成績を記録できません")));
 
     QString criteria = QStringLiteral("h,,,,,,,,,,,");
     for (int level = 1; level <= 25; ++level)
@@ -273,6 +288,7 @@ void TestInstallation::resolveLoadsCriteriaAndReportsMissingFiles() {
     QVERIFY(r.ok());
     QVERIFY2(r->isEmpty(), qPrintable(r->join(u'\n')));
     QCOMPARE(second.tables.criteria[1].timeLimit(), 300);
+    QVERIFY(second.settings.recordingProblem.isEmpty());
 
     // A copy left by an interrupted removal of a record is told, not passed over.
     QVERIFY(s.writeText(second.settings.installation.resultsTempPath(), QString(88, u'x')));

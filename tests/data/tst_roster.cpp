@@ -46,6 +46,8 @@ private slots:
     void badRecordsSkippedWithLineNumbers();
     void moreThan5000Listed();
     void realFileInCp932();
+    void encodings_data();
+    void encodings();
     void missingFile();
 };
 
@@ -245,6 +247,54 @@ void TestRoster::realFileInCp932() {
     QCOMPARE(tables->listed[0].reserved4, qint16(2));
     QCOMPARE(tables->listed[0].reserved7, QString("メモ"));
     QCOMPARE(tables->listed[1].lineNumber, 2);
+}
+
+void TestRoster::encodings_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name13"); // the name read on line 2 ("?": garbled)
+    QTest::addColumn<bool>("readAsUtf8");
+    QTest::addColumn<QString>("summary"); // in rosterEncodingSummary, empty: none
+    const QString lines =
+        QStringLiteral("12,2000,0,0,★先生,0,,\r\n13,1999,0,0,山田　花子,0,,\r\n14,1999,0,0,abc,0,,\r\n");
+    QTest::newRow("CP932") << *encodeCp932(lines) << "山田　花子" << false << "";
+    QTest::newRow("UTF-8") << lines.toUtf8() << "山田　花子" << true
+                           << "1～2 行目が Shift-JIS（CP932）ではなく UTF-8";
+    QTest::newRow("UTF-8 with mark") << "\xEF\xBB\xBF" + lines.toUtf8() << "山田　花子" << true
+                                     << "sed '1s/^\\xEF\\xBB\\xBF//' 新名簿.txt | iconv -f UTF-8 -t CP932";
+    QTest::newRow("one UTF-8 line in CP932")
+        << *encodeCp932(QStringLiteral("12,2000,0,0,★先生,0,,\r\n")) +
+               QStringLiteral("13,1999,0,0,山田　花子,0,,\r\n").toUtf8() + "14,1999,0,0,abc,0,,\r\n"
+        << "?" << false << "2 行目が UTF-8 で書かれています（ほかの行は Shift-JIS です）";
+}
+
+// A roster another tool saved as UTF-8 is read as UTF-8 (names and the teachers' marks
+// intact) and told, with the command that converts it; a mixed file is read as CP932
+// and its lines are told.
+void TestRoster::encodings() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name13);
+    QFETCH(bool, readAsUtf8);
+    QFETCH(QString, summary);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("新名簿.txt");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    auto tables = std::make_unique<RosterTables>();
+    const Outcome<RosterLoadResult> r = loadRoster(path, QDate(2007, 9, 1), 4, 0, tables.get());
+    QVERIFY(r.ok());
+    QVERIFY(r->problems.isEmpty());
+    QCOMPARE(tables->nameOf(12), QString("★先生"));
+    if (name13 != "?")
+        QCOMPARE(tables->nameOf(13), name13);
+    QCOMPARE(r->encoding.encoding == TextEncoding::Utf8, readAsUtf8);
+    const QString told = rosterEncodingSummary(path, r->encoding);
+    QCOMPARE(told.isEmpty(), summary.isEmpty());
+    QVERIFY2(told.contains(summary), qPrintable(told));
+    QCOMPARE(rosterEncodingShortNotice(r->encoding).isEmpty(), summary.isEmpty());
+    QVERIFY(tables->isListed(14));
+    QVERIFY(!tables->isListed(15));
 }
 
 void TestRoster::missingFile() {

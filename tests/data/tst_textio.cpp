@@ -18,6 +18,8 @@ private slots:
     void leadingNumber_data();
     void leadingNumber();
     void missingFileIsNotFound();
+    void lineRanges_data();
+    void lineRanges();
     void oleDates();
 };
 
@@ -144,6 +146,21 @@ void TestTextIo::oleDates() {
     QVERIFY(!dateFromOle(std::numeric_limits<double>::quiet_NaN()).isValid());
     QVERIFY(!dateFromOle(1e300).isValid());
     QVERIFY(!dateFromOle(-1e300).isValid());
+}
+
+void TestTextIo::lineRanges_data() {
+    QTest::addColumn<QList<int>>("lines");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("one") << QList<int>{7} << "7";
+    QTest::newRow("a run") << QList<int>{1, 2, 3, 4, 5} << "1～5";
+    QTest::newRow("unsorted with repeats") << QList<int>{9, 1, 2, 2, 5} << "1～2、5、9";
+    QTest::newRow("cut") << QList<int>{1, 3, 5, 7, 9, 11, 13, 14, 20} << "1、3、5、7、9、11、ほか 3 行";
+}
+
+void TestTextIo::lineRanges() {
+    QFETCH(QList<int>, lines);
+    QFETCH(QString, text);
+    QCOMPARE(kz::lineRanges(lines), text);
 }
 
 QTEST_GUILESS_MAIN(TestTextIo)

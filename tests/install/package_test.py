@@ -4,8 +4,14 @@ a fresh folder, lays the demo school beside the installed program folder and sta
 installed program offscreen. The program must come up to its name screen, the first
 thing that reads the roster 新名簿.txt: the test watches the roster with inotify and
 fails when the program ends or stops short of reading it (for example on a message
-box). The installed companion must find the demo school clean. Exit status 0 on
-success."""
+box). The installed companion must find the demo school clean.
+
+Then a new school as the README makes it, on two computers (the package unpacked twice,
+each its own home folder): kazurin2-admin init on the first makes the data folder and
+its path file, on the second only its path file; check is clean on both; each computer
+plays one attempt through the program's wiring on its installed program folder
+(--station, offscreen, keys like a student's), and both attempts are in the results.
+Exit status 0 on success; --verbose prints every command and its output."""
 
 import argparse
 import ctypes
@@ -55,11 +61,88 @@ class OpenWatch:
         return False
 
 
+VERBOSE = False
+
+
 def run(args, **kwargs):
     result = subprocess.run(args, capture_output=True, text=True, **kwargs)
+    if VERBOSE:
+        print("$ " + " ".join(args))
+        print((result.stdout + result.stderr).rstrip())
+        print()
     if result.returncode != 0:
         fail("%s exited with %d\n%s%s" % (" ".join(args), result.returncode, result.stdout, result.stderr))
     return result.stdout
+
+
+def write_cp932(path, lines):
+    with open(path, "wb") as f:
+        for line in lines:
+            f.write(line.encode("cp932") + b"\r\n")
+
+
+def new_school(deb, work, station, version):
+    """A new school from the package on two computers, to the first recorded attempts."""
+    computers = []
+    for name in ("a", "b"):
+        root = os.path.join(work, "computer-" + name)
+        run(["dpkg", "-x", deb, root])
+        home = os.path.join(work, "home-" + name)
+        os.makedirs(home)
+        computers.append((root, os.path.join(root, PREFIX), os.path.join(root, PREFIX, "kazurin2"), home))
+    data = os.path.join(work, "srv", "school", "data")
+    (_, common_a, folder_a, _), (_, common_b, folder_b, _) = computers
+    admin_a = os.path.join(folder_a, "kazurin2-admin")
+    admin_b = os.path.join(folder_b, "kazurin2-admin")
+    for admin in (admin_a, os.path.join(folder_a, "kazurin2")):
+        said = run([admin, "--version"]).strip()
+        if said != "%s %s" % (os.path.basename(admin), version):
+            fail("%s --version says %r, the package is %s" % (admin, said, version))
+
+    out = run([admin_a, "init", "--data-folder", data, "--install-folder", common_a,
+               "--site-code", "123", "--site-name", "さくら塾", "--password", "1414"])
+    if "次にすること" not in out:
+        fail("init tells no next steps:\n" + out)
+    with open(os.path.join(common_a, "パスデータ.txt"), "rb") as f:
+        if f.read() != b'"' + (data + "/").encode("cp932") + b'"\r\n' + b"0\r\n" * 9:
+            fail("the path file is not the data folder with its separator in CP932 with CR LF")
+    # The administrator writes the students into the roster (one teacher line is there).
+    roster = os.path.join(data, "新名簿.txt")
+    with open(roster, "rb") as f:
+        teacher = f.read().decode("cp932").splitlines()
+    write_cp932(roster, teacher + ["1,2015,0,0,山田　太郎,0,,", "2,2015,0,0,佐藤　花子,0,,"])
+    out = run([admin_b, "init", "--data-folder", data, "--install-folder", common_b])
+    if out.count("作りました") != 1:
+        fail("init on the second computer made more than its path file:\n" + out)
+    for admin in (admin_a, admin_b):
+        out = run([admin, "check"])
+        if "問題はありません" not in out:
+            fail("check finds problems in the new school:\n" + out)
+
+    stations = []
+    for (_, _, folder, home), student in zip(computers, (1, 2)):
+        env = dict(os.environ, HOME=home, QT_QPA_PLATFORM="offscreen", SDL_AUDIODRIVER="dummy")
+        env.pop("XDG_RUNTIME_DIR", None)
+        args = [station, folder, str(student), "1"]
+        stations.append((args, subprocess.Popen(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                                text=True)))
+    for args, process in stations:
+        said, _ = process.communicate(timeout=240)
+        if VERBOSE:
+            print("$ HOME=... " + " ".join(args))
+            print(said.rstrip())
+            print()
+        if process.returncode != 0:
+            fail("a classroom computer did not record its attempt:\n" + said)
+    exported = run([admin_b, "export"]).splitlines()
+    records = [line.split(",") for line in exported[1:]]
+    if sorted(r[3] for r in records) != ["1", "2"] or any(r[9] != "00123" or r[5] != "1" for r in records):
+        fail("the results are not the two attempts at level 1 of school 00123:\n" + "\n".join(exported))
+    with open(os.path.join(data, "kazurin2", "問題別記録.csv"), encoding="utf-8") as f:
+        logged = f.read().splitlines()
+    if len(logged) < 3 or sorted({line.split(",")[2] for line in logged[1:]}) != ["1", "2"]:
+        fail("the answers of the attempts were not logged:\n" + "\n".join(logged[:5]))
+    run([admin_a, "check"])
 
 
 def main():
@@ -68,7 +151,11 @@ def main():
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--cpack", default="cpack")
     parser.add_argument("--seconds", type=float, default=90, help="how long the program may take to start")
+    parser.add_argument("--station", help="the classroom station program (tests/app/classroomstation.cpp)")
+    parser.add_argument("--verbose", action="store_true", help="print every command and its output")
     options = parser.parse_args()
+    global VERBOSE
+    VERBOSE = options.verbose
 
     work = tempfile.mkdtemp(prefix="kz-package-")
     try:
@@ -86,8 +173,19 @@ def main():
             if needed not in depends:
                 fail("the package does not depend on %s: %s" % (needed, depends))
 
+        version = run(["dpkg-deb", "-f", debs[0], "Version"]).strip()
+        listing = run(["dpkg-deb", "-c", debs[0]])
+        for path in ("./usr/bin/kazurin2", "./usr/bin/kazurin2-admin", "./usr/share/doc/kazurin2/copyright",
+                     "./" + PREFIX + "/kazurin2/school-template/音フォルダ/新音ファイル.txt",
+                     "./" + PREFIX + "/kazurin2/school-template/タイム回数データ.txt"):
+            if path not in listing:
+                fail("the package holds no %s:\n%s" % (path, listing))
         root = os.path.join(work, "root")
         run(["dpkg", "-x", debs[0], root])
+        for name in ("kazurin2", "kazurin2-admin"):
+            with open(os.path.join(root, "usr/bin", name), encoding="utf-8") as f:
+                if '"/%s/kazurin2/%s"' % (PREFIX, name) not in f.read():
+                    fail("the starter /usr/bin/%s does not start the program folder's %s" % (name, name))
         common = os.path.join(root, PREFIX)
         program_folder = os.path.join(common, "kazurin2")
         for name in ("kazurin2", "kazurin2-admin"):
@@ -137,6 +235,9 @@ def main():
                     program.kill()
                     program.wait()
         print("package %s: installed program reached its name screen" % os.path.basename(debs[0]))
+        if options.station:
+            new_school(debs[0], work, options.station, version)
+            print("package %s: a new school recorded its first attempts on two computers" % os.path.basename(debs[0]))
         return 0
     finally:
         shutil.rmtree(work, ignore_errors=True)

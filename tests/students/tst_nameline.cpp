@@ -4,6 +4,7 @@
 #include "students/programmenu.h"
 
 #include "platform/processlauncher.h"
+#include "support/fakes.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,7 @@ private slots:
     void launcherPath();
     void launcherFailuresAreExplained_data();
     void launcherFailuresAreExplained();
+    void noProgramMenuStartsNothing();
 };
 
 void TestNameLine::lineText_data() {
@@ -185,7 +187,7 @@ void TestNameLine::launcherPath() {
 
 void TestNameLine::launcherFailuresAreExplained_data() {
     QTest::addColumn<QString>("setup");
-    QTest::newRow("folder missing") << "none";
+    QTest::newRow("launcher missing") << "none";
     QTest::newRow("not executable") << "plain file";
     QTest::newRow("a folder of that name") << "folder";
 }
@@ -195,8 +197,8 @@ void TestNameLine::launcherFailuresAreExplained() {
     QTemporaryDir dir;
     Installation inst;
     inst.appFolder = dir.filePath("kazurin2") + "/";
-    if (setup != "none")
-        QVERIFY(QDir(dir.path()).mkpath("起動"));
+    // The folder "起動" is there: its launcher is expected to start.
+    QVERIFY(QDir(dir.path()).mkpath("起動"));
     const QString path = dir.filePath("起動/プログラムメニューc.exe");
     if (setup == "plain file") {
         QFile file(path);
@@ -213,6 +215,22 @@ void TestNameLine::launcherFailuresAreExplained() {
     const QString text = programMenuFailureText(start);
     QVERIFY(text.contains(path));
     QVERIFY(text.contains(start.reason));
+    QVERIFY(!start.noMenu);
+    QVERIFY(missingProgramMenuNote(inst).isEmpty());
+}
+
+// An installation without the sibling programs has no folder "起動": nothing is started,
+// nothing failed, and the companion's check names the folder once.
+void TestNameLine::noProgramMenuStartsNothing() {
+    QTemporaryDir dir;
+    Installation inst;
+    inst.appFolder = dir.filePath("kazurin2") + "/";
+    test::RecordingLauncher launcher;
+    const ProgramMenuStart start = startProgramMenu(inst, launcher);
+    QVERIFY(start.noMenu);
+    QVERIFY(!start.started);
+    QVERIFY(launcher.started.isEmpty());
+    QVERIFY(missingProgramMenuNote(inst).contains(QDir::toNativeSeparators(dir.filePath("起動"))));
 }
 
 QTEST_GUILESS_MAIN(TestNameLine)

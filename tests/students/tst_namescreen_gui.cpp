@@ -128,6 +128,9 @@ private slots:
     void handsOverToLauncher_data();
     void handsOverToLauncher();
     void unreachableLauncher();
+    void noProgramMenuEndsQuietly();
+    void standingNotice_data();
+    void standingNotice();
     void screenshots();
 };
 
@@ -410,6 +413,8 @@ void TestNameScreen::handsOverToLauncher() {
 void TestNameScreen::unreachableLauncher() {
     Harness h;
     h.writeStandardRoster();
+    // The folder "起動" is there, its launcher is not: the menu is broken.
+    QVERIFY(QDir(h.dir.path()).mkpath("共通/起動"));
     h.open();
     QTest::keyClick(h.list(), Qt::Key_0);
     QCOMPARE(h.messages.shown.size(), 1);
@@ -418,6 +423,60 @@ void TestNameScreen::unreachableLauncher() {
     QVERIFY(h.state->settings.installation.launcherPath().endsWith("共通/起動/プログラムメニューc.exe"));
     QCOMPARE(h.navigator.exitCodes.size(), 1);
     QVERIFY(h.navigator.exitCodes[0] != 0);
+}
+
+// A school without the sibling programs has no folder "起動": "0" just ends the program.
+void TestNameScreen::noProgramMenuEndsQuietly() {
+    Harness h;
+    h.writeStandardRoster();
+    h.open();
+    QTest::keyClick(h.list(), Qt::Key_0);
+    QVERIFY(h.messages.shown.isEmpty());
+    QCOMPARE(h.navigator.exitCodes, QList<int>{0});
+}
+
+// What keeps being true stays on the screen: attempts cannot be recorded, the roster is
+// read as UTF-8 (its names intact).
+void TestNameScreen::standingNotice_data() {
+    QTest::addColumn<bool>("recordingBlocked");
+    QTest::addColumn<bool>("utf8Roster");
+    QTest::addColumn<QStringList>("says"); // empty: no notice
+    QTest::newRow("all well") << false << false << QStringList{};
+    QTest::newRow("cannot record") << true << false << QStringList{"成績を記録できません"};
+    QTest::newRow("UTF-8 roster") << false << true << QStringList{"UTF-8"};
+    QTest::newRow("both") << true << true << QStringList{"成績を記録できません", "UTF-8"};
+}
+
+void TestNameScreen::standingNotice() {
+    QFETCH(bool, recordingBlocked);
+    QFETCH(bool, utf8Roster);
+    QFETCH(QStringList, says);
+    Harness h;
+    if (utf8Roster) {
+        QFile f(h.state->settings.installation.rosterPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write((rec(1, 2000, "山田") + "\r\n" + rec(2, 1970, "★先生") + "\r\n").toUtf8());
+    } else {
+        h.writeStandardRoster();
+    }
+    if (recordingBlocked)
+        h.state->settings.recordingProblem = QStringLiteral("成績を記録できません（テスト）");
+    h.open();
+    auto* notice = h.find<QLabel>("standingNotice");
+    QVERIFY(notice);
+    QCOMPARE(notice->isVisibleTo(h.screen.get()), !says.isEmpty());
+    for (const QString& part : says)
+        QVERIFY2(notice->text().contains(part), qPrintable(notice->text()));
+    if (utf8Roster) {
+        QVERIFY(h.lines().join('\n').contains("山田"));
+        QVERIFY(h.lines().join('\n').contains("★先生"));
+    }
+    // It stays through a rebuild of the list.
+    h.pickFilter("小１");
+    QCOMPARE(notice->isVisibleTo(h.screen.get()), !says.isEmpty());
+    if (!says.isEmpty())
+        QVERIFY(test::saveScreenshot(h.screen.get(),
+                                     QStringLiteral("namescreen_notice_") + QTest::currentDataTag()));
 }
 
 void TestNameScreen::screenshots() {

@@ -1,7 +1,8 @@
 #pragma once
 
 // A small installation in a temporary folder, for the companion's tests: common/パスデータ.txt
-// naming data/ as the data folder, the program folder common/drill2, and data/ with the
+// naming data/ as the data folder, the program folder common/drill2 beside the program
+// menu's folder common/起動 (without a launcher), and data/ with the
 // program's data folder drill2 and the common settings (site 12345 さくら塾, school year
 // from April, teacher password "pass"). Each test adds its roster, criteria and results.
 // Needs the data library (kzdata) for the Shift-JIS files.
@@ -21,6 +22,7 @@ public:
     SmallInstallation() {
         QDir d(dir.path());
         d.mkpath(QStringLiteral("common/drill2"));
+        d.mkpath(QStringLiteral("common/起動")); // the sibling programs' menu, without its launcher
         d.mkpath(QStringLiteral("data/drill2"));
         write(QStringLiteral("common/パスデータ.txt"),
               {dir.path() + QStringLiteral("/data/"), "a", "b", "c", "d", "e", "f", "g", "h", "i"});

@@ -2,8 +2,10 @@
 
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
+#include "core/startup.h"
 #include "data/textio.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
 
@@ -11,10 +13,11 @@ namespace kz::admin {
 
 const std::vector<Command>& commandTable() {
     static const std::vector<Command> table{
-        commandRow<CheckCommand>(),        commandRow<ExportCommand>(),   commandRow<StatsCommand>(),
-        commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(), commandRow<SoundCommand>(),
-        commandRow<DistributionCommand>(), commandRow<TablesCommand>(),   commandRow<ReportCommand>(),
-        commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),   commandRow<ServeCommand>(),
+        commandRow<InitCommand>(),   commandRow<CheckCommand>(),        commandRow<ExportCommand>(),
+        commandRow<StatsCommand>(),  commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(),
+        commandRow<SoundCommand>(),  commandRow<DistributionCommand>(), commandRow<TablesCommand>(),
+        commandRow<ReportCommand>(), commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),
+        commandRow<ServeCommand>(),
     };
     return table;
 }
@@ -75,6 +78,8 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
         const QString& arg = args[i];
         if (arg == u"--help" || arg == u"-h") {
             line.help = true;
+        } else if (arg == u"--version") {
+            line.version = true;
         } else if (isOption(arg, QStringLiteral("--program-folder"))) {
             const Outcome<QString> value = optionValue(args, &i, QStringLiteral("--program-folder"));
             if (!value)
@@ -103,7 +108,7 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
             return usage(QStringLiteral("%1 というコマンドはありません").arg(arg));
         }
     }
-    if (line.help)
+    if (line.help || line.version)
         return line;
     if (!line.command)
         return usage(QStringLiteral("コマンドがありません"));
@@ -115,23 +120,25 @@ Outcome<CommandLine> parseCommandLine(const QStringList& args) {
 }
 
 QString cliHelpText() {
-    QString text =
-        QStringLiteral("使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
-                       "\n"
-                       "カズリンその２ のインストールのデータを調べ、書き出します。remove と\n"
-                       "check --repair のほかは何も書き込みません（lock-test は成績ファイルがないときに\n"
-                       "空のファイルを作ります。report --pdf と facts --pdf は指定された PDF ファイルを\n"
-                       "書きます。書けなかったときは何も残しません）。\n"
-                       "\n"
-                       "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
-                       "                        パスデータ.txt があるフォルダです（省略すると\n"
-                       "                        kazurin2-admin 自身のフォルダ）\n"
-                       "  --wait SECONDS        どのコマンドも、使用中または読めないデータファイルを読み\n"
-                       "                        直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
-                       "                        終了状態 1 で終わります\n"
-                       "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
-                       "\n"
-                       "コマンド:\n");
+    QString text = QStringLiteral(
+        "使い方: kazurin2-admin [--program-folder DIR] COMMAND [OPTIONS]\n"
+        "\n"
+        "カズリンその２ のインストールのデータを調べ、書き出します。remove と\n"
+        "check --repair のほかはデータを書き換えません（init は新しい塾のないファイルだけを\n"
+        "作ります。check は書き込みの権限を確かめる一時ファイルを作って消します。\n"
+        "lock-test は成績ファイルがないときに空のファイルを作ります。report --pdf と\n"
+        "facts --pdf は指定された PDF ファイルを書きます。書けなかったときは何も残しません）。\n"
+        "\n"
+        "  --program-folder DIR  インストールのプログラムのフォルダ。一つ上のフォルダに\n"
+        "                        パスデータ.txt があるフォルダです（省略すると\n"
+        "                        kazurin2-admin 自身のフォルダ）\n"
+        "  --wait SECONDS        どのコマンドも、使用中または読めないデータファイルを読み\n"
+        "                        直し続ける秒数（省略時 10）。それを過ぎると知らせて\n"
+        "                        終了状態 1 で終わります\n"
+        "  -h, --help            この説明（COMMAND --help はそのコマンドの説明）\n"
+        "  --version             版（kazurin2-admin 1.0.1 の形）\n"
+        "\n"
+        "コマンド:\n");
     for (const Command& command : commandTable())
         text += command.help;
     return text + QStringLiteral("\n"
@@ -154,17 +161,23 @@ int runCompanion(const QStringList& arguments, const QString& defaultProgramFold
             << "使い方は kazurin2-admin --help で表示されます\n";
         return ExitUsage;
     }
+    if (line->version) {
+        out << "kazurin2-admin " << versionNumber() << "\n";
+        return ExitOk;
+    }
     if (line->help) {
         out << (line->command ? commandHelpText(*line->command) : cliHelpText());
         return ExitOk;
     }
-    const QString folder = line->programFolder.isEmpty() ? defaultProgramFolder : line->programFolder;
-    return line->prepared.run(CommandRun{QDir(folder).absolutePath(), line->waitSeconds, out, err});
+    const QString own =
+        defaultProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : defaultProgramFolder;
+    const QString folder = line->programFolder.isEmpty() ? own : line->programFolder;
+    return line->prepared.run(CommandRun{QDir(folder).absolutePath(), line->waitSeconds, out, err, own});
 }
 
 bool cliNeedsDrawing(const QStringList& arguments) {
     const Outcome<CommandLine> line = parseCommandLine(arguments);
-    return line && !line->help && line->prepared.needsGui;
+    return line && !line->help && !line->version && line->prepared.needsGui;
 }
 
 QString csvField(const QString& text) {

@@ -21,6 +21,7 @@ struct CommandLine {
     QString programFolder;            // --program-folder; empty: the caller's default
     int waitSeconds = 10;             // --wait
     bool help = false;                // --help: the whole help, or the command's own
+    bool version = false;             // --version: the version and nothing else
     const Command* command = nullptr; // none only with --help
     PreparedCommand prepared;         // the command with its options (not with --help)
 };

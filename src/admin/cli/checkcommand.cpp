@@ -2,6 +2,7 @@
 #include "admin/cli/datawait.h"
 
 #include "core/catalogue.h"
+#include "core/recordingrights.h"
 #include "core/soundcues.h"
 #include "core/soundtable.h"
 #include "data/answerlogaudit.h"
@@ -16,6 +17,7 @@
 #include "data/textio.h"
 #include "platform/datafile.h"
 #include "platform/sdlsoundplayer.h"
+#include "students/programmenu.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,12 +29,11 @@ namespace kz::admin {
 
 namespace {
 
-constexpr int kPathFileValues = 10;
-constexpr int kSettingsValues = 10;
 constexpr int kCriteriaFields = PassCriteria::kFieldCount;
 
 class Report {
 public:
+    static constexpr int kLineChars = 700; // long enough for a fix with its command
     Report(QTextStream& out, int waitSeconds) : out_(out), waitSeconds_(waitSeconds) {}
     int waitSeconds() const { return waitSeconds_; } // --wait, for a results file in use
     void file(const QString& path, const QString& what) { line(path, QString(), what); }
@@ -42,6 +43,11 @@ public:
     void atRecord(const QString& path, qint64 number, const QString& what) {
         line(path, QStringLiteral("記録 %1").arg(number), what);
     }
+    // Worth knowing but no problem: printed, not counted.
+    void note(const QString& path, const QString& what) {
+        out_ << shortenForMessage(QDir::toNativeSeparators(path), 200) << QStringLiteral(": 注意: ")
+             << shortenForMessage(what, kLineChars) << '\n';
+    }
     int count() const { return count_; }
 
 private:
@@ -50,7 +56,7 @@ private:
         out_ << shortenForMessage(QDir::toNativeSeparators(path), 200);
         if (!where.isEmpty())
             out_ << ':' << where;
-        out_ << ": " << shortenForMessage(what, 300) << '\n';
+        out_ << ": " << shortenForMessage(what, kLineChars) << '\n';
         ++count_;
     }
     QTextStream& out_;
@@ -58,14 +64,10 @@ private:
     int count_ = 0;
 };
 
-// Lines of a text file that are not code page 932.
+// The lines of a text file that are not code page 932, in one line with the fix.
 void encodingLines(const QString& path, const FreeValueText& text, Report& report) {
-    for (const EncodingProblem& p : text.encodingProblems())
-        report.atLine(
-            path, p.line,
-            p.kind == EncodingProblem::LooksUtf8
-                ? QStringLiteral("Shift-JIS ではなく UTF-8 で書かれています。文字化けして読まれます")
-                : QStringLiteral("Shift-JIS（CP932）にない文字のバイトがあります。文字化けして読まれます"));
+    if (const QString summary = encodingSummary(path, text.encodingFacts()); !summary.isEmpty())
+        report.file(path, summary);
 }
 
 // A numeric field of a data file: empty, or a number and nothing else (read by the same
@@ -78,28 +80,15 @@ bool isNumberOrEmpty(const QString& text) {
     return complete;
 }
 
+// Only value 1 of the path file is used: a file of one value is complete, and a data
+// folder without its closing separator gets one, as the program reads it.
 void checkPathFile(const QString& pathFile, Report& report) {
     const Outcome<FreeValueText> read = FreeValueText::load(pathFile);
     if (!read) {
         report.file(pathFile, read.error().text());
         return;
     }
-    const FreeValueText& text = *read;
-    encodingLines(pathFile, text, report);
-    if (text.valueCount() < kPathFileValues)
-        report.file(
-            pathFile,
-            QStringLiteral("値が %1 個しかありません（パスデータ.txt は 10 個です）").arg(text.valueCount()));
-    if (text.valueCount() >= 1) {
-        const QString root = text.value(0);
-        if (!root.endsWith(u'\\') && !root.endsWith(u'/'))
-            report.atLine(
-                pathFile, text.lineOfValue(0),
-                QStringLiteral(
-                    "データフォルダ「%1」が区切り文字（\\）で終わっていないので、ファイル名がつながって"
-                    "しまいます")
-                    .arg(shortenForMessage(root, 80)));
-    }
+    encodingLines(pathFile, *read, report);
 }
 
 void checkSettings(const Installation& inst, Report& report) {
@@ -109,12 +98,9 @@ void checkSettings(const Installation& inst, Report& report) {
         report.file(path, read.error().text());
         return;
     }
+    // Values 7 to 10 are not used; the installation does not resolve with fewer than 6.
     const FreeValueText& text = *read;
     encodingLines(path, text, report);
-    if (text.valueCount() < kSettingsValues)
-        report.file(
-            path,
-            QStringLiteral("値が %1 個しかありません（共通データ.txt は 10 個です）").arg(text.valueCount()));
     if (text.valueCount() >= 1) {
         bool complete = false;
         const double month = leadingNumber(text.value(0), &complete);
@@ -152,8 +138,14 @@ void checkRoster(const Installation& inst, Report& report) {
     }
     for (const RosterProblem& problem : loaded->problems)
         report.atLine(path, problem.line, problem.text);
-    if (const Outcome<FreeValueText> text = FreeValueText::load(path))
-        encodingLines(path, *text, report);
+    if (const QString summary = encodingSummary(path, loaded->encoding); !summary.isEmpty())
+        report.file(path, summary);
+}
+
+// As the user who runs: every write the program makes in the program's data folder.
+void checkRights(const Installation& inst, Report& report) {
+    for (const RightsProblem& problem : checkWriteRights(inst))
+        report.file(problem.path, problem.text);
 }
 
 void checkCriteria(const Installation& inst, Report& report) {
@@ -454,7 +446,13 @@ QString CheckCommand::help() {
         "               示します。記録の消去や変更が途中で止まって残った控え\n"
         "               成績累積データtemp.jnl とコピー 成績累積データtemp.dat（コピーが控えの\n"
         "               検査値と合うかどうか）、保存の途中で止まったときの一時ファイルも\n"
-        "               示します。問題があれば終了状態 1、なければ 0 です。\n"
+        "               示します。実行する利用者として、プログラムが書き込むことを確かめます:\n"
+        "               成績ファイルを書き込みのために開いてロックを取って放し（何も書きま\n"
+        "               せん）、成績のフォルダに一時ファイルを作って消し、合格基準と解答の\n"
+        "               記録に書き込めるかを見ます。書き込めなければ、ファイル、利用者と\n"
+        "               直し方（所有者、権限、共有のマウントのオプション）を示します。\n"
+        "               問題があれば終了状態 1、なければ 0 です（「注意:」の行は問題に\n"
+        "               数えません）。\n"
         "               --repair: 先に、途中で止まった記録の消去や変更を終え（プログラムの\n"
         "               起動と同じです）、保存の途中で止まったときの一時ファイルを削除して、\n"
         "               したことを一行ずつ示します。そのあと同じに調べます。\n"
@@ -494,6 +492,9 @@ int CheckCommand::run(const Options& options, const CommandRun& run) {
     checkResults(inst, report);
     checkAnswerLog(inst, report);
     checkKeptAttempts(inst, report);
+    checkRights(inst, report);
+    if (const QString note = missingProgramMenuNote(inst); !note.isEmpty())
+        report.note(QFileInfo(inst.launcherPath()).absolutePath(), note);
     if (report.count() == 0) {
         out << QStringLiteral("問題はありません\n");
         return ExitOk;

@@ -39,6 +39,7 @@ struct CommandRun {
     int waitSeconds = 10;  // --wait: how long a data file in use is waited for
     QTextStream& out;
     QTextStream& err;
+    QString companionFolder; // the folder of kazurin2-admin itself (the package's files beside it)
 };
 
 // The installation of the program folder. When it cannot be resolved, err is told why

@@ -26,6 +26,24 @@ struct CheckCommand {
     static int run(const Options& options, const CommandRun& run);
 };
 
+// The files of a new school: its data folder and this computer's path file (initcommand.cpp).
+// Never replaces a file.
+struct InitCommand {
+    struct Options {
+        QString dataFolder;     // --data-folder, required
+        QString installFolder;  // --install-folder: write the path file there
+        QString siteCode;       // --site-code, padded to five digits
+        QString siteName;       // --site-name
+        QString password;       // --password
+        QString templateFolder; // --template-folder, else the package's school-template
+    };
+    static QString name() { return QStringLiteral("init"); }
+    static QString summary();
+    static QString help();
+    static Outcome<Options> parse(const QStringList& options);
+    static int run(const Options& options, const CommandRun& run);
+};
+
 // All attempts of the results file as CSV (exportcommands.cpp).
 struct ExportCommand {
     struct Options {};

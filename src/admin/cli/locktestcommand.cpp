@@ -3,13 +3,19 @@
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
 
+#include "platform/account.h"
+#include "platform/datafile.h"
 #include "platform/filelock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTextStream>
 #include <QThread>
+
+#include <csignal>
 
 namespace kz::admin {
 
@@ -66,6 +72,58 @@ QString canonicalFolderOf(const QString& path) {
 }
 
 } // namespace
+
+namespace {
+
+volatile std::sig_atomic_t stopHolding = 0;
+extern "C" void noteStop(int) {
+    stopHolding = 1;
+}
+
+} // namespace
+
+QString lockHolderFileName() {
+    return QStringLiteral("ロックテスト中.txt");
+}
+
+LockHolder thisComputer() {
+    return {computerName(), QString::fromLatin1(QSysInfo::machineUniqueId()),
+            QCoreApplication::applicationPid()};
+}
+
+QByteArray lockHolderText(const LockHolder& holder) {
+    return "computer=" + holder.computer.toUtf8() + "\nmachine-id=" + holder.machineId.toUtf8() +
+           "\npid=" + QByteArray::number(holder.pid) + "\n";
+}
+
+std::optional<LockHolder> readLockHolder(const QString& path) {
+    const Outcome<QByteArray> bytes = readDataFile(path, kMaxLockHolderBytes);
+    if (!bytes)
+        return std::nullopt;
+    LockHolder holder;
+    bool named = false;
+    for (const QByteArray& line : bytes->split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        const QString value = text.section(u'=', 1);
+        if (text.startsWith(u"computer=")) {
+            holder.computer = value;
+            named = !value.isEmpty();
+        } else if (text.startsWith(u"machine-id=")) {
+            holder.machineId = value;
+        } else if (text.startsWith(u"pid=")) {
+            holder.pid = value.toLongLong();
+        }
+    }
+    if (!named)
+        return std::nullopt;
+    return holder;
+}
+
+bool sameComputer(const LockHolder& a, const LockHolder& b) {
+    if (!a.machineId.isEmpty() && !b.machineId.isEmpty())
+        return a.machineId == b.machineId;
+    return a.computer == b.computer;
+}
 
 MountFacts mountFactsFrom(const QString& mountInfo, const QString& path) {
     MountFacts best;
@@ -127,9 +185,13 @@ QString LockTestCommand::help() {
                           "               （省略時 60）持ちます。一台目のコンピューターで実行し、データ\n"
                           "               フォルダを共有する二台目でも実行してください。二台目は\n"
                           "               「ほかのコンピューターがロックしています」と知らせるはずです\n"
-                          "               （終了状態 3）。フォルダでロックが働かないときはそう知らせます\n"
-                          "               （終了状態 1）。成績は書きません。成績ファイルがないときは空の\n"
-                          "               ファイルを作ります。\n");
+                          "               （終了状態 3）。ロックを持つ間、成績のフォルダの\n"
+                          "               ロックテスト中.txt にこのコンピューターの名前を書き（放すときに\n"
+                          "               消します）、二回目はそれを読んで、同じコンピューターのロック\n"
+                          "               なら「このコンピューターがロックしています」と知らせます（終了\n"
+                          "               状態 4。二台目で試してください）。フォルダでロックが働かない\n"
+                          "               ときはそう知らせます（終了状態 1）。成績は書きません。成績\n"
+                          "               ファイルがないときは空のファイルを作ります。\n");
 }
 
 Outcome<LockTestCommand::Options> LockTestCommand::parse(const QStringList& args) {
@@ -180,13 +242,35 @@ int LockTestCommand::run(const Options& options, const CommandRun& run) {
         out << "成績ファイルはまだありませんでした。最初の成績を記録するときと同じように、空のファイルを作り"
                "ました\n";
 
+    const QString holderPath = inst.programDataFolder + lockHolderFileName();
     const Status locked = file.tryLockExclusive();
     if (!locked && locked.error().kind == ErrorKind::Locked) {
-        out << "ほかのコンピューターがロックしています: "
-               "ほかのコンピューター（またはこのコンピューターのほかの"
-               "プログラム）が成績ファイルをロックしています。ロックはコンピューターの間で働いています。同時"
-               "に"
-               "記録される成績は、順番を待ちます。\n";
+        const std::optional<LockHolder> holder = readLockHolder(holderPath);
+        if (!holder) {
+            out << "ロックされています: 成績ファイルをロックしているのは lock-test "
+                   "ではないので、どのコンピューター"
+                   "かはわかりません（今、成績を記録しているプログラムかもしれません）。少し待ってから、"
+                   "もう一度試してください。\n";
+            return ExitLockHeldUntold;
+        }
+        if (sameComputer(*holder, thisComputer()) && processRunning(holder->pid)) {
+            out << "このコンピューターがロックしています: このコンピューター（" << holder->computer
+                << "）の lock-test（プロセス " << holder->pid
+                << "）が成績ファイルをロックしています。同じコンピューターの中でロックが働くことはわかり"
+                   "ましたが、共有のロックを試すには、二台目のコンピューターで lock-test "
+                   "を実行してください。\n";
+            return ExitLockHeldUntold;
+        }
+        if (sameComputer(*holder, thisComputer())) {
+            out << "ロックされています: このコンピューターの lock-test の古いメモ（"
+                << QDir::toNativeSeparators(holderPath)
+                << "）が残っていますが、その lock-test はもう動いていません。ロックしているのがどのコン"
+                   "ピューターかはわかりません。少し待ってから、もう一度試してください。\n";
+            return ExitLockHeldUntold;
+        }
+        out << "ほかのコンピューターがロックしています: コンピューター " << holder->computer
+            << " の lock-test が成績ファイルをロックしています。ロックはコンピューターの間で働いています。"
+               "同時に記録される成績は、順番を待ちます。\n";
         if (!concern.isEmpty())
             out << "注意: " << concern << "\n";
         return ExitLockHeld;
@@ -203,14 +287,28 @@ int LockTestCommand::run(const Options& options, const CommandRun& run) {
         return ExitProblems;
     }
 
-    out << "ロックしました。" << holdSeconds
+    // Which computer holds the lock, for a second run to tell; removed before letting go.
+    const bool holderWritten = writeFileSafely(holderPath, lockHolderText(thisComputer())).ok();
+    if (!holderWritten)
+        err << "kazurin2-admin: " << QDir::toNativeSeparators(holderPath)
+            << " にこのコンピューターの名前を書けませんでした。二台目のコンピューターは、ロックしている"
+               "のがどのコンピューターかを知らせられません\n";
+    out << "ロックしました（コンピューター " << computerName() << "）。" << holdSeconds
         << " 秒のあいだロックしたままにします。今、ほかのコンピューターで \"kazurin2-admin lock-test\" "
         << "を実行してください。「ほかのコンピューターがロックしています」と出れば正しく働いています。\n";
     if (!concern.isEmpty())
         out << "警告: " << concern << "\n";
     out.flush();
-    for (int s = 0; s < holdSeconds; ++s)
-        QThread::sleep(1);
+    // Ctrl+C or a kill ends the hold early, the note removed and the lock let go.
+    stopHolding = 0;
+    const auto previousInt = std::signal(SIGINT, noteStop);
+    const auto previousTerm = std::signal(SIGTERM, noteStop);
+    for (int s = 0; s < holdSeconds * 10 && !stopHolding; ++s)
+        QThread::msleep(100);
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
+    if (holderWritten)
+        (void)QFile::remove(holderPath);
     const Status released = file.unlock();
     (void)file.close();
     if (!released) {

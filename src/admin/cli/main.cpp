@@ -3,7 +3,10 @@
 #include "platform/translations.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <cstdio>
@@ -15,9 +18,18 @@ int main(int argc, char** argv) {
     QStringList given;
     for (int i = 1; i < argc; ++i)
         given << QString::fromLocal8Bit(argv[i]);
+    std::unique_ptr<QTemporaryDir> runtimeFolder; // outlives the application
     std::unique_ptr<QCoreApplication> application;
     if (kz::admin::cliNeedsDrawing(given)) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Qt Gui wants a private runtime folder; a root shell or cron has none. One of our
+        // own (mode 0700, removed at the end) keeps Qt from warning about it.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtimeFolder =
+                std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kazurin2-admin-XXXXXX"));
+            if (runtimeFolder->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder->path()));
+        }
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);

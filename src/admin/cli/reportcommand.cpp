@@ -88,11 +88,6 @@ bool loadReportData(const Installation& inst, const QDateTime& now, ReportData* 
     return true;
 }
 
-bool inRoster(const RosterTables& roster, int bangou) {
-    return std::any_of(roster.listed.begin(), roster.listed.end(),
-                       [bangou](const RosterEntry& e) { return e.bangou == bangou; });
-}
-
 } // namespace
 
 QString ReportCommand::summary() {
@@ -220,8 +215,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     const ReportSources sources = teachersReportSources(data.records, builder, data.roster, filter);
 
     if (options.pdf.isEmpty()) {
-        if (!inRoster(data.roster, *options.student)) {
-            err << "kazurin2-admin: 番号 " << *options.student << " の生徒は名簿にいません\n";
+        if (!data.roster.isListed(*options.student)) {
+            err << "kazurin2-admin: " << notInRosterText(*options.student) << "\n";
             return ExitProblems;
         }
         const PersonalReport report = makePersonalReport(sources, *options.student, *options.level);
@@ -238,8 +233,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
                 students << bangou;
     }
     for (int bangou : students) {
-        if (!inRoster(data.roster, bangou)) {
-            err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
+        if (!data.roster.isListed(bangou)) {
+            err << "kazurin2-admin: " << notInRosterText(bangou) << "\n";
             return ExitProblems;
         }
     }

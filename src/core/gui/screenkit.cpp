@@ -8,6 +8,12 @@
 #include <QPushButton>
 #include <QScreen>
 
+// Resources of a static library are registered by hand, outside any namespace.
+static bool registerIconResource() {
+    Q_INIT_RESOURCE(programicon);
+    return true;
+}
+
 namespace kz::kit {
 
 QColor colour(const Rgb& rgb) {
@@ -83,25 +89,10 @@ void centreOver(QWidget* window, const QWidget* other) {
 }
 
 QPixmap programIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(120, 60, 0), 3));
-    painter.setBrush(QColor(255, 170, 40));
-    painter.drawEllipse(QRectF(2, 2, size - 4, size - 4));
-    painter.setPen(QPen(Qt::white, size / 10.0, Qt::SolidLine, Qt::RoundCap));
-    const double m = size * 0.3;
-    painter.drawLine(QPointF(m, m), QPointF(size - m, size - m));
-    painter.drawLine(QPointF(size - m, m), QPointF(m, size - m));
-    painter.setFont(gothicFont(size / 7, true));
-    painter.setPen(QColor(90, 40, 0));
-    painter.drawText(QRectF(0, size * 0.04, size, size * 0.3), Qt::AlignCenter, QStringLiteral("14"));
-    painter.drawText(QRectF(0, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
-                     QStringLiteral("15"));
-    painter.drawText(QRectF(size / 2.0 - 4, size * 0.68, size / 2.0 + 4, size * 0.3), Qt::AlignCenter,
-                     QStringLiteral("16"));
-    return pixmap;
+    static const bool registered = registerIconResource();
+    Q_UNUSED(registered);
+    return QPixmap(QStringLiteral(":/kazurin2/icon.png"))
+        .scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace kz::kit

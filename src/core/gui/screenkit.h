@@ -53,7 +53,8 @@ void centreOnScreen(QWidget* window);
 // Moves a window to the middle of another window, or of the primary screen when there is none.
 void centreOver(QWidget* window, const QWidget* other);
 
-// The program's icon: a multiplication sign over the three tables' numbers.
+// The program's icon, the one of the menu entry (packaging/kazurin2.png): the windows'
+// icon and the name screen's picture.
 QPixmap programIcon(int size);
 
 } // namespace kz::kit

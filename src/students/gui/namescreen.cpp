@@ -167,6 +167,15 @@ void NameScreen::buildControls() {
     combo1_->setMaxVisibleItems(12);
     connect(combo1_, &QComboBox::activated, this, &NameScreen::pickFilter);
 
+    standingNotice_ = new QLabel(this);
+    standingNotice_->setObjectName(QStringLiteral("standingNotice"));
+    standingNotice_->setGeometry(660, 488, 344, 180);
+    standingNotice_->setFont(kit::gothicFont(14, true));
+    standingNotice_->setWordWrap(true);
+    standingNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    kit::paint(standingNotice_, QColor(255, 235, 235), QColor(180, 0, 0));
+    standingNotice_->hide();
+
     command7_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
     command7_->setObjectName(QStringLiteral("Command7"));
     command7_->setGeometry(660, 676, 344, 72);
@@ -248,6 +257,9 @@ void NameScreen::名簿表示() {
     }
     list1_->setCurrentRow(0);
     selectLine(0);
+    const QString standing = standingNameScreenNotice(state, loaded);
+    standingNotice_->setText(standing);
+    standingNotice_->setVisible(!standing.isEmpty());
 
     if (rosterNoticeShown_)
         return;
@@ -323,7 +335,8 @@ void NameScreen::leaveForProgramMenu() {
         start.launcherPath = state.settings.installation.launcherPath();
         start.reason = QStringLiteral("起動の手段がありません");
     }
-    if (start.started) {
+    // Without a program menu (no folder "起動") there is nothing to start: just end.
+    if (start.started || start.noMenu) {
         context_.navigator.quitProgram(0);
         return;
     }

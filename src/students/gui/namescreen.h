@@ -82,6 +82,7 @@ private:
     QLabel* label1_ = nullptr;         // the chosen name, or the prompt to choose one
     QLabel* label2_ = nullptr;         // hidden: the chosen student number
     QPushButton* command7_ = nullptr;  // "ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"
+    QLabel* standingNotice_ = nullptr; // what stays told: results not recorded, roster not Shift-JIS
     QPushButton* command14_ = nullptr; // "O.K.": confirms the chosen name
     QButtonGroup* modes_ = nullptr;    // which figures the list shows
     QComboBox* combo1_ = nullptr;      // grade filter of the list
