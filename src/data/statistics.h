@@ -73,15 +73,47 @@ public:
     // The records of the last load, in file order (valid attempts only, at most 20000).
     QList<LoadedResult> loaded;
 
+    // How the last refresh came to its figures: counted afresh, or only the records
+    // appended since the refresh before (and those that left the window) counted in or
+    // out. Either way the figures are the same.
+    enum class Counting { Afresh, Appended };
+    Counting lastCounting() const { return lastCounting_; }
+
 private:
     friend class StatisticsBuilder;
     static bool inRange(int level, int bangou) {
         return level >= 1 && level < kLevelSlots && bangou >= 1 && bangou < kStudents;
     }
     static size_t index(int level, int bangou) { return static_cast<size_t>(level) * kStudents + bangou; }
-    std::vector<qint32> figures_;  // FigureCount x kLevelSlots x kStudents
+    // Remembers that a cell holds something besides zeros and 99999; changed from
+    // outside a refresh, the next refresh counts it again.
+    void touch(size_t cell, bool fromOutside);
+
+    // The eight figures of one cell lie side by side: one record changes one cache line.
+    std::vector<qint32> figures_;  // kLevelSlots x kStudents x FigureCount
     std::vector<qint32> bestTime_; // kLevelSlots x kStudents
     std::array<qint32, kLevelSlots> schoolBestTime_{};
+    // The cells that hold anything (cleared one by one, not the whole 6 MB) and those
+    // changed from outside since the last refresh.
+    std::vector<quint32> touched_;
+    std::vector<quint8> cellMarks_; // per cell: kTouched | kChangedOutside | kBestToCount
+    std::vector<quint32> changedOutside_;
+    // What the figures were counted from: the window's bytes as read, the day and the
+    // criteria they were counted for; valid only while nothing else changed the tables.
+    QByteArray countedWindow_;
+    qint32 countedFirstRecord_ = 1;
+    bool basisValid_ = false;
+    double countedDay_ = 0;
+    struct LevelBasis {
+        qint32 targetTime = 0;
+        DecimalMultiplier multiplier;
+        double passDays = 0;
+        double overdoDays = 0;
+        bool operator==(const LevelBasis&) const = default;
+    };
+    std::array<LevelBasis, kLevelSlots> countedCriteria_{};
+    Counting lastCounting_ = Counting::Afresh;
+    QByteArray readBuffer_; // the window being read, kept for the next refresh
 };
 
 // The newest records the statistics look at.
