@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and running the demo need.
 # (xvfb and x11-apps' xwd: the screen test that grabs a real X server from outside.)
+# (valgrind and linux-perf: profiling the benchmarks, e.g. valgrind --tool=callgrind.)
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -14,6 +15,7 @@ PKGS=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   python3 xvfb xauth clang-format x11-apps
   poppler-utils
+  valgrind linux-perf
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,5 +1,7 @@
 #include "core/installation.h"
 
+#include "platform/datafile.h"
+
 #include "core/catalogue.h"
 #include "core/runstate.h"
 #include "core/soundcues.h"
@@ -253,10 +255,12 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
         loadPassCriteria(inst.criteriaPath(), &state.tables.criteria);
     notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
-    // The roster is read again at every name list; here only its encoding is told, once.
-    if (const Outcome<FreeValueText> roster = FreeValueText::load(inst.rosterPath());
-        roster && !roster->encodingProblems().isEmpty())
-        notices.append(describeEncodingProblems(inst.rosterPath(), roster->encodingProblems()));
+    // The roster is read again at every name list; here only its encoding is told, once
+    // (checked on the bytes, without reading the values).
+    if (const Outcome<QByteArray> roster = readDataFile(inst.rosterPath()); roster) {
+        if (const QList<EncodingProblem> problems = cp932Problems(*roster); !problems.isEmpty())
+            notices.append(describeEncodingProblems(inst.rosterPath(), problems));
+    }
 
     // A change or removal of records that was interrupted is finished now, under the
     // append lock (not waiting long for it: the next start tries again).

@@ -12,55 +12,68 @@ namespace kz {
 
 namespace {
 
-enum CellMark : quint8 { kTouched = 1, kChangedOutside = 2, kBestToCount = 4 };
+enum SlotMark : quint8 { kChangedOutside = 1, kBestToCount = 2 };
 
 constexpr size_t kCells = static_cast<size_t>(kLevelSlots) * StatisticsTables::kStudents;
 
 } // namespace
 
-StatisticsTables::StatisticsTables()
-    : figures_(static_cast<size_t>(FigureCount) * kCells, 0), bestTime_(kCells, kNoTime), cellMarks_(kCells, 0) {
+StatisticsTables::StatisticsTables() : slotOfCell_(kCells, 0) {
     schoolBestTime_.fill(kNoTime);
 }
 
 qint32 StatisticsTables::figure(Figure f, int level, int bangou) const {
     if (!inRange(level, bangou) || f < 0 || f >= FigureCount)
         return 0;
-    return figures_[index(level, bangou) * FigureCount + static_cast<size_t>(f)];
+    const Slot* slot = findSlot(index(level, bangou));
+    return slot ? slot->figures[static_cast<size_t>(f)] : 0;
 }
 
-void StatisticsTables::touch(size_t cell, bool fromOutside) {
-    quint8& mark = cellMarks_[cell];
-    if (!(mark & kTouched))
-        touched_.push_back(static_cast<quint32>(cell));
-    if (fromOutside && !(mark & kChangedOutside))
-        changedOutside_.push_back(static_cast<quint32>(cell));
-    mark |= kTouched | (fromOutside ? kChangedOutside : 0);
+StatisticsTables::Slot& StatisticsTables::slotOf(size_t cell, bool fromOutside) {
+    quint32& i = slotOfCell_[cell];
+    if (!i) {
+        if (slots_.capacity() < static_cast<size_t>(kStatisticsWindow))
+            slots_.reserve(static_cast<size_t>(kStatisticsWindow));
+        slots_.emplace_back();
+        slots_.back().cell = static_cast<quint32>(cell);
+        i = static_cast<quint32>(slots_.size());
+    }
+    Slot& slot = slots_[i - 1];
+    if (fromOutside) {
+        ++generation_;
+        if (!(slot.marks & kChangedOutside))
+            changedOutside_.push_back(static_cast<quint32>(cell));
+        slot.marks |= kChangedOutside;
+    }
+    return slot;
 }
 
 void StatisticsTables::add(Figure f, int level, int bangou, qint32 amount) {
     if (!inRange(level, bangou) || f < 0 || f >= FigureCount)
         return;
-    touch(index(level, bangou), true);
-    figures_[index(level, bangou) * FigureCount + static_cast<size_t>(f)] += amount;
+    slotOf(index(level, bangou), true).figures[static_cast<size_t>(f)] += amount;
 }
 
 qint32 StatisticsTables::sumOverLevels(Figure f, int bangou) const {
+    if (bangou < 1 || bangou >= kStudents || f < 0 || f >= FigureCount)
+        return 0;
     qint32 sum = 0;
     for (int level = 1; level < kLevelSlots; ++level)
-        sum += figure(f, level, bangou);
+        if (const Slot* slot = findSlot(index(level, bangou)))
+            sum += slot->figures[static_cast<size_t>(f)];
     return sum;
 }
 
 qint32 StatisticsTables::bestTime(int level, int bangou) const {
-    return inRange(level, bangou) ? bestTime_[index(level, bangou)] : kNoTime;
+    if (!inRange(level, bangou))
+        return kNoTime;
+    const Slot* slot = findSlot(index(level, bangou));
+    return slot ? slot->bestTime : kNoTime;
 }
 
 void StatisticsTables::setBestTime(int level, int bangou, qint32 seconds) {
-    if (inRange(level, bangou)) {
-        touch(index(level, bangou), true);
-        bestTime_[index(level, bangou)] = seconds;
-    }
+    if (inRange(level, bangou))
+        slotOf(index(level, bangou), true).bestTime = seconds;
 }
 
 qint32 StatisticsTables::schoolBestTime(int level) const {
@@ -69,20 +82,25 @@ qint32 StatisticsTables::schoolBestTime(int level) const {
 
 void StatisticsTables::setSchoolBestTime(int level, qint32 seconds) {
     if (level >= 1 && level < kLevelSlots) {
+        if (schoolBestTime_[static_cast<size_t>(level)] != seconds)
+            ++generation_;
         schoolBestTime_[static_cast<size_t>(level)] = seconds;
     }
 }
 
 void StatisticsTables::clearFigures() {
-    // Zero bytes are zero figures; memset stays fast even in unoptimised builds.
-    std::memset(figures_.data(), 0, figures_.size() * sizeof(qint32));
+    for (Slot& slot : slots_)
+        slot.figures.fill(0);
     basisValid_ = false;
+    ++generation_;
 }
 
 void StatisticsTables::clearBestTimes() {
-    std::fill(bestTime_.begin(), bestTime_.end(), kNoTime);
+    for (Slot& slot : slots_)
+        slot.bestTime = kNoTime;
     schoolBestTime_.fill(kNoTime);
     basisValid_ = false;
+    ++generation_;
 }
 
 // ---------------------------------------------------------------------------------
@@ -94,22 +112,21 @@ class FigureCounter;
 class StatisticsBuilder {
 public:
     explicit StatisticsBuilder(StatisticsTables& t) : t_(t) {}
-    qint32* figures(size_t cell) { return &t_.figures_[cell * StatisticsTables::FigureCount]; }
-    qint32& bestTime(size_t cell) { return t_.bestTime_[cell]; }
+    qint32* figures(size_t cell) { return t_.slotOf(cell, false).figures.data(); }
+    qint32& bestTime(size_t cell) { return t_.slotOf(cell, false).bestTime; }
     static size_t cell(int level, int bangou) { return StatisticsTables::index(level, bangou); }
+    quint8& marks(size_t cell) { return t_.slotOf(cell, false).marks; }
 
-    // Zeros and 99999 in every cell that holds anything; no loaded records.
+    // No cell holds anything (zeros and 99999 everywhere); no loaded records.
     void clearCounted() {
-        for (const quint32 cell : t_.touched_) {
-            std::memset(figures(cell), 0, sizeof(qint32) * StatisticsTables::FigureCount);
-            t_.bestTime_[cell] = StatisticsTables::kNoTime;
-            t_.cellMarks_[cell] = 0;
-        }
-        t_.touched_.clear();
+        ++t_.generation_;
+        for (const StatisticsTables::Slot& slot : t_.slots_)
+            t_.slotOfCell_[slot.cell] = 0;
+        t_.slots_.clear();
         t_.changedOutside_.clear();
         t_.loaded.clear();
     }
-    void touch(size_t cell) { t_.touch(cell, false); }
+    void touch(size_t cell) { (void)t_.slotOf(cell, false); }
     void schoolBestsFromBestTimes();
 
     // Counts the window read into the tables: only the records that joined or left it
@@ -179,10 +196,10 @@ LoadedResult loadedFrom(const ResultKeys& r, qint32 recordNumber) {
 
 void StatisticsBuilder::schoolBestsFromBestTimes() {
     for (int level = 1; level < kLevelSlots; ++level) {
-        const qint32* row = &t_.bestTime_[cell(level, 1)];
         qint32 school = StatisticsTables::kNoTime;
-        for (int b = 0; b < kSchoolBestLastBangou; ++b)
-            school = qMin(school, row[b]);
+        for (int b = 1; b <= kSchoolBestLastBangou; ++b)
+            if (const StatisticsTables::Slot* slot = t_.findSlot(cell(level, b)))
+                school = qMin(school, slot->bestTime);
         t_.setSchoolBestTime(level, school);
     }
 }
@@ -191,18 +208,19 @@ void StatisticsBuilder::recountChangedCells(const std::function<void(const Loade
     if (t_.changedOutside_.empty())
         return;
     for (const quint32 c : t_.changedOutside_) {
-        std::memset(figures(c), 0, sizeof(qint32) * StatisticsTables::FigureCount);
-        t_.bestTime_[c] = StatisticsTables::kNoTime;
+        StatisticsTables::Slot& slot = t_.slotOf(c, false);
+        slot.figures.fill(0);
+        slot.bestTime = StatisticsTables::kNoTime;
     }
     for (const LoadedResult& r : std::as_const(t_.loaded)) {
         const size_t c = cell(r.level, r.bangou);
-        if (t_.cellMarks_[c] & kChangedOutside) {
+        if (marks(c) & kChangedOutside) {
             count(r, 1);
             bestTime(c) = qMin(bestTime(c), r.recordedTime);
         }
     }
     for (const quint32 c : t_.changedOutside_)
-        t_.cellMarks_[c] &= static_cast<quint8>(~kChangedOutside);
+        marks(c) &= static_cast<quint8>(~kChangedOutside);
     t_.changedOutside_.clear();
 }
 
@@ -210,14 +228,14 @@ void StatisticsBuilder::recountMarkedBestTimes(std::vector<quint32>& cells) {
     if (cells.empty())
         return;
     for (const quint32 c : cells)
-        t_.bestTime_[c] = StatisticsTables::kNoTime;
+        bestTime(c) = StatisticsTables::kNoTime;
     for (const LoadedResult& r : std::as_const(t_.loaded)) {
         const size_t c = cell(r.level, r.bangou);
-        if (t_.cellMarks_[c] & kBestToCount)
+        if (marks(c) & kBestToCount)
             bestTime(c) = qMin(bestTime(c), r.recordedTime);
     }
     for (const quint32 c : cells)
-        t_.cellMarks_[c] &= static_cast<quint8>(~kBestToCount);
+        marks(c) &= static_cast<quint8>(~kBestToCount);
     cells.clear();
 }
 
@@ -425,6 +443,8 @@ bool StatisticsBuilder::countAppended(const ResultsWindow& window, FigureCounter
             return false; // counted afresh: a part of a day counts differently as the day goes on
     }
 
+    if (newCount > overlap || newFirst > oldFirst || !t_.changedOutside_.empty())
+        ++t_.generation_;
     // Records that left the window are counted out; a best time they held is looked for
     // again among the records that stay.
     std::vector<quint32> bestToCount;
@@ -432,8 +452,8 @@ bool StatisticsBuilder::countAppended(const ResultsWindow& window, FigureCounter
         const LoadedResult& r = t_.loaded.constFirst();
         const size_t c = cell(r.level, r.bangou);
         counter.count(r, -1);
-        if (r.recordedTime <= t_.bestTime_[c] && !(t_.cellMarks_[c] & kBestToCount)) {
-            t_.cellMarks_[c] |= kBestToCount;
+        if (r.recordedTime <= bestTime(c) && !(marks(c) & kBestToCount)) {
+            marks(c) |= kBestToCount;
             bestToCount.push_back(static_cast<quint32>(c));
         }
         t_.loaded.removeFirst();
@@ -443,8 +463,7 @@ bool StatisticsBuilder::countAppended(const ResultsWindow& window, FigureCounter
         if (!r.isCountable())
             continue;
         const size_t c = cell(r.level, r.bangou);
-        touch(c);
-        t_.bestTime_[c] = qMin(t_.bestTime_[c], r.recordedTime);
+        bestTime(c) = qMin(bestTime(c), r.recordedTime);
         t_.loaded.append(loadedFrom(r, static_cast<qint32>(newFirst + i)));
         counter.count(t_.loaded.constLast(), 1);
     }

@@ -78,26 +78,40 @@ public:
     // out. Either way the figures are the same.
     enum class Counting { Afresh, Appended };
     Counting lastCounting() const { return lastCounting_; }
+    // Changes whenever a figure or best time may have changed (a refresh that counted
+    // anything, a write from outside): what was made from the tables can be kept while
+    // it stays the same.
+    quint64 generation() const { return generation_; }
 
 private:
     friend class StatisticsBuilder;
     static bool inRange(int level, int bangou) {
         return level >= 1 && level < kLevelSlots && bangou >= 1 && bangou < kStudents;
     }
-    static size_t index(int level, int bangou) { return static_cast<size_t>(level) * kStudents + bangou; }
-    // Remembers that a cell holds something besides zeros and 99999; changed from
-    // outside a refresh, the next refresh counts it again.
-    void touch(size_t cell, bool fromOutside);
+    // A student's levels lie side by side (the name list sums them), and so do the
+    // eight figures of one level: one record changes one cache line.
+    static size_t index(int level, int bangou) { return static_cast<size_t>(bangou) * kLevelSlots + level; }
+    // Only the cells that hold anything have storage, a slot with the eight figures and
+    // the best time side by side (one record changes one cache line); the index finds a
+    // cell's slot. 20000 records fill at most 20000 of the 180000 cells.
+    struct Slot {
+        std::array<qint32, FigureCount> figures{};
+        qint32 bestTime = kNoTime;
+        quint32 cell = 0;
+        quint8 marks = 0; // changed from outside a refresh; best time to be found again
+    };
+    const Slot* findSlot(size_t cell) const {
+        const quint32 i = slotOfCell_[cell];
+        return i ? &slots_[i - 1] : nullptr;
+    }
+    // The cell's slot, made when missing; changed from outside a refresh, the next
+    // refresh counts the cell again.
+    Slot& slotOf(size_t cell, bool fromOutside);
 
-    // The eight figures of one cell lie side by side: one record changes one cache line.
-    std::vector<qint32> figures_;  // kLevelSlots x kStudents x FigureCount
-    std::vector<qint32> bestTime_; // kLevelSlots x kStudents
+    std::vector<quint32> slotOfCell_; // per cell: 1 + its slot's place in slots_, 0 none
+    std::vector<Slot> slots_;
     std::array<qint32, kLevelSlots> schoolBestTime_{};
-    // The cells that hold anything (cleared one by one, not the whole 6 MB) and those
-    // changed from outside since the last refresh.
-    std::vector<quint32> touched_;
-    std::vector<quint8> cellMarks_; // per cell: kTouched | kChangedOutside | kBestToCount
-    std::vector<quint32> changedOutside_;
+    std::vector<quint32> changedOutside_; // cells changed from outside since the last refresh
     // What the figures were counted from: the window's bytes as read, the day and the
     // criteria they were counted for; valid only while nothing else changed the tables.
     QByteArray countedWindow_;
@@ -113,6 +127,7 @@ private:
     };
     std::array<LevelBasis, kLevelSlots> countedCriteria_{};
     Counting lastCounting_ = Counting::Afresh;
+    quint64 generation_ = 0;
     QByteArray readBuffer_; // the window being read, kept for the next refresh
 };
 

@@ -34,22 +34,24 @@ QString twoDigits(int n) {
     return s;
 }
 
-// The number padded with half-width spaces on the left to width; never cut.
+// The number padded with half-width spaces on the left to width; never cut. Written
+// right to left into a small buffer and appended once.
 void appendRightAligned(QString& out, qint64 n, int width, QStringView unit = {}) {
-    char digits[24];
-    int len = 0;
+    char16_t field[48];
+    char16_t* const end = field + sizeof field / sizeof field[0];
+    char16_t* p = end;
     const bool negative = n < 0;
     quint64 u = negative ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
     do {
-        digits[len++] = static_cast<char>('0' + u % 10);
+        *--p = static_cast<char16_t>(u'0' + u % 10);
         u /= 10;
     } while (u > 0);
     if (negative)
-        digits[len++] = '-';
-    for (qsizetype pad = width - len - unit.size(); pad > 0; --pad)
-        out += u' ';
-    while (len > 0)
-        out += QLatin1Char(digits[--len]);
+        *--p = u'-';
+    const qsizetype pad = qMin<qsizetype>(width - (end - p) - unit.size(), p - field);
+    for (qsizetype i = 0; i < pad; ++i)
+        *--p = u' ';
+    out.append(QStringView(p, end - p));
     out += unit;
 }
 
@@ -461,6 +463,25 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
     }
 }
 
+bool ResultsTableBuilder::rankingMemoFits(const TableChoice& c) const {
+    if (!rankingMemo_)
+        return false;
+    const RankingMemo& m = *rankingMemo_;
+    if (m.choice.display != c.display || m.choice.pointsKind != c.pointsKind ||
+        m.choice.gradeFilter != c.gradeFilter || m.choice.currentBangou != c.currentBangou ||
+        m.statistics != sources_.statistics.generation() ||
+        m.tables.levels.size() != static_cast<size_t>(std::max(0, sources_.levelCount)) + 1)
+        return false;
+    // The roster is read again for every name screen: the same students, names and grades?
+    const QList<RosterEntry>& now = sources_.roster.listed;
+    if (m.students.constData() == now.constData() && m.students.size() == now.size())
+        return true;
+    return std::equal(m.students.begin(), m.students.end(), now.begin(), now.end(),
+                      [](const RosterEntry& a, const RosterEntry& b) {
+                          return a.bangou == b.bangou && a.gradeNumber == b.gradeNumber && a.name == b.name;
+                      });
+}
+
 ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<const ResultKeys> records,
                                          const TableProgress& progress) {
     ResultsTables tables;
@@ -472,6 +493,11 @@ ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<co
 
     switch (c.table) {
     case TableKind::Ranking: {
+        if (rankingMemoFits(c)) {
+            if (progress)
+                progress(sources_.levelCount, sources_.levelCount);
+            return rankingMemo_->tables;
+        }
         const RankingKind kind = rankingKindOf(c.display, c.pointsKind);
         tables.title = kind == RankingKind::BestTime ? QStringLiteral("ベスト成績")
                        : kind == RankingKind::PointsSoFar ? QStringLiteral("獲得ポイント（今まで順位）")
@@ -489,6 +515,7 @@ ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<co
             if (progress)
                 progress(level, sources_.levelCount);
         }
+        rankingMemo_ = RankingMemo{c, sources_.statistics.generation(), sources_.roster.listed, tables};
         break;
     }
     case TableKind::Today:

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -150,6 +151,16 @@ private:
     std::vector<int> collationPlaces(const QStringList& texts);
 
     TableSources sources_;
+    // The last rankings built, shown again while the figures, the students and the
+    // choice are the same (every level menu opens on a ranking).
+    struct RankingMemo {
+        TableChoice choice;
+        quint64 statistics = 0;
+        QList<RosterEntry> students;
+        ResultsTables tables;
+    };
+    std::optional<RankingMemo> rankingMemo_;
+    bool rankingMemoFits(const TableChoice& choice) const;
     QCollator collator_;
     // Sort keys of the mark-and-name texts met so far; names do not change while a screen lives.
     std::unordered_map<QString, QCollatorSortKey> sortKeys_;

@@ -342,8 +342,14 @@ void TestStatistics::refreshAfterChangesCountsAsAfresh() {
     file << randomRecord() << randomRecord();
     writeRecords(path, file);
     refreshBoth(StatisticsTables::Counting::Afresh);
-    // Nothing new: nothing to count.
+    // Nothing new: nothing to count, and what was made from the figures stays valid.
+    const quint64 generation = kept.generation();
     refreshBoth(StatisticsTables::Counting::Appended);
+    QCOMPARE(kept.generation(), generation);
+    file << randomRecord();
+    writeRecords(path, file);
+    refreshBoth(StatisticsTables::Counting::Appended);
+    QVERIFY(kept.generation() != generation);
     // The next day, and new criteria, count every record again.
     now = now.addDays(1);
     refreshBoth(StatisticsTables::Counting::Afresh);

@@ -85,6 +85,7 @@ private slots:
     void rankOfHundredAndMoreKeepsItsPlace();
     void graphRankingKeepsRankOrder();
     void currentStudentScrolledIntoView();
+    void rankingsKeptUntilFiguresOrStudentsChange();
     void attemptTables_data();
     void attemptTables();
     void weekRanges_data();
@@ -195,6 +196,35 @@ void TestResultsTables::currentStudentScrolledIntoView() {
         choice.currentBangou = current;
         QCOMPARE(builder.build(choice, {}).levels[1].topRow, top);
     }
+}
+
+// Every level menu opens on a ranking: the builder keeps the last one while the figures,
+// the students and the choice stay the same, and builds again after a new record.
+void TestResultsTables::rankingsKeptUntilFiguresOrStudentsChange() {
+    School s = fourStudents();
+    s.figures(QStringLiteral("1:50:30:10"));
+    s.figures(QStringLiteral("2:70:20:0"));
+    TableChoice choice;
+    choice.now = kNow;
+    choice.currentBangou = 1;
+    ResultsTableBuilder builder(s.sources());
+    const ResultsTables first = builder.build(choice, {});
+    const QStringList before = texts(first.levels[1].lines);
+    QVERIFY(before.first().contains(QStringLiteral("あきら")));
+    // The roster read again, unchanged: the same lines, not made again.
+    s.roster.listed = QList<RosterEntry>(s.roster.listed.begin(), s.roster.listed.end());
+    const ResultsTables again = builder.build(choice, {});
+    QVERIFY(again.levels[1].lines.isSharedWith(first.levels[1].lines));
+    // A new record of student 2 (its points counted by the refresh): ranked first now.
+    s.stats->add(StatisticsTables::TotalPoints, 1, 2, 40);
+    const ResultsTables afterRecord = builder.build(choice, {});
+    QVERIFY(texts(afterRecord.levels[1].lines).first().contains(QStringLiteral("かおる")));
+    QVERIFY(texts(afterRecord.levels[1].lines).first().contains(QStringLiteral(" 60")));
+    // A student renamed in the roster, and another current student: made again.
+    s.roster.listed[2].name = QStringLiteral("かおり");
+    QVERIFY(texts(builder.build(choice, {}).levels[1].lines).first().contains(QStringLiteral("かおり")));
+    choice.currentBangou = 2;
+    QVERIFY(texts(builder.build(choice, {}).levels[1].lines).first().contains(QStringLiteral("●")));
 }
 
 void TestResultsTables::attemptTables_data() {
