@@ -48,15 +48,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Timed drill trainer for the multiplicatio
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "カズリンその２ lets students of a cram school practise the tables of 14, 15 and 16 \
 on shared classroom computers and records every attempt in one results file shared \
-by all computers. Includes the teachers' companion kazurin2-admin.")
+by all computers. Includes the teachers' companion kazurin2-admin, which also serves read-only \
+web pages for teachers.")
 set(CPACK_DEBIAN_PACKAGE_SECTION "education")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
-# Debian 12 names of the runtime libraries the program links, the platform plugins
-# and the fixed-pitch Japanese font of the lists.
+# Debian 12 names of the runtime libraries the program links (the companion's web pages:
+# Qt Svg, Network, HttpServer and the WebSockets library HttpServer is built with), the
+# platform plugins and the fixed-pitch Japanese font of the lists.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.36), libstdc++6 (>= 12), libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), qt6-qpa-plugins, libicu72, libsdl2-2.0-0, fonts-ipafont-gothic")
+libqt6printsupport6 (>= 6.4), libqt6svg6 (>= 6.4), libqt6network6 (>= 6.4), libqt6httpserver6 (>= 6.4), \
+libqt6websockets6 (>= 6.4), qt6-qpa-plugins, libicu72, libsdl2-2.0-0, fonts-ipafont-gothic")
 include(CPack)

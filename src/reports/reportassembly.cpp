@@ -1,6 +1,8 @@
 #include "reports/reportassembly.h"
 
+#include "core/catalogue.h"
 #include "data/grade.h"
+#include "reports/graphrequest.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -27,6 +29,15 @@ QList<StudentListLine> graphStudentLines(const RosterTables& roster) {
     return lines;
 }
 
+QList<int> graphStudentsUnder(const RosterTables& roster, const QString& gradeFilter) {
+    QList<int> students;
+    for (const StudentListLine& line : graphStudentLines(roster)) {
+        if (gradeFilter.isEmpty() || levelMenuGradeMatches(gradeFilter, roster.gradeOf(line.bangou)))
+            students << line.bangou;
+    }
+    return students;
+}
+
 int studentOfListLine(const QString& line) {
     const qsizetype slash = line.lastIndexOf(u'/');
     if (slash < 0)
@@ -47,6 +58,17 @@ GraphRankingSource graphRankingSource(ResultsTableBuilder& builder, PointsKind p
             builder.ranking(level, RankingKind::BestTime, RankingStyle::Graph, gradeFilter, currentBangou);
         return lists;
     };
+}
+
+ReportSources teachersReportSources(std::span<const ResultKeys> records, ResultsTableBuilder& builder,
+                                    const RosterTables& roster, const QString& gradeFilter) {
+    ReportSources sources;
+    sources.records = records;
+    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, gradeFilter, 0);
+    sources.programTitle = programTitle();
+    sources.levelCaption = [](int level) { return catalogueLevelName(level); };
+    sources.studentName = [&roster](int bangou) { return reportStudentName(roster, bangou); };
+    return sources;
 }
 
 PersonalReport makePersonalReport(const ReportSources& sources, int bangou, int level) {

@@ -22,6 +22,9 @@ struct StudentListLine {
 // One line for every roster entry listed with flag 0, in the order the list shows them:
 // by text, ignoring case, under the Japanese collation.
 QList<StudentListLine> graphStudentLines(const RosterTables& roster);
+// The students of those lines whose grade passes the level menu's grade filter (all of
+// them for an empty filter), in the list's order.
+QList<int> graphStudentsUnder(const RosterTables& roster, const QString& gradeFilter);
 // The student number after the last "/" of a line; 0 when there is none.
 int studentOfListLine(const QString& line);
 
@@ -45,6 +48,13 @@ struct ReportSources {
     std::function<QString(int level)> levelCaption;
     std::function<QString(int bangou)> studentName; // as shown: trimmed
 };
+
+// The sources of the reports that teachers make away from the level menu (the companion,
+// the web pages): ranks as the level menu shows them under the grade filter, ranked by
+// points so far, for no student in particular; the program's title, the catalogue's level
+// captions, names from the roster. builder and roster must outlive the sources.
+ReportSources teachersReportSources(std::span<const ResultKeys> records, ResultsTableBuilder& builder,
+                                    const RosterTables& roster, const QString& gradeFilter);
 
 // The report of student bangou at level: the ranking step, then the figures.
 PersonalReport makePersonalReport(const ReportSources& sources, int bangou, int level);

@@ -14,7 +14,7 @@ const std::vector<Command>& commandTable() {
         commandRow<CheckCommand>(),        commandRow<ExportCommand>(),   commandRow<StatsCommand>(),
         commandRow<SchoolBestCommand>(),   commandRow<LockTestCommand>(), commandRow<SoundCommand>(),
         commandRow<DistributionCommand>(), commandRow<TablesCommand>(),   commandRow<ReportCommand>(),
-        commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),
+        commandRow<FactsCommand>(),        commandRow<RemoveCommand>(),   commandRow<ServeCommand>(),
     };
     return table;
 }

@@ -3,6 +3,7 @@
 #include "admin/cli/command.h"
 #include "admin/cli/factsoptions.h"
 #include "reports/resultstables.h"
+#include "web/server/webserver.h"
 
 #include <QDateTime>
 
@@ -164,6 +165,18 @@ struct RemoveCommand {
     static QString help();
     static QStringList sharedOptions() { return {QStringLiteral("--student"), QStringLiteral("--record")}; }
     static Outcome<Options> parse(const QStringList& options);
+    static int run(const Options& options, const CommandRun& run);
+};
+
+// The teachers' web pages of the installation until the process is ended
+// (servecommand.cpp; the pages are in src/web). Draws charts and PDF documents.
+struct ServeCommand {
+    using Options = web::ServeOptions;
+    static QString name() { return QStringLiteral("serve"); }
+    static QString summary();
+    static QString help();
+    static Outcome<Options> parse(const QStringList& options);
+    static bool needsGui(const Options&) { return true; }
     static int run(const Options& options, const CommandRun& run);
 };
 

@@ -5,36 +5,13 @@
 
 #include "admin/cli/cliarguments.h"
 #include "admin/cli/commands.h"
-#include "data/factsummary.h"
 #include "data/grade.h"
-#include "data/roster.h"
 #include "drill/drilllevels.h"
 #include "platform/clock.h"
 
-#include <QDir>
 #include <QTextStream>
 
 namespace kz::admin {
-
-namespace {
-
-// The products the level asks, or all sixty.
-QList<QuestionItem> askedProducts(int level) {
-    if (const std::optional<DrillLevelSpec> spec = drillLevelSpec(level)) {
-        QList<QuestionItem> items = spec->items();
-        std::sort(items.begin(), items.end(), [](const QuestionItem& a, const QuestionItem& b) {
-            return a.tableNumber != b.tableNumber ? a.tableNumber < b.tableNumber : a.factor < b.factor;
-        });
-        return items;
-    }
-    QList<QuestionItem> all;
-    for (int m = FactMatrix::kFirstMultiplicand; m <= FactMatrix::kLastMultiplicand; ++m)
-        for (int n = 1; n <= FactMatrix::kMaxMultiplier; ++n)
-            all.append({m, n});
-    return all;
-}
-
-} // namespace
 
 QString FactsCommand::summary() {
     return QStringLiteral("どの九九をまちがえ、どれに時間がかかるかを、解答の記録から示します");
@@ -92,52 +69,14 @@ Outcome<FactsCommand::Options> FactsCommand::parse(const QStringList& args) {
     return options;
 }
 
-Outcome<FactsReport> buildFactsReport(const Installation& inst, const FactsOptions& options) {
-    FactsReport report;
-    report.period.today = options.now.value_or(systemClock().now()).date();
-    report.period.days = options.days.value_or(0);
-    report.period.level = options.level.value_or(0);
-    report.products = askedProducts(report.period.level);
-
-    RosterTables roster;
-    const Outcome<RosterLoadResult> loaded = loadRoster(
-        inst.rosterPath(), report.period.today, inst.schoolYearStartMonth, inst.flagTwoListed, &roster);
-    if (!loaded && !options.student)
-        return loaded.error();
-    if (!loaded)
-        report.notes << QStringLiteral("名前は空欄です: ") + loaded.error().text();
-
-    QList<int> students;
-    if (options.student) {
-        students << *options.student;
-    } else {
-        for (const RosterEntry& e : inListingOrder(roster.listed))
-            if (matchesFilter(options.gradeFilter, e.gradeNumber) && !students.contains(e.bangou))
-                students << e.bangou;
-    }
-
-    const QString path = inst.programDataFolder + answerLogFileName();
-    Outcome<AnswerLogContents> log = readAnswerLog(path, factFilter(report.period, students));
-    if (!log)
-        return log.error();
-    if (log->fileMissing)
-        report.notes << QStringLiteral("解答の記録はまだありません: %1 がありません")
-                            .arg(QDir::toNativeSeparators(path));
-    const std::map<int, FactMatrix> matrices = summariseFacts(log->lines, report.period);
-    for (int student : students) {
-        const auto it = matrices.find(student);
-        // One student is always shown; of a group, those who answered anything.
-        if (it == matrices.end() && !options.student)
-            continue;
-        FactsReport::Student s;
-        s.bangou = student;
-        s.name = trimHalfWidthSpaces(roster.nameOf(student));
-        s.gradeLabel = roster.gradeLabelOf(student);
-        if (it != matrices.end())
-            s.matrix = it->second;
-        report.students.push_back(std::move(s));
-    }
-    return report;
+FactsSelection factsSelection(const FactsOptions& options, QDate today) {
+    FactsSelection selection;
+    selection.student = options.student;
+    selection.gradeFilter = options.gradeFilter;
+    selection.period.today = today;
+    selection.period.days = options.days.value_or(0);
+    selection.period.level = options.level.value_or(0);
+    return selection;
 }
 
 void writeFactsCsv(const FactsReport& report, QTextStream& out) {
@@ -158,8 +97,10 @@ int FactsCommand::run(const Options& options, const CommandRun& run) {
         return ExitProblems;
     QTextStream& out = run.out;
     QTextStream& err = run.err;
-    const Outcome<FactsReport> report =
-        readWaiting(run.waitSeconds, [&] { return buildFactsReport(*installation, options); });
+    const Outcome<FactsReport> report = readWaiting(run.waitSeconds, [&] {
+        return buildFactsReport(*installation,
+                                factsSelection(options, options.now.value_or(systemClock().now()).date()));
+    });
     if (!report) {
         err << "kazurin2-admin: " << report.error().text() << "\n";
         return ExitProblems;

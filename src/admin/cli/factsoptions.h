@@ -1,15 +1,13 @@
 #pragma once
 
 #include "core/installation.h"
-#include "data/factsummary.h"
-#include "drill/drilllevels.h"
 #include "platform/outcome.h"
+#include "reports/factsreport.h"
 
 #include <QDateTime>
 #include <QStringList>
 
 #include <optional>
-#include <vector>
 
 class QTextStream;
 
@@ -25,21 +23,8 @@ struct FactsOptions {
     QString pdf;
 };
 
-// What the command shows: the products in question and one matrix per student.
-struct FactsReport {
-    struct Student {
-        int bangou = 0;
-        QString name;       // from the roster, empty when unknown
-        QString gradeLabel; // "小３", empty when unknown
-        FactMatrix matrix;
-    };
-    FactPeriod period;
-    QList<QuestionItem> products; // in multiplicand, then multiplier order
-    std::vector<Student> students;
-    QStringList notes; // things to tell on standard error
-};
-
-Outcome<FactsReport> buildFactsReport(const Installation& installation, const FactsOptions& options);
+// The selection of the report the options ask for, as of today.
+FactsSelection factsSelection(const FactsOptions& options, QDate today);
 void writeFactsCsv(const FactsReport& report, QTextStream& out);
 // The heat map pages, one per student (factspdf.cpp).
 Status writeFactsPdf(const FactsReport& report, const QString& file);

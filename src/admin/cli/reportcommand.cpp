@@ -12,7 +12,7 @@
 #include "platform/clock.h"
 #include "reports/draw/pagecanvas.h"
 #include "reports/draw/pdffile.h"
-#include "reports/draw/reportdrawing.h"
+#include "reports/draw/reportspdf.h"
 #include "reports/graphrequest.h"
 #include "reports/reportassembly.h"
 #include "reports/resultstables.h"
@@ -203,12 +203,7 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     // ranked by points so far, for no student in particular.
     const QString filter = options.gradeFilter.isEmpty() ? gradeFilters().first() : options.gradeFilter;
     ResultsTableBuilder builder(TableSources{data.roster, *data.statistics, data.criteria, kLevelCount});
-    ReportSources sources;
-    sources.records = data.records;
-    sources.rankings = graphRankingSource(builder, PointsKind::SoFar, filter, 0);
-    sources.programTitle = programTitle();
-    sources.levelCaption = [](int level) { return catalogueLevelName(level); };
-    sources.studentName = [&data](int bangou) { return reportStudentName(data.roster, bangou); };
+    const ReportSources sources = teachersReportSources(data.records, builder, data.roster, filter);
 
     if (options.pdf.isEmpty()) {
         if (!inRoster(data.roster, *options.student)) {
@@ -222,13 +217,8 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
     }
 
     QList<int> students = options.students;
-    if (students.isEmpty()) {
-        for (const StudentListLine& line : graphStudentLines(data.roster)) {
-            if (options.gradeFilter.isEmpty() ||
-                levelMenuGradeMatches(options.gradeFilter, data.roster.gradeOf(line.bangou)))
-                students << line.bangou;
-        }
-    }
+    if (students.isEmpty())
+        students = graphStudentsUnder(data.roster, options.gradeFilter);
     for (int bangou : students) {
         if (!inRoster(data.roster, bangou)) {
             err << "kazurin2-admin: 番号 " << bangou << " の生徒は名簿にいません\n";
@@ -253,13 +243,11 @@ int ReportCommand::run(const Options& options, const CommandRun& run) {
         err << "kazurin2-admin: " << QDir::toNativeSeparators(path) << " に描けません\n";
         return ExitProblems;
     }
-    for (qsizetype i = 0; i < students.size(); ++i) {
-        if (i > 0)
-            canvas.newPage();
-        const int bangou = students[i];
-        draw::drawStudentReports(canvas, reportStudentName(data.roster, bangou),
-                                 makePersonalReports(sources, bangou, options.levels));
-    }
+    QList<draw::StudentReports> pages;
+    for (int bangou : students)
+        pages << draw::StudentReports{reportStudentName(data.roster, bangou),
+                                      makePersonalReports(sources, bangou, options.levels)};
+    draw::drawReportsDocument(canvas, pages);
     if (const Status saved = pdf.save(path); !saved) {
         err << "kazurin2-admin: " << saved.error().text() << "\n";
         return ExitProblems;

@@ -19,10 +19,19 @@ PdfFile::PdfFile(int resolution, const QString& title, const QString& creator, q
 PdfFile::~PdfFile() = default;
 
 Status PdfFile::save(const QString& path) {
-    if (!canvas_->finish() || buffer_.data().isEmpty())
+    const Outcome<QByteArray> document = bytes();
+    if (!document)
         return makeError(ErrorKind::WriteFailed,
                          QStringLiteral("PDF を作れませんでした。ファイルは書いていません。"));
-    return writeFileSafely(path, buffer_.data());
+    return writeFileSafely(path, *document);
+}
+
+Outcome<QByteArray> PdfFile::bytes() {
+    if (canvas_->isActive() && !canvas_->finish())
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("PDF を作れませんでした。"));
+    if (buffer_.data().isEmpty())
+        return makeError(ErrorKind::WriteFailed, QStringLiteral("PDF を作れませんでした。"));
+    return buffer_.data();
 }
 
 } // namespace kz::draw

@@ -25,6 +25,8 @@ public:
     PageCanvas& canvas() { return *canvas_; }
     // Ends the document and writes it to path through the safe whole-file writer.
     Status save(const QString& path);
+    // Ends the document and gives it as bytes (the teachers' web pages send it).
+    Outcome<QByteArray> bytes();
 
 private:
     QBuffer buffer_;

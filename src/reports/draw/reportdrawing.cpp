@@ -29,7 +29,9 @@ qint64 roundScale(qint64 value) {
     }
 }
 
-void drawChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& area, qreal fontPixels) {
+} // namespace
+
+void drawReportChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& area, qreal fontPixels) {
     QPainter& p = canvas.painter();
     const QFont font = fixedPitchFont(fontPixels * 0.9);
     const QFontMetricsF fm(font, p.device());
@@ -127,8 +129,6 @@ void drawChart(PageCanvas& canvas, const ReportFigures& figures, const QRectF& a
     }
 }
 
-} // namespace
-
 void drawReportBand(PageCanvas& canvas, const PersonalReport& report, qreal top, qreal height) {
     if (!canvas.isActive() || height <= 0)
         return;
@@ -170,7 +170,7 @@ void drawReportBand(PageCanvas& canvas, const PersonalReport& report, qreal top,
     }
 
     const qreal chartLeft = frame.left() + pad * 3 + blockWidth;
-    drawChart(
+    drawReportChart(
         canvas, report.figures,
         QRectF(chartLeft, rule + pad, frame.right() - pad - chartLeft, frame.bottom() - pad - rule - pad), f);
     p.restore();
