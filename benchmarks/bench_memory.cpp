@@ -13,8 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <spawn.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -75,11 +75,13 @@ void BM_SustainedPeakMemory_5000Students(benchmark::State& st) {
         for (int change = 0; ok && change < 24; ++change) {
             kz::LevelMenuScreen* menu = activatedMenu(program);
             if (change % 3 == 0)
-                QTest::mouseClick(menu->findChild<QRadioButton*>(QStringLiteral("Option2_%1").arg(change / 3 % 2)),
-                                  Qt::LeftButton);
+                QTest::mouseClick(
+                    menu->findChild<QRadioButton*>(QStringLiteral("Option2_%1").arg(change / 3 % 2)),
+                    Qt::LeftButton);
             ok = untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
-            QTest::mouseClick(menu->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(1 + change % 3)),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                menu->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(1 + change % 3)),
+                Qt::LeftButton);
             ok = ok && untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
         }
         if (!ok) {
@@ -134,7 +136,8 @@ void BM_CheckPeakMemory_30MBAnswerLog(benchmark::State& st) {
     int status = -1;
     for (auto _ : st) {
         char* argv[] = {const_cast<char*>(exe.constData()), const_cast<char*>("check"),
-                        const_cast<char*>("--program-folder"), const_cast<char*>(folder.constData()), nullptr};
+                        const_cast<char*>("--program-folder"), const_cast<char*>(folder.constData()),
+                        nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

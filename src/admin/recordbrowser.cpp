@@ -165,8 +165,8 @@ QString RecordListModel::text(int row) const {
     const QString tag = own ? texts_.siteName : QStringLiteral("他塾");
     if (!texts_.roster)
         return recordLine(l.recordNumber, r, QString(), QString(), tag);
-    return recordLine(l.recordNumber, r, texts_.roster->nameOf(r.bangou), texts_.roster->gradeLabelOf(r.bangou),
-                      tag);
+    return recordLine(l.recordNumber, r, texts_.roster->nameOf(r.bangou),
+                      texts_.roster->gradeLabelOf(r.bangou), tag);
 }
 
 int RecordListModel::rowOfRecord(qint32 recordNumber) const {

@@ -66,7 +66,8 @@ ProgramWiring::~ProgramWiring() {
 
 void ProgramWiring::start(const QString& appFolder) {
     if (qEnvironmentVariableIsSet("KAZURIN2_REPORT_PAINTED"))
-        QCoreApplication::instance()->installEventFilter(new NameScreenPaintReport(QCoreApplication::instance()));
+        QCoreApplication::instance()->installEventFilter(
+            new NameScreenPaintReport(QCoreApplication::instance()));
     // The splash runs the start-up step from its timer and closes itself afterwards. The
     // status is kept here so that closing the last window cannot turn a failed start
     // into a success.

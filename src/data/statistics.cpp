@@ -288,8 +288,8 @@ Outcome<ResultsWindow> readStatisticsWindow(const QString& resultsPath, const Wa
     rule.giveUpAfterMs = giveUpAfterMs;
     RetryReport report;
     Outcome<ResultsWindow> read = retryWhileHeld<ResultsWindow>(
-        [&] { return readResultsWindow(resultsPath, kStatisticsWindow, &step, std::move(buffer)); }, wait, rule,
-        &report);
+        [&] { return readResultsWindow(resultsPath, kStatisticsWindow, &step, std::move(buffer)); }, wait,
+        rule, &report);
     if (read)
         return read;
     const Error& e = read.error();

@@ -145,7 +145,7 @@ private:
     ResultsDisplay display_;
     std::unique_ptr<ResultsTableBuilder> ownBuilder_;
     ResultsTableBuilder* builder_ = nullptr; // the hooks' or the own one
-    std::vector<int> topRows_; // per level: the row each list shows at its top
+    std::vector<int> topRows_;               // per level: the row each list shows at its top
     bool settingOptions_ = false;
     bool rebuilding_ = false;
     bool activated_ = false;
