@@ -40,7 +40,7 @@ StatisticsTables::Slot& StatisticsTables::slotOf(size_t cell, bool fromOutside) 
     }
     Slot& slot = slots_[i - 1];
     if (fromOutside) {
-        ++generation_;
+        changedLevel(cell);
         if (!(slot.marks & kChangedOutside))
             changedOutside_.push_back(static_cast<quint32>(cell));
         slot.marks |= kChangedOutside;
@@ -92,7 +92,7 @@ void StatisticsTables::clearFigures() {
     for (Slot& slot : slots_)
         slot.figures.fill(0);
     basisValid_ = false;
-    ++generation_;
+    changedEveryLevel();
 }
 
 void StatisticsTables::clearBestTimes() {
@@ -100,7 +100,7 @@ void StatisticsTables::clearBestTimes() {
         slot.bestTime = kNoTime;
     schoolBestTime_.fill(kNoTime);
     basisValid_ = false;
-    ++generation_;
+    changedEveryLevel();
 }
 
 // ---------------------------------------------------------------------------------
@@ -119,7 +119,7 @@ public:
 
     // No cell holds anything (zeros and 99999 everywhere); no loaded records.
     void clearCounted() {
-        ++t_.generation_;
+        t_.changedEveryLevel();
         for (const StatisticsTables::Slot& slot : t_.slots_)
             t_.slotOfCell_[slot.cell] = 0;
         t_.slots_.clear();
@@ -127,6 +127,7 @@ public:
         t_.loaded.clear();
     }
     void touch(size_t cell) { (void)t_.slotOf(cell, false); }
+    void changedLevel(size_t cell) { t_.changedLevel(cell); }
     void schoolBestsFromBestTimes();
 
     // Counts the window read into the tables: only the records that joined or left it
@@ -324,6 +325,7 @@ public:
     void count(const LoadedResult& r, int sign) {
         using F = StatisticsTables::Figure;
         const int level = r.level;
+        b_.changedLevel(StatisticsBuilder::cell(level, r.bangou));
         qint32* cell = b_.figures(StatisticsBuilder::cell(level, r.bangou));
         const qint32 v = r.recordedTime;
         const qint64 one = v < kCompletedBelow ? sign : 0;
@@ -443,8 +445,8 @@ bool StatisticsBuilder::countAppended(const ResultsWindow& window, FigureCounter
             return false; // counted afresh: a part of a day counts differently as the day goes on
     }
 
-    if (newCount > overlap || newFirst > oldFirst || !t_.changedOutside_.empty())
-        ++t_.generation_;
+    for (const quint32 c : t_.changedOutside_)
+        t_.changedLevel(c);
     // Records that left the window are counted out; a best time they held is looked for
     // again among the records that stay.
     std::vector<quint32> bestToCount;

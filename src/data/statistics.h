@@ -82,6 +82,10 @@ public:
     // anything, a write from outside): what was made from the tables can be kept while
     // it stays the same.
     quint64 generation() const { return generation_; }
+    // The same for the figures and best times of one level (1..35).
+    quint64 levelGeneration(int level) const {
+        return level >= 0 && level < kLevelSlots ? levelGeneration_[static_cast<size_t>(level)] : 0;
+    }
 
 private:
     friend class StatisticsBuilder;
@@ -128,6 +132,16 @@ private:
     std::array<LevelBasis, kLevelSlots> countedCriteria_{};
     Counting lastCounting_ = Counting::Afresh;
     quint64 generation_ = 0;
+    std::array<quint64, kLevelSlots> levelGeneration_{};
+    void changedLevel(size_t cell) {
+        ++generation_;
+        ++levelGeneration_[cell % kLevelSlots];
+    }
+    void changedEveryLevel() {
+        ++generation_;
+        for (quint64& g : levelGeneration_)
+            ++g;
+    }
     QByteArray readBuffer_; // the window being read, kept for the next refresh
 };
 
