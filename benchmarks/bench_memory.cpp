@@ -53,16 +53,28 @@ void BM_SustainedPeakMemory_5000Students(benchmark::State& st) {
         bool ok = untilPainted([&] { return program.navigator->nameScreen(); },
                                [&] { return readyNameScreen(program) != nullptr; });
         st.counters["name_screen_MB"] = peakOfThisProcessMB();
+        const char* failedAt = ok ? "" : "the first name screen";
         for (int visit = 0; ok && visit < 70; ++visit) {
             ok = kz::bench::chooseNameLine(readyNameScreen(program), 1 + visit * 37 % 4000);
+            failedAt = "choosing a name";
+            if (!ok)
+                break;
             QTest::keyClick(readyNameScreen(program), Qt::Key_1);
-            ok = ok && untilPainted([&] { return program.navigator->levelMenu(); },
-                                    [&] { return activatedMenu(program) != nullptr; });
+            ok = untilPainted([&] { return program.navigator->levelMenu(); },
+                              [&] { return activatedMenu(program) != nullptr; });
+            failedAt = "the level menu";
             if (!ok)
                 break;
             QTest::keyClick(activatedMenu(program), Qt::Key_0);
             ok = untilPainted([&] { return program.navigator->nameScreen(); },
                               [&] { return readyNameScreen(program) != nullptr; });
+            failedAt = "back to the name screen";
+            if (qEnvironmentVariableIsSet("KZ_BENCH_TRACE_RSS")) {
+                QFile statm(QStringLiteral("/proc/self/statm"));
+                statm.open(QIODevice::ReadOnly);
+                qWarning("visit %d: rss %s pages, peak %.1f MB", visit,
+                         statm.readAll().split(' ').value(1).constData(), peakOfThisProcessMB());
+            }
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         st.counters["visits_MB"] = peakOfThisProcessMB();
@@ -74,17 +86,21 @@ void BM_SustainedPeakMemory_5000Students(benchmark::State& st) {
                                 [&] { return activatedMenu(program) != nullptr; });
         for (int change = 0; ok && change < 24; ++change) {
             kz::LevelMenuScreen* menu = activatedMenu(program);
-            if (change % 3 == 0)
+            if (change % 3 == 0) {
                 QTest::mouseClick(
                     menu->findChild<QRadioButton*>(QStringLiteral("Option2_%1").arg(change / 3 % 2)),
                     Qt::LeftButton);
-            ok = untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
+                ok = untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
+                failedAt = "a display chosen";
+            }
             QTest::mouseClick(
                 menu->findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(1 + change % 3)),
                 Qt::LeftButton);
             ok = ok && untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
+            failedAt = ok ? "" : "a table chosen";
         }
         if (!ok) {
+            qWarning("stopped at: %s", failedAt);
             st.SkipWithError("the screens did not follow");
             return;
         }

@@ -474,8 +474,10 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
 ResultsTableBuilder::RankingMemo& ResultsTableBuilder::rankingMemoFor(const TableChoice& c) {
     const QList<RosterEntry>& roster = sources_.roster.listed;
     const size_t levelSlots = static_cast<size_t>(std::max(0, sources_.levelCount)) + 1;
-    if (rankingMemo_) {
-        const RankingMemo& m = *rankingMemo_;
+    std::optional<RankingMemo>& kept =
+        rankingMemos_[rankingKindOf(c.display, c.pointsKind) == RankingKind::PointsToday ? 1 : 0];
+    if (kept) {
+        const RankingMemo& m = *kept;
         // The roster is read again for every name screen: the same students, names and grades?
         const bool sameStudents =
             (m.roster.constData() == roster.constData() && m.roster.size() == roster.size()) ||
@@ -485,8 +487,8 @@ ResultsTableBuilder::RankingMemo& ResultsTableBuilder::rankingMemoFor(const Tabl
                        });
         if (sameStudents && m.display == c.display && m.pointsKind == c.pointsKind &&
             m.gradeFilter == c.gradeFilter && m.lines.size() == levelSlots) {
-            rankingMemo_->roster = roster;
-            return *rankingMemo_;
+            kept->roster = roster;
+            return *kept;
         }
     }
     RankingMemo m;
@@ -503,8 +505,8 @@ ResultsTableBuilder::RankingMemo& ResultsTableBuilder::rankingMemoFor(const Tabl
     m.generation.assign(levelSlots, std::numeric_limits<quint64>::max());
     m.lines.resize(levelSlots);
     m.studentOfLine.resize(levelSlots);
-    rankingMemo_ = std::move(m);
-    return *rankingMemo_;
+    kept = std::move(m);
+    return *kept;
 }
 
 QList<TableLine> ResultsTableBuilder::rankingFor(RankingMemo& memo, int level, RankingKind kind,

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <span>
@@ -174,7 +175,10 @@ private:
         std::vector<QList<TableLine>> lines;
         std::vector<std::vector<int>> studentOfLine; // per level and line: index in students
     };
-    std::optional<RankingMemo> rankingMemo_;
+    // One for the rankings that list every student (best times, points so far), one for
+    // today's points, which lists only today's students: switching between the two
+    // points tables keeps both, and only one long list of every level is kept.
+    std::array<std::optional<RankingMemo>, 2> rankingMemos_;
     RankingMemo& rankingMemoFor(const TableChoice& choice);
     // The memo's lines of the level with the current student's line marked and in its
     // place among the lines of its rank.
