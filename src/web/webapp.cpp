@@ -432,7 +432,7 @@ Response WebApp::student(const Request& request) {
         return unavailable(read.error());
     const SchoolSnapshot& snap = **read;
     if (!listed(snap.roster, *bangou))
-        return notFound(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(*bangou));
+        return studentNotListed(*bangou);
 
     StudentView view;
     view.bangou = *bangou;
@@ -497,7 +497,7 @@ Response WebApp::studentReportsPdf(const Request& request) {
         return unavailable(read.error());
     const SchoolSnapshot& snap = **read;
     if (!listed(snap.roster, *bangou))
-        return notFound(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(*bangou));
+        return studentNotListed(*bangou);
     ResultsTableBuilder builder(TableSources{snap.roster, *snap.statistics, snap.criteria, kLevelCount});
     const ReportSources sources =
         teachersReportSources(snap.reportRecords, builder, snap.roster, gradeFilters().first());
@@ -508,10 +508,7 @@ Response WebApp::studentReportsPdf(const Request& request) {
         drawing_.reportsPdf({StudentReportSet{reportStudentName(snap.roster, *bangou),
                                               makePersonalReports(sources, *bangou, levels)}},
                             sources.programTitle);
-    if (!bytes)
-        return page(500, QStringLiteral("PDF を作れません"), Section::None,
-                    messageBody(QStringLiteral("PDF を作れません"), bytes.error().text()));
-    return pdf(*bytes, "kazurin2-report-" + QByteArray::number(*bangou) + ".pdf");
+    return pdfOrFailure(bytes, "kazurin2-report-" + QByteArray::number(*bangou) + ".pdf");
 }
 
 Response WebApp::studentFactsPdf(const Request& request) {
@@ -524,16 +521,13 @@ Response WebApp::studentFactsPdf(const Request& request) {
         return unavailable(read.error());
     const SchoolSnapshot& snap = **read;
     if (!listed(snap.roster, *bangou))
-        return notFound(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(*bangou));
+        return studentNotListed(*bangou);
     FactsSelection selection;
     selection.student = *bangou;
     selection.period = factPeriod(snap.asOf, *days);
     const Outcome<FactsReport> facts = buildFactsReport(data_.installation(), selection);
     const Outcome<QByteArray> bytes = facts ? drawing_.factsPdf(*facts) : Outcome<QByteArray>(facts.error());
-    if (!bytes)
-        return page(500, QStringLiteral("PDF を作れません"), Section::None,
-                    messageBody(QStringLiteral("PDF を作れません"), bytes.error().text()));
-    return pdf(*bytes, "kazurin2-facts-" + QByteArray::number(*bangou) + ".pdf");
+    return pdfOrFailure(bytes, "kazurin2-facts-" + QByteArray::number(*bangou) + ".pdf");
 }
 
 Response WebApp::classReportsPdf(const Request& request) {
@@ -558,10 +552,7 @@ Response WebApp::classReportsPdf(const Request& request) {
         sets << StudentReportSet{reportStudentName(snap.roster, bangou),
                                  makePersonalReports(sources, bangou, levels)};
     const Outcome<QByteArray> bytes = drawing_.reportsPdf(sets, sources.programTitle);
-    if (!bytes)
-        return page(500, QStringLiteral("PDF を作れません"), Section::None,
-                    messageBody(QStringLiteral("PDF を作れません"), bytes.error().text()));
-    return pdf(*bytes, "kazurin2-class-report-" + QByteArray::number(*grade) + ".pdf");
+    return pdfOrFailure(bytes, "kazurin2-class-report-" + QByteArray::number(*grade) + ".pdf");
 }
 
 Response WebApp::classFactsPdf(const Request& request) {
@@ -578,10 +569,18 @@ Response WebApp::classFactsPdf(const Request& request) {
     selection.period = factPeriod(snap.asOf, *days);
     const Outcome<FactsReport> facts = buildFactsReport(data_.installation(), selection);
     const Outcome<QByteArray> bytes = facts ? drawing_.factsPdf(*facts) : Outcome<QByteArray>(facts.error());
+    return pdfOrFailure(bytes, "kazurin2-class-facts-" + QByteArray::number(*grade) + ".pdf");
+}
+
+Response WebApp::studentNotListed(int bangou) {
+    return notFound(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(bangou));
+}
+
+Response WebApp::pdfOrFailure(const Outcome<QByteArray>& bytes, const QByteArray& fileName) {
     if (!bytes)
         return page(500, QStringLiteral("PDF を作れません"), Section::None,
                     messageBody(QStringLiteral("PDF を作れません"), bytes.error().text()));
-    return pdf(*bytes, "kazurin2-class-facts-" + QByteArray::number(*grade) + ".pdf");
+    return pdf(*bytes, fileName);
 }
 
 } // namespace kz::web

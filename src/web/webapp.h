@@ -69,6 +69,9 @@ private:
     Response badRequest();
     Response unavailable(const Error& error);
     Response notFound(const QString& message = {});
+    Response studentNotListed(int bangou);
+    // The PDF as a download, or a page saying why it could not be made.
+    Response pdfOrFailure(const Outcome<QByteArray>& bytes, const QByteArray& fileName);
 
     SchoolData& data_;
     WebDrawing& drawing_;
