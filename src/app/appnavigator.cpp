@@ -9,30 +9,16 @@
 #include "core/runstate.h"
 #include "drill/gui/drillscreen.h"
 #include "levelmenu/gui/levelmenuscreen.h"
-#include "platform/freememory.h"
 #include "platform/gui/messagebox.h"
 #include "result/gui/endscreen.h"
 #include "students/gui/namescreen.h"
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 
 namespace kz {
-
-namespace {
-
-// Once the screen handed over from is gone and the new one painted, the memory it held
-// goes back to the system (returnFreedMemory).
-constexpr int kReturnMemoryAfterMs = 500;
-
-void returnFreedMemorySoon() {
-    QTimer::singleShot(kReturnMemoryAfterMs, [] { returnFreedMemory(); });
-}
-
-} // namespace
 
 AppNavigator::AppNavigator(ProgramRun& run, Clock& clock, RandomSource& random, MessageBox& messages,
                            Cues& cues, ProcessLauncher& launcher)
@@ -73,7 +59,6 @@ void AppNavigator::showNameScreen() {
     if (levelMenu_)
         levelMenu_->close();
     closeWaitWindow();
-    returnFreedMemorySoon();
 }
 
 void AppNavigator::showLevelMenu() {
@@ -112,7 +97,6 @@ void AppNavigator::showLevelMenu() {
     if (recordBrowser_)
         recordBrowser_->close();
     closeWaitWindow();
-    returnFreedMemorySoon();
 }
 
 void AppNavigator::showDrillScreen() {
