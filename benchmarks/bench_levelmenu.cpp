@@ -1,18 +1,15 @@
-// How long the level menu takes to become usable after every attempt (the statistics
-// refresh from a results file of 20000 records, 25 columns with their results lists,
-// level availability), and how long a change of results table takes, from the choice
-// to the last list filled.
+// The parts of the level menu without its screen, for profiling: the statistics refresh
+// over 20000 records and the results lines of every level. What a student waits for,
+// through the screens and painted, is measured by bench_program.
 #include "benchsupport.h"
 #include "core/catalogue.h"
 #include "core/programrun.h"
 #include "core/runstate.h"
 #include "data/resultstore.h"
-#include "levelmenu/gui/levelmenuscreen.h"
+#include "reports/resultstables.h"
 #include "support/rosterfixture.h"
 #include "support/screencontext.h"
 
-#include <QListView>
-#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -78,82 +75,6 @@ bool ready(benchmark::State& st, const Bench& bench) {
     return false;
 }
 
-// A new level menu shown and activated, as after every attempt; with the roster, every
-// level's list holds the ranking by points so far of all students.
-void runActivation(benchmark::State& st, int students, bool lists) {
-    Bench bench(students, kRecords);
-    if (!ready(st, bench))
-        return;
-    if (lists)
-        bench.fillRoster();
-    for (auto _ : st) {
-        kz::LevelMenuScreen menu(bench.context, kz::LevelMenuHooks{});
-        menu.show();
-        menu.activate();
-        benchmark::DoNotOptimize(menu.isActivated());
-        QCoreApplication::processEvents();
-    }
-    st.counters["loaded"] = static_cast<double>(bench.state->tables.statistics.loaded.size());
-}
-
-void BM_Activation_500Students_20000Records(benchmark::State& st) {
-    runActivation(st, 500, false);
-}
-void BM_Activation_5000Students_20000Records(benchmark::State& st) {
-    runActivation(st, 5000, false);
-}
-// The same with a roster: one results line per student in every level's list.
-void BM_Activation_500Students_WithLists(benchmark::State& st) {
-    runActivation(st, 500, true);
-}
-void BM_Activation_5000Students_WithLists(benchmark::State& st) {
-    runActivation(st, 5000, true);
-}
-
-// One change of table on an activated level menu: the display kind (Option2 k) is chosen
-// first, then every iteration chooses the table (Option1 i) and returns once the 25 lists
-// are filled again.
-void runTableSwitch(benchmark::State& st, int students, int display, int table) {
-    Bench bench(students, kRecords);
-    if (!ready(st, bench))
-        return;
-    bench.fillRoster();
-    kz::LevelMenuScreen menu(bench.context, kz::LevelMenuHooks{});
-    menu.show();
-    menu.activate();
-    QCoreApplication::processEvents();
-    menu.findChild<QRadioButton*>(QStringLiteral("Option2_%1").arg(display))->click();
-    auto* option = menu.findChild<QRadioButton*>(QStringLiteral("Option1_%1").arg(table));
-    qint64 lines = 0;
-    for (auto _ : st) {
-        option->click();
-        st.PauseTiming();
-        lines = 0;
-        for (int level = 1; level <= menu.levelCount(); ++level)
-            lines += menu.column(level).list5->model()->rowCount();
-        QCoreApplication::processEvents(); // paint outside the measurement
-        st.ResumeTiming();
-    }
-    st.counters["lines"] = static_cast<double>(lines);
-}
-
-#define KZ_TABLE_SWITCH(name, display, table)                                                                \
-    void BM_TableSwitch_##name##_500Students(benchmark::State& st) {                                         \
-        runTableSwitch(st, 500, display, table);                                                             \
-    }                                                                                                        \
-    void BM_TableSwitch_##name##_5000Students(benchmark::State& st) {                                        \
-        runTableSwitch(st, 5000, display, table);                                                            \
-    }                                                                                                        \
-    BENCHMARK(BM_TableSwitch_##name##_500Students)->Unit(benchmark::kMillisecond);                           \
-    BENCHMARK(BM_TableSwitch_##name##_5000Students)->Unit(benchmark::kMillisecond);
-
-KZ_TABLE_SWITCH(BestTimes, 0, 1)
-KZ_TABLE_SWITCH(Today, 0, 2)
-KZ_TABLE_SWITCH(PeriodTimes, 0, 3)
-KZ_TABLE_SWITCH(PointsSoFar, 1, 1)
-KZ_TABLE_SWITCH(PointsToday, 1, 2)
-KZ_TABLE_SWITCH(PeriodPoints, 1, 3)
-
 void BM_RefreshOnly_20000Records(benchmark::State& st) {
     Bench bench(5000, kRecords);
     if (!ready(st, bench))
@@ -165,10 +86,6 @@ void BM_RefreshOnly_20000Records(benchmark::State& st) {
 } // namespace
 
 BENCHMARK(BM_RefreshOnly_20000Records)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Activation_500Students_20000Records)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Activation_5000Students_20000Records)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Activation_500Students_WithLists)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Activation_5000Students_WithLists)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 namespace {
 

@@ -1,138 +1,67 @@
-// The program as a school meets it, on a generated school of N students and 20000
-// results: start-up to the name screen (the real executable, offscreen, and in-process),
-// the name screen built, the level menu activated, a drill key press repainted, the
-// statistics refresh, one append, and the peak memory. Figures of the README's
-// performance table come from here (Release build).
-#include "app/appnavigator.h"
-#include "benchsupport.h"
-#include "core/catalogue.h"
-#include "core/gui/retrynotice.h"
-#include "core/gui/startupsteps.h"
-#include "core/programrun.h"
-#include "core/runstate.h"
+// What a student waits for, on a generated school with 20000 results: start-up to the
+// painted name screen (the real executable) against a minimal Qt window, the level menu
+// from the name screen's key to the painted lists, a change of results table to the
+// painted lists, a digit typed in the drill to the painted screen, the statistics
+// refresh and one append. Every screen figure runs from a real key or mouse event until
+// the screen's new state has been painted. scripts/bench-readme.sh runs these and writes
+// the README's table.
 #include "data/resultstore.h"
-#include "data/textio.h"
-#include "platform/gui/messagebox.h"
-#include "support/fakes.h"
-#include "support/scriptedrun.h"
-#include "support/testsupport.h"
+#include "drill/gui/drillscreen.h"
+#include "levelmenu/gui/levelmenuscreen.h"
+#include "programbench.h"
+#include "students/gui/namescreen.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
+#include <QListView>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QRadioButton>
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
-#include <poll.h>
-#include <sys/inotify.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 namespace {
 
+using kz::bench::Program;
+using kz::bench::Samples;
+using kz::bench::School;
+using kz::bench::untilPainted;
+
 constexpr int kRecords = 20000;
-const QDateTime kNow(QDate(2026, 12, 1), QTime(15, 0));
 
-bool writeLines(const QString& path, const QStringList& lines) {
-    return kz::writeCp932Lines(path, lines).ok();
-}
-
-// common/パスデータ.txt, the program folder common/kazurin2, data/ with the settings,
-// the roster of `students` students, the criteria of the 25 levels, a sound list
-// without sounds and `records` results of the last 60 days.
-struct School {
-    QTemporaryDir dir;
-    QString common;
-    QString programFolder;
-    QString data;
-    bool ok = false;
-
-    School(int students, int records) {
-        common = dir.path() + QStringLiteral("/common/");
-        programFolder = common + QStringLiteral("kazurin2");
-        data = dir.path() + QStringLiteral("/data/");
-        QDir().mkpath(programFolder);
-        QDir().mkpath(data + QStringLiteral("kazurin2"));
-        QDir().mkpath(data + QStringLiteral("音フォルダ"));
-        QStringList roster;
-        static const QStringList family{QStringLiteral("山田"), QStringLiteral("佐藤"),
-                                        QStringLiteral("鈴木"), QStringLiteral("高橋"),
-                                        QStringLiteral("田中"), QStringLiteral("伊藤")};
-        for (int b = 1; b <= students; ++b)
-            roster
-                << QStringLiteral("%1,%2,0,0,%3　%4,0,,").arg(b).arg(2008 + b % 12).arg(family[b % 6]).arg(b);
-        QStringList criteria{
-            QStringLiteral("目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,")};
-        for (int level = 1; level <= 25; ++level)
-            criteria << QStringLiteral("%1,%2,50,3,1.5,10,300,7,1,,,").arg(60 + level).arg(200);
-        ok =
-            writeLines(common + QStringLiteral("パスデータ.txt"), {data, QStringLiteral("0")}) &&
-            writeLines(data + QStringLiteral("共通データ.txt"),
-                       {QStringLiteral("4,00123さくら塾,0,,,1414,,,,")}) &&
-            writeLines(data + QStringLiteral("新名簿.txt"), roster) &&
-            writeLines(data + QStringLiteral("kazurin2/タイム回数データ.txt"), criteria) &&
-            writeLines(data + QStringLiteral("音フォルダ/新音ファイル.txt"), {QStringLiteral("正解音1,*")}) &&
-            kz::bench::writeSampleResults(
-                resultsPath(),
-                {.records = records, .students = students, .now = kNow, .siteCode = QStringLiteral("00123")});
-    }
-
-    QString resultsPath() const { return data + QStringLiteral("kazurin2/成績累積データ.dat"); }
-    QString rosterPath() const { return data + QStringLiteral("新名簿.txt"); }
-};
-
-// The program's navigator with a fixed clock, no sounds or boxes, and a run whose waits
-// keep the screens alive without the retry notice: the figures are the reading and the
-// screens, not the window system.
-struct Program {
-    School& school;
-    kz::test::FakeClock clock{kNow};
-    kz::ProgramRun run{clock, kz::test::fileWaitsCalling([](const QString&, const QString&, int ms) {
-                           kz::waitKeepingScreensAlive(ms);
-                       })};
-    kz::RunState* state = &kz::RunStateSetUp::of(run);
-    kz::test::ScriptedRandom random;
-    kz::PresetMessageBox messages;
-    kz::test::NullCues cues;
-    kz::test::RefusingLauncher launcher;
-    std::unique_ptr<kz::AppNavigator> navigator;
-
-    explicit Program(School& s) : school(s) {
-        run.prepareRun(random);
-        if (!kz::resolveAndReport(school.programFolder, run, messages, nullptr))
-            qFatal("the benchmark school does not resolve");
-        navigator = std::make_unique<kz::AppNavigator>(run, clock, random, messages, cues, launcher);
-    }
-
-    // The current student, as the name screen's confirmation sets it.
-    void chooseStudent(int bangou) {
-        state->student.currentBangou = static_cast<qint16>(bangou);
-        state->student.currentName = QStringLiteral("山田　%1").arg(bangou);
-        state->student.currentGradeLabel = QStringLiteral("小３");
-        kz::buildLevelCatalogue(*state);
-    }
-};
-
-template <typename Done> bool spinUntil(Done done, int timeoutMs = 60000) {
+// A program started offscreen, timed until it says that its window has been painted
+// (KAZURIN2_REPORT_PAINTED); the program is ended then.
+bool timeUntilPainted(const QString& exe, qint64* nanoseconds) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("KAZURIN2_REPORT_PAINTED"), QStringLiteral("1"));
+    program.setProcessEnvironment(env);
+    program.setReadChannel(QProcess::StandardError);
     QElapsedTimer t;
     t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    program.start(exe, {});
+    QByteArray said;
+    bool painted = false;
+    while (!painted && t.elapsed() < 60000 && program.state() != QProcess::NotRunning) {
+        if (program.waitForReadyRead(100))
+            said += program.readAllStandardError();
+        painted = said.contains("name screen painted");
     }
-    return true;
+    *nanoseconds = t.nsecsElapsed();
+    if (!painted)
+        qWarning("%s did not say that it painted (%s); it said: %s", qPrintable(exe),
+                 program.state() == QProcess::NotRunning ? "ended" : "running", said.constData());
+    program.terminate();
+    if (!program.waitForFinished(10000)) {
+        program.kill();
+        program.waitForFinished(10000);
+    }
+    return painted;
 }
 
-// The real executable, copied into the school's program folder, started offscreen;
-// timed until its name screen reads the roster (nothing before it does).
-void BM_StartupToNameScreen_Process(benchmark::State& st) {
+// The real executable, copied into the school's program folder: splash, installation,
+// statistics, roster and the name list, until the name screen has been painted.
+void BM_StartupToNameScreenPainted_Process(benchmark::State& st) {
     School school(static_cast<int>(st.range(0)), kRecords);
     const QString exe = school.programFolder + QStringLiteral("/kazurin2");
     if (!school.ok || !QFile::copy(QStringLiteral(KZ_PROGRAM_EXE), exe)) {
@@ -140,165 +69,285 @@ void BM_StartupToNameScreen_Process(benchmark::State& st) {
         return;
     }
     QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+    Samples samples;
     for (auto _ : st) {
-        const int fd = inotify_init1(IN_CLOEXEC);
-        inotify_add_watch(fd, QFile::encodeName(school.rosterPath()).constData(), IN_OPEN);
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        program.setProcessEnvironment(env);
-        QElapsedTimer t;
-        t.start();
-        program.start(exe, {});
-        pollfd p{fd, POLLIN, 0};
-        const bool reached = poll(&p, 1, 60000) == 1;
-        st.SetIterationTime(static_cast<double>(t.nsecsElapsed()) / 1e9);
-        ::close(fd);
-        QTest::qWait(1500); // the name screen finished and idle: its memory is in the peak
-        program.terminate();
-        program.waitForFinished(20000);
-        if (!reached) {
-            st.SkipWithError("the program did not reach its name screen");
+        qint64 ns = 0;
+        if (!timeUntilPainted(exe, &ns)) {
+            st.SkipWithError("the program did not paint its name screen");
             return;
         }
+        st.SetIterationTime(static_cast<double>(ns) / 1e9);
+        samples.add(ns);
     }
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    st.counters["child_peak_MB"] = static_cast<double>(children.ru_maxrss) / 1024.0;
+    samples.report(st);
 }
 
-// Start-up in-process: installation resolved, the name screen shown and its list built.
-void BM_StartupToNameScreen_InProcess(benchmark::State& st) {
-    School school(5000, kRecords);
+// The yardstick: a minimal Qt window shown after the splash timer's 100 ms.
+void BM_MinimalWindowPainted_Process(benchmark::State& st) {
+    Samples samples;
     for (auto _ : st) {
-        Program program(school);
-        program.navigator->showNameScreen();
-        if (!spinUntil([&] {
-                return program.navigator->nameScreen() && program.navigator->nameScreen()->isVisible();
-            }))
-            st.SkipWithError("no name screen");
-        st.PauseTiming();
-        delete program.navigator->nameScreen();
-        QCoreApplication::processEvents();
-        st.ResumeTiming();
+        qint64 ns = 0;
+        if (!timeUntilPainted(QStringLiteral(KZ_MINIMAL_WINDOW_EXE), &ns)) {
+            st.SkipWithError("the minimal window was not painted");
+            return;
+        }
+        st.SetIterationTime(static_cast<double>(ns) / 1e9);
+        samples.add(ns);
     }
+    samples.report(st);
 }
 
-void BM_NameScreen(benchmark::State& st) {
+kz::LevelMenuScreen* activatedMenu(Program& program) {
+    kz::LevelMenuScreen* menu = program.navigator->levelMenu();
+    return menu && menu->isActivated() && !menu->rebuilding() ? menu : nullptr;
+}
+
+kz::NameScreen* readyNameScreen(Program& program) {
+    kz::NameScreen* screen = program.navigator->nameScreen();
+    if (!screen || !screen->isVisible())
+        return nullptr;
+    auto* panel = screen->findChild<QWidget*>(QStringLiteral("Picture5"));
+    return panel && !panel->isVisible() ? screen : nullptr;
+}
+
+// The student's "1" on the name screen (a name chosen) until the level menu has been
+// painted with its 25 lists and the student's figures: what the student waits for after
+// choosing the name, and after every attempt.
+void BM_LevelMenuFromNameScreen(benchmark::State& st) {
     School school(static_cast<int>(st.range(0)), kRecords);
     Program program(school);
+    program.navigator->showNameScreen();
+    if (!untilPainted([&] { return program.navigator->nameScreen(); },
+                      [&] { return readyNameScreen(program) != nullptr; })) {
+        st.SkipWithError("no name screen");
+        return;
+    }
+    Samples samples;
+    qint64 lines = 0;
+    int round = 0;
     for (auto _ : st) {
-        program.navigator->showNameScreen();
-        QCoreApplication::processEvents();
         st.PauseTiming();
-        delete program.navigator->nameScreen();
-        QCoreApplication::processEvents();
+        kz::NameScreen* names = readyNameScreen(program);
+        if (!kz::bench::chooseNameLine(names, 1 + round++ % 40)) {
+            st.SkipWithError("no name to choose");
+            return;
+        }
+        QElapsedTimer t;
+        st.ResumeTiming();
+        t.start();
+        QTest::keyClick(names, Qt::Key_1);
+        const bool painted = untilPainted([&] { return program.navigator->levelMenu(); },
+                                          [&] { return activatedMenu(program) != nullptr; });
+        const qint64 ns = t.nsecsElapsed();
+        st.PauseTiming();
+        if (!painted) {
+            st.SkipWithError("the level menu was not painted");
+            return;
+        }
+        samples.add(ns);
+        kz::LevelMenuScreen* menu = activatedMenu(program);
+        lines = 0;
+        for (int level = 1; level <= menu->levelCount(); ++level)
+            lines += menu->column(level).list5->model()->rowCount();
+        // Back to a new name screen with "0", as the student goes back.
+        QTest::keyClick(menu, Qt::Key_0);
+        if (!untilPainted([&] { return program.navigator->nameScreen(); },
+                          [&] { return readyNameScreen(program) != nullptr; })) {
+            st.SkipWithError("no name screen after 戻る");
+            return;
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         st.ResumeTiming();
     }
+    st.counters["lines"] = static_cast<double>(lines);
+    samples.report(st);
 }
 
-void BM_LevelMenuActivation(benchmark::State& st) {
+// A click on a table's option of an activated level menu (another table shown before)
+// until the 25 lists have been painted again. Arguments: students, display (0 times,
+// 1 points), table (1 ranking, 2 today, 3 period).
+void BM_TableSwitch(benchmark::State& st) {
     School school(static_cast<int>(st.range(0)), kRecords);
     Program program(school);
     program.chooseStudent(7);
-    for (auto _ : st) {
-        program.navigator->showLevelMenu();
-        if (!spinUntil([&] {
-                return program.navigator->levelMenu() && program.navigator->levelMenu()->isActivated();
-            }))
-            st.SkipWithError("the level menu did not activate");
-        st.PauseTiming();
-        delete program.navigator->levelMenu();
-        QCoreApplication::processEvents();
-        st.ResumeTiming();
+    program.navigator->showLevelMenu();
+    if (!untilPainted([&] { return program.navigator->levelMenu(); },
+                      [&] { return activatedMenu(program) != nullptr; })) {
+        st.SkipWithError("the level menu did not activate");
+        return;
     }
+    kz::LevelMenuScreen* menu = program.navigator->levelMenu();
+    auto option = [menu](const char* name, int i) {
+        return menu->findChild<QRadioButton*>(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+    };
+    const int table = static_cast<int>(st.range(2));
+    QRadioButton* chosen = option("Option1", table);
+    QRadioButton* other = option("Option1", table == 1 ? 2 : 1);
+    QTest::mouseClick(option("Option2", static_cast<int>(st.range(1))), Qt::LeftButton);
+    if (!untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; })) {
+        st.SkipWithError("the display was not chosen");
+        return;
+    }
+    Samples samples;
+    qint64 lines = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        QTest::mouseClick(other, Qt::LeftButton);
+        untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
+        QElapsedTimer t;
+        st.ResumeTiming();
+        t.start();
+        QTest::mouseClick(chosen, Qt::LeftButton);
+        const bool painted =
+            untilPainted([&] { return menu; }, [&] { return activatedMenu(program) != nullptr; });
+        const qint64 ns = t.nsecsElapsed();
+        if (!painted) {
+            st.SkipWithError("the lists were not painted");
+            return;
+        }
+        samples.add(ns);
+    }
+    for (int level = 1; level <= menu->levelCount(); ++level)
+        lines += menu->column(level).list5->model()->rowCount();
+    st.counters["lines"] = static_cast<double>(lines);
+    samples.report(st);
 }
 
-// A digit typed on the drill screen, then the screen painted: what a student waits for.
-void BM_DrillKeyPressToRepaint(benchmark::State& st) {
+// A digit typed on the drill screen until the screen shows it painted.
+void BM_DrillKeyPressToPaint(benchmark::State& st) {
     School school(500, kRecords);
     Program program(school);
     program.chooseStudent(7);
     program.run.chooseLevel(1);
     program.navigator->showDrillScreen();
     kz::DrillScreen* drill = nullptr;
-    if (!spinUntil([&] {
-            drill = program.navigator->drillScreen();
-            return drill && drill->isActivated();
-        })) {
+    if (!untilPainted([&] { return program.navigator->drillScreen(); },
+                      [&] {
+                          drill = program.navigator->drillScreen();
+                          return drill && drill->isActivated();
+                      })) {
         st.SkipWithError("no drill screen");
         return;
     }
     auto* typed = drill->findChild<QLabel*>(QStringLiteral("inputLabel"));
-    drill->handleKey(Qt::Key_1, QStringLiteral("1"));
-    if (!typed || typed->text().isEmpty()) {
-        st.SkipWithError("the drill does not take keys");
+    if (!typed) {
+        st.SkipWithError("the drill shows no typed answer");
         return;
     }
-    drill->handleKey(Qt::Key_Backspace, QString(QChar(8)));
+    Samples samples;
     for (auto _ : st) {
-        drill->handleKey(Qt::Key_1, QStringLiteral("1"));
-        drill->repaint();
+        QElapsedTimer t;
+        t.start();
+        QTest::keyClick(drill, Qt::Key_1);
+        const bool painted = untilPainted([&] { return drill; }, [&] { return !typed->text().isEmpty(); });
+        samples.add(t.nsecsElapsed());
         st.PauseTiming();
-        drill->handleKey(Qt::Key_Backspace, QString(QChar(8)));
-        drill->repaint();
+        QTest::keyClick(drill, Qt::Key_Backspace);
+        const bool erased = untilPainted([&] { return drill; }, [&] { return typed->text().isEmpty(); });
         st.ResumeTiming();
+        if (!painted || !erased) {
+            st.SkipWithError("the drill does not take keys");
+            return;
+        }
     }
+    samples.report(st);
 }
 
-void BM_StatisticsRefresh(benchmark::State& st) {
+// The refresh after an attempt: one record appended (by this station or another), then
+// the run's refresh over the newest 20000 records.
+void BM_StatisticsRefresh_AfterAppend(benchmark::State& st) {
     School school(5000, kRecords);
     Program program(school);
+    (void)program.run.refreshStatistics();
+    const kz::ResultRecord record = kz::makeResultRecord(kz::bench::kBenchNow, 7, 3, 45, u"00123");
+    Samples samples;
     for (auto _ : st) {
+        st.PauseTiming();
+        if (!kz::appendResult(school.resultsPath(), record).ok()) {
+            st.SkipWithError("cannot append");
+            return;
+        }
+        QElapsedTimer t;
+        st.ResumeTiming();
+        t.start();
         const kz::Status e = program.run.refreshStatistics();
+        samples.add(t.nsecsElapsed());
         benchmark::DoNotOptimize(e.ok());
     }
+    st.counters["appended_counting"] =
+        program.state->tables.statistics.lastCounting() == kz::StatisticsTables::Counting::Appended ? 1 : 0;
+    samples.report(st);
+}
+
+// The refresh with nothing new (the level menu after the name screen).
+void BM_StatisticsRefresh_Unchanged(benchmark::State& st) {
+    School school(5000, kRecords);
+    Program program(school);
+    (void)program.run.refreshStatistics();
+    Samples samples;
+    for (auto _ : st) {
+        QElapsedTimer t;
+        t.start();
+        const kz::Status e = program.run.refreshStatistics();
+        samples.add(t.nsecsElapsed());
+        benchmark::DoNotOptimize(e.ok());
+    }
+    samples.report(st);
+}
+
+// Every record counted afresh (the first refresh of the day, new criteria, a record
+// changed by the record browser).
+void BM_StatisticsRefresh_Afresh(benchmark::State& st) {
+    School school(5000, kRecords);
+    Program program(school);
+    (void)program.run.refreshStatistics();
+    Samples samples;
+    for (auto _ : st) {
+        st.PauseTiming();
+        program.state->tables.statistics.clearBestTimes(); // nothing to continue from
+        QElapsedTimer t;
+        st.ResumeTiming();
+        t.start();
+        const kz::Status e = program.run.refreshStatistics();
+        samples.add(t.nsecsElapsed());
+        benchmark::DoNotOptimize(e.ok());
+    }
+    samples.report(st);
 }
 
 void BM_Append(benchmark::State& st) {
     School school(5000, kRecords);
-    const kz::ResultRecord record = kz::makeResultRecord(kNow, 7, 3, 45, u"00123");
+    const kz::ResultRecord record = kz::makeResultRecord(kz::bench::kBenchNow, 7, 3, 45, u"00123");
+    Samples samples;
     for (auto _ : st) {
+        QElapsedTimer t;
+        t.start();
         const kz::Outcome<kz::AppendedRecord> o = kz::appendResult(school.resultsPath(), record);
+        samples.add(t.nsecsElapsed());
         benchmark::DoNotOptimize(o.ok());
     }
-}
-
-// The whole program's state with 5000 students and 20000 records: name screen, then the
-// level menu with every figure; the process's peak resident memory afterwards.
-void BM_PeakMemory_5000Students(benchmark::State& st) {
-    School school(5000, kRecords);
-    for (auto _ : st) {
-        Program program(school);
-        program.navigator->showNameScreen();
-        QCoreApplication::processEvents();
-        program.chooseStudent(7);
-        program.navigator->showLevelMenu();
-        spinUntil(
-            [&] { return program.navigator->levelMenu() && program.navigator->levelMenu()->isActivated(); });
-        delete program.navigator->levelMenu();
-        QCoreApplication::processEvents();
-    }
-    rusage self{};
-    getrusage(RUSAGE_SELF, &self);
-    st.counters["peak_MB"] = static_cast<double>(self.ru_maxrss) / 1024.0;
+    samples.report(st);
 }
 
 } // namespace
 
-BENCHMARK(BM_StartupToNameScreen_Process)
+BENCHMARK(BM_MinimalWindowPainted_Process)->UseManualTime()->Iterations(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToNameScreenPainted_Process)
     ->Arg(5000)
     ->UseManualTime()
-    ->Iterations(3)
+    ->Iterations(7)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StartupToNameScreen_InProcess)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NameScreen)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LevelMenuActivation)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DrillKeyPressToRepaint)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_StatisticsRefresh)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Append)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PeakMemory_5000Students)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelMenuFromNameScreen)->Arg(500)->Arg(5000)->Iterations(11)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TableSwitch)
+    ->ArgsProduct({{500, 5000}, {0, 1}, {1, 2, 3}})
+    ->ArgNames({"students", "display", "table"})
+    ->Iterations(9)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrillKeyPressToPaint)->Iterations(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StatisticsRefresh_AfterAppend)->Iterations(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StatisticsRefresh_Unchanged)->Iterations(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StatisticsRefresh_Afresh)->Iterations(50)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Append)->Iterations(50)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     return kz::bench::runBenchmarks(argc, argv);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, testing and running the demo need.
 # (xvfb and x11-apps' xwd: the screen test that grabs a real X server from outside;
-# chromium and chromium-driver: the test that opens the teachers' web pages in a browser.)
+# chromium and chromium-driver: the test that opens the teachers' web pages in a browser;
+# valgrind and linux-perf: profiling the benchmarks, e.g. valgrind --tool=callgrind.)
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -18,6 +19,7 @@ PKGS=(
   poppler-utils
   qt6-translations-l10n
   chromium chromium-driver
+  valgrind linux-perf
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -5,6 +5,7 @@
 #include "data/roster.h"
 #include "data/textio.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -146,38 +147,60 @@ QString recordLine(qint64 recordNumber, const ResultRecord& r, const QString& na
 // ---- RecordListModel -------------------------------------------------------------------
 
 int RecordListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    return parent.isValid() ? 0 : lineCount();
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || index.row() >= lineCount())
         return {};
     if (role == Qt::DisplayRole)
-        return lines_[static_cast<size_t>(index.row())].text;
+        return text(index.row());
     if (role == Qt::UserRole)
-        return lines_[static_cast<size_t>(index.row())].recordNumber;
+        return line(index.row()).recordNumber;
     return {};
 }
 
-void RecordListModel::setLines(std::vector<Line> lines) {
+void RecordListModel::setRecords(std::vector<ResultRecord> records, LineTexts texts) {
     beginResetModel();
-    lines_ = std::move(lines);
+    records_ = std::move(records);
+    texts_ = std::move(texts);
+    ownSite_.setSiteCode(texts_.siteCode);
+    rows_.clear();
+    rows_.reserve(records_.size());
+    for (size_t i = 0; i < records_.size(); ++i)
+        if (records_[i].level != 0)
+            rows_.push_back(static_cast<qint32>(i));
     endResetModel();
+}
+
+RecordListModel::Line RecordListModel::line(int row) const {
+    const qint32 i = rows_[static_cast<size_t>(row)];
+    return {i + 1, records_[static_cast<size_t>(i)]};
+}
+
+QString RecordListModel::text(int row) const {
+    const Line l = line(row);
+    const ResultRecord& r = l.record;
+    const bool own = !texts_.siteCode.isEmpty() && r.siteCode == ownSite_.siteCode;
+    const QString tag = own ? texts_.siteName : QStringLiteral("他塾");
+    if (!texts_.roster)
+        return recordLine(l.recordNumber, r, QString(), QString(), tag);
+    return recordLine(l.recordNumber, r, texts_.roster->nameOf(r.bangou),
+                      texts_.roster->gradeLabelOf(r.bangou), tag);
 }
 
 int RecordListModel::rowOfRecord(qint32 recordNumber) const {
     const int row = rowAtOrAfter(recordNumber);
-    return row >= 0 && lines_[static_cast<size_t>(row)].recordNumber == recordNumber ? row : -1;
+    return row >= 0 && line(row).recordNumber == recordNumber ? row : -1;
 }
 
 int RecordListModel::rowAtOrAfter(qint32 recordNumber) const {
-    if (lines_.empty())
+    if (rows_.empty())
         return -1;
-    const auto it = std::lower_bound(lines_.begin(), lines_.end(), recordNumber,
-                                     [](const Line& l, qint32 k) { return l.recordNumber < k; });
-    if (it == lines_.end())
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), recordNumber - 1);
+    if (it == rows_.end())
         return lineCount() - 1;
-    return static_cast<int>(it - lines_.begin());
+    return static_cast<int>(it - rows_.begin());
 }
 
 // ---- Where the records come from ---------------------------------------------------
@@ -291,30 +314,12 @@ Status RecordBrowser::build() {
         auto tables = std::make_unique<RosterTables>();
         roster_ = browserRoster(files_->readRoster(tables.get()), *tables);
     }
-    const Outcome<ResultsFileContents> read = files_->readAllRecords();
+    Outcome<ResultsFileContents> read = files_->readAllRecords();
     if (!read) {
-        model_.setLines({});
+        model_.clear();
         return read.error();
     }
-    const ResultsFileContents& contents = *read;
-    const QString siteCode = files_->siteCode();
-    const QString siteName = files_->siteName();
-    ResultRecord own;
-    own.setSiteCode(siteCode);
-    const QString otherSite = QStringLiteral("他塾");
-    std::vector<RecordListModel::Line> lines;
-    lines.reserve(contents.records.size());
-    for (size_t i = 0; i < contents.records.size(); ++i) {
-        const ResultRecord& r = contents.records[i];
-        if (r.level == 0)
-            continue;
-        const qint32 number = static_cast<qint32>(i + 1);
-        const QString& tag = !siteCode.isEmpty() && r.siteCode == own.siteCode ? siteName : otherSite;
-        lines.push_back({number,
-                         recordLine(number, r, roster_.nameOf(r.bangou), roster_.gradeLabelOf(r.bangou), tag),
-                         r});
-    }
-    model_.setLines(std::move(lines));
+    model_.setRecords(std::move(read->records), {&roster_, files_->siteCode(), files_->siteName()});
     return {};
 }
 

@@ -65,30 +65,44 @@ QString recordLine(qint64 recordNumber, const ResultRecord& record, const QStrin
 QString recordDateText(double oleDate);
 
 // The lines of the list, each with the number of the record it shows, in record order
-// (records of level 0 have none). The texts are built once, when the list is filled.
+// (records of level 0 have none). A line's text is made when it is asked for: the list
+// asks only for the lines it shows, so a file of 200000 records opens as fast as a
+// short one.
 class RecordListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     struct Line {
         qint32 recordNumber = 0;
-        QString text;
         ResultRecord record; // as read when the list was built
+    };
+    // What the texts are made of besides the records; the roster must outlive the lines.
+    struct LineTexts {
+        const BrowserRoster* roster = nullptr;
+        QString siteCode;
+        QString siteName;
     };
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    void setLines(std::vector<Line> lines);
-    const Line& line(int row) const { return lines_[static_cast<size_t>(row)]; }
-    int lineCount() const { return static_cast<int>(lines_.size()); }
+    // Every record of the file (record k at index k - 1).
+    void setRecords(std::vector<ResultRecord> records, LineTexts texts);
+    void clear() { setRecords({}, {}); }
+    Line line(int row) const;
+    // The line's text as the list shows it (recordLine).
+    QString text(int row) const;
+    int lineCount() const { return static_cast<int>(rows_.size()); }
     // The row of record k, or -1.
     int rowOfRecord(qint32 recordNumber) const;
     // The row of the first record numbered k or later, else the last row (-1 when empty).
     int rowAtOrAfter(qint32 recordNumber) const;
 
 private:
-    std::vector<Line> lines_;
+    std::vector<ResultRecord> records_;
+    std::vector<qint32> rows_; // per line: its record's index in records_
+    LineTexts texts_;
+    ResultRecord ownSite_; // the site code field of this installation's records
 };
 
 // What the edit panel shows for the record opened.

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QEventLoop>
 
+#include <algorithm>
+
 namespace kz {
 
 AppNavigator::AppNavigator(ProgramRun& run, Clock& clock, RandomSource& random, MessageBox& messages,
@@ -68,7 +70,16 @@ void AppNavigator::showLevelMenu() {
         showWaitWindow();
         drill_->close();
     }
-    auto* menu = new LevelMenuScreen(context_, LevelMenuHooks{});
+    // One table builder for every level menu of the run: the collation keys of the names
+    // and the last rankings are kept from one menu to the next.
+    const RunState& state = context_.run.state();
+    const int levels = std::clamp<int>(state.catalogue.levelCount, 0, kLastSlotLevel);
+    if (!tables_ || tables_->levelCount() != levels)
+        tables_ = std::make_unique<ResultsTableBuilder>(
+            TableSources{state.tables.roster, state.tables.statistics, state.tables.criteria, levels});
+    LevelMenuHooks hooks;
+    hooks.tables = tables_.get();
+    auto* menu = new LevelMenuScreen(context_, hooks);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<LevelMenuScreen> previous = levelMenu_;
     levelMenu_ = menu;

@@ -12,6 +12,8 @@
 
 #include <QPointer>
 
+#include <memory>
+
 namespace kz {
 
 class ProcessLauncher;
@@ -49,6 +51,7 @@ public:
     NameScreen* nameScreen() const { return nameScreen_; }
     LevelMenuScreen* levelMenu() const { return levelMenu_; }
     DrillScreen* drillScreen() const { return drill_; }
+    RecordBrowserScreen* recordBrowser() const { return recordBrowser_; }
     EndScreen* endScreen() const { return endScreen_; }
     CriteriaEditorScreen* criteriaEditor() const { return criteriaEditor_; }
     WaitWindow* waitWindow() const { return wait_; }
@@ -66,6 +69,7 @@ private:
     QPointer<CriteriaEditorScreen> criteriaEditor_;
     QPointer<RecordBrowserScreen> recordBrowser_;
     QPointer<WaitWindow> wait_;
+    std::unique_ptr<ResultsTableBuilder> tables_; // every level menu's, made with the first
     bool quitRequested_ = false;
     int exitCode_ = 0;
 };

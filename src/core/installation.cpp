@@ -1,5 +1,7 @@
 #include "core/installation.h"
 
+#include "platform/datafile.h"
+
 #include "core/catalogue.h"
 #include "core/recordingrights.h"
 #include "core/runstate.h"

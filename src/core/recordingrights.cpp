@@ -156,10 +156,11 @@ QString recordingBlockedShortNotice(const QList<RightsProblem>& problems) {
 QString rightsNotice(const QList<RightsProblem>& problems) {
     if (problems.isEmpty())
         return {};
-    QString text = recordingBlocked(problems)
-                       ? QStringLiteral("成績を記録できません。成績はこのコンピューターに残し、書き込めるように"
-                                        "なったら記録します。先生に知らせてください。")
-                       : QStringLiteral("データフォルダの一部のファイルに書き込めません。");
+    QString text =
+        recordingBlocked(problems)
+            ? QStringLiteral("成績を記録できません。成績はこのコンピューターに残し、書き込めるように"
+                             "なったら記録します。先生に知らせてください。")
+            : QStringLiteral("データフォルダの一部のファイルに書き込めません。");
     for (const RightsProblem& p : problems)
         text += QStringLiteral("\n\n%1\n%2").arg(shortenForMessage(QDir::toNativeSeparators(p.path)), p.text);
     return text;

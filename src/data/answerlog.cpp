@@ -299,7 +299,7 @@ namespace {
 // Reads the lines from p to end; a last line without its line end is torn when atEnd,
 // else left for the next piece. Returns where the unread rest begins.
 const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerLogFilter& filter,
-                       qint64* lineNumber, AnswerLogContents* out) {
+                       const AnswerLineSink& take, qint64* lineNumber, AnswerLogContents* out) {
     const QByteArray& header = answerLogHeader();
     while (p < end) {
         const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
@@ -346,6 +346,8 @@ const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerL
             const QString problem = parseLine(p, textEnd, filter, &line, &wanted);
             if (!problem.isEmpty())
                 out->problems.append({*lineNumber, problem, false});
+            else if (wanted && take)
+                take(line);
             else if (wanted)
                 out->lines.push_back(std::move(line));
         }
@@ -365,11 +367,16 @@ Error unreadable(const QString& path, const Error& cause) {
 AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter& filter) {
     AnswerLogContents out;
     qint64 lineNumber = 0;
-    parseLines(bytes.constData(), bytes.constData() + bytes.size(), true, filter, &lineNumber, &out);
+    parseLines(bytes.constData(), bytes.constData() + bytes.size(), true, filter, {}, &lineNumber, &out);
     return out;
 }
 
 Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter) {
+    return readAnswerLog(path, filter, {});
+}
+
+Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter,
+                                         const AnswerLineSink& take) {
     SharedFile file;
     if (const Status opened = file.open(path, SharedFile::Mode::Read); !opened) {
         if (!QFileInfo::exists(path) && QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
@@ -399,7 +406,7 @@ Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFil
         const bool atEnd = got == 0;
         const char* begin = buffer.constData();
         const char* end = begin + kept + got;
-        const char* rest = parseLines(begin, end, atEnd, filter, &lineNumber, &out);
+        const char* rest = parseLines(begin, end, atEnd, filter, take, &lineNumber, &out);
         if (atEnd)
             break;
         kept = end - rest;

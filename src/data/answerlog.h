@@ -110,6 +110,12 @@ struct AnswerLogContents {
 // Reads the whole log at once. A missing file is an empty log; a file that cannot be
 // read is an error. Malformed lines and a torn last line are skipped and listed.
 Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter = {});
+// The same, handing every line that passes the filter to take, in file order, instead of
+// keeping it: a log of any size is read in the memory of one piece (the contents
+// returned hold no lines).
+using AnswerLineSink = std::function<void(const AnswerLogLine& line)>;
+Outcome<AnswerLogContents> readAnswerLog(const QString& path, const AnswerLogFilter& filter,
+                                         const AnswerLineSink& take);
 // The same over bytes already in memory.
 AnswerLogContents parseAnswerLog(const QByteArray& bytes, const AnswerLogFilter& filter = {});
 

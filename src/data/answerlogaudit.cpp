@@ -24,26 +24,22 @@ quint64 keyOf(QDate date, QTime time, int student, int level) {
 
 } // namespace
 
-AnswerLogAudit auditAnswerLog(const ResultsFileContents& results, const AnswerLogContents& log) {
-    AnswerLogAudit audit;
-    if (log.lines.empty())
-        return audit;
-
-    QHash<quint64, qsizetype> groupOf; // key -> index in groups
-    std::vector<AnswerGroup> groups;
-    quint64 firstMoment = std::numeric_limits<quint64>::max();
-    for (const AnswerLogLine& line : log.lines) {
-        firstMoment = qMin(firstMoment, momentOf(line.date, line.time));
-        const quint64 key = keyOf(line.date, line.time, line.student, line.level);
-        auto it = groupOf.find(key);
-        if (it == groupOf.end()) {
-            it = groupOf.insert(key, static_cast<qsizetype>(groups.size()));
-            groups.push_back({line.date, line.time, line.student, line.level, 0, line.lineNumber});
-        }
-        ++groups[static_cast<size_t>(*it)].lines;
+void AnswerLogAuditor::add(const AnswerLogLine& line) {
+    firstMoment_ = qMin(firstMoment_, momentOf(line.date, line.time));
+    const quint64 key = keyOf(line.date, line.time, line.student, line.level);
+    auto it = groupOf_.find(key);
+    if (it == groupOf_.end()) {
+        it = groupOf_.insert(key, static_cast<qsizetype>(groups_.size()));
+        groups_.push_back({line.date, line.time, line.student, line.level, 0, line.lineNumber});
     }
+    ++groups_[static_cast<size_t>(*it)].lines;
+}
 
-    std::vector<bool> matched(groups.size(), false);
+AnswerLogAudit AnswerLogAuditor::finish(const ResultsFileContents& results) const {
+    AnswerLogAudit audit;
+    if (groups_.empty())
+        return audit;
+    std::vector<bool> matched(groups_.size(), false);
     for (size_t i = 0; i < results.records.size(); ++i) {
         const ResultRecord& r = results.records[i];
         if (!r.isCountable())
@@ -52,18 +48,25 @@ AnswerLogAudit auditAnswerLog(const ResultsFileContents& results, const AnswerLo
         if (!date.isValid() || !(r.time >= 0 && r.time < 1))
             continue;
         const QTime time = timeFromOle(r.time);
-        const auto it = groupOf.constFind(keyOf(date, time, r.bangou, r.level));
-        if (it != groupOf.constEnd()) {
+        const auto it = groupOf_.constFind(keyOf(date, time, r.bangou, r.level));
+        if (it != groupOf_.constEnd()) {
             matched[static_cast<size_t>(*it)] = true;
             continue;
         }
-        if (r.recordedTime != StatisticsTables::kNoTime && momentOf(date, time) >= firstMoment)
+        if (r.recordedTime != StatisticsTables::kNoTime && momentOf(date, time) >= firstMoment_)
             audit.attemptsWithoutAnswers.push_back(static_cast<qint64>(i + 1));
     }
-    for (size_t g = 0; g < groups.size(); ++g)
+    for (size_t g = 0; g < groups_.size(); ++g)
         if (!matched[g])
-            audit.answersWithoutAttempt.push_back(groups[g]);
+            audit.answersWithoutAttempt.push_back(groups_[g]);
     return audit;
+}
+
+AnswerLogAudit auditAnswerLog(const ResultsFileContents& results, const AnswerLogContents& log) {
+    AnswerLogAuditor auditor;
+    for (const AnswerLogLine& line : log.lines)
+        auditor.add(line);
+    return auditor.finish(results);
 }
 
 } // namespace kz

@@ -3,6 +3,9 @@
 #include "data/answerlog.h"
 #include "data/resultstore.h"
 
+#include <QHash>
+
+#include <limits>
 #include <vector>
 
 // The answer log held against the results file: attempts recorded without their answers
@@ -27,5 +30,18 @@ struct AnswerLogAudit {
 };
 
 AnswerLogAudit auditAnswerLog(const ResultsFileContents& results, const AnswerLogContents& log);
+
+// The same, taking the log's lines one by one as they are read (readAnswerLog with a
+// sink): it keeps one small group per attempt, not the lines.
+class AnswerLogAuditor {
+public:
+    void add(const AnswerLogLine& line);
+    AnswerLogAudit finish(const ResultsFileContents& results) const;
+
+private:
+    QHash<quint64, qsizetype> groupOf_; // attempt key -> index in groups_
+    std::vector<AnswerGroup> groups_;
+    quint64 firstMoment_ = std::numeric_limits<quint64>::max();
+};
 
 } // namespace kz

@@ -26,6 +26,8 @@ public:
     double toDouble() const;
     // Shortest decimal text: 1, 1.5, 0.25 (no trailing zeros, no exponent).
     QString shortText() const;
+    // The same digits and scale (1.5 and 1.50 differ).
+    bool operator==(const DecimalMultiplier&) const = default;
 
 private:
     qint64 scaled_ = 0; // value = scaled_ / 10^scale_

@@ -265,8 +265,11 @@ Status rewriteResult(const QString& path, qint32 recordNumber, const ResultRecor
     return {};
 }
 
-Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords, ReadStep* failedStep) {
+Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords, ReadStep* failedStep,
+                                         QByteArray buffer) {
     ResultsWindow out;
+    out.bytes = std::move(buffer);
+    out.bytes.resize(0);
     auto fail = [&](ReadStep step, const Error& e) {
         if (failedStep)
             *failedStep = step;
@@ -290,7 +293,7 @@ Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
     const qint64 count = n - start;
     out.firstRecordNumber = static_cast<qint32>(qMin<qint64>(start + 1, std::numeric_limits<qint32>::max()));
     if (count > 0) {
-        out.bytes.resize(count * ResultRecord::kSize);
+        out.bytes.resize(count * ResultRecord::kSize); // keeps a large enough buffer's storage
         const Outcome<qint64> got =
             file.readAt(start * ResultRecord::kSize, out.bytes.data(), out.bytes.size());
         if (!got)

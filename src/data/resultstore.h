@@ -138,8 +138,9 @@ enum class ReadStep { Open, Measure, Read };
 // read. A missing file in an existing folder reads as empty; a folder that cannot be
 // reached is NotFound. Errors as resultsFileError gives them; *failedStep tells where
 // an error happened.
+// The window's bytes go into buffer, whose storage is reused when it is large enough.
 Outcome<ResultsWindow> readResultsWindow(const QString& path, qint64 maxRecords,
-                                         ReadStep* failedStep = nullptr);
+                                         ReadStep* failedStep = nullptr, QByteArray buffer = {});
 
 // Reads the newest maxRecords records (all when maxRecords <= 0) as readResultsWindow
 // does. In the program this is the run's operation, which waits while another station

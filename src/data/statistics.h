@@ -73,15 +73,76 @@ public:
     // The records of the last load, in file order (valid attempts only, at most 20000).
     QList<LoadedResult> loaded;
 
+    // How the last refresh came to its figures: counted afresh, or only the records
+    // appended since the refresh before (and those that left the window) counted in or
+    // out. Either way the figures are the same.
+    enum class Counting { Afresh, Appended };
+    Counting lastCounting() const { return lastCounting_; }
+    // Changes whenever a figure or best time may have changed (a refresh that counted
+    // anything, a write from outside): what was made from the tables can be kept while
+    // it stays the same.
+    quint64 generation() const { return generation_; }
+    // The same for the figures and best times of one level (1..35).
+    quint64 levelGeneration(int level) const {
+        return level >= 0 && level < kLevelSlots ? levelGeneration_[static_cast<size_t>(level)] : 0;
+    }
+
 private:
     friend class StatisticsBuilder;
     static bool inRange(int level, int bangou) {
         return level >= 1 && level < kLevelSlots && bangou >= 1 && bangou < kStudents;
     }
-    static size_t index(int level, int bangou) { return static_cast<size_t>(level) * kStudents + bangou; }
-    std::vector<qint32> figures_;  // FigureCount x kLevelSlots x kStudents
-    std::vector<qint32> bestTime_; // kLevelSlots x kStudents
+    // A student's levels lie side by side (the name list sums them), and so do the
+    // eight figures of one level: one record changes one cache line.
+    static size_t index(int level, int bangou) { return static_cast<size_t>(bangou) * kLevelSlots + level; }
+    // Only the cells that hold anything have storage, a slot with the eight figures and
+    // the best time side by side (one record changes one cache line); the index finds a
+    // cell's slot. 20000 records fill at most 20000 of the 180000 cells.
+    struct Slot {
+        std::array<qint32, FigureCount> figures{};
+        qint32 bestTime = kNoTime;
+        quint32 cell = 0;
+        quint8 marks = 0; // changed from outside a refresh; best time to be found again
+    };
+    const Slot* findSlot(size_t cell) const {
+        const quint32 i = slotOfCell_[cell];
+        return i ? &slots_[i - 1] : nullptr;
+    }
+    // The cell's slot, made when missing; changed from outside a refresh, the next
+    // refresh counts the cell again.
+    Slot& slotOf(size_t cell, bool fromOutside);
+
+    std::vector<quint32> slotOfCell_; // per cell: 1 + its slot's place in slots_, 0 none
+    std::vector<Slot> slots_;
     std::array<qint32, kLevelSlots> schoolBestTime_{};
+    std::vector<quint32> changedOutside_; // cells changed from outside since the last refresh
+    // What the figures were counted from: the window's bytes as read, the day and the
+    // criteria they were counted for; valid only while nothing else changed the tables.
+    QByteArray countedWindow_;
+    qint32 countedFirstRecord_ = 1;
+    bool basisValid_ = false;
+    double countedDay_ = 0;
+    struct LevelBasis {
+        qint32 targetTime = 0;
+        DecimalMultiplier multiplier;
+        double passDays = 0;
+        double overdoDays = 0;
+        bool operator==(const LevelBasis&) const = default;
+    };
+    std::array<LevelBasis, kLevelSlots> countedCriteria_{};
+    Counting lastCounting_ = Counting::Afresh;
+    quint64 generation_ = 0;
+    std::array<quint64, kLevelSlots> levelGeneration_{};
+    void changedLevel(size_t cell) {
+        ++generation_;
+        ++levelGeneration_[cell % kLevelSlots];
+    }
+    void changedEveryLevel() {
+        ++generation_;
+        for (quint64& g : levelGeneration_)
+            ++g;
+    }
+    QByteArray readBuffer_; // the window being read, kept for the next refresh
 };
 
 // The newest records the statistics look at.

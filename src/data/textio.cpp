@@ -53,6 +53,10 @@ Outcome<QByteArray> encodeCp932(const QString& text) {
 FreeValueText FreeValueText::parse(const QString& s) {
     FreeValueText result;
     const qsizetype n = s.size();
+    // Room for every line and value at once (a roster has tens of thousands of values).
+    const qsizetype lineEnds = s.count(u'\n') + s.count(u'\r') + 1;
+    result.lines_.reserve(lineEnds);
+    result.stream_.reserve(lineEnds + s.count(u','));
     qsizetype i = 0;
     int lineNo = 0;
     while (i < n) {
@@ -253,6 +257,10 @@ QString shortenForMessage(const QString& text, int maxChars) {
 
 QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
     QList<EncodingProblem> problems;
+    // One decoder of each kind for the whole file, reset for every line: opening the
+    // code page's converter costs more than decoding a line.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(kCodec, QStringDecoder::Flag::Stateless);
     int lineNo = 0;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -265,12 +273,12 @@ QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
         for (char c : line)
             high = high || static_cast<unsigned char>(c) >= 0x80;
         if (high) {
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            utf8.resetState();
             (void)QString(utf8.decode(line));
             if (!utf8.hasError()) {
                 problems.append({lineNo, EncodingProblem::LooksUtf8});
             } else {
-                QStringDecoder decoder(kCodec, QStringDecoder::Flag::Stateless);
+                decoder.resetState();
                 const QString decoded = decoder.decode(line);
                 if (decoder.hasError() || decoded.contains(QChar::ReplacementCharacter))
                     problems.append({lineNo, EncodingProblem::InvalidBytes});

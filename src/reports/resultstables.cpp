@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace kz {
@@ -34,22 +35,24 @@ QString twoDigits(int n) {
     return s;
 }
 
-// The number padded with half-width spaces on the left to width; never cut.
+// The number padded with half-width spaces on the left to width; never cut. Written
+// right to left into a small buffer and appended once.
 void appendRightAligned(QString& out, qint64 n, int width, QStringView unit = {}) {
-    char digits[24];
-    int len = 0;
+    char16_t field[48];
+    char16_t* const end = field + sizeof field / sizeof field[0];
+    char16_t* p = end;
     const bool negative = n < 0;
     quint64 u = negative ? 0 - static_cast<quint64>(n) : static_cast<quint64>(n);
     do {
-        digits[len++] = static_cast<char>('0' + u % 10);
+        *--p = static_cast<char16_t>(u'0' + u % 10);
         u /= 10;
     } while (u > 0);
     if (negative)
-        digits[len++] = '-';
-    for (qsizetype pad = width - len - unit.size(); pad > 0; --pad)
-        out += u' ';
-    while (len > 0)
-        out += QLatin1Char(digits[--len]);
+        *--p = u'-';
+    const qsizetype pad = qMin<qsizetype>(width - (end - p) - unit.size(), p - field);
+    for (qsizetype i = 0; i < pad; ++i)
+        *--p = u' ';
+    out.append(QStringView(p, end - p));
     out += unit;
 }
 
@@ -127,6 +130,36 @@ QString fiveCharacterField(const QString& name) {
     return field;
 }
 
+// The text of a ranking line.
+QString rankingLineText(RankingKind kind, bool graph, int rank, qint32 best, qint32 today, qint32 soFar,
+                        const QString& markName, const QString& rightMark) {
+    QString text;
+    text.reserve(24);
+    if (kind == RankingKind::BestTime) {
+        if (best == kNoResult) {
+            text += graph ? QLatin1String("---") : QLatin1String("--");
+            text += markName;
+            text += QLatin1String("------");
+        } else {
+            appendRightAligned(text, rank, graph ? 3 : 2);
+            text += markName;
+            if (best == kFailedBest)
+                text += QStringLiteral("*失敗*");
+            else
+                appendRightAligned(text, best, 6);
+        }
+        text += u' ';
+        text += rightMark;
+    } else {
+        appendRightAligned(text, rank, graph ? 3 : 2);
+        text += markName;
+        appendRightAligned(text, today, 3);
+        text += u'/';
+        appendRightAligned(text, soFar, 5);
+    }
+    return text;
+}
+
 } // namespace
 
 Rgb listColourRgb(ListColour colour) {
@@ -186,14 +219,6 @@ double periodDaysBack(int period, QDate today) {
     }
 }
 
-struct ResultsTableBuilder::Student {
-    qint16 bangou = 0;
-    bool shown = false;   // the grade filter accepts the student
-    bool current = false; // the student who is practising
-    QString rightMark;
-    QString markName; // left mark and the five-character name field
-};
-
 ResultsTableBuilder::ResultsTableBuilder(TableSources sources)
     : sources_(sources), collator_(QLocale(QLocale::Japanese, QLocale::Japan)) {
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
@@ -233,8 +258,8 @@ std::vector<ResultsTableBuilder::Student> ResultsTableBuilder::listedStudents(co
         s.current = entry.bangou == currentBangou && currentBangou > 0;
         s.shown = levelMenuGradeMatches(gradeFilter, entry.gradeNumber);
         s.rightMark = s.current ? kCurrentMark : kFullWidthSpace;
-        s.markName =
-            (s.current ? kCurrentMark : gradeMark(entry.gradeNumber)) + tablefields::nameField(entry.name);
+        s.nameField = tablefields::nameField(entry.name);
+        s.markName = (s.current ? kCurrentMark : gradeMark(entry.gradeNumber)) + s.nameField;
         students.push_back(std::move(s));
     }
     return students;
@@ -256,7 +281,8 @@ QList<TableLine> ResultsTableBuilder::ranking(int level, RankingKind kind, Ranki
 
 QList<TableLine> ResultsTableBuilder::rankingOf(int level, RankingKind kind, RankingStyle style,
                                                 const std::vector<Student>& students,
-                                                const std::vector<int>& tieOrder) {
+                                                const std::vector<int>& tieOrder,
+                                                std::vector<int>* studentOfLine) {
     const StatisticsTables& stats = sources_.statistics;
     struct Entry {
         qint64 key = 0;
@@ -325,37 +351,21 @@ QList<TableLine> ResultsTableBuilder::rankingOf(int level, RankingKind kind, Ran
 
     QList<TableLine> lines;
     lines.reserve(static_cast<qsizetype>(kept.size()));
+    if (studentOfLine) {
+        studentOfLine->clear();
+        studentOfLine->reserve(kept.size());
+    }
     for (const Entry* e : kept) {
         const Student& s = students[static_cast<size_t>(e->student)];
         TableLine line;
         line.bangou = s.bangou;
         line.rank = e->rank;
         line.recordedTime = e->best;
-        QString& text = line.text;
-        text.reserve(24);
-        if (kind == RankingKind::BestTime) {
-            if (e->best == kNoResult) {
-                text += graph ? QLatin1String("---") : QLatin1String("--");
-                text += s.markName;
-                text += QLatin1String("------");
-            } else {
-                appendRightAligned(text, e->rank, graph ? 3 : 2);
-                text += s.markName;
-                if (e->best == kFailedBest)
-                    text += QStringLiteral("*失敗*");
-                else
-                    appendRightAligned(text, e->best, 6);
-            }
-            text += u' ';
-            text += s.rightMark;
-        } else {
-            appendRightAligned(text, e->rank, graph ? 3 : 2);
-            text += s.markName;
-            appendRightAligned(text, e->today, 3);
-            text += u'/';
-            appendRightAligned(text, e->soFar, 5);
-        }
+        line.text =
+            rankingLineText(kind, graph, e->rank, e->best, e->today, e->soFar, s.markName, s.rightMark);
         lines.append(std::move(line));
+        if (studentOfLine)
+            studentOfLine->push_back(e->student);
     }
     return lines;
 }
@@ -461,6 +471,102 @@ void ResultsTableBuilder::buildAttempts(const TableChoice& choice, std::span<con
     }
 }
 
+ResultsTableBuilder::RankingMemo& ResultsTableBuilder::rankingMemoFor(const TableChoice& c) {
+    const QList<RosterEntry>& roster = sources_.roster.listed;
+    const size_t levelSlots = static_cast<size_t>(std::max(0, sources_.levelCount)) + 1;
+    std::optional<RankingMemo>& kept =
+        rankingMemos_[rankingKindOf(c.display, c.pointsKind) == RankingKind::PointsToday ? 1 : 0];
+    if (kept) {
+        const RankingMemo& m = *kept;
+        // The roster is read again for every name screen: the same students, names and grades?
+        const bool sameStudents =
+            (m.roster.constData() == roster.constData() && m.roster.size() == roster.size()) ||
+            std::equal(m.roster.begin(), m.roster.end(), roster.begin(), roster.end(),
+                       [](const RosterEntry& a, const RosterEntry& b) {
+                           return a.bangou == b.bangou && a.gradeNumber == b.gradeNumber && a.name == b.name;
+                       });
+        if (sameStudents && m.display == c.display && m.pointsKind == c.pointsKind &&
+            m.gradeFilter == c.gradeFilter && m.lines.size() == levelSlots) {
+            kept->roster = roster;
+            return *kept;
+        }
+    }
+    RankingMemo m;
+    m.display = c.display;
+    m.pointsKind = c.pointsKind;
+    m.gradeFilter = c.gradeFilter;
+    m.roster = roster;
+    m.students = listedStudents(c.gradeFilter, 0);
+    QStringList tieTexts;
+    tieTexts.reserve(static_cast<qsizetype>(m.students.size()));
+    for (const Student& s : m.students)
+        tieTexts.append(s.markName);
+    m.tieOrder = collationPlaces(tieTexts);
+    m.generation.assign(levelSlots, std::numeric_limits<quint64>::max());
+    m.lines.resize(levelSlots);
+    m.studentOfLine.resize(levelSlots);
+    kept = std::move(m);
+    return *kept;
+}
+
+QList<TableLine> ResultsTableBuilder::rankingFor(RankingMemo& memo, int level, RankingKind kind,
+                                                 int currentBangou) {
+    const size_t slot = static_cast<size_t>(level);
+    const quint64 generation = sources_.statistics.levelGeneration(level);
+    if (memo.generation[slot] != generation) {
+        memo.lines[slot] = rankingOf(level, kind, RankingStyle::LevelMenu, memo.students, memo.tieOrder,
+                                     &memo.studentOfLine[slot]);
+        memo.generation[slot] = generation;
+    }
+    QList<TableLine> lines = memo.lines[slot];
+    if (currentBangou <= 0)
+        return lines;
+    const std::vector<int>& studentOf = memo.studentOfLine[slot];
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].bangou == currentBangou) {
+            at = i;
+            break;
+        }
+    }
+    if (at < 0)
+        return lines;
+    // The current student's line with its marks, as if built with the student marked.
+    const int student = studentOf[static_cast<size_t>(at)];
+    const Student& s = memo.students[static_cast<size_t>(student)];
+    const QString markName = kCurrentMark + s.nameField;
+    TableLine current = lines[at];
+    current.text = rankingLineText(kind, false, current.rank, current.recordedTime,
+                                   sources_.statistics.todayPoints(level, s.bangou),
+                                   sources_.statistics.totalPoints(level, s.bangou), markName, kCurrentMark);
+    // Lines of one rank are ordered by mark and name: the marked name takes its own place.
+    auto keyOf = [this](const QString& text) -> const QCollatorSortKey& {
+        auto it = sortKeys_.find(text);
+        if (it == sortKeys_.end())
+            it = sortKeys_.emplace(text, collator_.sortKey(text)).first;
+        return it->second;
+    };
+    const QCollatorSortKey& key = keyOf(markName);
+    qsizetype first = at;
+    while (first > 0 && lines[first - 1].rank == current.rank)
+        --first;
+    qsizetype end = at + 1;
+    while (end < lines.size() && lines[end].rank == current.rank)
+        ++end;
+    lines.remove(at);
+    --end;
+    qsizetype place = first;
+    while (place < end) {
+        const int other = studentOf[static_cast<size_t>(place < at ? place : place + 1)];
+        const int order = keyOf(memo.students[static_cast<size_t>(other)].markName).compare(key);
+        if (order > 0 || (order == 0 && other > student))
+            break;
+        ++place;
+    }
+    lines.insert(place, std::move(current));
+    return lines;
+}
+
 ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<const ResultKeys> records,
                                          const TableProgress& progress) {
     ResultsTables tables;
@@ -476,15 +582,10 @@ ResultsTables ResultsTableBuilder::build(const TableChoice& choice, std::span<co
         tables.title = kind == RankingKind::BestTime ? QStringLiteral("ベスト成績")
                        : kind == RankingKind::PointsSoFar ? QStringLiteral("獲得ポイント（今まで順位）")
                                                           : QStringLiteral("獲得ポイント（今日の順位）");
-        const std::vector<Student> students = listedStudents(c.gradeFilter, c.currentBangou);
-        QStringList tieTexts;
-        tieTexts.reserve(static_cast<qsizetype>(students.size()));
-        for (const Student& s : students)
-            tieTexts.append(s.markName);
-        const std::vector<int> tieOrder = collationPlaces(tieTexts);
+        RankingMemo& memo = rankingMemoFor(c);
         for (int level = 1; level <= sources_.levelCount; ++level) {
             LevelList& list = tables.levels[static_cast<size_t>(level)];
-            list.lines = rankingOf(level, kind, RankingStyle::LevelMenu, students, tieOrder);
+            list.lines = rankingFor(memo, level, kind, c.currentBangou);
             list.topRow = topRowFor(list.lines, c.currentBangou);
             if (progress)
                 progress(level, sources_.levelCount);

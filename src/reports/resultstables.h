@@ -12,7 +12,9 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <unordered_map>
 #include <vector>
@@ -140,16 +142,47 @@ public:
     int levelCount() const { return sources_.levelCount; }
 
 private:
-    struct Student;
+    struct Student {
+        qint16 bangou = 0;
+        bool shown = false;   // the grade filter accepts the student
+        bool current = false; // the student who is practising
+        QString rightMark;
+        QString markName;  // left mark and the five-character name field
+        QString nameField; // the five-character name field
+    };
     std::vector<Student> listedStudents(const QString& gradeFilter, int currentBangou);
     QList<TableLine> rankingOf(int level, RankingKind kind, RankingStyle style,
-                               const std::vector<Student>& students, const std::vector<int>& tieOrder);
+                               const std::vector<Student>& students, const std::vector<int>& tieOrder,
+                               std::vector<int>* studentOfLine = nullptr);
     void buildAttempts(const TableChoice& choice, std::span<const ResultKeys> records,
                        const TableProgress& progress, ResultsTables* tables);
     // For each text its place among them under the Japanese collation (equal texts, equal places).
     std::vector<int> collationPlaces(const QStringList& texts);
 
     TableSources sources_;
+    // The rankings last built, per level, with nobody marked as the current student:
+    // a level's lines are made again only when its figures changed (after an attempt,
+    // one level), the students or the choice changed; the current student's line is
+    // then put in with its marks (rankingFor).
+    struct RankingMemo {
+        DisplayKind display = DisplayKind::Points;
+        PointsKind pointsKind = PointsKind::SoFar;
+        QString gradeFilter;
+        QList<RosterEntry> roster;
+        std::vector<Student> students; // as listedStudents gives them, nobody current
+        std::vector<int> tieOrder;
+        std::vector<quint64> generation; // per level: the figures the lines were made from
+        std::vector<QList<TableLine>> lines;
+        std::vector<std::vector<int>> studentOfLine; // per level and line: index in students
+    };
+    // One for the rankings that list every student (best times, points so far), one for
+    // today's points, which lists only today's students: switching between the two
+    // points tables keeps both, and only one long list of every level is kept.
+    std::array<std::optional<RankingMemo>, 2> rankingMemos_;
+    RankingMemo& rankingMemoFor(const TableChoice& choice);
+    // The memo's lines of the level with the current student's line marked and in its
+    // place among the lines of its rank.
+    QList<TableLine> rankingFor(RankingMemo& memo, int level, RankingKind kind, int currentBangou);
     QCollator collator_;
     // Sort keys of the mark-and-name texts met so far; names do not change while a screen lives.
     std::unordered_map<QString, QCollatorSortKey> sortKeys_;

@@ -134,7 +134,7 @@ void TestRecordBrowser::lines() {
     RecordBrowser browser(school.run(QDate(2003, 9, 1), siteCode));
     QVERIFY(browser.build().ok());
     QCOMPARE(browser.model().lineCount(), 1);
-    QCOMPARE(browser.model().line(0).text, line);
+    QCOMPARE(browser.model().text(0), line);
     QCOMPARE(browser.model().line(0).recordNumber, number);
 }
 
@@ -165,7 +165,7 @@ void TestRecordBrowser::removeLeavesTheFollowingRecordSelected() {
         expected << rec(bangou);
     QCOMPARE(school.results(), bytesOf(expected));
     QCOMPARE(recordNumbers(browser.model()), (QList<qint32>{1, 2}));
-    QVERIFY(browser.model().line(1).text.startsWith(QStringLiteral("   2 ")));
+    QVERIFY(browser.model().text(1).startsWith(QStringLiteral("   2 ")));
     QVERIFY(!QFile::exists(school.copyPath()));
 }
 
@@ -273,7 +273,7 @@ void TestRecordBrowser::linesKeepTheirRecordNumbersBeyond9999() {
     RecordBrowser browser(school.run());
     QVERIFY(browser.build().ok());
     const int row = browser.model().rowOfRecord(10005);
-    QVERIFY(browser.model().line(row).text.startsWith(QStringLiteral("0005 ")));
+    QVERIFY(browser.model().text(row).startsWith(QStringLiteral("0005 ")));
     const Outcome<RecordEditView> view = browser.openForEdit(row);
     QVERIFY(view.ok());
     QCOMPARE(view->timeText, QStringLiteral("10005"));

@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QTest>
@@ -79,9 +80,12 @@ int main(int argc, char** argv) {
     if (!waitUntil([&] { return navigator.nameScreen() && navigator.nameScreen()->isVisible(); }))
         return fail("the name screen did not open", messages);
     auto* list = navigator.nameScreen()->findChild<QListWidget*>(QStringLiteral("List1"));
+    // The hidden Label2 shows the student of the selected line, as the screen keeps it.
+    auto* chosen = navigator.nameScreen()->findChild<QLabel*>(QStringLiteral("Label2"));
     int row = -1;
-    for (int i = 0; list && i < list->count(); ++i) {
-        if (list->item(i)->data(Qt::UserRole + 1).toInt() == student && i > 0)
+    for (int i = 1; list && chosen && row < 0 && i < list->count(); ++i) {
+        list->setCurrentRow(i);
+        if (chosen->text().toInt() == student)
             row = i;
     }
     if (row < 0)

@@ -33,6 +33,8 @@ private slots:
     void unreachableFolderRetriesThenReportsNotFound();
     void otherErrorsReportAtOnce();
     void refreshReplacesEarlierFigures();
+    void refreshAfterChangesCountsAsAfresh_data();
+    void refreshAfterChangesCountsAsAfresh();
     void sortByKeyTies();
     void sortByKeyAgainstReference();
 };
@@ -249,6 +251,114 @@ void TestStatistics::refreshReplacesEarlierFigures() {
     // A change of criteria rescores the whole history.
     QVERIFY(refreshStatistics(path, criteria(60, "2"), kNow, &s).ok());
     QCOMPARE(s.totalPoints(3, 3), 22);
+}
+
+namespace {
+
+// Every figure and best time of the two tables, and their loaded records, are the same.
+bool sameTables(const StatisticsTables& a, const StatisticsTables& b) {
+    for (int level = 0; level <= kLevelSlots; ++level) {
+        if (a.schoolBestTime(level) != b.schoolBestTime(level))
+            return false;
+        for (int bangou = 0; bangou < StatisticsTables::kStudents; ++bangou) {
+            if (a.bestTime(level, bangou) != b.bestTime(level, bangou))
+                return false;
+            for (int f = 0; f < StatisticsTables::FigureCount; ++f)
+                if (a.figure(StatisticsTables::Figure(f), level, bangou) !=
+                    b.figure(StatisticsTables::Figure(f), level, bangou))
+                    return false;
+        }
+    }
+    if (a.loaded.size() != b.loaded.size())
+        return false;
+    for (qsizetype i = 0; i < a.loaded.size(); ++i)
+        if (a.loaded[i].recordNumber != b.loaded[i].recordNumber || a.loaded[i].bangou != b.loaded[i].bangou)
+            return false;
+    return true;
+}
+
+} // namespace
+
+// One table set kept from refresh to refresh, as the program keeps it, against a fresh
+// set counted from the same file: the same figures after appends (the window sliding
+// past its 20000 records), a record changed or removed in place, best times set
+// between refreshes, a new day and new criteria.
+void TestStatistics::refreshAfterChangesCountsAsAfresh_data() {
+    QTest::addColumn<int>("records");
+    QTest::newRow("small file") << 40;
+    QTest::newRow("window sliding") << 19990;
+}
+
+void TestStatistics::refreshAfterChangesCountsAsAfresh() {
+    QFETCH(int, records);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.dat");
+    std::mt19937 gen(11);
+    // Few students and levels, so that records leaving the window take best times along.
+    auto randomRecord = [&gen] {
+        const int daysAgo = int(gen() % 9);
+        const qint32 time = gen() % 10 == 0 ? 99999 : qint32(20 + gen() % 200);
+        return rec(1 + int(gen() % 6), 1 + int(gen() % 3), time, daysAgo);
+    };
+    QList<ResultRecord> file;
+    for (int i = 0; i < records; ++i)
+        file << randomRecord();
+    writeRecords(path, file);
+
+    StatisticsTables kept;
+    QDateTime now = kNow;
+    PassCriteriaTable table = criteria(60, "1", 3, 2);
+    auto refreshBoth = [&](StatisticsTables::Counting expected) {
+        QVERIFY(refreshStatistics(path, table, now, &kept).ok());
+        StatisticsTables fresh;
+        QVERIFY(refreshStatistics(path, table, now, &fresh).ok());
+        QVERIFY(sameTables(kept, fresh));
+        QCOMPARE(kept.lastCounting(), expected);
+    };
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    for (int round = 0; round < 6; ++round) {
+        // New records on this station and others: only they are counted in.
+        const int appended = 1 + int(gen() % 12);
+        for (int i = 0; i < appended; ++i)
+            file << randomRecord();
+        writeRecords(path, file);
+        refreshBoth(StatisticsTables::Counting::Appended);
+        QCOMPARE(kept.loaded.last().recordNumber, file.size());
+    }
+    // The recording step lowers a best time between two refreshes, and a test adds to a
+    // figure: the next refresh counts those cells from the file again.
+    file << rec(2, 2, 19); // faster than any random record
+    writeRecords(path, file);
+    kept.setBestTime(2, 2, 19);
+    kept.setSchoolBestTime(2, 19);
+    kept.add(StatisticsTables::TotalPoints, 3, 4, 1000);
+    refreshBoth(StatisticsTables::Counting::Appended);
+    QCOMPARE(kept.bestTime(2, 2), 19);
+    // A record corrected in place, then one removed: counted afresh.
+    file[file.size() / 2] = rec(5, 3, 25, 1);
+    writeRecords(path, file);
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    file.removeAt(file.size() / 3);
+    file << randomRecord() << randomRecord();
+    writeRecords(path, file);
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    // Nothing new: nothing to count, and what was made from the figures stays valid.
+    const quint64 generation = kept.generation();
+    refreshBoth(StatisticsTables::Counting::Appended);
+    QCOMPARE(kept.generation(), generation);
+    file << randomRecord();
+    writeRecords(path, file);
+    refreshBoth(StatisticsTables::Counting::Appended);
+    QVERIFY(kept.generation() != generation);
+    // The next day, and new criteria, count every record again.
+    now = now.addDays(1);
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    table = criteria(50, "1.5", 3, 2);
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    // A period of part of a day depends on the time of day: always counted afresh.
+    table = criteria(50, "1.5", 2.5, 2);
+    refreshBoth(StatisticsTables::Counting::Afresh);
+    refreshBoth(StatisticsTables::Counting::Afresh);
 }
 
 void TestStatistics::sortByKeyTies() {

@@ -85,6 +85,7 @@ private slots:
     void rankOfHundredAndMoreKeepsItsPlace();
     void graphRankingKeepsRankOrder();
     void currentStudentScrolledIntoView();
+    void rankingsKeptUntilFiguresOrStudentsChange();
     void attemptTables_data();
     void attemptTables();
     void weekRanges_data();
@@ -195,6 +196,61 @@ void TestResultsTables::currentStudentScrolledIntoView() {
         choice.currentBangou = current;
         QCOMPARE(builder.build(choice, {}).levels[1].topRow, top);
     }
+}
+
+// Every level menu opens on a ranking: the builder keeps each level's lines while its
+// figures, the students and the choice stay the same, marks the current student's line
+// in them, and builds a level again after a new record. Whatever it keeps, its lines are
+// those a new builder makes.
+void TestResultsTables::rankingsKeptUntilFiguresOrStudentsChange() {
+    School s;
+    // Ties: students 1..6 share their points two by two, 7 and 8 have no result.
+    const char* names[] = {"さとし", "あきら", "かおる", "たける", "あきら", "いずみ", "うた", "えま"};
+    for (int b = 1; b <= 8; ++b)
+        s.student(QStringLiteral("%1:%2:%3").arg(b).arg(QString::fromUtf8(names[b - 1])).arg(1 + b % 3));
+    for (int b = 1; b <= 6; ++b)
+        s.figures(QStringLiteral("%1:%2:%3:%4").arg(b).arg(40 + b % 3).arg(10 * ((b + 1) / 2)).arg(b % 2));
+    ResultsTableBuilder kept(s.sources());
+    auto sameAsNew = [&](const TableChoice& choice) {
+        ResultsTableBuilder fresh(s.sources());
+        const ResultsTables expected = fresh.build(choice, {});
+        const ResultsTables got = kept.build(choice, {});
+        for (int level = 1; level <= kLevels; ++level) {
+            if (texts(got.levels[size_t(level)].lines) != texts(expected.levels[size_t(level)].lines))
+                return false;
+            if (got.levels[size_t(level)].topRow != expected.levels[size_t(level)].topRow)
+                return false;
+        }
+        return true;
+    };
+    TableChoice choice;
+    choice.now = kNow;
+    for (const DisplayKind display : {DisplayKind::Points, DisplayKind::Times}) {
+        choice.display = display;
+        for (int current = 0; current <= 8; ++current) {
+            choice.currentBangou = current;
+            QVERIFY2(sameAsNew(choice), qPrintable(QStringLiteral("student %1").arg(current)));
+        }
+    }
+    // The roster read again, unchanged: level 2's lines (no figure changed) are kept.
+    choice.display = DisplayKind::Points;
+    choice.currentBangou = 0;
+    const ResultsTables before = kept.build(choice, {});
+    s.roster.listed = QList<RosterEntry>(s.roster.listed.begin(), s.roster.listed.end());
+    QVERIFY(kept.build(choice, {}).levels[2].lines.isSharedWith(before.levels[2].lines));
+    // A new record of student 8 (its points counted by the refresh): ranked first now.
+    s.stats->add(StatisticsTables::TotalPoints, 1, 8, 90);
+    const ResultsTables afterRecord = kept.build(choice, {});
+    QVERIFY(texts(afterRecord.levels[1].lines).first().contains(QStringLiteral("えま")));
+    QVERIFY(afterRecord.levels[2].lines.isSharedWith(before.levels[2].lines));
+    choice.currentBangou = 8;
+    QVERIFY(sameAsNew(choice));
+    // A student renamed in the roster, another grade filter: made again.
+    s.roster.listed[1].name = QStringLiteral("かおり");
+    QVERIFY(sameAsNew(choice));
+    QVERIFY(texts(kept.build(choice, {}).levels[1].lines).join(u'|').contains(QStringLiteral("かおり")));
+    choice.gradeFilter = QStringLiteral("小学生全体");
+    QVERIFY(sameAsNew(choice));
 }
 
 void TestResultsTables::attemptTables_data() {

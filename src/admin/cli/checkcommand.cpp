@@ -348,8 +348,13 @@ void checkKeptAttempts(const Installation& inst, Report& report) {
 // The answer log: unreadable and torn lines, and how it matches the results file.
 void checkAnswerLog(const Installation& inst, Report& report) {
     const QString path = inst.programDataFolder + answerLogFileName();
-    const Outcome<AnswerLogContents> log =
-        readWaiting(report.waitSeconds(), [&] { return readAnswerLog(path); });
+    // The lines are audited as they are read, not kept: a school's year of answers is
+    // tens of megabytes.
+    AnswerLogAuditor auditor;
+    const Outcome<AnswerLogContents> log = readWaiting(report.waitSeconds(), [&] {
+        auditor = AnswerLogAuditor(); // a read tried again starts over
+        return readAnswerLog(path, {}, [&auditor](const AnswerLogLine& line) { auditor.add(line); });
+    });
     if (!log) {
         report.file(path, log.error().text());
         return;
@@ -368,7 +373,7 @@ void checkAnswerLog(const Installation& inst, Report& report) {
     if (!read)
         return; // reported with the results file
     const ResultsFileContents& results = *read;
-    const AnswerLogAudit audit = auditAnswerLog(results, *log);
+    const AnswerLogAudit audit = auditor.finish(results);
     constexpr size_t kListed = 20;
     for (size_t i = 0; i < audit.attemptsWithoutAnswers.size() && i < kListed; ++i) {
         const qint64 n = audit.attemptsWithoutAnswers[i];

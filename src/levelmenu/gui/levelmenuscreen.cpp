@@ -96,8 +96,13 @@ LevelMenuScreen::LevelMenuScreen(AppContext& context, LevelMenuHooks hooks, QWid
     geometry_ = columnGeometry(levels);
     columns_.resize(static_cast<size_t>(levels) + 1);
     topRows_.assign(static_cast<size_t>(levels) + 1, 0);
-    builder_ = std::make_unique<ResultsTableBuilder>(
-        TableSources{state.tables.roster, state.tables.statistics, state.tables.criteria, levels});
+    if (hooks_.tables && hooks_.tables->levelCount() == levels) {
+        builder_ = hooks_.tables;
+    } else {
+        ownBuilder_ = std::make_unique<ResultsTableBuilder>(
+            TableSources{state.tables.roster, state.tables.statistics, state.tables.criteria, levels});
+        builder_ = ownBuilder_.get();
+    }
 
     buildHeader();
     buildColumns();

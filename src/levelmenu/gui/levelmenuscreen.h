@@ -35,6 +35,10 @@ struct LevelMenuHooks {
     ReportPrinter* printer = nullptr;
     // Where the graph panel saves PDF files without a printer; null: the folder dialog.
     FolderPicker* folders = nullptr;
+    // The run's table builder, kept from one level menu to the next (its collation keys
+    // and its last rankings); it must read the run's tables for the menu's level count.
+    // Null: the menu builds with one of its own.
+    ResultsTableBuilder* tables = nullptr;
 };
 
 // The widgets of one level column (element L of each control array).
@@ -142,8 +146,9 @@ private:
     AvailabilityDecision availability_;
     std::vector<LevelColumn> columns_; // slot 0 empty
     ResultsDisplay display_;
-    std::unique_ptr<ResultsTableBuilder> builder_;
-    std::vector<int> topRows_; // per level: the row each list shows at its top
+    std::unique_ptr<ResultsTableBuilder> ownBuilder_;
+    ResultsTableBuilder* builder_ = nullptr; // the hooks' or the own one
+    std::vector<int> topRows_;               // per level: the row each list shows at its top
     bool settingOptions_ = false;
     bool rebuilding_ = false;
     bool activated_ = false;

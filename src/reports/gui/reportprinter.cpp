@@ -8,9 +8,15 @@
 
 namespace kz {
 
-SystemReportPrinter::SystemReportPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-    printer_->setPageSize(QPageSize(QPageSize::A4));
-    printer_->setPageOrientation(QPageLayout::Portrait);
+SystemReportPrinter::SystemReportPrinter() = default;
+
+QPrinter& SystemReportPrinter::printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageSize(QPageSize(QPageSize::A4));
+        printer_->setPageOrientation(QPageLayout::Portrait);
+    }
+    return *printer_;
 }
 
 SystemReportPrinter::~SystemReportPrinter() = default;
@@ -20,12 +26,12 @@ bool SystemReportPrinter::hasPrinter() const {
 }
 
 bool SystemReportPrinter::choosePrinter(QWidget* parent) {
-    QPrintDialog dialog(printer_.get(), parent);
+    QPrintDialog dialog(&printer(), parent);
     dialog.setWindowTitle(QStringLiteral("印刷"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    chosenFile_ = printer_->outputFileName();
+    chosenFile_ = printer().outputFileName();
     jobsSinceChoice_ = 0;
     return true;
 }
@@ -33,10 +39,10 @@ bool SystemReportPrinter::choosePrinter(QWidget* parent) {
 std::unique_ptr<draw::PageCanvas> SystemReportPrinter::startJob(const QString& documentName) {
     ++jobsSinceChoice_;
     if (!chosenFile_.isEmpty())
-        printer_->setOutputFileName(jobsSinceChoice_ == 1 ? chosenFile_
+        printer().setOutputFileName(jobsSinceChoice_ == 1 ? chosenFile_
                                                           : numberedJobFile(chosenFile_, jobsSinceChoice_));
-    printer_->setDocName(documentName);
-    return std::make_unique<draw::PagedCanvas>(printer_.get());
+    printer().setDocName(documentName);
+    return std::make_unique<draw::PagedCanvas>(&printer());
 }
 
 } // namespace kz

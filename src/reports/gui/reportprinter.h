@@ -40,9 +40,11 @@ public:
     bool hasPrinter() const override;
     bool choosePrinter(QWidget* parent) override;
     std::unique_ptr<draw::PageCanvas> startJob(const QString& documentName) override;
-    QPrinter& printer() { return *printer_; }
+    QPrinter& printer();
 
 private:
+    // Made when first needed: opening the system's printing takes longer than a whole
+    // level menu, which every student opens and hardly anyone prints from.
     std::unique_ptr<QPrinter> printer_;
     QString chosenFile_;      // the file chosen in the dialog; empty for a real printer
     int jobsSinceChoice_ = 0; // jobs started since the dialog was last accepted

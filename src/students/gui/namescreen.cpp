@@ -35,8 +35,6 @@ const QString& chooseNameText() {
     return text;
 }
 
-constexpr int kBangouRole = Qt::UserRole + 1;
-
 } // namespace
 
 NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
@@ -133,7 +131,7 @@ void NameScreen::buildControls() {
             label1_->setText(chooseNameText());
         } else {
             label1_->setText(doubleClickedLineLabel(item->text()));
-            choose(item->data(kBangouRole).toInt());
+            choose(lineBangou_.value(row));
         }
         confirm();
     });
@@ -247,14 +245,20 @@ void NameScreen::名簿表示() {
 
     list1_->clear();
     choose(kNoChoice);
-    list1_->addItem(nameListSeparator());
-
-    for (const NameListLine& line :
-         buildNameList(state.tables.roster.listed, state.tables.statistics, mode_, gradeFilter())) {
-        auto* item = new QListWidgetItem(line.text);
-        item->setData(kBangouRole, static_cast<int>(line.bangou));
-        list1_->addItem(item);
+    // All lines in one insertion: the list lays itself out once, not once per student.
+    const QList<NameListLine> lines =
+        buildNameList(state.tables.roster.listed, state.tables.statistics, mode_, gradeFilter());
+    QStringList texts;
+    texts.reserve(lines.size() + 1);
+    lineBangou_.clear();
+    lineBangou_.reserve(lines.size() + 1);
+    texts.append(nameListSeparator());
+    lineBangou_.append(0);
+    for (const NameListLine& line : lines) {
+        texts.append(line.text);
+        lineBangou_.append(line.bangou);
     }
+    list1_->addItems(texts);
     list1_->setCurrentRow(0);
     selectLine(0);
     const QString standing = standingNameScreenNotice(state, loaded);
@@ -284,7 +288,7 @@ void NameScreen::selectLine(int row) {
     if (!item)
         return;
     label1_->setText(clickedLineLabel(item->text()));
-    choose(item->data(kBangouRole).toInt());
+    choose(lineBangou_.value(row));
 }
 
 void NameScreen::chooseMode(int mode) {

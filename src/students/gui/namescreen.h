@@ -87,6 +87,7 @@ private:
     QButtonGroup* modes_ = nullptr;    // which figures the list shows
     QComboBox* combo1_ = nullptr;      // grade filter of the list
     QListWidget* list1_ = nullptr;     // one line per listed student
+    QList<int> lineBangou_;            // per line of list1_: its student (0 for the separator)
     QFrame* picture5_ = nullptr;       // wait panel over the whole screen
 };
 
