@@ -1,6 +1,8 @@
 // Results store and statistics: the refresh that runs while a screen is built, and one
 // append at the end of an attempt.
 #include "data/resultstore.h"
+#include "data/roster.h"
+#include "data/textio.h"
 #include "data/statistics.h"
 
 #include <QTemporaryDir>
@@ -92,3 +94,35 @@ BENCHMARK(BM_ReadAllResults)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();
+
+// The roster as every name list and level menu reads it: 5000 students in code page 932.
+void BM_LoadRoster(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("新名簿.txt"));
+    QString text;
+    static const QString family[] = {QStringLiteral("山田"), QStringLiteral("佐藤"), QStringLiteral("鈴木")};
+    for (int b = 1; b <= 5000; ++b)
+        text += QStringLiteral("%1,%2,0,0,%3　%4,0,,\r\n").arg(b).arg(2008 + b % 12).arg(family[b % 3]).arg(b);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(*encodeCp932(text)) < 0) {
+        state.SkipWithError("cannot write the roster");
+        return;
+    }
+    f.close();
+    auto tables = std::make_unique<RosterTables>();
+    for (auto _ : state) {
+        const Outcome<RosterLoadResult> loaded = loadRoster(path, QDate(2026, 12, 1), 4, 0, tables.get());
+        benchmark::DoNotOptimize(loaded.ok());
+    }
+}
+BENCHMARK(BM_LoadRoster)->Unit(benchmark::kMillisecond);
+
+void BM_ParseRosterText(benchmark::State& state) {
+    QString text;
+    for (int b = 1; b <= 5000; ++b)
+        text += QStringLiteral("%1,%2,0,0,山田　%3,0,,\r\n").arg(b).arg(2008 + b % 12).arg(b);
+    const QByteArray bytes = *encodeCp932(text);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FreeValueText::fromFileBytes(bytes, true).valueCount());
+}
+BENCHMARK(BM_ParseRosterText)->Unit(benchmark::kMillisecond);

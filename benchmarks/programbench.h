@@ -49,6 +49,11 @@ struct School {
     bool ok = false;
 
     School(int students, int records, int days = 60) {
+        // KZ_BENCH_KEEP_SCHOOL=1 keeps the school on disk for profiling the program over it.
+        if (qEnvironmentVariableIsSet("KZ_BENCH_KEEP_SCHOOL")) {
+            dir.setAutoRemove(false);
+            qWarning("school kept in %s", qPrintable(dir.path()));
+        }
         common = dir.path() + QStringLiteral("/common/");
         programFolder = common + QStringLiteral("kazurin2");
         data = dir.path() + QStringLiteral("/data/");

@@ -262,10 +262,12 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
         loadPassCriteria(inst.criteriaPath(), &state.tables.criteria);
     notices.append(criteriaNotices(inst.criteriaPath(), criteria, state.tables.criteria));
 
-    // The roster is read again at every name list; here only its encoding is told, once.
-    if (const Outcome<FreeValueText> roster = FreeValueText::loadAcceptingUtf8(inst.rosterPath());
-        roster && !roster->encodingProblems().isEmpty())
-        notices.append(rosterEncodingSummary(inst.rosterPath(), roster->encodingFacts()));
+    // The roster is read again at every name list; here only its encoding is told, once
+    // (from its bytes: the text itself is not needed yet).
+    if (const Outcome<QByteArray> roster = readDataFile(inst.rosterPath()); roster) {
+        if (const TextEncodingFacts facts = FreeValueText::encodingOfBytes(*roster, true); !facts.problems.isEmpty())
+            notices.append(rosterEncodingSummary(inst.rosterPath(), facts));
+    }
 
     // Rights are checked as the user who runs, before any student plays.
     const QList<RightsProblem> rights = checkWriteRights(inst);

@@ -18,8 +18,13 @@ constexpr int kMaxTextLength = 20;
 
 // Integer fields: empty reads as 0; anything else must be a whole decimal number that
 // fits in 16 bits.
+// What trimmed() would leave empty.
+bool isAllSpace(QStringView text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+
 Outcome<qint16> readInteger(const QString& text) {
-    if (text.trimmed().isEmpty())
+    if (isAllSpace(text))
         return qint16(0);
     bool complete = false;
     const double value = leadingNumber(text, &complete);
@@ -33,7 +38,7 @@ Outcome<qint16> readInteger(const QString& text) {
 
 bool isBlankLine(const TextLine& line) {
     return std::all_of(line.values.cbegin(), line.values.cend(),
-                       [](const QString& v) { return v.trimmed().isEmpty(); });
+                       [](const QString& v) { return isAllSpace(v); });
 }
 
 RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
@@ -110,6 +115,8 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
     tables->listed.clear();
     tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
+    tables->entries.reserve(parsed.lines().size());
+    tables->listed.reserve(parsed.lines().size());
 
     for (const TextLine& line : parsed.lines()) {
         if (isBlankLine(line))

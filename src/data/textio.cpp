@@ -69,6 +69,7 @@ FreeValueText FreeValueText::parse(const QString& s) {
         line.number = lineNo;
         qsizetype p = i;
         if (end > i) {
+            line.values.reserve(1 + std::count(s.cbegin() + i, s.cbegin() + end, u','));
             while (true) {
                 while (p < end && isBlank(s[p]))
                     ++p;
@@ -89,7 +90,7 @@ FreeValueText FreeValueText::parse(const QString& s) {
                         --last;
                     value = s.mid(start, last - start);
                 }
-                line.values.append(value);
+                line.values.append(std::move(value));
                 if (p < end && s[p] == u',') {
                     ++p;
                     continue;
@@ -97,12 +98,13 @@ FreeValueText FreeValueText::parse(const QString& s) {
                 break;
             }
         }
-        for (const QString& v : std::as_const(line.values))
-            result.stream_.append({v, lineNo});
+        const auto lineIndex = static_cast<qint32>(result.lines_.size());
+        for (qsizetype v = 0; v < line.values.size(); ++v)
+            result.stream_.append({lineIndex, static_cast<qint32>(v)});
         // A blank line reads as one empty value in the stream, as a delimiting comma does,
         // so files written one value per line keep their positions.
         if (line.values.isEmpty())
-            result.stream_.append({QString(), lineNo});
+            result.stream_.append({lineIndex, -1});
         result.lines_.append(std::move(line));
         // Consume the line end: CR LF, LF or a lone CR.
         i = end;
@@ -114,6 +116,12 @@ FreeValueText FreeValueText::parse(const QString& s) {
     return result;
 }
 
+const QString& FreeValueText::value(qsizetype i) const {
+    static const QString blank;
+    const StreamValue& at = stream_[i];
+    return at.valueIndex < 0 ? blank : lines_[at.lineIndex].values[at.valueIndex];
+}
+
 namespace {
 
 // Whether the whole file reads as UTF-8 and would read differently as code page 932.
@@ -121,35 +129,38 @@ bool isUtf8Beyond7Bit(QByteArrayView bytes) {
     bool high = false;
     for (char c : bytes)
         high = high || static_cast<unsigned char>(c) >= 0x80;
-    if (!high)
-        return false;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(utf8.decode(bytes));
-    return !utf8.hasError();
+    return high && bytes.isValidUtf8();
 }
 
 } // namespace
 
-FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptUtf8) {
-    const bool utf8 = isUtf8Beyond7Bit(bytes);
-    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
-    if (!acceptUtf8 || !utf8) {
-        FreeValueText text = fromCp932(bytes);
-        text.encodingProblems_ = cp932Problems(bytes);
-        text.utf8Throughout_ = utf8;
-        text.byteOrderMark_ = mark;
-        return text;
+TextEncodingFacts FreeValueText::encodingOfBytes(const QByteArray& bytes, bool acceptUtf8) {
+    TextEncodingFacts facts;
+    facts.utf8Throughout = isUtf8Beyond7Bit(bytes);
+    facts.byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
+    if (!acceptUtf8 || !facts.utf8Throughout) {
+        facts.problems = cp932Problems(bytes);
+        return facts;
     }
-    const QByteArrayView body = QByteArrayView(bytes).sliced(mark ? 3 : 0);
-    FreeValueText text = parse(QString::fromUtf8(body));
-    text.encoding_ = TextEncoding::Utf8;
-    text.utf8Throughout_ = true;
-    text.byteOrderMark_ = mark;
+    facts.encoding = TextEncoding::Utf8;
+    const QByteArrayView body = QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0);
     // Every line beyond ASCII is one that other programs of the installation read garbled.
     for (const EncodingProblem& p : cp932Problems(body.toByteArray()))
-        text.encodingProblems_.append({p.line, EncodingProblem::LooksUtf8});
-    if (mark && (text.encodingProblems_.isEmpty() || text.encodingProblems_.first().line != 1))
-        text.encodingProblems_.prepend({1, EncodingProblem::LooksUtf8});
+        facts.problems.append({p.line, EncodingProblem::LooksUtf8});
+    if (facts.byteOrderMark && (facts.problems.isEmpty() || facts.problems.first().line != 1))
+        facts.problems.prepend({1, EncodingProblem::LooksUtf8});
+    return facts;
+}
+
+FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptUtf8) {
+    TextEncodingFacts facts = encodingOfBytes(bytes, acceptUtf8);
+    FreeValueText text = facts.encoding == TextEncoding::Utf8
+                             ? parse(QString::fromUtf8(QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0)))
+                             : fromCp932(bytes);
+    text.encoding_ = facts.encoding;
+    text.utf8Throughout_ = facts.utf8Throughout;
+    text.byteOrderMark_ = facts.byteOrderMark;
+    text.encodingProblems_ = std::move(facts.problems);
     return text;
 }
 
@@ -257,10 +268,10 @@ QString shortenForMessage(const QString& text, int maxChars) {
 
 QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
     QList<EncodingProblem> problems;
-    // One decoder of each kind for the whole file, reset for every line: opening the
-    // code page's converter costs more than decoding a line.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // One decoder for the whole file, reset for every line (opening the code page's
+    // converter costs more than decoding a line), decoding into one buffer.
     QStringDecoder decoder(kCodec, QStringDecoder::Flag::Stateless);
+    QList<QChar> decoded;
     int lineNo = 0;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -273,14 +284,14 @@ QList<EncodingProblem> cp932Problems(const QByteArray& bytes) {
         for (char c : line)
             high = high || static_cast<unsigned char>(c) >= 0x80;
         if (high) {
-            utf8.resetState();
-            (void)QString(utf8.decode(line));
-            if (!utf8.hasError()) {
+            if (line.isValidUtf8()) {
                 problems.append({lineNo, EncodingProblem::LooksUtf8});
             } else {
                 decoder.resetState();
-                const QString decoded = decoder.decode(line);
-                if (decoder.hasError() || decoded.contains(QChar::ReplacementCharacter))
+                decoded.resize(decoder.requiredSpace(line.size()));
+                const QChar* stop = decoder.appendToBuffer(decoded.data(), line);
+                if (decoder.hasError() ||
+                    std::find(decoded.constData(), stop, QChar::ReplacementCharacter) != stop)
                     problems.append({lineNo, EncodingProblem::InvalidBytes});
             }
         }

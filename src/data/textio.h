@@ -79,6 +79,8 @@ public:
     static Outcome<FreeValueText> loadAcceptingUtf8(const QString& path);
     // The bytes of a file, read as load() (acceptUtf8 false) or loadAcceptingUtf8() do.
     static FreeValueText fromFileBytes(const QByteArray& bytes, bool acceptUtf8);
+    // What fromFileBytes() would tell of the bytes' encoding, without decoding the text.
+    static TextEncodingFacts encodingOfBytes(const QByteArray& bytes, bool acceptUtf8);
 
     TextEncodingFacts encodingFacts() const {
         return {encoding_, utf8Throughout_, byteOrderMark_, encodingProblems_};
@@ -91,13 +93,15 @@ public:
     // Stream view: the values of all lines one after another, as the readers that take
     // "the next n values" regardless of line breaks see them.
     qsizetype valueCount() const { return stream_.size(); }
-    const QString& value(qsizetype i) const { return stream_[i].text; }
-    int lineOfValue(qsizetype i) const { return stream_[i].line; }
+    const QString& value(qsizetype i) const;
+    int lineOfValue(qsizetype i) const { return lines_[stream_[i].lineIndex].number; }
 
 private:
+    // Where a value of the stream view is among the lines; a blank line is one empty value
+    // (valueIndex -1).
     struct StreamValue {
-        QString text;
-        int line;
+        qint32 lineIndex;
+        qint32 valueIndex;
     };
     QList<TextLine> lines_;
     QList<StreamValue> stream_;

@@ -21,6 +21,8 @@ private slots:
     void lineRanges_data();
     void lineRanges();
     void oleDates();
+    void encodingOfBytes_data();
+    void encodingOfBytes();
 };
 
 void TestTextIo::parsesFreeValueSyntax_data() {
@@ -161,6 +163,55 @@ void TestTextIo::lineRanges() {
     QFETCH(QList<int>, lines);
     QFETCH(QString, text);
     QCOMPARE(kz::lineRanges(lines), text);
+}
+
+// The start-up tells a file's encoding from its bytes alone; a reader that parses the
+// file must find the same lines.
+void TestTextIo::encodingOfBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("acceptUtf8");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QList<int>>("problemLines");
+    QTest::addColumn<QList<int>>("problemKinds");
+    const QByteArray sjis = *encodeCp932(QStringLiteral("1,山田　①\r\n2,abc\r\n"));
+    const QByteArray utf8 = QStringLiteral("1,abc\r\n2,山田\r\n3,x\r\n").toUtf8();
+    const int looks = EncodingProblem::LooksUtf8;
+    const int invalid = EncodingProblem::InvalidBytes;
+    const int cp932 = int(TextEncoding::Cp932);
+    QTest::newRow("ascii") << QByteArray("1,a\r\n2,b") << true << cp932 << QList<int>{} << QList<int>{};
+    QTest::newRow("shift-jis") << sjis << true << cp932 << QList<int>{} << QList<int>{};
+    QTest::newRow("utf-8 accepted") << utf8 << true << int(TextEncoding::Utf8) << QList<int>{2}
+                                    << QList<int>{looks};
+    QTest::newRow("utf-8 read as shift-jis") << utf8 << false << cp932 << QList<int>{2} << QList<int>{looks};
+    QTest::newRow("byte order mark on an ascii line")
+        << QByteArray("\xEF\xBB\xBF" "1,a\n2,山").replace("山", "\xE5\xB1\xB1") << true
+        << int(TextEncoding::Utf8) << QList<int>{1, 2} << QList<int>{looks, looks};
+    QTest::newRow("broken lead byte and a stray byte")
+        << QByteArray("1,\x81\r\n2,ok\r\n3,\xFF\xFF") << true << cp932 << QList<int>{1, 3}
+        << QList<int>{invalid, invalid};
+}
+
+void TestTextIo::encodingOfBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, acceptUtf8);
+    QFETCH(int, encoding);
+    QFETCH(QList<int>, problemLines);
+    QFETCH(QList<int>, problemKinds);
+    const TextEncodingFacts facts = FreeValueText::encodingOfBytes(bytes, acceptUtf8);
+    QCOMPARE(int(facts.encoding), encoding);
+    QList<int> lines;
+    QList<int> kinds;
+    for (const EncodingProblem& p : facts.problems) {
+        lines << p.line;
+        kinds << int(p.kind);
+    }
+    QCOMPARE(lines, problemLines);
+    QCOMPARE(kinds, problemKinds);
+    const TextEncodingFacts parsed = FreeValueText::fromFileBytes(bytes, acceptUtf8).encodingFacts();
+    QCOMPARE(int(parsed.encoding), int(facts.encoding));
+    QCOMPARE(parsed.utf8Throughout, facts.utf8Throughout);
+    QCOMPARE(parsed.byteOrderMark, facts.byteOrderMark);
+    QCOMPARE(parsed.problems.size(), facts.problems.size());
 }
 
 QTEST_GUILESS_MAIN(TestTextIo)
