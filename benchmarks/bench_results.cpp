@@ -2,8 +2,8 @@
 // append at the end of an attempt.
 #include "data/resultstore.h"
 #include "data/roster.h"
-#include "data/textio.h"
 #include "data/statistics.h"
+#include "data/textio.h"
 
 #include <QTemporaryDir>
 
@@ -102,7 +102,8 @@ void BM_LoadRoster(benchmark::State& state) {
     QString text;
     static const QString family[] = {QStringLiteral("山田"), QStringLiteral("佐藤"), QStringLiteral("鈴木")};
     for (int b = 1; b <= 5000; ++b)
-        text += QStringLiteral("%1,%2,0,0,%3　%4,0,,\r\n").arg(b).arg(2008 + b % 12).arg(family[b % 3]).arg(b);
+        text +=
+            QStringLiteral("%1,%2,0,0,%3　%4,0,,\r\n").arg(b).arg(2008 + b % 12).arg(family[b % 3]).arg(b);
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(*encodeCp932(text)) < 0) {
         state.SkipWithError("cannot write the roster");

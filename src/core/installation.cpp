@@ -265,7 +265,8 @@ Outcome<QStringList> resolveInstallation(const QString& executableFolder, RunSta
     // The roster is read again at every name list; here only its encoding is told, once
     // (from its bytes: the text itself is not needed yet).
     if (const Outcome<QByteArray> roster = readDataFile(inst.rosterPath()); roster) {
-        if (const TextEncodingFacts facts = FreeValueText::encodingOfBytes(*roster, true); !facts.problems.isEmpty())
+        if (const TextEncodingFacts facts = FreeValueText::encodingOfBytes(*roster, true);
+            !facts.problems.isEmpty())
             notices.append(rosterEncodingSummary(inst.rosterPath(), facts));
     }
 

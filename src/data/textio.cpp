@@ -154,9 +154,10 @@ TextEncodingFacts FreeValueText::encodingOfBytes(const QByteArray& bytes, bool a
 
 FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptUtf8) {
     TextEncodingFacts facts = encodingOfBytes(bytes, acceptUtf8);
-    FreeValueText text = facts.encoding == TextEncoding::Utf8
-                             ? parse(QString::fromUtf8(QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0)))
-                             : fromCp932(bytes);
+    FreeValueText text =
+        facts.encoding == TextEncoding::Utf8
+            ? parse(QString::fromUtf8(QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0)))
+            : fromCp932(bytes);
     text.encoding_ = facts.encoding;
     text.utf8Throughout_ = facts.utf8Throughout;
     text.byteOrderMark_ = facts.byteOrderMark;
