@@ -2,17 +2,13 @@
 
 #include "core/gui/screenkit.h"
 
-#include "core/catalogue.h"
 #include "core/eradate.h"
+#include "core/titlepicture/titlepicture.h"
 
 #include <QCoreApplication>
-#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
-#include <QRadialGradient>
+#include <QResource>
 #include <QScreen>
 #include <QTimer>
 
@@ -20,79 +16,26 @@ namespace kz {
 
 namespace {
 
-constexpr int kPictureWidth = 640;
-constexpr int kPictureHeight = 480;
 constexpr int kStripHeight = 44;
-
-// One round number tile of the 14 x 15 x 16 motif.
-void drawTile(QPainter& p, QPointF centre, qreal radius, const QString& text, const QColor& colour) {
-    QRadialGradient fill(centre - QPointF(radius / 3, radius / 3), radius * 1.4);
-    fill.setColorAt(0.0, colour.lighter(150));
-    fill.setColorAt(1.0, colour.darker(120));
-    p.setPen(QPen(QColor(255, 255, 255, 220), 4));
-    p.setBrush(fill);
-    p.drawEllipse(centre, radius, radius);
-    p.setPen(Qt::white);
-    p.setFont(kit::gothicPixelFont(static_cast<int>(radius * 0.95), true));
-    p.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter,
-               text);
+// The picture's top colour, also the strip's.
+QColor sky() {
+    return {24, 64, 140};
 }
 
 } // namespace
 
 QPixmap SplashScreen::titlePicture() {
-    QPixmap picture(kPictureWidth, kPictureHeight);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
-    QLinearGradient sky(0, 0, 0, kPictureHeight);
-    sky.setColorAt(0.0, QColor(24, 64, 140));
-    sky.setColorAt(0.6, QColor(70, 150, 220));
-    sky.setColorAt(1.0, QColor(200, 235, 255));
-    p.fillRect(picture.rect(), sky);
-
-    // Faint multiplication signs and products in the background.
-    p.setFont(kit::gothicPixelFont(22, true));
-    const QList<int> products = {196, 225, 256, 210, 240, 224, 280, 300, 320};
-    for (int i = 0; i < 18; ++i) {
-        p.setPen(QColor(255, 255, 255, 40 + (i % 3) * 15));
-        const qreal x = 20 + (i * 97) % 600;
-        const qreal y = 30 + (i * 53) % 420;
-        p.drawText(QPointF(x, y),
-                   i % 2 ? QStringLiteral("×") : QString::number(products[i % products.size()]));
+    // Stored uncompressed with the program by the build (make_title_picture): the image
+    // reads the program's own pages, which stay for the whole run. A program built
+    // without the picture shows the sky colour alone.
+    const QResource stored(QStringLiteral(":/kazurin2/title.rgb"));
+    if (stored.compressionAlgorithm() != QResource::NoCompression || stored.size() != kTitlePictureBytes) {
+        QPixmap plain(kTitlePictureWidth, kTitlePictureHeight);
+        plain.fill(sky());
+        return plain;
     }
-
-    // The three tables as tiles joined by multiplication signs.
-    const qreal tileY = 300;
-    drawTile(p, QPointF(150, tileY), 62, QStringLiteral("14"), QColor(230, 90, 60));
-    drawTile(p, QPointF(320, tileY), 62, QStringLiteral("15"), QColor(60, 170, 80));
-    drawTile(p, QPointF(490, tileY), 62, QStringLiteral("16"), QColor(240, 170, 30));
-    p.setFont(kit::gothicPixelFont(48, true));
-    p.setPen(Qt::white);
-    p.drawText(QRectF(212, tileY - 40, 46, 80), Qt::AlignCenter, QStringLiteral("×"));
-    p.drawText(QRectF(382, tileY - 40, 46, 80), Qt::AlignCenter, QStringLiteral("×"));
-
-    // The program title with an outline and a soft shadow.
-    const QString title = programTitle();
-    QFont titleFont = kit::gothicPixelFont(76, true);
-    QPainterPath path;
-    path.addText(0, 0, titleFont, title);
-    const QRectF bounds = path.boundingRect();
-    path.translate((kPictureWidth - bounds.width()) / 2 - bounds.left(),
-                   150 - bounds.bottom() + bounds.height() / 2);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 40, 110));
-    p.drawPath(path.translated(5, 6));
-    p.setPen(QPen(QColor(20, 40, 110), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(path);
-    QLinearGradient gold(0, 80, 0, 170);
-    gold.setColorAt(0.0, QColor(255, 250, 200));
-    gold.setColorAt(1.0, QColor(255, 200, 40));
-    p.setPen(Qt::NoPen);
-    p.setBrush(gold);
-    p.drawPath(path);
-    return picture;
+    return QPixmap::fromImage(QImage(stored.data(), kTitlePictureWidth, kTitlePictureHeight,
+                                     kTitlePictureWidth * 4, kTitlePictureFormat));
 }
 
 SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)
@@ -100,18 +43,18 @@ SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* 
       startup_(std::move(startup)) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(kPictureWidth, kPictureHeight + kStripHeight);
-    kit::paint(this, QColor(24, 64, 140), Qt::white);
+    setFixedSize(kTitlePictureWidth, kTitlePictureHeight + kStripHeight);
+    kit::paint(this, sky(), Qt::white);
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setGeometry(0, 0, kPictureWidth, kPictureHeight);
+    image1_->setGeometry(0, 0, kTitlePictureWidth, kTitlePictureHeight);
     image1_->setPixmap(titlePicture());
 
     label5_ = kit::makeLabel(this, QStringLiteral("Label5"), QString(),
-                             QRect(16, kPictureHeight, 330, kStripHeight), kit::gothicPixelFont(18));
+                             QRect(16, kTitlePictureHeight, 330, kStripHeight), kit::gothicPixelFont(18));
     label1_ = kit::makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."),
-                             QRect(340, kPictureHeight, kPictureWidth - 356, kStripHeight),
+                             QRect(340, kTitlePictureHeight, kTitlePictureWidth - 356, kStripHeight),
                              kit::gothicPixelFont(18), Qt::AlignRight | Qt::AlignVCenter);
 
     timer1_ = new QTimer(this);

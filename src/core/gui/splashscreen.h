@@ -23,7 +23,7 @@ public:
     // Shows the window and lets it paint, fills Label5 with the era date, enables Timer1.
     void load();
 
-    // The title picture, 640 x 480, drawn in code.
+    // The title picture, 640 x 480, as stored with the program.
     static QPixmap titlePicture();
 
 private:
