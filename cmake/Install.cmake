@@ -102,7 +102,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
-# Debian 12 names of the runtime libraries the program links (the companion's web pages:
+# Debian 12 names of the runtime libraries the program links or loads (SDL 2 for sound,
+# loaded on first use; the companion's web pages:
 # Qt Svg, Network, HttpServer and the WebSockets library HttpServer is built with), the
 # platform plugins and the fixed-pitch Japanese font of the lists.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS

@@ -55,5 +55,7 @@ int main(int argc, char* argv[]) {
     kz::ProgramWiring wiring(
         run, {clock, random, messages, soundPlayer, launcher, &kz::SdlSoundPlayer::probeFile});
     wiring.start(QCoreApplication::applicationDirPath());
+    // The splash is up and waits for its timer: the sound library loads meanwhile.
+    soundPlayer.loadLibraryAhead();
     return wiring.exitStatus(QApplication::exec());
 }

@@ -8,15 +8,83 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <limits>
+#include <mutex>
+#include <system_error>
 
 namespace kz {
 
 namespace {
 
+// The SDL library is loaded when a sound is first needed, not with the program: with its
+// audio back ends it brings some thirty libraries that would otherwise be loaded before
+// the first window. Every SDL function the player calls is reached through here.
+#define KZ_SDL_FUNCTIONS(X)                                                                                  \
+    X(GetError)                                                                                              \
+    X(SetMainReady)                                                                                          \
+    X(SetHint)                                                                                               \
+    X(InitSubSystem)                                                                                         \
+    X(QuitSubSystem)                                                                                         \
+    X(RWFromConstMem)                                                                                        \
+    X(LoadWAV_RW)                                                                                            \
+    X(FreeWAV)                                                                                               \
+    X(OpenAudioDevice)                                                                                       \
+    X(CloseAudioDevice)                                                                                      \
+    X(QueueAudio)                                                                                            \
+    X(GetQueuedAudioSize)                                                                                    \
+    X(PauseAudioDevice)                                                                                      \
+    X(GetAudioDeviceStatus)                                                                                  \
+    X(GetTicks64)                                                                                            \
+    X(Delay)
+
+struct SdlLibrary {
+    QString failure; // why the library could not be used; empty when it can
+#define KZ_SDL_POINTER(name) decltype(&SDL_##name) name = nullptr;
+    KZ_SDL_FUNCTIONS(KZ_SDL_POINTER)
+#undef KZ_SDL_POINTER
+};
+
+constexpr const char* kSdlLibraryName = "libSDL2-2.0.so.0";
+
+SdlLibrary loadSdlLibrary() {
+    SdlLibrary lib;
+    void* handle = dlopen(kSdlLibraryName, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        lib.failure = why ? QString::fromLocal8Bit(why) : QString::fromLatin1(kSdlLibraryName);
+        return lib;
+    }
+    // The library stays loaded for the rest of the run.
+#define KZ_SDL_RESOLVE(name)                                                                                 \
+    lib.name = reinterpret_cast<decltype(&SDL_##name)>(dlsym(handle, "SDL_" #name));                         \
+    if (!lib.name && lib.failure.isEmpty())                                                                  \
+        lib.failure = QStringLiteral("%1 に SDL_%2 がありません")                                            \
+                          .arg(QString::fromLatin1(kSdlLibraryName), QStringLiteral(#name));
+    KZ_SDL_FUNCTIONS(KZ_SDL_RESOLVE)
+#undef KZ_SDL_RESOLVE
+    return lib;
+}
+
+// Loaded once; a caller that comes while another thread loads it waits for that load.
+std::once_flag sdlLoadOnce;
+SdlLibrary sdlLibrary;
+
+const SdlLibrary& sdl() {
+    std::call_once(sdlLoadOnce, [] { sdlLibrary = loadSdlLibrary(); });
+    return sdlLibrary;
+}
+
+// The library's failure as the player's: no sound can be played or checked without it.
+Status sdlMissing() {
+    return makeError(ErrorKind::Device, QStringLiteral("音を鳴らすライブラリ (SDL2) を読み込めません"),
+                     sdl().failure);
+}
+
 QString sdlError() {
-    const QString text = QString::fromUtf8(SDL_GetError());
+    const QString text = QString::fromUtf8(sdl().GetError());
     return text.isEmpty() ? QStringLiteral("原因不明") : text;
 }
 
@@ -62,7 +130,10 @@ struct WavBuffer {
     WavBuffer() = default;
     WavBuffer(const WavBuffer&) = delete;
     WavBuffer& operator=(const WavBuffer&) = delete;
-    ~WavBuffer() { SDL_FreeWAV(data); }
+    ~WavBuffer() {
+        if (data)
+            sdl().FreeWAV(data);
+    }
 };
 
 // Closes the output device when a play ends, however it ends.
@@ -73,25 +144,39 @@ struct OpenDevice {
     OpenDevice& operator=(const OpenDevice&) = delete;
     ~OpenDevice() {
         if (id != 0)
-            SDL_CloseAudioDevice(id);
+            sdl().CloseAudioDevice(id);
     }
 };
 
 } // namespace
 
+void SdlSoundPlayer::loadLibraryAhead() {
+    if (loader_.joinable())
+        return;
+    try {
+        loader_ = std::thread([] { (void)sdl(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the library is loaded with the first sound instead.
+    }
+}
+
 SdlSoundPlayer::~SdlSoundPlayer() {
+    if (loader_.joinable())
+        loader_.join();
     if (audioStarted_)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 Status SdlSoundPlayer::ensureAudio() {
     if (audioStarted_)
         return {};
-    SDL_SetMainReady();
+    if (!sdl().failure.isEmpty())
+        return sdlMissing();
+    sdl().SetMainReady();
     // The program ends on SIGTERM, SIGINT and SIGHUP through its own handlers; SDL's would
     // turn them into a quit event that nothing reads, and the program could not be ended.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl().InitSubSystem(SDL_INIT_AUDIO) != 0)
         return deviceError(QStringLiteral("音声装置を使えません"));
     audioStarted_ = true;
     return {};
@@ -106,11 +191,13 @@ Status SdlSoundPlayer::probeFile(const QString& path) {
         readSoundFile(found, path, QStringLiteral("音のファイル"), ErrorKind::Unreadable);
     if (!read)
         return read.error();
+    if (!sdl().failure.isEmpty())
+        return sdlMissing();
     const QByteArray& bytes = *read;
     SDL_AudioSpec spec{};
     WavBuffer wav;
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
-    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
+    SDL_RWops* source = sdl().RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
+    if (!source || !sdl().LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
         return makeError(ErrorKind::Malformed, QStringLiteral("音のファイルを再生できません: %1").arg(path),
                          sdlError());
     if (wav.length == 0)
@@ -120,9 +207,11 @@ Status SdlSoundPlayer::probeFile(const QString& path) {
 }
 
 Status SdlSoundPlayer::probeDevice() {
-    SDL_SetMainReady();
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!sdl().failure.isEmpty())
+        return sdlMissing();
+    sdl().SetMainReady();
+    sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl().InitSubSystem(SDL_INIT_AUDIO) != 0)
         return makeError(ErrorKind::Device, QStringLiteral("音声装置を使えません"), sdlError());
     SDL_AudioSpec wanted{};
     wanted.freq = 22050;
@@ -130,13 +219,13 @@ Status SdlSoundPlayer::probeDevice() {
     wanted.channels = 1;
     wanted.samples = 512;
     SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    const SDL_AudioDeviceID device = sdl().OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     Status status;
     if (device == 0)
         status = makeError(ErrorKind::Device, QStringLiteral("音声装置を開けません"), sdlError());
     else
-        SDL_CloseAudioDevice(device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().CloseAudioDevice(device);
+    sdl().QuitSubSystem(SDL_INIT_AUDIO);
     return status;
 }
 
@@ -152,8 +241,8 @@ Status SdlSoundPlayer::playFile(const QString& path) {
 
     SDL_AudioSpec spec{};
     WavBuffer wav;
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
-    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
+    SDL_RWops* source = sdl().RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size()));
+    if (!source || !sdl().LoadWAV_RW(source, 1, &spec, &wav.data, &wav.length))
         return makeError(ErrorKind::Malformed, QStringLiteral("音声ファイルを再生できません: %1").arg(path),
                          sdlError());
 
@@ -166,12 +255,12 @@ Status SdlSoundPlayer::playFile(const QString& path) {
     while (spec.samples < 8192 && spec.samples * 50 < spec.freq)
         spec.samples = static_cast<Uint16>(spec.samples * 2);
     // SDL converts from the file's format to whatever the device wants.
-    const OpenDevice open(SDL_OpenAudioDevice(nullptr, 0, &spec, &obtained, 0));
+    const OpenDevice open(sdl().OpenAudioDevice(nullptr, 0, &spec, &obtained, 0));
     if (open.id == 0)
         return deviceError(QStringLiteral("音声装置を開けません"));
     const SDL_AudioDeviceID device = open.id;
 
-    if (SDL_QueueAudio(device, wav.data, wav.length) != 0)
+    if (sdl().QueueAudio(device, wav.data, wav.length) != 0)
         return deviceError(QStringLiteral("音声を再生できません: %1").arg(path));
 
     // How long the sound lasts, and how long the device holds its last buffer.
@@ -181,19 +270,19 @@ Status SdlSoundPlayer::playFile(const QString& path) {
     const Uint32 latencyMs = static_cast<Uint32>(Uint64{obtained.samples} * 1000u /
                                                  static_cast<Uint64>(std::max(1, obtained.freq)));
 
-    SDL_PauseAudioDevice(device, 0);
+    sdl().PauseAudioDevice(device, 0);
     // The device may run slower than real time, but a device that takes no samples for
     // far longer than the sound lasts has stopped; the call must not hang for ever.
-    const Uint64 deadline = SDL_GetTicks64() + soundMs * 2 + latencyMs * 4 + 3000;
-    while (SDL_GetQueuedAudioSize(device) > 0) {
-        if (SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED)
+    const Uint64 deadline = sdl().GetTicks64() + soundMs * 2 + latencyMs * 4 + 3000;
+    while (sdl().GetQueuedAudioSize(device) > 0) {
+        if (sdl().GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED)
             return makeError(ErrorKind::Device, QStringLiteral("音声装置が止まりました: %1").arg(path));
-        if (SDL_GetTicks64() > deadline)
+        if (sdl().GetTicks64() > deadline)
             return makeError(ErrorKind::Device, QStringLiteral("音声の再生が終わりません: %1").arg(path));
-        SDL_Delay(std::clamp<Uint32>(latencyMs / 4, 1, 10));
+        sdl().Delay(std::clamp<Uint32>(latencyMs / 4, 1, 10));
     }
     // The last samples have left the queue; let the device play them out.
-    SDL_Delay(latencyMs + 20);
+    sdl().Delay(latencyMs + 20);
     return {};
 }
 

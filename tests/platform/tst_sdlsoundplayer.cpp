@@ -19,6 +19,8 @@ class TestSdlSoundPlayer : public QObject {
     Q_OBJECT
 private slots:
     void init();
+    // First: the library is loaded once per process.
+    void libraryLoadedAheadServesTheFirstCheckAndPlay();
     void playsTheWholeFileAndWaits_data();
     void playsTheWholeFileAndWaits();
     void eachPlayUsesAFreshDevice();
@@ -53,6 +55,22 @@ void TestSdlSoundPlayer::useDiskDriver() {
 QByteArray TestSdlSoundPlayer::played() const {
     QFile file(diskFile_);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The start-up checks the sound files while the library may still be loading on its
+// thread: the check waits for that load and both go through the one loaded library.
+void TestSdlSoundPlayer::libraryLoadedAheadServesTheFirstCheckAndPlay() {
+    const TestTone tone{22050, 16, 0.1, 523.0};
+    const QString path = dir_->filePath(QStringLiteral("pinpon.wav"));
+    QVERIFY(kz::test::writeToneWav(path, tone));
+    SdlSoundPlayer player;
+    player.loadLibraryAhead();
+    player.loadLibraryAhead(); // a second call starts no second load
+    const Status probed = SdlSoundPlayer::probeFile(path);
+    QVERIFY2(probed.ok(), qPrintable(probed.ok() ? QString() : probed.error().text()));
+    const Status result = player.playFile(path);
+    QVERIFY2(result.ok(), qPrintable(result.ok() ? QString() : result.error().text()));
+    QVERIFY(played().indexOf(kz::test::toneSamples(tone)) >= 0);
 }
 
 void TestSdlSoundPlayer::playsTheWholeFileAndWaits_data() {
