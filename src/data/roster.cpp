@@ -2,12 +2,15 @@
 
 #include "data/grade.h"
 #include "data/textio.h"
+#include "platform/datafile.h"
 
 #include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
+#include <vector>
 
 namespace kz {
 
@@ -23,7 +26,7 @@ bool isAllSpace(QStringView text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
 }
 
-Outcome<qint16> readInteger(const QString& text) {
+Outcome<qint16> readInteger(QStringView text) {
     if (isAllSpace(text))
         return qint16(0);
     bool complete = false;
@@ -36,13 +39,12 @@ Outcome<qint16> readInteger(const QString& text) {
     return static_cast<qint16>(value);
 }
 
-bool isBlankLine(const TextLine& line) {
-    return std::all_of(line.values.cbegin(), line.values.cend(),
-                       [](const QString& v) { return isAllSpace(v); });
+bool isBlankLine(const FreeValueText::LineValues& values) {
+    return std::all_of(values.cbegin(), values.cend(), [](QStringView v) { return isAllSpace(v); });
 }
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
-                                  int flagTwoListed, RosterTables* tables);
+RosterLoadResult loadDecodedRoster(QStringView decoded, QDate today, int schoolYearStartMonth,
+                                   int flagTwoListed, RosterTables* tables);
 
 } // namespace
 
@@ -62,17 +64,21 @@ QString trimHalfWidthSpaces(const QString& text) {
 
 Outcome<RosterLoadResult> loadRoster(const QString& path, QDate today, int schoolYearStartMonth,
                                      int flagTwoListed, RosterTables* tables) {
-    const Outcome<FreeValueText> text = FreeValueText::loadAcceptingUtf8(path);
-    if (!text) {
+    // Read as FreeValueText::loadAcceptingUtf8 reads, the values seen in place: only the
+    // texts kept become strings of their own.
+    const Outcome<QByteArray> bytes = readDataFile(path);
+    if (!bytes) {
         tables->listed.clear();
         tables->entries.clear();
         tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
-        if (text.error().kind == ErrorKind::NotFound)
+        if (bytes.error().kind == ErrorKind::NotFound)
             return makeError(ErrorKind::NotFound, QStringLiteral("名簿ファイルがありません: %1").arg(path));
-        return text.error();
+        return bytes.error();
     }
-    RosterLoadResult loaded = loadParsedRoster(*text, today, schoolYearStartMonth, flagTwoListed, tables);
-    loaded.encoding = text->encodingFacts();
+    TextEncodingFacts facts = FreeValueText::encodingOfBytes(*bytes, true);
+    RosterLoadResult loaded = loadDecodedRoster(FreeValueText::decodeFileBytes(*bytes, facts), today,
+                                                schoolYearStartMonth, flagTwoListed, tables);
+    loaded.encoding = std::move(facts);
     return loaded;
 }
 
@@ -103,32 +109,34 @@ QString rosterEncodingShortNotice(const TextEncodingFacts& loaded) {
 
 RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolYearStartMonth,
                                 int flagTwoListed, RosterTables* tables) {
-    return loadParsedRoster(FreeValueText::parse(decoded), today, schoolYearStartMonth, flagTwoListed,
-                            tables);
+    return loadDecodedRoster(decoded, today, schoolYearStartMonth, flagTwoListed, tables);
 }
 
 namespace {
 
-RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int schoolYearStartMonth,
-                                  int flagTwoListed, RosterTables* tables) {
+RosterLoadResult loadDecodedRoster(QStringView decoded, QDate today, int schoolYearStartMonth,
+                                   int flagTwoListed, RosterTables* tables) {
     RosterLoadResult result;
     tables->listed.clear();
     tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
-    tables->entries.reserve(parsed.lines().size());
-    tables->listed.reserve(parsed.lines().size());
+    const qsizetype lineEnds = decoded.count(u'\n') + decoded.count(u'\r') + 1;
+    tables->entries.reserve(lineEnds);
+    tables->listed.reserve(lineEnds);
 
-    for (const TextLine& line : parsed.lines()) {
-        if (isBlankLine(line))
-            continue;
-        auto problem = [&](const QString& why) { result.problems.append({line.number, why}); };
-        if (line.values.size() < kValuesPerRecord) {
-            problem(QStringLiteral("値が %1 個しかありません（8 個必要です）").arg(line.values.size()));
-            continue;
+    FreeValueText::LineValues values;
+    FreeValueText::forEachLine(decoded, [&](int lineNumber, QStringView text) {
+        FreeValueText::splitLine(text, &values);
+        if (isBlankLine(values))
+            return;
+        auto problem = [&](const QString& why) { result.problems.append({lineNumber, why}); };
+        if (values.size() < kValuesPerRecord) {
+            problem(QStringLiteral("値が %1 個しかありません（8 個必要です）").arg(values.size()));
+            return;
         }
 
         RosterEntry entry;
-        entry.lineNumber = line.number;
+        entry.lineNumber = lineNumber;
         const std::pair<int, qint16*> integers[] = {{0, &entry.bangou},
                                                     {1, &entry.birthYear},
                                                     {2, &entry.reserved3},
@@ -136,7 +144,7 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
                                                     {5, &entry.listingFlag}};
         bool ok = true;
         for (const auto& [index, target] : integers) {
-            const Outcome<qint16> value = readInteger(line.values[index]);
+            const Outcome<qint16> value = readInteger(values[index]);
             if (!value) {
                 problem(QStringLiteral("%1 番目の値: %2").arg(index + 1).arg(value.error().message));
                 ok = false;
@@ -145,20 +153,20 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
             *target = *value;
         }
         if (!ok)
-            continue;
+            return;
         if (entry.bangou < 0 || entry.bangou >= RosterTables::kStudents) {
             problem(QStringLiteral("番号 %1 は 0～5000 の範囲外です").arg(entry.bangou));
-            continue;
+            return;
         }
-        entry.name = line.values[4].left(kMaxTextLength);
-        entry.reserved7 = line.values[6].left(kMaxTextLength);
-        entry.reserved8 = line.values[7].left(kMaxTextLength);
+        entry.name = values[4].left(kMaxTextLength).toString();
+        entry.reserved7 = values[6].left(kMaxTextLength).toString();
+        entry.reserved8 = values[7].left(kMaxTextLength).toString();
         if (entry.listingFlag == 2 && flagTwoListed == 1)
             entry.listingFlag = 0;
         const bool listed = entry.listingFlag == 0;
         if (listed && tables->rosterCount() >= RosterTables::kMaxListed) {
             problem(QStringLiteral("表示できる人数（%1 人）を超えています").arg(RosterTables::kMaxListed));
-            continue;
+            return;
         }
 
         entry.gradeNumber = gradeNumberOf(tables->schoolYear, entry.birthYear);
@@ -168,23 +176,38 @@ RosterLoadResult loadParsedRoster(const FreeValueText& parsed, QDate today, int 
         tables->birthYearByBangou[slot] = entry.birthYear;
         if (entry.gradeNumber >= 0 && entry.gradeNumber <= 10)
             tables->gradeLabelByBangou[slot] = gradeLabel(entry.gradeNumber);
-        tables->entries.append(entry);
         if (listed)
             tables->listed.append(entry);
-    }
+        tables->entries.append(std::move(entry));
+    });
     return result;
 }
 
 } // namespace
 
-QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed) {
-    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
-    QList<RosterEntry> ordered = listed;
-    std::stable_sort(ordered.begin(), ordered.end(), [&](const RosterEntry& a, const RosterEntry& b) {
-        if (a.birthYear != b.birthYear)
-            return a.birthYear < b.birthYear;
-        return collator.compare(trimHalfWidthSpaces(a.name), trimHalfWidthSpaces(b.name)) < 0;
+QList<qsizetype> listingOrder(const QList<RosterEntry>& listed) {
+    // Each name's sort key once, not a collation (and two trimmed copies) per comparison;
+    // keys compare as the collator compares.
+    const QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(static_cast<size_t>(listed.size()));
+    for (const RosterEntry& entry : listed)
+        keys.push_back(collator.sortKey(trimHalfWidthSpaces(entry.name)));
+    QList<qsizetype> order(listed.size());
+    std::iota(order.begin(), order.end(), qsizetype{0});
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        if (listed[a].birthYear != listed[b].birthYear)
+            return listed[a].birthYear < listed[b].birthYear;
+        return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
     });
+    return order;
+}
+
+QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed) {
+    QList<RosterEntry> ordered;
+    ordered.reserve(listed.size());
+    for (const qsizetype i : listingOrder(listed))
+        ordered.append(listed[i]);
     return ordered;
 }
 

@@ -103,6 +103,8 @@ RosterLoadResult loadRosterText(const QString& decoded, QDate today, int schoolY
 // trimmed) under the Japanese collation of ICU, which gives the same order on every
 // computer whatever its language settings; equal names keep their file order.
 QList<RosterEntry> inListingOrder(const QList<RosterEntry>& listed);
+// The same order as positions in listed.
+QList<qsizetype> listingOrder(const QList<RosterEntry>& listed);
 
 // "番号 N の生徒は名簿にいません": a student the reports are asked for who is not listed.
 QString notInRosterText(int bangou);

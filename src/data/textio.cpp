@@ -50,54 +50,53 @@ Outcome<QByteArray> encodeCp932(const QString& text) {
     return bytes;
 }
 
+void FreeValueText::splitLine(QStringView s, LineValues* values) {
+    values->clear();
+    const qsizetype end = s.size();
+    if (end == 0)
+        return;
+    qsizetype p = 0;
+    while (true) {
+        while (p < end && isBlank(s[p]))
+            ++p;
+        if (p < end && s[p] == u'"') {
+            const qsizetype close = s.indexOf(u'"', p + 1);
+            const qsizetype stop = close < 0 ? end : close;
+            values->append(s.sliced(p + 1, stop - p - 1));
+            p = stop < end ? stop + 1 : end;
+            while (p < end && s[p] != u',')
+                ++p;
+        } else {
+            const qsizetype start = p;
+            while (p < end && s[p] != u',')
+                ++p;
+            qsizetype last = p;
+            while (last > start && isBlank(s[last - 1]))
+                --last;
+            values->append(s.sliced(start, last - start));
+        }
+        if (p < end && s[p] == u',') {
+            ++p;
+            continue;
+        }
+        break;
+    }
+}
+
 FreeValueText FreeValueText::parse(const QString& s) {
     FreeValueText result;
-    const qsizetype n = s.size();
     // Room for every line and value at once (a roster has tens of thousands of values).
     const qsizetype lineEnds = s.count(u'\n') + s.count(u'\r') + 1;
     result.lines_.reserve(lineEnds);
     result.stream_.reserve(lineEnds + s.count(u','));
-    qsizetype i = 0;
-    int lineNo = 0;
-    while (i < n) {
-        ++lineNo;
-        // Find the end of this line.
-        qsizetype end = i;
-        while (end < n && s[end] != u'\n' && s[end] != u'\r')
-            ++end;
+    LineValues views;
+    forEachLine(s, [&](int lineNo, QStringView text) {
+        splitLine(text, &views);
         TextLine line;
         line.number = lineNo;
-        qsizetype p = i;
-        if (end > i) {
-            line.values.reserve(1 + std::count(s.cbegin() + i, s.cbegin() + end, u','));
-            while (true) {
-                while (p < end && isBlank(s[p]))
-                    ++p;
-                QString value;
-                if (p < end && s[p] == u'"') {
-                    const qsizetype close = s.indexOf(u'"', p + 1);
-                    const qsizetype stop = (close < 0 || close > end) ? end : close;
-                    value = s.mid(p + 1, stop - p - 1);
-                    p = stop < end ? stop + 1 : end;
-                    while (p < end && s[p] != u',')
-                        ++p;
-                } else {
-                    const qsizetype start = p;
-                    while (p < end && s[p] != u',')
-                        ++p;
-                    qsizetype last = p;
-                    while (last > start && isBlank(s[last - 1]))
-                        --last;
-                    value = s.mid(start, last - start);
-                }
-                line.values.append(std::move(value));
-                if (p < end && s[p] == u',') {
-                    ++p;
-                    continue;
-                }
-                break;
-            }
-        }
+        line.values.reserve(views.size());
+        for (QStringView v : views)
+            line.values.append(v.toString());
         const auto lineIndex = static_cast<qint32>(result.lines_.size());
         for (qsizetype v = 0; v < line.values.size(); ++v)
             result.stream_.append({lineIndex, static_cast<qint32>(v)});
@@ -106,13 +105,7 @@ FreeValueText FreeValueText::parse(const QString& s) {
         if (line.values.isEmpty())
             result.stream_.append({lineIndex, -1});
         result.lines_.append(std::move(line));
-        // Consume the line end: CR LF, LF or a lone CR.
-        i = end;
-        if (i < n && s[i] == u'\r')
-            ++i;
-        if (i < n && s[i] == u'\n' && (i == end || s[i - 1] == u'\r'))
-            ++i;
-    }
+    });
     return result;
 }
 
@@ -154,15 +147,18 @@ TextEncodingFacts FreeValueText::encodingOfBytes(const QByteArray& bytes, bool a
 
 FreeValueText FreeValueText::fromFileBytes(const QByteArray& bytes, bool acceptUtf8) {
     TextEncodingFacts facts = encodingOfBytes(bytes, acceptUtf8);
-    FreeValueText text =
-        facts.encoding == TextEncoding::Utf8
-            ? parse(QString::fromUtf8(QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0)))
-            : fromCp932(bytes);
+    FreeValueText text = parse(decodeFileBytes(bytes, facts));
     text.encoding_ = facts.encoding;
     text.utf8Throughout_ = facts.utf8Throughout;
     text.byteOrderMark_ = facts.byteOrderMark;
     text.encodingProblems_ = std::move(facts.problems);
     return text;
+}
+
+QString FreeValueText::decodeFileBytes(const QByteArray& bytes, const TextEncodingFacts& facts) {
+    return facts.encoding == TextEncoding::Utf8
+               ? QString::fromUtf8(QByteArrayView(bytes).sliced(facts.byteOrderMark ? 3 : 0))
+               : decodeCp932(bytes);
 }
 
 Outcome<FreeValueText> FreeValueText::load(const QString& path) {
@@ -204,6 +200,7 @@ double leadingNumber(QStringView text, bool* complete) {
     const qsizetype digitsStart = p;
     while (p < n && isDigit(text[p]))
         ++p;
+    const qsizetype digitsEnd = p;
     bool anyDigits = p > digitsStart;
     if (p < n && text[p] == u'.') {
         const qsizetype afterPoint = p + 1;
@@ -228,7 +225,14 @@ double leadingNumber(QStringView text, bool* complete) {
             p = q;
     }
     double value = 0.0;
-    if (anyDigits) {
+    if (anyDigits && p == digitsEnd && p - digitsStart <= 15) {
+        // Digits alone (most fields): read in place; up to 15 digits a double holds them
+        // exactly, as from_chars would.
+        for (qsizetype d = digitsStart; d < p; ++d)
+            value = value * 10 + (text[d].unicode() - u'0');
+        if (text[start] == u'-')
+            value = -value;
+    } else if (anyDigits) {
         QByteArray number = text.mid(start, p - start).toLatin1();
         number.replace('d', 'e').replace('D', 'e');
         const bool negative = number.startsWith('-');

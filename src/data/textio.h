@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
+#include <QVarLengthArray>
 
 // Reading and writing the installation's text files: code page 932 (Shift-JIS with the
 // Windows extensions such as ①, Ⅰ and ～) in the free value syntax shared by every text
@@ -81,6 +83,17 @@ public:
     static FreeValueText fromFileBytes(const QByteArray& bytes, bool acceptUtf8);
     // What fromFileBytes() would tell of the bytes' encoding, without decoding the text.
     static TextEncodingFacts encodingOfBytes(const QByteArray& bytes, bool acceptUtf8);
+    // The text of the bytes in the encoding encodingOfBytes() told (without a UTF-8 byte
+    // order mark), as fromFileBytes() reads it.
+    static QString decodeFileBytes(const QByteArray& bytes, const TextEncodingFacts& facts);
+
+    // The values of one line (text without its line end), in the syntax above, as views
+    // into it; a line without characters holds none.
+    using LineValues = QVarLengthArray<QStringView, 16>;
+    static void splitLine(QStringView line, LineValues* values);
+    // Calls onLine(number, line) for every line of a decoded text, numbered from 1, with
+    // the line ends the syntax knows; parse() reads its lines so.
+    template <typename OnLine> static void forEachLine(QStringView text, OnLine&& onLine);
 
     TextEncodingFacts encodingFacts() const {
         return {encoding_, utf8Throughout_, byteOrderMark_, encodingProblems_};
@@ -110,6 +123,25 @@ private:
     bool utf8Throughout_ = false;
     bool byteOrderMark_ = false;
 };
+
+template <typename OnLine> void FreeValueText::forEachLine(QStringView s, OnLine&& onLine) {
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    int lineNo = 0;
+    while (i < n) {
+        ++lineNo;
+        qsizetype end = i;
+        while (end < n && s[end] != u'\n' && s[end] != u'\r')
+            ++end;
+        onLine(lineNo, s.sliced(i, end - i));
+        // Consume the line end: CR LF, LF or a lone CR.
+        i = end;
+        if (i < n && s[i] == u'\r')
+            ++i;
+        if (i < n && s[i] == u'\n' && (i == end || s[i - 1] == u'\r'))
+            ++i;
+    }
+}
 
 // Cursor over the stream view.
 class ValueStream {

@@ -68,7 +68,9 @@ QString nameLineText(const QString& shortLabel, int grade, const QString& name, 
 QList<NameListLine> buildNameList(const QList<RosterEntry>& listed, const StatisticsTables& statistics,
                                   int mode, QStringView filter) {
     QList<NameListLine> lines;
-    for (const RosterEntry& entry : inListingOrder(listed)) {
+    lines.reserve(listed.size());
+    for (const qsizetype i : listingOrder(listed)) {
+        const RosterEntry& entry = listed[i];
         if (!matchesFilter(filter, entry.gradeNumber))
             continue;
         const QString label =

@@ -119,6 +119,12 @@ void TestTextIo::leadingNumber_data() {
     QTest::newRow("negative") << "-3" << -3.0 << true;
     QTest::newRow("point only") << "." << 0.0 << false;
     QTest::newRow("leading point") << ".5" << 0.5 << true;
+    // Digits alone are read in place, longer numbers through the general reader.
+    QTest::newRow("zeros before") << " 007 " << 7.0 << true;
+    QTest::newRow("space inside") << "12 3" << 12.0 << false;
+    QTest::newRow("15 digits") << "-123456789012345" << -123456789012345.0 << true;
+    QTest::newRow("16 digits") << "1234567890123456" << 1234567890123456.0 << true;
+    QTest::newRow("30 digits") << "123456789012345678901234567890" << 1.2345678901234568e29 << true;
 }
 
 void TestTextIo::leadingNumber() {
