@@ -44,6 +44,14 @@ void AppNavigator::endAfterStatisticsFailure(const Error& error) {
 }
 
 void AppNavigator::showNameScreen() {
+    openNameScreen(false);
+}
+
+void AppNavigator::showFirstNameScreen() {
+    openNameScreen(true);
+}
+
+void AppNavigator::openNameScreen(bool shownWhenBuilt) {
     if (quitRequested_)
         return;
     NameSelSeams seams;
@@ -51,6 +59,7 @@ void AppNavigator::showNameScreen() {
         VersionWindow::showModal(context_.run.state().catalogue.programTitle, over);
     };
     seams.launcher = &launcher_;
+    seams.shownWhenBuilt = shownWhenBuilt;
     auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
     nameScreen_ = screen;

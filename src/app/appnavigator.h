@@ -33,6 +33,8 @@ public:
     AppContext& context() { return context_; }
 
     void showNameScreen() override;
+    // The name screen at start-up, shown once its list is built (the splash is up).
+    void showFirstNameScreen();
     void showLevelMenu() override;
     void showDrillScreen() override;
     void showEndScreen() override;
@@ -57,6 +59,7 @@ public:
     WaitWindow* waitWindow() const { return wait_; }
 
 private:
+    void openNameScreen(bool shownWhenBuilt);
     void showWaitWindow();
     void closeWaitWindow();
 

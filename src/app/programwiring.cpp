@@ -77,7 +77,7 @@ void ProgramWiring::start(const QString& appFolder) {
             QCoreApplication::exit(startStatus_);
             return;
         }
-        navigator_.showNameScreen();
+        navigator_.showFirstNameScreen();
     });
     splash_->load();
 }

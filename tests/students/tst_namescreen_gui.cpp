@@ -75,8 +75,9 @@ struct Harness {
                      rec(5, 1999, "鈴木", 1)});
     }
 
-    NameScreen* open() {
+    NameScreen* open(bool shownWhenBuilt = false) {
         NameSelSeams seams;
+        seams.shownWhenBuilt = shownWhenBuilt;
         seams.openVersionWindow = [this](QWidget* over) { versionOver = over; };
         seams.launcher = &launcher;
         screen = std::make_unique<NameScreen>(context, std::move(seams));
@@ -114,6 +115,8 @@ class TestNameScreen : public QObject {
     Q_OBJECT
 private slots:
     void opensWithFullList();
+    void firstScreenShownWithItsList_data();
+    void firstScreenShownWithItsList();
     void gradeFilter_data();
     void gradeFilter();
     void modeRebuildsList();
@@ -166,6 +169,53 @@ void TestNameScreen::opensWithFullList() {
     QCOMPARE(QFontInfo(h.list()->font()).family(), QString("IPAGothic"));
     QCOMPARE(h.state->levelMenu.handedOverFilter, QString("全学年"));
     QVERIFY(h.messages.shown.isEmpty());
+}
+
+namespace {
+
+// Counts the screen's paints that show its wait panel, and those that show the list.
+class PaintWatch final : public QObject {
+public:
+    int withPanel = 0;
+    int withList = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            const QWidget* window = static_cast<QWidget*>(watched)->window();
+            const auto* panel = window->findChild<QWidget*>(QStringLiteral("Picture5"));
+            if (window->objectName() == u"namesel" && panel)
+                ++(panel->isVisible() ? withPanel : withList);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+// At start-up the splash window is the wait indication: the first name screen is shown
+// once, with its list; later ones show their wait panel while the list is built.
+void TestNameScreen::firstScreenShownWithItsList_data() {
+    QTest::addColumn<bool>("shownWhenBuilt");
+    QTest::newRow("start-up") << true;
+    QTest::newRow("back from the level menu") << false;
+}
+
+void TestNameScreen::firstScreenShownWithItsList() {
+    QFETCH(bool, shownWhenBuilt);
+    Harness h;
+    h.writeStandardRoster();
+    PaintWatch watch;
+    qApp->installEventFilter(&watch);
+    h.open(shownWhenBuilt);
+    QVERIFY(h.screen->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(h.screen.get()));
+    QTRY_VERIFY(watch.withList > 0);
+    qApp->removeEventFilter(&watch);
+    QCOMPARE(watch.withPanel > 0, !shownWhenBuilt);
+    QCOMPARE(h.lines().size(), 5);
+    QCOMPARE(h.refreshes, 1);
+    QVERIFY(h.find<QWidget>("Picture5")->isHidden());
 }
 
 void TestNameScreen::gradeFilter_data() {

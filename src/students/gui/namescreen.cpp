@@ -48,6 +48,11 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
         child->installEventFilter(this);
 
     seedFromClock(context_.random, context_.clock);
+    if (seams_.shownWhenBuilt) {
+        activate();
+        show();
+        return;
+    }
     // Shown before the list is built, so the wait panel is what the student sees while
     // the results and the roster are read.
     show();
