@@ -1,18 +1,14 @@
 #include "core/gui/screenkit.h"
 
 #include "core/runstate.h"
+#include "core/titlepicture/titlepicture.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QResource>
 #include <QScreen>
-
-// Resources of a static library are registered by hand, outside any namespace.
-static bool registerIconResource() {
-    Q_INIT_RESOURCE(programicon);
-    return true;
-}
 
 namespace kz::kit {
 
@@ -89,10 +85,15 @@ void centreOver(QWidget* window, const QWidget* other) {
 }
 
 QPixmap programIcon(int size) {
-    static const bool registered = registerIconResource();
-    Q_UNUSED(registered);
-    return QPixmap(QStringLiteral(":/kazurin2/icon.png"))
-        .scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Stored with the program as raw pixels by the build (make_title_picture).
+    const QResource stored(QStringLiteral(":/kazurin2/icon.rgba"));
+    if (stored.compressionAlgorithm() != QResource::NoCompression || stored.size() != kIconBytes) {
+        QPixmap blank(size, size);
+        blank.fill(Qt::transparent);
+        return blank;
+    }
+    const QImage icon(stored.data(), kIconSize, kIconSize, kIconSize * 4, kIconFormat);
+    return QPixmap::fromImage(icon.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace kz::kit

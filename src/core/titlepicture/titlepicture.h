@@ -2,10 +2,11 @@
 
 #include <QImage>
 
-// The title picture of the splash window. It is drawn once, when the program is built,
-// by make_title_picture, and stored with the program as raw pixels (the resource
-// :/kazurin2/title.rgb, compressed by the resource compiler): the splash shows it without
-// drawing or decoding anything.
+// The pictures stored with the program as raw pixels, made when the program is built by
+// make_title_picture: the splash window's title picture (drawn, the resource
+// :/kazurin2/title.rgb) and the program's icon (from packaging/kazurin2.png, the resource
+// :/kazurin2/icon.rgba). They are shown without drawing or decoding anything, and
+// without Qt's image readers, whose plugin look-up alone costs milliseconds at start-up.
 namespace kz {
 
 inline constexpr int kTitlePictureWidth = 640;
@@ -17,5 +18,10 @@ inline constexpr qsizetype kTitlePictureBytes = qsizetype{kTitlePictureWidth} * 
 
 // Draws the picture (needs a QGuiApplication for its fonts).
 QImage drawTitlePicture();
+
+// The icon: rows of premultiplied 32-bit pixels, as for the title picture.
+inline constexpr int kIconSize = 128;
+inline constexpr QImage::Format kIconFormat = QImage::Format_ARGB32_Premultiplied;
+inline constexpr qsizetype kIconBytes = qsizetype{kIconSize} * kIconSize * 4;
 
 } // namespace kz
