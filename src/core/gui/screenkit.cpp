@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QResource>
 #include <QScreen>
 
 namespace kz::kit {
@@ -86,13 +85,13 @@ void centreOver(QWidget* window, const QWidget* other) {
 
 QPixmap programIcon(int size) {
     // Stored with the program as raw pixels by the build (make_title_picture).
-    const QResource stored(QStringLiteral(":/kazurin2/icon.rgba"));
-    if (stored.compressionAlgorithm() != QResource::NoCompression || stored.size() != kIconBytes) {
+    const QImage icon =
+        storedPicture(QStringLiteral(":/kazurin2/icon.rgba"), kIconSize, kIconSize, kIconFormat);
+    if (icon.isNull()) {
         QPixmap blank(size, size);
         blank.fill(Qt::transparent);
         return blank;
     }
-    const QImage icon(stored.data(), kIconSize, kIconSize, kIconSize * 4, kIconFormat);
     return QPixmap::fromImage(icon.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 

@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QResource>
 #include <QScreen>
 #include <QTimer>
 
@@ -25,17 +24,16 @@ QColor sky() {
 } // namespace
 
 QPixmap SplashScreen::titlePicture() {
-    // Stored uncompressed with the program by the build (make_title_picture): the image
-    // reads the program's own pages, which stay for the whole run. A program built
-    // without the picture shows the sky colour alone.
-    const QResource stored(QStringLiteral(":/kazurin2/title.rgb"));
-    if (stored.compressionAlgorithm() != QResource::NoCompression || stored.size() != kTitlePictureBytes) {
+    // Stored with the program by the build (make_title_picture); a program built without
+    // it shows the sky colour alone.
+    const QImage stored = storedPicture(QStringLiteral(":/kazurin2/title.rgb"), kTitlePictureWidth,
+                                        kTitlePictureHeight, kTitlePictureFormat);
+    if (stored.isNull()) {
         QPixmap plain(kTitlePictureWidth, kTitlePictureHeight);
         plain.fill(sky());
         return plain;
     }
-    return QPixmap::fromImage(QImage(stored.data(), kTitlePictureWidth, kTitlePictureHeight,
-                                     kTitlePictureWidth * 4, kTitlePictureFormat));
+    return QPixmap::fromImage(stored);
 }
 
 SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)

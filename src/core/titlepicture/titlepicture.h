@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QResource>
+#include <QString>
 
 // The pictures stored with the program as raw pixels, made when the program is built by
 // make_title_picture: the splash window's title picture (drawn, the resource
@@ -23,5 +25,15 @@ QImage drawTitlePicture();
 inline constexpr int kIconSize = 128;
 inline constexpr QImage::Format kIconFormat = QImage::Format_ARGB32_Premultiplied;
 inline constexpr qsizetype kIconBytes = qsizetype{kIconSize} * kIconSize * 4;
+
+// A stored picture over the program's own pages (which stay for the whole run); a null
+// image when the program was built without it.
+inline QImage storedPicture(const QString& resource, int width, int height, QImage::Format format) {
+    const QResource stored(resource);
+    if (stored.compressionAlgorithm() != QResource::NoCompression ||
+        stored.size() != qsizetype{width} * height * 4)
+        return {};
+    return QImage(stored.data(), width, height, width * 4, format);
+}
 
 } // namespace kz
