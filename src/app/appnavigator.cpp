@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QPixmapCache>
 
 #include <algorithm>
 
@@ -22,7 +23,11 @@ namespace kz {
 
 AppNavigator::AppNavigator(ProgramRun& run, Clock& clock, RandomSource& random, MessageBox& messages,
                            Cues& cues, ProcessLauncher& launcher)
-    : context_{run, clock, random, messages, cues, *this}, launcher_(launcher) {}
+    : context_{run, clock, random, messages, cues, *this}, launcher_(launcher) {
+    // The style keeps pictures of the buttons it has drawn, 10 MB by default: the screens
+    // have a few kinds of button, and that memory is better left to the results lists.
+    QPixmapCache::setCacheLimit(kPictureCacheKilobytes);
+}
 
 AppNavigator::~AppNavigator() {
     // Screens still up belong to the application; they must not call back into a

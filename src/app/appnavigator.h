@@ -25,6 +25,8 @@ class AppNavigator final : public Navigator {
 public:
     // The pause between a recorded attempt and its end screen.
     static constexpr int kResultPauseMs = 1000;
+    // The application's picture cache (QPixmapCache) while the navigator lives.
+    static constexpr int kPictureCacheKilobytes = 2048;
 
     AppNavigator(ProgramRun& run, Clock& clock, RandomSource& random, MessageBox& messages, Cues& cues,
                  ProcessLauncher& launcher);

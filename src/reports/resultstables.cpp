@@ -133,8 +133,11 @@ QString fiveCharacterField(const QString& name) {
 // The text of a ranking line.
 QString rankingLineText(RankingKind kind, bool graph, int rank, qint32 best, qint32 today, qint32 soFar,
                         const QString& markName, const QString& rightMark) {
+    // Room for the fields at their usual widths: 125,000 lines are kept at 5000 students.
+    const qsizetype rankWidth = graph ? 3 : 2;
     QString text;
-    text.reserve(24);
+    text.reserve(kind == RankingKind::BestTime ? rankWidth + markName.size() + 7 + rightMark.size()
+                                               : rankWidth + markName.size() + 9);
     if (kind == RankingKind::BestTime) {
         if (best == kNoResult) {
             text += graph ? QLatin1String("---") : QLatin1String("--");
@@ -518,19 +521,21 @@ QList<TableLine> ResultsTableBuilder::rankingFor(RankingMemo& memo, int level, R
                                      &memo.studentOfLine[slot]);
         memo.generation[slot] = generation;
     }
-    QList<TableLine> lines = memo.lines[slot];
+    const QList<TableLine>& kept = memo.lines[slot];
     if (currentBangou <= 0)
-        return lines;
+        return kept;
     const std::vector<int>& studentOf = memo.studentOfLine[slot];
     qsizetype at = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i].bangou == currentBangou) {
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        if (kept[i].bangou == currentBangou) {
             at = i;
             break;
         }
     }
     if (at < 0)
-        return lines;
+        return kept;
+    // Only a list with the current student in it becomes a copy of its own.
+    QList<TableLine> lines = kept;
     // The current student's line with its marks, as if built with the student marked.
     const int student = studentOf[static_cast<size_t>(at)];
     const Student& s = memo.students[static_cast<size_t>(student)];

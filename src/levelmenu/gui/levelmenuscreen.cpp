@@ -600,6 +600,10 @@ void LevelMenuScreen::beginRebuild() {
     picture6_->raise();
     if (picture2_->isVisible())
         picture2_->raise();
+    // The lines shown go now, not once the new ones are made: at 5000 students a set of
+    // lists is 10 MB, and only one set is alive.
+    for (int level = 1; level <= levelCount(); ++level)
+        columns_[static_cast<size_t>(level)].results->clear();
     // The panel is painted before the work starts: the lists are built without a pause.
     if (picture6_->isVisible())
         picture6_->repaint();

@@ -86,8 +86,6 @@ GraphPanel::GraphPanel(GraphPanelContext context, QWidget* parent)
     picture12_ = new ReportPicture(this);
     picture12_->setObjectName(QStringLiteral("Picture12"));
     picture12_->setGeometry(278, 6, 714, 608);
-    picture12_->image() = QImage(picture12_->size(), QImage::Format_RGB32);
-    picture12_->image().fill(Qt::white);
 
     connect(command25_, &QPushButton::clicked, this, &GraphPanel::showStudentList);
     connect(command18_, &QPushButton::clicked, this, &QWidget::hide);
@@ -199,6 +197,11 @@ void GraphPanel::showReports(int target) {
 }
 
 void GraphPanel::drawOnScreen(const ReportSources& sources, const QList<int>& levels) {
+    // The page is made when first drawn: most level menus never show the panel.
+    if (picture12_->image().isNull()) {
+        picture12_->image() = QImage(picture12_->size(), QImage::Format_RGB32);
+        picture12_->image().fill(Qt::white);
+    }
     draw::PictureCanvas canvas(&picture12_->image(), kScreenFontPixels, kScreenLineWidth);
     draw::drawStudentReports(canvas, studentTitle(selectedStudent_),
                              makePersonalReports(sources, selectedStudent_, levels));

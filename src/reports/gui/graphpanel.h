@@ -45,7 +45,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage image_; // the page last drawn, white before the first
+    QImage image_; // the page last drawn; none before the first (the picture paints white)
 };
 
 // The graph panel `Picture11` of the level menu: the levels (`List3`) and students
