@@ -52,11 +52,17 @@ void AppNavigator::showNameScreen() {
     openNameScreen(false);
 }
 
-void AppNavigator::showFirstNameScreen() {
+void AppNavigator::prepareFirstNameScreen() {
     openNameScreen(true);
 }
 
-void AppNavigator::openNameScreen(bool shownWhenBuilt) {
+void AppNavigator::showFirstNameScreen() {
+    if (quitRequested_ || !nameScreen_)
+        return;
+    nameScreen_->show();
+}
+
+void AppNavigator::openNameScreen(bool builtHidden) {
     if (quitRequested_)
         return;
     NameSelSeams seams;
@@ -64,11 +70,12 @@ void AppNavigator::openNameScreen(bool shownWhenBuilt) {
         VersionWindow::showModal(context_.run.state().catalogue.programTitle, over);
     };
     seams.launcher = &launcher_;
-    seams.shownWhenBuilt = shownWhenBuilt;
+    seams.builtHidden = builtHidden;
     auto* screen = new NameScreen(context_, std::move(seams));
     screen->setAttribute(Qt::WA_DeleteOnClose);
     nameScreen_ = screen;
-    screen->show();
+    if (!builtHidden)
+        screen->show();
     // The name screen's activation closes a level menu that is still loaded.
     if (levelMenu_)
         levelMenu_->close();

@@ -35,7 +35,9 @@ public:
     AppContext& context() { return context_; }
 
     void showNameScreen() override;
-    // The name screen at start-up, shown once its list is built (the splash is up).
+    // The name screen at start-up: built with its list, hidden, while the splash is up;
+    // then shown.
+    void prepareFirstNameScreen();
     void showFirstNameScreen();
     void showLevelMenu() override;
     void showDrillScreen() override;
@@ -61,7 +63,7 @@ public:
     WaitWindow* waitWindow() const { return wait_; }
 
 private:
-    void openNameScreen(bool shownWhenBuilt);
+    void openNameScreen(bool builtHidden);
     void showWaitWindow();
     void closeWaitWindow();
 

@@ -68,17 +68,22 @@ void ProgramWiring::start(const QString& appFolder) {
     if (qEnvironmentVariableIsSet("KAZURIN2_REPORT_PAINTED"))
         QCoreApplication::instance()->installEventFilter(
             new NameScreenPaintReport(QCoreApplication::instance()));
-    // The splash runs the start-up step from its timer and closes itself afterwards. The
-    // status is kept here so that closing the last window cannot turn a failed start
-    // into a success.
-    splash_ = new SplashScreen(seams_.clock.today(), [this, appFolder] {
-        if (!resolveAndReport(appFolder, run_, seams_.messages, splash_, seams_.probeSound)) {
-            startStatus_ = 1;
-            QCoreApplication::exit(startStatus_);
-            return;
-        }
-        navigator_.showFirstNameScreen();
-    });
+    // The splash is up for its timer's 100 ms: the installation is resolved and the
+    // first name screen built (reading the results and the roster) meanwhile; the timer
+    // shows the screen and the splash closes itself. The status is kept here so that
+    // closing the last window cannot turn a failed start into a success.
+    splash_ = new SplashScreen(
+        seams_.clock.today(),
+        [this, appFolder] {
+            if (!resolveAndReport(appFolder, run_, seams_.messages, splash_, seams_.probeSound)) {
+                startStatus_ = 1;
+                QCoreApplication::exit(startStatus_);
+                return false;
+            }
+            navigator_.prepareFirstNameScreen();
+            return true;
+        },
+        [this] { navigator_.showFirstNameScreen(); });
     splash_->load();
 }
 

@@ -32,6 +32,8 @@ class TestStartupGui : public QObject {
 private slots:
     void splashShowsDateAndRunsStepOnce();
     void splashWaitsForLoad();
+    void splashPreparesWhileTimerCounts_data();
+    void splashPreparesWhileTimerCounts();
     void waitingWindow();
     void versionWindow();
     void versionWindowIsCentredOverParent();
@@ -68,6 +70,49 @@ void TestStartupGui::splashWaitsForLoad() {
     QTest::qWait(250);
     QCOMPARE(calls, 0);
     delete splash;
+}
+
+void TestStartupGui::splashPreparesWhileTimerCounts_data() {
+    QTest::addColumn<int>("preparingMs"); // how long prepare keeps the event loop running
+    QTest::addColumn<bool>("prepared");   // what prepare returns
+    QTest::newRow("done before the timer") << 0 << true;
+    QTest::newRow("a message open when the timer fires") << 300 << true;
+    QTest::newRow("start failed") << 0 << false;
+    QTest::newRow("start failed after the timer") << 300 << false;
+}
+
+void TestStartupGui::splashPreparesWhileTimerCounts() {
+    QFETCH(int, preparingMs);
+    QFETCH(bool, prepared);
+    int prepares = 0;
+    int startups = 0;
+    bool timerCountingWhilePreparing = false;
+    bool startedWhilePreparing = false;
+    QPointer<SplashScreen> splash;
+    splash = new SplashScreen(
+        QDate(2026, 12, 10),
+        [&] {
+            ++prepares;
+            timerCountingWhilePreparing = splash->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive();
+            if (preparingMs > 0)
+                QTest::qWait(preparingMs); // as a message box's own loop does
+            startedWhilePreparing = startups > 0;
+            return prepared;
+        },
+        [&] {
+            ++startups;
+            QVERIFY(splash && splash->isVisible()); // shown over the splash, which then closes
+        });
+    splash->load();
+    QCOMPARE(prepares, 0); // from the event loop, once the splash is painted
+    QTRY_VERIFY(splash.isNull());
+    QCOMPARE(prepares, 1);
+    QVERIFY(timerCountingWhilePreparing);
+    QVERIFY(!startedWhilePreparing);
+    QCOMPARE(startups, prepared ? 1 : 0);
+    QTest::qWait(250);
+    QCOMPARE(prepares, 1);
+    QCOMPARE(startups, prepared ? 1 : 0);
 }
 
 void TestStartupGui::waitingWindow() {

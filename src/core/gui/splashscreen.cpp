@@ -8,8 +8,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
+
+#include <utility>
 
 namespace kz {
 
@@ -37,8 +40,12 @@ QPixmap SplashScreen::titlePicture() {
 }
 
 SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)
+    : SplashScreen(today, {}, std::move(startup), parent) {}
+
+SplashScreen::SplashScreen(QDate today, std::function<bool()> prepare, std::function<void()> startup,
+                           QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),
-      startup_(std::move(startup)) {
+      prepare_(std::move(prepare)), startup_(std::move(startup)), prepared_(!prepare_) {
     setObjectName(QStringLiteral("Firstfrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kTitlePictureWidth, kTitlePictureHeight + kStripHeight);
@@ -71,10 +78,35 @@ void SplashScreen::load() {
     show();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     timer1_->start();
+    // From the event loop, where a failed start can end it.
+    if (prepare_)
+        QTimer::singleShot(0, this, &SplashScreen::runPrepare);
+}
+
+void SplashScreen::runPrepare() {
+    const std::function<bool()> prepare = std::exchange(prepare_, {});
+    const QPointer<SplashScreen> self(this);
+    const bool prepared = prepare && prepare();
+    if (!self) // the program ended while a message was open
+        return;
+    if (!prepared) {
+        timer1_->stop();
+        close();
+        return;
+    }
+    prepared_ = true;
+    if (due_)
+        runStartup();
 }
 
 void SplashScreen::runStartup() {
     timer1_->stop();
+    if (!prepared_) {
+        due_ = true;
+        return;
+    }
+    due_ = false;
+    prepared_ = false; // once
     if (startup_)
         startup_();
     close();

@@ -48,9 +48,8 @@ NameScreen::NameScreen(AppContext& context, NameSelSeams seams, QWidget* parent)
         child->installEventFilter(this);
 
     seedFromClock(context_.random, context_.clock);
-    if (seams_.shownWhenBuilt) {
+    if (seams_.builtHidden) {
         activate();
-        show();
         return;
     }
     // Shown before the list is built, so the wait panel is what the student sees while

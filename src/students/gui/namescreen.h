@@ -25,10 +25,10 @@ struct NameSelSeams {
     std::function<void(QWidget* over)> openVersionWindow;
     // Starts the program-menu launcher. Required for leaving to the program menu.
     ProcessLauncher* launcher = nullptr;
-    // The first screen of the program: the splash window is up and says "Just a moment,
-    // please." while the list is built, so the screen is shown once, with its list,
-    // instead of with its wait panel first.
-    bool shownWhenBuilt = false;
+    // The first screen of the program: built with its list while the splash window is up
+    // and says "Just a moment, please.", and left hidden; whoever made it shows it, once,
+    // with its list, instead of with its wait panel first.
+    bool builtHidden = false;
 };
 
 // The name-selection screen: a student picks their own name from the roster, with
