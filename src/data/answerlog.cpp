@@ -298,6 +298,12 @@ namespace {
 
 // Reads the lines from p to end; a last line without its line end is torn when atEnd,
 // else left for the next piece. Returns where the unread rest begins.
+void addProblem(AnswerLogContents* out, qint64 line, const QString& what, bool torn) {
+    ++out->problemCount;
+    if (out->problems.size() < kKeptAnswerLogProblems)
+        out->problems.append({line, what, torn});
+}
+
 const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerLogFilter& filter,
                        const AnswerLineSink& take, qint64* lineNumber, AnswerLogContents* out) {
     const QByteArray& header = answerLogHeader();
@@ -327,25 +333,25 @@ const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerL
         ++out->totalLines;
         if (!complete) {
             // Every line is written with its line end: one without it was cut short.
-            out->problems.append(
-                {*lineNumber,
-                 QStringLiteral("途切れた行: 最後の行に改行がありません（書き込みが途中で止まりました）"),
-                 true});
+            addProblem(
+                out, *lineNumber,
+                QStringLiteral("途切れた行: 最後の行に改行がありません（書き込みが途中で止まりました）"),
+                true);
             return end;
         }
         const qsizetype markLength = sizeof(kTornMark) - 1;
         if (textEnd - p >= markLength && std::memcmp(textEnd - markLength, kTornMark, markLength) == 0) {
-            out->problems.append(
-                {*lineNumber,
-                 QStringLiteral("途切れた行: 書き込みが途中で止まった行です（後の書き込みで閉じられました）"),
-                 true});
+            addProblem(
+                out, *lineNumber,
+                QStringLiteral("途切れた行: 書き込みが途中で止まった行です（後の書き込みで閉じられました）"),
+                true);
         } else if (!passOverQuickly(p, textEnd, filter)) {
             AnswerLogLine line;
             line.lineNumber = *lineNumber;
             bool wanted = true;
             const QString problem = parseLine(p, textEnd, filter, &line, &wanted);
             if (!problem.isEmpty())
-                out->problems.append({*lineNumber, problem, false});
+                addProblem(out, *lineNumber, problem, false);
             else if (wanted && take)
                 take(line);
             else if (wanted)

@@ -97,11 +97,17 @@ struct AnswerLogProblem {
     bool torn = false; // cut short by an interrupted write (the last line, or closed by a later write)
 };
 
+// Unreadable lines kept with their reasons; a log of garbage has one per line, and
+// more are only counted.
+inline constexpr qsizetype kKeptAnswerLogProblems = 1000;
+
 struct AnswerLogContents {
     std::vector<AnswerLogLine> lines; // the lines that pass the filter, in file order
-    // Lines skipped as unreadable. With a single student in the filter, lines that are
-    // plainly another student's are passed over unread and never listed here.
+    // Lines skipped as unreadable, the first kKeptAnswerLogProblems of them. With a
+    // single student in the filter, lines that are plainly another student's are passed
+    // over unread and never listed here.
     QList<AnswerLogProblem> problems;
+    qint64 problemCount = 0;    // every line skipped as unreadable, kept or not
     bool fileMissing = false;   // no log yet: read as empty
     bool headerMissing = false; // the first line is not the header
     qint64 totalLines = 0;      // data lines read (header excluded)

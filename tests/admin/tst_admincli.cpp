@@ -143,6 +143,7 @@ private slots:
     void removeRecord();
     void checkRepairFinishesAnInterruptedRemoval();
     void checkListsKeptAttempts();
+    void checkSummarisesAGarbageAnswerLog();
     void removeKilledAtRandomWhileAStationAppends();
     void soundDevice_data();
     void soundDevice();
@@ -668,6 +669,22 @@ void TestAdminCli::checkRepairFinishesAnInterruptedRemoval() {
 
 // Attempts this computer kept while the results file could not be written: check lists
 // them one by one and says that it sees only this computer's store; --repair appends them.
+void TestAdminCli::checkSummarisesAGarbageAnswerLog() {
+    Fixture fx;
+    QByteArray log = answerLogHeader() + '\n';
+    for (int i = 0; i < 3000; ++i)
+        log += "garbage " + QByteArray::number(i) + '\n';
+    test::writeBytes(fx.path("data/drill2/問題別記録.csv"), log);
+    const Run run = companion(fx, {"check"});
+    QCOMPARE(run.status, 1);
+    const QString path = QDir::toNativeSeparators(fx.path("data/drill2/問題別記録.csv"));
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    // The first twenty bad lines, then how many more.
+    QCOMPARE(lines.filter(path + QStringLiteral(":")).size(), 21);
+    QCOMPARE(lines.filter(QStringLiteral(":2: 解答の 11 項目がそろっていません")).size(), 1);
+    QVERIFY(lines.contains(path + QStringLiteral(": ほかに 2980 行が読めません（読み飛ばされます）")));
+}
+
 void TestAdminCli::checkListsKeptAttempts() {
     Fixture fx;
     const QByteArray savedState = qgetenv("XDG_STATE_HOME");

@@ -37,6 +37,7 @@ private slots:
     void appendWritesHeaderOnceAndReadsBack();
     void tornLastLineIsSkippedAndClosedByTheNextWrite();
     void largeLogReadsAcrossPieces();
+    void garbageLogKeepsTheFirstProblemsAndCountsAll();
     void malformedLines_data();
     void malformedLines();
     void heldLockFailsWithoutWaitingLong();
@@ -104,6 +105,22 @@ void TestAnswerLog::largeLogReadsAcrossPieces() {
     QVERIFY(all.problems[0].torn);
     QCOMPARE(all.lines.back().responseMs, 2999);
     QCOMPARE(readAnswerLog(path, AnswerLogFilter{3, {}, 0, {}})->lines.size(), size_t(2000 / 7 * 30 + 30));
+}
+
+void TestAnswerLog::garbageLogKeepsTheFirstProblemsAndCountsAll() {
+    // A log of garbage has a problem on every line: a reader keeps the first ones only.
+    QByteArray bytes = answerLogHeader() + '\n';
+    const int garbage = int(kKeptAnswerLogProblems) + 1500;
+    for (int i = 0; i < garbage; ++i)
+        bytes += "x,\xff," + QByteArray::number(i) + '\n';
+    bytes += formatAttemptAnswers(at(15, 14), 17, 3, {q(14, 11, true, 1000)});
+    bytes += "2004-03-15,14:30:00,17,3,2,14"; // torn, after every kept problem
+    const AnswerLogContents log = parseAnswerLog(bytes);
+    QCOMPARE(log.lines.size(), size_t(1));
+    QCOMPARE(log.problemCount, qint64(garbage) + 1);
+    QCOMPARE(log.problems.size(), kKeptAnswerLogProblems);
+    QCOMPARE(log.problems.first().line, 2);
+    QCOMPARE(log.problems.last().line, kKeptAnswerLogProblems + 1);
 }
 
 void TestAnswerLog::malformedLines_data() {

@@ -365,9 +365,16 @@ void checkAnswerLog(const Installation& inst, Report& report) {
         report.atLine(path, 1,
                       QStringLiteral("1 行目が見出し行ではありません。見出し: ") +
                           QString::fromLatin1(answerLogHeader()));
-    for (const AnswerLogProblem& p : log->problems)
+    // A log of garbage has a problem on every line: the first ones say what is wrong.
+    constexpr qsizetype kListedProblems = 20;
+    for (qsizetype i = 0; i < log->problems.size() && i < kListedProblems; ++i) {
+        const AnswerLogProblem& p = log->problems[i];
         report.atLine(path, static_cast<int>(p.line),
                       p.torn ? p.what + QStringLiteral("（この行は読み飛ばされます）") : p.what);
+    }
+    if (log->problemCount > kListedProblems)
+        report.file(path, QStringLiteral("ほかに %1 行が読めません（読み飛ばされます）")
+                              .arg(log->problemCount - kListedProblems));
     const Outcome<ResultsFileContents> read =
         readWaiting(report.waitSeconds(), [&] { return readAllResults(inst.resultsPath()); });
     if (!read)
