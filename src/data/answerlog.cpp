@@ -296,14 +296,15 @@ Status appendAnswerLines(const QString& path, const QByteArray& lines,
 
 namespace {
 
-// Reads the lines from p to end; a last line without its line end is torn when atEnd,
-// else left for the next piece. Returns where the unread rest begins.
+// Counts an unreadable line; keeps it with its reason while there is room.
 void addProblem(AnswerLogContents* out, qint64 line, const QString& what, bool torn) {
     ++out->problemCount;
     if (out->problems.size() < kKeptAnswerLogProblems)
         out->problems.append({line, what, torn});
 }
 
+// Reads the lines from p to end; a last line without its line end is torn when atEnd,
+// else left for the next piece. Returns where the unread rest begins.
 const char* parseLines(const char* p, const char* end, bool atEnd, const AnswerLogFilter& filter,
                        const AnswerLineSink& take, qint64* lineNumber, AnswerLogContents* out) {
     const QByteArray& header = answerLogHeader();

@@ -667,8 +667,7 @@ void TestAdminCli::checkRepairFinishesAnInterruptedRemoval() {
     QCOMPARE(test::readBytes(results), before.left(44) + before.mid(88));
 }
 
-// Attempts this computer kept while the results file could not be written: check lists
-// them one by one and says that it sees only this computer's store; --repair appends them.
+// A log of garbage: check names the first unreadable lines and counts the rest.
 void TestAdminCli::checkSummarisesAGarbageAnswerLog() {
     Fixture fx;
     QByteArray log = answerLogHeader() + '\n';
@@ -685,6 +684,8 @@ void TestAdminCli::checkSummarisesAGarbageAnswerLog() {
     QVERIFY(lines.contains(path + QStringLiteral(": ほかに 2980 行が読めません（読み飛ばされます）")));
 }
 
+// Attempts this computer kept while the results file could not be written: check lists
+// them one by one and says that it sees only this computer's store; --repair appends them.
 void TestAdminCli::checkListsKeptAttempts() {
     Fixture fx;
     const QByteArray savedState = qgetenv("XDG_STATE_HOME");
