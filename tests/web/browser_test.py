@@ -88,6 +88,9 @@ class WebDriver:
         caps = {"capabilities": {"alwaysMatch": {"browserName": "chrome", "goog:chromeOptions": {
             "binary": chromium, "args": args}}}}
         self.session = self._call("POST", "/session", caps)["sessionId"]
+        # An element looked for right after a click that submits a form may belong to the
+        # page still on its way: looking waits for it (nothing here expects an absence).
+        self._call("POST", self._s("/timeouts"), {"implicit": 20000})
         self.set_size(width, height)
 
     def _ready(self):
