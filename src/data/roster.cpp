@@ -120,7 +120,7 @@ RosterLoadResult loadDecodedRoster(QStringView decoded, QDate today, int schoolY
     tables->listed.clear();
     tables->entries.clear();
     tables->schoolYear = schoolYearOf(today, schoolYearStartMonth);
-    const qsizetype lineEnds = decoded.count(u'\n') + decoded.count(u'\r') + 1;
+    const qsizetype lineEnds = FreeValueText::lineCountBound(decoded);
     tables->entries.reserve(lineEnds);
     tables->listed.reserve(lineEnds);
 

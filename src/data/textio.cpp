@@ -86,7 +86,7 @@ void FreeValueText::splitLine(QStringView s, LineValues* values) {
 FreeValueText FreeValueText::parse(const QString& s) {
     FreeValueText result;
     // Room for every line and value at once (a roster has tens of thousands of values).
-    const qsizetype lineEnds = s.count(u'\n') + s.count(u'\r') + 1;
+    const qsizetype lineEnds = lineCountBound(s);
     result.lines_.reserve(lineEnds);
     result.stream_.reserve(lineEnds + s.count(u','));
     LineValues views;

@@ -94,6 +94,8 @@ public:
     // Calls onLine(number, line) for every line of a decoded text, numbered from 1, with
     // the line ends the syntax knows; parse() reads its lines so.
     template <typename OnLine> static void forEachLine(QStringView text, OnLine&& onLine);
+    // At least as many as forEachLine() finds, for reserving room.
+    static qsizetype lineCountBound(QStringView text) { return text.count(u'\n') + text.count(u'\r') + 1; }
 
     TextEncodingFacts encodingFacts() const {
         return {encoding_, utf8Throughout_, byteOrderMark_, encodingProblems_};

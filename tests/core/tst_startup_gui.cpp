@@ -43,7 +43,7 @@ private slots:
 
 void TestStartupGui::splashShowsDateAndRunsStepOnce() {
     int calls = 0;
-    QPointer<SplashScreen> splash = new SplashScreen(QDate(2004, 3, 15), [&] { ++calls; });
+    QPointer<SplashScreen> splash = new SplashScreen(QDate(2004, 3, 15), {}, [&] { ++calls; });
     auto* timer = splash->findChild<QTimer*>(QStringLiteral("Timer1"));
     QVERIFY(timer);
     QCOMPARE(timer->interval(), 100);
@@ -66,7 +66,7 @@ void TestStartupGui::splashShowsDateAndRunsStepOnce() {
 
 void TestStartupGui::splashWaitsForLoad() {
     int calls = 0;
-    SplashScreen* splash = new SplashScreen(QDate(2026, 2, 16), [&] { ++calls; });
+    SplashScreen* splash = new SplashScreen(QDate(2026, 2, 16), {}, [&] { ++calls; });
     QTest::qWait(250);
     QCOMPARE(calls, 0);
     delete splash;

@@ -39,9 +39,6 @@ QPixmap SplashScreen::titlePicture() {
     return QPixmap::fromImage(stored);
 }
 
-SplashScreen::SplashScreen(QDate today, std::function<void()> startup, QWidget* parent)
-    : SplashScreen(today, {}, std::move(startup), parent) {}
-
 SplashScreen::SplashScreen(QDate today, std::function<bool()> prepare, std::function<void()> startup,
                            QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), today_(today),

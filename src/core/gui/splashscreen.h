@@ -26,7 +26,7 @@ class SplashScreen final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SplashScreen)
 public:
-    SplashScreen(QDate today, std::function<void()> startup, QWidget* parent = nullptr);
+    // prepare may be empty: the timer then runs startup alone.
     SplashScreen(QDate today, std::function<bool()> prepare, std::function<void()> startup,
                  QWidget* parent = nullptr);
 

@@ -16,7 +16,6 @@ inline constexpr int kTitlePictureHeight = 480;
 // The stored form: rows of 32-bit pixels 0xffRRGGBB in the machine's byte order
 // (QImage::Format_RGB32), no header, no padding.
 inline constexpr QImage::Format kTitlePictureFormat = QImage::Format_RGB32;
-inline constexpr qsizetype kTitlePictureBytes = qsizetype{kTitlePictureWidth} * kTitlePictureHeight * 4;
 
 // Draws the picture (needs a QGuiApplication for its fonts).
 QImage drawTitlePicture();
@@ -24,7 +23,6 @@ QImage drawTitlePicture();
 // The icon: rows of premultiplied 32-bit pixels, as for the title picture.
 inline constexpr int kIconSize = 128;
 inline constexpr QImage::Format kIconFormat = QImage::Format_ARGB32_Premultiplied;
-inline constexpr qsizetype kIconBytes = qsizetype{kIconSize} * kIconSize * 4;
 
 // A stored picture over the program's own pages (which stay for the whole run); a null
 // image when the program was built without it.
